@@ -1,0 +1,207 @@
+#include "common/ini_file.h"
+
+#include "common/text_codec.h"
+
+#include <QFile>
+#include <QSaveFile>
+#include <QStringList>
+
+namespace common {
+namespace {
+
+bool sameName(QStringView a, QStringView b)
+{
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+// True for a "[section]" line, with its trimmed name in `name`.
+bool isSectionHeader(QStringView trimmedLine, QStringView* name)
+{
+    if (!trimmedLine.startsWith(u'['))
+        return false;
+    QStringView inner = trimmedLine.mid(1);
+    const qsizetype close = inner.indexOf(u']');
+    if (close >= 0)
+        inner = inner.left(close);
+    *name = inner.trimmed();
+    return true;
+}
+
+// Splits a "key=value" line. Comment lines (";" or "#") and lines without "=" are no entries.
+bool splitEntry(QStringView trimmedLine, QStringView* key, QStringView* value)
+{
+    if (trimmedLine.startsWith(u';') || trimmedLine.startsWith(u'#'))
+        return false;
+    const qsizetype eq = trimmedLine.indexOf(u'=');
+    if (eq <= 0)
+        return false;
+    *key = trimmedLine.left(eq).trimmed();
+    *value = trimmedLine.mid(eq + 1).trimmed();
+    return !key->isEmpty();
+}
+
+QString cleanValue(QStringView value)
+{
+    if (value.size() >= 2 && value.startsWith(u'"') && value.endsWith(u'"'))
+        value = value.mid(1, value.size() - 2);
+
+    // Keep whole characters only: count the UTF-8 length of each code point.
+    qsizetype bytes = 0;
+    qsizetype end = 0;
+    while (end < value.size()) {
+        const char32_t cp = value[end].isHighSurrogate() && end + 1 < value.size()
+                                ? QChar::surrogateToUcs4(value[end], value[end + 1])
+                                : value[end].unicode();
+        const int units = cp > 0xFFFF ? 2 : 1;
+        const int length = cp < 0x80 ? 1 : cp < 0x800 ? 2 : cp < 0x10000 ? 3 : 4;
+        if (bytes + length > kIniValueLimit)
+            break;
+        bytes += length;
+        end += units;
+    }
+    return value.left(end).toString();
+}
+
+struct IniText
+{
+    QStringList lines;
+    QString lineEnd = QStringLiteral("\n");
+};
+
+bool loadLines(const QString& path, IniText* ini)
+{
+    QFile file(path);
+    if (!file.exists())
+        return true;
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QString text = decodeText(file.readAll());
+    if (text.contains(QLatin1String("\r\n")))
+        ini->lineEnd = QStringLiteral("\r\n");
+    ini->lines = text.split(QLatin1Char('\n'));
+    for (QString& line : ini->lines) {
+        if (line.endsWith(QLatin1Char('\r')))
+            line.chop(1);
+    }
+    // The text after the final line end is an empty last "line"; it is written back as the end.
+    if (!ini->lines.isEmpty() && ini->lines.constLast().isEmpty())
+        ini->lines.removeLast();
+    return true;
+}
+
+bool isBlank(const QString& line)
+{
+    return line.trimmed().isEmpty();
+}
+
+bool representable(const QString& section, const QString& key, const QString& value)
+{
+    const auto hasBreak = [](const QString& s) {
+        return s.contains(QLatin1Char('\n')) || s.contains(QLatin1Char('\r'));
+    };
+    return !section.trimmed().isEmpty() && !key.trimmed().isEmpty() && !hasBreak(section) &&
+           !hasBreak(key) && !hasBreak(value) && !section.contains(QLatin1Char(']')) &&
+           !key.contains(QLatin1Char('=')) && !key.trimmed().startsWith(QLatin1Char(';')) &&
+           !key.trimmed().startsWith(QLatin1Char('#')) && !key.trimmed().startsWith(QLatin1Char('['));
+}
+
+} // namespace
+
+IniDocument IniDocument::load(const QString& path)
+{
+    IniDocument doc;
+    QFile file(path);
+    if (file.open(QIODevice::ReadOnly))
+        doc.text_ = decodeText(file.readAll());
+    return doc;
+}
+
+QString IniDocument::value(const QString& section, const QString& key) const
+{
+    bool inSection = false;
+    qsizetype pos = 0;
+    while (pos < text_.size()) {
+        qsizetype next = text_.indexOf(QLatin1Char('\n'), pos);
+        if (next < 0)
+            next = text_.size();
+        const QStringView line = QStringView(text_).mid(pos, next - pos).trimmed();
+        pos = next + 1;
+
+        QStringView name;
+        if (isSectionHeader(line, &name)) {
+            if (inSection)
+                return {}; // only the first section of that name counts
+            inSection = sameName(name, section);
+            continue;
+        }
+        QStringView entryKey;
+        QStringView entryValue;
+        if (inSection && splitEntry(line, &entryKey, &entryValue) && sameName(entryKey, key))
+            return cleanValue(entryValue);
+    }
+    return {};
+}
+
+QString readIni(const QString& section, const QString& key, const QString& path)
+{
+    return IniDocument::load(path).value(section, key);
+}
+
+bool writeIni(const QString& section, const QString& key, const QString& value,
+              const QString& path)
+{
+    if (!representable(section, key, value))
+        return false;
+
+    IniText ini;
+    if (!loadLines(path, &ini))
+        return false;
+
+    const QString entry = key.trimmed() + QLatin1Char('=') + value;
+    qsizetype header = -1;   // the first matching section's header line
+    qsizetype lastEntry = -1; // its last non-blank line
+    bool replaced = false;
+    for (qsizetype i = 0; i < ini.lines.size(); ++i) {
+        const QStringView line = QStringView(ini.lines.at(i)).trimmed();
+        QStringView name;
+        if (isSectionHeader(line, &name)) {
+            if (header >= 0)
+                break;
+            if (sameName(name, section))
+                header = lastEntry = i;
+            continue;
+        }
+        if (header < 0)
+            continue;
+        if (!line.isEmpty())
+            lastEntry = i;
+        QStringView entryKey;
+        QStringView entryValue;
+        if (splitEntry(line, &entryKey, &entryValue) && sameName(entryKey, key)) {
+            ini.lines[i] = entry;
+            replaced = true;
+            break;
+        }
+    }
+
+    if (!replaced) {
+        if (header >= 0) {
+            ini.lines.insert(lastEntry + 1, entry);
+        } else {
+            if (!ini.lines.isEmpty() && !isBlank(ini.lines.constLast()))
+                ini.lines.append(QString());
+            ini.lines.append(QLatin1Char('[') + section.trimmed() + QLatin1Char(']'));
+            ini.lines.append(entry);
+        }
+    }
+
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    const QByteArray bytes = (ini.lines.join(ini.lineEnd) + ini.lineEnd).toUtf8();
+    if (file.write(bytes) != bytes.size())
+        return false; // QSaveFile discards the temporary file; the old file stays whole
+    return file.commit();
+}
+
+} // namespace common

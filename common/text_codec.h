@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace common {
+
+// Decodes a file or page: UTF-8 (a leading byte-order mark is dropped) when the bytes are valid
+// UTF-8, otherwise Windows-1252, the code page of older layout files and pages, so that degree
+// signs and the like survive either way.
+QString decodeText(const QByteArray& bytes);
+
+// Windows-1252 both ways. Characters that code page cannot hold become "?" on encoding.
+QString fromWindows1252(const QByteArray& bytes);
+QByteArray toWindows1252(const QString& text);
+
+} // namespace common

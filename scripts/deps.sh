@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the project builds, runs and tests with, when any is missing.
+# Usage: scripts/deps.sh            (sudo is used when not run as root)
+set -euo pipefail
+
+packages=(
+  build-essential cmake ninja-build pkg-config clang-format
+  qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev
+  libcanberra-dev libx11-dev libxcb1-dev
+  xvfb xauth openbox tint2 x11-utils xdotool imagemagick
+  fonts-dejavu-core desktop-file-utils tinyproxy python3 python3-aiosmtpd
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+echo "Installing: ${missing[*]}"
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,0 +1,118 @@
+#include "weather/config/layout_file.h"
+
+#include "common/ini_file.h"
+#include "common/number.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace config {
+namespace {
+
+const QString kCommon = QStringLiteral("COMMON");
+
+class LayoutReader
+{
+public:
+    LayoutReader(const QString& section, const QString& path)
+        : section_(section), file_(common::IniDocument::load(path))
+    {
+    }
+
+    QString own(const QString& key) const { return file_.value(section_, key); }
+
+    QString withFallback(const QString& key) const
+    {
+        const QString value = own(key);
+        return value.isEmpty() ? file_.value(kCommon, key) : value;
+    }
+
+private:
+    QString section_;
+    common::IniDocument file_;
+};
+
+int countOf(const QString& text)
+{
+    return std::clamp(common::readInteger(text), 0, kMaxLayoutCount);
+}
+
+qint16 shortOf(const QString& text)
+{
+    return static_cast<qint16>(std::clamp<int>(common::readInteger(text),
+                                               std::numeric_limits<qint16>::min(),
+                                               std::numeric_limits<qint16>::max()));
+}
+
+QString numbered(const char* prefix, int i)
+{
+    return QLatin1String(prefix) + QString::number(i);
+}
+
+QList<LayoutPage> readPages(const LayoutReader& reader, const char* countKey,
+                            const char* namePrefix, const char* urlPrefix)
+{
+    QList<LayoutPage> pages;
+    const int count = countOf(reader.own(QLatin1String(countKey)));
+    for (int i = 1; i <= count; ++i) {
+        const QString name = reader.own(numbered(namePrefix, i));
+        pages.append({name, bureauRoot() + reader.own(numbered(urlPrefix, i))});
+    }
+    return pages;
+}
+
+} // namespace
+
+QString bureauRoot()
+{
+    return QStringLiteral(NIMBULO_BUREAU_ROOT);
+}
+
+RegionList loadRegionList(const QString& layoutPath)
+{
+    const QString heads = QStringLiteral("RegionHeads");
+    const auto file = common::IniDocument::load(layoutPath);
+    RegionList list;
+    const int count = countOf(file.value(heads, QStringLiteral("regions")));
+    for (int i = 1; i <= count; ++i) {
+        const QString section = file.value(heads, numbered("region_", i));
+        list.sections.append(section);
+        list.displayNames.append(file.value(section, QStringLiteral("display")));
+    }
+    return list;
+}
+
+StateLayout loadStateLayout(const QString& section, const QString& layoutPath)
+{
+    const LayoutReader reader(section, layoutPath);
+    StateLayout layout;
+    layout.sectionName = section;
+    layout.obsUrl = bureauRoot() + reader.own(QStringLiteral("st_url"));
+    layout.blockStart = reader.withFallback(QStringLiteral("delim_1"));
+    layout.blockEnd = reader.withFallback(QStringLiteral("delim_2"));
+    layout.rowMarker = reader.withFallback(QStringLiteral("delim_3"));
+    layout.cellEnd = reader.withFallback(QStringLiteral("delim_4"));
+    layout.historyRowMarker = reader.withFallback(QStringLiteral("delim_7"));
+    layout.historyBlockStart = reader.withFallback(QStringLiteral("delim_8"));
+    for (int i = 0; i < 5; ++i)
+        layout.historySkipCells[i] = shortOf(reader.withFallback(numbered("gr_ignore_", i + 1)));
+    layout.windDirColumn = shortOf(reader.withFallback(QStringLiteral("alert_wind_direction")));
+    layout.fixedColumns = shortOf(reader.withFallback(QStringLiteral("skip")));
+    layout.columnCount = countOf(reader.withFallback(QStringLiteral("headers")));
+    for (int i = 1; i <= layout.columnCount; ++i) {
+        LayoutColumn column;
+        column.header = reader.withFallback(numbered("st_hdr_", i));
+        column.sign = reader.withFallback(numbered("st_sgn_", i));
+        column.kind = shortOf(reader.withFallback(numbered("st_typ_", i)));
+        layout.columns.append(column);
+    }
+    layout.forecastPages = readPages(reader, "forecasts", "fc_", "fc_url_");
+    layout.radarPages = readPages(reader, "rain", "rain_name_", "rain_url_");
+    const QString map = reader.own(QStringLiteral("map_url"));
+    layout.mapUrl = map.isEmpty() ? QString() : bureauRoot() + map;
+    layout.floodWarnPath = reader.own(QStringLiteral("fl_warn_url"));
+    layout.tidePath = reader.own(QStringLiteral("tide_time"));
+    return layout;
+}
+
+} // namespace config

@@ -1,0 +1,318 @@
+#include "weather/config/settings.h"
+
+#include "common/ini_file.h"
+#include "common/number.h"
+#include "common/scramble.h"
+#include "common/text_codec.h"
+
+#include <QDate>
+
+namespace config {
+namespace {
+
+const QString kSaved = QStringLiteral("SavedSetting");
+const QString kHotKeys = QStringLiteral("HotKeys");
+
+SettingDef saved(const char* key, SettingKind kind, const char* defaultValue = "")
+{
+    return {kSaved, QLatin1String(key), kind, QLatin1String(defaultValue), std::nullopt};
+}
+
+SettingDef hotKey(const char* key, SettingKind kind)
+{
+    return {kHotKeys, QLatin1String(key), kind, QString(), std::nullopt};
+}
+
+QList<SettingDef> buildTable()
+{
+    using K = SettingKind;
+    QList<SettingDef> table = {
+        saved("state", K::Integer, "0"),
+        saved("station", K::Integer, "-1"),
+        saved("station_name", K::Text),
+        saved("display", K::Integer, "-1"),
+        saved("display_2", K::Integer, "-1"),
+        saved("display_2_toggle", K::FlagNonZero),
+        saved("forecast", K::Integer, "0"),
+        saved("check_date", K::Text),
+        saved("interval", K::Integer, "30"),
+        saved("auto_update", K::FlagIsOne),
+        saved("tool_tips", K::FlagIsOne),
+        saved("trend_arrow", K::FlagPositive),
+        saved("icon_set_1", K::Integer, "0"),
+        saved("icon_set_2", K::Integer, "0"),
+        saved("banner", K::FlagNonZero),
+        saved("banner_pos", K::FlagNonZero),
+        saved("fore_color", K::Integer),
+        saved("back_color", K::Integer),
+        saved("use_sys_color", K::FlagIsOne),
+        saved("use_sys_font", K::FlagIsOne),
+        saved("font_na", K::Text),
+        saved("font_si", K::Number),
+        saved("font_bd", K::FlagIsOne),
+        saved("font_it", K::FlagIsOne),
+        saved("font_ul", K::FlagIsOne),
+        saved("font_st", K::FlagIsOne),
+        saved("no_xp_help", K::FlagIsOne),
+        saved("alert_toggle", K::Integer, "0"),
+        saved("alert_type", K::Integer, "0"),
+        saved("alert_value", K::Integer, "0"),
+        saved("alert_compare", K::Text),
+        saved("alert_wind", K::Integer, "0"),
+        saved("alert_play_sound", K::FlagNonZero),
+        saved("alert_send_mail", K::FlagNonZero),
+        saved("alert_send_end_mail", K::FlagNonZero),
+        saved("mail_server", K::TrimmedText),
+        saved("mail_port", K::TrimmedText),
+        saved("mail_send", K::TrimmedText),
+        saved("mail_recip", K::TrimmedText),
+        saved("proxy_on", K::FlagNonZero),
+        saved("proxy_server", K::TrimmedText),
+        saved("proxy_port", K::TrimmedText),
+        saved("auth_on", K::FlagNonZero),
+        saved("auth_1", K::TrimmedText),
+        saved("auth_2", K::Text),
+        saved("strip_www", K::FlagNonZero),
+        saved("start_icon", K::FlagNonZero),
+        saved("desk_icon", K::FlagNonZero),
+        hotKey("key", K::Integer),
+        hotKey("key_plus", K::Integer),
+        hotKey("key_string", K::Text),
+        hotKey("key_toggle", K::FlagNonZero),
+    };
+    for (SettingDef& def : table) {
+        if (def.key == QLatin1String("interval"))
+            def.range = std::pair{10, 240};
+    }
+    return table;
+}
+
+} // namespace
+
+const QList<SettingDef>& settingDefs()
+{
+    static const QList<SettingDef> table = buildTable();
+    return table;
+}
+
+const SettingDef* findSetting(const QString& key)
+{
+    for (const SettingDef& def : settingDefs()) {
+        if (def.key.compare(key, Qt::CaseInsensitive) == 0)
+            return &def;
+    }
+    return nullptr;
+}
+
+const SettingDef& SettingsFile::def(const QString& key) const
+{
+    const SettingDef* found = findSetting(key);
+    Q_ASSERT_X(found, "SettingsFile", "unknown settings key");
+    static const SettingDef unknown{kSaved, QString(), SettingKind::Text, QString(), std::nullopt};
+    return found ? *found : unknown;
+}
+
+QString SettingsFile::raw(const QString& key) const
+{
+    return common::readIni(def(key).section, key, path_);
+}
+
+bool SettingsFile::flag(const QString& key) const
+{
+    const SettingDef& d = def(key);
+    const double value = common::readNumber(raw(key));
+    switch (d.kind) {
+    case SettingKind::FlagIsOne:
+        return value == 1;
+    case SettingKind::FlagPositive:
+        return value > 0;
+    default:
+        return value != 0;
+    }
+}
+
+int SettingsFile::integer(const QString& key) const
+{
+    const SettingDef& d = def(key);
+    const QString stored = raw(key);
+    const int fallback = common::readInteger(d.defaultValue);
+    if (stored.isEmpty())
+        return fallback;
+    const int value = common::readInteger(stored);
+    if (d.range && (value < d.range->first || value > d.range->second))
+        return fallback;
+    return value;
+}
+
+double SettingsFile::number(const QString& key) const
+{
+    return common::readNumber(raw(key));
+}
+
+QString SettingsFile::text(const QString& key) const
+{
+    const SettingDef& d = def(key);
+    const QString stored = raw(key);
+    return d.kind == SettingKind::TrimmedText ? stored.trimmed() : stored;
+}
+
+bool SettingsFile::write(const QString& key, const QString& value) const
+{
+    return common::writeIni(def(key).section, key, value, path_);
+}
+
+bool SettingsFile::writeFlag(const QString& key, bool on) const
+{
+    return write(key, on ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+bool SettingsFile::writeInteger(const QString& key, int value) const
+{
+    return write(key, QString::number(value));
+}
+
+QColor colorFromNumber(int number)
+{
+    return QColor(number & 0xFF, (number >> 8) & 0xFF, (number >> 16) & 0xFF);
+}
+
+int numberFromColor(const QColor& color)
+{
+    return color.red() + 256 * color.green() + 65536 * color.blue();
+}
+
+QString dateText(const QDate& date)
+{
+    return date.toString(Qt::ISODate);
+}
+
+QString todayText()
+{
+    return dateText(QDate::currentDate());
+}
+
+QString scramblePassword(const QString& password, const QString& user)
+{
+    return common::fromWindows1252(
+        common::scramble(common::toWindows1252(password), common::toWindows1252(user)));
+}
+
+QString unscramblePassword(const QString& stored, const QString& user)
+{
+    return common::fromWindows1252(
+        common::unscramble(common::toWindows1252(stored), common::toWindows1252(user)));
+}
+
+void loadSettings(const SettingsFile& file, AppSettings& s, SettingsTarget& target)
+{
+    const auto key = [](const char* name) { return QLatin1String(name); };
+
+    s.noXpHelp = file.flag(key("no_xp_help"));
+    s.showTrend = file.flag(key("trend_arrow"));
+
+    // The display font keeps its default for every property whose stored value is missing.
+    QFont font;
+    if (!file.raw(key("font_bd")).isEmpty())
+        font.setBold(file.flag(key("font_bd")));
+    if (!file.raw(key("font_it")).isEmpty())
+        font.setItalic(file.flag(key("font_it")));
+    if (const QString name = file.text(key("font_na")); !name.isEmpty())
+        font.setFamily(name);
+    if (const double size = file.number(key("font_si")); size > 0)
+        font.setPointSizeF(size);
+    if (!file.raw(key("font_st")).isEmpty())
+        font.setStrikeOut(file.flag(key("font_st")));
+    if (!file.raw(key("font_ul")).isEmpty())
+        font.setUnderline(file.flag(key("font_ul")));
+    s.displayFont = font;
+
+    if (!file.raw(key("fore_color")).isEmpty())
+        s.foreColor = colorFromNumber(file.integer(key("fore_color")));
+    if (!file.raw(key("back_color")).isEmpty())
+        s.backColor = colorFromNumber(file.integer(key("back_color")));
+    s.useSysColor = file.flag(key("use_sys_color"));
+    s.useSysFont = file.flag(key("use_sys_font"));
+
+    target.loadRegionList();
+    target.selectRegion(file.integer(key("state")));
+
+    s.savedStation = file.integer(key("station"));
+    target.selectStation(s.savedStation);
+    s.stationName = file.text(key("station_name"));
+
+    s.interval = file.integer(key("interval"));
+    s.autoUpdate = file.flag(key("auto_update"));
+    s.checkDate = file.text(key("check_date"));
+    if (s.checkDate.isEmpty())
+        s.checkDate = todayText();
+
+    target.selectForecast(file.integer(key("forecast")));
+    target.selectDisplays(file.integer(key("display")), file.integer(key("display_2")));
+    s.secondValue = file.flag(key("display_2_toggle"));
+    target.showSecondValue(s.secondValue);
+
+    s.iconLow = file.integer(key("icon_set_1"));
+    s.iconHigh = file.integer(key("icon_set_2"));
+    s.banner = file.flag(key("banner"));
+    s.bannerBottom = file.flag(key("banner_pos"));
+
+    s.toolTips = file.flag(key("tool_tips"));
+    target.setHelpTips(s.toolTips);
+    target.setUpStatTips();
+
+    s.hotKeyModifier = file.integer(key("key"));
+    s.hotKeyMain = file.integer(key("key_plus"));
+    s.hotKeyText = file.text(key("key_string"));
+    s.hotKeyOnStart = file.flag(key("key_toggle"));
+    if (s.hotKeyOnStart)
+        target.registerHotKey();
+
+    const int alarmMode = file.integer(key("alert_toggle"));
+    s.alarmOn = alarmMode == 1 || alarmMode == 2;
+    s.alarmAbove = alarmMode == 2;
+    s.alarmType = file.integer(key("alert_type"));
+    target.applyAlarmType(s.alarmType);
+    s.alarmSound = file.flag(key("alert_play_sound"));
+    s.alarmWind = file.integer(key("alert_wind"));
+    s.alarmCompare = file.text(key("alert_compare"));
+
+    s.mailServer = file.text(key("mail_server"));
+    s.mailPort = file.text(key("mail_port"));
+    s.mailSender = file.text(key("mail_send"));
+    s.mailRecipient = file.text(key("mail_recip"));
+    s.sendMail = file.flag(key("alert_send_mail"));
+    s.sendEndMail = file.flag(key("alert_send_end_mail"));
+
+    ProxySettings& proxy = s.proxy;
+    proxy.useProxy = file.flag(key("proxy_on"));
+    if (proxy.useProxy) {
+        proxy.server = file.text(key("proxy_server"));
+        proxy.port = file.text(key("proxy_port"));
+        proxy.auth = file.flag(key("auth_on"));
+        if (proxy.auth) {
+            proxy.user = file.text(key("auth_1"));
+            proxy.password = unscramblePassword(file.text(key("auth_2")), proxy.user);
+        }
+    }
+    // Only ever switches the flag on: the setting is made by hand.
+    if (file.flag(key("strip_www")))
+        proxy.stripWww = true;
+
+    target.startScanTimer(s.interval);
+}
+
+void saveSelection(const SettingsFile& file, const Selection& selection)
+{
+    const auto key = [](const char* name) { return QLatin1String(name); };
+    file.writeInteger(key("state"), selection.state);
+    file.writeInteger(key("station"), selection.station);
+    file.write(key("station_name"), selection.stationName);
+    file.writeInteger(key("forecast"), selection.forecast);
+    file.writeInteger(key("display"), selection.display);
+    file.writeInteger(key("display_2"), selection.display2);
+    file.writeFlag(key("display_2_toggle"), selection.secondValue);
+    file.write(key("check_date"),
+               selection.checkDate.isEmpty() ? todayText() : selection.checkDate);
+}
+
+} // namespace config

@@ -1,0 +1,165 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QList>
+#include <QString>
+
+#include <optional>
+
+namespace config {
+
+// How a settings value is read.
+enum class SettingKind {
+    FlagIsOne,    // true only for the number 1
+    FlagNonZero,  // true for any number other than 0
+    FlagPositive, // true for numbers above 0
+    Integer,      // whole number, rounded half to even
+    Number,       // decimal number (font size)
+    Text,         // as stored
+    TrimmedText,  // blanks around it removed
+};
+
+// One key of wsetting.ini: its section, kind, the value a missing or empty key reads as, and
+// for `interval` the range outside which the default applies.
+struct SettingDef
+{
+    QString section;
+    QString key;
+    SettingKind kind;
+    QString defaultValue;
+    std::optional<std::pair<int, int>> range;
+};
+
+// Every key of the settings file.
+const QList<SettingDef>& settingDefs();
+const SettingDef* findSetting(const QString& key);
+
+// Typed access to wsetting.ini through the table above. Nothing is cached: every call reads or
+// writes the file at that moment, so several windows can share it.
+class SettingsFile
+{
+public:
+    explicit SettingsFile(QString path) : path_(std::move(path)) {}
+    const QString& path() const { return path_; }
+
+    QString raw(const QString& key) const; // as stored, "" when missing
+    bool flag(const QString& key) const;
+    int integer(const QString& key) const;
+    double number(const QString& key) const;
+    QString text(const QString& key) const;
+
+    bool write(const QString& key, const QString& value) const;
+    bool writeFlag(const QString& key, bool on) const;
+    bool writeInteger(const QString& key, int value) const;
+
+private:
+    const SettingDef& def(const QString& key) const;
+    QString path_;
+};
+
+// The proxy settings the fetcher uses; the password is held in plain.
+struct ProxySettings
+{
+    bool useProxy = false;
+    QString server;
+    QString port;
+    bool auth = false;
+    QString user;
+    QString password;
+    bool stripWww = false;
+};
+
+// The main program's in-memory copy of its settings, filled by loadSettings().
+struct AppSettings
+{
+    bool noXpHelp = false;
+    bool showTrend = false;
+    QFont displayFont;
+    QColor foreColor; // invalid: the main window's own colour
+    QColor backColor;
+    bool useSysColor = false;
+    bool useSysFont = false;
+    int savedStation = -1; // -1: none saved, the first station is taken
+    QString stationName;
+    int interval = 30;
+    bool autoUpdate = false;
+    QString checkDate;
+    bool secondValue = false;
+    int iconLow = 0;
+    int iconHigh = 0;
+    bool banner = false;
+    bool bannerBottom = false;
+    bool toolTips = false;
+    int hotKeyModifier = 0;
+    int hotKeyMain = 0;
+    QString hotKeyText;
+    bool hotKeyOnStart = false;
+    bool alarmOn = false;
+    bool alarmAbove = false;
+    int alarmType = 0;
+    bool alarmSound = false;
+    int alarmWind = 0;
+    QString alarmCompare;
+    QString mailServer;
+    QString mailPort;
+    QString mailSender;
+    QString mailRecipient;
+    bool sendMail = false;
+    bool sendEndMail = false;
+    ProxySettings proxy;
+};
+
+// The steps of the start-up load that act on the main window and the other subsystems. The
+// main program implements them; loadSettings() calls them in the load order, interleaved with
+// the reads they depend on.
+class SettingsTarget
+{
+public:
+    virtual ~SettingsTarget() = default;
+    virtual void loadRegionList() = 0;
+    virtual void selectRegion(int index) = 0;
+    virtual void selectStation(int index) = 0;
+    virtual void selectForecast(int index) = 0;
+    virtual void selectDisplays(int display, int display2) = 0;
+    virtual void showSecondValue(bool on) = 0;
+    virtual void setHelpTips(bool on) = 0;
+    virtual void setUpStatTips() = 0;
+    virtual void registerHotKey() = 0;
+    virtual void applyAlarmType(int alarmListIndex) = 0;
+    virtual void startScanTimer(int minutes) = 0;
+};
+
+// Windows RGB colour numbers (red + 256 green + 65536 blue) both ways.
+QColor colorFromNumber(int number);
+int numberFromColor(const QColor& color);
+
+// The text kept in `check_date` for a day, and today's.
+QString dateText(const QDate& date);
+QString todayText();
+
+// The start-up load: fills `settings` from `file` and drives `target`, in the load order.
+void loadSettings(const SettingsFile& file, AppSettings& settings, SettingsTarget& target);
+
+// The selection the main window saves at close; -1 for a list without a selection.
+struct Selection
+{
+    int state = -1;
+    int station = -1;
+    QString stationName;
+    int forecast = -1;
+    int display = -1;
+    int display2 = -1;
+    bool secondValue = false;
+    QString checkDate; // empty: today's date is written
+};
+
+// Writes the selection keys in their fixed order.
+void saveSelection(const SettingsFile& file, const Selection& selection);
+
+// The stored proxy password: scrambled with the user name as key. An empty user name stores
+// the password unchanged.
+QString scramblePassword(const QString& password, const QString& user);
+QString unscramblePassword(const QString& stored, const QString& user);
+
+} // namespace config
