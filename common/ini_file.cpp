@@ -102,7 +102,8 @@ bool representable(const QString& section, const QString& key, const QString& va
     return !section.trimmed().isEmpty() && !key.trimmed().isEmpty() && !hasBreak(section) &&
            !hasBreak(key) && !hasBreak(value) && !section.contains(QLatin1Char(']')) &&
            !key.contains(QLatin1Char('=')) && !key.trimmed().startsWith(QLatin1Char(';')) &&
-           !key.trimmed().startsWith(QLatin1Char('#')) && !key.trimmed().startsWith(QLatin1Char('['));
+           !key.trimmed().startsWith(QLatin1Char('#')) &&
+           !key.trimmed().startsWith(QLatin1Char('['));
 }
 
 } // namespace
@@ -147,8 +148,7 @@ QString readIni(const QString& section, const QString& key, const QString& path)
     return IniDocument::load(path).value(section, key);
 }
 
-bool writeIni(const QString& section, const QString& key, const QString& value,
-              const QString& path)
+bool writeIni(const QString& section, const QString& key, const QString& value, const QString& path)
 {
     if (!representable(section, key, value))
         return false;
@@ -158,7 +158,7 @@ bool writeIni(const QString& section, const QString& key, const QString& value,
         return false;
 
     const QString entry = key.trimmed() + QLatin1Char('=') + value;
-    qsizetype header = -1;   // the first matching section's header line
+    qsizetype header = -1;    // the first matching section's header line
     qsizetype lastEntry = -1; // its last non-blank line
     bool replaced = false;
     for (qsizetype i = 0; i < ini.lines.size(); ++i) {

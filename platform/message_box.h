@@ -13,9 +13,27 @@ namespace platform {
 class MessageBox
 {
 public:
-    enum class Buttons { Ok, OkCancel, YesNo };
-    enum class Icon { None, Information, Warning, Critical, Question };
-    enum class Answer { Ok, Cancel, Yes, No };
+    enum class Buttons
+    {
+        Ok,
+        OkCancel,
+        YesNo
+    };
+    enum class Icon
+    {
+        None,
+        Information,
+        Warning,
+        Critical,
+        Question
+    };
+    enum class Answer
+    {
+        Ok,
+        Cancel,
+        Yes,
+        No
+    };
 
     struct Record
     {

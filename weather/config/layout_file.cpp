@@ -16,8 +16,7 @@ class LayoutReader
 public:
     LayoutReader(const QString& section, const QString& path)
         : section_(section), file_(common::IniDocument::load(path))
-    {
-    }
+    {}
 
     QString own(const QString& key) const { return file_.value(section_, key); }
 

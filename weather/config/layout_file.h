@@ -37,7 +37,7 @@ struct StateLayout
     QString blockStart;
     QString blockEnd;
     QString rowMarker;
-    QString cellEnd; // empty: a cell ends at its line break
+    QString cellEnd;           // empty: a cell ends at its line break
     QString historyBlockStart; // empty: the history page uses blockStart
     QString historyRowMarker;
     std::array<qint16, 5> historySkipCells{};

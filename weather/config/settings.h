@@ -10,7 +10,8 @@
 namespace config {
 
 // How a settings value is read.
-enum class SettingKind {
+enum class SettingKind
+{
     FlagIsOne,    // true only for the number 1
     FlagNonZero,  // true for any number other than 0
     FlagPositive, // true for numbers above 0

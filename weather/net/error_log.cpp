@@ -9,8 +9,8 @@ const QString kSeparator = QStringLiteral("\r\n\r\n");
 
 void ErrorLog::writeTxt(const QString& message, const QTime& now)
 {
-    const QString entry = now.toString(QStringLiteral("hh:mm:ss AP")) + QStringLiteral(" : ") +
-                          message;
+    const QString entry =
+        now.toString(QStringLiteral("hh:mm:ss AP")) + QStringLiteral(" : ") + message;
     if (text_.isEmpty())
         text_ = entry;
     else

@@ -1,0 +1,156 @@
+#include "weather/config/layout_file.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using config::loadRegionList;
+using config::loadStateLayout;
+
+class TestLayoutFile : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir dir_;
+
+    QString layout(const QByteArray& content)
+    {
+        const QString path = dir_.filePath("weather.ini");
+        QFile f(path);
+        f.open(QIODevice::WriteOnly | QIODevice::Truncate);
+        f.write(content);
+        return path;
+    }
+
+private Q_SLOTS:
+    void regionList()
+    {
+        const QString path = layout("[RegionHeads]\nregions=3\nregion_1=NSW\nregion_2=VIC\n"
+                                    "region_4=QLD\n[NSW]\ndisplay=New South Wales\n"
+                                    "[VIC]\ndisplay=Victoria\n");
+        const auto list = loadRegionList(path);
+        // A numbered key within the count that is missing reads as empty; past it is ignored.
+        QCOMPARE(list.sections, QStringList({"NSW", "VIC", ""}));
+        QCOMPARE(list.displayNames, QStringList({"New South Wales", "Victoria", ""}));
+    }
+
+    void regionCounts_data()
+    {
+        QTest::addColumn<QByteArray>("count");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("missing") << QByteArray() << 0;
+        QTest::newRow("not a number") << QByteArray("regions=many") << 0;
+        QTest::newRow("negative") << QByteArray("regions=-4") << 0;
+        QTest::newRow("rounded half to even") << QByteArray("regions=2.5") << 2;
+        QTest::newRow("hostile") << QByteArray("regions=2000000000") << config::kMaxLayoutCount;
+    }
+
+    void regionCounts()
+    {
+        QFETCH(QByteArray, count);
+        QFETCH(int, expected);
+        const auto list = loadRegionList(layout("[RegionHeads]\n" + count + "\n"));
+        QCOMPARE(list.sections.size(), expected);
+    }
+
+    void missingFileIsEmpty()
+    {
+        QVERIFY(loadRegionList(dir_.filePath("none.ini")).sections.isEmpty());
+        const auto state = loadStateLayout(QStringLiteral("NSW"), dir_.filePath("none.ini"));
+        QCOMPARE(state.obsUrl, config::bureauRoot());
+        QCOMPARE(state.columnCount, 0);
+    }
+
+    void fallback_data()
+    {
+        QTest::addColumn<QByteArray>("region");
+        QTest::addColumn<QByteArray>("commonSection");
+        QTest::addColumn<QString>("cellEnd");
+        QTest::addColumn<QString>("blockStart");
+
+        QTest::newRow("all from COMMON")
+            << QByteArray("") << QByteArray("delim_1=<table\ndelim_4=</td>") << "</td>"
+            << "<table";
+        QTest::newRow("region overrides")
+            << QByteArray("delim_1=<tbody") << QByteArray("delim_1=<table") << ""
+            << "<tbody";
+        QTest::newRow("empty region value falls back")
+            << QByteArray("delim_4=") << QByteArray("delim_4=</td>") << "</td>"
+            << "";
+        QTest::newRow("both empty: line break")
+            << QByteArray("delim_4=") << QByteArray("delim_4=") << ""
+            << "";
+    }
+
+    void fallback()
+    {
+        QFETCH(QByteArray, region);
+        QFETCH(QByteArray, commonSection);
+        QFETCH(QString, cellEnd);
+        QFETCH(QString, blockStart);
+        const QString path = layout("[R]\n" + region + "\n[COMMON]\n" + commonSection + "\n");
+        const auto state = loadStateLayout(QStringLiteral("R"), path);
+        QCOMPARE(state.cellEnd, cellEnd);
+        QCOMPARE(state.blockStart, blockStart);
+    }
+
+    void fullRegion()
+    {
+        const QString path =
+            layout("[COMMON]\ndelim_1=<tbody\ndelim_2=</tbody>\ndelim_3=<tr\ndelim_7=<tr>\n"
+                   "gr_ignore_1=12\ngr_ignore_2=0\nalert_wind_direction=7\nskip=1\nheaders=5\n"
+                   "st_hdr_1=Date/Time\nst_hdr_2=Temp\nst_sgn_2=\xC2\xB0"
+                   "C\nst_typ_2=1\n"
+                   "st_hdr_3=Hum\nst_hdr_4=Wind\nforecasts=9\nfc_1=Never read\n"
+                   "[R]\nst_url=nsw/observations/nswall.shtml\ngr_ignore_2=3\nst_hdr_3=Humidity\n"
+                   "forecasts=2\nfc_1=Sydney\nfc_url_1=nsw/forecasts/sydney.shtml\nfc_2=Hunter\n"
+                   "rain=1\nrain_name_1=Sydney Radar\nrain_url_1=products/IDR713.loop.shtml\n"
+                   "map_url=\nfl_warn_url=nsw/\ntide_time=NSW_TidesMap.shtml\n");
+        const auto s = loadStateLayout(QStringLiteral("r"), path);
+        QCOMPARE(s.sectionName, QStringLiteral("r"));
+        QCOMPARE(s.obsUrl, config::bureauRoot() + "nsw/observations/nswall.shtml");
+        QCOMPARE(s.blockStart, QStringLiteral("<tbody"));
+        QCOMPARE(s.blockEnd, QStringLiteral("</tbody>"));
+        QCOMPARE(s.rowMarker, QStringLiteral("<tr"));
+        QCOMPARE(s.historyRowMarker, QStringLiteral("<tr>"));
+        QCOMPARE(s.historyBlockStart, QString());
+        QCOMPARE(s.historySkipCells, (std::array<qint16, 5>{12, 3, 0, 0, 0}));
+        QCOMPARE(s.windDirColumn, qint16(7));
+        QCOMPARE(s.fixedColumns, qint16(1));
+        // headers=5 with four headers present: the fifth column exists with an empty header.
+        QCOMPARE(s.columnCount, 5);
+        QCOMPARE(s.columns.size(), 5);
+        QCOMPARE(s.columns[1].header, QStringLiteral("Temp"));
+        QCOMPARE(s.columns[1].sign, QStringLiteral("\u00B0C"));
+        QCOMPARE(s.columns[1].kind, qint16(1));
+        QCOMPARE(s.columns[2].header, QStringLiteral("Humidity"));
+        QCOMPARE(s.columns[4].header, QString());
+        // Page lists never fall back, and a missing numbered key within the count is empty.
+        QCOMPARE(s.forecastPages.size(), 2);
+        QCOMPARE(s.forecastPages[0].name, QStringLiteral("Sydney"));
+        QCOMPARE(s.forecastPages[0].url, config::bureauRoot() + "nsw/forecasts/sydney.shtml");
+        QCOMPARE(s.forecastPages[1].url, config::bureauRoot());
+        QCOMPARE(s.radarPages.size(), 1);
+        QCOMPARE(s.mapUrl, QString());
+        QCOMPARE(s.floodWarnPath, QStringLiteral("nsw/"));
+        QCOMPARE(s.tidePath, QStringLiteral("NSW_TidesMap.shtml"));
+    }
+
+    void longValueArrivesCut()
+    {
+        const auto s = loadStateLayout(QStringLiteral("R"),
+                                       layout("[R]\ndelim_1=" + QByteArray(200, 'x') + "\n"));
+        QCOMPARE(s.blockStart.size(), 127);
+    }
+
+    void sixteenBitFieldsClamp()
+    {
+        const auto s = loadStateLayout(QStringLiteral("R"),
+                                       layout("[R]\nskip=99999\nalert_wind_direction=-99999\n"));
+        QCOMPARE(s.fixedColumns, qint16(32767));
+        QCOMPARE(s.windDirColumn, qint16(-32768));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestLayoutFile)
+#include "tst_layout_file.moc"
