@@ -1,0 +1,105 @@
+#pragma once
+
+#include "platform/socket_control.h"
+#include "weather/net/page_fetcher.h"
+
+#include <QByteArray>
+#include <QElapsedTimer>
+#include <QObject>
+#include <QString>
+
+#include <array>
+#include <memory>
+#include <optional>
+
+namespace config {
+struct ProxySettings;
+}
+
+namespace net {
+
+class ErrorLog;
+
+// The program's invisible network form. It carries the socket control array `WS`: element 1
+// fetches web pages (myOpenURL), element 2 belongs to the mailer, element 0 is not used.
+//
+// myOpenURL fetches one page with an HTTP/1.0 GET, straight from the web server (always port
+// 80) or through the proxy of the settings it was given, and returns the body of the response
+// or "" on failure, logging why where the failure has a message. It blocks until the fetch has
+// ended but pumps events while it waits, so the user interface stays alive.
+//
+// The whole response is collected before it is judged: receiving lasts until the server
+// closes, `receiveLimit` has passed since the request was sent, or a socket error. After that
+// the wait ends once the page is there (whole-page mode: any text; data-block mode: the text
+// contains `blockEnd`, any capitals), the connection is gone, or `fetchLimit` has passed since
+// the start. A shutdown (`appClosing`) ends any wait at once with "". A response larger than
+// kMaxResponseBytes ends the fetch at once with a logged message.
+//
+// A call made while a fetch is already running (from an event handled during its wait)
+// returns "" at once and leaves the running fetch undisturbed.
+class frmInet : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr int kFetchLimitMs = 60000;
+    static constexpr int kReceiveLimitMs = 30000;
+    static constexpr qsizetype kMaxResponseBytes = 8 * 1024 * 1024;
+    static constexpr int kSocketCount = 3;
+
+    // The flags, the proxy settings and the log must outlive the form; the program changes the
+    // proxy settings in place when the user changes them.
+    frmInet(FetchState& state, const config::ProxySettings& proxy, ErrorLog& log,
+            QObject* parent = nullptr);
+    ~frmInet() override;
+
+    QString myOpenURL(const QString& sUrl, bool NoDelimCheck);
+
+    // Time limits of a fetch: counted from its start, and for receiving from the request.
+    void setTimeLimits(int fetchLimitMs, int receiveLimitMs);
+
+    // Unloads element `index` of WS if it is loaded and loads it anew.
+    platform::SocketControl& loadSocket(int index);
+    void unloadSocket(int index);
+
+    // Markers a data-block page must contain; set by the caller before each such fetch.
+    QString blockStart;
+    QString blockEnd;
+    // Everything received for the current fetch, as received.
+    QByteArray responseText;
+    // The URL of the current fetch as the caller gave it.
+    QString requestUrl;
+
+    std::array<std::unique_ptr<platform::SocketControl>, kSocketCount> WS;
+
+private:
+    // Progress of the running fetch.
+    struct Fetch
+    {
+        bool active = false;
+        bool requestSent = false;
+        bool receiving = false; // request sent, the receive phase not over yet
+        bool failed = false;    // a socket error or an oversized response ended it
+        bool tooLarge = false;
+        bool endMarkerSeen = false;
+        qsizetype markerScanned = 0; // bytes of responseText already searched for blockEnd
+        QElapsedTimer sinceStart;
+        QElapsedTimer sinceRequest;
+    };
+
+    void onConnected();
+    void onDataArrival(const QByteArray& data);
+    void onSocketError(int number, const QString& description);
+
+    bool waitOver(bool wholePage);
+    bool endMarkerArrived();
+    std::optional<QString> evaluate(bool wholePage);
+
+    FetchState& state_;
+    const config::ProxySettings& proxy_;
+    ErrorLog& log_;
+    int fetchLimitMs_ = kFetchLimitMs;
+    int receiveLimitMs_ = kReceiveLimitMs;
+    Fetch fetch_;
+};
+
+} // namespace net
