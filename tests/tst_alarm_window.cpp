@@ -1,0 +1,134 @@
+#include "weather/shell/alarm_scroll.h"
+#include "weather/shell/frm_alert.h"
+
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+using shell::AlarmScroll;
+using shell::frmAlert;
+
+class TestAlarmWindow : public QObject
+{
+    Q_OBJECT
+
+    static std::unique_ptr<frmAlert> window(bool sound, const QString& file = QString())
+    {
+        frmAlert::Options options;
+        options.playSound = sound;
+        options.soundFile = file;
+        auto w = std::make_unique<frmAlert>([] { return QStringLiteral("Wind is CALM"); }, options);
+        w->setAttribute(Qt::WA_DeleteOnClose, false);
+        w->show();
+        return w;
+    }
+
+private Q_SLOTS:
+    void scrollSteps_data()
+    {
+        QTest::addColumn<int>("leadWidth");
+        QTest::addColumn<int>("length");
+        QTest::addColumn<int>("steps");
+        QTest::addColumn<int>("first");
+        QTest::addColumn<int>("offset");
+        QTest::newRow("moving out") << 100 << 5 << 2 << 0 << 80;
+        QTest::newRow("next character leads") << 100 << 5 << 3 << 1 << 1;
+        QTest::newRow("narrow characters") << 30 << 5 << 1 << 1 << 1;
+        QTest::newRow("wraps to the start") << 30 << 3 << 3 << 0 << 1;
+    }
+
+    void scrollSteps()
+    {
+        QFETCH(int, leadWidth);
+        QFETCH(int, length);
+        QFETCH(int, steps);
+        QFETCH(int, first);
+        QFETCH(int, offset);
+        AlarmScroll scroll;
+        for (int i = 0; i < steps; ++i)
+            scroll.step(leadWidth, length);
+        QCOMPARE(scroll.first, first);
+        QCOMPARE(scroll.offset, offset);
+    }
+
+    void visibleTextWrapsRound()
+    {
+        AlarmScroll scroll;
+        scroll.first = 1;
+        QCOMPARE(scroll.visibleText(QStringLiteral("abc")), QStringLiteral("bcab"));
+        QCOMPARE(shell::alarmScrollText(QString()), QString(12, QLatin1Char(' ')));
+        QCOMPARE(AlarmScroll().visibleText(QString()), QString());
+    }
+
+    void closing_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<bool>("alarmsOff");
+        QTest::newRow("space") << int(Qt::Key_Space) << int(Qt::NoModifier) << false;
+        QTest::newRow("enter") << int(Qt::Key_Return) << int(Qt::NoModifier) << false;
+        QTest::newRow("shift+a") << int(Qt::Key_A) << int(Qt::ShiftModifier) << true;
+        QTest::newRow("ctrl+x") << int(Qt::Key_X) << int(Qt::ControlModifier) << true;
+        QTest::newRow("lone shift") << int(Qt::Key_Shift) << int(Qt::NoModifier) << true;
+        QTest::newRow("lone alt") << int(Qt::Key_Alt) << int(Qt::NoModifier) << true;
+    }
+
+    void closing()
+    {
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        QFETCH(bool, alarmsOff);
+        auto w = window(false);
+        QSignalSpy closed(w.get(), &frmAlert::closed);
+        QSignalSpy off(w.get(), &frmAlert::alarmsOffRequested);
+        QTest::keyClick(w->picTicker, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        QCOMPARE(closed.size(), 1);
+        QCOMPARE(off.size(), alarmsOff ? 1 : 0);
+        QVERIFY(!w->isVisible());
+        QVERIFY(!w->tmrTicker->isActive());
+    }
+
+    void clickCloses()
+    {
+        auto w = window(false);
+        QSignalSpy closed(w.get(), &frmAlert::closed);
+        QTest::mouseClick(w->picTicker, Qt::LeftButton);
+        QCOMPARE(closed.size(), 1);
+    }
+
+    void sound()
+    {
+        QTemporaryDir dir;
+        const QString ding = dir.filePath("Ding.wav");
+        QFile f(ding);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("RIFF");
+        f.close();
+
+        auto silent = window(false, ding);
+        QVERIFY(!silent->tmrSound->isActive());
+        QCOMPARE(silent->soundsPlayed(), 0);
+
+        auto missing = window(true, dir.filePath("none.wav"));
+        QVERIFY(missing->tmrSound->isActive());
+        QCOMPARE(missing->soundsPlayed(), 0);
+
+        auto loud = window(true, ding);
+        QCOMPARE(loud->tmrSound->interval(), 4000);
+        QCOMPARE(loud->soundsPlayed(), 1); // at once, then every 4 seconds
+    }
+
+    void scrollsWhileShown()
+    {
+        auto w = window(false);
+        QCOMPARE(w->windowTitle(), QStringLiteral("Alert"));
+        QCOMPARE(w->tmrTicker->interval(), 50);
+        QTRY_VERIFY(w->scroll().first > 0 || w->scroll().offset > 40);
+        QVERIFY(w->picTicker->toolTip().startsWith(QStringLiteral("Click here or press space bar")));
+    }
+};
+
+QTEST_MAIN(TestAlarmWindow)
+#include "tst_alarm_window.moc"

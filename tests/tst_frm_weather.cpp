@@ -1,0 +1,188 @@
+#include "page_server.h"
+#include "platform/desktop.h"
+#include "platform/message_box.h"
+#include "weather/app/frm_weather.h"
+#include "weather/app/weather_app.h"
+
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QFile>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using platform::MessageBox;
+
+namespace {
+
+const QByteArray kLayout =
+    "[RegionHeads]\nregions=1\nregion_1=R1\n"
+    "[R1]\ndisplay=Region One\nst_url=r1/obs.html\ndelim_1=<table>\ndelim_2=</table>\n"
+    "delim_3=<th>\ndelim_4=</t\nheaders=3\nskip=1\nst_hdr_1=Date/Time\nst_hdr_2=Temp\n"
+    "st_sgn_2=C\nst_hdr_3=Rain\nst_sgn_3=mm\nforecasts=1\nfc_1=Coast\nfc_url_1=r1/coast.shtml\n"
+    "rain=1\nrain_name_1=Radar\nrain_url_1=r1/radar.shtml\nmap_url=\n";
+
+const QByteArray kPage = "<table>\n<tr><th><a href=\"/p/1.shtml\">Alpha</a></th>\n"
+                         "<td>06/10:00am</td>\n<td>35.5</td>\n<td>1.0</td>\n</tr>\n</table>\n";
+
+} // namespace
+
+class TestFrmWeather : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir dir_;
+    PageServer server_;
+    QStringList opened_;
+    std::unique_ptr<app::WeatherApp> app_;
+
+    void write(const QString& name, const QByteArray& content)
+    {
+        QFile f(dir_.filePath(name));
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(content);
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        write(QStringLiteral("weather.ini"), kLayout);
+        write(QStringLiteral("wsetting.ini"),
+              "[SavedSetting]\nproxy_on=1\nproxy_server=127.0.0.1\nproxy_port=" +
+                  QByteArray::number(server_.port()) +
+                  "\nalert_toggle=2\nalert_type=0\nalert_compare=30\n");
+        server_.setPage(QStringLiteral("r1/obs.html"), kPage);
+        platform::setUrlOpener([this](const QString& url) { opened_.append(url); });
+        MessageBox::script({});
+        opened_.clear();
+        app_ = std::make_unique<app::WeatherApp>(dir_.path() + QLatin1Char('/'));
+    }
+
+    void cleanup()
+    {
+        app_.reset();
+        platform::setUrlOpener({});
+        MessageBox::unscript();
+    }
+
+    void startUpArmsFirstScanAndShowsIt()
+    {
+        app::frmWeather& w = app_->window();
+        QVERIFY(w.windowTitle().startsWith(QStringLiteral("Nimbulo (Australia) ver ")));
+        app_->start();
+        QVERIFY(w.isVisible());
+        QVERIFY(app_->monitor().tmrTripLookup.isActive());
+        QCOMPARE(app_->monitor().tickerText, QStringLiteral("Busy....."));
+        QTRY_COMPARE(w.cmbCurrStation->currentText(), QStringLiteral("Alpha"));
+        QTRY_COMPARE(w.List1[1]->count(), 3);
+        QCOMPARE(w.List1[0]->item(1)->text(), QStringLiteral("Temp"));
+        QCOMPARE(w.List1[1]->item(1)->text(), QStringLiteral("35.5 C"));
+        QVERIFY(app_->monitor().feedText.startsWith(QStringLiteral("Alpha at: 10:00 AM")));
+        // 35.5 is above the set point: the screen saver is shown the alert even while the
+        // alarm box is unticked, since the value test does not depend on it.
+        QCOMPARE(w.txtScr(), QStringLiteral("Nimbulo\r\nALERT"));
+        QVERIFY(!w.lblScanNow->isVisible());
+        QVERIFY(!w.lblScanErr->isVisible());
+    }
+
+    void everyControlIsNamed()
+    {
+        app::frmWeather& w = app_->window();
+        for (const char* name :
+             {"cmbState", "cmbCurrStation", "cmbDisplay", "cmbExtDisplay", "chkShowExt", "List1_0",
+              "List1_1", "lstForecast", "lstRadar", "cmdForecast", "cmdRadar", "cmdMap",
+              "cmdRefresh", "cmdClip", "cmdSettings", "cmdAbout", "cmdHide", "cmdClose",
+              "cmdGraph", "cmdLinks", "chkAlarm", "lblScanNow", "lblScanErr", "lblIsConnect"})
+            QVERIFY2(w.findChild<QWidget*>(QLatin1String(name)), name);
+        QCOMPARE(w.chkShowExt->text(), QStringLiteral("2nd value"));
+        QCOMPARE(w.chkAlarm->text(), QStringLiteral("Alarm On/Off"));
+        QCOMPARE(w.lblScanErr->text(), QStringLiteral("No response on last scan"));
+    }
+
+    void pageButtons()
+    {
+        app::frmWeather& w = app_->window();
+        app_->start();
+        w.cmdForecast->click();
+        QCOMPARE(opened_.size(), 1);
+        QVERIFY(opened_.first().endsWith(QStringLiteral("r1/coast.shtml")));
+        QVERIFY(w.cmdForecast->isEnabled());
+
+        w.cmdRadar->click();
+        QCOMPARE(opened_.size(), 2);
+        QVERIFY(opened_.last().endsWith(QStringLiteral("r1/radar.shtml")));
+        QVERIFY(w.cmdRadar->isEnabled());
+
+        // A region without a map page: the button is disabled and would open nothing.
+        QVERIFY(!w.cmdMap->isEnabled());
+        w.cmdMap->click();
+        QCOMPARE(opened_.size(), 2);
+
+        // Without a selection nothing opens.
+        w.lstForecast->setCurrentRow(-1);
+        w.cmdForecast->click();
+        QCOMPARE(opened_.size(), 2);
+    }
+
+    void clipboardButton()
+    {
+        app::frmWeather& w = app_->window();
+        app_->start();
+        QTRY_COMPARE(w.List1[1]->count(), 3);
+        w.cmdClip->click();
+        QCOMPARE(MessageBox::shownBoxes().size(), 1);
+        QCOMPARE(MessageBox::shownBoxes().first().title, QStringLiteral("Stats to Clipboard"));
+        QVERIFY(QGuiApplication::clipboard()->text().startsWith(
+            QStringLiteral("BUREAU OF METEOROLOGY\r\n")));
+    }
+
+    void valueListsNeverShowASelection()
+    {
+        app::frmWeather& w = app_->window();
+        app_->start();
+        QTRY_COMPARE(w.List1[1]->count(), 3);
+        QTest::mouseClick(w.List1[1]->viewport(), Qt::LeftButton, {},
+                          w.List1[1]->visualItemRect(w.List1[1]->item(0)).center());
+        QVERIFY(w.List1[0]->selectedItems().isEmpty());
+        QVERIFY(w.List1[1]->selectedItems().isEmpty());
+    }
+
+    void alarmWindowFollowsTheAlarm()
+    {
+        app::frmWeather& w = app_->window();
+        app_->start();
+        w.chkAlarm->click(); // alarms on
+        QTRY_VERIFY(w.alarmWindow() != nullptr);
+        QVERIFY(w.alarmWindow()->isVisible());
+        QVERIFY(app_->monitor().alarmState().alarmWindowOpen);
+        QCOMPARE(w.txtScr(), QStringLiteral("Nimbulo\r\nALERT"));
+
+        // Shift in the alarm window closes it and switches all alarms off.
+        QTest::keyClick(w.alarmWindow()->picTicker, Qt::Key_Shift);
+        QTRY_VERIFY(w.alarmWindow() == nullptr);
+        QVERIFY(!w.chkAlarm->isChecked());
+        QVERIFY(app_->monitor().alarmState().alarmOff);
+        QVERIFY(!app_->monitor().alarmState().alarmWindowOpen);
+    }
+
+    void closingSavesTheSelection()
+    {
+        app::frmWeather& w = app_->window();
+        app_->start();
+        QTRY_COMPARE(w.cmbCurrStation->currentText(), QStringLiteral("Alpha"));
+        w.cmdClose->click();
+        QVERIFY(app_->monitor().fetchState().appClosing);
+        const config::SettingsFile file(dir_.filePath("wsetting.ini"));
+        QCOMPARE(file.text(QStringLiteral("station_name")), QStringLiteral("Alpha"));
+        QCOMPARE(file.integer(QStringLiteral("state")), 0);
+        QVERIFY(!file.text(QStringLiteral("check_date")).isEmpty());
+    }
+};
+
+QTEST_MAIN(TestFrmWeather)
+#include "tst_frm_weather.moc"

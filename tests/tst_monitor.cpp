@@ -1,0 +1,372 @@
+#include "page_server.h"
+#include "weather/engine/monitor.h"
+#include "weather/net/error_log.h"
+
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using engine::Monitor;
+
+namespace {
+
+struct Station
+{
+    QByteArray name;
+    QByteArray temp = "21.5";
+    QByteArray dir = "NNE";
+};
+
+// An observation page in the markup of the test layout: one cell per line.
+QByteArray page(const QList<Station>& stations)
+{
+    QByteArray html = "<html><body><h2>District</h2>\r\n<TABLE CLASS=\"obs\">\r\n";
+    int wmo = 94000;
+    for (const Station& s : stations) {
+        html += "<tr>\r\n<th class=\"st\"><a href=\"/products/IDN60801/IDN60801." +
+                QByteArray::number(++wmo) + ".shtml\">" + s.name + "</a></th>\r\n";
+        html += "<td>06/03:30pm</td>\r\n<td>" + s.temp + "</td>\r\n<td>" + s.dir +
+                "</td>\r\n<td>0.2</td>\r\n</tr>\r\n";
+    }
+    return html + "</table>\r\n<div>footer</div></body></html>\r\n";
+}
+
+const QByteArray kLayout =
+    "[RegionHeads]\nregions=2\nregion_1=R1\nregion_2=R2\n"
+    "[COMMON]\ndelim_1=<table class=\"obs\">\ndelim_2=</table>\ndelim_3=<th class=\"st\">\n"
+    "delim_4=</t\nheaders=4\nskip=1\nalert_wind_direction=3\n"
+    "st_hdr_1=Date/Time\nst_hdr_2=Air Temperature\nst_sgn_2=\xC2\xB0"
+    "C\nst_typ_2=1\n"
+    "st_hdr_3=Wind Dir\nst_hdr_4=Rain since 9am mm\nst_sgn_4=mm\nst_typ_4=6\n"
+    "[R1]\ndisplay=Region One\nst_url=r1/obs.html\nforecasts=2\nfc_1=Coast\n"
+    "fc_url_1=r1/coast.shtml\nfc_2=Inland\nfc_url_2=r1/inland.shtml\nrain=1\n"
+    "rain_name_1=Radar\nrain_url_1=r1/radar.shtml\nmap_url=r1/map.shtml\n"
+    "[R2]\ndisplay=Region Two\nst_url=r2/obs.html\nforecasts=0\nrain=0\n"
+    "[Trans]\nAir Temperature=Temp\n";
+
+} // namespace
+
+class TestMonitor : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> dir_;
+    std::unique_ptr<PageServer> server_;
+    std::unique_ptr<net::ErrorLog> log_;
+
+    void writeFile(const QString& name, const QByteArray& content)
+    {
+        QFile f(dir_->filePath(name));
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(content);
+    }
+
+    // A monitor of the test folder whose fetches go to the scripted server.
+    std::unique_ptr<Monitor> monitor(const QByteArray& savedSettings)
+    {
+        writeFile(QStringLiteral("wsetting.ini"),
+                  "[SavedSetting]\nproxy_on=1\nproxy_server=127.0.0.1\nproxy_port=" +
+                      QByteArray::number(server_->port()) + "\n" + savedSettings);
+        auto m =
+            std::make_unique<Monitor>(dir_->filePath("weather.ini"), dir_->filePath("wsetting.ini"),
+                                      *log_, [](const QString& s) { return int(s.size() * 100); });
+        m->inet().setTimeLimits(5000, 5000);
+        m->loadSettings();
+        m->tmrTripLookup.stop();
+        return m;
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        dir_ = std::make_unique<QTemporaryDir>();
+        server_ = std::make_unique<PageServer>();
+        log_ = std::make_unique<net::ErrorLog>();
+        writeFile(QStringLiteral("weather.ini"), kLayout);
+        server_->setPage(QStringLiteral("r1/obs.html"),
+                         page({{"Alpha"}, {"Bravo"}, {"Charlie"}, {"Delta"}}));
+        server_->setPage(QStringLiteral("r2/obs.html"), page({{"Echo"}, {"Foxtrot"}}));
+    }
+
+    void regionLoadFillsLists()
+    {
+        auto m = monitor("state=0\n");
+        QCOMPARE(m->regionIndex(), 0);
+        QCOMPARE(m->regionList().displayNames, QStringList({"Region One", "Region Two"}));
+        // The fixed column is not offered; the wind direction is displayable but no alarm stat.
+        QCOMPARE(m->displays.entries,
+                 QStringList({"Air Temperature", "Wind Dir", "Rain since 9am mm"}));
+        QCOMPARE(m->displays.columns, QList<int>({1, 2, 3}));
+        QCOMPARE(m->alarmTypes.entries, QStringList({"Air Temperature", "Rain since 9am mm"}));
+        QCOMPARE(m->alarmTypes.columns, QList<int>({1, 3}));
+        QCOMPARE(m->forecasts.entries, QStringList({"Coast", "Inland"}));
+        QCOMPARE(m->forecasts.selected, 0);
+        QVERIFY(m->forecastUrl().endsWith(QStringLiteral("r1/coast.shtml")));
+
+        m->selectRegion(1);
+        QVERIFY(m->forecasts.entries.isEmpty());
+        QVERIFY(!m->forecasts.enabled);
+        QVERIFY(!m->radars.enabled);
+        QCOMPARE(m->forecastUrl(), QString());
+        QVERIFY(m->layout().mapUrl.isEmpty());
+        QVERIFY(m->tmrTripLookup.isActive()); // a scan of the new region is armed
+    }
+
+    void stationRestore_data()
+    {
+        QTest::addColumn<QByteArray>("saved");
+        QTest::addColumn<QList<Station>>("rows");
+        QTest::addColumn<int>("selected");
+        QTest::addColumn<bool>("chosen");
+
+        const QList<Station> reordered = {{"Alpha"}, {"Bravo"},   {"Echo"},
+                                          {"Golf"},  {"Charlie"}, {"Delta"}};
+        QTest::newRow("index still matches")
+            << QByteArray("state=0\nstation=3\nstation_name=Delta\n")
+            << QList<Station>{{"Alpha"}, {"Bravo"}, {"Charlie"}, {"Delta"}} << 3 << true;
+        QTest::newRow("page reordered: found by name")
+            << QByteArray("state=0\nstation=3\nstation_name=Delta\n") << reordered << 5 << true;
+        QTest::newRow("station gone")
+            << QByteArray("state=0\nstation=1\nstation_name=Zulu\n") << reordered << -1 << false;
+        QTest::newRow("no saved station") << QByteArray("state=0\n") << reordered << 0 << true;
+        QTest::newRow("saved -1") << QByteArray("state=0\nstation=-1\nstation_name=Delta\n")
+                                  << reordered << 0 << true;
+        QTest::newRow("index past the list")
+            << QByteArray("state=0\nstation=40\nstation_name=Charlie\n") << reordered << 4 << true;
+        QTest::newRow("no rows") << QByteArray("state=0\nstation=0\nstation_name=Alpha\n")
+                                 << QList<Station>{} << -1 << false;
+    }
+
+    void stationRestore()
+    {
+        QFETCH(QByteArray, saved);
+        QFETCH(QList<Station>, rows);
+        QFETCH(int, selected);
+        QFETCH(bool, chosen);
+        server_->setPage(QStringLiteral("r1/obs.html"), page(rows));
+        auto m = monitor(saved);
+        m->tripLookupTick();
+        QCOMPARE(m->stations.selected, selected);
+        QCOMPARE(m->stationChosen(), chosen);
+        if (rows.isEmpty()) {
+            QCOMPARE(m->stations.entries, QStringList({"Stations not found"}));
+            QVERIFY(!m->stations.enabled);
+        }
+    }
+
+    void otherRegionThanSavedTakesFirstStation()
+    {
+        auto m = monitor("state=0\nstation=2\nstation_name=Charlie\n");
+        m->selectRegion(1);
+        m->tripLookupTick();
+        QCOMPARE(m->stations.entries, QStringList({"Echo", "Foxtrot"}));
+        QCOMPARE(m->stations.selected, 0);
+    }
+
+    void scanShowsStationAndPublishes()
+    {
+        auto m = monitor("state=0\nstation=1\nstation_name=Bravo\ndisplay=0\n");
+        QSignalSpy published(m.get(), &Monitor::published);
+        m->tripLookupTick();
+        QVERIFY(m->lastPassShown());
+        QCOMPARE(published.size(), 1);
+        QCOMPARE(m->stats().values,
+                 QStringList({"06/03:30pm", QStringLiteral("21.5 \u00B0C"), "NNE", "0.2 mm"}));
+        QCOMPARE(m->stats().obsTime, QStringLiteral("03:30 PM"));
+        QCOMPARE(m->tickerText, QStringLiteral("21.5 \u00B0C"));
+        QVERIFY(m->feedText.startsWith(QStringLiteral("Bravo at: 03:30 PM\r\n")));
+        QCOMPARE(m->screenText, m->feedText);
+        QVERIFY(m->historyUrl.endsWith(QStringLiteral("/products/IDN60801/IDN60801.94002.shtml")));
+        QVERIFY(m->graphEnabled);
+        QCOMPARE(m->lastScanUrl(), m->layout().obsUrl);
+    }
+
+    void failedFetchKeepsPreviousRows()
+    {
+        auto m = monitor("state=0\n");
+        m->tripLookupTick();
+        const QStringList before = m->stats().values;
+        QSignalSpy failed(m.get(), &Monitor::scanFailedChanged);
+        server_->setPage(QStringLiteral("r1/obs.html"), "<html>blocked</html>");
+        m->tripLookupTick();
+        QVERIFY(failed.contains(QVariantList{true}));
+        QCOMPARE(m->stats().values, before);
+        QVERIFY(log_->text().contains(QStringLiteral("Data block start not found")));
+    }
+
+    void firstScanFailingLeavesStationListEmpty()
+    {
+        server_->setPage(QStringLiteral("r1/obs.html"), "nothing");
+        auto m = monitor("state=0\n");
+        m->tripLookupTick();
+        QVERIFY(m->stations.entries.isEmpty());
+        QVERIFY(!m->lastPassShown());
+        // The next scan, with the page back, builds it.
+        server_->setPage(QStringLiteral("r1/obs.html"), page({{"Alpha"}}));
+        m->tripLookupTick();
+        QCOMPARE(m->stations.entries, QStringList({"Alpha"}));
+    }
+
+    void triggersDuringScanAreDropped()
+    {
+        auto m = monitor("state=0\n");
+        server_->setDelay(300);
+        QSignalSpy refreshEnabled(m.get(), &Monitor::refreshEnabledChanged);
+        bool triggeredDuringScan = true;
+        int requestsDuringScan = -1;
+        QTimer::singleShot(80, m.get(), [&] {
+            QVERIFY(m->scanBusy());
+            m->refresh();       // dropped: no second scan is armed
+            m->selectRegion(1); // changes the region but arms nothing while busy
+            m->tmrTripLookup.stop();
+            m->tripLookupTick(); // a trigger that fires anyway is dropped by the busy flag
+            triggeredDuringScan = m->tmrTripLookup.isActive();
+            requestsDuringScan = server_->requests();
+        });
+        m->tripLookupTick();
+        QVERIFY(!triggeredDuringScan);
+        QCOMPARE(requestsDuringScan, 1);
+        QCOMPARE(server_->requests(), 1);
+        // The buttons came back only when the scan ended.
+        QCOMPARE(refreshEnabled.first().at(0).toBool(), false);
+        QCOMPARE(refreshEnabled.last().at(0).toBool(), true);
+        // The scan finished for the old region; the next one rebuilds the list for the new one.
+        QCOMPARE(m->stations.entries.first(), QStringLiteral("Alpha"));
+        server_->setDelay(0);
+        m->tripLookupTick();
+        QCOMPARE(m->stations.entries, QStringList({"Echo", "Foxtrot"}));
+    }
+
+    void scanTimerTickDroppedWhileFetching()
+    {
+        auto m = monitor("state=0\n");
+        m->fetchState().fetchBusy = true;
+        m->scanTimerTick();
+        QVERIFY(!m->tmrTripLookup.isActive());
+        m->fetchState().fetchBusy = false;
+        m->scanTimerTick();
+        QVERIFY(m->tmrTripLookup.isActive());
+    }
+
+    void scanTimerPeriod_data()
+    {
+        QTest::addColumn<QByteArray>("interval");
+        QTest::addColumn<int>("minutes");
+        QTest::newRow("5") << QByteArray("interval=5") << 30;
+        QTest::newRow("241") << QByteArray("interval=241") << 30;
+        QTest::newRow("240") << QByteArray("interval=240") << 240;
+        QTest::newRow("10") << QByteArray("interval=10") << 10;
+    }
+
+    void scanTimerPeriod()
+    {
+        QFETCH(QByteArray, interval);
+        QFETCH(int, minutes);
+        auto m = monitor(interval + "\n");
+        QVERIFY(m->scanTimer.isActive());
+        QCOMPARE(m->scanTimer.interval(), minutes * 60000);
+    }
+
+    void dailyVersionCheckReplacesOneScan()
+    {
+        auto m = monitor("auto_update=1\ncheck_date=2001-01-01\n");
+        QSignalSpy check(m.get(), &Monitor::versionCheckDue);
+        m->tmrScan();
+        QCOMPARE(check.size(), 1);
+        QVERIFY(!m->tmrTripLookup.isActive());
+        m->tmrScan(); // same day: a scan
+        QCOMPARE(check.size(), 1);
+        QVERIFY(m->tmrTripLookup.isActive());
+    }
+
+    void stationPickShowsWithoutFetching()
+    {
+        auto m = monitor("state=0\n");
+        m->tripLookupTick();
+        const int requests = server_->requests();
+        m->pickStation(2);
+        QCOMPARE(server_->requests(), requests);
+        QVERIFY(m->feedText.startsWith(QStringLiteral("Charlie at:")));
+        QCOMPARE(m->stats().trendArrow, int(engine::TrendNone));
+
+        // While a scan is about to run, a pick only changes the selection.
+        m->tmrTripLookup.start();
+        m->pickStation(0);
+        QVERIFY(m->feedText.startsWith(QStringLiteral("Charlie at:")));
+        QCOMPARE(m->stations.selected, 0);
+    }
+
+    void alarmHoldsThenEnds()
+    {
+        auto m = monitor("state=0\nalert_toggle=2\nalert_type=0\nalert_compare=30\n");
+        QSignalSpy show(m.get(), &Monitor::showAlarmWindow);
+        QSignalSpy close(m.get(), &Monitor::closeAlarmWindow);
+        m->alarmCheckClicked(true);
+
+        server_->setPage(QStringLiteral("r1/obs.html"), page({{"Alpha", "30"}}));
+        m->tripLookupTick();
+        QVERIFY(!m->tmrAlert.isActive()); // equality never holds
+
+        server_->setPage(QStringLiteral("r1/obs.html"), page({{"Alpha", "30.1"}}));
+        m->tripLookupTick();
+        QVERIFY(m->tmrAlert.isActive());
+        QCOMPARE(m->screenText, QStringLiteral("Nimbulo\r\nALERT"));
+        QVERIFY(m->alarmFindings().alarmText.startsWith(
+            QStringLiteral("Current Air Temperature is 30.1")));
+        QVERIFY(show.wait(3000));
+        m->alarmWindowOpened();
+
+        server_->setPage(QStringLiteral("r1/obs.html"), page({{"Alpha", "12"}}));
+        m->tripLookupTick();
+        QCOMPARE(close.size(), 1);
+        QVERIFY(!m->tmrMail.isActive()); // no start mail went out, so no end mail
+    }
+
+    void alarmsOffChangeNothing()
+    {
+        auto m = monitor("state=0\nalert_toggle=2\nalert_type=0\nalert_compare=30\n");
+        server_->setPage(QStringLiteral("r1/obs.html"), page({{"Alpha", "35"}}));
+        m->tripLookupTick(); // the alarm box starts unticked
+        QVERIFY(!m->tmrAlert.isActive());
+    }
+
+    void clipboardText()
+    {
+        auto m = monitor("state=0\nstation=0\nstation_name=Alpha\n");
+        m->tripLookupTick();
+        const QString text = m->clipboardText(2026);
+        const QStringList lines = text.split(QStringLiteral("\r\n"));
+        QCOMPARE(lines.at(0), QStringLiteral("BUREAU OF METEOROLOGY"));
+        QVERIFY(!lines.at(1).endsWith(QLatin1Char('/')));
+        QCOMPARE(lines.at(2), QString());
+        QCOMPARE(lines.at(3), QStringLiteral("Alpha"));
+        // "Air Temperature" has 15 characters: two tabs; "Rain since 9am mm" 17: one.
+        QCOMPARE(lines.at(5), QStringLiteral("Air Temperature\t\t21.5 \u00B0C"));
+        QCOMPARE(lines.at(7), QStringLiteral("Rain since 9am mm\t0.2 mm"));
+        QCOMPARE(lines.at(9), QStringLiteral("\u00A9 Copyright Commonwealth of Australia 2026, "
+                                             "Bureau of Meteorology."));
+        QVERIFY(text.endsWith(QStringLiteral(".\r\n")));
+    }
+
+    void shutdownSavesSelection()
+    {
+        auto m = monitor("state=0\n");
+        m->selectRegion(1);
+        m->tripLookupTick();
+        m->pickStation(1);
+        m->setSecondValue(true);
+        m->shutdown();
+        const config::SettingsFile file(dir_->filePath("wsetting.ini"));
+        QCOMPARE(file.integer(QStringLiteral("state")), 1);
+        QCOMPARE(file.integer(QStringLiteral("station")), 1);
+        QCOMPARE(file.text(QStringLiteral("station_name")), QStringLiteral("Foxtrot"));
+        QCOMPARE(file.integer(QStringLiteral("forecast")), -1);
+        QVERIFY(file.flag(QStringLiteral("display_2_toggle")));
+        QVERIFY(m->fetchState().appClosing);
+        QVERIFY(!m->scanTimer.isActive());
+    }
+};
+
+QTEST_MAIN(TestMonitor)
+#include "tst_monitor.moc"

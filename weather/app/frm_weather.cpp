@@ -1,0 +1,346 @@
+#include "weather/app/frm_weather.h"
+
+#include "common/files.h"
+#include "platform/app_dir.h"
+#include "platform/desktop.h"
+#include "platform/feed_box.h"
+#include "platform/message_box.h"
+#include "weather/engine/monitor.h"
+#include "weather/shell/frm_alert.h"
+#include "weather/shell/level_images.h"
+
+#include <QCheckBox>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDate>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QScreen>
+#include <QVBoxLayout>
+
+namespace app {
+namespace {
+
+template <typename T> T* named(T* widget, const char* name)
+{
+    widget->setObjectName(QLatin1String(name));
+    return widget;
+}
+
+QPushButton* button(const char* name, const QString& caption, QWidget* parent)
+{
+    return named(new QPushButton(caption, parent), name);
+}
+
+QLabel* statusLabel(const char* name, const QString& caption, QWidget* parent)
+{
+    auto* label = named(new QLabel(caption, parent), name);
+    label->setStyleSheet(QStringLiteral("color: #b00020; font-weight: bold;"));
+    label->hide();
+    return label;
+}
+
+// Fills a combo box from a list model without raising its user-action signals.
+void fill(QComboBox* box, const engine::ListModel& model)
+{
+    const QSignalBlocker blocker(box);
+    box->clear();
+    box->addItems(model.entries);
+    box->setCurrentIndex(model.selected);
+    box->setEnabled(model.enabled);
+}
+
+void fill(QListWidget* list, const engine::ListModel& model)
+{
+    const QSignalBlocker blocker(list);
+    list->clear();
+    list->addItems(model.entries);
+    list->setCurrentRow(model.selected);
+    list->setEnabled(model.enabled);
+}
+
+QString versionText()
+{
+    return QStringLiteral("%1.%2.%3")
+        .arg(NIMBULO_VERSION_MAJOR)
+        .arg(NIMBULO_VERSION_MINOR)
+        .arg(NIMBULO_VERSION_PATCH);
+}
+
+} // namespace
+
+frmWeather::frmWeather(engine::Monitor& monitor, QWidget* parent)
+    : QWidget(parent), cmbState(named(new QComboBox(this), "cmbState")),
+      cmbCurrStation(named(new QComboBox(this), "cmbCurrStation")),
+      cmbDisplay(named(new QComboBox(this), "cmbDisplay")),
+      cmbExtDisplay(named(new QComboBox(this), "cmbExtDisplay")),
+      chkShowExt(named(new QCheckBox(QStringLiteral("2nd value"), this), "chkShowExt")),
+      List1{named(new QListWidget(this), "List1_0"), named(new QListWidget(this), "List1_1")},
+      lstForecast(named(new QListWidget(this), "lstForecast")),
+      lstRadar(named(new QListWidget(this), "lstRadar")),
+      cmdForecast(button("cmdForecast", QStringLiteral("Forecast"), this)),
+      cmdRadar(button("cmdRadar", QStringLiteral("Radar"), this)),
+      cmdMap(button("cmdMap", QStringLiteral("Map"), this)),
+      cmdRefresh(button("cmdRefresh", QStringLiteral("Refresh"), this)),
+      cmdClip(button("cmdClip", QStringLiteral("Clipboard"), this)),
+      cmdSettings(button("cmdSettings", QStringLiteral("Settings"), this)),
+      cmdAbout(button("cmdAbout", QStringLiteral("About"), this)),
+      cmdHide(button("cmdHide", QStringLiteral("Hide"), this)),
+      cmdClose(button("cmdClose", QStringLiteral("Close"), this)),
+      cmdGraph(button("cmdGraph", QStringLiteral("Graph"), this)),
+      cmdLinks(button("cmdLinks", QStringLiteral("Links"), this)),
+      chkAlarm(named(new QCheckBox(QStringLiteral("Alarm On/Off"), this), "chkAlarm")),
+      lblScanNow(statusLabel("lblScanNow", QStringLiteral("Scanning current stats"), this)),
+      lblScanErr(statusLabel("lblScanErr", QStringLiteral("No response on last scan"), this)),
+      lblIsConnect(statusLabel("lblIsConnect", QStringLiteral("No Connection"), this)),
+      lblTrend(named(new QLabel(this), "lblTrend")), monitor_(monitor)
+{
+    setObjectName(QStringLiteral("frmWeather"));
+    setWindowTitle(QStringLiteral("Nimbulo (Australia) ver ") + versionText());
+    setWindowIcon(shell::levelIcon(engine::LevelCold));
+    lblTrend->setPixmap(shell::trendArrow(engine::TrendNone));
+    buildLayout();
+    connectActions();
+
+    // Windows that come with later work are present but not yet usable.
+    for (QPushButton* b : {cmdSettings, cmdHide, cmdLinks, cmdGraph})
+        b->setEnabled(false);
+
+    feed_ = std::make_unique<platform::FeedBox>(this);
+}
+
+frmWeather::~frmWeather()
+{
+    if (alarm_)
+        delete alarm_.data();
+}
+
+const QString& frmWeather::txtScr() const
+{
+    return feed_->text();
+}
+
+void frmWeather::buildLayout()
+{
+    auto* choice = new QGridLayout;
+    choice->addWidget(new QLabel(QStringLiteral("Region"), this), 0, 0);
+    choice->addWidget(cmbState, 0, 1);
+    choice->addWidget(new QLabel(QStringLiteral("Observation Station"), this), 1, 0);
+    choice->addWidget(cmbCurrStation, 1, 1);
+    choice->addWidget(new QLabel(QStringLiteral("Display"), this), 2, 0);
+    auto* displayRow = new QHBoxLayout;
+    displayRow->addWidget(cmbDisplay, 1);
+    displayRow->addWidget(lblTrend);
+    displayRow->addWidget(chkShowExt);
+    displayRow->addWidget(cmbExtDisplay, 1);
+    choice->addLayout(displayRow, 2, 1);
+    choice->setColumnStretch(1, 1);
+    cmbCurrStation->setMinimumContentsLength(24);
+
+    auto* values = new QHBoxLayout;
+    values->setSpacing(0);
+    for (QListWidget* list : List1) {
+        list->setSelectionMode(QAbstractItemView::NoSelection);
+        list->setFocusPolicy(Qt::NoFocus);
+        values->addWidget(list);
+    }
+    List1[0]->setMaximumWidth(200);
+
+    auto* pages = new QGroupBox(QStringLiteral("Bureau pages"), this);
+    auto* pagesLayout = new QGridLayout(pages);
+    pagesLayout->addWidget(lstForecast, 0, 0);
+    pagesLayout->addWidget(cmdForecast, 1, 0);
+    pagesLayout->addWidget(lstRadar, 2, 0);
+    pagesLayout->addWidget(cmdRadar, 3, 0);
+    pagesLayout->addWidget(cmdMap, 4, 0);
+    lstForecast->setMaximumHeight(110);
+    lstRadar->setMaximumHeight(80);
+
+    auto* middle = new QHBoxLayout;
+    middle->addLayout(values, 2);
+    middle->addWidget(pages, 1);
+
+    auto* status = new QHBoxLayout;
+    status->addWidget(lblScanNow);
+    status->addWidget(lblScanErr);
+    status->addWidget(lblIsConnect);
+    status->addStretch();
+    status->addWidget(chkAlarm);
+
+    auto* buttons = new QGridLayout;
+    const QList<QPushButton*> row1 = {cmdRefresh, cmdGraph, cmdClip, cmdLinks};
+    const QList<QPushButton*> row2 = {cmdSettings, cmdAbout, cmdHide, cmdClose};
+    for (int i = 0; i < row1.size(); ++i) {
+        buttons->addWidget(row1[i], 0, i);
+        buttons->addWidget(row2[i], 1, i);
+    }
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(choice);
+    layout->addLayout(middle, 1);
+    layout->addLayout(status);
+    layout->addLayout(buttons);
+    resize(620, 460);
+}
+
+void frmWeather::connectActions()
+{
+    engine::Monitor& m = monitor_;
+    connect(cmbState, &QComboBox::activated, &m, &engine::Monitor::selectRegion);
+    connect(cmbCurrStation, &QComboBox::activated, &m, &engine::Monitor::pickStation);
+    connect(cmbDisplay, &QComboBox::activated, &m, &engine::Monitor::pickDisplay);
+    connect(cmbExtDisplay, &QComboBox::activated, &m, &engine::Monitor::pickSecondDisplay);
+    connect(chkShowExt, &QCheckBox::clicked, &m, &engine::Monitor::setSecondValue);
+    connect(lstForecast, &QListWidget::currentRowChanged, &m, &engine::Monitor::selectForecast);
+    connect(lstRadar, &QListWidget::currentRowChanged, &m, &engine::Monitor::selectRadar);
+    connect(chkAlarm, &QCheckBox::clicked, &m, &engine::Monitor::alarmCheckClicked);
+    connect(cmdRefresh, &QPushButton::clicked, &m, &engine::Monitor::refresh);
+    for (QListWidget* list : List1)
+        connect(list, &QListWidget::itemClicked, this, [this] {
+            for (QListWidget* l : List1)
+                l->clearSelection();
+        });
+
+    connect(cmdForecast, &QPushButton::clicked, this, [this] {
+        const QString url = monitor_.forecastUrl();
+        if (url.isEmpty())
+            return;
+        cmdForecast->setEnabled(false);
+        platform::openUrl(url);
+        cmdForecast->setEnabled(true);
+    });
+    connect(cmdRadar, &QPushButton::clicked, this, [this] {
+        const QString url = monitor_.radarUrl();
+        if (url.isEmpty())
+            return;
+        cmdRadar->setEnabled(false);
+        platform::openUrl(url);
+        cmdRadar->setEnabled(true);
+    });
+    connect(cmdMap, &QPushButton::clicked, this, [this] {
+        if (!monitor_.layout().mapUrl.isEmpty())
+            platform::openUrl(monitor_.layout().mapUrl);
+    });
+    connect(cmdClip, &QPushButton::clicked, this, &frmWeather::copyToClipboard);
+    connect(cmdAbout, &QPushButton::clicked, this, &frmWeather::aboutRequested);
+    connect(cmdClose, &QPushButton::clicked, this, &QWidget::close);
+
+    connect(&m, &engine::Monitor::regionLoaded, this, &frmWeather::showRegionLists);
+    connect(&m, &engine::Monitor::stationListChanged, this, &frmWeather::showStationList);
+    connect(&m, &engine::Monitor::displayChoiceChanged, this, &frmWeather::showDisplayChoice);
+    connect(&m, &engine::Monitor::published, this, &frmWeather::showStats);
+    connect(&m, &engine::Monitor::scanningChanged, lblScanNow, &QWidget::setVisible);
+    connect(&m, &engine::Monitor::scanFailedChanged, lblScanErr, &QWidget::setVisible);
+    connect(&m, &engine::Monitor::scanStarted, lblIsConnect, &QWidget::hide);
+    connect(&m, &engine::Monitor::refreshEnabledChanged, cmdRefresh, &QWidget::setEnabled);
+    connect(&m, &engine::Monitor::regionListEnabledChanged, cmbState, &QWidget::setEnabled);
+    connect(&m, &engine::Monitor::alarmCheckCleared, chkAlarm,
+            [this] { chkAlarm->setChecked(false); });
+    connect(&m, &engine::Monitor::showAlarmWindow, this, &frmWeather::openAlarmWindow);
+    connect(&m, &engine::Monitor::closeAlarmWindow, this, [this] {
+        if (alarm_)
+            alarm_->close();
+    });
+}
+
+void frmWeather::showRegionLists()
+{
+    {
+        const QSignalBlocker blocker(cmbState);
+        if (cmbState->count() != monitor_.regionList().displayNames.size()) {
+            cmbState->clear();
+            cmbState->addItems(monitor_.regionList().displayNames);
+        }
+        cmbState->setCurrentIndex(monitor_.regionIndex());
+    }
+    fill(lstForecast, monitor_.forecasts);
+    fill(lstRadar, monitor_.radars);
+    cmdForecast->setEnabled(monitor_.forecasts.enabled);
+    cmdRadar->setEnabled(monitor_.radars.enabled);
+    cmdMap->setEnabled(!monitor_.layout().mapUrl.isEmpty());
+
+    List1[0]->clear();
+    List1[0]->addItems(monitor_.stats().headers);
+    List1[1]->clear();
+    showDisplayChoice();
+}
+
+void frmWeather::showStationList()
+{
+    fill(cmbCurrStation, monitor_.stations);
+}
+
+void frmWeather::showDisplayChoice()
+{
+    fill(cmbDisplay, monitor_.displays);
+    fill(cmbExtDisplay, monitor_.displays2);
+    const QSignalBlocker blocker(chkShowExt);
+    chkShowExt->setChecked(monitor_.secondValue);
+    // A switched-off second list takes the window's background, so it reads as absent.
+    cmbExtDisplay->setEnabled(monitor_.displays2.enabled);
+}
+
+void frmWeather::showStats()
+{
+    const engine::StatTable& stats = monitor_.stats();
+    List1[1]->clear();
+    List1[1]->addItems(stats.values);
+    setWindowIcon(shell::levelIcon(stats.levelIcon));
+    lblTrend->setPixmap(shell::trendArrow(stats.trendArrow));
+    feed_->setText(monitor_.screenText);
+    cmdGraph->setEnabled(false); // the graph window comes with the history graph
+    if (cmbCurrStation->currentIndex() != monitor_.stations.selected)
+        fill(cmbCurrStation, monitor_.stations);
+}
+
+void frmWeather::openAlarmWindow()
+{
+    if (alarm_) {
+        alarm_->show();
+        return;
+    }
+    const config::AppSettings& s = monitor_.settings();
+    shell::frmAlert::Options options;
+    options.playSound = s.alarmSound;
+    options.soundFile = platform::appDir() + QStringLiteral("Media/Ding.wav");
+    if (!s.useSysColor) {
+        options.foreColor = s.foreColor;
+        options.backColor = s.backColor;
+    }
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        options.twipsPerPixel = 1440.0 / screen->logicalDotsPerInchX();
+    alarm_ = new shell::frmAlert([this] { return monitor_.alarmFindings().alarmText; }, options);
+    connect(alarm_, &shell::frmAlert::closed, &monitor_, &engine::Monitor::alarmWindowClosed);
+    connect(alarm_, &shell::frmAlert::alarmsOffRequested, this, [this] {
+        chkAlarm->setChecked(false);
+        monitor_.alarmCheckClicked(false);
+    });
+    monitor_.alarmWindowOpened();
+    alarm_->show();
+}
+
+void frmWeather::copyToClipboard()
+{
+    // Qt offers the text as both STRING and UTF8_STRING, so 8-bit and Unicode readers get it.
+    QGuiApplication::clipboard()->setText(monitor_.clipboardText(QDate::currentDate().year()));
+    platform::MessageBox::show(this,
+                               QStringLiteral("Stats Saved to Clipboard, select Paste in any text, "
+                                              "document or spreadsheet program"),
+                               QStringLiteral("Stats to Clipboard"),
+                               platform::MessageBox::Buttons::Ok,
+                               platform::MessageBox::Icon::Information);
+}
+
+void frmWeather::closeEvent(QCloseEvent* event)
+{
+    Q_EMIT closing();
+    QWidget::closeEvent(event);
+}
+
+} // namespace app

@@ -1,0 +1,88 @@
+#pragma once
+
+#include "weather/shell/frm_alert.h"
+
+#include <QPointer>
+#include <QWidget>
+
+#include <array>
+#include <memory>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QListWidget;
+class QPushButton;
+
+namespace platform {
+class FeedBox;
+}
+namespace engine {
+class Monitor;
+}
+
+namespace app {
+
+// The main window "Nimbulo (Australia) ver x.y.z": region, station and display choices, the
+// list of all values, forecast, radar and map pages, the scan status and the buttons. It shows
+// what the Monitor holds and hands the user's actions to it; it owns the alarm window and the
+// feed box that the screen saver reads.
+class frmWeather : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit frmWeather(engine::Monitor& monitor, QWidget* parent = nullptr);
+    ~frmWeather() override;
+
+    QComboBox* cmbState;
+    QComboBox* cmbCurrStation;
+    QComboBox* cmbDisplay;
+    QComboBox* cmbExtDisplay;
+    QCheckBox* chkShowExt;
+    std::array<QListWidget*, 2> List1; // headers, values
+    QListWidget* lstForecast;
+    QListWidget* lstRadar;
+    QPushButton* cmdForecast;
+    QPushButton* cmdRadar;
+    QPushButton* cmdMap;
+    QPushButton* cmdRefresh;
+    QPushButton* cmdClip;
+    QPushButton* cmdSettings;
+    QPushButton* cmdAbout;
+    QPushButton* cmdHide;
+    QPushButton* cmdClose;
+    QPushButton* cmdGraph;
+    QPushButton* cmdLinks;
+    QCheckBox* chkAlarm;
+    QLabel* lblScanNow;
+    QLabel* lblScanErr;
+    QLabel* lblIsConnect;
+    QLabel* lblTrend; // the current trend arrow (element 0 of the arrow images)
+
+    // What the screen saver reads: the feed text or the alarm text.
+    const QString& txtScr() const;
+    shell::frmAlert* alarmWindow() const { return alarm_; }
+
+Q_SIGNALS:
+    void aboutRequested();
+    void closing(); // the window is closing: the program shuts down
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildLayout();
+    void connectActions();
+    void showRegionLists();
+    void showStationList();
+    void showDisplayChoice();
+    void showStats();
+    void openAlarmWindow();
+    void copyToClipboard();
+
+    engine::Monitor& monitor_;
+    std::unique_ptr<platform::FeedBox> feed_;
+    QPointer<shell::frmAlert> alarm_;
+};
+
+} // namespace app

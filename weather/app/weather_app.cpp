@@ -1,0 +1,95 @@
+#include "weather/app/weather_app.h"
+
+#include "platform/event_pump.h"
+#include "weather/net/frm_err_msg.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTextStream>
+
+namespace app {
+namespace {
+
+engine::TextWidth widthIn(const QFont& font)
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return engine::twipsWidth(font, screen ? screen->logicalDotsPerInchX() : 96.0);
+}
+
+QString lineFeeds(QString text)
+{
+    return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
+
+} // namespace
+
+WeatherApp::WeatherApp(const QString& appDir, QObject* parent) : QObject(parent)
+{
+    window_ = nullptr;
+    // The leaders of the tooltip and feed are measured in the main window's font.
+    const QFont windowFont = QApplication::font("QWidget");
+    monitor_ = std::make_unique<engine::Monitor>(appDir + QStringLiteral("weather.ini"),
+                                                 appDir + QStringLiteral("wsetting.ini"), log_,
+                                                 widthIn(windowFont));
+    window_ = std::make_unique<frmWeather>(*monitor_);
+    connect(window_.get(), &frmWeather::closing, this, &WeatherApp::shutdown);
+}
+
+WeatherApp::~WeatherApp()
+{
+    shutdown();
+}
+
+void WeatherApp::start()
+{
+    monitor_->loadSettings();
+    // Until the tray display and the banner exist the main window is the program's face.
+    window_->show();
+    platform::pumpEvents();
+    monitor_->armFirstScan();
+}
+
+void WeatherApp::restore()
+{
+    if (window_->isMinimized()) {
+        window_->showNormal();
+        window_->raise();
+        window_->activateWindow();
+    }
+}
+
+void WeatherApp::shutdown()
+{
+    if (shutDown_)
+        return;
+    shutDown_ = true;
+    monitor_->shutdown();
+    if (window_->alarmWindow())
+        window_->alarmWindow()->close();
+    if (errorWindow_)
+        errorWindow_->close();
+    QCoreApplication::exit(0);
+}
+
+int runPrint(const QString& appDir, PrintMode mode, QTextStream& out, QTextStream& err)
+{
+    net::ErrorLog log;
+    engine::Monitor monitor(appDir + QStringLiteral("weather.ini"),
+                            appDir + QStringLiteral("wsetting.ini"), log, widthIn(QFont()));
+    monitor.loadSettings();
+    monitor.scanTimer.stop();
+    monitor.tripLookupTick();
+
+    if (!monitor.lastPassShown()) {
+        if (monitor.layout().sectionName.isEmpty())
+            log.writeTxt(QStringLiteral("No region could be selected from ") + appDir +
+                         QStringLiteral("weather.ini"));
+        err << lineFeeds(log.text()) << Qt::endl;
+        return 1;
+    }
+    out << lineFeeds(mode == PrintMode::Ticker ? monitor.tickerText : monitor.feedText) << Qt::endl;
+    return 0;
+}
+
+} // namespace app

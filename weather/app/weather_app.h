@@ -1,0 +1,63 @@
+#pragma once
+
+#include "weather/app/frm_weather.h"
+#include "weather/engine/monitor.h"
+#include "weather/net/error_log.h"
+
+#include <QObject>
+#include <QPointer>
+
+#include <memory>
+
+class QTextStream;
+
+namespace net {
+class frmErrMsg;
+}
+
+namespace app {
+
+// The running monitor: the error log, the engine and the main window, started and shut down
+// in their fixed order.
+class WeatherApp : public QObject
+{
+    Q_OBJECT
+public:
+    // `appDir` is the program folder with its trailing "/".
+    explicit WeatherApp(const QString& appDir, QObject* parent = nullptr);
+    ~WeatherApp() override;
+
+    // Start-up: settings loaded, the saved selection restored, the window brought up and the
+    // first scan armed.
+    void start();
+    // A second copy was started: bring a minimised main window back.
+    void restore();
+
+    net::ErrorLog& log() { return log_; }
+    engine::Monitor& monitor() { return *monitor_; }
+    frmWeather& window() { return *window_; }
+
+    // The program is ending (the main window closed): tear down in order, then quit.
+    void shutdown();
+
+private:
+    net::ErrorLog log_;
+    std::unique_ptr<engine::Monitor> monitor_;
+    std::unique_ptr<frmWeather> window_;
+    QPointer<net::frmErrMsg> errorWindow_;
+    bool shutDown_ = false;
+};
+
+// What `weather --print` prints: the screen-saver feed text or the one-line display text.
+enum class PrintMode
+{
+    Feed,
+    Ticker
+};
+
+// One scan without any window, for scripts and status bars: the program folder's saved
+// selection is scanned once and the chosen text printed to `out`. On failure the error log's
+// entries go to `err` and the result is 1; on success 0.
+int runPrint(const QString& appDir, PrintMode mode, QTextStream& out, QTextStream& err);
+
+} // namespace app

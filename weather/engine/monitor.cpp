@@ -1,0 +1,507 @@
+#include "weather/engine/monitor.h"
+
+#include "common/number.h"
+#include "platform/event_pump.h"
+#include "weather/net/error_log.h"
+
+#include <QDate>
+
+namespace engine {
+namespace {
+
+// The station name inside a row's name cell: the text after its first ">" without the last
+// four characters (the closing "</a>").
+QString stationNameOf(const QString& nameCell)
+{
+    const qsizetype gt = nameCell.indexOf(QLatin1Char('>'));
+    const QString rest = nameCell.mid(gt + 1);
+    return rest.left(qMax<qsizetype>(0, rest.size() - 4));
+}
+
+QString key(const char* name)
+{
+    return QLatin1String(name);
+}
+
+} // namespace
+
+bool ListModel::select(int index)
+{
+    if (index == -1)
+        selected = -1;
+    if (index < 0 || index >= entries.size())
+        return false;
+    selected = index;
+    return true;
+}
+
+Monitor::Monitor(QString layoutPath, QString settingsPath, net::ErrorLog& log, TextWidth width,
+                 QObject* parent)
+    : QObject(parent), layoutPath_(std::move(layoutPath)), settingsFile_(std::move(settingsPath)),
+      log_(log), width_(std::move(width)), inet_(fetch_, settings_.proxy, log)
+{
+    tmrTripLookup.setObjectName(QStringLiteral("tmrTripLookup"));
+    tmrTripLookup.setSingleShot(true);
+    tmrTripLookup.setInterval(600);
+    connect(&tmrTripLookup, &QTimer::timeout, this, &Monitor::tripLookupTick);
+
+    connect(&scanTimer, &QTimer::timeout, this, &Monitor::scanTimerTick);
+
+    tmrAlert.setObjectName(QStringLiteral("tmrAlert"));
+    tmrAlert.setInterval(1000);
+    connect(&tmrAlert, &QTimer::timeout, this, [this] {
+        tmrAlert.stop();
+        const AlertTick tick = alarmState_.alertTick(alarm_);
+        if (tick.enableMailTimer)
+            tmrMail.start();
+        if (tick.showWindow)
+            Q_EMIT showAlarmWindow();
+    });
+
+    tmrMail.setObjectName(QStringLiteral("tmrMail"));
+    tmrMail.setInterval(5000);
+    connect(&tmrMail, &QTimer::timeout, this, [this] {
+        tmrMail.stop(); // one mail per enabling
+        const bool endOfAlarm = alarmState_.alarmOffMail;
+        if (endOfAlarm)
+            alarmState_.alarmOffMail = false;
+        else
+            alarmState_.alarmMailSent = true;
+        Q_EMIT mailDue(endOfAlarm);
+    });
+
+    stats_.values.clear();
+}
+
+Monitor::~Monitor() = default;
+
+void Monitor::loadSettings()
+{
+    tickerText = QStringLiteral("Busy.....");
+    config::loadSettings(settingsFile_, settings_, *this);
+    alarm_.armed = settings_.alarmOn;
+    alarm_.above = settings_.alarmAbove;
+    alarm_.wind = settings_.alarmWind;
+    alarm_.setPoint = common::roundToCurrency(common::readNumber(settings_.alarmCompare));
+    alarm_.sendAlarmMail = settings_.sendMail;
+    alarm_.sendEndMail = settings_.sendEndMail;
+}
+
+void Monitor::shutdown()
+{
+    fetch_.appClosing = true;
+    scanTimer.stop();
+    tmrTripLookup.stop();
+    tmrAlert.stop();
+    tmrMail.stop();
+
+    config::Selection selection;
+    selection.state = regionIndex_;
+    selection.station = stations.selected;
+    selection.stationName = stations.currentText();
+    selection.forecast = forecasts.selected;
+    selection.display = displays.selected;
+    selection.display2 = displays2.selected;
+    selection.secondValue = secondValue;
+    selection.checkDate = settings_.checkDate;
+    config::saveSelection(settingsFile_, selection);
+}
+
+// --- settings load steps -------------------------------------------------------------------
+
+void Monitor::loadRegionList()
+{
+    regionList_ = config::loadRegionList(layoutPath_);
+}
+
+void Monitor::selectStation(int index)
+{
+    // The list is usually still empty here; the first scan restores the station for real.
+    stations.select(index);
+}
+
+void Monitor::selectDisplays(int display, int display2)
+{
+    if (display == -1 && !displays.entries.isEmpty())
+        display = 0;
+    if (display2 == -1 && !displays2.entries.isEmpty())
+        display2 = 0;
+    displays.select(display);
+    displays2.select(display2);
+    Q_EMIT displayChoiceChanged();
+}
+
+void Monitor::showSecondValue(bool on)
+{
+    setSecondValue(on);
+}
+
+void Monitor::setHelpTips(bool on)
+{
+    Q_EMIT helpTipsRequested(on);
+}
+
+void Monitor::setUpStatTips()
+{
+    Q_EMIT statTipsRequested();
+}
+
+void Monitor::registerHotKey()
+{
+    Q_EMIT hotKeyRequested();
+}
+
+void Monitor::applyAlarmType(int alarmListIndex)
+{
+    alarmTypes.select(alarmListIndex);
+    alarm_.column = alarmTypes.columns.value(alarmListIndex, alarm_.column);
+}
+
+void Monitor::startScanTimer(int minutes)
+{
+    scanTimer.start(minutes * 60000);
+}
+
+// --- selection ------------------------------------------------------------------------------
+
+void Monitor::selectRegion(int index)
+{
+    if (index < 0 || index >= regionList_.sections.size())
+        return;
+    tmrTripLookup.stop();
+    alarmCheckClicked(false);
+    Q_EMIT alarmCheckCleared();
+
+    regionIndex_ = index;
+    layout_ = config::loadStateLayout(regionList_.sections.at(index), layoutPath_);
+
+    displays = {};
+    displays2 = {};
+    alarmTypes = {};
+    for (int i = 1; i <= layout_.columnCount; ++i) {
+        const QString& header = layout_.columns.at(i - 1).header;
+        if (i <= layout_.fixedColumns)
+            continue;
+        displays.entries.append(header);
+        displays.columns.append(i - 1);
+        displays2.entries.append(header);
+        displays2.columns.append(i - 1);
+        if (i != layout_.windDirColumn) {
+            alarmTypes.entries.append(header);
+            alarmTypes.columns.append(i - 1);
+        }
+    }
+    stats_.headers = headersOf(layout_);
+    stats_.values.clear();
+    labels_ = TransLabels::load(layoutPath_, stats_.headers);
+    reapplyAlarmChoices();
+
+    displays.enabled = !displays.entries.isEmpty();
+    displays2.enabled = displays.enabled && secondValue;
+
+    forecasts = {};
+    for (const config::LayoutPage& page : layout_.forecastPages)
+        forecasts.entries.append(page.name);
+    forecasts.enabled = !forecasts.entries.isEmpty();
+    forecasts.select(0);
+
+    radars = {};
+    for (const config::LayoutPage& page : layout_.radarPages)
+        radars.entries.append(page.name);
+    radars.enabled = !radars.entries.isEmpty();
+    radars.select(0);
+
+    Q_EMIT regionLoaded();
+    if (!scanBusy_)
+        tmrTripLookup.start();
+}
+
+void Monitor::reapplyAlarmChoices()
+{
+    settings_.alarmType = settingsFile_.integer(key("alert_type"));
+    applyAlarmType(settings_.alarmType);
+    settings_.alarmSound = settingsFile_.flag(key("alert_play_sound"));
+    settings_.sendMail = settingsFile_.flag(key("alert_send_mail"));
+    settings_.sendEndMail = settingsFile_.flag(key("alert_send_end_mail"));
+    const int mode = settingsFile_.integer(key("alert_toggle"));
+    settings_.alarmOn = mode == 1 || mode == 2;
+    settings_.alarmAbove = mode == 2;
+    settings_.alarmWind = settingsFile_.integer(key("alert_wind"));
+    alarm_.sendAlarmMail = settings_.sendMail;
+    alarm_.sendEndMail = settings_.sendEndMail;
+    alarm_.armed = settings_.alarmOn;
+    alarm_.above = settings_.alarmAbove;
+    alarm_.wind = settings_.alarmWind;
+}
+
+void Monitor::buildStationList()
+{
+    stations = {};
+    for (const ObservationRow& row : rows_) {
+        if (!row.name.isEmpty())
+            stations.entries.append(stationNameOf(row.name));
+    }
+    stations.enabled = !stations.entries.isEmpty();
+    if (!stations.enabled)
+        stations.entries.append(QStringLiteral("Stations not found"));
+
+    restoreStationSelection();
+    restoreDisplays();
+    Q_EMIT stationListChanged();
+}
+
+void Monitor::restoreStationSelection()
+{
+    const QString savedState = settingsFile_.raw(key("state"));
+    const QString savedStation = settingsFile_.raw(key("station"));
+    const int n = common::readInteger(savedStation);
+    const bool sameRegion =
+        !savedState.isEmpty() && common::readInteger(savedState) == regionIndex_;
+
+    if (!sameRegion || savedStation.isEmpty() || n == -1) {
+        stationChosen_ = stations.select(0);
+        return;
+    }
+    const QString name = settingsFile_.text(key("station_name"));
+    // The saved index still names the saved station, or the name is searched for: the bureau
+    // may have reordered its page since.
+    const int index =
+        stations.entries.value(n) == name ? n : static_cast<int>(stations.entries.indexOf(name));
+    stationChosen_ = stations.select(index);
+}
+
+void Monitor::restoreDisplays()
+{
+    const auto restore = [this](ListModel& list, const char* name) {
+        const QString stored = settingsFile_.raw(key(name));
+        const int index = common::readInteger(stored);
+        list.select(stored.isEmpty() || index == -1 ? 0 : index);
+    };
+    restore(displays, "display");
+    restore(displays2, "display_2");
+    Q_EMIT displayChoiceChanged();
+}
+
+void Monitor::pickStation(int index)
+{
+    stations.select(index);
+    if (scanBusy_ || tmrTripLookup.isActive())
+        return; // the scan that runs or is about to run shows it
+    stats_.trendPrevious.clear();
+    stationChosen_ = true;
+    showStats();
+}
+
+void Monitor::pickDisplay(int index)
+{
+    displays.select(index);
+    Q_EMIT displayChoiceChanged();
+}
+
+void Monitor::pickSecondDisplay(int index)
+{
+    displays2.select(index);
+    Q_EMIT displayChoiceChanged();
+}
+
+void Monitor::setSecondValue(bool on)
+{
+    secondValue = on;
+    displays2.enabled = on && !displays2.entries.isEmpty();
+    Q_EMIT displayChoiceChanged();
+}
+
+void Monitor::selectForecast(int index)
+{
+    forecasts.select(index);
+}
+
+void Monitor::selectRadar(int index)
+{
+    radars.select(index);
+}
+
+QString Monitor::forecastUrl() const
+{
+    return forecasts.selected < 0 ? QString() : layout_.forecastPages.value(forecasts.selected).url;
+}
+
+QString Monitor::radarUrl() const
+{
+    return radars.selected < 0 ? QString() : layout_.radarPages.value(radars.selected).url;
+}
+
+// --- scan cycle -----------------------------------------------------------------------------
+
+void Monitor::scanTimerTick()
+{
+    // A tick while a fetch runs is lost, not queued.
+    if (!fetch_.fetchBusy)
+        tmrScan();
+}
+
+void Monitor::tmrScan()
+{
+    if (settings_.autoUpdate && config::todayText() != settings_.checkDate) {
+        settings_.checkDate = config::todayText();
+        Q_EMIT versionCheckDue();
+        return;
+    }
+    tmrTripLookup.start();
+}
+
+void Monitor::refresh()
+{
+    Q_EMIT refreshEnabledChanged(false);
+    if (!scanBusy_)
+        tmrTripLookup.start();
+}
+
+void Monitor::tripLookupTick()
+{
+    tmrTripLookup.stop();
+    if (scanBusy_)
+        return;
+    scanBusy_ = true;
+    Q_EMIT scanningChanged(true);
+    platform::pumpEvents();
+    Q_EMIT scanFailedChanged(false);
+    Q_EMIT scanStarted();
+    scanOnce();
+    scanBusy_ = false;
+    Q_EMIT scanningChanged(false);
+    platform::pumpEvents();
+}
+
+void Monitor::scanOnce()
+{
+    stationListStale_ =
+        layout_.obsUrl != lastScanUrl_ || stations.entries.isEmpty() || !stationChosen_;
+    lastScanUrl_ = layout_.obsUrl;
+    Q_EMIT regionListEnabledChanged(false);
+
+    inet_.blockStart = layout_.blockStart;
+    inet_.blockEnd = layout_.blockEnd;
+    QString page = inet_.myOpenURL(layout_.obsUrl, false);
+    if (fetch_.fetchFailed)
+        page.clear();
+
+    Q_EMIT refreshEnabledChanged(true);
+    Q_EMIT regionListEnabledChanged(true);
+
+    if (page.isEmpty()) {
+        Q_EMIT scanFailedChanged(true);
+    } else if (auto rows = cutDataBlock(page, layout_, layout_.columnCount)) {
+        rows_ = std::move(*rows);
+        if (stationListStale_)
+            buildStationList();
+    }
+    showStats();
+}
+
+void Monitor::showStats()
+{
+    StatPassOptions options;
+    options.station = stations.currentText();
+    options.stationChosen = stationChosen_;
+    options.savedStationName = settings_.stationName;
+    options.iconLow = settings_.iconLow;
+    options.iconHigh = settings_.iconHigh;
+    options.showTrend = settings_.showTrend;
+    options.scanBusy = scanBusy_;
+    options.alarm = alarm_;
+    options.bureauRoot = config::bureauRoot();
+    const StatPassResult result = fillStatTable(stats_, rows_, layout_, options);
+    lastPassShown_ = result.outcome == StatPassOutcome::Shown;
+
+    switch (result.outcome) {
+    case StatPassOutcome::RowMissing:
+        return; // every published text keeps its content
+    case StatPassOutcome::NotChosen:
+        graphEnabled = false;
+        tickerText = result.notFound.tickerText;
+        tickerTip = result.notFound.tickerTip;
+        log_.writeTxt(result.notFound.errorLogText);
+        feedText = result.notFound.feedText;
+        if (settings_.banner)
+            bannerTip = result.notFound.bannerTip;
+        Q_EMIT published();
+        return;
+    case StatPassOutcome::Shown:
+        break;
+    }
+
+    historyUrl = result.historyUrl;
+    graphEnabled = !historyUrl.isEmpty();
+    findings_ = result.alarm;
+    applyDecision(alarmState_.decide(findings_, alarm_, scanBusy_));
+    publish();
+}
+
+void Monitor::applyDecision(const AlarmDecision& decision)
+{
+    if (decision.closeWindow)
+        Q_EMIT closeAlarmWindow();
+    if (decision.enableMailTimer)
+        tmrMail.start();
+    if (decision.enableAlertTimer)
+        tmrAlert.start();
+}
+
+void Monitor::publish()
+{
+    if (const auto text = tickerTextOf(stats_.values, displays.currentColumn(), secondValue,
+                                       displays2.currentColumn()))
+        tickerText = *text;
+    const QString station = stations.currentText();
+    const StatTexts texts = statTexts(stats_, station, labels_, width_);
+    tickerTip = texts.tickerTip;
+    feedText = texts.feedText;
+    screenText = screenFeedText(findings_.valueAlarm, feedText);
+    if (settings_.banner) {
+        bannerText = bannerTextOf(stats_, labels_).text;
+        bannerTip = bannerTipOf(stats_.obsTime, station);
+    }
+    Q_EMIT published();
+}
+
+// --- alarm ----------------------------------------------------------------------------------
+
+void Monitor::alarmCheckClicked(bool ticked)
+{
+    if (alarmState_.alarmCheckClicked(ticked))
+        Q_EMIT closeAlarmWindow();
+}
+
+void Monitor::alarmWindowOpened()
+{
+    alarmState_.alarmWindowOpen = true;
+    findings_.valueAlarm = false;
+}
+
+void Monitor::alarmWindowClosed()
+{
+    alarmState_.alarmWindowOpen = false;
+}
+
+// --- export ---------------------------------------------------------------------------------
+
+QString Monitor::clipboardText(int year) const
+{
+    const QString crlf = QStringLiteral("\r\n");
+    QString root = config::bureauRoot();
+    if (root.endsWith(QLatin1Char('/')))
+        root.chop(1);
+    QString text = QStringLiteral("BUREAU OF METEOROLOGY") + crlf + root + crlf + crlf +
+                   stations.currentText() + crlf;
+    for (qsizetype i = 0; i < stats_.headers.size(); ++i) {
+        const QString& header = stats_.headers.at(i);
+        const QString tabs = header.size() > 16 ? QStringLiteral("\t") : QStringLiteral("\t\t");
+        text += header + tabs + stats_.values.value(i) + crlf;
+    }
+    text += crlf + QStringLiteral("\u00A9 Copyright Commonwealth of Australia ") +
+            QString::number(year) + QStringLiteral(", Bureau of Meteorology.") + crlf;
+    return text;
+}
+
+} // namespace engine

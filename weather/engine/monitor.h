@@ -1,0 +1,190 @@
+#pragma once
+
+#include "weather/config/layout_file.h"
+#include "weather/config/settings.h"
+#include "weather/engine/alarm.h"
+#include "weather/engine/observation_parser.h"
+#include "weather/engine/publishing.h"
+#include "weather/engine/stat_table.h"
+#include "weather/net/frm_inet.h"
+
+#include <QObject>
+#include <QStringList>
+#include <QTimer>
+
+namespace net {
+class ErrorLog;
+}
+
+namespace engine {
+
+// A list the main window shows: its entries and the selected position (-1: none).
+struct ListModel
+{
+    QStringList entries;
+    QList<int> columns; // item data: the 0-based column of each entry (stat lists only)
+    int selected = -1;
+    bool enabled = true;
+
+    QString currentText() const { return entries.value(selected); }
+    int currentColumn() const { return columns.value(selected, -1); }
+    // Selects `index` when it names an entry (true), clears the selection for -1; any other
+    // index leaves the selection as it was.
+    bool select(int index);
+};
+
+// The monitor without its windows: the selected region's layout, the selection lists, the scan
+// cycle with its timers and busy flags, the parser's row table and stat table, the alarm state
+// and the published texts. The main window presents it and forwards the user's actions; a
+// headless run (`weather --print`) drives it without any window.
+//
+// It is the target of the start-up settings load: loadSettings() restores the saved selection
+// through the SettingsTarget steps below.
+class Monitor : public QObject, public config::SettingsTarget
+{
+    Q_OBJECT
+public:
+    // `width` measures header and label widths in twips for the tooltip and feed leaders.
+    Monitor(QString layoutPath, QString settingsPath, net::ErrorLog& log, TextWidth width,
+            QObject* parent = nullptr);
+    ~Monitor() override;
+
+    // Start-up: "Busy....." as the display text, the settings load (which selects the saved
+    // region and starts the scan timer).
+    void loadSettings();
+    // Arms the first scan (0.6 s later).
+    void armFirstScan() { tmrTripLookup.start(); }
+    // Shutdown: fetches give up, timers stop, the selection is saved.
+    void shutdown();
+
+    // The user's actions.
+    void selectRegion(int index) override; // the region change
+    void pickStation(int index);
+    void pickDisplay(int index);
+    void pickSecondDisplay(int index);
+    void setSecondValue(bool on);
+    void refresh(); // cmdRefresh / mnuUpdate
+    void alarmCheckClicked(bool ticked);
+    void alarmWindowOpened();
+    void alarmWindowClosed();
+    void selectForecast(int index) override;
+    void selectRadar(int index);
+
+    // The scan cycle's steps, public so a test or a headless run can drive them.
+    void scanTimerTick(); // the scan timer's callback: skips the tick while a fetch runs
+    void tmrScan();
+    void tripLookupTick();
+    void scanOnce();
+    void buildStationList();
+    void showStats();
+    void startScanTimer(int minutes) override;
+
+    // Reads.
+    const config::AppSettings& settings() const { return settings_; }
+    config::AppSettings& settings() { return settings_; }
+    const config::SettingsFile& settingsFile() const { return settingsFile_; }
+    const QString& layoutPath() const { return layoutPath_; }
+    const config::RegionList& regionList() const { return regionList_; }
+    int regionIndex() const { return regionIndex_; }
+    const config::StateLayout& layout() const { return layout_; }
+    const StatTable& stats() const { return stats_; }
+    const RowTable& rows() const { return rows_; }
+    const AlarmSettings& alarmSettings() const { return alarm_; }
+    const AlarmState& alarmState() const { return alarmState_; }
+    const AlarmFindings& alarmFindings() const { return findings_; }
+    net::FetchState& fetchState() { return fetch_; }
+    net::frmInet& inet() { return inet_; }
+    bool scanBusy() const { return scanBusy_; }
+    bool stationChosen() const { return stationChosen_; }
+    // The last display pass found the station's row and published its stats.
+    bool lastPassShown() const { return lastPassShown_; }
+    const QString& lastScanUrl() const { return lastScanUrl_; }
+
+    ListModel stations;       // cmbCurrStation
+    ListModel displays;       // cmbDisplay
+    ListModel displays2;      // cmbExtDisplay
+    ListModel alarmTypes;     // the options dialog's cmbTempAlertType (and the graph's stat list)
+    ListModel forecasts;      // lstForecast
+    ListModel radars;         // lstRadar
+    bool secondValue = false; // chkShowExt
+
+    // Published texts.
+    QString tickerText;
+    QString tickerTip;
+    QString feedText;
+    QString screenText; // what `txtScr` holds for the screen saver
+    QString bannerText;
+    QString bannerTip;
+    QString historyUrl;
+    bool graphEnabled = false;
+
+    QTimer scanTimer;
+    QTimer tmrTripLookup;
+    QTimer tmrAlert;
+    QTimer tmrMail;
+
+    // The fixed export of the shown station's stats (clipboard).
+    QString clipboardText(int year) const;
+    // The page addresses the forecast, radar and map buttons open; empty: nothing to open.
+    QString forecastUrl() const;
+    QString radarUrl() const;
+
+Q_SIGNALS:
+    void regionLoaded(); // the display, alarm and page lists follow a new region
+    void stationListChanged();
+    void scanningChanged(bool scanning); // lblScanNow
+    void scanFailedChanged(bool failed); // lblScanErr
+    void scanStarted();                  // lblIsConnect hides
+    void refreshEnabledChanged(bool enabled);
+    void regionListEnabledChanged(bool enabled);
+    void published();         // the stat table and the texts changed
+    void alarmCheckCleared(); // chkAlarm was unticked by the program
+    void showAlarmWindow();
+    void closeAlarmWindow();
+    void mailDue(bool endOfAlarm); // tmrMail fired: compose and send one mail
+    void versionCheckDue();        // the daily check replaces this tick's scan
+    void helpTipsRequested(bool on);
+    void statTipsRequested();
+    void hotKeyRequested();
+    void displayChoiceChanged(); // a display list or the second-value box changed
+
+private:
+    void loadRegionList() override;
+    void selectStation(int index) override;
+    void selectDisplays(int display, int display2) override;
+    void showSecondValue(bool on) override;
+    void setHelpTips(bool on) override;
+    void setUpStatTips() override;
+    void registerHotKey() override;
+    void applyAlarmType(int alarmListIndex) override;
+
+    void reapplyAlarmChoices();
+    void publish();
+    void applyDecision(const AlarmDecision& decision);
+    void restoreStationSelection();
+    void restoreDisplays();
+
+    QString layoutPath_;
+    config::SettingsFile settingsFile_;
+    net::ErrorLog& log_;
+    TextWidth width_;
+    config::AppSettings settings_;
+    config::RegionList regionList_;
+    int regionIndex_ = -1;
+    config::StateLayout layout_;
+    TransLabels labels_;
+    RowTable rows_ = emptyRowTable();
+    StatTable stats_;
+    AlarmSettings alarm_;
+    AlarmState alarmState_;
+    AlarmFindings findings_;
+    net::FetchState fetch_;
+    net::frmInet inet_;
+    bool scanBusy_ = false;
+    bool stationChosen_ = false;
+    bool stationListStale_ = true;
+    bool lastPassShown_ = false;
+    QString lastScanUrl_;
+};
+
+} // namespace engine

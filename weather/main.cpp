@@ -1,0 +1,57 @@
+// weather: the Nimbulo monitor.
+//   weather [--appdir DIR]                 the monitor with its window
+//   weather [--appdir DIR] --print[=feed]  one scan, the feed text on standard output
+//   weather [--appdir DIR] --print=ticker  one scan, the one-line display text
+
+#include "platform/app_dir.h"
+#include "platform/single_instance.h"
+#include "weather/app/weather_app.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QTextStream>
+
+#include <cstring>
+#include <optional>
+
+namespace {
+
+std::optional<app::PrintMode> printMode(int argc, char** argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        if (!std::strcmp(argv[i], "--print") || !std::strcmp(argv[i], "--print=feed"))
+            return app::PrintMode::Feed;
+        if (!std::strcmp(argv[i], "--print=ticker"))
+            return app::PrintMode::Ticker;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (const auto mode = printMode(argc, argv)) {
+        // Headless: no display is needed, fonts still measure the leaders.
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        QGuiApplication app(argc, argv);
+        platform::initAppDir(QCoreApplication::arguments());
+        QTextStream out(stdout);
+        QTextStream err(stderr);
+        return app::runPrint(platform::appDir(), *mode, out, err);
+    }
+
+    QApplication app(argc, argv);
+    platform::initAppDir(QCoreApplication::arguments());
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    platform::SingleInstance instance(platform::appDir() + QStringLiteral("weather"));
+    if (!instance.claim())
+        return 0;
+
+    app::WeatherApp monitor(platform::appDir());
+    QObject::connect(&instance, &platform::SingleInstance::restoreRequested, &monitor,
+                     &app::WeatherApp::restore);
+    monitor.start();
+    return QApplication::exec();
+}
