@@ -193,6 +193,9 @@ void SocketControl::onDisconnected()
     if (state_ != State::Connected)
         return;
     readPending();
+    // The owner may have closed the control on the data just handed over.
+    if (state_ != State::Connected)
+        return;
     state_ = State::Closing;
     Q_EMIT closed();
 }

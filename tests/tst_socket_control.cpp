@@ -121,6 +121,31 @@ private Q_SLOTS:
         QCOMPARE(closed.size(), 0);
     }
 
+    // The owner may close the control while it handles arriving data, also data that came
+    // with the remote side's close: no close event may follow.
+    void closeOnDataArrival()
+    {
+        Peer peer;
+        SocketControl ws;
+        QSignalSpy connected(&ws, &SocketControl::connected);
+        QSignalSpy closed(&ws, &SocketControl::closed);
+        QByteArray got;
+        connect(&ws, &SocketControl::dataArrival, &ws, [&](const QByteArray& data) {
+            got += data;
+            ws.close();
+        });
+        ws.connectTo(QStringLiteral("127.0.0.1"), peer.port());
+        QVERIFY(connected.wait(kWaitMs));
+        std::unique_ptr<QTcpSocket> remote(peer.accept());
+        QVERIFY(remote);
+        remote->write("last words");
+        remote->disconnectFromHost();
+        QTRY_VERIFY_WITH_TIMEOUT(!got.isEmpty(), kWaitMs);
+        QCoreApplication::processEvents();
+        QCOMPARE(ws.state(), State::Closed);
+        QCOMPARE(closed.size(), 0);
+    }
+
     void connectErrors_data()
     {
         QTest::addColumn<QString>("host");
