@@ -1,0 +1,96 @@
+#include "tools/demo-bureau/bureau_site.h"
+
+#include "common/ini_file.h"
+#include "tools/demo-bureau/bureau_pages.h"
+#include "weather/config/layout_file.h"
+
+#include <QFile>
+#include <QUrl>
+
+namespace demo {
+namespace {
+
+const QByteArray kHtml = QByteArrayLiteral("text/html; charset=utf-8");
+const QByteArray kText = QByteArrayLiteral("text/plain; charset=utf-8");
+
+QString programVersion()
+{
+    return QStringLiteral("%1.%2.%3")
+        .arg(NIMBULO_VERSION_MAJOR)
+        .arg(NIMBULO_VERSION_MINOR)
+        .arg(NIMBULO_VERSION_PATCH);
+}
+
+} // namespace
+
+QString sitePath(const QString& url)
+{
+    const QString root = config::bureauRoot();
+    if (url.startsWith(root))
+        return QLatin1Char('/') + url.mid(root.size());
+    const QString path = QUrl(url).path();
+    return path.startsWith(QLatin1Char('/')) ? path : QLatin1Char('/') + path;
+}
+
+BureauSite BureauSite::fromLayout(const QString& layoutPath)
+{
+    BureauSite site;
+    site.layoutPath_ = layoutPath;
+    site.exeVersion_ = programVersion();
+    const config::RegionList regions = config::loadRegionList(layoutPath);
+    for (const QString& section : regions.sections) {
+        const config::StateLayout layout = config::loadStateLayout(section, layoutPath);
+        const QString obsPath = sitePath(layout.obsUrl);
+        // "/nsw/observations/nswall.shtml": the first folder names the region's stations.
+        const Region* region = findRegion(obsPath.section(QLatin1Char('/'), 1, 1));
+        if (region == nullptr) {
+            site.skipped_.append(section);
+            continue;
+        }
+        site.observationPaths_.append(obsPath);
+        site.observationPages_.insert(obsPath, region);
+        for (const Station& station : region->stations)
+            site.historyPages_.insert(historyPath(*region, station), {region, &station});
+
+        for (const config::LayoutPage& p : layout.forecastPages)
+            site.placeholders_.insert(sitePath(p.url), QStringLiteral("Forecast: ") + p.name);
+        for (const config::LayoutPage& p : layout.radarPages)
+            site.placeholders_.insert(sitePath(p.url), QStringLiteral("Radar: ") + p.name);
+        if (!layout.mapUrl.isEmpty())
+            site.placeholders_.insert(sitePath(layout.mapUrl), QStringLiteral("Map: ") + section);
+        if (!layout.floodWarnPath.isEmpty())
+            site.placeholders_.insert(QStringLiteral("/hydro/flood/") + layout.floodWarnPath,
+                                      QStringLiteral("Flood warnings: ") + section);
+        if (!layout.tidePath.isEmpty())
+            site.placeholders_.insert(QStringLiteral("/oceanography/tides/MAPS/") + layout.tidePath,
+                                      QStringLiteral("Tide times: ") + section);
+    }
+    return site;
+}
+
+Page BureauSite::page(const QString& path, qint64 nowUtc) const
+{
+    if (const auto it = observationPages_.constFind(path); it != observationPages_.cend())
+        return {200, kHtml, observationPage(**it, nowUtc)};
+    if (const auto it = historyPages_.constFind(path); it != historyPages_.cend())
+        return {200, kHtml, historyPage(*it->region, *it->station, nowUtc)};
+    if (path == QLatin1String("/freeload/wthrvers.txt")) {
+        const QString ini = iniVersion_.isEmpty()
+                                ? common::readIni(QStringLiteral("FixedSetting"),
+                                                  QStringLiteral("ver"), layoutPath_)
+                                : iniVersion_;
+        return {200, kText, versionFile(exeVersion_, ini)};
+    }
+    if (path == QLatin1String("/freeload/weather.ini")) {
+        QFile file(layoutPath_);
+        if (file.open(QIODevice::ReadOnly))
+            return {200, kText, file.readAll()};
+    }
+    if (const auto it = placeholders_.constFind(path); it != placeholders_.cend())
+        return {200, kHtml, placeholderPage(*it)};
+    return {404, kHtml,
+            "<!DOCTYPE html>\n<html><head><title>404 Not Found</title></head>"
+            "<body><h1>404 Not Found</h1></body></html>\n"};
+}
+
+} // namespace demo

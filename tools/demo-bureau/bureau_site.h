@@ -1,0 +1,65 @@
+#pragma once
+
+#include "tools/demo-bureau/station_data.h"
+
+#include <QByteArray>
+#include <QHash>
+#include <QString>
+#include <QStringList>
+
+namespace demo {
+
+struct Page
+{
+    int status = 200; // 200, or 404 for a path the site does not have
+    QByteArray contentType;
+    QByteArray body;
+};
+
+// What the demo bureau serves, learnt from a layout file: the observation page of each region
+// (for regions whose page folder it has stations for), the history page of every station on
+// those pages, a placeholder for each forecast, radar, map, flood-warning and tide page the
+// layout names, and the update server's version file and layout file.
+class BureauSite
+{
+public:
+    // Reads the layout's regions and page paths. The layout file itself is read again for every
+    // request for it, so replacing it while the server runs offers the new file.
+    static BureauSite fromLayout(const QString& layoutPath);
+
+    // Regions of the layout whose observation page the demo has no stations for.
+    const QStringList& skippedRegions() const { return skipped_; }
+
+    // Paths of the observation pages served, in layout order ("/nsw/observations/nswall.shtml").
+    const QStringList& observationPaths() const { return observationPaths_; }
+
+    // What the version file announces: by default this program's version and the layout
+    // file's [FixedSetting] ver.
+    void setExeVersion(const QString& version) { exeVersion_ = version; }
+    void setIniVersion(const QString& version) { iniVersion_ = version; }
+
+    // The answer to a GET of `path` (origin form, without query) at `nowUtc` seconds.
+    Page page(const QString& path, qint64 nowUtc) const;
+
+private:
+    struct StationRef
+    {
+        const Region* region = nullptr;
+        const Station* station = nullptr;
+    };
+
+    QString layoutPath_;
+    QString exeVersion_;
+    QString iniVersion_;
+    QStringList skipped_;
+    QStringList observationPaths_;
+    QHash<QString, const Region*> observationPages_;
+    QHash<QString, StationRef> historyPages_;
+    QHash<QString, QString> placeholders_; // path -> title
+};
+
+// The site path of a page address of the layout: the part after the bureau's root address, with
+// a leading "/" ("http://www.bom.gov.au/nsw/x.shtml" gives "/nsw/x.shtml").
+QString sitePath(const QString& url);
+
+} // namespace demo

@@ -1,0 +1,69 @@
+#pragma once
+
+#include "tools/demo-bureau/bureau_site.h"
+#include "tools/demo-bureau/misbehaviour.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+#include <QTcpServer>
+
+namespace demo {
+
+// A complete answer to one request, before any misbehaviour in sending it.
+struct Answer
+{
+    QString requestLine; // as received, for the log
+    int status = 0;
+    QByteArray bytes; // status line, headers, empty line, body
+    qsizetype headSize = 0;
+    Misbehaviour how; // how to send it: the server's defaults with the request's own items
+};
+
+// Answers one HTTP request head (the request line and header lines, without the empty line).
+// The target may be in origin form ("/nsw/…") or in the absolute form a proxy receives
+// ("http://any.host/nsw/…"). Only GET is served. Answers are HTTP/1.0 with Content-Type and
+// Content-Length. In this order: a malformed request gives 400, another method 405, a bad
+// "/_misbehave/" prefix 400; `requireAuth` without matching "Proxy-Authorization: Basic"
+// credentials (scheme word in any capitals) gives 407 naming Basic; a `status` gives that
+// status (301/302 with a Location, 407 with a Proxy-Authenticate header naming `authScheme`);
+// otherwise the site's page or 404.
+Answer answerRequest(const QByteArray& head, const BureauSite& site, const Misbehaviour& defaults,
+                     qint64 nowUtc);
+
+// The demo bureau's HTTP server on 127.0.0.1. Event-driven: any number of connections at once,
+// each closed after its answer (unless told otherwise), none ever blocking another.
+class DemoServer : public QObject
+{
+    Q_OBJECT
+
+public:
+    DemoServer(BureauSite site, Misbehaviour defaults, QObject* parent = nullptr);
+
+    // Listens on 127.0.0.1; port 0 picks a free port. False with errorString() on failure.
+    bool listen(quint16 port);
+    quint16 port() const { return server_.serverPort(); }
+    QString errorString() const { return server_.errorString(); }
+
+    // Answers as if it were this moment (seconds since the epoch); -1 follows the system clock.
+    void setClock(qint64 fixedUtc) { fixedClock_ = fixedUtc; }
+
+    int openConnections() const { return openConnections_; }
+
+signals:
+    void requestServed(const QString& requestLine, int status);
+    void connectionClosed();
+
+private:
+    friend class Connection;
+    void onNewConnection();
+    qint64 now() const;
+
+    QTcpServer server_;
+    BureauSite site_;
+    Misbehaviour defaults_;
+    qint64 fixedClock_ = -1;
+    int openConnections_ = 0;
+};
+
+} // namespace demo
