@@ -4,7 +4,6 @@
 #include "weather/net/page_fetcher.h"
 
 #include <QFile>
-#include <QPointer>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTcpServer>
