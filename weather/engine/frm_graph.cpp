@@ -1,0 +1,356 @@
+#include "weather/engine/frm_graph.h"
+
+#include "platform/desktop.h"
+#include "platform/event_pump.h"
+#include "weather/engine/monitor.h"
+#include "weather/net/frm_inet.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPushButton>
+#include <QToolTip>
+#include <QVBoxLayout>
+
+namespace engine {
+namespace {
+
+const QColor kLineColour(255, 255, 0);
+const QColor kDayMarkColour(255, 255, 255);
+constexpr double kStatusLeft = 10;
+
+template <typename T> T* named(T* widget, const QString& name)
+{
+    widget->setObjectName(name);
+    return widget;
+}
+
+// A strip above or below the drawing area that holds one max/min label at a free x position,
+// measured from the same left edge as the drawing area.
+QWidget* labelStrip(QWidget* parent)
+{
+    auto* strip = new QWidget(parent);
+    strip->setFixedHeight(strip->fontMetrics().height() + 4);
+    return strip;
+}
+
+} // namespace
+
+GraphCanvas::GraphCanvas(QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("picCanvas"));
+    setMouseTracking(true);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setMinimumSize(120, 60);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+}
+
+QSizeF GraphCanvas::plotArea() const
+{
+    return QSizeF(std::max(width() - 2 * kMargin, 1), std::max(height() - 2 * kMargin, 1));
+}
+
+void GraphCanvas::setPlot(const GraphPlot& plot)
+{
+    plot_ = plot;
+    update();
+}
+
+void GraphCanvas::clear()
+{
+    plot_ = GraphPlot{};
+    setToolTip(QString());
+    update();
+}
+
+void GraphCanvas::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.fillRect(rect(), Qt::black);
+    if (plot_.points.size() < 2)
+        return;
+    painter.translate(kMargin, kMargin);
+
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    QPen line(kLineColour, 2.0);
+    line.setJoinStyle(Qt::RoundJoin);
+    line.setCapStyle(Qt::RoundCap);
+    painter.setPen(line);
+    painter.drawPolyline(plot_.points.constData(), int(plot_.points.size()));
+
+    // Day marks stay one pixel wide and sharp: snapped to whole pixels, not blended.
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setPen(QPen(kDayMarkColour, 0));
+    const double h = plot_.height;
+    for (const int j : plot_.dayChanges) {
+        const int x = int(std::lround(plot_.points.at(j).x()));
+        painter.drawLine(QPointF(x, h / 3), QPointF(x, h - h / 3));
+    }
+}
+
+void GraphCanvas::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    Q_EMIT resized();
+}
+
+void GraphCanvas::mouseMoveEvent(QMouseEvent* event)
+{
+    Q_EMIT mouseMovedTo(event->position().x() - kMargin);
+    QWidget::mouseMoveEvent(event);
+}
+
+frmGraph::frmGraph(const HistoryTable& history, QWidget* parent)
+    : QWidget(parent), cmbGrphType(named(new QComboBox(this), QStringLiteral("cmbGrphType"))),
+      cmbGrpHrs(named(new QComboBox(this), QStringLiteral("cmbGrpHrs"))),
+      picCanvas(new GraphCanvas(this)),
+      cmdClose(named(new QPushButton(QStringLiteral("Close"), this), QStringLiteral("cmdClose"))),
+      cmdWlinks(
+          named(new QPushButton(QStringLiteral("Web Page"), this), QStringLiteral("cmdWlinks"))),
+      history_(history), today_([] { return QDate::currentDate(); })
+{
+    setObjectName(QStringLiteral("frmGraph"));
+    setWindowTitle(baseCaption());
+    cmbGrpHrs->addItems({QStringLiteral("12 Hrs"), QStringLiteral("24 hrs"),
+                         QStringLiteral("48 Hrs"), QStringLiteral("72 Hrs")});
+    cmbGrpHrs->setCurrentIndex(Hours72);
+    buildLayout();
+
+    connect(cmbGrphType, &QComboBox::currentIndexChanged, this, &frmGraph::drawGraph);
+    connect(cmbGrpHrs, &QComboBox::currentIndexChanged, this, &frmGraph::drawGraph);
+    connect(cmdClose, &QPushButton::clicked, this, [this] {
+        picCanvas->clear();
+        plot_ = GraphPlot{};
+        close();
+    });
+    connect(cmdWlinks, &QPushButton::clicked, this, [this] { platform::openUrl(historyUrl_); });
+    // The graph follows the window's size; a status text stays until the next download.
+    connect(picCanvas, &GraphCanvas::resized, this, [this] {
+        if (plot_.range.found && picCanvas->isEnabled())
+            drawGraph();
+    });
+    connect(picCanvas, &GraphCanvas::mouseMovedTo, this, &frmGraph::showReadout);
+}
+
+frmGraph::~frmGraph() = default;
+
+void frmGraph::buildLayout()
+{
+    auto* choices = new QHBoxLayout;
+    choices->addWidget(cmbGrphType, 1);
+    choices->addWidget(cmbGrpHrs);
+    choices->addStretch();
+    choices->addWidget(cmdWlinks);
+    choices->addWidget(cmdClose);
+
+    QWidget* maxStrip = labelStrip(this);
+    QWidget* minStrip = labelStrip(this);
+    for (int i = 0; i < 2; ++i) {
+        lblMinMax[i] =
+            named(new QLabel(i == 0 ? maxStrip : minStrip), QStringLiteral("lblMinMax_%1").arg(i));
+        lblDateTime[i] = named(new QLabel(this), QStringLiteral("lblDateTime_%1").arg(i));
+        lblDisp[i] = named(new QLabel(this), QStringLiteral("lblDisp_%1").arg(i));
+    }
+    auto* graph = new QVBoxLayout;
+    graph->setSpacing(0);
+    graph->addWidget(maxStrip);
+    graph->addWidget(picCanvas, 1);
+    graph->addWidget(minStrip);
+
+    auto* times = new QGridLayout;
+    times->addWidget(lblDateTime[0], 0, 0, Qt::AlignLeft);
+    times->addWidget(lblDisp[0], 0, 1, Qt::AlignHCenter);
+    times->addWidget(lblDateTime[1], 0, 2, Qt::AlignRight);
+    times->addWidget(lblDisp[1], 1, 1, Qt::AlignHCenter);
+    times->setColumnStretch(0, 1);
+    times->setColumnStretch(1, 1);
+    times->setColumnStretch(2, 1);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(choices);
+    layout->addLayout(graph, 1);
+    layout->addLayout(times);
+    resize(680, 420);
+}
+
+void frmGraph::setSource(const config::StateLayout& layout, const ListModel& graphList,
+                         const QString& historyUrl, const QString& station)
+{
+    layout_ = layout;
+    historyUrl_ = historyUrl;
+    station_ = station;
+    const QSignalBlocker blocker(cmbGrphType);
+    cmbGrphType->clear();
+    for (qsizetype i = 0; i < graphList.entries.size(); ++i)
+        cmbGrphType->addItem(graphList.entries.at(i), graphList.columns.value(i, -1));
+}
+
+void frmGraph::placeLabel(QLabel* label, const QString& text, double left)
+{
+    label->setText(text);
+    label->adjustSize();
+    moveLabel(label, left);
+}
+
+void frmGraph::moveLabel(QLabel* label, double left)
+{
+    const QWidget* strip = label->parentWidget();
+    label->move(int(std::lround(left)), (strip->height() - label->height()) / 2);
+}
+
+void frmGraph::showDownloading()
+{
+    {
+        const QSignalBlocker statBlocker(cmbGrphType);
+        const QSignalBlocker hoursBlocker(cmbGrpHrs);
+        cmbGrphType->setCurrentIndex(0);
+        cmbGrpHrs->setCurrentIndex(Hours72);
+    }
+    cmbGrphType->setEnabled(false);
+    cmbGrpHrs->setEnabled(false);
+    placeLabel(lblMinMax[0], QStringLiteral("Wait....Downloading Data"), kStatusLeft);
+    placeLabel(lblMinMax[1], QString(), 1);
+    cmdWlinks->setEnabled(false);
+    cmdClose->setEnabled(false);
+}
+
+void frmGraph::showNoData()
+{
+    placeLabel(lblMinMax[0], QStringLiteral("No data found"), lblMinMax[0]->x());
+    cmdWlinks->setEnabled(true);
+    cmdClose->setEnabled(true);
+}
+
+void frmGraph::enableChoices()
+{
+    cmdWlinks->setEnabled(true);
+    cmdClose->setEnabled(true);
+    cmbGrphType->setEnabled(true);
+    cmbGrpHrs->setEnabled(true);
+}
+
+void frmGraph::showDrawing()
+{
+    picCanvas->setEnabled(true);
+    lblMinMax[0]->clear();
+    cmbGrphType->setFocus();
+    drawGraph();
+}
+
+void frmGraph::drawGraph()
+{
+    for (const auto& labels : {lblMinMax, lblDateTime, lblDisp}) {
+        for (QLabel* label : labels)
+            label->clear();
+    }
+    picCanvas->clear();
+    plot_ = GraphPlot{};
+
+    const int column = cmbGrphType->currentIndex() < 0 ? -1 : cmbGrphType->currentData().toInt();
+    stat_ = graphStatOf(layout_, column);
+    const GraphPlot plot =
+        plotGraph(history_, stat_.cell, cmbGrpHrs->currentIndex(), picCanvas->plotArea());
+    if (!plot.range.found) {
+        placeLabel(lblMinMax[0], QStringLiteral("No values found"), kStatusLeft);
+        return;
+    }
+    plot_ = plot;
+    setWindowTitle(baseCaption() + QStringLiteral(" - ") + station_);
+    picCanvas->setPlot(plot_);
+
+    const MinMax& range = plot_.range;
+    const HistoryRow& maxEntry = history_.at(range.maxEntry);
+    const HistoryRow& minEntry = history_.at(range.minEntry);
+    // Each label ends at the x of its entry.
+    const auto placeAtEntry = [this](QLabel* label, const QString& text, int entry) {
+        placeLabel(label, text, 0);
+        moveLabel(label, plot_.labelLeft(entry, label->width()));
+    };
+    placeAtEntry(lblMinMax[0], extremeText(range.max, stat_, maxEntry, true), range.maxEntry);
+    // A calm minimum has no direction worth showing.
+    placeAtEntry(lblMinMax[1], extremeText(range.min, stat_, minEntry, range.min != 0),
+                 range.minEntry);
+
+    const QDate today = today_();
+    lblDateTime[0]->setText(QStringLiteral("<<<< ") +
+                            historyDateText(history_.at(plot_.lastEntry).time, today));
+    lblDateTime[1]->setText(historyDateText(history_.at(0).time, today) + QStringLiteral(" >>>>"));
+    lblDisp[0]->setText(QStringLiteral("Max : ") + historyDateText(maxEntry.time, today));
+    lblDisp[1]->setText(QStringLiteral("Min : ") + historyDateText(minEntry.time, today));
+}
+
+void frmGraph::showReadout(double plotX)
+{
+    const int entry = plot_.range.found ? plot_.entryAt(plotX) : -1;
+    const QString text = entry < 0 ? QString() : readoutText(stat_, history_.at(entry));
+    picCanvas->setToolTip(text);
+    // A tooltip already showing follows the mouse; otherwise it appears after the usual pause.
+    if (QToolTip::isVisible() && !text.isEmpty())
+        QToolTip::showText(QCursor::pos(), text, picCanvas);
+}
+
+GraphPage::GraphPage(net::frmInet& inet, QObject* parent)
+    : QObject(parent), inet_(inet), today_([] { return QDate::currentDate(); })
+{}
+
+GraphPage::~GraphPage() = default;
+
+void GraphPage::setClock(std::function<QDate()> today)
+{
+    today_ = std::move(today);
+    if (window_)
+        window_->setClock(today_);
+}
+
+void GraphPage::getGraphPage(const config::StateLayout& currentLayout,
+                             const QString& currentHistoryUrl, const ListModel& graphList,
+                             const QString& station)
+{
+    if (busy_)
+        return;
+    busy_ = true;
+    // Events run during the fetch and may replace what the arguments refer to.
+    const config::StateLayout layout = currentLayout;
+    const QString historyUrl = currentHistoryUrl;
+    const int graphCount = int(graphList.entries.size());
+
+    Q_EMIT graphEntryEnabled(false);
+    if (!window_) {
+        window_ = std::make_unique<frmGraph>(history_);
+        window_->setClock(today_);
+    }
+    frmGraph& window = *window_;
+    window.setSource(layout, graphList, historyUrl, station);
+    window.picCanvas->setEnabled(false);
+    window.show();
+    window.raise();
+
+    window.showDownloading();
+    platform::pumpEvents();
+
+    inet_.blockStart = layout.blockStart;
+    inet_.blockEnd = layout.blockEnd;
+    const QString page = inet_.myOpenURL(historyUrl, false);
+    if (page.isEmpty()) {
+        Q_EMIT graphEntryEnabled(true);
+        window.showNoData();
+        busy_ = false;
+        return;
+    }
+
+    window.enableChoices();
+    std::optional<HistoryTable> rows = readHistoryPage(page, layout, graphCount);
+    if (!rows) {
+        busy_ = false;
+        return;
+    }
+    history_ = std::move(*rows);
+    Q_EMIT graphEntryEnabled(true);
+    window.showDrawing();
+    busy_ = false;
+}
+
+} // namespace engine
