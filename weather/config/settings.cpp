@@ -203,6 +203,20 @@ QString unscramblePassword(const QString& stored, const QString& user)
         common::unscramble(common::toWindows1252(stored), common::toWindows1252(user)));
 }
 
+void readAlarmChoices(const SettingsFile& file, AppSettings& s)
+{
+    const auto key = [](const char* name) { return QLatin1String(name); };
+    const int alarmMode = file.integer(key("alert_toggle"));
+    s.alarmOn = alarmMode == 1 || alarmMode == 2;
+    s.alarmAbove = alarmMode == 2;
+    s.alarmType = file.integer(key("alert_type"));
+    s.alarmSound = file.flag(key("alert_play_sound"));
+    s.alarmWind = file.integer(key("alert_wind"));
+    s.alarmCompare = file.text(key("alert_compare"));
+    s.sendMail = file.flag(key("alert_send_mail"));
+    s.sendEndMail = file.flag(key("alert_send_end_mail"));
+}
+
 void loadSettings(const SettingsFile& file, AppSettings& s, SettingsTarget& target)
 {
     const auto key = [](const char* name) { return QLatin1String(name); };
@@ -267,21 +281,13 @@ void loadSettings(const SettingsFile& file, AppSettings& s, SettingsTarget& targ
     if (s.hotKeyOnStart)
         target.registerHotKey();
 
-    const int alarmMode = file.integer(key("alert_toggle"));
-    s.alarmOn = alarmMode == 1 || alarmMode == 2;
-    s.alarmAbove = alarmMode == 2;
-    s.alarmType = file.integer(key("alert_type"));
+    readAlarmChoices(file, s);
     target.applyAlarmType(s.alarmType);
-    s.alarmSound = file.flag(key("alert_play_sound"));
-    s.alarmWind = file.integer(key("alert_wind"));
-    s.alarmCompare = file.text(key("alert_compare"));
 
     s.mailServer = file.text(key("mail_server"));
     s.mailPort = file.text(key("mail_port"));
     s.mailSender = file.text(key("mail_send"));
     s.mailRecipient = file.text(key("mail_recip"));
-    s.sendMail = file.flag(key("alert_send_mail"));
-    s.sendEndMail = file.flag(key("alert_send_end_mail"));
 
     ProxySettings& proxy = s.proxy;
     proxy.useProxy = file.flag(key("proxy_on"));

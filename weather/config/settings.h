@@ -139,6 +139,9 @@ int numberFromColor(const QColor& color);
 QString dateText(const QDate& date);
 QString todayText();
 
+// The alarm choices (the alert_* keys): read at start-up and again at every region change.
+void readAlarmChoices(const SettingsFile& file, AppSettings& settings);
+
 // The start-up load: fills `settings` from `file` and drives `target`, in the load order.
 void loadSettings(const SettingsFile& file, AppSettings& settings, SettingsTarget& target);
 

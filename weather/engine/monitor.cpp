@@ -79,6 +79,11 @@ void Monitor::loadSettings()
 {
     tickerText = QStringLiteral("Busy.....");
     config::loadSettings(settingsFile_, settings_, *this);
+    syncAlarmSettings();
+}
+
+void Monitor::syncAlarmSettings()
+{
     alarm_.armed = settings_.alarmOn;
     alarm_.above = settings_.alarmAbove;
     alarm_.wind = settings_.alarmWind;
@@ -218,20 +223,9 @@ void Monitor::selectRegion(int index)
 
 void Monitor::reapplyAlarmChoices()
 {
-    settings_.alarmType = settingsFile_.integer(key("alert_type"));
+    config::readAlarmChoices(settingsFile_, settings_);
     applyAlarmType(settings_.alarmType);
-    settings_.alarmSound = settingsFile_.flag(key("alert_play_sound"));
-    settings_.sendMail = settingsFile_.flag(key("alert_send_mail"));
-    settings_.sendEndMail = settingsFile_.flag(key("alert_send_end_mail"));
-    const int mode = settingsFile_.integer(key("alert_toggle"));
-    settings_.alarmOn = mode == 1 || mode == 2;
-    settings_.alarmAbove = mode == 2;
-    settings_.alarmWind = settingsFile_.integer(key("alert_wind"));
-    alarm_.sendAlarmMail = settings_.sendMail;
-    alarm_.sendEndMail = settings_.sendEndMail;
-    alarm_.armed = settings_.alarmOn;
-    alarm_.above = settings_.alarmAbove;
-    alarm_.wind = settings_.alarmWind;
+    syncAlarmSettings();
 }
 
 void Monitor::buildStationList()

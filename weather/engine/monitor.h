@@ -159,6 +159,7 @@ private:
     void applyAlarmType(int alarmListIndex) override;
 
     void reapplyAlarmChoices();
+    void syncAlarmSettings(); // the alarm evaluation's settings from the loaded ones
     void publish();
     void applyDecision(const AlarmDecision& decision);
     void restoreStationSelection();
