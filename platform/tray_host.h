@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QColor>
+#include <QList>
+#include <QObject>
+#include <QPoint>
+#include <QSize>
+#include <QString>
+
+#include <memory>
+
+class QWidget;
+
+namespace platform {
+
+// A named window inside the notification area: its left and right edge in the area's
+// coordinates.
+struct TrayIconRect
+{
+    QString name;
+    int left = 0;
+    int right = 0;
+};
+
+// The notification area of the desktop's panel, as the tray display uses it: blank placeholder
+// icons docked into it, the named windows inside it with their places, a widget laid inside it,
+// and its colour. On X11 it is the XEmbed system tray; without one (offscreen, Wayland, a
+// StatusNotifierItem-only desktop) available() is false and every call does nothing.
+class TrayHost : public QObject
+{
+    Q_OBJECT
+public:
+    ~TrayHost() override = default;
+
+    // A tray that docks foreign icon windows is running.
+    virtual bool available() = 0;
+    // The size of the window that holds the docked icons; empty when there is none.
+    virtual QSize areaSize() = 0;
+    // Docks blank icons named "1KQ" ... "<count>KQ" (they show as empty slots); earlier ones are
+    // removed first.
+    virtual void addPlaceholders(int count) = 0;
+    virtual void removePlaceholders() = 0;
+    // Every named window in the notification area, in window-tree order.
+    virtual QList<TrayIconRect> iconRects() = 0;
+    // Makes the native window of `widget` a child of the notification area (true), or a
+    // top-level window again.
+    virtual bool embed(QWidget* widget) = 0;
+    virtual void release(QWidget* widget) = 0;
+    // The area's colour at `point`; invalid when it cannot be read.
+    virtual QColor sampleColor(QPoint point) = 0;
+
+Q_SIGNALS:
+    // A tray started or the running one went away: whatever was docked is gone.
+    void trayChanged();
+};
+
+// The tray of this session: the X11 one on an X11 display, else one that is never available.
+std::unique_ptr<TrayHost> createTrayHost();
+
+} // namespace platform

@@ -1,0 +1,59 @@
+#include "platform/x11/xcb_support.h"
+
+#include <QGuiApplication>
+
+#include <cstring>
+
+namespace platform::x11::xcb {
+
+xcb_connection_t* connection()
+{
+    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    return x11 ? x11->connection() : nullptr;
+}
+
+xcb_window_t root(xcb_connection_t* c)
+{
+    const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
+    return screen ? screen->root : xcb_window_t(XCB_WINDOW_NONE);
+}
+
+xcb_atom_t atom(xcb_connection_t* c, const char* name)
+{
+    const Reply<xcb_intern_atom_reply_t> reply(
+        xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, std::strlen(name), name), nullptr));
+    return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+}
+
+std::optional<QByteArray> property(xcb_connection_t* c, xcb_window_t w, xcb_atom_t prop)
+{
+    const Reply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
+        c, xcb_get_property(c, 0, w, prop, XCB_GET_PROPERTY_TYPE_ANY, 0, 1 << 16), nullptr));
+    if (!reply || reply->type == XCB_ATOM_NONE)
+        return std::nullopt;
+    return QByteArray(static_cast<const char*>(xcb_get_property_value(reply.get())),
+                      xcb_get_property_value_length(reply.get()));
+}
+
+QList<quint32> cardinals(xcb_connection_t* c, xcb_window_t w, xcb_atom_t prop)
+{
+    const Reply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
+        c, xcb_get_property(c, 0, w, prop, XCB_GET_PROPERTY_TYPE_ANY, 0, 1 << 16), nullptr));
+    QList<quint32> values;
+    if (!reply || reply->format != 32)
+        return values;
+    const auto* data = static_cast<const quint32*>(xcb_get_property_value(reply.get()));
+    const int count = xcb_get_property_value_length(reply.get()) / 4;
+    for (int i = 0; i < count; ++i)
+        values.append(data[i]);
+    return values;
+}
+
+void setCardinals(xcb_connection_t* c, xcb_window_t w, xcb_atom_t prop, xcb_atom_t type,
+                  const QList<quint32>& values)
+{
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, w, prop, type, 32, values.size(),
+                        values.constData());
+}
+
+} // namespace platform::x11::xcb

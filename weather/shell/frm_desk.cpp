@@ -1,0 +1,313 @@
+#include "weather/shell/frm_desk.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPushButton>
+#include <QToolButton>
+
+namespace shell {
+namespace {
+
+class BannerStrip : public QWidget
+{
+public:
+    explicit BannerStrip(frmDesk* desk) : QWidget(desk), desk_(desk) {}
+
+protected:
+    void paintEvent(QPaintEvent*) override { desk_->drawText(this); }
+
+private:
+    frmDesk* desk_;
+};
+
+const QString kShowTail = QStringLiteral("<");
+const QString kShowHead = QStringLiteral(">");
+
+} // namespace
+
+int bannerTopFor(bool bannerTop, int height, const platform::DesktopState& desktop)
+{
+    const auto& panel = desktop.panel;
+    if (bannerTop) {
+        if (panel && panel->onTop && panel->edge == platform::EdgeTop)
+            return panel->rect.y() + panel->rect.height();
+        return desktop.screen.y();
+    }
+    if (panel && panel->onTop && panel->edge == platform::EdgeBottom)
+        return panel->rect.y() - height;
+    return desktop.screen.y() + desktop.screen.height() - height;
+}
+
+int bannerStrip(bool bannerTop, int top, int height, const QRect& screen)
+{
+    if (bannerTop)
+        return top - screen.y() + height + 2;
+    return screen.y() + screen.height() - top + 2;
+}
+
+QString bannerTail(const QString& text, const std::function<bool(const QString&)>& fits)
+{
+    for (qsizetype i = 1; i < text.size(); ++i) {
+        const QString tail = text.mid(i);
+        if (fits(tail))
+            return tail;
+    }
+    return QString();
+}
+
+frmDesk::frmDesk(QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus),
+      cmdMenu(new QToolButton(this)), picDspl(new BannerStrip(this)),
+      cmdMoveLeft(new QPushButton(kShowTail, this)), desktop_(&platform::desktopState),
+      foreground_(palette().color(QPalette::WindowText)),
+      background_(palette().color(QPalette::Window))
+{
+    setObjectName(QStringLiteral("frmDesk"));
+    cmdMenu->setObjectName(QStringLiteral("cmdMenu"));
+    picDspl->setObjectName(QStringLiteral("picDspl"));
+    cmdMoveLeft->setObjectName(QStringLiteral("cmdMoveLeft"));
+    tmrPos.setObjectName(QStringLiteral("tmrPos"));
+    tmrLeft.setObjectName(QStringLiteral("tmrLeft"));
+    setWindowTitle(QStringLiteral("Nimbulo"));
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setAttribute(Qt::WA_X11DoNotAcceptFocus);
+    setMouseTracking(true);
+
+    cmdMenu->setAutoRaise(true);
+    cmdMoveLeft->setFocusPolicy(Qt::NoFocus);
+    cmdMoveLeft->hide();
+    cmdMoveLeft->setEnabled(false);
+
+    tmrPos.setInterval(1000);
+    tmrLeft.setInterval(6000);
+    tmrLeft.setSingleShot(true);
+    connect(&tmrPos, &QTimer::timeout, this, &frmDesk::tmrPosTick);
+    connect(&tmrLeft, &QTimer::timeout, this, [this] {
+        tmrLeft.stop();
+        tailShown = false;
+        reprint();
+        cmdMoveLeft->setText(kShowTail);
+    });
+    connect(cmdMoveLeft, &QPushButton::clicked, this, &frmDesk::moveLeftClicked);
+    connect(cmdMenu, &QToolButton::clicked, this,
+            [this] { Q_EMIT popupMenuRequested(QCursor::pos()); });
+
+    setLook(QColor(), QColor(), font());
+}
+
+void frmDesk::setDesktopSource(std::function<platform::DesktopState()> source)
+{
+    desktop_ = std::move(source);
+}
+
+void frmDesk::setLook(const QColor& foreground, const QColor& background, const QFont& font)
+{
+    if (foreground.isValid())
+        foreground_ = foreground;
+    if (background.isValid())
+        background_ = background;
+    QPalette colours = palette();
+    colours.setColor(QPalette::Window, background_);
+    colours.setColor(QPalette::Button, background_);
+    colours.setColor(QPalette::WindowText, foreground_);
+    colours.setColor(QPalette::ButtonText, foreground_);
+    setPalette(colours);
+    setAutoFillBackground(true);
+    picDspl->setFont(font);
+    // The banner is one line of its font high, with a pixel above and below the strip.
+    const int lineHeight = QFontMetrics(font).height();
+    const int height = qMax(20, lineHeight + 6);
+    setFixedHeight(height);
+    cmdMenu->setIconSize(QSize(height - 6, height - 6));
+    cmdMoveLeft->setFixedSize(height, height);
+}
+
+void frmDesk::setText(const QString& bannerText, bool showArrow, const QPixmap& arrow)
+{
+    bannerText_ = bannerText;
+    arrow_ = showArrow ? arrow : QPixmap();
+}
+
+void frmDesk::setMenuIcon(const QIcon& icon)
+{
+    cmdMenu->setIcon(icon);
+}
+
+int frmDesk::menuWidth() const
+{
+    return height();
+}
+
+void frmDesk::readTaskbar(const platform::DesktopState& desktop)
+{
+    screen_ = desktop.screen;
+    taskbarOnTop = desktop.panel && desktop.panel->onTop;
+    // Without a panel the last edge seen stands, so a panel restarting is no move.
+    if (desktop.panel) {
+        taskbarEdge = desktop.panel->edge;
+        taskbarRect = desktop.panel->rect;
+    }
+}
+
+void frmDesk::readWorkArea(const platform::DesktopState& desktop)
+{
+    workLeft = desktop.work.x();
+    workTop = desktop.work.y();
+    workRight = desktop.work.x() + desktop.work.width();
+    workBottom = desktop.work.y() + desktop.work.height();
+}
+
+void frmDesk::placeBanner(const platform::DesktopState& desktop)
+{
+    const int top = bannerTopFor(bannerTop, height(), desktop);
+    setGeometry(workLeft, top, qMax(1, workRight - workLeft), height());
+}
+
+void frmDesk::initBanner()
+{
+    const platform::DesktopState desktop = desktop_();
+    readTaskbar(desktop);
+    readWorkArea(desktop);
+    placeBanner(desktop);
+    lastTaskbarEdge = taskbarEdge;
+    tmrPos.start();
+    areaPending = false;
+    setDeskArea();
+    tmrPosTick();
+}
+
+void frmDesk::showBanner()
+{
+    platform::prepareDockWindow(this);
+    show();
+    prtBanner();
+}
+
+void frmDesk::setDeskArea()
+{
+    readWorkArea(desktop_());
+    reserved_ = bannerStrip(bannerTop, y(), height(), screen_);
+    const int start = x();
+    const int end = x() + width() - 1;
+    if (bannerTop) {
+        workTop = screen_.y() + reserved_;
+        platform::reserveStrip(this, platform::EdgeTop, reserved_, start, end);
+    } else {
+        workBottom = screen_.y() + screen_.height() - reserved_;
+        platform::reserveStrip(this, platform::EdgeBottom, reserved_, start, end);
+    }
+}
+
+void frmDesk::undoDesk()
+{
+    reserved_ = 0;
+    platform::reserveStrip(this, bannerTop ? platform::EdgeTop : platform::EdgeBottom, 0, 0, 0);
+}
+
+void frmDesk::tmrPosTick()
+{
+    if (areaPending && taskbarOnTop) {
+        areaPending = false;
+        setDeskArea();
+        return;
+    }
+    const platform::DesktopState desktop = desktop_();
+    readWorkArea(desktop);
+    readTaskbar(desktop);
+    if (taskbarEdge != lastTaskbarEdge) {
+        placeBanner(desktop);
+        areaPending = true;
+    }
+    lastTaskbarEdge = taskbarEdge;
+}
+
+void frmDesk::showTaskbar()
+{
+    platform::raisePanel();
+}
+
+void frmDesk::closeBanner()
+{
+    tmrPos.stop();
+    tmrLeft.stop();
+    undoDesk();
+    hide();
+}
+
+void frmDesk::resizeEvent(QResizeEvent* event)
+{
+    cmdMenu->setGeometry(0, 0, menuWidth(), height());
+    picDspl->setGeometry(menuWidth() + 1, 1, qMax(1, width() - menuWidth() - 2), height() - 2);
+    QWidget::resizeEvent(event);
+    prtBanner();
+}
+
+void frmDesk::prtBanner()
+{
+    int width = qMax(1, this->width() - menuWidth() - 2);
+    const QFontMetrics metrics(picDspl->font());
+    if (metrics.horizontalAdvance(bannerText_) > width) {
+        width = qMax(1, width - cmdMoveLeft->width());
+        cmdMoveLeft->move(width + menuWidth() + 1, 0);
+        cmdMoveLeft->setEnabled(true);
+        cmdMoveLeft->show();
+    } else {
+        cmdMoveLeft->setEnabled(false);
+        cmdMoveLeft->hide();
+    }
+    picDspl->resize(width, height() - 2);
+    reprint();
+}
+
+void frmDesk::reprint()
+{
+    printed_ = bannerText_;
+    picDspl->update();
+}
+
+void frmDesk::moveLeftClicked()
+{
+    tmrLeft.stop();
+    if (tailShown) {
+        tailShown = false;
+        reprint();
+        cmdMoveLeft->setText(kShowTail);
+        return;
+    }
+    tailShown = true;
+    const QFontMetrics metrics(picDspl->font());
+    const auto fits = [&](const QString& s) {
+        return metrics.horizontalAdvance(s) <= picDspl->width();
+    };
+    if (fits(bannerText_))
+        return;
+    printed_ = bannerTail(bannerText_, fits) + QString(5, QLatin1Char(' '));
+    picDspl->update();
+    tmrLeft.start();
+    cmdMoveLeft->setText(kShowHead);
+}
+
+void frmDesk::drawText(QWidget* strip)
+{
+    QPainter painter(strip);
+    painter.fillRect(strip->rect(), background_);
+    painter.setPen(foreground_);
+    const QFontMetrics metrics(strip->font());
+    painter.drawText(QPoint(0, (strip->height() - metrics.height()) / 2 + metrics.ascent()),
+                     printed_);
+    if (!arrow_.isNull()) {
+        const QSize size = (QSizeF(arrow_.size()) / arrow_.devicePixelRatio()).toSize();
+        painter.drawPixmap(strip->width() - size.width(), (strip->height() - size.height()) / 2,
+                           arrow_);
+    }
+}
+
+void frmDesk::mouseMoveEvent(QMouseEvent* event)
+{
+    // The lowest row of a bottom banner brings an auto-hidden panel up.
+    if (!bannerTop && !taskbarOnTop && event->position().y() > picDspl->geometry().bottom())
+        showTaskbar();
+    QWidget::mouseMoveEvent(event);
+}
+
+} // namespace shell

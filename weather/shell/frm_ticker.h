@@ -1,0 +1,81 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QPixmap>
+#include <QString>
+#include <QWidget>
+
+class QTimer;
+
+namespace shell {
+
+// The stats tooltip's text while the ticker has nothing to show.
+inline const QString kNoDataTip =
+    QStringLiteral("No Data Found, See Error Log if enabled in program About window.");
+
+// The text the ticker prints for `tickerText`, first matching row wins: a text whose first space
+// is at position 5 or later gets five trailing spaces with the trend arrow on, else is trimmed
+// (and given two spaces with a theme); "Busy....." gets one space; any other text gets six
+// spaces with the trend arrow on, else is trimmed (and given two spaces with a theme). The
+// trailing spaces leave room for the arrow, which sits at the right end.
+QString tickerPrintText(const QString& tickerText, bool showTrend, bool themeActive);
+
+// What the ticker shows at a paint.
+struct TickerContent
+{
+    QString tickerText;
+    bool showTrend = false;
+    int trendArrow = 4; // the current arrow image (4: none)
+};
+
+// The ticker `frmTicker`: a small borderless window whose strip `picTicker` prints the chosen
+// stat's text, vertically centred, with the trend arrow. The tray display docks it into the
+// notification area or pops it up beside the panel; this class only draws and reports the mouse.
+class frmTicker : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit frmTicker(QWidget* parent = nullptr);
+
+    QWidget* picTicker;
+    QTimer* tmrCheck; // 500 ms; runs the tray display's check while docked
+
+    void setColors(const QColor& foreground, const QColor& background);
+    QColor foreground() const { return foreground_; }
+    QColor background() const { return background_; }
+    void setTickerFont(const QFont& font);
+    // A single-line border (the hover popup) or none (docked).
+    void setBordered(bool on);
+    bool bordered() const { return bordered_; }
+    void setThemeActive(bool on) { themeActive_ = on; }
+
+    // Repaints at once with `content`. Returns false when there is nothing to show: "No Data"
+    // is printed and the caller sets the stats tooltip to kNoDataTip.
+    bool paintTicker(const TickerContent& content);
+    // What the last paint printed and whether it drew the arrow.
+    const QString& printed() const { return printed_; }
+    bool arrowShown() const { return !arrow_.isNull(); }
+
+    // Draws the strip (picTicker's paint).
+    void drawStrip(QWidget* strip);
+
+Q_SIGNALS:
+    void clicked();                          // refresh the stats tooltip
+    void doubleClicked();                    // back to the main window
+    void rightButtonReleased(QPoint global); // the popup menu, while docked
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    QColor foreground_;
+    QColor background_;
+    QString printed_;
+    QPixmap arrow_;
+    bool bordered_ = false;
+    bool themeActive_ = true;
+};
+
+} // namespace shell

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QWidget>
+
+class QCheckBox;
+class QPushButton;
+
+namespace shell {
+
+// The help window "XP Auto Hide help" that the tray display shows when it cannot find its blank
+// icons: the panel may be hiding them. "Close" with "Do not show this help screen again" ticked
+// reports noShowChosen() (the caller keeps the hint off and writes `no_xp_help`), then closes.
+class frmXPhide : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit frmXPhide(QWidget* parent = nullptr);
+
+    QCheckBox* chkNoShow;
+    QPushButton* cmdClose;
+
+Q_SIGNALS:
+    void noShowChosen();
+};
+
+} // namespace shell

@@ -1,0 +1,175 @@
+#include "weather/shell/panel_displays.h"
+
+#include "weather/engine/monitor.h"
+#include "weather/shell/level_images.h"
+
+#include <QApplication>
+#include <QToolButton>
+
+namespace shell {
+
+PanelDisplays::PanelDisplays(engine::Monitor& monitor, QWidget& mainWindow,
+                             platform::TrayHost& host, QObject* parent)
+    : QObject(parent), monitor_(monitor), mainWindow_(mainWindow), tray_(host)
+{
+    connect(&monitor_, &engine::Monitor::published, this, &PanelDisplays::published);
+    connect(&monitor_, &engine::Monitor::displayChoiceChanged, this,
+            &PanelDisplays::setDisplayWidth);
+    connect(&tray_, &TrayDisplay::popupMenuRequested, this, &PanelDisplays::popupMenuRequested);
+    connect(&banner_, &frmDesk::popupMenuRequested, this, &PanelDisplays::popupMenuRequested);
+    connect(&tray_, &TrayDisplay::restoreRequested, this, [this] {
+        mainWindow_.show();
+        mainWindow_.raise();
+        mainWindow_.activateWindow();
+    });
+    connect(&tray_, &TrayDisplay::noDataShown, this, [this] { monitor_.tickerTip = kNoDataTip; });
+    connect(&tray_, &TrayDisplay::statTipsRequested, this,
+            [this] { tray_.ticker()->picTicker->setToolTip(monitor_.tickerTip); });
+    connect(&tray_, &TrayDisplay::noXpHelpChosen, this, [this] {
+        monitor_.settings().noXpHelp = true;
+        monitor_.settingsFile().write(QStringLiteral("no_xp_help"), QStringLiteral("1"));
+    });
+}
+
+PanelDisplays::~PanelDisplays() = default;
+
+void PanelDisplays::setDisplayWidth()
+{
+    tray_.state.cellCount =
+        engine::displayCellCount(monitor_.displays.currentText(), monitor_.displays2.currentText(),
+                                 monitor_.settings().showTrend, monitor_.secondValue);
+}
+
+void PanelDisplays::applyTrayOptions()
+{
+    const config::AppSettings& s = monitor_.settings();
+    TrayOptions options;
+    options.useSysColor = s.useSysColor;
+    options.useSysFont = s.useSysFont;
+    options.foreColor = s.foreColor;
+    options.backColor = s.backColor;
+    options.displayFont = s.displayFont;
+    options.noXpHelp = s.noXpHelp;
+    tray_.setOptions(options);
+    tray_.setContent({monitor_.tickerText, s.showTrend, monitor_.stats().trendArrow},
+                     monitor_.stats().levelIcon);
+}
+
+void PanelDisplays::startTray()
+{
+    applyTrayOptions();
+    tray_.startTrayDisplay();
+    if (!tray_.state.tickerDocked)
+        tray_.setStdTray();
+}
+
+void PanelDisplays::startBanner()
+{
+    banner_.bannerTop = !monitor_.settings().bannerBottom;
+    banner_.initBanner();
+    banner_.showBanner();
+    printBanner();
+}
+
+void PanelDisplays::startUp()
+{
+    if (monitor_.settings().banner) {
+        startBanner();
+        return;
+    }
+    setDisplayWidth();
+    startTray();
+    tray_.paintTicker();
+    keepReachable();
+}
+
+void PanelDisplays::hideMainWindow()
+{
+    mainWindow_.hide();
+    if (monitor_.settings().banner) {
+        startBanner();
+    } else {
+        setDisplayWidth();
+        // A fresh pass without a trend reference, so the display starts from the shown stats.
+        if (monitor_.stationChosen())
+            monitor_.pickStation(monitor_.stations.selected);
+        else
+            monitor_.showStats();
+        startTray();
+    }
+    tray_.paintTicker();
+    keepReachable();
+}
+
+void PanelDisplays::keepReachable()
+{
+    if (monitor_.settings().banner)
+        return;
+    if (!tray_.state.tickerDocked && !tray_.stdIconShown())
+        mainWindow_.show();
+}
+
+void PanelDisplays::restoreMainWindow()
+{
+    if (banner_.isVisible())
+        banner_.closeBanner();
+    if (tray_.state.trayActive) {
+        if (tray_.state.tickerDocked)
+            tray_.stopDockedTicker();
+        else
+            tray_.closeStdTray();
+    }
+    tray_.setInUse(false);
+    mainWindow_.show();
+    mainWindow_.raise();
+    mainWindow_.activateWindow();
+}
+
+void PanelDisplays::undoDesk()
+{
+    banner_.undoDesk();
+}
+
+void PanelDisplays::shutdown()
+{
+    tray_.shutdown();
+    banner_.closeBanner();
+}
+
+void PanelDisplays::printBanner()
+{
+    const config::AppSettings& s = monitor_.settings();
+    const QPalette palette = QApplication::palette();
+    QColor foreground;
+    QColor background;
+    if (!s.useSysColor) {
+        foreground = s.foreColor;
+        background = s.backColor;
+    } else {
+        // With a theme: the active caption's colours; else the main window's own.
+        foreground = palette.color(QPalette::HighlightedText);
+        background = palette.color(QPalette::Highlight);
+    }
+    banner_.setLook(foreground, background, s.useSysFont ? QApplication::font() : s.displayFont);
+    const engine::StatTable& stats = monitor_.stats();
+    const bool noData = stats.values.value(0).isEmpty();
+    const int arrow = noData ? engine::TrendNone : stats.trendArrow;
+    banner_.setText(monitor_.bannerText, s.showTrend, trendArrow(arrow));
+    banner_.setMenuIcon(levelIcon(stats.levelIcon));
+    banner_.prtBanner();
+    banner_.picDspl->setToolTip(monitor_.bannerTip);
+}
+
+void PanelDisplays::published()
+{
+    const config::AppSettings& s = monitor_.settings();
+    tray_.setContent({monitor_.tickerText, s.showTrend, monitor_.stats().trendArrow},
+                     monitor_.stats().levelIcon);
+    tray_.paintTicker();
+    if (!tray_.state.tickerDocked && tray_.state.trayActive)
+        tray_.notifyStdTray();
+    if (s.banner)
+        printBanner();
+}
+
+} // namespace shell

@@ -1,0 +1,528 @@
+#include "weather/shell/tray_display.h"
+
+#include "platform/registry_store.h"
+#include "weather/shell/frm_xphide.h"
+#include "weather/shell/level_images.h"
+
+#include <QApplication>
+#include <QScreen>
+#include <QStyle>
+#include <QSystemTrayIcon>
+
+#include <cmath>
+
+namespace shell {
+namespace {
+
+constexpr int kAutoTrayButton = 18; // the panel's button left of the icons when it hides some
+const QPoint kSamplePoint(2, 2);    // inside the area's own background, clear of its edge
+
+double twipsPerPixel()
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen && screen->logicalDotsPerInchX() > 0 ? 1440.0 / screen->logicalDotsPerInchX()
+                                                       : 15.0;
+}
+
+std::optional<bool> readAutoTray()
+{
+    QVariant value;
+    const int rc = platform::RegistryStore().regRead(
+        QStringLiteral("HKCU"),
+        QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer"),
+        QStringLiteral("EnableAutoTray"), QStringLiteral("D"), value);
+    if (rc != platform::RegistryStore::kOk)
+        return std::nullopt;
+    return value.toUInt() != 0;
+}
+
+int largeIconSize()
+{
+    return QApplication::style() ? QApplication::style()->pixelMetric(QStyle::PM_LargeIconSize)
+                                 : 32;
+}
+
+} // namespace
+
+int roundEven(double value)
+{
+    return int(std::nearbyint(value));
+}
+
+QSize tallTickerSize(int iconHeight, int cellCount)
+{
+    return {roundEven(1.1 * iconHeight * cellCount / 2), roundEven(iconHeight / 2.0)};
+}
+
+int dockedTickerTop(int areaHeight, int iconHeight)
+{
+    return roundEven(areaHeight / 2.0 - iconHeight / 4.0);
+}
+
+std::optional<QPoint> floatingTickerPos(const platform::DesktopState& desktop, QSize ticker,
+                                        double twipsPerPixel)
+{
+    if (!desktop.panel || !desktop.panel->onTop || twipsPerPixel <= 0)
+        return std::nullopt;
+    // The offsets are fixed in twips; everything else is converted to twips and back.
+    const double t = twipsPerPixel;
+    const double screenWidth = desktop.screen.width() * t;
+    const double screenHeight = desktop.screen.height() * t;
+    const double width = ticker.width() * t;
+    const double height = ticker.height() * t;
+    const QRect& panel = desktop.panel->rect;
+    double left = 0;
+    double top = 0;
+    switch (desktop.panel->edge) {
+    case platform::EdgeLeft:
+        left = desktop.work.left() * t + 10;
+        top = screenHeight - 2 * height;
+        break;
+    case platform::EdgeTop:
+        left = screenWidth - 2.2 * width;
+        top = (panel.y() + panel.height()) * t - 10;
+        break;
+    case platform::EdgeRight:
+        left = (desktop.work.x() + desktop.work.width()) * t - (width + 10);
+        top = screenHeight - 2 * height;
+        break;
+    default:
+        left = screenWidth - 2.2 * width;
+        top = panel.y() * t - (height + 30);
+        break;
+    }
+    return QPoint(roundEven(left / t), roundEven(top / t));
+}
+
+TrayDisplay::TrayDisplay(platform::TrayHost& host, QObject* parent)
+    : QObject(parent), locator(host), host_(host), desktop_(&platform::desktopState),
+      autoTray_(&readAutoTray)
+{
+    tmrMsonIcon.setObjectName(QStringLiteral("tmrMsonIcon"));
+    tmrMsonIcon.setInterval(5000);
+    tmrMsonIcon.setSingleShot(true);
+    connect(&tmrMsonIcon, &QTimer::timeout, this, [this] {
+        tmrMsonIcon.stop();
+        state.hoverShown = false;
+        ticker_->hide();
+    });
+    connect(&host_, &platform::TrayHost::trayChanged, this, &TrayDisplay::trayChanged);
+    makeTicker();
+}
+
+TrayDisplay::~TrayDisplay()
+{
+    host_.release(ticker_.get());
+    host_.removePlaceholders();
+    delete help_.data();
+}
+
+bool TrayDisplay::stdIconShown() const
+{
+    return stdIcon_ && stdIcon_->isVisible() && QSystemTrayIcon::isSystemTrayAvailable();
+}
+
+void TrayDisplay::setContent(const TickerContent& content, int levelIcon)
+{
+    content_ = content;
+    levelIcon_ = levelIcon;
+}
+
+void TrayDisplay::setDesktopSource(std::function<platform::DesktopState()> source)
+{
+    desktop_ = std::move(source);
+}
+
+void TrayDisplay::setAutoTraySource(std::function<std::optional<bool>()> source)
+{
+    autoTray_ = std::move(source);
+}
+
+void TrayDisplay::makeTicker()
+{
+    ticker_ = std::make_unique<frmTicker>();
+    connect(ticker_->tmrCheck, &QTimer::timeout, this, &TrayDisplay::trayCheckTick);
+    connect(ticker_.get(), &frmTicker::clicked, this, &TrayDisplay::statTipsRequested);
+    connect(ticker_.get(), &frmTicker::doubleClicked, this, &TrayDisplay::tickerDoubleClicked);
+    connect(ticker_.get(), &frmTicker::rightButtonReleased, this, [this](QPoint global) {
+        // The free (hover) ticker has no menu: the standard icon's right click opens it.
+        if (state.tickerDocked)
+            Q_EMIT popupMenuRequested(global);
+    });
+}
+
+void TrayDisplay::applyTickerLook()
+{
+    const QPalette palette = QApplication::palette();
+    if (!options_.useSysColor)
+        ticker_->setColors(options_.foreColor, options_.backColor);
+    else if (options_.themeActive)
+        ticker_->setColors(palette.color(QPalette::HighlightedText), QColor());
+    ticker_->setTickerFont(options_.useSysFont ? QApplication::font() : options_.displayFont);
+    ticker_->setThemeActive(options_.themeActive);
+}
+
+void TrayDisplay::sizeTallTicker()
+{
+    ticker_->resize(tallTickerSize(state.iconHeight, state.cellCount));
+}
+
+void TrayDisplay::zeroCounters()
+{
+    state.checkTicks = 0;
+    state.checkRounds = 0;
+    state.skipRounds = 0;
+    state.slowChecks = false;
+}
+
+int TrayDisplay::readAreaHeight()
+{
+    return host_.areaSize().height();
+}
+
+void TrayDisplay::startTrayDisplay()
+{
+    inUse_ = true;
+    applyTickerLook();
+    zeroCounters();
+    state.iconHeight = largeIconSize();
+    const int height = readAreaHeight();
+    // With no tray that docks icons there is nothing to lay the ticker over: the standard
+    // icon (or whatever the desktop offers for it) is the only way.
+    if (!host_.available() || height > 1.5 * state.iconHeight) {
+        state.tickerDocked = false;
+        sizeTallTicker();
+        showFloatingTicker();
+        return;
+    }
+    state.tickerDocked = true;
+    locator.openTrayProcess();
+    relayoutTray();
+    if (!state.tickerDocked)
+        return;
+    if (options_.useSysColor) {
+        // The docked ticker takes the panel's own colour.
+        const QColor sampled = host_.sampleColor(kSamplePoint);
+        if (sampled.isValid())
+            ticker_->setColors(QColor(), sampled);
+    }
+    host_.embed(ticker_.get());
+    positionDockedTicker();
+    state.trayActive = true;
+    ticker_->tmrCheck->start();
+}
+
+void TrayDisplay::relayoutTray()
+{
+    removeTrayPlaceholders();
+    const int height = readAreaHeight();
+    if (height > 1.5 * state.iconHeight) {
+        ticker_->tmrCheck->stop();
+        locator.closeTrayProcess();
+        ticker_->hide();
+        host_.release(ticker_.get());
+        state.tickerDocked = false;
+        state.trayActive = false;
+        setStdTray();
+        sizeTallTicker();
+        showFloatingTicker();
+        return;
+    }
+    state.tickerDocked = true;
+    state.trayActive = true;
+    addTrayPlaceholders();
+    state.trayHeight = height;
+}
+
+void TrayDisplay::addTrayPlaceholders()
+{
+    host_.addPlaceholders(state.cellCount);
+}
+
+void TrayDisplay::removeTrayPlaceholders()
+{
+    host_.removePlaceholders();
+}
+
+void TrayDisplay::positionDockedTicker()
+{
+    if (const auto autoTray = autoTray_ ? autoTray_() : std::nullopt)
+        state.autoTrayOn = *autoTray;
+    const int height = readAreaHeight();
+    state.iconHeight = largeIconSize();
+    locator.findPlaceholderIcons(state.cellCount);
+    const bool found = locator.found();
+    // Without the icons there is no width to take: the ticker keeps the one it had.
+    if (found)
+        state.tickerWidth = (locator.placeRight() - locator.placeLeft()) * state.cellCount;
+    state.tickerX = locator.placeLeft() + (state.autoTrayOn ? kAutoTrayButton : 0);
+    ticker_->resize(qMax(1, state.tickerWidth), roundEven(state.iconHeight / 2.0));
+    ticker_->setBordered(false);
+    if (found) {
+        ticker_->move(state.tickerX, dockedTickerTop(height, state.iconHeight));
+        ticker_->show();
+        ticker_->raise();
+        state.tickerHidden = false;
+    } else {
+        // Shown at no place it would cover the panel's other parts: it waits hidden until the
+        // check finds the icons.
+        ticker_->hide();
+        state.tickerHidden = true;
+    }
+    paintTicker();
+}
+
+bool TrayDisplay::tickerMoved()
+{
+    locator.findPlaceholderIcons(state.cellCount);
+    return state.tickerX != locator.placeLeft() + (state.autoTrayOn ? kAutoTrayButton : 0);
+}
+
+void TrayDisplay::trayCheckTick()
+{
+    if (!state.tickerDocked || !state.trayActive)
+        return;
+    if (readAreaHeight() != state.trayHeight) {
+        ticker_->tmrCheck->stop();
+        zeroCounters();
+        relayoutTray();
+        if (!state.tickerDocked)
+            return;
+        positionDockedTicker();
+        ticker_->tmrCheck->start();
+    }
+    if (state.checkTicks == 7)
+        state.slowChecks = true;
+    if (state.skipRounds > 1) {
+        state.skipRounds = 0;
+        if (!state.slowChecks || state.checkRounds >= 2)
+            checkPass();
+        state.checkRounds += 1;
+        if (state.checkTicks < 10)
+            state.checkTicks += 1;
+    }
+    state.skipRounds += 1;
+}
+
+void TrayDisplay::checkPass()
+{
+    state.checkRounds = 0;
+    ticker_->tmrCheck->stop();
+    if (tickerMoved()) {
+        zeroCounters();
+        if (!locator.found()) {
+            ticker_->hide();
+            state.tickerHidden = true;
+        } else {
+            positionDockedTicker();
+            state.tickerHidden = false;
+        }
+    } else if (state.tickerHidden && locator.found()) {
+        positionDockedTicker();
+        zeroCounters();
+        state.tickerHidden = false;
+    } else if (!locator.found()) {
+        zeroCounters();
+        ticker_->hide();
+        state.tickerHidden = true;
+        if (options_.themeActive && !options_.noXpHelp)
+            showHiddenIconsHelp();
+    }
+    ticker_->tmrCheck->start();
+}
+
+void TrayDisplay::showHiddenIconsHelp()
+{
+    if (help_) {
+        help_->raise();
+        return;
+    }
+    help_ = new frmXPhide;
+    connect(help_, &frmXPhide::noShowChosen, this, [this] {
+        options_.noXpHelp = true;
+        Q_EMIT noXpHelpChosen();
+    });
+    help_->show();
+}
+
+void TrayDisplay::showFloatingTicker()
+{
+    state.trayActive = true;
+    placeFloatingTicker();
+    ticker_->hide();
+    paintTicker();
+}
+
+bool TrayDisplay::getTaskbarEdge(int& edge)
+{
+    const platform::DesktopState desktop = desktop_();
+    if (!desktop.panel)
+        return false;
+    edge = desktop.panel->edge;
+    return desktop.panel->onTop;
+}
+
+void TrayDisplay::placeFloatingTicker()
+{
+    if (const auto at = floatingTickerPos(desktop_(), ticker_->size(), twipsPerPixel()))
+        ticker_->move(*at);
+}
+
+void TrayDisplay::stopDockedTicker()
+{
+    ticker_->tmrCheck->stop();
+    locator.closeTrayProcess();
+    ticker_->hide();
+    host_.release(ticker_.get());
+    removeTrayPlaceholders();
+    state.trayActive = false;
+}
+
+void TrayDisplay::paintTicker()
+{
+    if (!ticker_->paintTicker(content_))
+        Q_EMIT noDataShown();
+    Q_EMIT statTipsRequested();
+}
+
+void TrayDisplay::setStdTray()
+{
+    if (!stdIcon_) {
+        stdIcon_ = new QSystemTrayIcon(this);
+        stdIcon_->setObjectName(QStringLiteral("stdTrayIcon"));
+        connect(stdIcon_, &QSystemTrayIcon::activated, this,
+                [this](QSystemTrayIcon::ActivationReason reason) {
+                    switch (reason) {
+                    case QSystemTrayIcon::DoubleClick:
+                        trayIconDoubleClicked();
+                        break;
+                    case QSystemTrayIcon::Context:
+                        trayIconRightClicked(QCursor::pos());
+                        break;
+                    default:
+                        trayIconHovered();
+                        break;
+                    }
+                });
+    }
+    stdIcon_->setIcon(levelIcon(levelIcon_));
+    stdIcon_->setToolTip(QStringLiteral("Nimbulo"));
+    stdIcon_->show();
+    state.trayActive = true;
+    watchStdIconHover();
+}
+
+void TrayDisplay::notifyStdTray()
+{
+    if (!stdIcon_)
+        return;
+    stdIcon_->setToolTip(QString());
+    stdIcon_->setIcon(levelIcon(levelIcon_));
+    watchStdIconHover();
+}
+
+void TrayDisplay::closeStdTray()
+{
+    if (stdIcon_)
+        stdIcon_->hide();
+    tmrMsonIcon.stop();
+    state.hoverShown = false;
+    ticker_->hide();
+    state.trayActive = false;
+}
+
+// The tray icon reports clicks only; on an XEmbed tray it is a widget of ours, whose Enter
+// events are the hover.
+void TrayDisplay::watchStdIconHover()
+{
+    for (QWidget* widget : QApplication::allWidgets()) {
+        if (qstrcmp(widget->metaObject()->className(), "QSystemTrayIconSys") == 0)
+            widget->installEventFilter(this);
+    }
+}
+
+bool TrayDisplay::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::Enter &&
+        qstrcmp(watched->metaObject()->className(), "QSystemTrayIconSys") == 0)
+        trayIconHovered();
+    return false;
+}
+
+void TrayDisplay::trayIconHovered()
+{
+    if (!state.trayActive || state.tickerDocked)
+        return;
+    if (!state.hoverShown) {
+        state.hoverShown = true;
+        placeFloatingTicker();
+        ticker_->setBordered(true);
+        ticker_->show();
+    }
+    tmrMsonIcon.start();
+}
+
+void TrayDisplay::trayIconDoubleClicked()
+{
+    if (!state.trayActive || state.tickerDocked)
+        return;
+    ticker_->hide();
+    inUse_ = false;
+    Q_EMIT restoreRequested();
+    closeStdTray();
+}
+
+void TrayDisplay::trayIconRightClicked(QPoint global)
+{
+    if (!state.trayActive || state.tickerDocked)
+        return;
+    ticker_->hide();
+    Q_EMIT popupMenuRequested(global);
+}
+
+void TrayDisplay::tickerDoubleClicked()
+{
+    ticker_->hide();
+    ticker_->tmrCheck->stop();
+    // The free ticker belongs to the standard icon, which goes with it.
+    if (state.tickerDocked)
+        stopDockedTicker();
+    else
+        closeStdTray();
+    inUse_ = false;
+    Q_EMIT restoreRequested();
+}
+
+void TrayDisplay::trayChanged()
+{
+    if (!inUse_)
+        return;
+    if (state.tickerDocked) {
+        stopDockedTicker();
+        // The ticker's native window went with the old panel: start with a fresh one.
+        makeTicker();
+    } else {
+        closeStdTray();
+    }
+    startTrayDisplay();
+    if (!state.tickerDocked)
+        setStdTray();
+    paintTicker();
+}
+
+void TrayDisplay::shutdown()
+{
+    if (state.trayActive) {
+        if (!state.tickerDocked)
+            closeStdTray();
+        else
+            stopDockedTicker();
+    }
+    if (locator.remoteReady())
+        locator.closeTrayProcess();
+    inUse_ = false;
+    if (help_)
+        help_->close();
+}
+
+} // namespace shell

@@ -1,0 +1,164 @@
+#pragma once
+
+#include "platform/tray_host.h"
+#include "platform/work_area.h"
+#include "weather/shell/frm_ticker.h"
+#include "weather/shell/frm_xphide.h"
+#include "weather/shell/tray_locator.h"
+
+#include <QColor>
+#include <QFont>
+#include <QObject>
+#include <QPointer>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+class QSystemTrayIcon;
+
+namespace shell {
+
+// Round to the nearest integer, halves to even.
+int roundEven(double value);
+
+// The ticker's size in a tall notification area (it pops up beside the panel instead):
+// 1.1 x icon height x cells / 2 wide, half an icon high.
+QSize tallTickerSize(int iconHeight, int cellCount);
+// The docked ticker's top in the notification area: centred, half an icon high.
+int dockedTickerTop(int areaHeight, int iconHeight);
+// Where the hover ticker pops up beside a panel that keeps its strip (onTop), in pixels; nullopt
+// (nothing is moved) without such a panel. `twipsPerPixel` converts the fixed offsets, which
+// are in twips.
+std::optional<QPoint> floatingTickerPos(const platform::DesktopState& desktop, QSize ticker,
+                                        double twipsPerPixel);
+
+// The tray display's state (`TrayDisplayState`); the locator holds `placeLeft`/`placeRight`.
+struct TrayDisplayState
+{
+    bool trayActive = false;   // a tray display is up
+    bool tickerDocked = false; // the ticker is a child of the notification area
+    bool autoTrayOn = false;   // the panel hides inactive icons (`EnableAutoTray`)
+    int cellCount = 0;         // blank icons to dock
+    int iconHeight = 32;       // the large icon size of the style
+    int trayHeight = 0;        // the notification area's height at the last one-row layout
+    int tickerWidth = 0;
+    int tickerX = 0;
+    int checkTicks = 0;
+    int checkRounds = 0;
+    int skipRounds = 0;
+    bool slowChecks = false;
+    bool tickerHidden = false; // docked, but hidden while the blank icons are not found
+    bool hoverShown = false;   // the free ticker is up beside the panel
+};
+
+// The settings the tray display starts with.
+struct TrayOptions
+{
+    bool useSysColor = false;
+    bool useSysFont = false;
+    QColor foreColor;
+    QColor backColor;
+    QFont displayFont;
+    bool noXpHelp = false;
+    bool themeActive = true; // a visual theme is always active on this platform
+};
+
+// The tray display: the ticker docked into the notification area over a row of blank icons, or,
+// when the area is too tall for one row (or no tray docks foreign icons), the standard tray
+// icon with the level image whose hover pops the ticker up beside the panel for 5 seconds. The
+// 500 ms check timer keeps the docked ticker over its icons, hides it while they cannot be found
+// and re-lays out when the area's height changes. A new tray (or the loss of the old one)
+// starts the display over.
+//
+// The tray is reached through platform::TrayHost, the desktop (panel edge and work area)
+// through a replaceable source, so a test drives both.
+class TrayDisplay : public QObject
+{
+    Q_OBJECT
+public:
+    explicit TrayDisplay(platform::TrayHost& host, QObject* parent = nullptr);
+    ~TrayDisplay() override;
+
+    TrayDisplayState state;
+    TrayLocator locator;
+    QTimer tmrMsonIcon; // 5000 ms, one shot: the hover ticker goes away
+
+    frmTicker* ticker() const { return ticker_.get(); }
+    QSystemTrayIcon* stdIcon() const { return stdIcon_; }
+    frmXPhide* helpWindow() const { return help_; }
+    // The standard icon is up and the tray shows it.
+    bool stdIconShown() const;
+
+    void setOptions(const TrayOptions& options) { options_ = options; }
+    const TrayOptions& options() const { return options_; }
+    // What the ticker prints and the standard icon's level image, kept for every paint.
+    void setContent(const TickerContent& content, int levelIcon);
+    // Tests replace the desktop and the `EnableAutoTray` read (nullopt: unreadable).
+    void setDesktopSource(std::function<platform::DesktopState()> source);
+    void setAutoTraySource(std::function<std::optional<bool>()> source);
+
+    void startTrayDisplay();
+    void setStdTray();
+    void notifyStdTray();
+    void closeStdTray();
+    void addTrayPlaceholders();
+    void removeTrayPlaceholders();
+    void positionDockedTicker();
+    bool tickerMoved();
+    void relayoutTray();
+    void trayCheckTick();
+    void showFloatingTicker();
+    void placeFloatingTicker();
+    void stopDockedTicker();
+    void paintTicker();
+    // The panel's edge and whether it keeps its strip (`getTaskbarEdge`).
+    bool getTaskbarEdge(int& edge);
+
+    // The standard icon's mouse: hover (or a plain click), double-click, right click.
+    void trayIconHovered();
+    void trayIconDoubleClicked();
+    void trayIconRightClicked(QPoint global);
+
+    // The tray display is in use (from a hide until the main window returns).
+    bool inUse() const { return inUse_; }
+    void setInUse(bool on) { inUse_ = on; }
+    // Shutdown: the standard icon or the docked ticker goes, the locator is released.
+    void shutdown();
+
+Q_SIGNALS:
+    void popupMenuRequested(QPoint global); // the right click on the docked ticker or the icon
+    void restoreRequested();                // show the main window
+    void noDataShown();                     // the stats tooltip reads kNoDataTip
+    void statTipsRequested();               // refresh the stats tooltip
+    void noXpHelpChosen();                  // the hidden-icons help is not wanted again
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void makeTicker();
+    void applyTickerLook();
+    void sizeTallTicker();
+    void zeroCounters();
+    void checkPass();
+    void showHiddenIconsHelp();
+    void tickerDoubleClicked();
+    void trayChanged();
+    void watchStdIconHover();
+    int readAreaHeight();
+
+    platform::TrayHost& host_;
+    TrayOptions options_;
+    TickerContent content_;
+    int levelIcon_ = 0;
+    std::unique_ptr<frmTicker> ticker_;
+    QSystemTrayIcon* stdIcon_ = nullptr;
+    QPointer<frmXPhide> help_;
+    std::function<platform::DesktopState()> desktop_;
+    std::function<std::optional<bool>()> autoTray_;
+    bool inUse_ = false;
+};
+
+} // namespace shell
