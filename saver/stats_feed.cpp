@@ -1,0 +1,51 @@
+#include "saver/stats_feed.h"
+
+#include "platform/feed_box.h"
+
+#include <QLocale>
+
+namespace saver {
+namespace {
+
+const QString kCrLf = QStringLiteral("\r\n");
+
+} // namespace
+
+QString homePage()
+{
+    return QStringLiteral(NIMBULO_HOME_PAGE);
+}
+
+QString notRunningText(const QString& homeAddress)
+{
+    return QStringLiteral("Nimbulo") + kCrLf + homeAddress + kCrLf +
+           QStringLiteral("Nimbulo program") + kCrLf + QStringLiteral("Not running") + kCrLf +
+           QStringLiteral("Start up Nimbulo");
+}
+
+QString noReadingsText()
+{
+    return QStringLiteral("Nimbulo found") + kCrLf + QStringLiteral("No readings") + kCrLf +
+           QStringLiteral("Check Nimbulo") + kCrLf;
+}
+
+QString readStatsText(const QString& homeAddress)
+{
+    const quint32 window = platform::findAppWindow(QLatin1String(kAppTitle));
+    if (!window)
+        return notRunningText(homeAddress);
+    const QString text = platform::readFeedText(window).value_or(QString());
+    return text.isEmpty() ? noReadingsText() : text;
+}
+
+QString timeLine(const QTime& time)
+{
+    return QStringLiteral("Time: ") + QLocale::c().toString(time, QStringLiteral("hh:mm AP"));
+}
+
+QStringList displayItemsOf(const QString& statsText, const QTime& time)
+{
+    return (timeLine(time) + kCrLf + statsText).split(kCrLf);
+}
+
+} // namespace saver

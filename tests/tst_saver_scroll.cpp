@@ -1,0 +1,279 @@
+#include "saver/scroll_logic.h"
+#include "saver/stats_feed.h"
+
+#include <QtTest>
+
+using saver::BlockScroller;
+using saver::MouseMoveTest;
+using saver::PairScroller;
+
+namespace {
+
+// Every character 10 pixels wide: 150 twips at 15 twips per pixel.
+constexpr int kCharPixels = 10;
+constexpr double kTwipsPerPixel = 15;
+
+PairScroller scroller(int screenWidth, const QStringList& items)
+{
+    PairScroller p({[](QStringView text) { return int(text.size()) * kCharPixels; }, kTwipsPerPixel,
+                    screenWidth});
+    p.displayItems = items;
+    return p;
+}
+
+QString blanks(int n)
+{
+    return QString(n, QLatin1Char(' '));
+}
+
+} // namespace
+
+class TestSaverScroll : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void fixedTexts()
+    {
+        QCOMPARE(saver::notRunningText(QStringLiteral("http://site/")),
+                 QStringLiteral("Nimbulo\r\nhttp://site/\r\nNimbulo program\r\nNot running\r\n"
+                                "Start up Nimbulo"));
+        QCOMPARE(saver::noReadingsText(),
+                 QStringLiteral("Nimbulo found\r\nNo readings\r\nCheck Nimbulo\r\n"));
+    }
+
+    void timeLine_data()
+    {
+        QTest::addColumn<QTime>("time");
+        QTest::addColumn<QString>("line");
+        QTest::newRow("afternoon") << QTime(15, 5) << "Time: 03:05 PM";
+        QTest::newRow("midnight") << QTime(0, 0) << "Time: 12:00 AM";
+        QTest::newRow("noon") << QTime(12, 30) << "Time: 12:30 PM";
+        QTest::newRow("morning") << QTime(9, 59, 59) << "Time: 09:59 AM";
+    }
+
+    void timeLine()
+    {
+        QFETCH(QTime, time);
+        QFETCH(QString, line);
+        QCOMPARE(saver::timeLine(time), line);
+    }
+
+    void feedSplitting_data()
+    {
+        QTest::addColumn<QString>("stats");
+        QTest::addColumn<QStringList>("items");
+        QTest::newRow("feed") << "Alpha at: 10:00 AM\r\nTemp - - - - >   35.5 C\r\nRain > 1.0 mm"
+                              << QStringList{"Time: 03:05 PM", "Alpha at: 10:00 AM",
+                                             "Temp - - - - >   35.5 C", "Rain > 1.0 mm"};
+        QTest::newRow("alert") << "Nimbulo\r\nALERT"
+                               << QStringList{"Time: 03:05 PM", "Nimbulo", "ALERT"};
+        QTest::newRow("not running")
+            << saver::notRunningText(QStringLiteral("S"))
+            << QStringList{"Time: 03:05 PM",  "Nimbulo",     "S",
+                           "Nimbulo program", "Not running", "Start up Nimbulo"};
+        // A lone line feed is not a line break of the feed.
+        QTest::newRow("lone LF") << "a\nb" << QStringList{"Time: 03:05 PM", "a\nb"};
+    }
+
+    void feedSplitting()
+    {
+        QFETCH(QString, stats);
+        QFETCH(QStringList, items);
+        QCOMPARE(saver::displayItemsOf(stats, QTime(15, 5)), items);
+    }
+
+    void pairLoading_data()
+    {
+        QTest::addColumn<int>("screenWidth");
+        QTest::addColumn<QStringList>("items");
+        QTest::addColumn<int>("itemIndex");
+        QTest::addColumn<QString>("line0");
+        QTest::addColumn<QString>("line1");
+        QTest::addColumn<int>("nextIndex");
+
+        const QStringList three{"aaaaaaaaaa", "bb", "c"};
+        // (1000 - 100) / 45 = 20 blanks.
+        QTest::newRow("first pair")
+            << 1000 << three << 0 << blanks(20) + "aaaaaaaaaa    " << blanks(20) + "bb    " << 2;
+        // (1000 - 10) / 45 = 22; the odd last item pairs with blanks only.
+        QTest::newRow("odd count ends with a blank row")
+            << 1000 << three << 2 << blanks(22) + "c    " << blanks(22) << 0;
+        QTest::newRow("even count wraps") << 1000 << QStringList{"a", "b"} << 0
+                                          << blanks(22) + "a    " << blanks(22) + "b    " << 0;
+        // 44 / 45 has no whole part.
+        QTest::newRow("almost the screen")
+            << 144 << QStringList{"aaaaaaaaaa", "b"} << 0 << "aaaaaaaaaa    "
+            << "b    " << 0;
+        // A line wider than the screen gives a negative count: no padding.
+        QTest::newRow("wide line")
+            << 100 << QStringList{QString(30, 'w'), "x", "y"} << 0 << QString(30, 'w') + "    "
+            << "x    " << 2;
+        QTest::newRow("index past the end starts again")
+            << 1000 << three << 9 << blanks(20) + "aaaaaaaaaa    " << blanks(20) + "bb    " << 2;
+        QTest::newRow("no items") << 1000 << QStringList() << 0 << ""
+                                  << "" << 0;
+    }
+
+    void pairLoading()
+    {
+        QFETCH(int, screenWidth);
+        QFETCH(QStringList, items);
+        QFETCH(int, itemIndex);
+        QFETCH(QString, line0);
+        QFETCH(QString, line1);
+        QFETCH(int, nextIndex);
+        PairScroller p = scroller(screenWidth, items);
+        p.itemIndex = itemIndex;
+        p.loadTickerPair();
+        QCOMPARE(p.tickerPair[0], line0);
+        QCOMPARE(p.tickerPair[1], line1);
+        QCOMPARE(p.itemIndex, nextIndex);
+    }
+
+    void pairsMoveLeftACharacterAtATime()
+    {
+        PairScroller p = scroller(0, {"abc", "de"});
+        p.loadTickerPair(); // "abc    " and "de    "
+        // 55 twips per tick; a character is 150 wide, so the third tick drops it.
+        PairScroller::Step s = p.tick();
+        QCOMPARE(s.row, 0);
+        QCOMPARE(s.text, QStringLiteral("abc    "));
+        QCOMPARE(s.x, -55 / kTwipsPerPixel);
+        s = p.tick();
+        QCOMPARE(s.row, 1);
+        QCOMPARE(s.text, QStringLiteral("de    "));
+        QCOMPARE(s.x, -110 / kTwipsPerPixel);
+        s = p.tick();
+        QCOMPARE(s.row, 0);
+        QCOMPARE(p.charPos, 1);
+        QCOMPARE(s.text, QStringLiteral("bc    "));
+        QCOMPARE(s.x, -1 / kTwipsPerPixel);
+        QVERIFY(!s.startHold);
+        QVERIFY(!p.holding);
+    }
+
+    void aScrolledOutPairBringsTheNextWithAPause()
+    {
+        PairScroller p = scroller(0, {"ab", "cd", "ef"});
+        p.loadTickerPair();
+        const int length = int(p.tickerPair[0].size()); // "ab    "
+        int ticks = 0;
+        PairScroller::Step s{};
+        do {
+            s = p.tick();
+            ++ticks;
+            QVERIFY(ticks < 100);
+        } while (!s.startHold);
+        // Three ticks per character.
+        QCOMPARE(ticks, 3 * length);
+        QVERIFY(p.holding);
+        QCOMPARE(p.charPos, 0);
+        QCOMPARE(p.tickerPair[0], QStringLiteral("ef    "));
+        QCOMPARE(p.tickerPair[1], QString());
+        QCOMPARE(s.text, p.tickerPair[s.row]);
+
+        // Nothing moves while holding, not even on the blank second row.
+        for (int i = 0; i < 20; ++i) {
+            s = p.tick();
+            QVERIFY(!s.startHold);
+            QCOMPARE(p.charPos, 0);
+            QCOMPARE(s.x, -1 / kTwipsPerPixel);
+        }
+        p.holding = false;
+        p.tick();
+        QCOMPARE(p.offset, 56);
+    }
+
+    void blockPausesOnceAtTheTop_data()
+    {
+        QTest::addColumn<int>("boxHeight");
+        QTest::newRow("height not a multiple of the step") << 3010;
+        QTest::newRow("height a multiple of the step") << 3000;
+    }
+
+    void blockPausesOnceAtTheTop()
+    {
+        QFETCH(int, boxHeight);
+        const int blockHeight = 900;
+        BlockScroller b;
+        // At load the block starts at the top and pauses there.
+        BlockScroller::Step s = b.tick(blockHeight, boxHeight);
+        QVERIFY(s.startHold);
+        QCOMPARE(s.y, 0);
+        for (int i = 0; i < 5; ++i)
+            QCOMPARE(b.tick(blockHeight, boxHeight).y, 0);
+        b.holding = false;
+
+        // Up past the top, then again from the bottom, with one pause at the top per pass.
+        int pauses = 0;
+        int previous = 0;
+        bool restarted = false;
+        for (int i = 0; i < 2 * (blockHeight + boxHeight) / BlockScroller::kStep; ++i) {
+            s = b.tick(blockHeight, boxHeight);
+            QVERIFY(s.y >= -blockHeight - BlockScroller::kStep && s.y <= boxHeight);
+            if (s.y > previous)
+                restarted = true;
+            previous = s.y;
+            if (s.startHold) {
+                ++pauses;
+                QVERIFY(restarted);
+                QVERIFY(s.y <= 0 && s.y > -BlockScroller::kStep);
+                b.holding = false;
+            }
+        }
+        QCOMPARE(pauses, 1);
+    }
+
+    void mouseRule_data()
+    {
+        QTest::addColumn<QList<QPointF>>("moves"); // twips
+        QTest::addColumn<int>("endsAt");           // 1-based event, 0 = never
+        const QPointF far(5000, 5000);
+        QTest::newRow("first three never end") << QList<QPointF>{{0, 0}, far, {9000, 0}} << 0;
+        QTest::newRow("fourth only records")
+            << QList<QPointF>{{0, 0}, far, {9000, 0}, {100, 100}} << 0;
+        // The 16th and 20th events are looked at: 20 away is not more than 20.
+        QTest::newRow("jitter of 20")
+            << QList<QPointF>(15, QPointF(100, 100)) + QList<QPointF>{{120, 80}} +
+                   QList<QPointF>(3, QPointF(100, 100)) + QList<QPointF>{{80, 120}}
+            << 0;
+        QList<QPointF> jitter;
+        for (int i = 0; i < 40; ++i)
+            jitter.append(QPointF(100 + (i % 3) * 10, 100 - (i % 2) * 20));
+        QTest::newRow("small jitter for a while") << jitter << 0;
+        QTest::newRow("far on the eighth")
+            << QList<QPointF>{{0, 0}, {0, 0}, {0, 0}, {0, 0}, far, far, far, far} << 8;
+        QTest::newRow("21 across")
+            << QList<QPointF>{{0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}, {21, 0}} << 8;
+        QTest::newRow("21 down") << QList<QPointF>{{0, 0}, {0, 0}, {0, 0}, {0, 0},
+                                                   {0, 0}, {0, 0}, {0, 0}, {0, -21}}
+                                 << 8;
+        QTest::newRow("only every fourth is looked at")
+            << QList<QPointF>{{0, 0}, {0, 0}, {0, 0}, {0, 0}, far, far,
+                              far,    {0, 0}, far,    far,    far, far}
+            << 12;
+    }
+
+    void mouseRule()
+    {
+        QFETCH(QList<QPointF>, moves);
+        QFETCH(int, endsAt);
+        MouseMoveTest test;
+        int ended = 0;
+        for (int i = 0; i < moves.size() && !ended; ++i) {
+            if (test.moved(moves[i]))
+                ended = i + 1;
+        }
+        QCOMPARE(ended, endsAt);
+    }
+
+    void twipsPerPixel()
+    {
+        QCOMPARE(saver::twipsPerPixel(96), 15.0);
+        QCOMPARE(saver::twipsPerPixel(144), 10.0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSaverScroll)
+#include "tst_saver_scroll.moc"

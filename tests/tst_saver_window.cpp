@@ -1,0 +1,273 @@
+#include "platform/message_box.h"
+#include "platform/registry_store.h"
+#include "saver/frm_main.h"
+#include "saver/frm_password.h"
+#include "saver/saver_settings.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+using platform::MessageBox;
+using platform::RegistryStore;
+using saver::frmMain;
+
+namespace {
+
+const QString kFeed =
+    QStringLiteral("Alpha at: 10:00 AM\r\nTemp - - - - >   35.5 C\r\nRain > 1.0 mm");
+const QString kKey = QLatin1String(saver::kSaverKeyPath);
+
+// Answers the next modal dialog once it is up.
+void whenModal(std::function<void(QWidget*)> act)
+{
+    QTimer::singleShot(0, [act] {
+        QWidget* modal = QApplication::activeModalWidget();
+        QVERIFY(modal);
+        act(modal);
+    });
+}
+
+// A mouse movement without buttons, as the window system reports it.
+void moveTo(QWidget* w, QPoint pos)
+{
+    QMouseEvent move(QEvent::MouseMove, pos, w->mapToGlobal(pos), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(w, &move);
+}
+
+} // namespace
+
+class TestSaverWindow : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir dir_;
+    std::unique_ptr<RegistryStore> store_;
+    int storeNumber_ = 0;
+    QString feed_;
+
+    std::unique_ptr<frmMain> display(frmMain::SaverMode mode)
+    {
+        auto w = std::make_unique<frmMain>(mode, *store_, [this] { return feed_; });
+        w->resize(800, 600);
+        return w;
+    }
+
+    void write(const QString& key, const QString& name, const char* kind, const QVariant& value)
+    {
+        QCOMPARE(store_->regWrite(QStringLiteral("HKCU"), key, name, QLatin1String(kind), value),
+                 0);
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        store_ = std::make_unique<RegistryStore>(
+            dir_.filePath(QStringLiteral("registry%1.ini").arg(++storeNumber_)));
+        feed_ = kFeed;
+        MessageBox::script({});
+    }
+
+    void cleanup() { MessageBox::unscript(); }
+
+    void loadShowsTheFeedAsPairs()
+    {
+        write(kKey, QStringLiteral("ImageTime"), "D", quint32(7));
+        auto w = display(frmMain::RunMode);
+        w->formLoad();
+        QCOMPARE(w->statsText(), kFeed);
+        const QStringList items = w->pairs().displayItems;
+        QCOMPARE(items.size(), 4);
+        QVERIFY(items[0].startsWith(QStringLiteral("Time: ")));
+        QCOMPARE(items[1], QStringLiteral("Alpha at: 10:00 AM"));
+        QCOMPARE(w->shownLines(), items);
+        QVERIFY(w->pairs().tickerPair[0].trimmed().startsWith(QStringLiteral("Time: ")));
+        QCOMPARE(w->pairs().tickerPair[1].trimmed(), QStringLiteral("Alpha at: 10:00 AM"));
+        QCOMPARE(w->pairs().itemIndex, 2);
+        QVERIFY(w->pairs().holding);
+        QCOMPARE(w->tmrTickHold->interval(), 7000);
+        QCOMPARE(w->tmrImage->interval(), 64000);
+        QCOMPARE(w->tmrTicker->interval(), 60);
+        QVERIFY(w->tmrImage->isActive() && w->tmrTicker->isActive() && w->tmrTickHold->isActive());
+        QVERIFY(!w->picTicker[0]->isHidden() && !w->picTicker[1]->isHidden());
+        QVERIFY(w->picScroll->isHidden());
+        QCOMPARE(w->picTicker[0]->lines().size(), 1);
+    }
+
+    void verticalModeShowsTheBlock()
+    {
+        write(kKey, QStringLiteral("DisplayType"), "D", quint32(1));
+        auto w = display(frmMain::RunMode);
+        w->formLoad();
+        QVERIFY(!w->picScroll->isHidden());
+        QVERIFY(w->picTicker[0]->isHidden());
+        const QStringList lines = w->picScroll->lines();
+        QCOMPARE(lines.size(), 4);
+        QVERIFY(lines[0].startsWith(QStringLiteral("Time: ")));
+        QCOMPARE(lines[3], QStringLiteral("Rain > 1.0 mm"));
+        // As wide as the widest line, in the middle of the window.
+        const QFontMetrics metrics(w->settings().tickerFont);
+        QCOMPARE(w->picScroll->width(), metrics.horizontalAdvance(lines[2]));
+        QCOMPARE(w->picScroll->x(), (800 - w->picScroll->width()) / 2);
+    }
+
+    void layoutFollowsTheWindow()
+    {
+        auto w = display(frmMain::RunMode);
+        w->formLoad();
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+        w->resize(1000, 700);
+        QCOMPARE(w->picTicker[0]->geometry(), QRect(50, 175, 900, 116));
+        QCOMPARE(w->picTicker[1]->geometry(), QRect(50, 350, 900, 116));
+        QCOMPARE(w->picScroll->y(), 35);
+        QCOMPARE(w->picScroll->height(), 630);
+    }
+
+    void changedFeedStartsThePairsAgain()
+    {
+        auto w = display(frmMain::RunMode);
+        w->formLoad();
+        QCOMPARE(w->pairs().itemIndex, 2);
+        w->imageTick(); // same text: the pairs go on
+        QCOMPARE(w->pairs().itemIndex, 2);
+        feed_ = QStringLiteral("Nimbulo\r\nALERT");
+        w->imageTick();
+        QCOMPARE(w->pairs().itemIndex, 0);
+        QCOMPARE(w->pairs().displayItems.mid(1), QStringList({"Nimbulo", "ALERT"}));
+    }
+
+    void holdTickLetsItMove()
+    {
+        auto w = display(frmMain::RunMode);
+        w->formLoad();
+        w->tmrTicker->stop();
+        const int offset = w->pairs().offset;
+        w->tickerTick();
+        QCOMPARE(w->pairs().offset, offset);
+        w->holdTick();
+        QVERIFY(!w->tmrTickHold->isActive());
+        w->tickerTick();
+        QVERIFY(w->pairs().offset != offset);
+    }
+
+    void inputEndsTheRun_data()
+    {
+        QTest::addColumn<QString>("input");
+        QTest::newRow("click") << "click";
+        QTest::newRow("double click") << "double";
+        QTest::newRow("right button") << "right";
+        QTest::newRow("key") << "key";
+        QTest::newRow("mouse movement") << "move";
+    }
+
+    void inputEndsTheRun()
+    {
+        QFETCH(QString, input);
+        auto w = display(frmMain::RunMode);
+        QSignalSpy ended(w.get(), &frmMain::ended);
+        w->formLoad();
+        w->startRun();
+        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+        QCOMPARE(w->cursor().shape(), Qt::BlankCursor);
+
+        if (input == QLatin1String("click"))
+            QTest::mouseClick(w.get(), Qt::LeftButton, {}, QPoint(10, 10));
+        else if (input == QLatin1String("double"))
+            QTest::mouseDClick(w.get(), Qt::LeftButton, {}, QPoint(10, 10));
+        else if (input == QLatin1String("right"))
+            QTest::mousePress(w.get(), Qt::RightButton, {}, QPoint(10, 10));
+        else if (input == QLatin1String("key"))
+            QTest::keyClick(w.get(), Qt::Key_Shift);
+        else {
+            for (int i = 0; i < 7; ++i)
+                moveTo(w.get(), QPoint(100 + i % 2, 100));
+            QCOMPARE(ended.count(), 0);
+            moveTo(w.get(), QPoint(300, 100));
+        }
+        QVERIFY(ended.count() >= 1);
+        QVERIFY(w->cursor().shape() != Qt::BlankCursor);
+        QVERIFY(!w->tmrTicker->isActive() && !w->tmrImage->isActive());
+    }
+
+    void jitterAndFirstMovesDoNotEnd()
+    {
+        auto w = display(frmMain::RunMode);
+        QSignalSpy ended(w.get(), &frmMain::ended);
+        w->formLoad();
+        w->startRun();
+        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+        // 20 twips is little more than a pixel; stay on the same spot but for single
+        // pixels of jitter below it.
+        for (int i = 0; i < 40; ++i)
+            moveTo(w.get(), QPoint(200, 200 + (i % 2)));
+        QCOMPARE(ended.count(), 0);
+        QCOMPARE(w->cursor().shape(), Qt::BlankCursor);
+    }
+
+    void previewIgnoresInput()
+    {
+        auto w = display(frmMain::PreviewMode);
+        QSignalSpy ended(w.get(), &frmMain::ended);
+        w->formLoad();
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+        QCOMPARE(w->windowTitle(), QStringLiteral("Preview"));
+        QTest::mouseClick(w.get(), Qt::LeftButton, {}, QPoint(10, 10));
+        QTest::keyClick(w.get(), Qt::Key_A);
+        for (int i = 0; i < 12; ++i)
+            moveTo(w.get(), QPoint(i * 50, i * 40));
+        QCOMPARE(ended.count(), 0);
+        QVERIFY(w->cursor().shape() != Qt::BlankCursor);
+    }
+
+    void passwordPrompt()
+    {
+        write(QStringLiteral("Control Panel\\Desktop"), QStringLiteral("ScreenSaveUsePassword"),
+              "D", quint32(1));
+        saver::savePassword(*store_, QStringLiteral("Pw"));
+        auto w = display(frmMain::RunMode);
+        QSignalSpy ended(w.get(), &frmMain::ended);
+        w->formLoad();
+        QVERIFY(w->usePassword());
+        w->startRun();
+        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+
+        // Cancel: the pointer shows while the prompt is up, then the saver goes on.
+        bool pointerShown = false;
+        whenModal([&](QWidget* modal) {
+            auto* prompt = qobject_cast<saver::frmPassword*>(modal);
+            QVERIFY(prompt);
+            pointerShown = w->cursor().shape() != Qt::BlankCursor;
+            prompt->cmdCancel->click();
+        });
+        QTest::mouseClick(w.get(), Qt::LeftButton, {}, QPoint(10, 10));
+        QVERIFY(pointerShown);
+        QCOMPARE(ended.count(), 0);
+        QCOMPARE(w->cursor().shape(), Qt::BlankCursor);
+        QVERIFY(w->tmrTicker->isActive());
+
+        // A wrong password, then the right one.
+        whenModal([&](QWidget* modal) {
+            auto* prompt = qobject_cast<saver::frmPassword*>(modal);
+            QVERIFY(prompt);
+            prompt->txtPassword->setText(QStringLiteral("pw"));
+            prompt->cmdOK->click();
+            QVERIFY(prompt->isVisible());
+            prompt->txtPassword->setText(QStringLiteral("Pw"));
+            prompt->cmdOK->click();
+        });
+        QTest::keyClick(w.get(), Qt::Key_Space);
+        QCOMPARE(ended.count(), 1);
+        QCOMPARE(MessageBox::shownBoxes().size(), 1);
+        QVERIFY(w->cursor().shape() != Qt::BlankCursor);
+    }
+};
+
+QTEST_MAIN(TestSaverWindow)
+#include "tst_saver_window.moc"
