@@ -133,8 +133,9 @@ bool GraphCellReader::nextRow(QStringView marker)
     // Each row starts behind the previous one, so the row loop ends whatever the cells do.
     rowFloor_ = hit + 1;
     const qsizetype behind = hit + marker.size();
+    const QStringView rest = text_.sliced(behind);
     const bool lineBreakBehind =
-        behind < text_.size() && text_.at(behind) == u'\n' && !marker.contains(u'\n');
+        (rest.startsWith(u'\n') || rest.startsWith(u"\r\n")) && !marker.contains(u'\n');
     pos_ = lineBreakBehind ? behind : hit;
     return true;
 }

@@ -46,9 +46,9 @@ public:
     GraphCellReader(QStringView text, QStringView cellEnd);
 
     // Moves to the next row: the next occurrence of `marker` (exact case) after the previous
-    // row's start. When a line break directly follows the marker the row's cells are read from
-    // that line break, else from the marker itself. False when there is no further row or the
-    // marker is empty.
+    // row's start. When a line break (LF or CR LF) directly follows the marker the row's cells
+    // are read from that line break, else from the marker itself. False when there is no further
+    // row or the marker is empty.
     bool nextRow(QStringView marker);
 
     QString readGraphCell();

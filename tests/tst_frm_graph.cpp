@@ -1,0 +1,513 @@
+#include "platform/desktop.h"
+#include "tools/demo-bureau/bureau_pages.h"
+#include "weather/config/settings.h"
+#include "weather/engine/frm_graph.h"
+#include "weather/engine/monitor.h"
+#include "weather/net/error_log.h"
+#include "weather/net/frm_inet.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QtTest>
+
+using engine::frmGraph;
+using engine::GraphPage;
+using engine::HistoryRow;
+using engine::HistoryTable;
+
+namespace {
+
+// A web server on 127.0.0.1 that answers every request with one response, and first runs
+// `onRequest`: the test looks at the window while the fetch is certainly waiting for its page.
+class GatedServer : public QObject
+{
+    Q_OBJECT
+public:
+    GatedServer()
+    {
+        server_.listen(QHostAddress::LocalHost);
+        connect(&server_, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket* s = server_.nextPendingConnection()) {
+                connect(s, &QTcpSocket::readyRead, this, [this, s] { answer(s); });
+                connect(s, &QTcpSocket::disconnected, s, &QObject::deleteLater);
+            }
+        });
+    }
+
+    quint16 port() const { return server_.serverPort(); }
+    void setPage(const QByteArray& body)
+    {
+        response = "HTTP/1.0 200 OK\r\nContent-Type: text/html\r\n\r\n" + body;
+    }
+
+    QByteArray response = "HTTP/1.0 404 Not Found\r\n\r\n";
+    std::function<void()> onRequest;
+    int requests = 0;
+
+private:
+    void answer(QTcpSocket* s)
+    {
+        QByteArray& head = heads_[s];
+        head += s->readAll();
+        if (!head.contains("\r\n\r\n"))
+            return;
+        heads_.remove(s);
+        ++requests;
+        if (onRequest)
+            onRequest();
+        s->write(response);
+        s->disconnectFromHost();
+    }
+
+    QTcpServer server_;
+    QHash<QTcpSocket*, QByteArray> heads_;
+};
+
+// Columns: time, temperature, wind direction, wind speed, rain (as in the sample pages).
+config::StateLayout sampleLayout()
+{
+    config::StateLayout layout;
+    layout.blockStart = QStringLiteral("class=\"tabledata\"");
+    layout.blockEnd = QStringLiteral("<div id=\"footer\">");
+    layout.historyBlockStart = QStringLiteral("<table id=\"t1\"");
+    layout.historyRowMarker = QStringLiteral("<tr>");
+    layout.cellEnd = QStringLiteral("</t");
+    layout.windDirColumn = 3;
+    layout.fixedColumns = 1;
+    layout.columnCount = 5;
+    layout.columns = {{QStringLiteral("Date/Time"), QString(), 0},
+                      {QStringLiteral("Temp °C"), QStringLiteral("°C"), 1},
+                      {QStringLiteral("Wind Dir"), QString(), 0},
+                      {QStringLiteral("Wind Spd km/h"), QStringLiteral("km/h"), 2},
+                      {QStringLiteral("Rain mm"), QStringLiteral("mm"), 6}};
+    return layout;
+}
+
+// The graph list of a layout as the region load fills it.
+engine::ListModel graphListOf(const config::StateLayout& layout)
+{
+    engine::ListModel list;
+    for (int i = layout.fixedColumns + 1; i <= layout.columnCount; ++i) {
+        if (i == layout.windDirColumn)
+            continue;
+        list.entries.append(layout.columns.at(i - 1).header);
+        list.columns.append(i - 1);
+    }
+    list.selected = 0;
+    return list;
+}
+
+QByteArray samplePage(const QString& name)
+{
+    QFile file(QStringLiteral(NIMBULO_TEST_DATA "/") + name);
+    if (!file.open(QIODevice::ReadOnly))
+        qFatal("missing sample page %s", qPrintable(name));
+    return file.readAll();
+}
+
+// Five entries around midnight, newest first: temperature, direction, speed, rain.
+HistoryTable midnightTable()
+{
+    return {HistoryRow{QStringLiteral("08/01:00am"), {"20", "N", "10", "0"}},
+            HistoryRow{QStringLiteral("08/12:30am"), {"21", "NE", "0", "0"}},
+            HistoryRow{QStringLiteral("08/12:00am"), {"25", "E", "30", "0"}},
+            HistoryRow{QStringLiteral("07/11:30pm"), {"18", "SE", "5", "0"}},
+            HistoryRow{QStringLiteral("07/11:00pm"), {"19", "S", "N/F", "0"}}};
+}
+
+bool isLineColour(QRgb p)
+{
+    return qRed(p) > 200 && qGreen(p) > 200 && qBlue(p) < 60;
+}
+
+// The antialiased line covers a pixel fully somewhere around each of its points.
+bool lineNear(const QImage& image, int x, int y)
+{
+    for (int dy = -2; dy <= 2; ++dy) {
+        for (int dx = -2; dx <= 2; ++dx) {
+            const QPoint p(x + dx, y + dy);
+            if (image.rect().contains(p) && isLineColour(image.pixel(p)))
+                return true;
+        }
+    }
+    return false;
+}
+
+bool isWhite(QRgb p)
+{
+    return qRed(p) == 255 && qGreen(p) == 255 && qBlue(p) == 255;
+}
+
+int countPixels(const QImage& image, bool (*match)(QRgb))
+{
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x)
+            count += match(image.pixel(x, y)) ? 1 : 0;
+    }
+    return count;
+}
+
+QLabel* label(const QWidget& window, const char* name)
+{
+    return window.findChild<QLabel*>(QLatin1String(name));
+}
+
+} // namespace
+
+class TestFrmGraph : public QObject
+{
+    Q_OBJECT
+
+    GatedServer server_;
+    net::FetchState fetchState_;
+    config::ProxySettings proxy_;
+    net::ErrorLog log_;
+    std::unique_ptr<net::frmInet> inet_;
+    std::unique_ptr<GraphPage> graph_;
+    QStringList opened_;
+
+    // A window drawing `table` as the graph page would after its download.
+    static void showTable(frmGraph& window, int stat = 0)
+    {
+        const config::StateLayout layout = sampleLayout();
+        window.setSource(layout, graphListOf(layout), QStringLiteral("http://bom/hist.shtml"),
+                         QStringLiteral("Test Station"));
+        window.setClock([] { return QDate(2024, 3, 8); });
+        window.resize(640, 400);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        window.cmbGrphType->setCurrentIndex(stat);
+        window.drawGraph();
+    }
+
+    void fetchSample(const config::StateLayout& layout = sampleLayout())
+    {
+        graph_->getGraphPage(layout, QStringLiteral("http://bom/hist.shtml"), graphListOf(layout),
+                             QStringLiteral("Test Station"));
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        proxy_.useProxy = true;
+        proxy_.server = QStringLiteral("127.0.0.1");
+        proxy_.port = QString::number(server_.port());
+        fetchState_ = net::FetchState{};
+        inet_ = std::make_unique<net::frmInet>(fetchState_, proxy_, log_);
+        inet_->setTimeLimits(10000, 10000);
+        graph_ = std::make_unique<GraphPage>(*inet_);
+        graph_->setClock([] { return QDate(2024, 3, 8); });
+        server_.setPage(samplePage(QStringLiteral("graph_half_hourly.html")));
+        server_.onRequest = nullptr;
+        server_.requests = 0;
+        opened_.clear();
+        platform::setUrlOpener([this](const QString& url) { opened_.append(url); });
+    }
+
+    void cleanup()
+    {
+        graph_.reset();
+        inet_.reset();
+        platform::setUrlOpener({});
+    }
+
+    void controlsAreNamed()
+    {
+        const HistoryTable table;
+        frmGraph window(table);
+        QCOMPARE(window.windowTitle(), QStringLiteral("3 Day (72hr) Graph"));
+        for (const char* name :
+             {"cmbGrphType", "cmbGrpHrs", "picCanvas", "lblMinMax_0", "lblMinMax_1",
+              "lblDateTime_0", "lblDateTime_1", "lblDisp_0", "lblDisp_1", "cmdClose", "cmdWlinks"})
+            QVERIFY2(window.findChild<QWidget*>(QLatin1String(name)), name);
+        QStringList hours;
+        for (int i = 0; i < window.cmbGrpHrs->count(); ++i)
+            hours.append(window.cmbGrpHrs->itemText(i));
+        QCOMPARE(hours, (QStringList{"12 Hrs", "24 hrs", "48 Hrs", "72 Hrs"}));
+    }
+
+    // The line in yellow, the day change as a white mark in the middle third at the x of the
+    // first entry of the new day, nothing white elsewhere.
+    void rendersLineAndDayMarks()
+    {
+        const HistoryTable table = midnightTable();
+        frmGraph window(table);
+        showTable(window);
+
+        const QImage image = window.picCanvas->grab().toImage();
+        const QSizeF area = window.picCanvas->plotArea();
+        QVERIFY(countPixels(image, isLineColour) > int(area.width()));
+
+        // Entry 2 (08/12:00am) is the third point from the left: x = 2 × W / 4.
+        const int markX = int(std::lround(2 * area.width() / 4)) + 1;
+        const int h = int(area.height());
+        QVERIFY(isWhite(image.pixel(markX, 1 + h / 2)));
+        QVERIFY(isWhite(image.pixel(markX, 1 + h / 3 + 2)));
+        QVERIFY(!isWhite(image.pixel(markX, 1 + h / 3 - 3)));
+        QVERIFY(!isWhite(image.pixel(markX, 1 + h - h / 3 + 3)));
+        int whiteColumns = 0;
+        for (int x = 0; x < image.width(); ++x)
+            whiteColumns += isWhite(image.pixel(x, 1 + h / 2)) ? 1 : 0;
+        QCOMPARE(whiteColumns, 1);
+
+        // The newest entry's point touches the right edge, the oldest the left.
+        const engine::GraphPlot plot = engine::plotGraph(table, 0, engine::Hours72, area);
+        const int yNewest = int(std::lround(plot.points.last().y())) + 1;
+        QVERIFY(lineNear(image, int(area.width()), yNewest));
+        const int yOldest = int(std::lround(plot.points.first().y())) + 1;
+        QVERIFY(lineNear(image, 1, yOldest));
+        // Between its points the line is nowhere near the bottom right corner.
+        QVERIFY(!lineNear(image, int(area.width()), int(area.height()) - 2));
+    }
+
+    void labelsAndCaption()
+    {
+        const HistoryTable table = midnightTable();
+        frmGraph window(table);
+        showTable(window);
+
+        QCOMPARE(window.windowTitle(), QStringLiteral("3 Day (72hr) Graph - Test Station"));
+        QCOMPARE(label(window, "lblMinMax_0")->text(), QStringLiteral("25 °C"));
+        QCOMPARE(label(window, "lblMinMax_1")->text(), QStringLiteral("18 °C"));
+        QCOMPARE(label(window, "lblDateTime_0")->text(),
+                 QStringLiteral("<<<< Thursday @ 11:00 PM"));
+        QCOMPARE(label(window, "lblDateTime_1")->text(), QStringLiteral("Friday @ 1:00 AM >>>>"));
+        QCOMPARE(label(window, "lblDisp_0")->text(), QStringLiteral("Max : Friday @ 12:00 AM"));
+        QCOMPARE(label(window, "lblDisp_1")->text(), QStringLiteral("Min : Thursday @ 11:30 PM"));
+
+        // Each extreme's label ends at its entry's x: the maximum at entry 2, the minimum at 3.
+        const double w = window.picCanvas->plotArea().width();
+        const QLabel* max = label(window, "lblMinMax_0");
+        const QLabel* min = label(window, "lblMinMax_1");
+        QVERIFY(qAbs(max->x() + max->width() - w / 2) <= 1);
+        QVERIFY(qAbs(min->x() + min->width() - w / 4) <= 1);
+    }
+
+    void windSpeedLabelsCarryDirections()
+    {
+        const HistoryTable table = midnightTable();
+        frmGraph window(table);
+        showTable(window, 1);
+        QCOMPARE(label(window, "lblMinMax_0")->text(), QStringLiteral("30 km/h : E"));
+        // A calm minimum gets no direction.
+        QCOMPARE(label(window, "lblMinMax_1")->text(), QStringLiteral("0 km/h"));
+    }
+
+    void flatSeriesShowsNoValues_data()
+    {
+        QTest::addColumn<int>("stat");
+        QTest::addColumn<QStringList>("temperatures"); // newest first
+        QTest::newRow("rain 0 all along") << 2 << QStringList{"20", "21", "25"};
+        QTest::newRow("only N/F") << 0 << QStringList{"N/F", "N/F", "N/F"};
+        QTest::newRow("one entry") << 0 << QStringList{"20"};
+    }
+
+    void flatSeriesShowsNoValues()
+    {
+        QFETCH(int, stat);
+        QFETCH(QStringList, temperatures);
+        HistoryTable table;
+        for (const QString& t : temperatures)
+            table.append(HistoryRow{QStringLiteral("08/01:00am"), {t, "N", "1", "0"}});
+        frmGraph window(table);
+        showTable(window, stat);
+        QCOMPARE(label(window, "lblMinMax_0")->text(), QStringLiteral("No values found"));
+        QCOMPARE(label(window, "lblMinMax_0")->x(), 10);
+        QCOMPARE(label(window, "lblDateTime_0")->text(), QString());
+        const QImage image = window.picCanvas->grab().toImage();
+        QCOMPARE(countPixels(image, isLineColour), 0);
+    }
+
+    void mouseReadout()
+    {
+        const HistoryTable table = midnightTable();
+        frmGraph window(table);
+        showTable(window, 1);
+        const double w = window.picCanvas->plotArea().width();
+        const auto moveTo = [&window](double plotX) {
+            const QPointF local(plotX + engine::GraphCanvas::kMargin, 20);
+            QMouseEvent move(QEvent::MouseMove, local, window.picCanvas->mapToGlobal(local),
+                             Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(window.picCanvas, &move);
+            return window.picCanvas->toolTip();
+        };
+        // Entry 2 lies at W / 2; entry 0 at the right edge; entry 4 (no value) at the left.
+        QCOMPARE(moveTo(w / 2 + 3), QStringLiteral("30 km/h : E @ 12:00 AM on 8th"));
+        QCOMPARE(moveTo(w), QStringLiteral("10 km/h : N @ 1:00 AM on 8th"));
+        QCOMPARE(moveTo(0), QStringLiteral("N/F : S @ 11:00 PM on 7th"));
+        QCOMPARE(moveTo(-w / 2), QString());
+    }
+
+    void followsTheWindowSize()
+    {
+        const HistoryTable table = midnightTable();
+        frmGraph window(table);
+        showTable(window);
+        const int maxRight = label(window, "lblMinMax_0")->geometry().right();
+        window.resize(900, 500);
+        QTRY_VERIFY(window.picCanvas->width() > 800);
+        const double w = window.picCanvas->plotArea().width();
+        const QLabel* max = label(window, "lblMinMax_0");
+        QVERIFY(max->geometry().right() > maxRight);
+        QVERIFY(qAbs(max->x() + max->width() - w / 2) <= 1);
+        const QImage image = window.picCanvas->grab().toImage();
+        QVERIFY(countPixels(image, isLineColour) > int(w));
+        const engine::GraphPlot plot =
+            engine::plotGraph(table, 0, engine::Hours72, window.picCanvas->plotArea());
+        QVERIFY(lineNear(image, int(w), int(std::lround(plot.points.last().y())) + 1));
+    }
+
+    // The whole road: fetch, keep, draw; while waiting, the window says so and its controls
+    // and the graph entries are off.
+    void downloadsAndDraws()
+    {
+        QSignalSpy entry(graph_.get(), &GraphPage::graphEntryEnabled);
+        bool checked = false;
+        server_.onRequest = [this, &entry, &checked] {
+            frmGraph* window = graph_->window();
+            QVERIFY(window && window->isVisible());
+            QCOMPARE(entry.size(), 1);
+            QCOMPARE(entry.at(0).at(0).toBool(), false);
+            QCOMPARE(label(*window, "lblMinMax_0")->text(),
+                     QStringLiteral("Wait....Downloading Data"));
+            QCOMPARE(label(*window, "lblMinMax_0")->x(), 10);
+            QCOMPARE(label(*window, "lblMinMax_1")->text(), QString());
+            QVERIFY(!window->cmbGrphType->isEnabled());
+            QVERIFY(!window->cmbGrpHrs->isEnabled());
+            QCOMPARE(window->cmbGrpHrs->currentIndex(), int(engine::Hours72));
+            QVERIFY(!window->cmdClose->isEnabled());
+            QVERIFY(!window->cmdWlinks->isEnabled());
+            QVERIFY(!window->picCanvas->isEnabled());
+            QVERIFY(graph_->busy());
+            checked = true;
+        };
+        fetchSample();
+        QVERIFY(checked);
+        QCOMPARE(server_.requests, 1);
+        QCOMPARE(inet_->blockStart, sampleLayout().blockStart);
+
+        frmGraph& window = *graph_->window();
+        QCOMPARE(graph_->historyTable().size(), 6);
+        QCOMPARE(entry.last().at(0).toBool(), true);
+        QVERIFY(!graph_->busy());
+        QVERIFY(window.picCanvas->isEnabled());
+        QVERIFY(window.cmbGrphType->isEnabled());
+        QVERIFY(window.cmdClose->isEnabled());
+        QCOMPARE(window.cmbGrphType->count(), 3);
+        QCOMPARE(window.cmbGrphType->currentIndex(), 0);
+        // Temperatures 21.5 … 19.8 with a gap; the maximum 23.1 at 2 pm.
+        QCOMPARE(label(window, "lblMinMax_0")->text(), QStringLiteral("23.1 °C"));
+        QCOMPARE(label(window, "lblDisp_0")->text(), QStringLiteral("Max : Thursday @ 2:00 PM"));
+        QCOMPARE(window.windowTitle(), QStringLiteral("3 Day (72hr) Graph - Test Station"));
+    }
+
+    void choicesRedrawWithoutFetching()
+    {
+        fetchSample();
+        frmGraph& window = *graph_->window();
+        QCOMPARE(server_.requests, 1);
+        window.cmbGrphType->setCurrentIndex(1); // wind speed: 0 … 20 km/h
+        QCOMPARE(label(window, "lblMinMax_0")->text(), QStringLiteral("20 km/h : N"));
+        window.cmbGrpHrs->setCurrentIndex(engine::Hours12);
+        QCOMPARE(label(window, "lblMinMax_0")->text(), QStringLiteral("20 km/h : N"));
+        window.cmbGrphType->setCurrentIndex(2); // rain: 0.2 and 0.0
+        QCOMPARE(label(window, "lblMinMax_0")->text(), QStringLiteral("0.2 mm"));
+        QCOMPARE(server_.requests, 1);
+
+        // The next download starts again at the first stat and 72 hours.
+        fetchSample();
+        QCOMPARE(server_.requests, 2);
+        QCOMPARE(window.cmbGrphType->currentIndex(), 0);
+        QCOMPARE(window.cmbGrpHrs->currentIndex(), int(engine::Hours72));
+    }
+
+    void failedFetchSaysNoData()
+    {
+        server_.response = "HTTP/1.0 404 Not Found\r\n\r\n";
+        QSignalSpy entry(graph_.get(), &GraphPage::graphEntryEnabled);
+        fetchSample();
+        frmGraph& window = *graph_->window();
+        QCOMPARE(label(window, "lblMinMax_0")->text(), QStringLiteral("No data found"));
+        QVERIFY(window.cmdClose->isEnabled());
+        QVERIFY(window.cmdWlinks->isEnabled());
+        QVERIFY(!window.cmbGrphType->isEnabled());
+        QVERIFY(!window.picCanvas->isEnabled());
+        QCOMPARE(entry.last().at(0).toBool(), true);
+        QVERIFY(!graph_->busy());
+    }
+
+    // A page with the observation markers but without the history block: nothing is parsed,
+    // the waiting text stays and the graph entries stay off; the previous history is kept.
+    void pageWithoutHistoryBlock()
+    {
+        fetchSample();
+        QCOMPARE(graph_->historyTable().size(), 6);
+        server_.setPage("<p class=\"tabledata\">moved</p>\n<div id=\"footer\">\n");
+        QSignalSpy entry(graph_.get(), &GraphPage::graphEntryEnabled);
+        fetchSample();
+        frmGraph& window = *graph_->window();
+        QCOMPARE(label(window, "lblMinMax_0")->text(), QStringLiteral("Wait....Downloading Data"));
+        QCOMPARE(entry.size(), 1);
+        QCOMPARE(entry.at(0).at(0).toBool(), false);
+        QVERIFY(window.cmdClose->isEnabled());
+        QVERIFY(window.cmbGrphType->isEnabled());
+        QCOMPARE(graph_->historyTable().size(), 6);
+        QVERIFY(!graph_->busy());
+    }
+
+    void secondRequestDuringDownloadIsDropped()
+    {
+        server_.onRequest = [this] { fetchSample(); };
+        fetchSample();
+        QCOMPARE(server_.requests, 1);
+        QCOMPARE(graph_->historyTable().size(), 6);
+    }
+
+    void buttonsOpenPageAndClose()
+    {
+        fetchSample();
+        frmGraph& window = *graph_->window();
+        window.cmdWlinks->click();
+        QCOMPARE(opened_, QStringList{QStringLiteral("http://bom/hist.shtml")});
+        window.picCanvas->setToolTip(QStringLiteral("x"));
+        window.cmdClose->click();
+        QVERIFY(!window.isVisible());
+        QCOMPARE(window.picCanvas->toolTip(), QString());
+        QCOMPARE(countPixels(window.picCanvas->grab().toImage(), isLineColour), 0);
+        // The next download shows the window again.
+        fetchSample();
+        QVERIFY(window.isVisible());
+    }
+
+    // The shipped layout against the demo bureau's history page, through the fetcher.
+    void shippedLayoutEndToEnd()
+    {
+        const config::StateLayout layout = config::loadStateLayout(
+            QStringLiteral("NSW"), QStringLiteral(NIMBULO_SOURCE_DIR "/data/weather.ini"));
+        const demo::Region& region = *demo::findRegion(u"nsw");
+        const qint64 now = 1709699400; // 6 March 2024 04:30 UTC
+        server_.setPage(demo::historyPage(region, region.stations.first(), now));
+        fetchSample(layout);
+
+        frmGraph& window = *graph_->window();
+        QCOMPARE(graph_->historyTable().size(), demo::kHistoryRows);
+        QCOMPARE(window.cmbGrphType->count(), graphListOf(layout).entries.size());
+        QCOMPARE(window.cmbGrphType->currentText(), layout.columns.at(1).header);
+        QVERIFY(label(window, "lblMinMax_0")->text().endsWith(QStringLiteral(" °C")));
+        QVERIFY(label(window, "lblDateTime_0")->text().startsWith(QStringLiteral("<<<< ")));
+        window.cmbGrpHrs->setCurrentIndex(engine::Hours12);
+        const engine::GraphPlot plot = engine::plotGraph(graph_->historyTable(), 0, engine::Hours12,
+                                                         window.picCanvas->plotArea());
+        QCOMPARE(plot.points.size(), 24);
+    }
+};
+
+QTEST_MAIN(TestFrmGraph)
+#include "tst_frm_graph.moc"
