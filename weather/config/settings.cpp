@@ -2,8 +2,6 @@
 
 #include "common/ini_file.h"
 #include "common/number.h"
-#include "common/scramble.h"
-#include "common/text_codec.h"
 
 #include <QDate>
 
@@ -189,18 +187,6 @@ QString dateText(const QDate& date)
 QString todayText()
 {
     return dateText(QDate::currentDate());
-}
-
-QString scramblePassword(const QString& password, const QString& user)
-{
-    return common::fromWindows1252(
-        common::scramble(common::toWindows1252(password), common::toWindows1252(user)));
-}
-
-QString unscramblePassword(const QString& stored, const QString& user)
-{
-    return common::fromWindows1252(
-        common::unscramble(common::toWindows1252(stored), common::toWindows1252(user)));
 }
 
 void readAlarmChoices(const SettingsFile& file, AppSettings& s)

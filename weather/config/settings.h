@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/proxy_password.h"
+
 #include <QColor>
 #include <QFont>
 #include <QList>
@@ -161,9 +163,8 @@ struct Selection
 // Writes the selection keys in their fixed order.
 void saveSelection(const SettingsFile& file, const Selection& selection);
 
-// The stored proxy password: scrambled with the user name as key. An empty user name stores
-// the password unchanged.
-QString scramblePassword(const QString& password, const QString& user);
-QString unscramblePassword(const QString& stored, const QString& user);
+// The stored proxy password (`auth_2`), scrambled with the user name (proxy_password.h).
+using common::scramblePassword;
+using common::unscramblePassword;
 
 } // namespace config

@@ -2,6 +2,7 @@
 
 #include "platform/socket_control.h"
 #include "weather/net/page_fetcher.h"
+#include "weather/net/smtp_mailer.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>
@@ -71,6 +72,14 @@ public:
 
     std::array<std::unique_ptr<platform::SocketControl>, kSocketCount> WS;
 
+    // Sends one alarm mail through `server` over element 2 of WS (SmtpMailer gives the
+    // dialogue): from senderEmail to RecipientEmail, with msgBlock as its text. Returns when
+    // the mail has been dealt with; while it waits, events are pumped.
+    void MailStatsTo(const MailServer& server, const QString& senderEmail,
+                     const QString& RecipientEmail, const QString& msgBlock);
+    // The mailer behind MailStatsTo (its limits, its progress).
+    SmtpMailer& mailer();
+
 private:
     // Progress of the running fetch.
     struct Fetch
@@ -100,6 +109,7 @@ private:
     int fetchLimitMs_ = kFetchLimitMs;
     int receiveLimitMs_ = kReceiveLimitMs;
     Fetch fetch_;
+    std::unique_ptr<SmtpMailer> mailer_;
 };
 
 } // namespace net

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QWidget>
+
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace net {
+
+class ErrorLog;
+
+// The system-information program the registry names: value PATH of
+// SOFTWARE\Microsoft\Shared Tools\MSINFO, else value MSINFO of
+// SOFTWARE\Microsoft\Shared Tools Location + "MSINFO32.EXE" (machine root first, then the
+// user's); "" when neither names an existing program.
+QString systemInfoProgram();
+
+// The about window "About Nimbulo": title, version, the program folder's readme.txt, and the
+// user's way to the error log, the manual update check, the bureau's site and the product's
+// home page.
+//
+// The error-log button is enabled while anything is logged. The update button asks for the
+// check (updateRequested) and follows setUpdateBusy(); the error-log button asks for the log
+// window (errorLogRequested). "System Info" starts the system-information program, or says
+// "System Information Is Unavailable At This Time". The window deletes itself when closed.
+class frmAbout : public QWidget
+{
+    Q_OBJECT
+public:
+    // `appDir` is the program folder with its trailing "/".
+    frmAbout(ErrorLog& log, const QString& appDir, QWidget* parent = nullptr);
+
+    // A check is running: the update button waits for its end.
+    void setUpdateBusy(bool busy);
+
+    QLabel* picIcon;
+    QLabel* lblTitle;
+    QLabel* lblVersion;
+    QLabel* lblDescription;
+    QPlainTextEdit* Text1;
+    QLabel* lblSite;
+    QPushButton* cmdErrLog;
+    QPushButton* cmdUpdateme;
+    QPushButton* cmdToBom;
+    QPushButton* cmdGoHome;
+    QPushButton* cmdSysInfo;
+    QPushButton* cmdOK;
+
+Q_SIGNALS:
+    void errorLogRequested();
+    void updateRequested();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void startSystemInfo();
+    void underlineSite(bool on);
+};
+
+} // namespace net

@@ -1,0 +1,253 @@
+#include "weather/net/smtp_mailer.h"
+
+#include "platform/event_pump.h"
+#include "platform/socket_control.h"
+#include "weather/net/error_log.h"
+
+#include <algorithm>
+
+namespace net {
+
+using platform::SocketControl;
+
+namespace {
+
+// A server that talks without end cannot fill the memory: a reply is judged by its start.
+constexpr qsizetype kReplyLimit = 64 * 1024;
+
+bool isContinuation(QByteArrayView line)
+{
+    return line.size() >= 4 && line[3] == '-' &&
+           std::all_of(line.begin(), line.begin() + 3, [](char c) { return c >= '0' && c <= '9'; });
+}
+
+QByteArray withLineEnd(QByteArray line)
+{
+    return line.append("\r\n");
+}
+
+} // namespace
+
+namespace smtp {
+
+bool replyComplete(const QByteArray& reply)
+{
+    const qsizetype end = reply.lastIndexOf('\n');
+    if (end < 0)
+        return false;
+    const qsizetype start = reply.lastIndexOf('\n', end - 1) + 1; // 0 when there is no earlier
+    QByteArrayView last = QByteArrayView(reply).sliced(start, end - start);
+    if (last.endsWith('\r'))
+        last.chop(1);
+    return !isContinuation(last);
+}
+
+bool replyFailed(const QByteArray& reply)
+{
+    if (!reply.contains('\r') || !reply.contains('\n'))
+        return true;
+    QByteArrayView code = QByteArrayView(reply).first(qMin<qsizetype>(3, reply.size()));
+    while (code.startsWith(' '))
+        code = code.sliced(1);
+    while (code.endsWith(' '))
+        code.chop(1);
+    if (code.isEmpty() ||
+        !std::all_of(code.begin(), code.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return true;
+    return code.toInt() >= 400;
+}
+
+QList<QByteArray> bodyLines(const QString& text)
+{
+    QList<QByteArray> lines;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i <= text.size(); ++i) {
+        const bool atEnd = i == text.size();
+        if (!atEnd && text[i] != u'\r' && text[i] != u'\n')
+            continue;
+        QByteArray line = QStringView(text).sliced(start, i - start).toLatin1();
+        if (line == ".")
+            line = "_";
+        else if (line.startsWith('.'))
+            line.prepend('.');
+        lines.append(line);
+        if (!atEnd && text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
+            ++i;
+        start = i + 1;
+    }
+    return lines;
+}
+
+QList<QByteArray> headerLines(const QString& sender, const QString& recipient, const QDateTime& now,
+                              const QLocale& locale)
+{
+    const QString date = locale.toString(now.date(), QStringLiteral("ddd, d MMM yyyy")) +
+                         QLatin1Char(' ') + now.time().toString(QStringLiteral("h:mm:ss"));
+    return {
+        "From: Nimbulo <" + sender.toLatin1() + '>',
+        "To: <" + recipient.toLatin1() + "> ",
+        "Subject: Aus Nimbulo Alarm",
+        "Date: " + date.toLatin1(),
+        "MIME-Version: 1.0",
+        "Content-Type: text/plain; charset=iso-8859-1",
+        "Content-Transfer-Encoding: 7bit",
+        QByteArray(""),
+    };
+}
+
+QString errorEntry(const QString& detail, const QDateTime& now, const QLocale& locale)
+{
+    return QStringLiteral("Mail Error: ") + locale.toString(now.date(), QLocale::ShortFormat) +
+           QLatin1Char(' ') + locale.toString(now.time(), QLocale::LongFormat) +
+           QStringLiteral("\r\nError: ") + detail;
+}
+
+} // namespace smtp
+
+SmtpMailer::SmtpMailer(SocketSource socket, ErrorLog& log, std::function<bool()> giveUp,
+                       QObject* parent)
+    : QObject(parent), socketSource_(std::move(socket)), log_(log), giveUp_(std::move(giveUp))
+{}
+
+SmtpMailer::~SmtpMailer() = default;
+
+void SmtpMailer::send(const MailServer& server, const QString& sender, const QString& recipient,
+                      const QString& text)
+{
+    queue_.push_back({server, sender, recipient, text});
+    if (busy_)
+        return; // the running call sends it next
+    busy_ = true;
+    while (!queue_.empty() && !giveUp_()) {
+        const Mail mail = queue_.front();
+        queue_.pop_front();
+        const bool accepted = transact(mail);
+        Q_EMIT mailDone(accepted);
+    }
+    queue_.clear();
+    busy_ = false;
+}
+
+bool SmtpMailer::connected() const
+{
+    return socket_->state() == SocketControl::State::Connected;
+}
+
+bool SmtpMailer::transact(const Mail& mail)
+{
+    socket_ = &socketSource_();
+    connect(socket_, &SocketControl::dataArrival, this, [this](const QByteArray& data) {
+        smtpReply +=
+            data.first(qMin(data.size(), qMax<qsizetype>(0, kReplyLimit - smtpReply.size())));
+    });
+    connect(socket_, &SocketControl::sendComplete, this, [this] { smtpSent = true; });
+    // A reply left over from the previous mail must not pass for this one's greeting.
+    smtpReply.clear();
+    smtpSent = false;
+    socket_->connectTo(mail.server.host, mail.server.port);
+
+    platform::waitFor(
+        [this] {
+            const SocketControl::State state = socket_->state();
+            return state == SocketControl::State::Connected ||
+                   state == SocketControl::State::Error || giveUp_();
+        },
+        limits_.connectMs);
+    if (giveUp_()) {
+        socket_->close();
+        return false;
+    }
+    if (!connected()) {
+        fail(QStringLiteral("No Connection"));
+        return false;
+    }
+
+    platform::waitFor(
+        [this] { return smtp::replyComplete(smtpReply) || !connected() || giveUp_(); },
+        limits_.greetingMs);
+    if (waitReply()) {
+        fail(QString::fromLatin1(smtpReply));
+        return false;
+    }
+    if (!command("HELO " + SocketControl::localHostName().toLatin1()))
+        return false;
+    platform::pumpEvents();
+    if (!command("MAIL FROM:<" + mail.sender.toLatin1() + '>'))
+        return false;
+    platform::pumpEvents();
+    if (!command("RCPT TO:<" + mail.recipient.toLatin1() + '>'))
+        return false;
+    if (!command("DATA"))
+        return false;
+
+    smtpReply.clear();
+    const QList<QByteArray> header = smtp::headerLines(
+        mail.sender, mail.recipient, QDateTime::currentDateTime(), QLocale::system());
+    for (const QByteArray& line : header) {
+        if (!sendPiece(withLineEnd(line)))
+            return false;
+    }
+    for (const QByteArray& line : smtp::bodyLines(mail.text)) {
+        if (!sendPiece(withLineEnd(line)))
+            return false;
+    }
+    smtpReply.clear();
+    if (!sendPiece("\r\n.\r\n"))
+        return false;
+    if (waitReply()) {
+        fail(QString::fromLatin1(smtpReply));
+        return false;
+    }
+    smtpReply.clear();
+    if (sendPiece("QUIT\r\n"))
+        waitReply(); // the mail is accepted whatever the answer
+    socket_->close();
+    return true;
+}
+
+bool SmtpMailer::command(const QByteArray& line)
+{
+    smtpReply.clear();
+    if (!sendPiece(withLineEnd(line)))
+        return false;
+    if (waitReply()) {
+        fail(QString::fromLatin1(smtpReply));
+        return false;
+    }
+    return true;
+}
+
+bool SmtpMailer::sendPiece(const QByteArray& bytes)
+{
+    smtpSent = false;
+    socket_->send(bytes);
+    platform::waitFor([this] { return smtpSent || !connected() || giveUp_(); }, limits_.sendMs);
+    if (smtpSent)
+        return true;
+    if (giveUp_())
+        socket_->close();
+    else
+        fail(QString::fromLatin1(smtpReply));
+    return false;
+}
+
+bool SmtpMailer::waitReply()
+{
+    platform::waitFor(
+        [this] { return smtp::replyComplete(smtpReply) || !connected() || giveUp_(); },
+        limits_.replyMs);
+    return smtp::replyFailed(smtpReply);
+}
+
+void SmtpMailer::fail(const QString& detail)
+{
+    socket_->close();
+    if (giveUp_())
+        return;
+    QString shown = detail;
+    while (shown.endsWith(u'\n') || shown.endsWith(u'\r'))
+        shown.chop(1);
+    log_.writeTxt(smtp::errorEntry(shown, QDateTime::currentDateTime(), QLocale::system()));
+}
+
+} // namespace net
