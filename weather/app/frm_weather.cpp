@@ -109,7 +109,7 @@ frmWeather::frmWeather(engine::Monitor& monitor, QWidget* parent)
     connectActions();
 
     // Windows that come with later work are present but not yet usable.
-    for (QPushButton* b : {cmdSettings, cmdHide, cmdLinks, cmdGraph})
+    for (QPushButton* b : {cmdSettings, cmdLinks, cmdGraph})
         b->setEnabled(false);
 
     feed_ = std::make_unique<platform::FeedBox>(this);
@@ -230,6 +230,7 @@ void frmWeather::connectActions()
     connect(cmdClip, &QPushButton::clicked, this, &frmWeather::copyToClipboard);
     connect(cmdAbout, &QPushButton::clicked, this, &frmWeather::aboutRequested);
     connect(cmdClose, &QPushButton::clicked, this, &QWidget::close);
+    connect(cmdHide, &QPushButton::clicked, this, &frmWeather::hideRequested);
 
     connect(&m, &engine::Monitor::regionLoaded, this, &frmWeather::showRegionLists);
     connect(&m, &engine::Monitor::stationListChanged, this, &frmWeather::showStationList);

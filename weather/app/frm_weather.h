@@ -65,7 +65,8 @@ public:
 
 Q_SIGNALS:
     void aboutRequested();
-    void closing(); // the window is closing: the program shuts down
+    void closing();       // the window is closing: the program shuts down
+    void hideRequested(); // cmdHide: the monitor moves to the panel
 
 protected:
     void closeEvent(QCloseEvent* event) override;

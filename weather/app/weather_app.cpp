@@ -34,6 +34,10 @@ WeatherApp::WeatherApp(const QString& appDir, QObject* parent) : QObject(parent)
                                                  widthIn(windowFont));
     window_ = std::make_unique<frmWeather>(*monitor_);
     connect(window_.get(), &frmWeather::closing, this, &WeatherApp::shutdown);
+    trayHost_ = platform::createTrayHost();
+    displays_ = std::make_unique<shell::PanelDisplays>(*monitor_, *window_, *trayHost_);
+    connect(window_.get(), &frmWeather::hideRequested, displays_.get(),
+            &shell::PanelDisplays::hideMainWindow);
 }
 
 WeatherApp::~WeatherApp()
@@ -44,8 +48,8 @@ WeatherApp::~WeatherApp()
 void WeatherApp::start()
 {
     monitor_->loadSettings();
-    // Until the tray display and the banner exist the main window is the program's face.
-    window_->show();
+    // The main window stays hidden: the banner or the tray display shows the stats.
+    displays_->startUp();
     platform::pumpEvents();
     monitor_->armFirstScan();
 }
@@ -64,6 +68,9 @@ void WeatherApp::shutdown()
     if (shutDown_)
         return;
     shutDown_ = true;
+    // The tray icon or docked ticker goes and the banner's strip is given back before the
+    // selection is saved.
+    displays_->shutdown();
     monitor_->shutdown();
     if (window_->alarmWindow())
         window_->alarmWindow()->close();

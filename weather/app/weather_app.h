@@ -3,6 +3,7 @@
 #include "weather/app/frm_weather.h"
 #include "weather/engine/monitor.h"
 #include "weather/net/error_log.h"
+#include "weather/shell/panel_displays.h"
 
 #include <QObject>
 #include <QPointer>
@@ -36,6 +37,8 @@ public:
     net::ErrorLog& log() { return log_; }
     engine::Monitor& monitor() { return *monitor_; }
     frmWeather& window() { return *window_; }
+    // The tray display and the desk banner.
+    shell::PanelDisplays& displays() { return *displays_; }
 
     // The program is ending (the main window closed): tear down in order, then quit.
     void shutdown();
@@ -45,6 +48,8 @@ private:
     std::unique_ptr<engine::Monitor> monitor_;
     std::unique_ptr<frmWeather> window_;
     QPointer<net::frmErrMsg> errorWindow_;
+    std::unique_ptr<platform::TrayHost> trayHost_;
+    std::unique_ptr<shell::PanelDisplays> displays_;
     bool shutDown_ = false;
 };
 

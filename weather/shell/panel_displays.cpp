@@ -154,7 +154,10 @@ void PanelDisplays::printBanner()
     const engine::StatTable& stats = monitor_.stats();
     const bool noData = stats.values.value(0).isEmpty();
     const int arrow = noData ? engine::TrendNone : stats.trendArrow;
-    banner_.setText(monitor_.bannerText, s.showTrend, trendArrow(arrow));
+    // Before the first pass that found the station the line says so.
+    const QString text =
+        noData ? engine::bannerTextOf(stats, engine::TransLabels()).text : monitor_.bannerText;
+    banner_.setText(text, s.showTrend, trendArrow(arrow));
     banner_.setMenuIcon(levelIcon(stats.levelIcon));
     banner_.prtBanner();
     banner_.picDspl->setToolTip(monitor_.bannerTip);

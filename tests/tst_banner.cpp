@@ -1,0 +1,162 @@
+#include "weather/shell/frm_desk.h"
+
+#include <QPushButton>
+#include <QtTest>
+
+using shell::frmDesk;
+
+namespace {
+
+platform::DesktopState desktopWith(int edge, bool onTop)
+{
+    platform::DesktopState d;
+    d.screen = QRect(0, 0, 1280, 800);
+    switch (edge) {
+    case platform::EdgeTop:
+        d.panel = platform::PanelState{edge, onTop, QRect(0, 0, 1280, 30)};
+        d.work = QRect(0, onTop ? 30 : 0, 1280, onTop ? 770 : 800);
+        break;
+    case platform::EdgeLeft:
+        d.panel = platform::PanelState{edge, onTop, QRect(0, 0, 40, 800)};
+        d.work = QRect(onTop ? 40 : 0, 0, onTop ? 1240 : 1280, 800);
+        break;
+    default:
+        d.panel = platform::PanelState{edge, onTop, QRect(0, 770, 1280, 30)};
+        d.work = QRect(0, 0, 1280, onTop ? 770 : 800);
+        break;
+    }
+    return d;
+}
+
+} // namespace
+
+class TestBanner : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void places_data()
+    {
+        QTest::addColumn<bool>("top");
+        QTest::addColumn<int>("edge");
+        QTest::addColumn<bool>("onTop");
+        QTest::addColumn<int>("y");
+        QTest::addColumn<int>("strip");
+        // A banner 20 high.
+        QTest::newRow("bottom on a bottom panel") << false << 3 << true << 750 << 52;
+        QTest::newRow("bottom, panel auto-hides") << false << 3 << false << 780 << 22;
+        QTest::newRow("bottom, panel at the top") << false << 1 << true << 780 << 22;
+        QTest::newRow("top under a top panel") << true << 1 << true << 30 << 52;
+        QTest::newRow("top, panel at the bottom") << true << 3 << true << 0 << 22;
+        QTest::newRow("top, panel auto-hides") << true << 1 << false << 0 << 22;
+    }
+
+    void places()
+    {
+        QFETCH(bool, top);
+        QFETCH(int, edge);
+        QFETCH(bool, onTop);
+        QFETCH(int, y);
+        QFETCH(int, strip);
+        const platform::DesktopState d = desktopWith(edge, onTop);
+        QCOMPARE(shell::bannerTopFor(top, 20, d), y);
+        QCOMPARE(shell::bannerStrip(top, y, 20, d.screen), strip);
+    }
+
+    void tail_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("room");
+        QTest::addColumn<QString>("tail");
+        QTest::newRow("drops the head") << "abcdefgh" << 3 << "fgh";
+        QTest::newRow("one left") << "abcdefgh" << 1 << "h";
+        QTest::newRow("nothing fits") << "abc" << 0 << "";
+    }
+
+    void tail()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, room);
+        QFETCH(QString, tail);
+        QCOMPARE(shell::bannerTail(text, [room](const QString& s) { return s.size() <= room; }),
+                 tail);
+    }
+
+    void spansTheWorkArea()
+    {
+        frmDesk desk;
+        desk.setDesktopSource([] { return desktopWith(platform::EdgeLeft, true); });
+        desk.bannerTop = false;
+        desk.initBanner();
+        QCOMPARE(desk.geometry(), QRect(40, 800 - desk.height(), 1240, desk.height()));
+        QCOMPARE(desk.reservedStrip(), desk.height() + 2);
+        QVERIFY(desk.tmrPos.isActive());
+        desk.closeBanner();
+        QCOMPARE(desk.reservedStrip(), 0);
+        QVERIFY(!desk.tmrPos.isActive());
+    }
+
+    // The panel moves from the bottom to the top: the next tick moves the banner, the one after
+    // reserves the strip again.
+    void followsThePanel()
+    {
+        platform::DesktopState now = desktopWith(platform::EdgeBottom, true);
+        frmDesk desk;
+        desk.setDesktopSource([&now] { return now; });
+        desk.bannerTop = false;
+        desk.initBanner();
+        const int h = desk.height();
+        QCOMPARE(desk.y(), 770 - h);
+        QCOMPARE(desk.reservedStrip(), 30 + h + 2);
+
+        now = desktopWith(platform::EdgeTop, true);
+        desk.tmrPosTick();
+        QCOMPARE(desk.y(), 800 - h);
+        QVERIFY(desk.areaPending);
+        QCOMPARE(desk.reservedStrip(), 30 + h + 2);
+        desk.tmrPosTick();
+        QVERIFY(!desk.areaPending);
+        QCOMPARE(desk.reservedStrip(), h + 2);
+
+        // A panel that stops keeping its strip: the banner moves, the strip waits.
+        now = desktopWith(platform::EdgeLeft, false);
+        desk.tmrPosTick();
+        desk.tmrPosTick();
+        QVERIFY(desk.areaPending);
+        QCOMPARE(desk.x(), 0);
+    }
+
+    void showsTheTailForAWhile()
+    {
+        frmDesk desk;
+        desk.setDesktopSource([] { return desktopWith(platform::EdgeBottom, true); });
+        desk.resize(300, desk.height());
+        const QString shortText = QStringLiteral("  Temp:20.1C");
+        desk.setText(shortText, false, QPixmap());
+        desk.prtBanner();
+        QVERIFY(!desk.cmdMoveLeft->isVisibleTo(&desk));
+        QCOMPARE(desk.printed(), shortText);
+
+        QString longText;
+        for (int i = 0; i < 20; ++i)
+            longText += QStringLiteral("    Value%1:%1.5    ").arg(i);
+        desk.setText(longText, false, QPixmap());
+        desk.prtBanner();
+        QVERIFY(desk.cmdMoveLeft->isVisibleTo(&desk));
+        QCOMPARE(desk.cmdMoveLeft->text(), QStringLiteral("<"));
+        desk.cmdMoveLeft->click();
+        QVERIFY(desk.tailShown);
+        QCOMPARE(desk.cmdMoveLeft->text(), QStringLiteral(">"));
+        QVERIFY(desk.tmrLeft.isActive());
+        QVERIFY(desk.printed().endsWith(QStringLiteral("19.5         ")));
+        QVERIFY(longText.endsWith(desk.printed().chopped(5)));
+        // A second click brings the head back at once.
+        desk.cmdMoveLeft->click();
+        QVERIFY(!desk.tailShown);
+        QCOMPARE(desk.printed(), longText);
+        QCOMPARE(desk.cmdMoveLeft->text(), QStringLiteral("<"));
+    }
+};
+
+QTEST_MAIN(TestBanner)
+#include "tst_banner.moc"
