@@ -3,6 +3,7 @@
 #include "weather/app/frm_weather.h"
 #include "weather/engine/monitor.h"
 #include "weather/net/error_log.h"
+#include "weather/net/frm_about.h"
 #include "weather/shell/panel_displays.h"
 
 #include <QObject>
@@ -14,7 +15,8 @@ class QTextStream;
 
 namespace net {
 class frmErrMsg;
-}
+class VersionCheck;
+} // namespace net
 
 namespace app {
 
@@ -37,6 +39,11 @@ public:
     net::ErrorLog& log() { return log_; }
     engine::Monitor& monitor() { return *monitor_; }
     frmWeather& window() { return *window_; }
+    net::VersionCheck& versionCheck() { return *versionCheck_; }
+    // The about window while it is open.
+    net::frmAbout* aboutWindow() const { return about_; }
+    void showAbout();
+    void showErrorLog();
     // The tray display and the desk banner.
     shell::PanelDisplays& displays() { return *displays_; }
 
@@ -44,10 +51,16 @@ public:
     void shutdown();
 
 private:
+    // tmrMail fired: the alarm mail is composed from the shown stats and sent.
+    void sendAlarmMail(bool endOfAlarm);
+
+    QString appDir_;
     net::ErrorLog log_;
     std::unique_ptr<engine::Monitor> monitor_;
     std::unique_ptr<frmWeather> window_;
     QPointer<net::frmErrMsg> errorWindow_;
+    QPointer<net::frmAbout> about_;
+    std::unique_ptr<net::VersionCheck> versionCheck_;
     std::unique_ptr<platform::TrayHost> trayHost_;
     std::unique_ptr<shell::PanelDisplays> displays_;
     bool shutDown_ = false;
