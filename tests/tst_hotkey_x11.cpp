@@ -1,0 +1,200 @@
+#include "platform/global_hotkey.h"
+#include "weather/engine/monitor.h"
+#include "weather/net/error_log.h"
+#include "weather/shell/frm_menu.h"
+#include "weather/shell/hot_key.h"
+
+#include <QApplication>
+#include <QMenu>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <QtTest>
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+// The helper mode of this program (`--hold MAIN MODIFIER`): another X client that takes a
+// combination and keeps it until its input closes, printing "held" or "refused".
+int holdKey(int argc, char** argv)
+{
+    QGuiApplication app(argc, argv);
+    auto key = platform::GlobalHotKey::create();
+    const bool held =
+        key->grab(QString::fromLatin1(argv[2]).toInt(), QString::fromLatin1(argv[3]).toInt());
+    std::printf("%s\n", held ? "held" : "refused");
+    std::fflush(stdout);
+    char line[16];
+    while (std::fgets(line, sizeof line, stdin)) {
+    }
+    return 0;
+}
+
+bool xdotool(const QStringList& arguments)
+{
+    return QProcess::execute(QStringLiteral("xdotool"), arguments) == 0;
+}
+
+} // namespace
+
+class TestHotKeyX11 : public QObject
+{
+    Q_OBJECT
+
+    QProcess holder_;
+
+    // Starts the helper client holding the combination; true when it got it.
+    bool holdElsewhere(int mainKey, int modifier)
+    {
+        holder_.start(
+            QCoreApplication::applicationFilePath(),
+            {QStringLiteral("--hold"), QString::number(mainKey), QString::number(modifier)});
+        if (!holder_.waitForStarted() || !holder_.waitForReadyRead(20000))
+            return false;
+        return holder_.readLine().trimmed() == "held";
+    }
+
+    void stopHolder()
+    {
+        holder_.closeWriteChannel();
+        holder_.waitForFinished(20000);
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        if (QGuiApplication::platformName() != QLatin1String("xcb"))
+            QSKIP("needs an X server");
+        if (QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty())
+            QSKIP("needs xdotool");
+    }
+
+    void cleanup() { stopHolder(); }
+
+    void pressActivates_data()
+    {
+        QTest::addColumn<int>("mainKey");
+        QTest::addColumn<int>("modifier");
+        QTest::addColumn<QString>("press");
+        QTest::addColumn<QString>("otherPress");
+        QTest::newRow("Ctrl+F8") << 119 << 17 << "ctrl+F8"
+                                 << "F8";
+        QTest::newRow("Alt+W") << 87 << 18 << "alt+w"
+                               << "ctrl+w";
+        QTest::newRow("Shift+Page Up") << 33 << 16 << "shift+Prior"
+                                       << "shift+KP_Prior";
+        QTest::newRow("Windows+Insert") << 45 << 91 << "super+Insert"
+                                        << "Insert";
+        QTest::newRow("Ctrl+Up") << 38 << 17 << "ctrl+Up"
+                                 << "ctrl+Down";
+    }
+
+    void pressActivates()
+    {
+        QFETCH(int, mainKey);
+        QFETCH(int, modifier);
+        QFETCH(QString, press);
+        QFETCH(QString, otherPress);
+        auto key = platform::GlobalHotKey::create();
+        QSignalSpy activated(key.get(), &platform::GlobalHotKey::activated);
+        QVERIFY(key->grab(mainKey, modifier));
+        QVERIFY(key->isGrabbed());
+
+        // Another combination goes by; the press of ours is reported once, its release not.
+        QVERIFY(xdotool({QStringLiteral("key"), otherPress}));
+        QVERIFY(xdotool({QStringLiteral("key"), press}));
+        QTRY_COMPARE(activated.size(), 1);
+        QVERIFY(xdotool({QStringLiteral("key"), press}));
+        QTRY_COMPARE(activated.size(), 2);
+
+        key->release();
+        QVERIFY(!key->isGrabbed());
+        QVERIFY(xdotool({QStringLiteral("key"), press}));
+        QTest::qWait(200); // the released combination must stay silent
+        QCOMPARE(activated.size(), 2);
+    }
+
+    void locksDoNotMatter_data()
+    {
+        QTest::addColumn<QStringList>("locks");
+        QTest::newRow("Caps Lock") << QStringList{"Caps_Lock"};
+        QTest::newRow("Num Lock") << QStringList{"Num_Lock"};
+        QTest::newRow("both") << QStringList{"Caps_Lock", "Num_Lock"};
+    }
+
+    void locksDoNotMatter()
+    {
+        QFETCH(QStringList, locks);
+        auto key = platform::GlobalHotKey::create();
+        QSignalSpy activated(key.get(), &platform::GlobalHotKey::activated);
+        QVERIFY(key->grab(119, 17));
+        for (const QString& lock : locks)
+            QVERIFY(xdotool({QStringLiteral("key"), lock}));
+        QVERIFY(xdotool({QStringLiteral("key"), QStringLiteral("ctrl+F8")}));
+        for (const QString& lock : locks) // back to the state before
+            QVERIFY(xdotool({QStringLiteral("key"), lock}));
+        QTRY_COMPARE(activated.size(), 1);
+    }
+
+    void heldByAnotherProgram()
+    {
+        QVERIFY(holdElsewhere(120, 17)); // Ctrl+F9
+        auto key = platform::GlobalHotKey::create();
+        QVERIFY(!key->grab(120, 17));
+        QVERIFY(!key->isGrabbed());
+        // Another combination is still free.
+        QVERIFY(key->grab(120, 18));
+        stopHolder();
+        QVERIFY(key->grab(120, 17));
+    }
+
+    void releasedKeyIsFreeForOthers()
+    {
+        auto key = platform::GlobalHotKey::create();
+        QVERIFY(key->grab(121, 18)); // Alt+F10
+        QVERIFY(!holdElsewhere(121, 18));
+        stopHolder();
+        key->release();
+        QVERIFY(holdElsewhere(121, 18));
+    }
+
+    void unknownKeyIsRefused()
+    {
+        auto key = platform::GlobalHotKey::create();
+        QVERIFY(!key->grab(0, 17));
+        QVERIFY(!key->grab(255, 18));
+    }
+
+    void hotKeyPopsUpTheMenu()
+    {
+        QTemporaryDir dir;
+        net::ErrorLog log;
+        engine::Monitor monitor(dir.filePath(QStringLiteral("weather.ini")),
+                                dir.filePath(QStringLiteral("wsetting.ini")), log,
+                                [](const QString& text) { return int(text.size() * 15); });
+        shell::frmMenu menu(monitor);
+        shell::HotKey hotKey;
+        QObject::connect(&hotKey, &shell::HotKey::pressed, &menu, [&menu] { menu.popUp(); });
+        QVERIFY(hotKey.setHotKey(119, QStringLiteral("17")));
+        QVERIFY(xdotool({QStringLiteral("key"), QStringLiteral("ctrl+F8")}));
+        QTRY_VERIFY(menu.mnuTray->isVisible());
+        menu.mnuTray->close();
+        hotKey.clearHotKey();
+        QVERIFY(!hotKey.hotKeyOn());
+    }
+};
+
+int main(int argc, char** argv)
+{
+    if (argc == 4 && std::strcmp(argv[1], "--hold") == 0)
+        return holdKey(argc, argv);
+    QApplication app(argc, argv);
+    TestHotKeyX11 test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_hotkey_x11.moc"

@@ -1,0 +1,271 @@
+#include "platform/desktop.h"
+#include "weather/config/layout_file.h"
+#include "weather/engine/monitor.h"
+#include "weather/net/error_log.h"
+#include "weather/shell/frm_menu.h"
+
+#include <QFile>
+#include <QMenu>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using shell::frmMenu;
+
+namespace {
+
+QString sample(const char* name)
+{
+    return QStringLiteral(NIMBULO_TEST_DATA "/") + QLatin1String(name);
+}
+
+QString root()
+{
+    QString r = config::bureauRoot();
+    r.chop(1);
+    return r;
+}
+
+QStringList captions(const QMenu* menu)
+{
+    QStringList list;
+    for (const QAction* a : menu->actions()) {
+        if (a->isVisible())
+            list.append(a->isSeparator() ? QStringLiteral("-") : a->text());
+    }
+    return list;
+}
+
+} // namespace
+
+class TestMenu : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir dir_;
+    net::ErrorLog log_;
+    std::unique_ptr<engine::Monitor> monitor_;
+    std::unique_ptr<frmMenu> menu_;
+    QStringList opened_;
+
+    QString appDir() const { return dir_.path() + QLatin1Char('/'); }
+
+    // Selects region `index` without letting its scan start (it would go to the bureau).
+    void selectRegion(int index)
+    {
+        monitor_->selectRegion(index);
+        monitor_->tmrTripLookup.stop();
+        menu_->showRegion(appDir());
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        QFile::remove(dir_.filePath(QStringLiteral("weather.ini")));
+        QVERIFY(
+            QFile::copy(sample("menu_weather.ini"), dir_.filePath(QStringLiteral("weather.ini"))));
+        QFile settings(dir_.filePath(QStringLiteral("wsetting.ini")));
+        QVERIFY(settings.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        // Any fetch would go to a closed local port.
+        settings.write("[SavedSetting]\nstate=0\nproxy_on=1\nproxy_server=127.0.0.1\n"
+                       "proxy_port=9\n");
+        settings.close();
+        monitor_ = std::make_unique<engine::Monitor>(
+            dir_.filePath(QStringLiteral("weather.ini")), settings.fileName(), log_,
+            [](const QString& text) { return int(text.size() * 15); });
+        menu_ = std::make_unique<frmMenu>(*monitor_);
+        connect(monitor_.get(), &engine::Monitor::regionLoaded, menu_.get(),
+                [this] { menu_->showRegion(appDir()); });
+        monitor_->loadSettings();
+        monitor_->tmrTripLookup.stop();
+        monitor_->scanTimer.stop();
+        opened_.clear();
+        platform::setUrlOpener([this](const QString& url) { opened_.append(url); });
+    }
+
+    void cleanup()
+    {
+        platform::setUrlOpener({});
+        menu_.reset();
+        monitor_.reset();
+        for (const char* name : {"custom1.ini", "custom2.ini"})
+            QFile::remove(dir_.filePath(QLatin1String(name)));
+    }
+
+    void treeAndCaptions()
+    {
+        QCOMPARE(menu_->mnuTray->title(), QStringLiteral("Tray"));
+        QCOMPARE(captions(menu_->mnuTray),
+                 (QStringList{"&Forecast", "-", "&Rain radar", "-", "&Historical Graphs", "-",
+                              "&Update Stats", "-", "&Weather Info Links", "-", "&About Nimbulo",
+                              "&General Settings", "&Close"}));
+        // Every entry is found by its name.
+        for (const char* name : {"mnuSep1", "mnuSep2", "mnuGraph", "mnuSep3", "mnuUpdate", "mnuSep",
+                                 "mnuSep4", "mnuAbout", "mnuShow", "mnuClose", "mnuLink1_0",
+                                 "mnuLink1_10", "mnuSepC", "mnuForeType_0", "mnuRainType_0"})
+            QVERIFY2(menu_->findChild<QAction*>(QLatin1String(name)), name);
+        for (const char* name : {"mnuTray", "mnuForecast", "mnuRain", "mnuLinksType",
+                                 "mnuCLinksType_0", "mnuCLinksType_1"})
+            QVERIFY2(menu_->findChild<QMenu*>(QLatin1String(name)), name);
+
+        QCOMPARE(captions(menu_->mnuLinksType),
+                 (QStringList{"&Rainfall Maps", "&Temperature Maps", "&Solar Radiation Maps",
+                              "&UV Forecast", "Synoptic &Chart", "Satellite &Images",
+                              "&Marine Services", "&Flood Warnings", "National &Warnings",
+                              "Ti&de Times Calculator", "Su&nrise Sunset Calculator"}));
+    }
+
+    void fixedLinks_data()
+    {
+        QTest::addColumn<int>("region");
+        QTest::addColumn<int>("index");
+        QTest::addColumn<QString>("url");
+        QTest::newRow("rainfall") << 0 << 0 << root() + "/cgi-bin/silo/rain_maps.cgi";
+        QTest::newRow("synoptic") << 0 << 4 << root() + "/australia/charts/synoptic_col.shtml";
+        QTest::newRow("flood with the region's path") << 0 << 7 << root() + "/hydro/flood/nsw/";
+        QTest::newRow("flood without a path") << 1 << 7 << root() + "/hydro/flood/";
+        QTest::newRow("tide with the region's path")
+            << 0 << 9 << root() + "/oceanography/tides/MAPS/nsw.shtml";
+        QTest::newRow("tide without a path") << 1 << 9 << root() + "/oceanography/tides/MAPS/";
+        QTest::newRow("sunrise") << 0 << 10
+                                 << QStringLiteral(
+                                        "http://www.ga.gov.au/geodesy/astro/sunrise.jsp");
+    }
+
+    void fixedLinks()
+    {
+        QFETCH(int, region);
+        QFETCH(int, index);
+        QFETCH(QString, url);
+        selectRegion(region);
+        menu_->mnuLink1[index]->trigger();
+        QCOMPARE(opened_, QStringList{url});
+        QCOMPARE(shell::fixedLinkUrl(index, monitor_->layout()), url);
+    }
+
+    void outOfRangeFixedLink()
+    {
+        QVERIFY(shell::fixedLinkUrl(-1, monitor_->layout()).isEmpty());
+        QVERIFY(shell::fixedLinkUrl(11, monitor_->layout()).isEmpty());
+    }
+
+    void forecastAndRadarEntriesFollowTheRegion()
+    {
+        QCOMPARE(captions(menu_->mnuForecast), (QStringList{"&Sydney", "&Coast", "&Inland"}));
+        QCOMPARE(captions(menu_->mnuRain), (QStringList{"&Sydney radar", "&Newcastle radar"}));
+
+        QSignalSpy picked(menu_.get(), &frmMenu::forecastPicked);
+        menu_->mnuForeType[2]->trigger();
+        QCOMPARE(picked.size(), 1);
+        QCOMPARE(monitor_->forecasts.selected, 2);
+        QCOMPARE(opened_, QStringList{config::bureauRoot() + "nsw/inland.shtml"});
+        QVERIFY(menu_->mnuForecast->isEnabled());
+
+        QSignalSpy radarPicked(menu_.get(), &frmMenu::radarPicked);
+        menu_->mnuRainType[1]->trigger();
+        QCOMPARE(monitor_->radars.selected, 1);
+        QCOMPARE(radarPicked.size(), 1);
+        QCOMPARE(opened_.last(), config::bureauRoot() + "nsw/radar2.shtml");
+        QVERIFY(menu_->mnuRain->isEnabled());
+
+        // A region without pages: the extra entries go, the first is hidden.
+        selectRegion(1);
+        QCOMPARE(menu_->mnuForeType.size(), 1);
+        QCOMPARE(menu_->mnuForeType[0]->text(), QStringLiteral("&Sydney"));
+        QVERIFY(captions(menu_->mnuForecast).isEmpty());
+        QVERIFY(!menu_->mnuForecast->isEnabled());
+        QVERIFY(captions(menu_->mnuRain).isEmpty());
+
+        selectRegion(0);
+        QCOMPARE(captions(menu_->mnuForecast), (QStringList{"&Sydney", "&Coast", "&Inland"}));
+        QVERIFY(menu_->mnuForecast->isEnabled());
+    }
+
+    void updateStats()
+    {
+        menu_->mnuUpdate->trigger();
+        // Greyed until the scan it started ends.
+        QVERIFY(!menu_->mnuUpdate->isEnabled());
+        QVERIFY(monitor_->tmrTripLookup.isActive());
+        monitor_->tmrTripLookup.stop();
+        Q_EMIT monitor_->refreshEnabledChanged(true);
+        QVERIFY(menu_->mnuUpdate->isEnabled());
+    }
+
+    void requestsLeaveTheMenu()
+    {
+        QSignalSpy graph(menu_.get(), &frmMenu::graphRequested);
+        QSignalSpy about(menu_.get(), &frmMenu::aboutRequested);
+        QSignalSpy show(menu_.get(), &frmMenu::showRequested);
+        QSignalSpy close(menu_.get(), &frmMenu::closeRequested);
+        menu_->mnuGraph->trigger();
+        menu_->mnuAbout->trigger();
+        menu_->mnuShow->trigger();
+        menu_->mnuClose->trigger();
+        QCOMPARE(graph.size(), 1);
+        QCOMPARE(about.size(), 1);
+        QCOMPARE(show.size(), 1);
+        QCOMPARE(close.size(), 1);
+        QVERIFY(opened_.isEmpty());
+    }
+
+    void customMenusAreHiddenWithoutFiles()
+    {
+        QVERIFY(!menu_->mnuSepC->isVisible());
+        QVERIFY(!menu_->mnuCLinksType[0]->menuAction()->isVisible());
+        QVERIFY(!menu_->mnuCLinksType[1]->menuAction()->isVisible());
+    }
+
+    void customMenusOpenTheirOwnLinks()
+    {
+        QVERIFY(QFile::copy(sample("menu_custom1.ini"), dir_.filePath("custom1.ini")));
+        QVERIFY(QFile::copy(sample("menu_custom2.ini"), dir_.filePath("custom2.ini")));
+        selectRegion(0);
+        QVERIFY(menu_->mnuSepC->isVisible());
+        QMenu* first = menu_->mnuCLinksType[0];
+        QMenu* second = menu_->mnuCLinksType[1];
+        QCOMPARE(first->title(), QStringLiteral("&My Links"));
+        QCOMPARE(second->title(), QStringLiteral("&Second"));
+        QCOMPARE(captions(first), (QStringList{"Local council", "Surf cams", "Tides"}));
+        QCOMPARE(captions(second), (QStringList{"Second A", "Second B"}));
+
+        menu_->findChild<QAction*>(QStringLiteral("mnuCLinksType0_1"))->trigger();
+        menu_->findChild<QAction*>(QStringLiteral("mnuCLinksType1_1"))->trigger();
+        QCOMPARE(opened_, (QStringList{"http://surf.example/cams?beach=bondi&zoom=2",
+                                       "http://second.example/b"}));
+
+        // The extra links hang under the first link, which heads its own submenu.
+        QMenu* extras = menu_->findChild<QMenu*>(QStringLiteral("mnuCLinksType0Ext"));
+        QVERIFY(extras);
+        QCOMPARE(first->actions().first()->menu(), extras);
+        QCOMPARE(captions(extras), (QStringList{"Local council", "-", "Extra one", "Extra two"}));
+        opened_.clear();
+        menu_->findChild<QAction*>(QStringLiteral("mnuCLinksType0Ext_1"))->trigger();
+        menu_->findChild<QAction*>(QStringLiteral("mnuCLinksType0_0Own"))->trigger();
+        QCOMPARE(opened_, (QStringList{"http://extra.example/2", "http://council.example/"}));
+
+        // A region with fewer links: the entries beyond its count are hidden.
+        selectRegion(1);
+        QCOMPARE(captions(first), QStringList{"Melbourne"});
+        QVERIFY(!first->actions().first()->menu());
+        QVERIFY(captions(second).isEmpty());
+        QVERIFY(second->menuAction()->isVisible());
+        opened_.clear();
+        menu_->findChild<QAction*>(QStringLiteral("mnuCLinksType0_0"))->trigger();
+        menu_->findChild<QAction*>(QStringLiteral("mnuCLinksType0_2"))->trigger(); // hidden
+        QCOMPARE(opened_, QStringList{"http://melbourne.example/"});
+    }
+
+    void popUpAtTheMouse()
+    {
+        menu_->popUp(QPoint(40, 40));
+        QTRY_VERIFY(menu_->mnuTray->isVisible());
+        menu_->mnuTray->close();
+        menu_->popUpLinks(QPoint(40, 40));
+        QTRY_VERIFY(menu_->mnuLinksType->isVisible());
+        menu_->mnuLinksType->close();
+    }
+};
+
+QTEST_MAIN(TestMenu)
+#include "tst_menu.moc"

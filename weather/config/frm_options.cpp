@@ -1,0 +1,693 @@
+#include "weather/config/frm_options.h"
+
+#include "common/number.h"
+#include "platform/global_hotkey.h"
+#include "platform/message_box.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QColorDialog>
+#include <QComboBox>
+#include <QFontDialog>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QVBoxLayout>
+
+namespace config {
+namespace {
+
+template <typename T> T* named(T* widget, const QString& name)
+{
+    widget->setObjectName(name);
+    return widget;
+}
+
+QCheckBox* checkBox(const char* name, const char* caption, QWidget* parent)
+{
+    return named(new QCheckBox(QLatin1String(caption), parent), QLatin1String(name));
+}
+
+QPushButton* button(const QString& name, const char* caption, QWidget* parent)
+{
+    return named(new QPushButton(QLatin1String(caption), parent), name);
+}
+
+QScrollBar* scrollBar(const QString& name, int minimum, int maximum, QWidget* parent)
+{
+    auto* bar = named(new QScrollBar(Qt::Vertical, parent), name);
+    bar->setRange(minimum, maximum);
+    bar->setMinimumHeight(60);
+    return bar;
+}
+
+QString indexed(const char* name, int index)
+{
+    return QLatin1String(name) + QLatin1Char('_') + QString::number(index);
+}
+
+QString key(const char* name)
+{
+    return QLatin1String(name);
+}
+
+QString flagText(bool on)
+{
+    return on ? QStringLiteral("1") : QStringLiteral("0");
+}
+
+void setColors(QLabel* label, const QColor& fore, const QColor& back)
+{
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, fore);
+    palette.setColor(QPalette::Window, back);
+    label->setPalette(palette);
+    label->setAutoFillBackground(true);
+}
+
+// The interval scroll: interval = 250 - value, 10 ... 240 minutes.
+constexpr int kIntervalBase = 250;
+// The temperature-point scrolls: point = base - value.
+constexpr std::array<int, 2> kIconBase = {15, 55};
+
+} // namespace
+
+QString formatMinutes(int minutes)
+{
+    return QStringLiteral("%1:%2")
+        .arg(minutes / 60, 2, 10, QLatin1Char('0'))
+        .arg(minutes % 60, 2, 10, QLatin1Char('0'));
+}
+
+std::optional<SetPointScale> setPointScale(int kind)
+{
+    switch (kind) {
+    case 1:
+        return SetPointScale{55, 45};
+    case 2:
+        return SetPointScale{180, 180};
+    case 3:
+        return SetPointScale{97, 97};
+    case 4:
+        return SetPointScale{100, 100};
+    case 5:
+        return SetPointScale{1800, 1000};
+    case 6:
+        return SetPointScale{150, 150};
+    default:
+        return std::nullopt;
+    }
+}
+
+std::optional<SetPoint> setPointOf(int kind, int maximum, int value)
+{
+    int whole = 0;
+    switch (kind) {
+    case 1:
+        whole = maximum - 10 - value;
+        break;
+    case 2:
+    case 3:
+    case 4:
+        whole = maximum - value;
+        break;
+    case 5:
+    case 6: {
+        const int tenths = kind == 5 ? maximum + 9200 - value : maximum - value;
+        const QString text = QString::number(tenths / 10.0, 'f', 1);
+        return SetPoint{common::roundToCurrency(common::readNumber(text)), text};
+    }
+    default:
+        return std::nullopt;
+    }
+    return SetPoint{static_cast<double>(whole), QString::number(whole)};
+}
+
+void HotKeyCapture::start()
+{
+    capturing_ = true;
+    text_.clear();
+    modifier_ = 0;
+    mainKey_ = 0;
+}
+
+bool HotKeyCapture::keyDown(int virtualKey)
+{
+    if (!capturing_)
+        return false;
+    switch (virtualKey) {
+    case platform::VkAlt:
+        text_ = QStringLiteral("ALT + ");
+        break;
+    case platform::VkShift:
+        text_ = QStringLiteral("SHIFT + ");
+        break;
+    case platform::VkControl:
+        text_ = QStringLiteral("CTRL + ");
+        break;
+    case platform::VkWin:
+        text_ = QStringLiteral("WIN + ");
+        break;
+    default:
+        text_ += platform::keyName(virtualKey);
+        mainKey_ = virtualKey;
+        capturing_ = false;
+        return true;
+    }
+    modifier_ = virtualKey;
+    return true;
+}
+
+frmOptions::frmOptions(SettingsFile file, AppSettings& settings, OptionsHost& host, QWidget* parent)
+    : QDialog(parent), chkToolTip(checkBox("chkToolTip", "Show Pop-up Tool Tips", this)),
+      Frame2(named(new QGroupBox(QStringLiteral("Display colors"), this), key("Frame2"))),
+      chkFontSys(checkBox("chkFontSys", "System Font", Frame2)),
+      chkColorSys(checkBox("chkColorSys", "System Colors", Frame2)),
+      lblColor(named(new QLabel(QStringLiteral("Text Color"), Frame2), key("lblColor"))),
+      picColor(named(new QLabel(Frame2), key("picColor"))),
+      cmdColorChoice{button(indexed("cmdColorChoice", 0), "Text", Frame2),
+                     button(indexed("cmdColorChoice", 1), "Back", Frame2)},
+      Frame3(named(new QGroupBox(QStringLiteral("Icon display temperature points"), this),
+                   key("Frame3"))),
+      VScroll2{scrollBar(indexed("VScroll2", 0), 0, 55, Frame3),
+               scrollBar(indexed("VScroll2", 1), 0, 55, Frame3)},
+      Label1{named(new QLabel(QStringLiteral("< 10"), Frame3), indexed("Label1", 0)),
+             named(new QLabel(QStringLiteral("20 >"), Frame3), indexed("Label1", 1))},
+      chkTrendArrow(checkBox("chkTrendArrow", "Use temp trend arrow", Frame3)),
+      Frame4(named(new QGroupBox(QStringLiteral("Display type used"), this), key("Frame4"))),
+      cmbDispType(named(new QComboBox(Frame4), key("cmbDispType"))),
+      Label3(named(new QLabel(QStringLiteral("Position"), Frame4), key("Label3"))),
+      cmbBanner(named(new QComboBox(Frame4), key("cmbBanner"))),
+      Frame5(named(new QGroupBox(QStringLiteral("General"), this), key("Frame5"))),
+      chkStartIcon(checkBox("chkStartIcon", "Start-up group Shortcut", Frame5)),
+      chkDeskIcon(checkBox("chkDeskIcon", "Desktop Shortcut", Frame5)),
+      chkUpdates(checkBox("chkUpdates", "Autocheck for Updates", Frame5)),
+      cmdSetCon(button(key("cmdSetCon"), "Set http proxy", Frame5)),
+      Frame1(named(new QGroupBox(QStringLiteral("Polling intervals"), this), key("Frame1"))),
+      VScroll1(scrollBar(key("VScroll1"), kIntervalBase - 240, kIntervalBase - 10, Frame1)),
+      Label2(named(new QLabel(QStringLiteral("Observations (HH:MM)"), Frame1), key("Label2"))),
+      lblObsTime(named(new QLabel(Frame1), key("lblObsTime"))),
+      Frame6(named(new QGroupBox(QStringLiteral("Alert"), this), key("Frame6"))),
+      cmbTempAlert(named(new QComboBox(Frame6), key("cmbTempAlert"))),
+      cmbTempAlertType(named(new QComboBox(Frame6), key("cmbTempAlertType"))),
+      VScrollAlert(scrollBar(key("VScrollAlert"), 0, 100, Frame6)),
+      lblAlert(named(new QLabel(Frame6), key("lblAlert"))),
+      cmbTempAlertWind(named(new QComboBox(Frame6), key("cmbTempAlertWind"))),
+      Label5(named(new QLabel(QStringLiteral("Wind direction"), Frame6), key("Label5"))),
+      chkAlarmSound(checkBox("chkAlarmSound", "Play Sound", Frame6)),
+      chkSendMail(checkBox("chkSendMail", "Send E-mail", Frame6)),
+      chkSendMailEnd(checkBox("chkSendMailEnd", "Alarm end notify", Frame6)),
+      cmdSendMail(button(key("cmdSendMail"), "Set E-mail output", Frame6)),
+      Frame7(named(new QGroupBox(QStringLiteral("Menu Hot Key"), this), key("Frame7"))),
+      chkHotKey(checkBox("chkHotKey", "HotKey Toggle", Frame7)),
+      cmdSetHotKey(button(key("cmdSetHotKey"), "Set key/s", Frame7)),
+      lblHotKey(named(new QLabel(QStringLiteral("Key is"), Frame7), key("lblHotKey"))),
+      cmdOK(button(key("cmdOK"), "OK", this)), cmdCancel(button(key("cmdCancel"), "Cancel", this)),
+      file_(std::move(file)), settings_(settings), host_(host)
+{
+    setObjectName(QStringLiteral("frmOptions"));
+    setWindowTitle(QStringLiteral("Options"));
+    chooseColor = [this](const QColor& initial) -> std::optional<QColor> {
+        const QColor color = QColorDialog::getColor(initial, this);
+        return color.isValid() ? std::optional<QColor>(color) : std::nullopt;
+    };
+    chooseFont = [this](const QFont& initial) -> std::optional<QFont> {
+        bool ok = false;
+        const QFont font = QFontDialog::getFont(&ok, initial, this);
+        return ok ? std::optional<QFont>(font) : std::nullopt;
+    };
+    buildLayout();
+    connectActions();
+    loadControls();
+}
+
+frmOptions::~frmOptions()
+{
+    qApp->removeEventFilter(this);
+}
+
+void frmOptions::buildLayout()
+{
+    auto* colors = new QGridLayout(Frame2);
+    colors->addWidget(chkFontSys, 0, 0);
+    colors->addWidget(chkColorSys, 1, 0);
+    colors->addWidget(lblColor, 0, 1);
+    colors->addWidget(picColor, 1, 1);
+    colors->addWidget(cmdColorChoice[0], 0, 2);
+    colors->addWidget(cmdColorChoice[1], 1, 2);
+    picColor->setMinimumSize(24, 16);
+    picColor->setAutoFillBackground(true);
+
+    auto* points = new QGridLayout(Frame3);
+    points->addWidget(Label1[0], 0, 0);
+    points->addWidget(VScroll2[0], 0, 1);
+    points->addWidget(VScroll2[1], 0, 2);
+    points->addWidget(Label1[1], 0, 3);
+    points->addWidget(chkTrendArrow, 1, 0, 1, 4);
+
+    cmbDispType->addItems({QStringLiteral("System Tray"), QStringLiteral("Desk Banner")});
+    cmbBanner->addItems({QStringLiteral("Top"), QStringLiteral("Bottom")});
+    auto* display = new QGridLayout(Frame4);
+    display->addWidget(cmbDispType, 0, 0, 1, 2);
+    display->addWidget(Label3, 1, 0);
+    display->addWidget(cmbBanner, 1, 1);
+
+    auto* general = new QVBoxLayout(Frame5);
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{chkStartIcon, chkDeskIcon, chkUpdates, cmdSetCon})
+        general->addWidget(w);
+
+    auto* polling = new QGridLayout(Frame1);
+    polling->addWidget(Label2, 0, 0);
+    polling->addWidget(lblObsTime, 1, 0);
+    polling->addWidget(VScroll1, 0, 1, 2, 1);
+
+    cmbTempAlert->addItems({QStringLiteral("No Alert"), QStringLiteral("Alert below set"),
+                            QStringLiteral("Alert above set")});
+    cmbTempAlertWind->addItems({QStringLiteral("Any"), QStringLiteral("N"), QStringLiteral("S"),
+                                QStringLiteral("E"), QStringLiteral("W"), QStringLiteral("CALM")});
+    auto* alert = new QGridLayout(Frame6);
+    alert->addWidget(cmbTempAlert, 0, 0);
+    alert->addWidget(cmbTempAlertType, 1, 0);
+    alert->addWidget(lblAlert, 2, 0);
+    alert->addWidget(VScrollAlert, 0, 1, 3, 1);
+    alert->addWidget(Label5, 3, 0);
+    alert->addWidget(cmbTempAlertWind, 4, 0);
+    alert->addWidget(chkAlarmSound, 5, 0);
+    alert->addWidget(chkSendMail, 6, 0);
+    alert->addWidget(chkSendMailEnd, 7, 0);
+    alert->addWidget(cmdSendMail, 8, 0);
+
+    auto* hotKey = new QVBoxLayout(Frame7);
+    hotKey->addWidget(chkHotKey);
+    hotKey->addWidget(cmdSetHotKey);
+    hotKey->addWidget(lblHotKey);
+
+    auto* left = new QVBoxLayout;
+    left->addWidget(chkToolTip);
+    left->addWidget(Frame2);
+    left->addWidget(Frame3);
+    left->addWidget(Frame4);
+    auto* middle = new QVBoxLayout;
+    middle->addWidget(Frame5);
+    middle->addWidget(Frame1);
+    middle->addWidget(Frame7);
+    auto* columns = new QHBoxLayout;
+    columns->addLayout(left);
+    columns->addLayout(middle);
+    columns->addWidget(Frame6);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(cmdOK);
+    buttons->addWidget(cmdCancel);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(columns);
+    layout->addLayout(buttons);
+    cmdOK->setDefault(true);
+}
+
+void frmOptions::connectActions()
+{
+    connect(cmdOK, &QPushButton::clicked, this, &frmOptions::accept);
+    connect(cmdCancel, &QPushButton::clicked, this, &frmOptions::reject);
+    connect(VScroll1, &QScrollBar::valueChanged, this,
+            [this](int value) { lblObsTime->setText(formatMinutes(kIntervalBase - value)); });
+    for (QScrollBar* bar : VScroll2)
+        connect(bar, &QScrollBar::valueChanged, this, &frmOptions::showTemperaturePoints);
+    connect(VScrollAlert, &QScrollBar::valueChanged, this, &frmOptions::alarmScrolled);
+    // A pick, even of the entry already selected, sets the scale afresh.
+    connect(cmbTempAlertType, &QComboBox::activated, this, &frmOptions::alarmTypePicked);
+    connect(cmbDispType, &QComboBox::currentIndexChanged, this,
+            [this](int index) { cmbBanner->setEnabled(index == 1); });
+    connect(chkHotKey, &QCheckBox::toggled, this, [this](bool on) {
+        lblHotKey->setEnabled(on);
+        cmdSetHotKey->setEnabled(on);
+    });
+    connect(chkSendMail, &QCheckBox::toggled, chkSendMailEnd, &QWidget::setEnabled);
+    connect(chkSendMail, &QCheckBox::clicked, this, &frmOptions::sendMailClicked);
+    connect(cmdSendMail, &QPushButton::clicked, this, &frmOptions::openMailWindow);
+    connect(cmdSetCon, &QPushButton::clicked, this, &frmOptions::openProxyDialog);
+    connect(cmdColorChoice[0], &QPushButton::clicked, this, &frmOptions::chooseTextFont);
+    connect(cmdColorChoice[1], &QPushButton::clicked, this, &frmOptions::chooseBackColor);
+    connect(cmdSetHotKey, &QPushButton::clicked, this, &frmOptions::startCapture);
+}
+
+void frmOptions::loadControls()
+{
+    const int interval = file_.integer(key("interval"));
+    settings_.interval = interval;
+    VScroll1->setValue(kIntervalBase - interval);
+    lblObsTime->setText(formatMinutes(kIntervalBase - VScroll1->value()));
+
+    chkTrendArrow->setChecked(file_.flag(key("trend_arrow")));
+    settings_.iconLow = file_.integer(key("icon_set_1"));
+    settings_.iconHigh = file_.integer(key("icon_set_2"));
+    VScroll2[0]->setValue(kIconBase[0] - settings_.iconLow);
+    VScroll2[1]->setValue(kIconBase[1] - settings_.iconHigh);
+    showTemperaturePoints();
+
+    const bool banner = file_.flag(key("banner"));
+    cmbDispType->setCurrentIndex(banner ? 1 : 0);
+    cmbBanner->setEnabled(banner);
+    cmbBanner->setCurrentIndex(file_.flag(key("banner_pos")) ? 1 : 0);
+
+    foreColor_ = lblColor->palette().color(QPalette::WindowText);
+    backColor_ = lblColor->palette().color(QPalette::Window);
+    if (!file_.raw(key("fore_color")).isEmpty())
+        foreColor_ = colorFromNumber(file_.integer(key("fore_color")));
+    if (!file_.raw(key("back_color")).isEmpty())
+        backColor_ = colorFromNumber(file_.integer(key("back_color")));
+    showColors();
+
+    chkColorSys->setChecked(file_.flag(key("use_sys_color")));
+    chkFontSys->setChecked(file_.flag(key("use_sys_font")));
+    if (file_.text(key("font_na")).isEmpty())
+        settings_.displayFont = lblColor->font();
+    else if (!chkFontSys->isChecked())
+        lblColor->setFont(settings_.displayFont);
+
+    chkToolTip->setChecked(file_.flag(key("tool_tips")));
+    chkUpdates->setChecked(file_.flag(key("auto_update")));
+    chkHotKey->setChecked(file_.flag(key("key_toggle")));
+    lblHotKey->setEnabled(chkHotKey->isChecked());
+    cmdSetHotKey->setEnabled(chkHotKey->isChecked());
+
+    settings_.hotKeyModifier = file_.integer(key("key"));
+    settings_.hotKeyMain = file_.integer(key("key_plus"));
+    settings_.hotKeyText = file_.text(key("key_string"));
+    lblHotKey->setText(settings_.hotKeyText.isEmpty() ? QStringLiteral("HotKey not set")
+                                                      : settings_.hotKeyText);
+    registeredKeyText_ = settings_.hotKeyText;
+
+    chkStartIcon->setChecked(file_.flag(key("start_icon")));
+    chkDeskIcon->setChecked(file_.flag(key("desk_icon")));
+    chkSendMailEnd->setEnabled(false);
+}
+
+void frmOptions::regionChanged(const StateLayout& layout, const QStringList& entries,
+                               const QList<int>& columns)
+{
+    layoutColumns_ = layout.columns;
+    alarmColumns_ = columns;
+    {
+        const QSignalBlocker blocker(cmbTempAlertType);
+        cmbTempAlertType->clear();
+        cmbTempAlertType->addItems(entries);
+        cmbTempAlertType->setCurrentIndex(-1);
+    }
+    const int type = file_.integer(key("alert_type"));
+    if (type >= 0 && type < cmbTempAlertType->count()) {
+        cmbTempAlertType->setCurrentIndex(type);
+        alarmTypePicked();
+    }
+    chkAlarmSound->setChecked(file_.flag(key("alert_play_sound")));
+    chkSendMail->setChecked(file_.flag(key("alert_send_mail")));
+    chkSendMailEnd->setEnabled(chkSendMail->isChecked());
+    chkSendMailEnd->setChecked(file_.flag(key("alert_send_end_mail")));
+    const int toggle = file_.integer(key("alert_toggle"));
+    if (toggle >= 0 && toggle < cmbTempAlert->count())
+        cmbTempAlert->setCurrentIndex(toggle);
+    const int wind = file_.integer(key("alert_wind"));
+    if (wind >= 0 && wind < cmbTempAlertWind->count())
+        cmbTempAlertWind->setCurrentIndex(wind);
+    VScrollAlert->setValue(file_.integer(key("alert_value")));
+    alarmScrolled();
+}
+
+void frmOptions::alarmTypePicked()
+{
+    // The entry's own column: the list skips the fixed columns and the wind direction.
+    const int column = alarmColumns_.value(cmbTempAlertType->currentIndex(), -1);
+    if (column < 0 || column >= layoutColumns_.size())
+        return;
+    const LayoutColumn& layoutColumn = layoutColumns_.at(column);
+    alarmUnit_ = QLatin1Char(' ') + layoutColumn.sign;
+    alarmKind_ = layoutColumn.kind;
+    if (const auto scale = setPointScale(alarmKind_)) {
+        const QSignalBlocker blocker(VScrollAlert);
+        VScrollAlert->setMaximum(scale->maximum);
+        VScrollAlert->setValue(scale->initial);
+    }
+    alarmScrolled();
+}
+
+void frmOptions::alarmScrolled()
+{
+    if (const auto point = setPointOf(alarmKind_, VScrollAlert->maximum(), VScrollAlert->value())) {
+        setPoint_ = point->value;
+        setPointText_ = point->text;
+    }
+    lblAlert->setText(setPointText_ + alarmUnit_);
+}
+
+void frmOptions::showTemperaturePoints()
+{
+    Label1[1]->setText(QString::number(kIconBase[1] - VScroll2[1]->value()) + QStringLiteral(" >"));
+    Label1[0]->setText(QStringLiteral("< ") + QString::number(kIconBase[0] - VScroll2[0]->value()));
+}
+
+void frmOptions::showColors()
+{
+    setColors(lblColor, foreColor_, backColor_);
+    setColors(picColor, foreColor_, backColor_);
+}
+
+void frmOptions::chooseBackColor()
+{
+    if (const auto color = chooseColor(backColor_)) {
+        backColor_ = *color;
+        showColors();
+    }
+}
+
+void frmOptions::chooseTextFont()
+{
+    // The platform font dialog has no colour choice: the text colour follows in the colour
+    // dialog, and cancelling that one keeps the old colour.
+    const auto font = chooseFont(lblColor->font());
+    if (!font)
+        return;
+    if (const auto color = chooseColor(foreColor_))
+        foreColor_ = *color;
+    showColors();
+    if (!chkFontSys->isChecked())
+        lblColor->setFont(*font);
+}
+
+void frmOptions::sendMailClicked()
+{
+    const auto incomplete = [this] {
+        return settings_.mailServer.isEmpty() || settings_.mailPort.isEmpty() ||
+               settings_.mailSender.isEmpty() || settings_.mailRecipient.isEmpty();
+    };
+    if (chkSendMail->isChecked() && incomplete()) {
+        platform::MessageBox::show(
+            this,
+            QStringLiteral("Mail settings must be set to use E-mail alerts\r\nUse next window to "
+                           "set STMP server, port, sender and recipient Email addresses."),
+            QStringLiteral("Set E-mail"), platform::MessageBox::Buttons::Ok,
+            platform::MessageBox::Icon::Warning);
+        openMailWindow();
+        if (incomplete())
+            chkSendMail->setChecked(false);
+    }
+    chkSendMailEnd->setEnabled(chkSendMail->isChecked());
+}
+
+void frmOptions::openMailWindow()
+{
+    MailChoice mail{settings_.mailServer, settings_.mailPort, settings_.mailSender,
+                    settings_.mailRecipient};
+    if (mail.port.isEmpty())
+        mail.port = QStringLiteral("25");
+    if (const auto result = host_.showMailWindow(mail)) {
+        settings_.mailServer = result->server;
+        settings_.mailPort = result->port;
+        settings_.mailSender = result->sender;
+        settings_.mailRecipient = result->recipient;
+    }
+}
+
+void frmOptions::openProxyDialog()
+{
+    ProxySettings proxy = settings_.proxy;
+    if (proxy.port.isEmpty())
+        proxy.port = QStringLiteral("80");
+    if (const auto result = host_.showProxyDialog(proxy)) {
+        const bool stripWww = settings_.proxy.stripWww;
+        settings_.proxy = *result;
+        settings_.proxy.stripWww = stripWww;
+    }
+}
+
+void frmOptions::startCapture()
+{
+    capture_.start();
+    lblHotKey->setText(QStringLiteral("Press Key(s)"));
+    settings_.hotKeyModifier = 0;
+    settings_.hotKeyMain = 0;
+    // The dialog sees every key before its controls while the capture runs.
+    qApp->installEventFilter(this);
+}
+
+bool frmOptions::eventFilter(QObject* watched, QEvent* event)
+{
+    if (!capture_.capturing())
+        return QDialog::eventFilter(watched, event);
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (!widget || widget->window() != this)
+        return false;
+    if (event->type() == QEvent::ShortcutOverride) {
+        event->accept(); // no access key or default button acts on a captured key
+        return true;
+    }
+    if (event->type() != QEvent::KeyPress)
+        return event->type() == QEvent::KeyRelease;
+    const int virtualKey = platform::virtualKeyOf(*static_cast<QKeyEvent*>(event));
+    if (virtualKey == 0)
+        return true;
+    capture_.keyDown(virtualKey);
+    settings_.hotKeyModifier = capture_.modifier();
+    settings_.hotKeyMain = capture_.mainKey();
+    settings_.hotKeyText = capture_.text();
+    lblHotKey->setText(capture_.text());
+    if (!capture_.capturing())
+        qApp->removeEventFilter(this);
+    return true;
+}
+
+void frmOptions::reject()
+{
+    hide();
+}
+
+void frmOptions::accept()
+{
+    // 1. The interval: a running scan timer takes a new period at once.
+    const int interval = kIntervalBase - VScroll1->value();
+    if (host_.scanTimerRunning() && interval != settings_.interval)
+        host_.restartScanTimer(interval);
+
+    // 2. to 5. The alarm.
+    const int toggle = qMax(0, cmbTempAlert->currentIndex());
+    file_.writeInteger(key("alert_toggle"), toggle);
+    settings_.alarmOn = toggle == 1 || toggle == 2;
+    settings_.alarmAbove = toggle == 2;
+    settings_.sendMail = chkSendMail->isChecked();
+    settings_.sendEndMail = chkSendMailEnd->isChecked();
+    settings_.alarmSound = chkAlarmSound->isChecked();
+    file_.writeFlag(key("alert_send_mail"), settings_.sendMail);
+    file_.writeFlag(key("alert_send_end_mail"), settings_.sendEndMail);
+    file_.writeFlag(key("alert_play_sound"), settings_.alarmSound);
+    settings_.alarmType = cmbTempAlertType->currentIndex();
+    file_.writeInteger(key("alert_type"), settings_.alarmType);
+    settings_.alarmWind = qMax(0, cmbTempAlertWind->currentIndex());
+    file_.writeInteger(key("alert_wind"), settings_.alarmWind);
+    file_.writeInteger(key("alert_value"), VScrollAlert->value());
+    settings_.alarmCompare = setPointText_;
+    file_.write(key("alert_compare"), setPointText_);
+    AlarmChoice alarm;
+    alarm.on = settings_.alarmOn;
+    alarm.above = settings_.alarmAbove;
+    alarm.column = alarmColumns_.value(settings_.alarmType, 0);
+    alarm.setPoint = setPoint_;
+    alarm.wind = settings_.alarmWind;
+    alarm.playSound = settings_.alarmSound;
+    alarm.sendMail = settings_.sendMail;
+    alarm.sendEndMail = settings_.sendEndMail;
+    host_.applyAlarm(alarm);
+
+    // 6. The trend arrow.
+    settings_.showTrend = chkTrendArrow->isChecked();
+    file_.writeFlag(key("trend_arrow"), settings_.showTrend);
+    if (!settings_.showTrend)
+        host_.trendArrowCleared();
+
+    // 7. and 8. Interval and temperature points.
+    settings_.interval = interval;
+    file_.writeInteger(key("interval"), interval);
+    settings_.iconLow = kIconBase[0] - VScroll2[0]->value();
+    settings_.iconHigh = kIconBase[1] - VScroll2[1]->value();
+    file_.writeInteger(key("icon_set_1"), settings_.iconLow);
+    file_.writeInteger(key("icon_set_2"), settings_.iconHigh);
+
+    // 9. Display type and banner position: the display changes when the main window is next
+    // hidden.
+    settings_.banner = cmbDispType->currentIndex() == 1;
+    settings_.bannerBottom = cmbBanner->currentIndex() == 1;
+    file_.writeFlag(key("banner"), settings_.banner);
+    file_.writeFlag(key("banner_pos"), settings_.bannerBottom);
+
+    // 10. The hotkey: registered again only when it changed.
+    const bool hotKey = chkHotKey->isChecked();
+    file_.writeFlag(key("key_toggle"), hotKey);
+    if (hotKey) {
+        if (settings_.hotKeyText != registeredKeyText_ || !host_.hotKeyOn()) {
+            if (host_.hotKeyOn())
+                host_.clearHotKey();
+            if (host_.setHotKey(settings_.hotKeyMain, settings_.hotKeyModifier)) {
+                registeredKeyText_ = settings_.hotKeyText;
+                file_.writeInteger(key("key"), settings_.hotKeyModifier);
+                file_.writeInteger(key("key_plus"), settings_.hotKeyMain);
+                file_.write(key("key_string"), settings_.hotKeyText);
+            } else {
+                platform::MessageBox::show(
+                    this,
+                    QStringLiteral("Cannot set Global HotKey to ") + settings_.hotKeyText +
+                        QStringLiteral("\r\n\r\nThis HotKey may already be used by another\r\n"
+                                       "program, choose an alternative"),
+                    QStringLiteral("Set HotKey Error"), platform::MessageBox::Buttons::Ok,
+                    platform::MessageBox::Icon::Warning);
+            }
+        }
+    } else if (host_.hotKeyOn()) {
+        host_.clearHotKey();
+    }
+
+    // 11. to 13. Font and colours.
+    const QFont font = lblColor->font();
+    settings_.displayFont = font;
+    file_.write(key("font_bd"), flagText(font.bold()));
+    file_.write(key("font_it"), flagText(font.italic()));
+    file_.write(key("font_na"), font.family());
+    file_.write(key("font_si"), QString::number(font.pointSizeF()));
+    file_.write(key("font_st"), flagText(font.strikeOut()));
+    file_.write(key("font_ul"), flagText(font.underline()));
+    settings_.foreColor = foreColor_;
+    settings_.backColor = backColor_;
+    file_.writeInteger(key("fore_color"), numberFromColor(foreColor_));
+    file_.writeInteger(key("back_color"), numberFromColor(backColor_));
+    settings_.useSysColor = chkColorSys->isChecked();
+    settings_.useSysFont = chkFontSys->isChecked();
+    file_.writeFlag(key("use_sys_color"), settings_.useSysColor);
+    file_.writeFlag(key("use_sys_font"), settings_.useSysFont);
+
+    // 14. Help tooltips.
+    settings_.toolTips = chkToolTip->isChecked();
+    file_.writeFlag(key("tool_tips"), settings_.toolTips);
+    if (settings_.toolTips != host_.helpTipsOn())
+        host_.setHelpTips(settings_.toolTips);
+
+    // 15. The daily check.
+    settings_.autoUpdate = chkUpdates->isChecked();
+    file_.writeFlag(key("auto_update"), settings_.autoUpdate);
+
+    // 16. Shortcuts, made or removed only when the box differs from the stored setting.
+    const auto shortcut = [this](const char* name, QCheckBox* box, bool startup) {
+        const bool stored = file_.integer(key(name)) != 0;
+        file_.writeFlag(key(name), box->isChecked());
+        if (stored != box->isChecked())
+            host_.makeShortcut(startup, !box->isChecked());
+    };
+    shortcut("start_icon", chkStartIcon, true);
+    shortcut("desk_icon", chkDeskIcon, false);
+
+    // 17.
+    hide();
+}
+
+} // namespace config

@@ -1,0 +1,218 @@
+#pragma once
+
+#include "weather/config/layout_file.h"
+#include "weather/config/settings.h"
+
+#include <QColor>
+#include <QDialog>
+#include <QFont>
+
+#include <array>
+#include <functional>
+#include <optional>
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QPushButton;
+class QScrollBar;
+
+namespace config {
+
+// "hh:mm" of a number of minutes (each part at least two digits).
+QString formatMinutes(int minutes);
+
+// The set-point scroll bar's scale for a column kind: its maximum and initial value. Kinds
+// other than 1 ... 6 have none (the scale stays as it is).
+struct SetPointScale
+{
+    int maximum = 0;
+    int initial = 0;
+};
+std::optional<SetPointScale> setPointScale(int kind);
+
+// The set point of scroll value `value` on a bar of maximum `maximum` for column kind `kind`
+// (the set point falls as the value grows), as a number at four decimals and as shown and
+// saved: whole for kinds 1 to 4, one decimal for kinds 5 and 6. Nothing for other kinds.
+struct SetPoint
+{
+    double value = 0;
+    QString text;
+};
+std::optional<SetPoint> setPointOf(int kind, int maximum, int value);
+
+// The hotkey capture of the options dialog. After start() each key press (a virtual-key code)
+// goes to keyDown(): Alt, Shift, Ctrl and the Windows key set the text "ALT + ", "SHIFT + ",
+// "CTRL + " or "WIN + " and the modifier (a later one replaces an earlier one); any other key
+// appends its name, becomes the main key and ends the capture.
+class HotKeyCapture
+{
+public:
+    void start();
+    // False when no capture runs (the key is not taken).
+    bool keyDown(int virtualKey);
+
+    bool capturing() const { return capturing_; }
+    const QString& text() const { return text_; }
+    int modifier() const { return modifier_; }
+    int mainKey() const { return mainKey_; }
+
+private:
+    bool capturing_ = false;
+    QString text_;
+    int modifier_ = 0;
+    int mainKey_ = 0;
+};
+
+// What the alarm evaluation holds in memory after OK.
+struct AlarmChoice
+{
+    bool on = false;
+    bool above = false;
+    int column = 0;
+    double setPoint = 0;
+    int wind = 0;
+    bool playSound = false;
+    bool sendMail = false;
+    bool sendEndMail = false;
+};
+
+// The mail settings the mail window shows and gives back.
+struct MailChoice
+{
+    QString server;
+    QString port;
+    QString sender;
+    QString recipient;
+};
+
+// What the options dialog asks of the rest of the program when it applies its settings.
+class OptionsHost
+{
+public:
+    virtual ~OptionsHost() = default;
+    virtual bool scanTimerRunning() const = 0;
+    // Stops the scan timer, lets pending events run and starts it with the new period.
+    virtual void restartScanTimer(int minutes) = 0;
+    virtual void applyAlarm(const AlarmChoice& alarm) = 0;
+    // The trend arrow was switched off: the ticker drops its arrow picture.
+    virtual void trendArrowCleared() = 0;
+    virtual bool hotKeyOn() const = 0;
+    virtual bool setHotKey(int mainKey, int modifierKey) = 0;
+    virtual void clearHotKey() = 0;
+    virtual bool helpTipsOn() const = 0;
+    virtual void setHelpTips(bool on) = 0;
+    virtual void makeShortcut(bool startup, bool remove) = 0;
+    // The mail window, modal, filled with `mail`; the settings it leaves, nothing on Cancel.
+    virtual std::optional<MailChoice> showMailWindow(const MailChoice& mail) = 0;
+    // The proxy dialog, modal; the settings it leaves, nothing on Cancel.
+    virtual std::optional<ProxySettings> showProxyDialog(const ProxySettings& proxy) = 0;
+};
+
+// The options dialog "Options": every setting that is not a selection of the main window.
+// Created once and only hidden by OK and Cancel, so its controls keep their state between
+// openings. It reads its keys of the settings file when created; OK writes them and applies
+// them in a fixed order (through `settings`, the program's in-memory copy, and `host`); Cancel
+// writes and applies nothing.
+class frmOptions : public QDialog
+{
+    Q_OBJECT
+public:
+    frmOptions(SettingsFile file, AppSettings& settings, OptionsHost& host,
+               QWidget* parent = nullptr);
+    ~frmOptions() override;
+
+    // A new region: the alarm-value list (`entries` with their 0-based columns) and the saved
+    // alarm choices applied to it, each running the controls' change handlers.
+    void regionChanged(const StateLayout& layout, const QStringList& entries,
+                       const QList<int>& columns);
+
+    // The platform colour and font dialogs; tests replace them. Nothing means cancelled.
+    std::function<std::optional<QColor>(const QColor& initial)> chooseColor;
+    std::function<std::optional<QFont>(const QFont& initial)> chooseFont;
+
+    double setPoint() const { return setPoint_; }
+    const QString& setPointText() const { return setPointText_; }
+    bool capturing() const { return capture_.capturing(); }
+
+    // OK: writes every setting and applies it, in a fixed order, then hides the dialog.
+    void accept() override;
+
+    QCheckBox* chkToolTip;
+    QGroupBox* Frame2; // "Display colors"
+    QCheckBox* chkFontSys;
+    QCheckBox* chkColorSys;
+    QLabel* lblColor;
+    QLabel* picColor;
+    std::array<QPushButton*, 2> cmdColorChoice;
+    QGroupBox* Frame3; // "Icon display temperature points"
+    std::array<QScrollBar*, 2> VScroll2;
+    std::array<QLabel*, 2> Label1;
+    QCheckBox* chkTrendArrow;
+    QGroupBox* Frame4; // "Display type used"
+    QComboBox* cmbDispType;
+    QLabel* Label3;
+    QComboBox* cmbBanner;
+    QGroupBox* Frame5; // "General"
+    QCheckBox* chkStartIcon;
+    QCheckBox* chkDeskIcon;
+    QCheckBox* chkUpdates;
+    QPushButton* cmdSetCon;
+    QGroupBox* Frame1; // "Polling intervals"
+    QScrollBar* VScroll1;
+    QLabel* Label2;
+    QLabel* lblObsTime;
+    QGroupBox* Frame6; // "Alert"
+    QComboBox* cmbTempAlert;
+    QComboBox* cmbTempAlertType;
+    QScrollBar* VScrollAlert;
+    QLabel* lblAlert;
+    QComboBox* cmbTempAlertWind;
+    QLabel* Label5;
+    QCheckBox* chkAlarmSound;
+    QCheckBox* chkSendMail;
+    QCheckBox* chkSendMailEnd;
+    QPushButton* cmdSendMail;
+    QGroupBox* Frame7; // "Menu Hot Key"
+    QCheckBox* chkHotKey;
+    QPushButton* cmdSetHotKey;
+    QLabel* lblHotKey;
+    QPushButton* cmdOK;
+    QPushButton* cmdCancel;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void reject() override;
+
+private:
+    void buildLayout();
+    void connectActions();
+    void loadControls();
+    void alarmTypePicked();
+    void alarmScrolled();
+    void showTemperaturePoints();
+    void showColors();
+    void chooseBackColor();
+    void chooseTextFont();
+    void sendMailClicked();
+    void openMailWindow();
+    void openProxyDialog();
+    void startCapture();
+
+    SettingsFile file_;
+    AppSettings& settings_;
+    OptionsHost& host_;
+    QList<LayoutColumn> layoutColumns_;
+    QList<int> alarmColumns_;
+    int alarmKind_ = 0;
+    QString alarmUnit_;
+    QString setPointText_;
+    double setPoint_ = 0;
+    QColor foreColor_;
+    QColor backColor_;
+    HotKeyCapture capture_;
+    QString registeredKeyText_;
+};
+
+} // namespace config
