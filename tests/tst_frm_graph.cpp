@@ -1,5 +1,7 @@
 #include "platform/desktop.h"
 #include "tools/demo-bureau/bureau_pages.h"
+#include "weather/app/frm_weather.h"
+#include "weather/app/weather_app.h"
 #include "weather/config/settings.h"
 #include "weather/engine/frm_graph.h"
 #include "weather/engine/monitor.h"
@@ -14,6 +16,7 @@
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTemporaryDir>
 #include <QtTest>
 
 using engine::frmGraph;
@@ -23,8 +26,9 @@ using engine::HistoryTable;
 
 namespace {
 
-// A web server on 127.0.0.1 that answers every request with one response, and first runs
-// `onRequest`: the test looks at the window while the fetch is certainly waiting for its page.
+// A web server on 127.0.0.1 that answers a request with the page registered for the end of its
+// URL, else with `response`, after running `onRequest`: the test looks at the windows while
+// the fetch is certainly waiting for its page.
 class GatedServer : public QObject
 {
     Q_OBJECT
@@ -46,27 +50,39 @@ public:
         response = "HTTP/1.0 200 OK\r\nContent-Type: text/html\r\n\r\n" + body;
     }
 
+    void setPage(const QByteArray& urlEnd, const QByteArray& body)
+    {
+        pages_[urlEnd] = "HTTP/1.0 200 OK\r\nContent-Type: text/html\r\n\r\n" + body;
+    }
+
     QByteArray response = "HTTP/1.0 404 Not Found\r\n\r\n";
-    std::function<void()> onRequest;
+    std::function<void(const QByteArray& url)> onRequest;
     int requests = 0;
 
 private:
     void answer(QTcpSocket* s)
     {
-        QByteArray& head = heads_[s];
-        head += s->readAll();
-        if (!head.contains("\r\n\r\n"))
+        heads_[s] += s->readAll();
+        if (!heads_[s].contains("\r\n\r\n"))
             return;
-        heads_.remove(s);
+        const QByteArray head = heads_.take(s);
         ++requests;
+        const QList<QByteArray> words = head.split(' ');
+        const QByteArray url = words.value(1);
         if (onRequest)
-            onRequest();
-        s->write(response);
+            onRequest(url);
+        QByteArray answer = response;
+        for (auto it = pages_.cbegin(); it != pages_.cend(); ++it) {
+            if (url.endsWith(it.key()))
+                answer = it.value();
+        }
+        s->write(answer);
         s->disconnectFromHost();
     }
 
     QTcpServer server_;
     QHash<QTcpSocket*, QByteArray> heads_;
+    QHash<QByteArray, QByteArray> pages_;
 };
 
 // Columns: time, temperature, wind direction, wind speed, rain (as in the sample pages).
@@ -370,7 +386,7 @@ private Q_SLOTS:
     {
         QSignalSpy entry(graph_.get(), &GraphPage::graphEntryEnabled);
         bool checked = false;
-        server_.onRequest = [this, &entry, &checked] {
+        server_.onRequest = [this, &entry, &checked](const QByteArray&) {
             frmGraph* window = graph_->window();
             QVERIFY(window && window->isVisible());
             QCOMPARE(entry.size(), 1);
@@ -464,7 +480,7 @@ private Q_SLOTS:
 
     void secondRequestDuringDownloadIsDropped()
     {
-        server_.onRequest = [this] { fetchSample(); };
+        server_.onRequest = [this](const QByteArray&) { fetchSample(); };
         fetchSample();
         QCOMPARE(server_.requests, 1);
         QCOMPARE(graph_->historyTable().size(), 6);
@@ -506,6 +522,59 @@ private Q_SLOTS:
         const engine::GraphPlot plot = engine::plotGraph(graph_->historyTable(), 0, engine::Hours12,
                                                          window.picCanvas->plotArea());
         QCOMPARE(plot.points.size(), 24);
+    }
+
+    // The main window's graph button: on while the shown station has a history link, off
+    // during the download, and the window draws the station's history with its name.
+    void mainWindowGraphButton()
+    {
+        QTemporaryDir dir;
+        const auto write = [&dir](const char* name, const QByteArray& content) {
+            QFile file(dir.filePath(QLatin1String(name)));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(content);
+        };
+        write("weather.ini",
+              "[RegionHeads]\nregions=1\nregion_1=R1\n[R1]\ndisplay=Region One\n"
+              "st_url=r1/obs.html\ndelim_1=class=\"tabledata\"\ndelim_2=<div id=\"footer\">\n"
+              "delim_3=<th\ndelim_4=</t\ndelim_7=<tr>\ndelim_8=<table id=\"t1\"\n"
+              "alert_wind_direction=3\nskip=1\nheaders=5\nst_hdr_1=Date/Time\n"
+              "st_hdr_2=Temp \xc2\xb0"
+              "C\nst_sgn_2=\xc2\xb0"
+              "C\nst_hdr_3=Wind Dir\n"
+              "st_hdr_4=Wind Spd km/h\nst_sgn_4=km/h\nst_hdr_5=Rain mm\nst_sgn_5=mm\n");
+        write("wsetting.ini", "[SavedSetting]\nproxy_on=1\nproxy_server=127.0.0.1\nproxy_port=" +
+                                  QByteArray::number(server_.port()) + "\n");
+        server_.setPage("r1/obs.html",
+                        "<table class=\"tabledata\">\n<tr><th><a href=\"/products/alpha.shtml\">"
+                        "Alpha</a></th>\n<td>07/03:30pm</td>\n<td>21.5</td>\n<td>NNE</td>\n"
+                        "<td>15</td>\n<td>0.2</td>\n</tr>\n</table>\n<div id=\"footer\">\n");
+        server_.setPage("products/alpha.shtml",
+                        samplePage(QStringLiteral("graph_half_hourly.html")));
+
+        app::WeatherApp app(dir.path() + QLatin1Char('/'));
+        app::frmWeather& main = app.window();
+        QVERIFY(!main.cmdGraph->isEnabled());
+        app.start();
+        QTRY_COMPARE(main.cmbCurrStation->currentText(), QStringLiteral("Alpha"));
+        QTRY_VERIFY(main.cmdGraph->isEnabled());
+
+        bool checked = false;
+        server_.onRequest = [&main, &checked](const QByteArray& url) {
+            if (!url.endsWith("products/alpha.shtml"))
+                return;
+            QVERIFY(!main.cmdGraph->isEnabled());
+            checked = true;
+        };
+        main.cmdGraph->click();
+        QVERIFY(checked);
+        QVERIFY(main.cmdGraph->isEnabled());
+        const frmGraph* window = main.graphPage().window();
+        QVERIFY(window && window->isVisible());
+        QCOMPARE(window->windowTitle(), QStringLiteral("3 Day (72hr) Graph - Alpha"));
+        QCOMPARE(window->cmbGrphType->count(), 3);
+        QCOMPARE(label(*window, "lblMinMax_0")->text(), QStringLiteral("23.1 \u00b0C"));
+        server_.onRequest = nullptr;
     }
 };
 

@@ -5,6 +5,7 @@
 #include "platform/desktop.h"
 #include "platform/feed_box.h"
 #include "platform/message_box.h"
+#include "weather/engine/frm_graph.h"
 #include "weather/engine/monitor.h"
 #include "weather/shell/frm_alert.h"
 #include "weather/shell/level_images.h"
@@ -99,7 +100,8 @@ frmWeather::frmWeather(engine::Monitor& monitor, QWidget* parent)
       lblScanNow(statusLabel("lblScanNow", QStringLiteral("Scanning current stats"), this)),
       lblScanErr(statusLabel("lblScanErr", QStringLiteral("No response on last scan"), this)),
       lblIsConnect(statusLabel("lblIsConnect", QStringLiteral("No Connection"), this)),
-      lblTrend(named(new QLabel(this), "lblTrend")), monitor_(monitor)
+      lblTrend(named(new QLabel(this), "lblTrend")), monitor_(monitor),
+      graph_(std::make_unique<engine::GraphPage>(monitor.inet()))
 {
     setObjectName(QStringLiteral("frmWeather"));
     setWindowTitle(QStringLiteral("Nimbulo (Australia) ver ") + versionText());
@@ -109,8 +111,10 @@ frmWeather::frmWeather(engine::Monitor& monitor, QWidget* parent)
     connectActions();
 
     // Windows that come with later work are present but not yet usable.
-    for (QPushButton* b : {cmdSettings, cmdLinks, cmdGraph})
+    for (QPushButton* b : {cmdSettings, cmdLinks})
         b->setEnabled(false);
+    // The graph button follows the shown station's history link (showStats).
+    cmdGraph->setEnabled(monitor_.graphEnabled);
 
     feed_ = std::make_unique<platform::FeedBox>(this);
 }
@@ -228,6 +232,9 @@ void frmWeather::connectActions()
             platform::openUrl(monitor_.layout().mapUrl);
     });
     connect(cmdClip, &QPushButton::clicked, this, &frmWeather::copyToClipboard);
+    connect(cmdGraph, &QPushButton::clicked, this, &frmWeather::getGraphPage);
+    connect(graph_.get(), &engine::GraphPage::graphEntryEnabled, cmdGraph,
+            [this](bool enabled) { cmdGraph->setEnabled(enabled && monitor_.graphEnabled); });
     connect(cmdAbout, &QPushButton::clicked, this, &frmWeather::aboutRequested);
     connect(cmdClose, &QPushButton::clicked, this, &QWidget::close);
     connect(cmdHide, &QPushButton::clicked, this, &frmWeather::hideRequested);
@@ -295,9 +302,15 @@ void frmWeather::showStats()
     setWindowIcon(shell::levelIcon(stats.levelIcon));
     lblTrend->setPixmap(shell::trendArrow(stats.trendArrow));
     feed_->setText(monitor_.screenText);
-    cmdGraph->setEnabled(false); // the graph window comes with the history graph
+    cmdGraph->setEnabled(monitor_.graphEnabled && !graph_->busy());
     if (cmbCurrStation->currentIndex() != monitor_.stations.selected)
         fill(cmbCurrStation, monitor_.stations);
+}
+
+void frmWeather::getGraphPage()
+{
+    graph_->getGraphPage(monitor_.layout(), monitor_.historyUrl, monitor_.alarmTypes,
+                         cmbCurrStation->currentText());
 }
 
 void frmWeather::openAlarmWindow()

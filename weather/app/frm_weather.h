@@ -18,8 +18,9 @@ namespace platform {
 class FeedBox;
 }
 namespace engine {
+class GraphPage;
 class Monitor;
-}
+} // namespace engine
 
 namespace app {
 
@@ -63,6 +64,11 @@ public:
     const QString& txtScr() const;
     shell::frmAlert* alarmWindow() const { return alarm_; }
 
+    // The graph button's action (and the popup menu's graph entry's): fetches the shown
+    // station's history and draws it. The menu entry follows graphPage().graphEntryEnabled.
+    void getGraphPage();
+    engine::GraphPage& graphPage() { return *graph_; }
+
 Q_SIGNALS:
     void aboutRequested();
     void closing();       // the window is closing: the program shuts down
@@ -84,6 +90,7 @@ private:
     engine::Monitor& monitor_;
     std::unique_ptr<platform::FeedBox> feed_;
     QPointer<shell::frmAlert> alarm_;
+    std::unique_ptr<engine::GraphPage> graph_;
 };
 
 } // namespace app
