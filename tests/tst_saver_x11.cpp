@@ -1,0 +1,321 @@
+#include "page_server.h"
+#include "platform/feed_box.h"
+#include "platform/registry_store.h"
+#include "saver/frm_main.h"
+#include "saver/stats_feed.h"
+
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QImage>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QWidget>
+#include <QtTest>
+
+// The saver against the real window system: the monitor running as its own process, the saver
+// as its own process, full screen and inside a window of another program.
+namespace {
+
+const QByteArray kLayout =
+    "[RegionHeads]\nregions=1\nregion_1=R1\n"
+    "[R1]\ndisplay=Region One\nst_url=r1/obs.html\ndelim_1=<table>\ndelim_2=</table>\n"
+    "delim_3=<th>\ndelim_4=</t\nheaders=3\nskip=1\nst_hdr_1=Date/Time\nst_hdr_2=Temp\n"
+    "st_sgn_2=C\nst_hdr_3=Rain\nst_sgn_3=mm\nforecasts=0\nrain=0\nmap_url=\n";
+
+const QByteArray kPage = "<table>\n<tr><th><a href=\"/p/1.shtml\">Alpha</a></th>\n"
+                         "<td>06/10:00am</td>\n<td>18.5</td>\n<td>1.0</td>\n</tr>\n</table>\n";
+
+constexpr int kStartTimeout = 30000; // sanitizer builds start slowly
+
+QString artefact(const QString& name)
+{
+    const QString dir = QCoreApplication::applicationDirPath() + QStringLiteral("/artefacts");
+    QDir().mkpath(dir);
+    return dir + QLatin1Char('/') + name;
+}
+
+// The size of the first child of `window` named "Preview", from xwininfo; empty when none.
+QSize previewChildSize(WId window)
+{
+    QProcess info;
+    info.start(QStringLiteral("xwininfo"),
+               {QStringLiteral("-children"), QStringLiteral("-id"), QString::number(window)});
+    if (!info.waitForFinished(10000))
+        return {};
+    static const QRegularExpression child(QStringLiteral("\"Preview\".*\\s(\\d+)x(\\d+)[+-]"));
+    const QRegularExpressionMatch m =
+        child.match(QString::fromLocal8Bit(info.readAllStandardOutput()));
+    return m.hasMatch() ? QSize(m.captured(1).toInt(), m.captured(2).toInt()) : QSize();
+}
+
+// True when the image holds a pixel of the display's yellow text.
+bool hasTickerText(const QImage& image)
+{
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            if (c.red() > 200 && c.green() > 200 && c.blue() < 80)
+                return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+class TestSaverX11 : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir dir_;
+    PageServer server_;
+    QProcessEnvironment env_;
+    std::unique_ptr<QProcess> weather_;
+    std::unique_ptr<QProcess> saver_;
+
+    QString path(const QString& name) const { return dir_.filePath(name); }
+
+    void writeFile(const QString& name, const QByteArray& content)
+    {
+        QFile f(path(name));
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(content);
+    }
+
+    std::unique_ptr<QProcess> start(const QString& program, const QStringList& arguments,
+                                    const QProcessEnvironment& env)
+    {
+        auto p = std::make_unique<QProcess>();
+        p->setProcessEnvironment(env);
+        p->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        p->start(program, arguments);
+        return p;
+    }
+
+    void startWeather()
+    {
+        weather_ =
+            start(QStringLiteral(WEATHER_EXE), {QStringLiteral("--appdir"), path("app")}, env_);
+        QVERIFY(weather_->waitForStarted());
+    }
+
+    // The monitor's feed as the window system carries it, once the first scan has filled it;
+    // empty when it does not come.
+    QString liveFeed()
+    {
+        QString feed;
+        const bool filled = QTest::qWaitFor(
+            [&] {
+                feed =
+                    platform::readFeedText(platform::findAppWindow(QLatin1String(saver::kAppTitle)))
+                        .value_or(QString());
+                return !feed.isEmpty();
+            },
+            kStartTimeout);
+        return filled ? feed : QString();
+    }
+
+    // Starts the saver with a dump file and returns the lines of its first feed read (none
+    // when it does not come).
+    QStringList startSaver(const QStringList& arguments,
+                           const QProcessEnvironment& env = QProcessEnvironment())
+    {
+        const QString dump = path(QStringLiteral("dump.txt"));
+        QFile::remove(dump);
+        saver_ = start(QStringLiteral(NIMSAVER_EXE),
+                       QStringList{QStringLiteral("--dump"), dump} + arguments,
+                       env.isEmpty() ? env_ : env);
+        QFile f(dump);
+        if (!QTest::qWaitFor([&] { return f.exists(); }, kStartTimeout) ||
+            !f.open(QIODevice::ReadOnly))
+            return {};
+        return QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    }
+
+    void input(const QStringList& xdotoolArguments)
+    {
+        QProcess xdotool;
+        xdotool.start(QStringLiteral("xdotool"), xdotoolArguments);
+        QVERIFY(xdotool.waitForFinished(10000));
+    }
+
+    void expectSaverEnds()
+    {
+        QVERIFY(saver_->waitForFinished(kStartTimeout));
+        QCOMPARE(saver_->exitStatus(), QProcess::NormalExit);
+        QCOMPARE(saver_->exitCode(), 0);
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        if (QGuiApplication::platformName() != QLatin1String("xcb"))
+            QSKIP("needs an X server");
+        QVERIFY(dir_.isValid());
+        QDir(dir_.path()).mkpath(QStringLiteral("app"));
+        QDir(dir_.path()).mkpath(QStringLiteral("config"));
+        QDir(dir_.path()).mkpath(QStringLiteral("runtime"));
+        QFile::setPermissions(path("runtime"), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                   QFileDevice::ExeOwner);
+        writeFile(QStringLiteral("app/weather.ini"), kLayout);
+        writeFile(QStringLiteral("app/wsetting.ini"),
+                  "[SavedSetting]\nproxy_on=1\nproxy_server=127.0.0.1\nproxy_port=" +
+                      QByteArray::number(server_.port()) + "\n");
+        server_.setPage(QStringLiteral("r1/obs.html"), kPage);
+
+        env_ = QProcessEnvironment::systemEnvironment();
+        env_.insert(QStringLiteral("XDG_CONFIG_HOME"), path("config"));
+        env_.insert(QStringLiteral("XDG_RUNTIME_DIR"), path("runtime"));
+        env_.remove(QStringLiteral("XSCREENSAVER_WINDOW"));
+        const QString asan = env_.value(QStringLiteral("ASAN_OPTIONS"));
+        env_.insert(QStringLiteral("ASAN_OPTIONS"), asan.isEmpty()
+                                                        ? QStringLiteral("detect_leaks=0")
+                                                        : asan + QStringLiteral(":detect_leaks=0"));
+    }
+
+    void cleanup()
+    {
+        for (QProcess* p : {weather_.get(), saver_.get()}) {
+            if (p && p->state() != QProcess::NotRunning) {
+                p->kill();
+                p->waitForFinished(10000);
+            }
+        }
+        weather_.reset();
+        saver_.reset();
+    }
+
+    void withoutTheMonitorShowsNotRunning()
+    {
+        const QStringList lines = startSaver({QStringLiteral("/s")});
+        QCOMPARE(lines.size(), 6);
+        QVERIFY(lines[0].startsWith(QStringLiteral("Time: ")));
+        QCOMPARE(lines.mid(1), saver::notRunningText().split(QStringLiteral("\r\n")));
+
+        // A second copy ends at once; the first goes on.
+        QProcess second;
+        second.setProcessEnvironment(env_);
+        second.start(QStringLiteral(NIMSAVER_EXE), {QStringLiteral("/s")});
+        QVERIFY(second.waitForFinished(kStartTimeout));
+        QCOMPARE(second.exitCode(), 0);
+        QCOMPARE(saver_->state(), QProcess::Running);
+
+        input({QStringLiteral("mousemove"), QStringLiteral("20"), QStringLiteral("20"),
+               QStringLiteral("click"), QStringLiteral("1")});
+        expectSaverEnds();
+    }
+
+    void showsTheMonitorsStats()
+    {
+        startWeather();
+        const QString feed = liveFeed();
+        QVERIFY2(feed.startsWith(QStringLiteral("Alpha at: 10:00 AM\r\n")), qPrintable(feed));
+        QVERIFY(feed.contains(QStringLiteral("18.5 C")));
+        QCOMPARE(saver::readStatsText(), feed);
+
+        const QStringList lines = startSaver({QStringLiteral("/s")});
+        QVERIFY(!lines.isEmpty());
+        QVERIFY(lines[0].startsWith(QStringLiteral("Time: ")));
+        QCOMPARE(lines.mid(1), feed.split(QStringLiteral("\r\n")));
+
+        // What the screen shows, kept for a look.
+        QScreen* screen = QGuiApplication::primaryScreen();
+        QImage shot;
+        QTRY_VERIFY_WITH_TIMEOUT(hasTickerText(shot = screen->grabWindow(0).toImage()),
+                                 kStartTimeout);
+        QVERIFY(shot.save(artefact(QStringLiteral("saver_run.png"))));
+
+        // Moving the mouse a long way ends it (a key or a click would too).
+        for (int i = 0; i < 24 && saver_->state() == QProcess::Running; ++i) {
+            input({QStringLiteral("mousemove"), QStringLiteral("--sync"),
+                   QString::number(100 + 40 * i), QString::number(100 + 20 * i)});
+        }
+        expectSaverEnds();
+    }
+
+    void monitorEndingMidWayIsNoHarm()
+    {
+        startWeather();
+        const QString feed = liveFeed();
+        const quint32 window = platform::findAppWindow(QLatin1String(saver::kAppTitle));
+        QVERIFY(window);
+
+        const platform::RegistryStore store(path("registry-in-process.ini"));
+        saver::frmMain display(saver::frmMain::RunMode, store, {});
+        display.formLoad();
+        QCOMPARE(display.statsText(), feed);
+
+        weather_->kill();
+        QVERIFY(weather_->waitForFinished(10000));
+        // The window is gone: reading it gives nothing, and the display says so.
+        QTRY_VERIFY_WITH_TIMEOUT(!platform::findAppWindow(QLatin1String(saver::kAppTitle)),
+                                 kStartTimeout);
+        QCOMPARE(platform::readFeedText(window), std::nullopt);
+        display.imageTick();
+        QCOMPARE(display.statsText(), saver::notRunningText());
+    }
+
+    void drawsInsideAForeignWindow_data()
+    {
+        QTest::addColumn<bool>("xscreensaverRoot");
+        QTest::newRow("-window-id") << false;
+        QTest::newRow("-root in xscreensaver's window") << true;
+    }
+
+    void drawsInsideAForeignWindow()
+    {
+        QFETCH(bool, xscreensaverRoot);
+        auto host = std::make_unique<QWidget>();
+        host->setWindowTitle(QStringLiteral("saver host"));
+        host->resize(320, 200);
+        host->show();
+        QVERIFY(QTest::qWaitForWindowExposed(host.get()));
+        const WId id = host->winId();
+
+        QProcessEnvironment env = env_;
+        QStringList arguments{QStringLiteral("-window-id"), QStringLiteral("0x%1").arg(id, 0, 16)};
+        if (xscreensaverRoot) {
+            env.insert(QStringLiteral("XSCREENSAVER_WINDOW"), QString::number(id));
+            arguments = QStringList{QStringLiteral("-root")};
+        }
+        const QStringList lines = startSaver(arguments, env);
+        QCOMPARE(lines.mid(1), saver::notRunningText().split(QStringLiteral("\r\n")));
+
+        QTRY_COMPARE_WITH_TIMEOUT(previewChildSize(id), QSize(320, 200), kStartTimeout);
+        QImage shot;
+        QTRY_VERIFY_WITH_TIMEOUT(
+            hasTickerText(shot = QGuiApplication::primaryScreen()->grabWindow(id).toImage()),
+            kStartTimeout);
+        QVERIFY(shot.save(artefact(QStringLiteral("saver_preview.png"))));
+
+        host->resize(400, 300);
+        QTRY_COMPARE_WITH_TIMEOUT(previewChildSize(id), QSize(400, 300), kStartTimeout);
+
+        // Input goes to the host's owner in a preview; the saver ends when the host goes.
+        QCOMPARE(saver_->state(), QProcess::Running);
+        host.reset();
+        expectSaverEnds();
+    }
+
+    void previewWithoutItsWindowEnds_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::newRow("/p of no window") << QStringList{"/p", "4000000000"};
+        QTest::newRow("/p without a number") << QStringList{"/p"};
+        QTest::newRow("-window-id of no window") << QStringList{"-window-id", "0x7ffffff0"};
+        QTest::newRow("unknown switch") << QStringList{"/x"};
+    }
+
+    void previewWithoutItsWindowEnds()
+    {
+        QFETCH(QStringList, arguments);
+        saver_ = start(QStringLiteral(NIMSAVER_EXE), arguments, env_);
+        expectSaverEnds();
+    }
+};
+
+QTEST_MAIN(TestSaverX11)
+#include "tst_saver_x11.moc"
