@@ -6,10 +6,14 @@
 #include "weather/config/settings.h"
 #include "weather/net/error_log.h"
 #include "weather/net/frm_inet.h"
+#include "weather/net/frm_mail.h"
 #include "weather/net/mail_composer.h"
 #include "weather/net/smtp_mailer.h"
 
+#include <QGroupBox>
+#include <QLineEdit>
 #include <QProcess>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -458,6 +462,41 @@ private Q_SLOTS:
         QTRY_COMPARE(smtp.sessions, 3);
         QTRY_COMPARE(smtp.lines.count("third"), 1);
         QVERIFY2(mailer.log.isEmpty(), qPrintable(mailer.log.text()));
+    }
+
+    // The mail settings dialog: OK takes the boxes as typed into memory and the file; Cancel
+    // changes nothing.
+    void mailSettingsDialog_data()
+    {
+        QTest::addColumn<bool>("ok");
+        QTest::newRow("OK") << true;
+        QTest::newRow("Cancel") << false;
+    }
+    void mailSettingsDialog()
+    {
+        QFETCH(bool, ok);
+        QTemporaryDir dir;
+        const config::SettingsFile file(dir.filePath(QStringLiteral("wsetting.ini")));
+        config::AppSettings settings;
+        settings.mailServer = QStringLiteral("old.example.com");
+        net::frmMail dialog(settings, file);
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("E-mail settings"));
+        QCOMPARE(dialog.Frame1->title(), QStringLiteral("E-mail settings"));
+        QCOMPARE(dialog.txtServer->text(), QStringLiteral("old.example.com"));
+        dialog.txtServer->setText(QStringLiteral("mail.example.com"));
+        dialog.txtPort->setText(QStringLiteral("2525"));
+        dialog.txtSender->setText(QStringLiteral("a@b.c"));
+        dialog.txtRecip->setText(QStringLiteral("d@e.f"));
+        (ok ? dialog.Command2 : dialog.Command1)->click();
+
+        const QStringList expected = ok ? QStringList{"mail.example.com", "2525", "a@b.c", "d@e.f"}
+                                        : QStringList{"old.example.com", "", "", ""};
+        QCOMPARE((QStringList{settings.mailServer, settings.mailPort, settings.mailSender,
+                              settings.mailRecipient}),
+                 expected);
+        const QStringList stored{file.raw("mail_server"), file.raw("mail_port"),
+                                 file.raw("mail_send"), file.raw("mail_recip")};
+        QCOMPARE(stored, ok ? expected : QStringList(4, QString()));
     }
 
     // A complete alarm mail reaches a real SMTP server with the headers and text as composed.
