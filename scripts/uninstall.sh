@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Removes what scripts/install.sh put in place: the shortcuts (nimsetup rem), the programs and
+# shipped files, the menu entry. The user's settings (wsetting.ini, custom1.ini, custom2.ini)
+# stay unless --purge is given.
+# Usage: scripts/uninstall.sh [--purge] [PROGRAM_FOLDER]
+set -euo pipefail
+
+purge=0
+if [ "${1:-}" = "--purge" ]; then purge=1; shift; fi
+prefix=${1:-${XDG_DATA_HOME:-$HOME/.local/share}/nimbulo}
+
+if [ -x "$prefix/nimsetup" ]; then
+  # Removal shows its window only for a moment; without a display it runs offscreen.
+  platform=()
+  [ -n "${DISPLAY:-}" ] || platform=(-platform offscreen)
+  "$prefix/nimsetup" "${platform[@]}" rem
+fi
+
+rm -f "$prefix/weather" "$prefix/nimsaver" "$prefix/nimsetup" "$prefix/weather.ini" \
+  "$prefix/readme.txt" "$prefix/tmp.txt" "$prefix/Media/Ding.wav" "$prefix/icons/nimbulo.svg"
+rmdir "$prefix/Media" "$prefix/icons" 2>/dev/null || true
+if [ "$purge" = 1 ]; then
+  rm -f "$prefix/wsetting.ini" "$prefix/custom1.ini" "$prefix/custom2.ini"
+fi
+rmdir "$prefix" 2>/dev/null || true
+rm -f "${XDG_DATA_HOME:-$HOME/.local/share}/applications/nimbulo-weather.desktop"
+echo "Nimbulo removed from $prefix"

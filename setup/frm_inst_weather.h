@@ -1,0 +1,60 @@
+#pragma once
+
+#include "setup/installer.h"
+
+#include <QWidget>
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QPushButton;
+
+namespace setup {
+
+// The installer's window "(Australian) Nimbulo install options". In add mode it offers the
+// region, the display type and banner position, the two shortcuts and the proxy; Continue
+// writes the choices to wsetting.ini, replaces the shortcuts and ends. In remove mode its
+// load deletes the shortcuts.
+class frmInstWeather : public QWidget
+{
+    Q_OBJECT
+public:
+    frmInstWeather(Mode mode, const QString& appDir, const ShortcutFolders& folders,
+                   QWidget* parent = nullptr);
+
+    // The load: the running-program warning, then filling (add) or removing (remove).
+    void load();
+    // Continue's save; true when every step went through.
+    bool save();
+
+    QGroupBox* Frame5;
+    QComboBox* cmbState;
+    QGroupBox* Frame6;
+    QComboBox* cmbDispType;
+    QComboBox* cmbBanner;
+    QCheckBox* chkStartIcon;
+    QCheckBox* chkDeskIcon;
+    QGroupBox* Frame1;
+    QPushButton* cmdSetCon;
+    QPushButton* Command1;
+    QGroupBox* Frame2;
+    QLabel* Label2;
+
+    bool useProxy() const { return useProxy_; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void fill();
+    void openProxyDialog();
+    QString settingsPath() const;
+
+    Mode mode_;
+    QString appDir_;
+    ShortcutFolders folders_;
+    bool useProxy_ = false;
+};
+
+} // namespace setup

@@ -1,0 +1,59 @@
+#include "setup/installer.h"
+
+#include "common/files.h"
+#include "common/ini_file.h"
+#include "common/shell_link.h"
+#include "common/special_folders.h"
+
+#include <QDir>
+#include <QFile>
+
+namespace setup {
+
+Mode modeOf(const QStringList& arguments)
+{
+    const QString commandLine = arguments.mid(1).join(QLatin1Char(' '));
+    if (commandLine.contains(QLatin1String("add")))
+        return Mode::Add;
+    if (commandLine.contains(QLatin1String("rem")))
+        return Mode::Remove;
+    return Mode::Other;
+}
+
+ShortcutFolders ShortcutFolders::current()
+{
+    const auto slashed = [](const QString& folder) {
+        return folder.isEmpty() ? folder : common::addBackslash(folder);
+    };
+    return {slashed(common::startupFolder()), slashed(common::desktopFolder())};
+}
+
+bool writeSetting(const QString& settingsPath, const QString& key, const QString& value)
+{
+    return common::writeIni(QStringLiteral("SavedSetting"), key, value.trimmed(), settingsPath);
+}
+
+void deleteShortcuts(const ShortcutFolders& folders)
+{
+    for (const QString& folder : {folders.startup, folders.desktop}) {
+        const QString file = folder + QLatin1String(kShortcutFile);
+        if (!folder.isEmpty() && common::fileExists(file))
+            QFile::remove(file);
+    }
+}
+
+bool createShortcut(const QString& appDir, const QString& folder)
+{
+    // Without a folder there is nowhere sensible to put it: report the failure.
+    if (folder.isEmpty() || !QDir().mkpath(folder))
+        return false;
+    common::CShellLink link;
+    link.setPath(appDir + QStringLiteral("weather"));
+    QString workingFolder = appDir;
+    if (workingFolder.size() > 1 && workingFolder.endsWith(QLatin1Char('/')))
+        workingFolder.chop(1);
+    link.setWorkingDirectory(workingFolder);
+    return link.save(folder + QLatin1String(kShortcutFile));
+}
+
+} // namespace setup

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace setup {
+
+// What the installer was asked to do: "add" anywhere in the command line (exact case) wins,
+// then "rem"; anything else is a separate run.
+enum class Mode
+{
+    Add,
+    Remove,
+    Other
+};
+Mode modeOf(const QStringList& arguments);
+
+// The folders the shortcuts go into, each with a trailing "/" (empty when unknown).
+struct ShortcutFolders
+{
+    QString startup;
+    QString desktop;
+    static ShortcutFolders current();
+};
+
+// The shortcut's file name.
+inline constexpr char kShortcutFile[] = "Nimbulo.desktop";
+
+// The installer writes its settings with the value trimmed at both ends.
+bool writeSetting(const QString& settingsPath, const QString& key, const QString& value);
+
+// Deletes the shortcut from the start-up folder, then from the desktop folder.
+void deleteShortcuts(const ShortcutFolders& folders);
+
+// Writes the shortcut that starts `weather` from the program folder `appDir` into `folder`.
+bool createShortcut(const QString& appDir, const QString& folder);
+
+} // namespace setup

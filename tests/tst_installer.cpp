@@ -1,0 +1,231 @@
+#include "platform/message_box.h"
+#include "setup/frm_inst_weather.h"
+#include "setup/installer.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QGroupBox>
+#include <QProcess>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using platform::MessageBox;
+using setup::frmInstWeather;
+using setup::Mode;
+
+namespace {
+
+const QByteArray kLayout = "[RegionHeads]\nregions=3\nregion_1=NSW\nregion_2=VIC\nregion_3=QLD\n"
+                           "[NSW]\ndisplay=New South Wales\n[VIC]\ndisplay=Victoria\n"
+                           "[QLD]\ndisplay=Queensland\n";
+
+} // namespace
+
+class TestInstaller : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> dir_;
+    QString appDir_;
+    setup::ShortcutFolders folders_;
+
+    void write(const QString& path, const QByteArray& content)
+    {
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(content);
+    }
+
+    QString setting(const char* key) const
+    {
+        QFile f(appDir_ + QStringLiteral("wsetting.ini"));
+        if (!f.open(QIODevice::ReadOnly))
+            return {};
+        for (const QByteArray& line : f.readAll().split('\n')) {
+            if (line.startsWith(QByteArray(key) + '='))
+                return QString::fromUtf8(line.mid(qstrlen(key) + 1));
+        }
+        return {};
+    }
+
+    std::unique_ptr<frmInstWeather> window(Mode mode)
+    {
+        auto w = std::make_unique<frmInstWeather>(mode, appDir_, folders_);
+        w->load();
+        return w;
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        dir_ = std::make_unique<QTemporaryDir>();
+        appDir_ = dir_->filePath("program/");
+        folders_ = {dir_->filePath("autostart/"), dir_->filePath("Desktop/")};
+        write(appDir_ + QStringLiteral("weather.ini"), kLayout);
+        MessageBox::script({});
+    }
+
+    void cleanup() { MessageBox::unscript(); }
+
+    void commandLine_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("mode");
+        QTest::newRow("add") << QStringList{"nimsetup", "add"} << int(Mode::Add);
+        QTest::newRow("slash add") << QStringList{"nimsetup", "/add"} << int(Mode::Add);
+        QTest::newRow("capitals") << QStringList{"nimsetup", "ADD"} << int(Mode::Other);
+        QTest::newRow("rem") << QStringList{"nimsetup", "rem"} << int(Mode::Remove);
+        QTest::newRow("both: add first") << QStringList{"nimsetup", "rem", "add"} << int(Mode::Add);
+        QTest::newRow("none") << QStringList{"nimsetup"} << int(Mode::Other);
+        QTest::newRow("other word") << QStringList{"nimsetup", "/x"} << int(Mode::Other);
+        QTest::newRow("program name not read")
+            << QStringList{"/opt/address/nimsetup"} << int(Mode::Other);
+    }
+
+    void commandLine()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(int, mode);
+        QCOMPARE(int(setup::modeOf(args)), mode);
+    }
+
+    void preselectsEarlierChoices_data()
+    {
+        QTest::addColumn<QByteArray>("saved");
+        QTest::addColumn<int>("state");
+        QTest::addColumn<int>("display");
+        QTest::addColumn<int>("position");
+        QTest::addColumn<bool>("startIcon");
+        QTest::newRow("fresh") << QByteArray() << 0 << 0 << 0 << false;
+        QTest::newRow("earlier install")
+            << QByteArray("state=2\nbanner=1\nbanner_pos=1\nstart_icon=1\n") << 2 << 1 << 1 << true;
+        QTest::newRow("values outside the lists")
+            << QByteArray("state=7\nbanner=4\nbanner_pos=-3\n") << -1 << -1 << -1 << false;
+    }
+
+    void preselectsEarlierChoices()
+    {
+        QFETCH(QByteArray, saved);
+        QFETCH(int, state);
+        QFETCH(int, display);
+        QFETCH(int, position);
+        QFETCH(bool, startIcon);
+        write(appDir_ + QStringLiteral("wsetting.ini"), "[SavedSetting]\n" + saved);
+        auto w = window(Mode::Add);
+        QCOMPARE(w->cmbState->count(), 3);
+        QCOMPARE(w->cmbState->currentIndex(), state);
+        QCOMPARE(w->cmbDispType->currentIndex(), display);
+        QCOMPARE(w->cmbBanner->currentIndex(), position);
+        QCOMPARE(w->cmbBanner->isEnabled(), display == 1);
+        QCOMPARE(w->chkStartIcon->isChecked(), startIcon);
+        QVERIFY(w->Frame2->isHidden());
+    }
+
+    void continueWritesInOrderAndMakesShortcuts()
+    {
+        write(appDir_ + QStringLiteral("wsetting.ini"), "[SavedSetting]\nproxy_on=1\n");
+        write(folders_.desktop + QStringLiteral("Nimbulo.desktop"), "old");
+        auto w = window(Mode::Add);
+        w->cmbState->setCurrentIndex(1);
+        w->cmbDispType->setCurrentIndex(1);
+        w->cmbBanner->setCurrentIndex(1);
+        w->chkStartIcon->setChecked(true);
+        w->chkDeskIcon->setChecked(false);
+        QVERIFY(w->save());
+
+        QCOMPARE(setting("state"), QStringLiteral("1"));
+        QCOMPARE(setting("banner"), QStringLiteral("1"));
+        QCOMPARE(setting("banner_pos"), QStringLiteral("1"));
+        // No visit to the proxy dialog in this run: the proxy is written off.
+        QCOMPARE(setting("proxy_on"), QStringLiteral("0"));
+        QCOMPARE(setting("start_icon"), QStringLiteral("1"));
+        QCOMPARE(setting("desk_icon"), QStringLiteral("0"));
+
+        // The unticked desktop box removed the old entry; the start-up one is a valid entry
+        // that starts weather from the program folder.
+        QVERIFY(!QFile::exists(folders_.desktop + QStringLiteral("Nimbulo.desktop")));
+        const QString entry = folders_.startup + QStringLiteral("Nimbulo.desktop");
+        QFile f(entry);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(f.readAll());
+        QVERIFY(text.contains(QStringLiteral("Exec=") + appDir_ + QStringLiteral("weather")));
+        QVERIFY(
+            text.contains(QStringLiteral("Path=") + dir_->filePath("program") + QLatin1Char('\n')));
+        const QString validator =
+            QStandardPaths::findExecutable(QStringLiteral("desktop-file-validate"));
+        if (!validator.isEmpty()) {
+            QProcess check;
+            check.start(validator, {entry});
+            QVERIFY(check.waitForFinished());
+            QVERIFY2(check.exitCode() == 0, check.readAllStandardOutput().constData());
+        }
+
+        QCOMPARE(MessageBox::shownBoxes().size(), 1);
+        QCOMPARE(MessageBox::shownBoxes().first().title, QStringLiteral("Nimbulo Screen Saver"));
+    }
+
+    void missingLayoutWritesNoRegion()
+    {
+        QFile::remove(appDir_ + QStringLiteral("weather.ini"));
+        auto w = window(Mode::Add);
+        QCOMPARE(w->cmbState->count(), 0);
+        QVERIFY(w->save());
+        QCOMPARE(setting("state"), QStringLiteral("-1"));
+    }
+
+    void shortcutFailureIsReported()
+    {
+        folders_.desktop.clear(); // no desktop folder could be named
+        auto w = window(Mode::Add);
+        w->chkDeskIcon->setChecked(true);
+        QVERIFY(!w->save());
+        QCOMPARE(MessageBox::shownBoxes().last().title, QStringLiteral("Create Shortcut Error"));
+        // Keys written before the failing step stay written.
+        QCOMPARE(setting("desk_icon"), QStringLiteral("1"));
+    }
+
+    void removeModeDeletesShortcuts()
+    {
+        write(folders_.startup + QStringLiteral("Nimbulo.desktop"), "x");
+        write(folders_.desktop + QStringLiteral("Nimbulo.desktop"), "x");
+        write(appDir_ + QStringLiteral("wsetting.ini"), "[SavedSetting]\nstate=1\n");
+        auto w = window(Mode::Remove);
+        QVERIFY(!QFile::exists(folders_.startup + QStringLiteral("Nimbulo.desktop")));
+        QVERIFY(!QFile::exists(folders_.desktop + QStringLiteral("Nimbulo.desktop")));
+        QVERIFY(w->Command1->isHidden());
+        QVERIFY(!w->Frame2->isHidden());
+        QCOMPARE(setting("state"), QStringLiteral("1")); // settings stay
+    }
+
+    void tabIntoDisplayTypeHints()
+    {
+        auto w = window(Mode::Add);
+        QTest::keyRelease(w->cmbDispType, Qt::Key_Tab);
+        QCOMPARE(MessageBox::shownBoxes().size(), 1);
+        QCOMPARE(MessageBox::shownBoxes().first().title, QStringLiteral("Nimbulo Install"));
+        QTest::keyRelease(w->cmbDispType, Qt::Key_Down);
+        QCOMPARE(MessageBox::shownBoxes().size(), 1);
+    }
+
+    void warnsOnceWhenWeatherRuns()
+    {
+        if (QGuiApplication::platformName() != QLatin1String("xcb"))
+            QSKIP("needs an X server to find the running program's window");
+        QWidget running;
+        running.setWindowTitle(QStringLiteral("Nimbulo (Australia) ver 1.0.0"));
+        running.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&running));
+        auto w = window(Mode::Add);
+        QCOMPARE(MessageBox::shownBoxes().size(), 1);
+        QCOMPARE(MessageBox::shownBoxes().first().title, QStringLiteral("Nimbulo Running"));
+        QVERIFY(w->save()); // the installation goes on
+    }
+};
+
+QTEST_MAIN(TestInstaller)
+#include "tst_installer.moc"
