@@ -128,7 +128,7 @@ private:
     QTcpServer server_;
 };
 
-constexpr net::SmtpLimits kShortLimits{2000, 400, 600, 2000};
+constexpr net::SmtpLimits kShortLimits{3000, 1000, 1500, 3000};
 
 struct Mailer
 {
