@@ -1,11 +1,19 @@
 #include "platform/desktop.h"
+#include "platform/message_box.h"
+#include "weather/app/weather_app.h"
+#include "weather/config/frm_options.h"
 #include "weather/config/layout_file.h"
 #include "weather/engine/monitor.h"
 #include "weather/net/error_log.h"
 #include "weather/shell/frm_menu.h"
+#include "weather/shell/hot_key.h"
 
+#include <QCheckBox>
+#include <QComboBox>
 #include <QFile>
+#include <QListWidget>
 #include <QMenu>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -254,6 +262,65 @@ private Q_SLOTS:
         menu_->findChild<QAction*>(QStringLiteral("mnuCLinksType0_0"))->trigger();
         menu_->findChild<QAction*>(QStringLiteral("mnuCLinksType0_2"))->trigger(); // hidden
         QCOMPARE(opened_, QStringList{"http://melbourne.example/"});
+    }
+
+    // The menu, hotkey, options and tips as the program wires them.
+    void inTheProgram()
+    {
+        cleanup();
+        QTemporaryDir programDir;
+        QVERIFY(QFile::copy(sample("menu_weather.ini"), programDir.filePath("weather.ini")));
+        QFile settings(programDir.filePath(QStringLiteral("wsetting.ini")));
+        QVERIFY(settings.open(QIODevice::WriteOnly));
+        settings.write("[SavedSetting]\nstate=0\ntool_tips=1\nproxy_on=1\n"
+                       "proxy_server=127.0.0.1\nproxy_port=9\n[HotKeys]\nkey=17\n"
+                       "key_plus=119\nkey_string=CTRL + F8\nkey_toggle=1\n");
+        settings.close();
+        platform::MessageBox::script({});
+        app::WeatherApp program(programDir.path() + QLatin1Char('/'));
+        program.start();
+        program.monitor().tmrTripLookup.stop();
+
+        // Offscreen there is no key to take: the hotkey stays off without a word.
+        QVERIFY(!program.hotKey().hotKeyOn());
+        QVERIFY(platform::MessageBox::shownBoxes().isEmpty());
+
+        config::frmOptions* options = program.options();
+        QVERIFY(options);
+        QCOMPARE(options->cmbTempAlertType->count(), 2);
+        QCOMPARE(captions(program.menu().mnuForecast),
+                 (QStringList{"&Sydney", "&Coast", "&Inland"}));
+
+        // Help tips on the main window and the dialog; the banner strip has its stats tip.
+        app::frmWeather& w = program.window();
+        QVERIFY(program.toolTips().helpTipsOn());
+        QVERIFY(program.toolTips().tooltip().hasTool(w.cmdRefresh));
+        QVERIFY(program.toolTips().tooltip().hasTool(options->chkUpdates));
+        QVERIFY(program.toolTips().tooltip().hasTool(program.displays().banner().picDspl));
+
+        QVERIFY(w.cmdSettings->isEnabled());
+        w.cmdSettings->click();
+        QVERIFY(options->isVisible());
+        options->chkToolTip->setChecked(false);
+        options->cmdOK->click();
+        QVERIFY(!options->isVisible());
+        QVERIFY(!program.toolTips().helpTipsOn());
+        QVERIFY(!program.toolTips().tooltip().hasTool(w.cmdRefresh));
+        QVERIFY(program.toolTips().tooltip().hasTool(program.displays().banner().picDspl));
+
+        // A menu pick of a forecast selects it in the main window's list too.
+        program.menu().mnuForeType[1]->trigger();
+        QCOMPARE(w.lstForecast->currentRow(), 1);
+
+        w.hide();
+        program.menu().mnuShow->trigger();
+        QVERIFY(w.isVisible());
+        program.menu().mnuClose->trigger();
+        QVERIFY(!w.isVisible());
+        // The program has shut down: the selection was saved.
+        QCOMPARE(config::SettingsFile(settings.fileName()).raw(QStringLiteral("forecast")),
+                 QStringLiteral("1"));
+        platform::MessageBox::unscript();
     }
 
     void popUpAtTheMouse()

@@ -110,9 +110,6 @@ frmWeather::frmWeather(engine::Monitor& monitor, QWidget* parent)
     buildLayout();
     connectActions();
 
-    // Windows that come with later work are present but not yet usable.
-    for (QPushButton* b : {cmdSettings, cmdLinks})
-        b->setEnabled(false);
     // The graph button follows the shown station's history link (showStats).
     cmdGraph->setEnabled(monitor_.graphEnabled);
 

@@ -1,16 +1,26 @@
 #include "weather/app/weather_app.h"
 
+#include "common/frm_proxy.h"
 #include "platform/event_pump.h"
+#include "weather/config/frm_options.h"
 #include "weather/config/layout_file.h"
 #include "weather/net/frm_about.h"
 #include "weather/net/frm_err_msg.h"
+#include "weather/net/frm_mail.h"
 #include "weather/net/frm_upd_msg.h"
 #include "weather/net/mail_composer.h"
 #include "weather/net/version_check.h"
+#include "weather/shell/frm_menu.h"
+#include "weather/shell/frm_ticker.h"
+#include "weather/shell/hot_key.h"
+#include "weather/shell/shortcut.h"
 
 #include <QApplication>
 #include <QDate>
 #include <QGuiApplication>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
 #include <QScreen>
 #include <QTextStream>
 
@@ -29,6 +39,80 @@ QString lineFeeds(QString text)
 }
 
 } // namespace
+
+// What the options dialog applies through the rest of the program.
+class WeatherApp::OptionsWiring : public config::OptionsHost
+{
+public:
+    explicit OptionsWiring(WeatherApp& app) : app_(app) {}
+
+    bool scanTimerRunning() const override { return app_.monitor_->scanTimer.isActive(); }
+    void restartScanTimer(int minutes) override
+    {
+        app_.monitor_->scanTimer.stop();
+        platform::pumpEvents();
+        app_.monitor_->startScanTimer(minutes);
+    }
+    void applyAlarm(const config::AlarmChoice& choice) override
+    {
+        engine::AlarmSettings& alarm = app_.monitor_->alarmSettings();
+        alarm.armed = choice.on;
+        alarm.above = choice.above;
+        alarm.column = choice.column;
+        alarm.setPoint = choice.setPoint;
+        alarm.wind = choice.wind;
+        alarm.sendAlarmMail = choice.sendMail;
+        alarm.sendEndMail = choice.sendEndMail;
+    }
+    void trendArrowCleared() override
+    {
+        // The displays repaint from the stats with the flag now off: the arrow goes.
+        Q_EMIT app_.monitor_->published();
+    }
+    bool hotKeyOn() const override { return app_.hotKey_->hotKeyOn(); }
+    bool setHotKey(int mainKey, int modifierKey) override
+    {
+        return app_.hotKey_->setHotKey(mainKey, QString::number(modifierKey));
+    }
+    void clearHotKey() override { app_.hotKey_->clearHotKey(); }
+    bool helpTipsOn() const override { return app_.toolTips_.helpTipsOn(); }
+    void setHelpTips(bool on) override { app_.setHelpTips(on); }
+    void makeShortcut(bool startup, bool remove) override
+    {
+        shell::makeShortcut(startup, remove, app_.options_.get());
+    }
+    std::optional<config::MailChoice> showMailWindow(const config::MailChoice& mail) override
+    {
+        config::AppSettings& s = app_.monitor_->settings();
+        net::frmMail window(s, app_.monitor_->settingsFile(), app_.options_.get());
+        window.txtPort->setText(mail.port);
+        if (window.exec() != QDialog::Accepted)
+            return std::nullopt;
+        return config::MailChoice{s.mailServer, s.mailPort, s.mailSender, s.mailRecipient};
+    }
+    std::optional<config::ProxySettings>
+    showProxyDialog(const config::ProxySettings& proxy) override
+    {
+        common::frmProxy dialog(app_.monitor_->settingsFile().path(),
+                                common::frmProxy::Mode::Program, app_.options_.get());
+        dialog.setChoice(
+            {proxy.useProxy, proxy.server, proxy.port, proxy.auth, proxy.user, proxy.password});
+        if (dialog.exec() != QDialog::Accepted)
+            return std::nullopt;
+        const common::ProxyChoice& c = dialog.choice();
+        config::ProxySettings result = proxy;
+        result.useProxy = c.useProxy;
+        result.server = c.server;
+        result.port = c.port;
+        result.auth = c.auth;
+        result.user = c.user;
+        result.password = c.password;
+        return result;
+    }
+
+private:
+    WeatherApp& app_;
+};
 
 WeatherApp::WeatherApp(const QString& appDir, QObject* parent) : QObject(parent), appDir_(appDir)
 {
@@ -50,6 +134,103 @@ WeatherApp::WeatherApp(const QString& appDir, QObject* parent) : QObject(parent)
     displays_ = std::make_unique<shell::PanelDisplays>(*monitor_, *window_, *trayHost_);
     connect(window_.get(), &frmWeather::hideRequested, displays_.get(),
             &shell::PanelDisplays::hideMainWindow);
+    menu_ = std::make_unique<shell::frmMenu>(*monitor_);
+    hotKey_ = std::make_unique<shell::HotKey>();
+    optionsWiring_ = std::make_unique<OptionsWiring>(*this);
+    connectMenu();
+    connectTips();
+    connect(monitor_.get(), &engine::Monitor::regionLoaded, this, &WeatherApp::regionLoaded);
+    connect(monitor_.get(), &engine::Monitor::hotKeyRequested, this, &WeatherApp::registerHotKey);
+}
+
+void WeatherApp::connectMenu()
+{
+    shell::frmMenu* menu = menu_.get();
+    connect(displays_.get(), &shell::PanelDisplays::popupMenuRequested, menu,
+            [menu](QPoint at) { menu->popUp(at); });
+    connect(hotKey_.get(), &shell::HotKey::pressed, menu, [menu] { menu->popUp(); });
+    connect(window_->cmdLinks, &QPushButton::clicked, menu, [menu] { menu->popUpLinks(); });
+    connect(window_->cmdSettings, &QPushButton::clicked, this, &WeatherApp::showOptions);
+    connect(menu, &shell::frmMenu::aboutRequested, this, &WeatherApp::showAbout);
+    // The graph entry does what the graph button does, while the button is usable.
+    connect(menu, &shell::frmMenu::graphRequested, window_->cmdGraph, &QPushButton::click);
+    connect(menu, &shell::frmMenu::forecastPicked, window_->lstForecast,
+            [this](int row) { window_->lstForecast->setCurrentRow(row); });
+    connect(menu, &shell::frmMenu::radarPicked, window_->lstRadar,
+            [this](int row) { window_->lstRadar->setCurrentRow(row); });
+    connect(menu, &shell::frmMenu::showRequested, displays_.get(),
+            &shell::PanelDisplays::restoreMainWindow);
+    // Close gives the banner's strip back first, then the main window's close ends the run.
+    connect(menu, &shell::frmMenu::closeRequested, this, [this] {
+        displays_->undoDesk();
+        window_->close();
+    });
+}
+
+void WeatherApp::connectTips()
+{
+    connect(monitor_.get(), &engine::Monitor::helpTipsRequested, this, &WeatherApp::setHelpTips);
+    connect(monitor_.get(), &engine::Monitor::statTipsRequested, this, &WeatherApp::setStatTips);
+    // The ticker is made afresh when the tray comes back: its strip gets the stats tip again.
+    connect(&displays_->tray(), &shell::TrayDisplay::statTipsRequested, this,
+            &WeatherApp::setStatTips);
+    // A stats tip shows the texts of the last pass.
+    connect(&toolTips_.tooltip(), &shell::clsTooltip::needText, this, [this](QWidget* tool) {
+        const shell::frmTicker* ticker = displays_->tray().ticker();
+        QString text;
+        if (ticker && tool == ticker->picTicker)
+            text = monitor_->tickerTip;
+        else if (tool == displays_->banner().picDspl)
+            text = monitor_->bannerTip;
+        if (!text.isEmpty())
+            toolTips_.updateStatTip(tool, text);
+    });
+}
+
+void WeatherApp::regionLoaded()
+{
+    // The options dialog is made at the first region change, which fills its alarm list.
+    if (!options_)
+        options_ = std::make_unique<config::frmOptions>(
+            monitor_->settingsFile(), monitor_->settings(), *optionsWiring_, window_.get());
+    options_->regionChanged(monitor_->layout(), monitor_->alarmTypes.entries,
+                            monitor_->alarmTypes.columns);
+    menu_->showRegion(appDir_);
+}
+
+void WeatherApp::showOptions()
+{
+    if (!options_)
+        return; // no region could be loaded from the layout file
+    options_->setWindowModality(Qt::ApplicationModal);
+    options_->show();
+    options_->raise();
+    options_->activateWindow();
+}
+
+void WeatherApp::setHelpTips(bool on)
+{
+    if (on)
+        toolTips_.setToolTips({window_.get(), options_.get(), &displays_->banner()});
+    else
+        toolTips_.removeToolTips();
+}
+
+void WeatherApp::setStatTips()
+{
+    for (QWidget* strip :
+         {displays_->banner().picDspl,
+          displays_->tray().ticker() ? displays_->tray().ticker()->picTicker : nullptr}) {
+        if (strip && !toolTips_.tooltip().hasTool(strip))
+            toolTips_.setStatTip(strip);
+    }
+}
+
+void WeatherApp::registerHotKey()
+{
+    // At start-up a key held by another program leaves the hotkey off without a word.
+    const config::AppSettings& s = monitor_->settings();
+    hotKey_->setHotKey(s.hotKeyMain, QString::number(s.hotKeyModifier));
 }
 
 WeatherApp::~WeatherApp()
@@ -80,6 +261,9 @@ void WeatherApp::shutdown()
     if (shutDown_)
         return;
     shutDown_ = true;
+    if (hotKey_->hotKeyOn())
+        hotKey_->clearHotKey();
+    toolTips_.closeToolTips();
     // The tray icon or docked ticker goes and the banner's strip is given back before the
     // selection is saved.
     displays_->shutdown();
@@ -92,6 +276,8 @@ void WeatherApp::shutdown()
         about_->close();
     if (versionCheck_->messageWindow())
         versionCheck_->messageWindow()->close();
+    if (options_)
+        options_->hide();
     QCoreApplication::exit(0);
 }
 

@@ -4,6 +4,7 @@
 #include "weather/engine/monitor.h"
 #include "weather/net/error_log.h"
 #include "weather/net/frm_about.h"
+#include "weather/shell/cls_tooltip.h"
 #include "weather/shell/panel_displays.h"
 
 #include <QObject>
@@ -13,10 +14,17 @@
 
 class QTextStream;
 
+namespace config {
+class frmOptions;
+}
 namespace net {
 class frmErrMsg;
 class VersionCheck;
 } // namespace net
+namespace shell {
+class frmMenu;
+class HotKey;
+} // namespace shell
 
 namespace app {
 
@@ -46,13 +54,29 @@ public:
     void showErrorLog();
     // The tray display and the desk banner.
     shell::PanelDisplays& displays() { return *displays_; }
+    // The popup menu, the global hotkey that pops it up, the tooltips.
+    shell::frmMenu& menu() { return *menu_; }
+    shell::HotKey& hotKey() { return *hotKey_; }
+    shell::ToolTipHelp& toolTips() { return toolTips_; }
+    // The options dialog, created at the first region change; null before.
+    config::frmOptions* options() const { return options_.get(); }
+    void showOptions();
 
     // The program is ending (the main window closed): tear down in order, then quit.
     void shutdown();
 
 private:
+    class OptionsWiring;
+
     // tmrMail fired: the alarm mail is composed from the shown stats and sent.
     void sendAlarmMail(bool endOfAlarm);
+    void connectMenu();
+    void connectTips();
+    // A new region: the options dialog's alarm list, the menu's page and link entries.
+    void regionLoaded();
+    void setHelpTips(bool on);
+    void setStatTips();
+    void registerHotKey();
 
     QString appDir_;
     net::ErrorLog log_;
@@ -63,6 +87,11 @@ private:
     std::unique_ptr<net::VersionCheck> versionCheck_;
     std::unique_ptr<platform::TrayHost> trayHost_;
     std::unique_ptr<shell::PanelDisplays> displays_;
+    std::unique_ptr<shell::frmMenu> menu_;
+    std::unique_ptr<shell::HotKey> hotKey_;
+    shell::ToolTipHelp toolTips_;
+    std::unique_ptr<OptionsWiring> optionsWiring_;
+    std::unique_ptr<config::frmOptions> options_;
     bool shutDown_ = false;
 };
 

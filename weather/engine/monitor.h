@@ -90,6 +90,7 @@ public:
     const StatTable& stats() const { return stats_; }
     const RowTable& rows() const { return rows_; }
     const AlarmSettings& alarmSettings() const { return alarm_; }
+    AlarmSettings& alarmSettings() { return alarm_; } // the options dialog applies its choices
     const AlarmState& alarmState() const { return alarmState_; }
     const AlarmFindings& alarmFindings() const { return findings_; }
     net::FetchState& fetchState() { return fetch_; }
