@@ -8,8 +8,11 @@
 #include "saver/saver_settings.h"
 #include "saver/stats_feed.h"
 
+#include <QApplication>
+#include <QColorDialog>
 #include <QComboBox>
 #include <QFile>
+#include <QFontDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -258,6 +261,49 @@ private Q_SLOTS:
         QCOMPARE(s.tickerFont.pointSizeF(), 18.0);
         QVERIFY(s.tickerFont.italic());
         QVERIFY(!s.tickerFont.bold());
+    }
+
+    void chooseFontTakesFaceEffectsAndColour()
+    {
+        saver::frmSetup setup(*store_);
+        QFont start(QStringLiteral("DejaVu Serif"));
+        start.setPointSizeF(20);
+        start.setItalic(true);
+        setup.setSample(start, QColor(9, 9, 9));
+        QFont chosen(QStringLiteral("DejaVu Sans"));
+        chosen.setPointSizeF(15);
+        chosen.setBold(true);
+        chosen.setUnderline(true);
+        chosen.setStrikeOut(true);
+        QTimer::singleShot(0, [&] {
+            auto* fonts = qobject_cast<QFontDialog*>(QApplication::activeModalWidget());
+            QVERIFY(fonts);
+            // Both dialogs start from the sample.
+            const QFont current = fonts->currentFont();
+            fonts->setCurrentFont(chosen);
+            QTimer::singleShot(0, [] {
+                auto* colors = qobject_cast<QColorDialog*>(QApplication::activeModalWidget());
+                QVERIFY(colors);
+                const QColor currentColor = colors->currentColor();
+                colors->setCurrentColor(QColor(0, 128, 255));
+                colors->accept();
+                QCOMPARE(currentColor, QColor(9, 9, 9));
+            });
+            fonts->accept();
+            QCOMPARE(current.family(), QStringLiteral("DejaVu Serif"));
+            QVERIFY(current.italic());
+        });
+        setup.cmdColorChoice->click();
+
+        const QFont sample = setup.lblColor->font();
+        QCOMPARE(sample.family(), QStringLiteral("DejaVu Sans"));
+        QCOMPARE(sample.pointSizeF(), 15.0);
+        QVERIFY(sample.bold());
+        QCOMPARE(sample.weight(), QFont::Bold);
+        QVERIFY(sample.underline());
+        QVERIFY(sample.strikeOut());
+        QVERIFY(!sample.italic());
+        QCOMPARE(setup.lblColor->palette().color(QPalette::WindowText), QColor(0, 128, 255));
     }
 
     void about()
