@@ -58,6 +58,11 @@ frmSetup::frmSetup(const platform::RegistryStore& store, QWidget* parent)
 
     cmbDispType->addItems(
         {QStringLiteral("Scroll pairs left"), QStringLiteral("Scroll all vertical")});
+    // The sample shows the text as the display does: on black.
+    QPalette samplePalette = lblColor->palette();
+    samplePalette.setColor(QPalette::Window, Qt::black);
+    lblColor->setPalette(samplePalette);
+    lblColor->setAutoFillBackground(true);
     VScroll1->setRange(0, kMaxImageTime - kMinImageTime);
     VScroll1->setMinimumHeight(80);
     cmdOK->setDefault(true);
