@@ -26,20 +26,25 @@ xcb_connection_t* connection()
 // exist. The mask is per client, so what Qt selects on its own windows is kept.
 bool selectStructureNotify(xcb_connection_t* c, xcb_window_t window)
 {
+    // Errors are taken with the replies: a missing window is an answer here, not a warning.
+    xcb_generic_error_t* error = nullptr;
     const Reply<xcb_get_window_attributes_reply_t> attributes(
-        xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, window), nullptr));
+        xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, window), &error));
+    std::free(error);
     if (!attributes)
         return false;
     const uint32_t mask = attributes->your_event_mask | XCB_EVENT_MASK_STRUCTURE_NOTIFY;
-    const Reply<xcb_generic_error_t> error(xcb_request_check(
+    const Reply<xcb_generic_error_t> changeError(xcb_request_check(
         c, xcb_change_window_attributes_checked(c, window, XCB_CW_EVENT_MASK, &mask)));
-    return !error;
+    return !changeError;
 }
 
 std::optional<QSize> geometry(xcb_connection_t* c, xcb_window_t window)
 {
+    xcb_generic_error_t* error = nullptr;
     const Reply<xcb_get_geometry_reply_t> reply(
-        xcb_get_geometry_reply(c, xcb_get_geometry(c, window), nullptr));
+        xcb_get_geometry_reply(c, xcb_get_geometry(c, window), &error));
+    std::free(error);
     if (!reply)
         return std::nullopt;
     return QSize(reply->width, reply->height);
