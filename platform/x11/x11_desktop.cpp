@@ -39,7 +39,7 @@ QRect rootGeometry()
     xcb_connection_t* c = xcb::connection();
     if (!c)
         return {};
-    const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
+    const xcb_screen_t* screen = xcb::screen(c);
     return screen ? QRect(0, 0, screen->width_in_pixels, screen->height_in_pixels) : QRect();
 }
 

@@ -1,13 +1,13 @@
 #include "platform/x11/x11_hotkey.h"
 
+#include "platform/x11/xcb_support.h"
+
 #include <QAbstractNativeEventFilter>
 #include <QByteArray>
 #include <QGuiApplication>
 #include <QList>
 
 #include <cstdlib>
-#include <memory>
-#include <xcb/xcb.h>
 
 namespace platform::x11 {
 namespace {
@@ -16,23 +16,7 @@ constexpr quint32 kNumLockSym = 0xff7f;
 constexpr quint32 kAltLSym = 0xffe9;
 constexpr quint32 kSuperLSym = 0xffeb;
 
-struct FreeDeleter
-{
-    void operator()(void* p) const { std::free(p); }
-};
-template <typename T> using Reply = std::unique_ptr<T, FreeDeleter>;
-
-xcb_connection_t* connection()
-{
-    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    return x11 ? x11->connection() : nullptr;
-}
-
-xcb_window_t rootWindow(xcb_connection_t* c)
-{
-    const xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(c));
-    return it.rem ? it.data->root : xcb_window_t(XCB_WINDOW_NONE);
-}
+using xcb::Reply;
 
 // The keyboard's keycode -> keysym table.
 class KeyboardMap
@@ -152,12 +136,12 @@ KeyGrab::~KeyGrab()
 bool KeyGrab::grab(quint32 keysym, HotKeyModifier modifier)
 {
     release();
-    xcb_connection_t* c = connection();
+    xcb_connection_t* c = xcb::connection();
     if (!c || keysym == 0)
         return false;
     Impl& d = *impl_;
     d.c = c;
-    d.root = rootWindow(c);
+    d.root = xcb::root(c);
     const KeyboardMap map(c);
     d.keycode = map.keycodeOf(keysym);
     if (d.keycode == 0 || d.root == XCB_WINDOW_NONE)

@@ -1,26 +1,15 @@
 #include "platform/x11/x11_preview.h"
 
+#include "platform/x11/xcb_support.h"
+
 #include <QCoreApplication>
-#include <QGuiApplication>
 
 #include <cstdlib>
-#include <memory>
-#include <xcb/xcb.h>
 
 namespace platform::x11 {
 namespace {
 
-struct FreeDeleter
-{
-    void operator()(void* p) const { std::free(p); }
-};
-template <typename T> using Reply = std::unique_ptr<T, FreeDeleter>;
-
-xcb_connection_t* connection()
-{
-    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    return x11 ? x11->connection() : nullptr;
-}
+using xcb::Reply;
 
 // Adds StructureNotify to this client's event mask on `window`; false when the window does not
 // exist. The mask is per client, so what Qt selects on its own windows is kept.
@@ -55,7 +44,7 @@ std::optional<QSize> geometry(xcb_connection_t* c, xcb_window_t window)
 ForeignWindowWatch::ForeignWindowWatch(quint32 window, QObject* parent)
     : QObject(parent), window_(window)
 {
-    xcb_connection_t* c = connection();
+    xcb_connection_t* c = xcb::connection();
     if (!c || !window_)
         return;
     // Select first, then ask for the size: a window destroyed in between fails the query

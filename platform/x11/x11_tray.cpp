@@ -17,28 +17,6 @@ constexpr int kMaxDepth = 4;
 constexpr quint32 kRequestDock = 0;
 constexpr quint32 kXEmbedMapped = 1;
 
-QString windowName(xcb_connection_t* c, xcb_window_t w)
-{
-    if (const auto name = xcb::property(c, w, xcb::atom(c, "_NET_WM_NAME")))
-        return QString::fromUtf8(*name);
-    if (const auto name = xcb::property(c, w, XCB_ATOM_WM_NAME))
-        return QString::fromLatin1(*name);
-    return {};
-}
-
-QList<xcb_window_t> childrenOf(xcb_connection_t* c, xcb_window_t w)
-{
-    const Reply<xcb_query_tree_reply_t> tree(
-        xcb_query_tree_reply(c, xcb_query_tree(c, w), nullptr));
-    QList<xcb_window_t> list;
-    if (!tree)
-        return list;
-    const xcb_window_t* kids = xcb_query_tree_children(tree.get());
-    for (int i = 0; i < xcb_query_tree_children_length(tree.get()); ++i)
-        list.append(kids[i]);
-    return list;
-}
-
 bool viewable(xcb_connection_t* c, xcb_window_t w)
 {
     const Reply<xcb_get_window_attributes_reply_t> attributes(
@@ -88,8 +66,8 @@ xcb_window_t sameClientWindow(xcb_connection_t* c, xcb_window_t manager)
 void collectNamed(xcb_connection_t* c, xcb_window_t area, xcb_window_t parent, int depth,
                   QList<NamedRect>& out)
 {
-    for (const xcb_window_t w : childrenOf(c, parent)) {
-        const QString name = windowName(c, w);
+    for (const xcb_window_t w : xcb::children(c, parent)) {
+        const QString name = xcb::windowName(c, w);
         if (!name.isEmpty()) {
             const Reply<xcb_translate_coordinates_reply_t> at(xcb_translate_coordinates_reply(
                 c, xcb_translate_coordinates(c, w, area, 0, 0), nullptr));

@@ -1,11 +1,8 @@
 #include "platform/x11/x11_windows.h"
 
-#include <QGuiApplication>
+#include "platform/x11/xcb_support.h"
 
-#include <cstdlib>
-#include <cstring>
-#include <memory>
-#include <xcb/xcb.h>
+#include <algorithm>
 
 namespace platform::x11 {
 namespace {
@@ -18,70 +15,25 @@ constexpr char kFeedProperty[] = "_NIMBULO_FEED";
 // window managers add.
 constexpr int kMaxDepth = 4;
 
-struct FreeDeleter
-{
-    void operator()(void* p) const { std::free(p); }
-};
-template <typename T> using Reply = std::unique_ptr<T, FreeDeleter>;
-
-xcb_connection_t* connection()
-{
-    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    return x11 ? x11->connection() : nullptr;
-}
-
-xcb_atom_t atom(xcb_connection_t* c, const char* name)
-{
-    const Reply<xcb_intern_atom_reply_t> reply(
-        xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, strlen(name), name), nullptr));
-    return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
-}
-
-// A property's bytes, or nullopt when the window does not have it.
-std::optional<QByteArray> property(xcb_connection_t* c, xcb_window_t w, xcb_atom_t prop)
-{
-    const Reply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
-        c, xcb_get_property(c, 0, w, prop, XCB_GET_PROPERTY_TYPE_ANY, 0, 1 << 20), nullptr));
-    if (!reply || reply->type == XCB_ATOM_NONE)
-        return std::nullopt;
-    return QByteArray(static_cast<const char*>(xcb_get_property_value(reply.get())),
-                      xcb_get_property_value_length(reply.get()));
-}
-
-QString title(xcb_connection_t* c, xcb_window_t w)
-{
-    if (const auto name = property(c, w, atom(c, "_NET_WM_NAME")))
-        return QString::fromUtf8(*name);
-    if (const auto name = property(c, w, XCB_ATOM_WM_NAME))
-        return QString::fromLatin1(*name);
-    return {};
-}
-
 bool isFeedWindow(xcb_connection_t* c, xcb_window_t w)
 {
-    const auto wmClass = property(c, w, XCB_ATOM_WM_CLASS);
+    const auto wmClass = xcb::property(c, w, XCB_ATOM_WM_CLASS);
     // WM_CLASS holds two NUL-terminated strings: instance, then class.
     return wmClass && wmClass->split('\0').contains(kFeedClass);
 }
 
-QList<xcb_window_t> children(xcb_connection_t* c, xcb_window_t w)
+// The children of `w` from the top of the stack down: the search goes as users see them.
+QList<xcb_window_t> topDown(xcb_connection_t* c, xcb_window_t w)
 {
-    const Reply<xcb_query_tree_reply_t> tree(
-        xcb_query_tree_reply(c, xcb_query_tree(c, w), nullptr));
-    if (!tree)
-        return {};
-    const xcb_window_t* kids = xcb_query_tree_children(tree.get());
-    // The tree lists children bottom to top; the search goes from the top, as users see them.
-    QList<xcb_window_t> list;
-    for (int i = xcb_query_tree_children_length(tree.get()) - 1; i >= 0; --i)
-        list.append(kids[i]);
+    QList<xcb_window_t> list = xcb::children(c, w);
+    std::reverse(list.begin(), list.end());
     return list;
 }
 
 xcb_window_t findTitled(xcb_connection_t* c, xcb_window_t parent, const QString& prefix, int depth)
 {
-    for (const xcb_window_t w : children(c, parent)) {
-        const QString name = title(c, w).trimmed().toLower();
+    for (const xcb_window_t w : topDown(c, parent)) {
+        const QString name = xcb::windowName(c, w).trimmed().toLower();
         if (!name.isEmpty() && name.startsWith(prefix))
             return w;
         if (depth + 1 < kMaxDepth && name.isEmpty()) {
@@ -96,12 +48,12 @@ xcb_window_t findTitled(xcb_connection_t* c, xcb_window_t parent, const QString&
 
 bool available()
 {
-    return connection() != nullptr;
+    return xcb::connection() != nullptr;
 }
 
 quint32 createFeedWindow(quint32 parent)
 {
-    xcb_connection_t* c = connection();
+    xcb_connection_t* c = xcb::connection();
     if (!c || !parent)
         return 0;
     const xcb_window_t w = xcb_generate_id(c);
@@ -116,7 +68,7 @@ quint32 createFeedWindow(quint32 parent)
 
 void destroyFeedWindow(quint32 window)
 {
-    if (xcb_connection_t* c = connection(); c && window) {
+    if (xcb_connection_t* c = xcb::connection(); c && window) {
         xcb_destroy_window(c, window);
         xcb_flush(c);
     }
@@ -124,32 +76,32 @@ void destroyFeedWindow(quint32 window)
 
 void setFeedText(quint32 window, const QString& text)
 {
-    xcb_connection_t* c = connection();
+    xcb_connection_t* c = xcb::connection();
     if (!c || !window)
         return;
     const QByteArray bytes = text.toUtf8();
-    xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, atom(c, kFeedProperty),
-                        atom(c, "UTF8_STRING"), 8, bytes.size(), bytes.constData());
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, xcb::atom(c, kFeedProperty),
+                        xcb::atom(c, "UTF8_STRING"), 8, bytes.size(), bytes.constData());
     xcb_flush(c);
 }
 
 quint32 findWindowByTitle(const QString& titlePrefix)
 {
-    xcb_connection_t* c = connection();
+    xcb_connection_t* c = xcb::connection();
     if (!c)
         return 0;
-    const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
-    return screen ? findTitled(c, screen->root, titlePrefix.toLower(), 0) : 0;
+    const xcb_window_t root = xcb::root(c);
+    return root != XCB_WINDOW_NONE ? findTitled(c, root, titlePrefix.toLower(), 0) : 0;
 }
 
 std::optional<QString> readFeedText(quint32 window)
 {
-    xcb_connection_t* c = connection();
+    xcb_connection_t* c = xcb::connection();
     if (!c || !window)
         return std::nullopt;
-    for (const xcb_window_t w : children(c, window)) {
+    for (const xcb_window_t w : topDown(c, window)) {
         if (isFeedWindow(c, w)) {
-            const auto text = property(c, w, atom(c, kFeedProperty));
+            const auto text = xcb::property(c, w, xcb::atom(c, kFeedProperty));
             return text ? QString::fromUtf8(*text) : QString();
         }
     }
