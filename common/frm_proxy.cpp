@@ -83,10 +83,10 @@ frmProxy::frmProxy(QString settingsPath, Mode mode, QWidget* parent)
     for (QLineEdit* box : txtPass)
         box->installEventFilter(this);
 
-    setChoice(ProxyChoice{});
+    setChoice(ProxySettings{});
 }
 
-void frmProxy::setChoice(const ProxyChoice& choice)
+void frmProxy::setChoice(const ProxySettings& choice)
 {
     choice_ = choice;
     txtServer->setText(choice.server);
@@ -149,7 +149,7 @@ bool frmProxy::warnOnEntry(QLineEdit* box)
 
 bool frmProxy::save()
 {
-    ProxyChoice next = choice_;
+    ProxySettings next = choice_;
     if (optProxy[0]->isChecked()) {
         next.useProxy = false;
         next.server.clear();

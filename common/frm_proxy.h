@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/proxy_settings.h"
+
 #include <QDialog>
 #include <QString>
 
@@ -12,17 +14,6 @@ class QPushButton;
 class QRadioButton;
 
 namespace common {
-
-// The proxy settings the dialog shows and, on OK, gives back; the password in plain.
-struct ProxyChoice
-{
-    bool useProxy = false;
-    QString server;
-    QString port;
-    bool auth = false;
-    QString user;
-    QString password;
-};
 
 // The dialog "HTTP Proxy options": a direct connection or an HTTP proxy with server and port,
 // optionally with a user name and password for Basic proxy authentication.
@@ -48,9 +39,9 @@ public:
 
     explicit frmProxy(QString settingsPath, Mode mode = Mode::Program, QWidget* parent = nullptr);
 
-    void setChoice(const ProxyChoice& choice);
+    void setChoice(const ProxySettings& choice);
     // The settings as the last successful OK left them (as set before that).
-    const ProxyChoice& choice() const { return choice_; }
+    const ProxySettings& choice() const { return choice_; }
 
     // OK's work without closing: true when the settings were taken and written.
     bool save();
@@ -74,7 +65,7 @@ private:
 
     QString settingsPath_;
     Mode mode_;
-    ProxyChoice choice_;
+    ProxySettings choice_;
     bool warning_ = false; // a focus warning is up: the focus moves it causes are not checked
 };
 

@@ -181,7 +181,7 @@ void frmInstWeather::openProxyDialog()
     const auto text = [&settings](const char* key) {
         return common::readIni(kSaved, QLatin1String(key), settings).trimmed();
     };
-    common::ProxyChoice choice;
+    common::ProxySettings choice;
     choice.useProxy = common::readNumber(text("proxy_on")) != 0;
     if (choice.useProxy) {
         choice.server = text("proxy_server");

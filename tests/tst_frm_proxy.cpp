@@ -18,10 +18,10 @@
 #include <QtTest>
 
 using common::frmProxy;
-using common::ProxyChoice;
+using common::ProxySettings;
 using platform::MessageBox;
 
-Q_DECLARE_METATYPE(common::ProxyChoice)
+Q_DECLARE_METATYPE(common::ProxySettings)
 
 class TestFrmProxy : public QObject
 {
@@ -143,7 +143,7 @@ private Q_SLOTS:
 
     void ok_data()
     {
-        QTest::addColumn<ProxyChoice>("before");
+        QTest::addColumn<ProxySettings>("before");
         QTest::addColumn<bool>("useProxy");
         QTest::addColumn<bool>("auth");
         QTest::addColumn<QString>("user");
@@ -151,22 +151,22 @@ private Q_SLOTS:
         QTest::addColumn<QString>("confirm");
         QTest::addColumn<QStringList>("expected"); // proxy_on ... auth_1
 
-        const ProxyChoice old{true, "old", "8080", true, "olduser", "oldpass"};
+        const ProxySettings old{true, "old", "8080", true, "olduser", "oldpass"};
         QTest::newRow("direct") << old << false << false << ""
                                 << ""
                                 << "" << QStringList{"0", "", "", "1", ""};
         QTest::newRow("proxy without authorisation")
-            << ProxyChoice{} << true << false << ""
+            << ProxySettings{} << true << false << ""
             << ""
             << "" << QStringList{"1", "proxy.local", "3128", "0", ""};
         QTest::newRow("proxy with authorisation")
-            << ProxyChoice{} << true << true << " alice "
+            << ProxySettings{} << true << true << " alice "
             << "s3cr€t"
             << "s3cr€t" << QStringList{"1", "proxy.local", "3128", "1", "alice"};
     }
     void ok()
     {
-        QFETCH(ProxyChoice, before);
+        QFETCH(ProxySettings, before);
         QFETCH(bool, useProxy);
         QFETCH(bool, auth);
         QFETCH(QString, user);

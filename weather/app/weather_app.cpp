@@ -95,19 +95,10 @@ public:
     {
         common::frmProxy dialog(app_.monitor_->settingsFile().path(),
                                 common::frmProxy::Mode::Program, app_.options_.get());
-        dialog.setChoice(
-            {proxy.useProxy, proxy.server, proxy.port, proxy.auth, proxy.user, proxy.password});
+        dialog.setChoice(proxy);
         if (dialog.exec() != QDialog::Accepted)
             return std::nullopt;
-        const common::ProxyChoice& c = dialog.choice();
-        config::ProxySettings result = proxy;
-        result.useProxy = c.useProxy;
-        result.server = c.server;
-        result.port = c.port;
-        result.auth = c.auth;
-        result.user = c.user;
-        result.password = c.password;
-        return result;
+        return dialog.choice();
     }
 
 private:

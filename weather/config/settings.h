@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/proxy_password.h"
+#include "common/proxy_settings.h"
 
 #include <QColor>
 #include <QFont>
@@ -61,17 +62,7 @@ private:
     QString path_;
 };
 
-// The proxy settings the fetcher uses; the password is held in plain.
-struct ProxySettings
-{
-    bool useProxy = false;
-    QString server;
-    QString port;
-    bool auth = false;
-    QString user;
-    QString password;
-    bool stripWww = false;
-};
+using common::ProxySettings;
 
 // The main program's in-memory copy of its settings, filled by loadSettings().
 struct AppSettings

@@ -9,7 +9,7 @@ namespace net {
 
 using platform::SocketControl;
 
-frmInet::frmInet(FetchState& state, const config::ProxySettings& proxy, ErrorLog& log,
+frmInet::frmInet(FetchState& state, const common::ProxySettings& proxy, ErrorLog& log,
                  QObject* parent)
     : QObject(parent), state_(state), proxy_(proxy), log_(log)
 {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/proxy_settings.h"
 #include "platform/socket_control.h"
 #include "weather/net/page_fetcher.h"
 #include "weather/net/smtp_mailer.h"
@@ -12,10 +13,6 @@
 #include <array>
 #include <memory>
 #include <optional>
-
-namespace config {
-struct ProxySettings;
-}
 
 namespace net {
 
@@ -49,7 +46,7 @@ public:
 
     // The flags, the proxy settings and the log must outlive the form; the program changes the
     // proxy settings in place when the user changes them.
-    frmInet(FetchState& state, const config::ProxySettings& proxy, ErrorLog& log,
+    frmInet(FetchState& state, const common::ProxySettings& proxy, ErrorLog& log,
             QObject* parent = nullptr);
     ~frmInet() override;
 
@@ -104,7 +101,7 @@ private:
     std::optional<QString> evaluate(bool wholePage);
 
     FetchState& state_;
-    const config::ProxySettings& proxy_;
+    const common::ProxySettings& proxy_;
     ErrorLog& log_;
     int fetchLimitMs_ = kFetchLimitMs;
     int receiveLimitMs_ = kReceiveLimitMs;

@@ -58,7 +58,7 @@ QString proxyAuthScheme(const QString& response)
     return response.mid(start, end - start);
 }
 
-QByteArray httpRequest(const QString& url, const config::ProxySettings& proxy)
+QByteArray httpRequest(const QString& url, const common::ProxySettings& proxy)
 {
     QByteArray request = "GET " + url.toUtf8() + " HTTP/1.0\r\n";
     if (proxy.useProxy && proxy.auth) {

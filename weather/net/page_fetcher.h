@@ -1,11 +1,9 @@
 #pragma once
 
+#include "common/proxy_settings.h"
+
 #include <QByteArray>
 #include <QString>
-
-namespace config {
-struct ProxySettings;
-}
 
 namespace net {
 
@@ -60,7 +58,7 @@ QString proxyAuthScheme(const QString& response);
 // The HTTP/1.0 request for `url`: the request line with the full URL as given, then
 // "Accept: text/html" or, with both the proxy and its authentication on, the Basic proxy
 // credentials (user + ":" + password as UTF-8, Base64) and no Accept line; no Host header.
-QByteArray httpRequest(const QString& url, const config::ProxySettings& proxy);
+QByteArray httpRequest(const QString& url, const common::ProxySettings& proxy);
 
 // A raw response split at its first empty line. `head` is the status line and the headers
 // with the CR LF CR LF (ASCII, read as Latin-1); `body` is everything after it, decoded as
