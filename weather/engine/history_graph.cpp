@@ -1,6 +1,7 @@
 #include "weather/engine/history_graph.h"
 
 #include "common/number.h"
+#include "weather/engine/observation_parser.h"
 
 #include <QRegularExpression>
 #include <QTime>
@@ -108,18 +109,9 @@ QString withDirection(const QString& text, const GraphStat& stat, const HistoryR
 
 } // namespace
 
-qsizetype GraphCellReader::ForwardSearch::find(QStringView text, qsizetype from)
-{
-    if (searchedFrom >= 0 && from >= searchedFrom && (hit < 0 || hit >= from))
-        return hit;
-    searchedFrom = from;
-    hit = text.indexOf(needle, from);
-    return hit;
-}
-
 GraphCellReader::GraphCellReader(QStringView text, QStringView cellEnd)
     : text_(text), cellEnd_(cellEnd), lastTagEnd_(text.lastIndexOf(u'>')),
-      lastBang_(text.lastIndexOf(u'!')), cellEndSearch_{cellEnd}, crLfSearch_{u"\r\n"}
+      lastBang_(text.lastIndexOf(u'!')), cellEndSearch_(text, cellEnd)
 {}
 
 bool GraphCellReader::nextRow(QStringView marker)
@@ -149,25 +141,15 @@ QString GraphCellReader::readGraphCell()
         return {};
     }
 
-    qsizetype end;
-    if (cellEnd_.isEmpty()) {
-        end = crLfSearch_.find(text_, start);
-        if (end < 0)
-            end = text_.indexOf(u'\n', start);
-        if (end < 0)
-            end = text_.size();
-    } else {
-        end = cellEndSearch_.find(text_, start);
-        if (end < 0)
-            end = start;
-    }
+    // -1 only when the cell end is set and missing: the value is then empty.
+    const qsizetype cellEndAt = cellEndSearch_.find(start);
+    const qsizetype end = cellEndAt < 0 ? start : cellEndAt;
     QStringView value = text_.sliced(start, end - start);
     QString cell = value.contains(u"&nbsp") ? kNoValue.toString() : value.trimmed().toString();
 
     const bool tagAhead = tagEnd >= 0;
     const bool bangAhead = lastBang_ >= pos_;
     if (!cellEnd_.isEmpty() && tagAhead && !bangAhead) {
-        const qsizetype cellEndAt = cellEndSearch_.find(text_, start);
         // Without a cell end nothing more can be read this way: the text is used up.
         pos_ = cellEndAt < 0 ? text_.size() : std::min(cellEndAt + 5, text_.size());
     } else {
@@ -182,22 +164,16 @@ std::optional<HistoryTable> readHistoryPage(QStringView page, const config::Stat
 {
     const QString& startMarker =
         layout.historyBlockStart.isEmpty() ? layout.blockStart : layout.historyBlockStart;
-    if (page.isEmpty())
+    const std::optional<QStringView> block =
+        findDataBlock(page, startMarker, layout.blockEnd, Qt::CaseSensitive);
+    if (!block)
         return std::nullopt;
-    const qsizetype start = page.indexOf(startMarker);
-    if (start < 0)
-        return std::nullopt;
-    const qsizetype endMarker = page.indexOf(layout.blockEnd, start);
-    const qsizetype first = std::min(start + 1, page.size());
-    const qsizetype last =
-        endMarker < 0 ? page.size() : std::min(endMarker + layout.blockEnd.size() + 1, page.size());
-    const QStringView block = page.sliced(first, last - first);
 
     const int cellCount = std::max(graphCount, 0) + 1;
     HistoryTable table{HistoryRow{QString(), QStringList{QString()}}};
     bool stored = false;
     bool afterHour = false;
-    GraphCellReader reader(block, layout.cellEnd);
+    GraphCellReader reader(*block, layout.cellEnd);
     while (reader.nextRow(layout.historyRowMarker)) {
         const QString time = reader.readGraphCell();
         const bool onHour = onTheHour(time);

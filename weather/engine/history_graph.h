@@ -1,6 +1,7 @@
 #pragma once
 
 #include "weather/config/layout_file.h"
+#include "weather/engine/forward_search.h"
 
 #include <QDate>
 #include <QList>
@@ -54,25 +55,13 @@ public:
     QString readGraphCell();
 
 private:
-    // The first occurrence of one needle at or after a position that never decreases: a
-    // remembered hit is reused until the position passes it, and a needle that was absent from
-    // some position on stays absent, so a missing cell end costs one scan, not one per cell.
-    struct ForwardSearch
-    {
-        QStringView needle;
-        qsizetype searchedFrom = -1;
-        qsizetype hit = -1;
-        qsizetype find(QStringView text, qsizetype from);
-    };
-
     QStringView text_;
     QStringView cellEnd_;
     qsizetype pos_ = 0;
     qsizetype rowFloor_ = 0; // the next row is looked for from here on at the least
     qsizetype lastTagEnd_;   // last ">" of the text, -1 none
     qsizetype lastBang_;     // last "!" of the text, -1 none
-    ForwardSearch cellEndSearch_;
-    ForwardSearch crLfSearch_;
+    CellEndSearch cellEndSearch_;
 };
 
 // Reads a history page into the kept rows. nullopt when the page lacks the start marker

@@ -7,17 +7,7 @@ RowTable emptyRowTable()
     return {ObservationRow{QString(), QStringList{QString()}}};
 }
 
-qsizetype CellReader::ForwardSearch::find(QStringView text, qsizetype from)
-{
-    if (searchedFrom >= 0 && from >= searchedFrom && (hit < 0 || hit >= from))
-        return hit;
-    searchedFrom = from;
-    hit = text.indexOf(needle, from);
-    return hit;
-}
-
-CellReader::CellReader(QStringView text, QStringView cellEnd)
-    : text_(text), lineBreakEnd_(cellEnd.isEmpty()), cellEnd_{cellEnd}, crLf_{u"\r\n"}
+CellReader::CellReader(QStringView text, QStringView cellEnd) : text_(text), cellEnd_(text, cellEnd)
 {}
 
 bool CellReader::skipTo(QStringView marker)
@@ -40,20 +30,10 @@ QString CellReader::readCell()
         return {};
     }
     const qsizetype start = tagEnd + 1;
+    qsizetype end = cellEnd_.find(start);
+    if (end < 0)
+        end = start;
     const qsizetype nextLf = text_.indexOf(u'\n', start);
-
-    qsizetype end;
-    if (lineBreakEnd_) {
-        end = crLf_.find(text_, start);
-        if (end < 0)
-            end = nextLf;
-        if (end < 0)
-            end = text_.size();
-    } else {
-        end = cellEnd_.find(text_, start);
-        if (end < 0)
-            end = start;
-    }
 
     // Every path moves strictly forward (the LF lies after the ">"), so row loops end.
     pos_ = nextLf < 0 ? text_.size() : nextLf;
@@ -61,11 +41,11 @@ QString CellReader::readCell()
 }
 
 std::optional<QStringView> findDataBlock(QStringView page, QStringView blockStart,
-                                         QStringView blockEnd)
+                                         QStringView blockEnd, Qt::CaseSensitivity startCase)
 {
     if (page.isEmpty())
         return std::nullopt;
-    const qsizetype start = page.indexOf(blockStart, 0, Qt::CaseInsensitive);
+    const qsizetype start = page.indexOf(blockStart, 0, startCase);
     if (start < 0)
         return std::nullopt;
     const qsizetype endMarker = page.indexOf(blockEnd, start);

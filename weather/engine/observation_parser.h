@@ -1,6 +1,7 @@
 #pragma once
 
 #include "weather/config/layout_file.h"
+#include "weather/engine/forward_search.h"
 
 #include <QList>
 #include <QString>
@@ -54,32 +55,19 @@ public:
     qsizetype position() const { return pos_; }
 
 private:
-    // Remembers the result of the last search for one needle. Searches from positions that only
-    // grow can reuse it: the first occurrence at or after `from` is the remembered hit as long as
-    // `from` has not passed it, and a needle that was absent from some position on stays absent.
-    // This keeps a missing cell end or a page without CR LF from rescanning the tail per cell.
-    struct ForwardSearch
-    {
-        QStringView needle;
-        qsizetype searchedFrom = -1;
-        qsizetype hit = -1;
-        qsizetype find(QStringView text, qsizetype from);
-    };
-
     QStringView text_;
     qsizetype pos_ = 0;
-    bool lineBreakEnd_;
-    ForwardSearch cellEnd_;
-    ForwardSearch crLf_;
+    CellEndSearch cellEnd_;
 };
 
 // The data block of a page: from one character after the start of the first occurrence of
-// `blockStart` (any letter case) to one character after the end of the first occurrence of
-// `blockEnd` (exact case) at or after that start, cut at the end of the page; with no end marker
-// the block runs to the end of the page. nullopt when the page has no start marker. The result
-// is a view into `page`.
+// `blockStart` (any letter case, exact case with Qt::CaseSensitive) to one character after the end
+// of the first occurrence of `blockEnd` (exact case) at or after that start, cut at the end of the
+// page; with no end marker the block runs to the end of the page. nullopt when the page has no
+// start marker. The result is a view into `page`.
 std::optional<QStringView> findDataBlock(QStringView page, QStringView blockStart,
-                                         QStringView blockEnd);
+                                         QStringView blockEnd,
+                                         Qt::CaseSensitivity startCase = Qt::CaseInsensitive);
 
 // Splits a data block into station rows: each row starts at an occurrence of `rowMarker` (exact
 // case) and holds a name cell and `columnCount` value cells, read with CellReader. Rows are
