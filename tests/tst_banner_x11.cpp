@@ -26,11 +26,6 @@ int workTop(const X11Session& x)
     return a.size() < 4 ? -1 : int(a[1]);
 }
 
-void pump()
-{
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-}
-
 QString longText()
 {
     QString text = QStringLiteral("  ");
@@ -66,13 +61,7 @@ private:
     QString self_;
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        if (!X11Session::haveTools())
-            QSKIP("Xvfb, openbox or tint2 is missing");
-        QCOMPARE(QGuiApplication::platformName(), QStringLiteral("xcb"));
-        QVERIFY(x_.startWindowManager());
-    }
+    void initTestCase() { x_.startTestCase(); }
 
     void reservesItsStripAndGivesItBack()
     {
@@ -86,14 +75,15 @@ private Q_SLOTS:
         desk.showBanner();
         const int h = desk.height();
         // Above the panel, across the work area, the strip above the panel reserved.
-        QVERIFY(X11Session::waitUntil([&] { return workBottom(x_) == 770 - h - 2; }, 10000, pump));
+        QVERIFY(X11Session::waitUntil([&] { return workBottom(x_) == 770 - h - 2; }, 10000,
+                                      pumpEvents));
         const QRect at = x_.rootRect(xcb_window_t(desk.winId()));
         QCOMPARE(at, QRect(0, 770 - h, 1280, h));
-        pump();
+        pumpEvents();
         QVERIFY(x_.screenshot(QStringLiteral("banner-bottom.png")));
 
         desk.closeBanner();
-        QVERIFY(X11Session::waitUntil([&] { return workBottom(x_) == 770; }, 10000, pump));
+        QVERIFY(X11Session::waitUntil([&] { return workBottom(x_) == 770; }, 10000, pumpEvents));
     }
 
     void followsThePanelToTheTop()
@@ -105,7 +95,8 @@ private Q_SLOTS:
         desk.initBanner();
         desk.showBanner();
         const int h = desk.height();
-        QVERIFY(X11Session::waitUntil([&] { return workBottom(x_) == 770 - h - 2; }, 10000, pump));
+        QVERIFY(X11Session::waitUntil([&] { return workBottom(x_) == 770 - h - 2; }, 10000,
+                                      pumpEvents));
 
         QVERIFY(x_.startPanel(X11Session::Panel::Top));
         // The banner drops to the screen's bottom and keeps only its own strip; the panel's
@@ -115,11 +106,11 @@ private Q_SLOTS:
                 return x_.rootRect(xcb_window_t(desk.winId())).y() == 800 - h &&
                        workBottom(x_) == 800 - h - 2 && workTop(x_) == 30;
             },
-            15000, pump));
-        pump();
+            15000, pumpEvents));
+        pumpEvents();
         QVERIFY(x_.screenshot(QStringLiteral("banner-after-panel-moved.png")));
         desk.closeBanner();
-        QVERIFY(X11Session::waitUntil([&] { return workBottom(x_) == 800; }, 10000, pump));
+        QVERIFY(X11Session::waitUntil([&] { return workBottom(x_) == 800; }, 10000, pumpEvents));
     }
 
     // A strut dies with its window: killing the program gives the strip back.
@@ -146,10 +137,7 @@ int main(int argc, char** argv)
     if (argc > 1 && qstrcmp(argv[1], kChildSwitch) == 0)
         return runChild(argc, argv);
     X11Session session;
-    if (!session.startServer())
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    else
-        qputenv("QT_QPA_PLATFORM", "xcb");
+    session.startForTest();
     QApplication app(argc, argv);
     TestBannerX11 test(session, QCoreApplication::applicationFilePath());
     return QTest::qExec(&test, argc, argv);

@@ -1,3 +1,4 @@
+#include "graph_sample.h"
 #include "platform/desktop.h"
 #include "tools/demo-bureau/bureau_pages.h"
 #include "weather/app/frm_weather.h"
@@ -85,26 +86,6 @@ private:
     QHash<QByteArray, QByteArray> pages_;
 };
 
-// Columns: time, temperature, wind direction, wind speed, rain (as in the sample pages).
-config::StateLayout sampleLayout()
-{
-    config::StateLayout layout;
-    layout.blockStart = QStringLiteral("class=\"tabledata\"");
-    layout.blockEnd = QStringLiteral("<div id=\"footer\">");
-    layout.historyBlockStart = QStringLiteral("<table id=\"t1\"");
-    layout.historyRowMarker = QStringLiteral("<tr>");
-    layout.cellEnd = QStringLiteral("</t");
-    layout.windDirColumn = 3;
-    layout.fixedColumns = 1;
-    layout.columnCount = 5;
-    layout.columns = {{QStringLiteral("Date/Time"), QString(), 0},
-                      {QStringLiteral("Temp °C"), QStringLiteral("°C"), 1},
-                      {QStringLiteral("Wind Dir"), QString(), 0},
-                      {QStringLiteral("Wind Spd km/h"), QStringLiteral("km/h"), 2},
-                      {QStringLiteral("Rain mm"), QStringLiteral("mm"), 6}};
-    return layout;
-}
-
 // The graph list of a layout as the region load fills it.
 engine::ListModel graphListOf(const config::StateLayout& layout)
 {
@@ -117,14 +98,6 @@ engine::ListModel graphListOf(const config::StateLayout& layout)
     }
     list.selected = 0;
     return list;
-}
-
-QByteArray samplePage(const QString& name)
-{
-    QFile file(QStringLiteral(NIMBULO_TEST_DATA "/") + name);
-    if (!file.open(QIODevice::ReadOnly))
-        qFatal("missing sample page %s", qPrintable(name));
-    return file.readAll();
 }
 
 // Five entries around midnight, newest first: temperature, direction, speed, rain.

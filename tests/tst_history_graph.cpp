@@ -1,8 +1,8 @@
+#include "graph_sample.h"
 #include "tools/demo-bureau/bureau_pages.h"
 #include "weather/config/layout_file.h"
 #include "weather/engine/history_graph.h"
 
-#include <QFile>
 #include <QtTest>
 
 using engine::HistoryRow;
@@ -14,33 +14,6 @@ namespace {
 // columns after the time without the direction, so history rows have cells 0 … 3: temperature,
 // direction, speed, rain.
 constexpr int kGraphCount = 3;
-
-config::StateLayout sampleLayout()
-{
-    config::StateLayout layout;
-    layout.blockStart = QStringLiteral("class=\"tabledata\"");
-    layout.blockEnd = QStringLiteral("<div id=\"footer\">");
-    layout.historyBlockStart = QStringLiteral("<table id=\"t1\"");
-    layout.historyRowMarker = QStringLiteral("<tr>");
-    layout.cellEnd = QStringLiteral("</t");
-    layout.windDirColumn = 3;
-    layout.fixedColumns = 1;
-    layout.columnCount = 5;
-    layout.columns = {{QStringLiteral("Date/Time"), QString(), 0},
-                      {QStringLiteral("Temp °C"), QStringLiteral("°C"), 1},
-                      {QStringLiteral("Wind Dir"), QString(), 0},
-                      {QStringLiteral("Wind Spd km/h"), QStringLiteral("km/h"), 2},
-                      {QStringLiteral("Rain mm"), QStringLiteral("mm"), 6}};
-    return layout;
-}
-
-QString samplePage(const QString& name)
-{
-    QFile file(QStringLiteral(NIMBULO_TEST_DATA "/") + name);
-    if (!file.open(QIODevice::ReadOnly))
-        qFatal("missing sample page %s", qPrintable(name));
-    return QString::fromUtf8(file.readAll());
-}
 
 // One text per entry, "time|cell 0|cell 1|...", so a whole table compares in one go.
 QStringList describe(const HistoryTable& table)
@@ -171,18 +144,18 @@ void TestHistoryGraph::keepsRows_data()
     // Every half-hourly row is an entry, newest first; missing values ("&nbsp;", "-") read as
     // N/F; the table before the history block and the one after its end are not read.
     QTest::newRow("half-hourly, cells on one line")
-        << samplePage(QStringLiteral("graph_half_hourly.html"))
+        << samplePageText(QStringLiteral("graph_half_hourly.html"))
         << QStringList{"07/03:30pm|21.5|NNE|15|0.2", "07/03:00pm|22.0|N|20|0.2",
                        "07/02:30pm|N/F|NW|10|0.0",   "07/02:00pm|23.1|W|N/F|0.0",
                        "07/01:30pm|20.4|SW|0|0.0",   "07/01:00pm|19.8|S|5|0.0"};
     // Each row on the hour stays, and for each hour the oldest row between it and the next
     // older hour.
     QTest::newRow("every 10 minutes, one cell per line")
-        << samplePage(QStringLiteral("graph_ten_minute.html"))
+        << samplePageText(QStringLiteral("graph_ten_minute.html"))
         << QStringList{"07/03:10pm|20.3|SE|13|0.0", "07/03:00pm|20.4|N|14|0.0",
                        "07/02:10pm|20.9|NE|19|0.0", "07/02:00pm|21.0|E|20|0.0",
                        "07/01:50pm|21.1|SE|21|0.0"};
-    QString crLf = samplePage(QStringLiteral("graph_ten_minute.html"));
+    QString crLf = samplePageText(QStringLiteral("graph_ten_minute.html"));
     crLf.replace(u'\n', QStringLiteral("\r\n"));
     QTest::newRow("CR LF line breaks")
         << crLf
@@ -296,7 +269,7 @@ void TestHistoryGraph::blockMarkers()
     layout.blockStart = blockStart;
     layout.blockEnd = blockEnd;
     const std::optional<HistoryTable> table = engine::readHistoryPage(
-        samplePage(QStringLiteral("graph_half_hourly.html")), layout, kGraphCount);
+        samplePageText(QStringLiteral("graph_half_hourly.html")), layout, kGraphCount);
     if (entries < 0) {
         QVERIFY(!table);
         return;

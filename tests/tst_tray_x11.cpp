@@ -18,9 +18,6 @@ public:
 
 private:
     X11Session& x_;
-    bool ready_ = false;
-
-    static void pump() { QCoreApplication::processEvents(QEventLoop::AllEvents, 50); }
 
     std::unique_ptr<shell::TrayDisplay> display(platform::TrayHost& host, int cells)
     {
@@ -73,14 +70,7 @@ private:
     }
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        if (!X11Session::haveTools())
-            QSKIP("Xvfb, openbox or tint2 is missing");
-        QCOMPARE(QGuiApplication::platformName(), QStringLiteral("xcb"));
-        QVERIFY(x_.startWindowManager());
-        ready_ = true;
-    }
+    void initTestCase() { x_.startTestCase(); }
 
     void dockedTickerOverTheBlankIcons()
     {
@@ -91,16 +81,17 @@ private Q_SLOTS:
         d->startTrayDisplay();
         QVERIFY(d->state.tickerDocked);
         QString why;
-        QVERIFY2(X11Session::waitUntil([&] { return dockedOverIcons(*d, 5, &why); }, 15000, pump),
-                 qPrintable(why));
-        pump();
+        QVERIFY2(
+            X11Session::waitUntil([&] { return dockedOverIcons(*d, 5, &why); }, 15000, pumpEvents),
+            qPrintable(why));
+        pumpEvents();
         QVERIFY(x_.screenshot(QStringLiteral("docked-ticker.png")));
 
         // Taken down: no blank icon is left in the panel.
         d->stopDockedTicker();
         QVERIFY(X11Session::waitUntil(
             [&] { return x_.named(x_.panelWindow(), QStringLiteral("1KQ")).isEmpty(); }, 10000,
-            pump));
+            pumpEvents));
     }
 
     void newTrayDocksAgain()
@@ -110,14 +101,16 @@ private Q_SLOTS:
         auto d = display(*host, 2);
         d->startTrayDisplay();
         QString why;
-        QVERIFY2(X11Session::waitUntil([&] { return dockedOverIcons(*d, 2, &why); }, 15000, pump),
-                 qPrintable(why));
+        QVERIFY2(
+            X11Session::waitUntil([&] { return dockedOverIcons(*d, 2, &why); }, 15000, pumpEvents),
+            qPrintable(why));
 
         // The tray exits and another starts (MANAGER): the icons dock again, the ticker follows.
         x_.stopPanel();
         QVERIFY(x_.startPanel(X11Session::Panel::Bottom));
-        QVERIFY2(X11Session::waitUntil([&] { return dockedOverIcons(*d, 2, &why); }, 15000, pump),
-                 qPrintable(why));
+        QVERIFY2(
+            X11Session::waitUntil([&] { return dockedOverIcons(*d, 2, &why); }, 15000, pumpEvents),
+            qPrintable(why));
         // No stray blank icon was left behind on the desktop.
         for (const xcb_window_t w : x_.named(x_.root(), QStringLiteral("1KQ")))
             QVERIFY(x_.parent(w) != x_.root() || !x_.viewable(w));
@@ -133,28 +126,21 @@ private Q_SLOTS:
         QVERIFY(!d->state.tickerDocked);
         d->setStdTray();
         QVERIFY(X11Session::waitUntil([] { return QSystemTrayIcon::isSystemTrayAvailable(); },
-                                      10000, pump));
+                                      10000, pumpEvents));
         QVERIFY(d->stdIconShown());
         QVERIFY(x_.named(x_.panelWindow(), QStringLiteral("1KQ")).isEmpty());
         d->shutdown();
         QVERIFY(!d->state.trayActive);
     }
 
-    void cleanupTestCase()
-    {
-        if (ready_)
-            x_.stopPanel();
-    }
+    // Without a panel (skipped or failed start) there is nothing to stop.
+    void cleanupTestCase() { x_.stopPanel(); }
 };
 
 int main(int argc, char** argv)
 {
     X11Session session;
-    // The test runs on its own X server; without one the cases skip (offscreen).
-    if (!session.startServer())
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    else
-        qputenv("QT_QPA_PLATFORM", "xcb");
+    session.startForTest();
     QApplication app(argc, argv);
     TestTrayX11 test(session);
     return QTest::qExec(&test, argc, argv);

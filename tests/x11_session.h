@@ -6,13 +6,16 @@
 // starts is killed when the session ends, and also when the test process dies (parent-death
 // signal). Waits poll a condition against a generous bound; nothing sleeps for a fixed time.
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QGuiApplication>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QtTest>
 
 #include <csignal>
 #include <cstdlib>
@@ -95,6 +98,11 @@ public:
         return conn_ && !xcb_connection_has_error(conn_);
     }
 
+    // For a test program's main(), before its QApplication: starts the server and has the
+    // application use it; without one (the tools missing) the offscreen platform, where the
+    // cases skip.
+    void startForTest() { qputenv("QT_QPA_PLATFORM", startServer() ? "xcb" : "offscreen"); }
+
     const QByteArray& display() const { return display_; }
     const QProcessEnvironment& environment() const { return env_; }
     xcb_connection_t* connection() const { return conn_; }
@@ -104,6 +112,16 @@ public:
         spawn(QStringLiteral("openbox"), {QStringLiteral("--sm-disable")});
         return waitUntil(
             [this] { return !cardinals(root(), "_NET_SUPPORTING_WM_CHECK").isEmpty(); }, 20000);
+    }
+
+    // The common start of a test's initTestCase: skips without the tools, fails unless the
+    // application runs on the session's server and the window manager comes up.
+    void startTestCase()
+    {
+        if (!haveTools())
+            QSKIP("Xvfb, openbox or tint2 is missing");
+        QCOMPARE(QGuiApplication::platformName(), QStringLiteral("xcb"));
+        QVERIFY(startWindowManager());
     }
 
     // Starts a tint2 panel and waits until it holds the tray selection and the window manager
@@ -354,3 +372,9 @@ private:
     std::vector<std::unique_ptr<QProcess>> processes_;
     QProcess* panel_ = nullptr;
 };
+
+// Lets the test's own windows handle their events, for up to 50 ms.
+inline void pumpEvents()
+{
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+}
