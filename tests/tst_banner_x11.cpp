@@ -26,6 +26,14 @@ int workTop(const X11Session& x)
     return a.size() < 4 ? -1 : int(a[1]);
 }
 
+// The banner at the bottom of the screen (above the panel when the panel is there).
+void showAtBottom(shell::frmDesk& desk)
+{
+    desk.bannerTop = false;
+    desk.initBanner();
+    desk.showBanner();
+}
+
 QString longText()
 {
     QString text = QStringLiteral("  ");
@@ -41,9 +49,7 @@ int runChild(int argc, char** argv)
     qputenv("QT_QPA_PLATFORM", "xcb");
     QApplication app(argc, argv);
     shell::frmDesk desk;
-    desk.bannerTop = false;
-    desk.initBanner();
-    desk.showBanner();
+    showAtBottom(desk);
     QTimer::singleShot(0, [] { std::cout << "ready" << std::endl; });
     return QApplication::exec();
 }
@@ -60,6 +66,12 @@ private:
     X11Session& x_;
     QString self_;
 
+    // Waits (handling the banner's events) until the work area ends at `bottom`.
+    bool workBottomBecomes(int bottom) const
+    {
+        return X11Session::waitUntil([&] { return workBottom(x_) == bottom; }, 10000, pumpEvents);
+    }
+
 private Q_SLOTS:
     void initTestCase() { x_.startTestCase(); }
 
@@ -70,20 +82,17 @@ private Q_SLOTS:
         shell::frmDesk desk;
         desk.setText(longText(), true, QPixmap());
         desk.setLook(Qt::white, QColor(0x20, 0x50, 0x20), QFont());
-        desk.bannerTop = false;
-        desk.initBanner();
-        desk.showBanner();
+        showAtBottom(desk);
         const int h = desk.height();
         // Above the panel, across the work area, the strip above the panel reserved.
-        QVERIFY(X11Session::waitUntil([&] { return workBottom(x_) == 770 - h - 2; }, 10000,
-                                      pumpEvents));
+        QVERIFY(workBottomBecomes(770 - h - 2));
         const QRect at = x_.rootRect(xcb_window_t(desk.winId()));
         QCOMPARE(at, QRect(0, 770 - h, 1280, h));
         pumpEvents();
         QVERIFY(x_.screenshot(QStringLiteral("banner-bottom.png")));
 
         desk.closeBanner();
-        QVERIFY(X11Session::waitUntil([&] { return workBottom(x_) == 770; }, 10000, pumpEvents));
+        QVERIFY(workBottomBecomes(770));
     }
 
     void followsThePanelToTheTop()
@@ -91,12 +100,9 @@ private Q_SLOTS:
         QVERIFY(x_.startPanel(X11Session::Panel::Bottom));
         shell::frmDesk desk;
         desk.setText(QStringLiteral("  Temp:21.4C"), false, QPixmap());
-        desk.bannerTop = false;
-        desk.initBanner();
-        desk.showBanner();
+        showAtBottom(desk);
         const int h = desk.height();
-        QVERIFY(X11Session::waitUntil([&] { return workBottom(x_) == 770 - h - 2; }, 10000,
-                                      pumpEvents));
+        QVERIFY(workBottomBecomes(770 - h - 2));
 
         QVERIFY(x_.startPanel(X11Session::Panel::Top));
         // The banner drops to the screen's bottom and keeps only its own strip; the panel's
@@ -110,7 +116,7 @@ private Q_SLOTS:
         pumpEvents();
         QVERIFY(x_.screenshot(QStringLiteral("banner-after-panel-moved.png")));
         desk.closeBanner();
-        QVERIFY(X11Session::waitUntil([&] { return workBottom(x_) == 800; }, 10000, pumpEvents));
+        QVERIFY(workBottomBecomes(800));
     }
 
     // A strut dies with its window: killing the program gives the strip back.
