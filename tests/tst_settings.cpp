@@ -189,7 +189,7 @@ private Q_SLOTS:
         QCOMPARE(s.alarmCompare, QStringLiteral("30"));
         QCOMPARE(s.mailServer, QStringLiteral("smtp.example"));
         QCOMPARE(s.foreColor, QColor(255, 0, 0));
-        QVERIFY(!s.backColor.isValid());
+        QCOMPARE(s.backColor, QGuiApplication::palette().color(QPalette::Window));
         QCOMPARE(s.displayFont.family(), QStringLiteral("DejaVu Sans"));
         QCOMPARE(s.displayFont.pointSizeF(), 8.25);
         QVERIFY(s.displayFont.bold());

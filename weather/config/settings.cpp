@@ -4,6 +4,8 @@
 #include "common/number.h"
 
 #include <QDate>
+#include <QGuiApplication>
+#include <QPalette>
 
 namespace config {
 namespace {
@@ -226,10 +228,14 @@ void loadSettings(const SettingsFile& file, AppSettings& s, SettingsTarget& targ
         font.setUnderline(file.flag(key("font_ul")));
     s.displayFont = font;
 
-    if (!file.raw(key("fore_color")).isEmpty())
-        s.foreColor = colorFromNumber(file.integer(key("fore_color")));
-    if (!file.raw(key("back_color")).isEmpty())
-        s.backColor = colorFromNumber(file.integer(key("back_color")));
+    // An empty colour takes the main window's own.
+    const QPalette palette = QGuiApplication::palette();
+    s.foreColor = file.raw(key("fore_color")).isEmpty()
+                      ? palette.color(QPalette::WindowText)
+                      : colorFromNumber(file.integer(key("fore_color")));
+    s.backColor = file.raw(key("back_color")).isEmpty()
+                      ? palette.color(QPalette::Window)
+                      : colorFromNumber(file.integer(key("back_color")));
     s.useSysColor = file.flag(key("use_sys_color"));
     s.useSysFont = file.flag(key("use_sys_font"));
 

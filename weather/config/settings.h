@@ -70,7 +70,7 @@ struct AppSettings
     bool noXpHelp = false;
     bool showTrend = false;
     QFont displayFont;
-    QColor foreColor; // invalid: the main window's own colour
+    QColor foreColor; // text and background of banner and ticker; unset: the main window's
     QColor backColor;
     bool useSysColor = false;
     bool useSysFont = false;
