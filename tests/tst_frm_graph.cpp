@@ -433,7 +433,8 @@ private Q_SLOTS:
     }
 
     // A page with the observation markers but without the history block: nothing is parsed,
-    // the waiting text stays and the graph entries stay off; the previous history is kept.
+    // the window says there is no data and the graph entries come back; the previous history
+    // is kept.
     void pageWithoutHistoryBlock()
     {
         fetchSample();
@@ -442,9 +443,10 @@ private Q_SLOTS:
         QSignalSpy entry(graph_.get(), &GraphPage::graphEntryEnabled);
         fetchSample();
         frmGraph& window = *graph_->window();
-        QCOMPARE(label(window, "lblMinMax_0")->text(), QStringLiteral("Wait....Downloading Data"));
-        QCOMPARE(entry.size(), 1);
+        QCOMPARE(label(window, "lblMinMax_0")->text(), QStringLiteral("No data found"));
+        QCOMPARE(entry.size(), 2);
         QCOMPARE(entry.at(0).at(0).toBool(), false);
+        QCOMPARE(entry.at(1).at(0).toBool(), true);
         QVERIFY(window.cmdClose->isEnabled());
         QVERIFY(window.cmbGrphType->isEnabled());
         QCOMPARE(graph_->historyTable().size(), 6);

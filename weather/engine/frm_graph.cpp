@@ -344,6 +344,10 @@ void GraphPage::getGraphPage(const config::StateLayout& currentLayout,
     window.enableChoices();
     std::optional<HistoryTable> rows = readHistoryPage(page, layout, graphCount);
     if (!rows) {
+        // A page without the history table is as good as none: say so and give the graph
+        // entries back rather than leave the window waiting and the buttons off.
+        Q_EMIT graphEntryEnabled(true);
+        window.showNoData();
         busy_ = false;
         return;
     }
