@@ -308,6 +308,14 @@ private Q_SLOTS:
         QVERIFY(!program.toolTips().tooltip().hasTool(w.cmdRefresh));
         QVERIFY(program.toolTips().tooltip().hasTool(program.displays().banner().picDspl));
 
+        // The graph entry is usable exactly when the graph button is (no history link yet).
+        QVERIFY(!w.cmdGraph->isEnabled());
+        Q_EMIT program.menu().mnuTray->aboutToShow();
+        QVERIFY(!program.menu().mnuGraph->isEnabled());
+        w.cmdGraph->setEnabled(true);
+        Q_EMIT program.menu().mnuTray->aboutToShow();
+        QVERIFY(program.menu().mnuGraph->isEnabled());
+
         // A menu pick of a forecast selects it in the main window's list too.
         program.menu().mnuForeType[1]->trigger();
         QCOMPARE(w.lstForecast->currentRow(), 1);

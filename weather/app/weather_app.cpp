@@ -20,6 +20,7 @@
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QPushButton>
 #include <QScreen>
 #include <QTextStream>
@@ -143,8 +144,10 @@ void WeatherApp::connectMenu()
     connect(window_->cmdLinks, &QPushButton::clicked, menu, [menu] { menu->popUpLinks(); });
     connect(window_->cmdSettings, &QPushButton::clicked, this, &WeatherApp::showOptions);
     connect(menu, &shell::frmMenu::aboutRequested, this, &WeatherApp::showAbout);
-    // The graph entry does what the graph button does, while the button is usable.
+    // The graph entry does what the graph button does, and is usable when the button is.
     connect(menu, &shell::frmMenu::graphRequested, window_->cmdGraph, &QPushButton::click);
+    connect(menu->mnuTray, &QMenu::aboutToShow, menu,
+            [this] { menu_->mnuGraph->setEnabled(window_->cmdGraph->isEnabled()); });
     connect(menu, &shell::frmMenu::forecastPicked, window_->lstForecast,
             [this](int row) { window_->lstForecast->setCurrentRow(row); });
     connect(menu, &shell::frmMenu::radarPicked, window_->lstRadar,
