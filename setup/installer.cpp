@@ -3,7 +3,7 @@
 #include "common/files.h"
 #include "common/ini_file.h"
 #include "common/shell_link.h"
-#include "common/special_folders.h"
+#include "common/shell_folders.h"
 
 #include <QDir>
 #include <QFile>

@@ -126,7 +126,8 @@ private Q_SLOTS:
         QCOMPARE(w->windowTitle(), QStringLiteral("Alert"));
         QCOMPARE(w->tmrTicker->interval(), 50);
         QTRY_VERIFY(w->scroll().first > 0 || w->scroll().offset > 40);
-        QVERIFY(w->picTicker->toolTip().startsWith(QStringLiteral("Click here or press space bar")));
+        QVERIFY(
+            w->picTicker->toolTip().startsWith(QStringLiteral("Click here or press space bar")));
     }
 };
 

@@ -94,10 +94,11 @@ private Q_SLOTS:
     {
         app::frmWeather& w = app_->window();
         for (const char* name :
-             {"cmbState", "cmbCurrStation", "cmbDisplay", "cmbExtDisplay", "chkShowExt", "List1_0",
-              "List1_1", "lstForecast", "lstRadar", "cmdForecast", "cmdRadar", "cmdMap",
-              "cmdRefresh", "cmdClip", "cmdSettings", "cmdAbout", "cmdHide", "cmdClose",
-              "cmdGraph", "cmdLinks", "chkAlarm", "lblScanNow", "lblScanErr", "lblIsConnect"})
+             {"cmbState", "cmbCurrStation", "cmbDisplay",  "cmbExtDisplay", "chkShowExt",
+              "List1_0",  "List1_1",        "lstForecast", "lstRadar",      "cmdForecast",
+              "cmdRadar", "cmdMap",         "cmdRefresh",  "cmdClip",       "cmdSettings",
+              "cmdAbout", "cmdHide",        "cmdClose",    "cmdGraph",      "cmdLinks",
+              "chkAlarm", "lblScanNow",     "lblScanErr",  "lblIsConnect"})
             QVERIFY2(w.findChild<QWidget*>(QLatin1String(name)), name);
         QCOMPARE(w.chkShowExt->text(), QStringLiteral("2nd value"));
         QCOMPARE(w.chkAlarm->text(), QStringLiteral("Alarm On/Off"));

@@ -2,7 +2,7 @@
 
 #include "common/files.h"
 #include "common/shell_link.h"
-#include "common/special_folders.h"
+#include "common/shell_folders.h"
 #include "platform/app_dir.h"
 #include "platform/message_box.h"
 

@@ -1,4 +1,4 @@
-#include "common/special_folders.h"
+#include "common/shell_folders.h"
 
 #include <QStandardPaths>
 
