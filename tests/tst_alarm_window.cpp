@@ -62,11 +62,14 @@ private Q_SLOTS:
         QCOMPARE(AlarmScroll().visibleText(QString()), QString());
     }
 
+    // A click, space or enter closes the window; any other key (a lone Shift too) closes it and
+    // switches all alarms off.
     void closing_data()
     {
-        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("key"); // 0: a click
         QTest::addColumn<int>("modifiers");
         QTest::addColumn<bool>("alarmsOff");
+        QTest::newRow("click") << 0 << int(Qt::NoModifier) << false;
         QTest::newRow("space") << int(Qt::Key_Space) << int(Qt::NoModifier) << false;
         QTest::newRow("enter") << int(Qt::Key_Return) << int(Qt::NoModifier) << false;
         QTest::newRow("shift+a") << int(Qt::Key_A) << int(Qt::ShiftModifier) << true;
@@ -83,48 +86,37 @@ private Q_SLOTS:
         auto w = window(false);
         QSignalSpy closed(w.get(), &frmAlert::closed);
         QSignalSpy off(w.get(), &frmAlert::alarmsOffRequested);
-        QTest::keyClick(w->picTicker, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        if (key)
+            QTest::keyClick(w->picTicker, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        else
+            QTest::mouseClick(w->picTicker, Qt::LeftButton);
         QCOMPARE(closed.size(), 1);
         QCOMPARE(off.size(), alarmsOff ? 1 : 0);
         QVERIFY(!w->isVisible());
         QVERIFY(!w->tmrTicker->isActive());
     }
 
-    void clickCloses()
-    {
-        auto w = window(false);
-        QSignalSpy closed(w.get(), &frmAlert::closed);
-        QTest::mouseClick(w->picTicker, Qt::LeftButton);
-        QCOMPARE(closed.size(), 1);
-    }
-
+    // The sound plays at once and then on the sound timer, only when asked for and only from a
+    // file that exists.
     void sound()
     {
         QTemporaryDir dir;
-        const QString ding = dir.filePath("Ding.wav");
-        QFile f(ding);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("RIFF");
-        f.close();
-
-        auto silent = window(false, ding);
+        QFile ding(dir.filePath("Ding.wav"));
+        QVERIFY(ding.open(QIODevice::WriteOnly) && ding.write("RIFF") == 4);
+        ding.close();
+        const auto silent = window(false, ding.fileName());
+        const auto missing = window(true, dir.filePath("none.wav"));
+        const auto loud = window(true, ding.fileName());
         QVERIFY(!silent->tmrSound->isActive());
-        QCOMPARE(silent->soundsPlayed(), 0);
-
-        auto missing = window(true, dir.filePath("none.wav"));
         QVERIFY(missing->tmrSound->isActive());
-        QCOMPARE(missing->soundsPlayed(), 0);
-
-        auto loud = window(true, ding);
-        QCOMPARE(loud->tmrSound->interval(), 4000);
-        QCOMPARE(loud->soundsPlayed(), 1); // at once, then every 4 seconds
+        QCOMPARE(silent->soundsPlayed() + missing->soundsPlayed(), 0);
+        QCOMPARE(loud->soundsPlayed(), 1);
     }
 
     void scrollsWhileShown()
     {
         auto w = window(false);
         QCOMPARE(w->windowTitle(), QStringLiteral("Alert"));
-        QCOMPARE(w->tmrTicker->interval(), 50);
         QTRY_VERIFY(w->scroll().first > 0 || w->scroll().offset > 40);
         QVERIFY(
             w->picTicker->toolTip().startsWith(QStringLiteral("Click here or press space bar")));

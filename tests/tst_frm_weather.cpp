@@ -88,69 +88,60 @@ private Q_SLOTS:
         QCOMPARE(w.txtScr(), QStringLiteral("Nimbulo\r\nALERT"));
         QVERIFY(!w.lblScanNow->isVisible());
         QVERIFY(!w.lblScanErr->isVisible());
-    }
 
-    void everyControlIsNamed()
-    {
-        app::frmWeather& w = app_->window();
-        for (const char* name :
-             {"cmbState", "cmbCurrStation", "cmbDisplay",  "cmbExtDisplay", "chkShowExt",
-              "List1_0",  "List1_1",        "lstForecast", "lstRadar",      "cmdForecast",
-              "cmdRadar", "cmdMap",         "cmdRefresh",  "cmdClip",       "cmdSettings",
-              "cmdAbout", "cmdHide",        "cmdClose",    "cmdGraph",      "cmdLinks",
-              "chkAlarm", "lblScanNow",     "lblScanErr",  "lblIsConnect"})
-            QVERIFY2(w.findChild<QWidget*>(QLatin1String(name)), name);
-        QCOMPARE(w.chkShowExt->text(), QStringLiteral("2nd value"));
-        QCOMPARE(w.chkAlarm->text(), QStringLiteral("Alarm On/Off"));
-        QCOMPARE(w.lblScanErr->text(), QStringLiteral("No response on last scan"));
-    }
+        // The value lists never show a selection.
+        QTest::mouseClick(w.List1[1]->viewport(), Qt::LeftButton, {},
+                          w.List1[1]->visualItemRect(w.List1[1]->item(0)).center());
+        QVERIFY(w.List1[0]->selectedItems().isEmpty());
+        QVERIFY(w.List1[1]->selectedItems().isEmpty());
 
-    void pageButtons()
-    {
-        app::frmWeather& w = app_->window();
-        app_->start();
-        w.cmdForecast->click();
-        QCOMPARE(opened_.size(), 1);
-        QVERIFY(opened_.first().endsWith(QStringLiteral("r1/coast.shtml")));
-        QVERIFY(w.cmdForecast->isEnabled());
-
-        w.cmdRadar->click();
-        QCOMPARE(opened_.size(), 2);
-        QVERIFY(opened_.last().endsWith(QStringLiteral("r1/radar.shtml")));
-        QVERIFY(w.cmdRadar->isEnabled());
-
-        // A region without a map page: the button is disabled and would open nothing.
-        QVERIFY(!w.cmdMap->isEnabled());
-        w.cmdMap->click();
-        QCOMPARE(opened_.size(), 2);
-
-        // Without a selection nothing opens.
-        w.lstForecast->setCurrentRow(-1);
-        w.cmdForecast->click();
-        QCOMPARE(opened_.size(), 2);
-    }
-
-    void clipboardButton()
-    {
-        app::frmWeather& w = app_->window();
-        app_->start();
-        QTRY_COMPARE(w.List1[1]->count(), 3);
         w.cmdClip->click();
         QCOMPARE(MessageBox::shownBoxes().size(), 1);
         QCOMPARE(MessageBox::shownBoxes().first().title, QStringLiteral("Stats to Clipboard"));
         QVERIFY(QGuiApplication::clipboard()->text().startsWith(
             QStringLiteral("BUREAU OF METEOROLOGY\r\n")));
+
+        // Closing saves the selection.
+        w.cmdClose->click();
+        QVERIFY(app_->monitor().fetchState().appClosing);
+        const config::SettingsFile file(dir_.filePath("wsetting.ini"));
+        QCOMPARE(file.text(QStringLiteral("station_name")), QStringLiteral("Alpha"));
+        QCOMPARE(file.integer(QStringLiteral("state")), 0);
+        QVERIFY(!file.text(QStringLiteral("check_date")).isEmpty());
     }
 
-    void valueListsNeverShowASelection()
+    void everyControlIsNamed()
+    {
+        app::frmWeather& w = app_->window();
+        const QString names = QStringLiteral(
+            "cmbState cmbCurrStation cmbDisplay cmbExtDisplay chkShowExt List1_0 List1_1 "
+            "lstForecast lstRadar cmdForecast cmdRadar cmdMap cmdRefresh cmdClip cmdSettings "
+            "cmdAbout cmdHide cmdClose cmdGraph cmdLinks chkAlarm lblScanNow lblScanErr "
+            "lblIsConnect");
+        for (const QString& name : names.split(QLatin1Char(' ')))
+            QVERIFY2(w.findChild<QWidget*>(name), qPrintable(name));
+        QCOMPARE(w.chkShowExt->text(), QStringLiteral("2nd value"));
+        QCOMPARE(w.chkAlarm->text(), QStringLiteral("Alarm On/Off"));
+        QCOMPARE(w.lblScanErr->text(), QStringLiteral("No response on last scan"));
+    }
+
+    // The forecast and radar buttons open the selected page; a region without a map page has
+    // the map button disabled, and without a selection nothing opens.
+    void pageButtons()
     {
         app::frmWeather& w = app_->window();
         app_->start();
-        QTRY_COMPARE(w.List1[1]->count(), 3);
-        QTest::mouseClick(w.List1[1]->viewport(), Qt::LeftButton, {},
-                          w.List1[1]->visualItemRect(w.List1[1]->item(0)).center());
-        QVERIFY(w.List1[0]->selectedItems().isEmpty());
-        QVERIFY(w.List1[1]->selectedItems().isEmpty());
+        w.cmdForecast->click();
+        w.cmdRadar->click();
+        QVERIFY(!w.cmdMap->isEnabled());
+        w.cmdMap->click();
+        w.lstForecast->setCurrentRow(-1);
+        w.cmdForecast->click();
+        QCOMPARE(opened_.size(), 2);
+        QVERIFY(opened_.first().endsWith(QStringLiteral("r1/coast.shtml")));
+        QVERIFY(opened_.last().endsWith(QStringLiteral("r1/radar.shtml")));
+        QVERIFY(w.cmdForecast->isEnabled());
+        QVERIFY(w.cmdRadar->isEnabled());
     }
 
     void alarmWindowFollowsTheAlarm()
@@ -161,27 +152,12 @@ private Q_SLOTS:
         QTRY_VERIFY(w.alarmWindow() != nullptr);
         QVERIFY(w.alarmWindow()->isVisible());
         QVERIFY(app_->monitor().alarmState().alarmWindowOpen);
-        QCOMPARE(w.txtScr(), QStringLiteral("Nimbulo\r\nALERT"));
-
         // Shift in the alarm window closes it and switches all alarms off.
         QTest::keyClick(w.alarmWindow()->picTicker, Qt::Key_Shift);
         QTRY_VERIFY(w.alarmWindow() == nullptr);
         QVERIFY(!w.chkAlarm->isChecked());
         QVERIFY(app_->monitor().alarmState().alarmOff);
         QVERIFY(!app_->monitor().alarmState().alarmWindowOpen);
-    }
-
-    void closingSavesTheSelection()
-    {
-        app::frmWeather& w = app_->window();
-        app_->start();
-        QTRY_COMPARE(w.cmbCurrStation->currentText(), QStringLiteral("Alpha"));
-        w.cmdClose->click();
-        QVERIFY(app_->monitor().fetchState().appClosing);
-        const config::SettingsFile file(dir_.filePath("wsetting.ini"));
-        QCOMPARE(file.text(QStringLiteral("station_name")), QStringLiteral("Alpha"));
-        QCOMPARE(file.integer(QStringLiteral("state")), 0);
-        QVERIFY(!file.text(QStringLiteral("check_date")).isEmpty());
     }
 };
 

@@ -3,6 +3,7 @@
 
 #include <QCheckBox>
 #include <QPushButton>
+#include <QRegion>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -46,12 +47,16 @@ public:
     void announce() { Q_EMIT trayChanged(); }
 };
 
-platform::DesktopState bottomPanelDesktop()
+// A 1280 x 800 screen with a panel kept on top at `edge`: 40 wide at the sides, 30 high at the
+// top and bottom; the work area leaves out its strip.
+platform::DesktopState desktopWith(int edge)
 {
+    const QRect panel[] = {QRect(0, 0, 40, 800), QRect(0, 0, 1280, 30), QRect(1240, 0, 40, 800),
+                           QRect(0, 770, 1280, 30)};
     platform::DesktopState d;
     d.screen = QRect(0, 0, 1280, 800);
-    d.work = QRect(0, 0, 1280, 770);
-    d.panel = platform::PanelState{platform::EdgeBottom, true, QRect(0, 770, 1280, 30)};
+    d.work = QRegion(d.screen).subtracted(panel[edge]).boundingRect();
+    d.panel = platform::PanelState{edge, true, panel[edge]};
     return d;
 }
 
@@ -62,7 +67,7 @@ struct Fixture
 
     explicit Fixture(int cells = 3, bool noXpHelp = true)
     {
-        display.setDesktopSource(bottomPanelDesktop);
+        display.setDesktopSource([] { return desktopWith(platform::EdgeBottom); });
         display.setAutoTraySource([] { return std::optional<bool>(false); });
         shell::TrayOptions options;
         options.noXpHelp = noXpHelp;
@@ -88,35 +93,33 @@ class TestTrayDisplay : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    // Icons are written "name@left", each 22 wide.
     void markers_data()
     {
-        QTest::addColumn<QList<TrayIconRect>>("icons");
+        QTest::addColumn<QString>("icons");
         QTest::addColumn<int>("cells");
         QTest::addColumn<int>("left");
         QTest::addColumn<int>("right");
-        const TrayIconRect clock{QStringLiteral("clock"), 5, 27};
-        const TrayIconRect one{QStringLiteral("1KQ"), 300, 322};
-        const TrayIconRect two{QStringLiteral("2KQ"), 324, 346};
-        const TrayIconRect three{QStringLiteral("3KQ"), 348, 370};
-        QTest::newRow("in order") << QList{clock, one, two, three} << 3 << 300 << 322;
-        QTest::newRow("leftmost wins")
-            << QList{one, TrayIconRect{QStringLiteral("2KQ"), 200, 222}} << 2 << 200 << 222;
-        QTest::newRow("none") << QList{clock} << 3 << shell::kSearchStartLeft << 0;
-        // Far right in a wide panel is still found.
-        QTest::newRow("far right")
-            << QList{TrayIconRect{QStringLiteral("1KQ"), 1250, 1272}} << 1 << 1250 << 1272;
+        QTest::newRow("in order") << "clock@5 1KQ@300 2KQ@324 3KQ@348" << 3 << 300 << 322;
+        QTest::newRow("leftmost wins") << "1KQ@300 2KQ@200" << 2 << 200 << 222;
+        QTest::newRow("none") << "clock@5" << 3 << shell::kSearchStartLeft << 0;
+        QTest::newRow("far right") << "1KQ@1250" << 1 << 1250 << 1272;
         // Markers beyond the cell count are not looked at.
-        QTest::newRow("stops at the count")
-            << QList{one, TrayIconRect{QStringLiteral("2KQ"), 10, 32}} << 1 << 300 << 322;
+        QTest::newRow("stops at the count") << "1KQ@300 2KQ@10" << 1 << 300 << 322;
     }
 
     void markers()
     {
-        QFETCH(QList<TrayIconRect>, icons);
+        QFETCH(QString, icons);
         QFETCH(int, cells);
         QFETCH(int, left);
         QFETCH(int, right);
-        const shell::TrayPlace place = shell::findMarkers(icons, cells);
+        QList<TrayIconRect> rects;
+        for (const QString& icon : icons.split(QLatin1Char(' '))) {
+            const int at = icon.section(QLatin1Char('@'), 1).toInt();
+            rects.append({icon.section(QLatin1Char('@'), 0, 0), at, at + 22});
+        }
+        const shell::TrayPlace place = shell::findMarkers(rects, cells);
         QCOMPARE(place.placeLeft, left);
         QCOMPARE(place.placeRight, right);
     }
@@ -128,7 +131,6 @@ private Q_SLOTS:
         QTest::addColumn<QSize>("tall");
         QTest::addColumn<int>("areaHeight");
         QTest::addColumn<int>("top");
-        QTest::newRow("32, 3 cells") << 32 << 3 << QSize(53, 16) << 30 << 7;
         QTest::newRow("32, 5 cells") << 32 << 5 << QSize(88, 16) << 40 << 12;
         // 1.1 x 30 x 3 / 2 = 49.5 rounds to the even 50; 30 / 2 - 30 / 4 = 7.5 to 8.
         QTest::newRow("halves to even") << 30 << 3 << QSize(50, 15) << 30 << 8;
@@ -148,31 +150,19 @@ private Q_SLOTS:
     void floatingPlaces_data()
     {
         QTest::addColumn<int>("edge");
-        QTest::addColumn<QRect>("panel");
-        QTest::addColumn<QRect>("work");
         QTest::addColumn<QPoint>("at");
-        const QRect screen(0, 0, 1280, 800);
         // Ticker 60 x 16 at 15 twips per pixel: offsets of 10 and 30 twips are 2/3 and 2 px.
-        QTest::newRow("left") << 0 << QRect(0, 0, 40, 800) << QRect(40, 0, 1240, 800)
-                              << QPoint(41, 768);
-        QTest::newRow("top") << 1 << QRect(0, 0, 1280, 30) << QRect(0, 30, 1280, 770)
-                             << QPoint(1148, 29);
-        QTest::newRow("right") << 2 << QRect(1240, 0, 40, 800) << QRect(0, 0, 1240, 800)
-                               << QPoint(1179, 768);
-        QTest::newRow("bottom") << 3 << QRect(0, 770, 1280, 30) << QRect(0, 0, 1280, 770)
-                                << QPoint(1148, 752);
+        QTest::newRow("left") << int(platform::EdgeLeft) << QPoint(41, 768);
+        QTest::newRow("top") << int(platform::EdgeTop) << QPoint(1148, 29);
+        QTest::newRow("right") << int(platform::EdgeRight) << QPoint(1179, 768);
+        QTest::newRow("bottom") << int(platform::EdgeBottom) << QPoint(1148, 752);
     }
 
     void floatingPlaces()
     {
         QFETCH(int, edge);
-        QFETCH(QRect, panel);
-        QFETCH(QRect, work);
         QFETCH(QPoint, at);
-        platform::DesktopState d;
-        d.screen = QRect(0, 0, 1280, 800);
-        d.work = work;
-        d.panel = platform::PanelState{edge, true, panel};
+        platform::DesktopState d = desktopWith(edge);
         QCOMPARE(shell::floatingTickerPos(d, QSize(60, 16), 15.0), std::optional<QPoint>(at));
         // An auto-hidden panel (no strip kept) or none: nothing is moved.
         d.panel->onTop = false;
@@ -181,18 +171,54 @@ private Q_SLOTS:
         QVERIFY(!shell::floatingTickerPos(d, QSize(60, 16), 15.0));
     }
 
-    void docksOverTheBlankIcons()
+    void start_data()
     {
+        QTest::addColumn<bool>("running");
+        QTest::addColumn<int>("height");
+        QTest::addColumn<bool>("autoHide");
+        QTest::addColumn<bool>("sysColour");
+        QTest::addColumn<QRect>("at"); // empty: not docked, only the size counts
+        QTest::newRow("one row") << true << 30 << false << false << QRect(100, 7, 66, 16);
+        QTest::newRow("panel colour") << true << 30 << false << true << QRect(100, 7, 66, 16);
+        // The button that shows hidden icons sits left of them.
+        QTest::newRow("auto-hide button") << true << 30 << true << false << QRect(118, 7, 66, 16);
+        QTest::newRow("tall tray") << true << 600 << false << false << QRect(0, 0, 53, 16);
+        QTest::newRow("no tray") << false << 30 << false << false << QRect(0, 0, 53, 16);
+    }
+
+    void start()
+    {
+        QFETCH(bool, running);
+        QFETCH(int, height);
+        QFETCH(bool, autoHide);
+        QFETCH(bool, sysColour);
+        QFETCH(QRect, at);
         Fixture f(3);
+        f.tray.running = running;
+        f.tray.height = height;
+        f.display.setAutoTraySource([autoHide] { return std::optional<bool>(autoHide); });
+        shell::TrayOptions options = f.display.options();
+        options.useSysColor = sysColour;
+        f.display.setOptions(options);
         f.display.startTrayDisplay();
-        QVERIFY(f.display.state.tickerDocked);
-        QVERIFY(f.display.state.trayActive);
-        QCOMPARE(f.tray.docked, 3);
-        QVERIFY(f.tray.embedded);
-        QVERIFY(f.display.locator.remoteReady());
         shell::frmTicker* ticker = f.display.ticker();
-        QCOMPARE(ticker->geometry(), QRect(100, 7, 22 * 3, 16));
-        QVERIFY(ticker->isVisible());
+        const bool docked = at.x() > 0;
+        QCOMPARE(f.display.state.tickerDocked, docked);
+        QCOMPARE(f.tray.docked, docked ? 3 : 0);
+        QCOMPARE(f.tray.embedded, docked);
+        QCOMPARE(ticker->isVisible(), docked);
+        QCOMPARE(f.display.locator.remoteReady(), docked);
+        QCOMPARE(ticker->background() == f.tray.colour, sysColour);
+        if (!docked) {
+            QCOMPARE(ticker->size(), at.size());
+            f.display.setStdTray();
+            QVERIFY(f.display.state.trayActive);
+            // Offscreen there is no tray at all: the caller keeps the main window up.
+            QVERIFY(!f.display.stdIconShown());
+            return;
+        }
+        QCOMPARE(ticker->geometry(), at);
+        QVERIFY(f.display.state.trayActive);
         QVERIFY(ticker->tmrCheck->isActive());
         QVERIFY(!f.display.stdIcon());
 
@@ -204,67 +230,19 @@ private Q_SLOTS:
         QVERIFY(!f.display.locator.remoteReady());
     }
 
-    void takesThePanelColour()
-    {
-        Fixture f(2);
-        shell::TrayOptions options = f.display.options();
-        options.useSysColor = true;
-        f.display.setOptions(options);
-        f.display.startTrayDisplay();
-        QCOMPARE(f.display.ticker()->background(), f.tray.colour);
-    }
-
-    void autoHideButtonShiftsTheTicker()
-    {
-        Fixture f(2);
-        f.display.setAutoTraySource([] { return std::optional<bool>(true); });
-        f.display.startTrayDisplay();
-        QCOMPARE(f.display.ticker()->x(), 118);
-    }
-
-    void tallTrayTakesTheStandardIcon()
-    {
-        Fixture f(3);
-        f.tray.height = 600;
-        f.display.startTrayDisplay();
-        QVERIFY(!f.display.state.tickerDocked);
-        QCOMPARE(f.tray.docked, 0);
-        QVERIFY(!f.tray.embedded);
-        QCOMPARE(f.display.ticker()->size(), QSize(53, 16));
-        QVERIFY(!f.display.ticker()->isVisible());
-    }
-
-    void noTrayTakesTheStandardIcon()
-    {
-        Fixture f(3);
-        f.tray.running = false;
-        f.display.startTrayDisplay();
-        QVERIFY(!f.display.state.tickerDocked);
-        QCOMPARE(f.tray.docked, 0);
-        f.display.setStdTray();
-        QVERIFY(f.display.state.trayActive);
-        // Offscreen there is no tray at all: the caller keeps the main window up.
-        QVERIFY(!f.display.stdIconShown());
-    }
-
     // The position is checked every second tick (once a second) for seven passes, then every
-    // fourth tick; a change brings the fast checks back.
+    // fourth tick; a move of the icons brings the fast checks back.
     void checkTimerSequence()
     {
         Fixture f(3);
         f.display.startTrayDisplay();
         QCOMPARE(f.tick(2), 0);
-        QCOMPARE(f.tick(1), 1);
-        QCOMPARE(f.tick(12), 6); // passes 2 ... 7
-        QCOMPARE(f.tick(4), 1);  // slow now: one pass per four ticks
+        QCOMPARE(f.tick(13), 7);
         QCOMPARE(f.tick(8), 2);
         QVERIFY(f.display.state.slowChecks);
-
-        // The icons move (another icon joined on the left): the ticker follows.
-        f.tray.firstLeft = 124;
+        f.tray.firstLeft = 124; // another icon joined on the left
         QCOMPARE(f.tick(4), 2); // the pass sees the move and places the ticker again
         QCOMPARE(f.display.ticker()->x(), 124);
-        QVERIFY(!f.display.state.slowChecks);
         QCOMPARE(f.tick(2), 1); // fast again
     }
 
@@ -273,19 +251,14 @@ private Q_SLOTS:
         Fixture f(3, false);
         f.display.startTrayDisplay();
         f.tick(3);
-        QVERIFY(f.display.ticker()->isVisible());
-
         f.tray.hidden = true;
         f.tick(2);
         QVERIFY(!f.display.ticker()->isVisible());
         QVERIFY(f.display.state.tickerHidden);
-        // Hidden after a move: no hint yet.
-        QVERIFY(!f.display.helpWindow());
-
+        QVERIFY(!f.display.helpWindow()); // hidden after a move: no hint
         f.tray.hidden = false;
         f.tick(2);
         QVERIFY(f.display.ticker()->isVisible());
-        QVERIFY(!f.display.state.tickerHidden);
         QCOMPARE(f.display.ticker()->x(), 100);
     }
 
@@ -294,7 +267,6 @@ private Q_SLOTS:
         Fixture f(3, false);
         f.tray.hidden = true;
         f.display.startTrayDisplay();
-        QVERIFY(!f.display.ticker()->isVisible());
         QSignalSpy chosen(&f.display, &TrayDisplay::noXpHelpChosen);
         f.tick(3);
         QVERIFY(f.display.helpWindow());
@@ -308,69 +280,52 @@ private Q_SLOTS:
         QVERIFY(!f.display.helpWindow());
     }
 
-    void tallerTrayRelaysOut()
+    // The tray grows taller than one row, or exits: the ticker leaves it. Back to one row, or
+    // a new tray, and the ticker docks again.
+    void relayout_data()
     {
-        Fixture f(3);
-        f.display.startTrayDisplay();
-        QVERIFY(f.display.state.tickerDocked);
-        f.tray.height = 300;
-        f.tick(1);
-        QVERIFY(!f.display.state.tickerDocked);
-        QCOMPARE(f.tray.docked, 0);
-        QVERIFY(!f.tray.embedded);
-        QVERIFY(!f.display.ticker()->tmrCheck->isActive());
-        QVERIFY(f.display.stdIcon());
-
-        // Back to one row: the next start docks again.
-        f.tray.height = 30;
-        f.display.closeStdTray();
-        f.display.startTrayDisplay();
-        QVERIFY(f.display.state.tickerDocked);
-        QCOMPARE(f.tray.docked, 3);
+        QTest::addColumn<bool>("newTray");
+        QTest::newRow("taller tray") << false;
+        QTest::newRow("new tray") << true;
     }
 
-    void newTrayDocksAgain()
+    void relayout()
     {
+        QFETCH(bool, newTray);
         Fixture f(3);
         f.display.startTrayDisplay();
         shell::frmTicker* old = f.display.ticker();
-        f.tray.running = false;
-        f.tray.announce();
+        if (newTray) {
+            f.tray.running = false;
+            f.tray.announce();
+        } else {
+            f.tray.height = 300;
+            f.tick(1);
+            QVERIFY(!f.display.ticker()->tmrCheck->isActive());
+            QVERIFY(f.display.stdIcon());
+        }
         QVERIFY(!f.display.state.tickerDocked);
         QCOMPARE(f.tray.docked, 0);
-
-        f.tray.running = true;
-        f.tray.announce();
-        QVERIFY(f.display.state.tickerDocked);
+        QVERIFY(!f.tray.embedded);
+        if (newTray) {
+            f.tray.running = true;
+            f.tray.announce();
+            QVERIFY(f.display.ticker() != old);
+        } else {
+            f.tray.height = 30;
+            f.display.closeStdTray();
+            f.display.startTrayDisplay();
+        }
         QCOMPARE(f.tray.docked, 3);
         QVERIFY(f.tray.embedded);
-        QVERIFY(f.display.ticker() != old);
         QCOMPARE(f.display.ticker()->x(), 100);
-
         // Not in use (the main window is up): a new tray changes nothing.
         f.display.shutdown();
         f.tray.announce();
         QCOMPARE(f.tray.docked, 0);
     }
 
-    void hoverPopsTheTickerUp()
-    {
-        Fixture f(3);
-        f.tray.height = 600;
-        f.display.startTrayDisplay();
-        f.display.setStdTray();
-        f.display.trayIconHovered();
-        QVERIFY(f.display.state.hoverShown);
-        QVERIFY(f.display.ticker()->isVisible());
-        QVERIFY(f.display.ticker()->bordered());
-        QCOMPARE(f.display.ticker()->pos(), QPoint(1280 - 117, 770 - 16 - 2));
-        QVERIFY(f.display.tmrMsonIcon.isActive());
-        // Each hover restarts the five seconds; their end hides the ticker.
-        f.display.trayIconHovered();
-        QVERIFY(f.display.tmrMsonIcon.isActive());
-    }
-
-    void standardIconMouse()
+    void standardIconHoverAndMouse()
     {
         Fixture f(3);
         f.tray.height = 600;
@@ -378,8 +333,12 @@ private Q_SLOTS:
         f.display.setStdTray();
         QSignalSpy menu(&f.display, &TrayDisplay::popupMenuRequested);
         QSignalSpy restore(&f.display, &TrayDisplay::restoreRequested);
-        // The free ticker's own right click opens nothing; the icon's opens the menu.
         f.display.trayIconHovered();
+        QVERIFY(f.display.ticker()->isVisible());
+        QVERIFY(f.display.ticker()->bordered());
+        QCOMPARE(f.display.ticker()->pos(), QPoint(1280 - 117, 770 - 16 - 2));
+        QVERIFY(f.display.tmrMsonIcon.isActive());
+        // The free ticker's own right click opens nothing; the icon's opens the menu.
         QTest::mouseClick(f.display.ticker()->picTicker, Qt::RightButton);
         QCOMPARE(menu.count(), 0);
         f.display.trayIconRightClicked(QPoint(5, 5));

@@ -6,15 +6,7 @@
 // starts is killed when the session ends, and also when the test process dies (parent-death
 // signal). Waits poll a condition against a generous bound; nothing sleeps for a fixed time.
 
-#include <QCoreApplication>
-#include <QDir>
-#include <QElapsedTimer>
-#include <QFile>
 #include <QGuiApplication>
-#include <QProcess>
-#include <QStandardPaths>
-#include <QTemporaryDir>
-#include <QThread>
 #include <QtTest>
 
 #include <csignal>
@@ -22,14 +14,33 @@
 #include <functional>
 #include <memory>
 #include <sys/prctl.h>
+#include <utility>
 #include <vector>
 #include <xcb/xcb.h>
+
+// Lets the test's own windows handle their events, for up to 50 ms.
+inline void pumpEvents()
+{
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+}
+
+// The reply to an xcb request, freed with its owner.
+struct FreeReply
+{
+    void operator()(void* p) const { std::free(p); }
+};
+template <class ReplyFn, class Cookie>
+auto xcbReply(xcb_connection_t* conn, ReplyFn get, Cookie cookie)
+{
+    return std::unique_ptr<std::remove_pointer_t<decltype(get(conn, cookie, nullptr))>, FreeReply>(
+        get(conn, cookie, nullptr));
+}
 
 class X11Session
 {
 public:
     // tint2 panels the tests use: a 30-pixel panel along the bottom or top with a system tray
-    // and a strut, or a tall one along the left.
+    // and a strut, or a tall one (40 wide) along the left.
     enum class Panel
     {
         Bottom,
@@ -39,18 +50,16 @@ public:
 
     X11Session()
     {
+        env_ = QProcessEnvironment::systemEnvironment();
+        env_.remove(QStringLiteral("SESSION_MANAGER"));
         if (!dir_.isValid())
             return;
-        for (const char* sub : {"home", "config", "cache", "runtime"})
-            QDir(dir_.path()).mkpath(QLatin1String(sub));
-        QFile::setPermissions(path("runtime"),
+        for (const char* var : {"HOME", "XDG_CONFIG_HOME", "XDG_CACHE_HOME", "XDG_RUNTIME_DIR"}) {
+            QDir().mkpath(path(var));
+            env_.insert(QLatin1String(var), path(var));
+        }
+        QFile::setPermissions(path("XDG_RUNTIME_DIR"),
                               QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        env_ = QProcessEnvironment::systemEnvironment();
-        env_.insert(QStringLiteral("HOME"), path("home"));
-        env_.insert(QStringLiteral("XDG_CONFIG_HOME"), path("config"));
-        env_.insert(QStringLiteral("XDG_CACHE_HOME"), path("cache"));
-        env_.insert(QStringLiteral("XDG_RUNTIME_DIR"), path("runtime"));
-        env_.remove(QStringLiteral("SESSION_MANAGER"));
     }
 
     ~X11Session()
@@ -70,58 +79,46 @@ public:
         return true;
     }
 
-    // Starts the X server and sets this process's DISPLAY and XDG variables to it.
+    // For a test program's main(), before its QApplication: starts the X server, sets this
+    // process's DISPLAY and XDG variables to it and has the application use it; without one (the
+    // tools missing) the offscreen platform, where the cases skip.
+    void startForTest() { qputenv("QT_QPA_PLATFORM", startServer() ? "xcb" : "offscreen"); }
+
     bool startServer()
     {
         if (!haveTools() || !dir_.isValid())
             return false;
-        QProcess* xvfb =
-            spawn(QStringLiteral("Xvfb"),
-                  {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
-                   QStringLiteral("0"), QStringLiteral("1280x800x24"), QStringLiteral("-nolisten"),
-                   QStringLiteral("tcp")});
+        QProcess* xvfb = spawn(QStringLiteral("Xvfb"),
+                               QStringLiteral("-displayfd 1 -screen 0 1280x800x24 -nolisten tcp")
+                                   .split(QLatin1Char(' ')));
         QByteArray number;
-        const bool ready = waitUntil(
+        waitUntil(
             [&] {
                 xvfb->waitForReadyRead(100);
                 number += xvfb->readAllStandardOutput();
                 return number.contains('\n') || xvfb->state() == QProcess::NotRunning;
             },
             20000);
-        if (!ready || !number.contains('\n'))
+        if (!number.contains('\n'))
             return false;
-        display_ = ":" + number.trimmed();
-        env_.insert(QStringLiteral("DISPLAY"), QString::fromLatin1(display_));
+        env_.insert(QStringLiteral("DISPLAY"),
+                    QLatin1Char(':') + QString::fromLatin1(number.trimmed()));
         for (const QString& key : env_.keys())
             qputenv(key.toLocal8Bit().constData(), env_.value(key).toLocal8Bit());
-        conn_ = xcb_connect(display_.constData(), nullptr);
-        return conn_ && !xcb_connection_has_error(conn_);
-    }
-
-    // For a test program's main(), before its QApplication: starts the server and has the
-    // application use it; without one (the tools missing) the offscreen platform, where the
-    // cases skip.
-    void startForTest() { qputenv("QT_QPA_PLATFORM", startServer() ? "xcb" : "offscreen"); }
-
-    const QByteArray& display() const { return display_; }
-    const QProcessEnvironment& environment() const { return env_; }
-    xcb_connection_t* connection() const { return conn_; }
-
-    bool startWindowManager()
-    {
-        spawn(QStringLiteral("openbox"), {QStringLiteral("--sm-disable")});
-        return waitUntil(
-            [this] { return !cardinals(root(), "_NET_SUPPORTING_WM_CHECK").isEmpty(); }, 20000);
+        conn_ = xcb_connect(qgetenv("DISPLAY").constData(), nullptr);
+        return !xcb_connection_has_error(conn_);
     }
 
     // The common start of a test's initTestCase: skips without the tools, fails unless the
-    // application runs on the session's server and the window manager comes up.
+    // application runs on the session's server and the window manager (openbox) comes up.
     void startTestCase()
     {
         if (!haveTools())
             QSKIP("Xvfb, openbox or tint2 is missing");
         QCOMPARE(QGuiApplication::platformName(), QStringLiteral("xcb"));
-        QVERIFY(startWindowManager());
+        spawn(QStringLiteral("openbox"), {QStringLiteral("--sm-disable")});
+        QVERIFY(waitUntil(
+            [this] { return !cardinals(root(), "_NET_SUPPORTING_WM_CHECK").isEmpty(); }, 20000));
     }
 
     // Starts a tint2 panel and waits until it holds the tray selection and the window manager
@@ -129,27 +126,30 @@ public:
     bool startPanel(Panel panel)
     {
         stopPanel();
-        const QString rc = path("tint2rc");
-        QFile file(rc);
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        QFile rc(path("tint2rc"));
+        if (!rc.open(QIODevice::WriteOnly | QIODevice::Truncate))
             return false;
-        file.write(panelConfig(panel));
-        file.close();
-        panel_ = spawn(QStringLiteral("tint2"), {QStringLiteral("-c"), rc});
+        // Backgrounds first: panel_background_id refers to them by position.
+        rc.write("rounded = 0\nborder_width = 0\nbackground_color = #2a5d8f 100\n"
+                 "border_color = #000000 0\n\npanel_items = TS\npanel_background_id = 1\n"
+                 "panel_dock = 0\npanel_layer = top\nstrut_policy = follow_size\nautohide = 0\n"
+                 "systray_padding = 2 2 2\nsystray_background_id = 0\nsystray_icon_size = 22\n"
+                 "systray_sort = ascending\ntaskbar_mode = single_desktop\n");
+        rc.write(panel == Panel::Left
+                     ? "panel_position = center left vertical\npanel_size = 100% 40\n"
+                 : panel == Panel::Top
+                     ? "panel_position = top center horizontal\npanel_size = 100% 30\n"
+                     : "panel_position = bottom center horizontal\npanel_size = 100% 30\n");
+        rc.close();
+        panel_ = spawn(QStringLiteral("tint2"), {QStringLiteral("-c"), rc.fileName()});
         return waitUntil(
             [&] {
-                const QList<quint32> area = workArea();
-                if (trayOwner() == 0 || !panelWindow() || area.size() < 4)
+                const QList<quint32> a = workArea();
+                if (trayOwner() == 0 || !panelWindow() || a.size() < 4)
                     return false;
-                switch (panel) {
-                case Panel::Bottom:
-                    return area[1] + area[3] <= 770;
-                case Panel::Top:
-                    return area[1] >= 30;
-                case Panel::Left:
-                    return area[0] >= 40;
-                }
-                return false;
+                return panel == Panel::Left  ? a[0] >= 40
+                       : panel == Panel::Top ? a[1] >= 30
+                                             : a[1] + a[3] <= 770;
             },
             20000);
     }
@@ -158,27 +158,24 @@ public:
     {
         if (!panel_)
             return;
-        stop(panel_);
-        panel_ = nullptr;
+        stop(std::exchange(panel_, nullptr));
         waitUntil([this] { return trayOwner() == 0; }, 10000);
     }
 
     // A process of the session (a child of the test), killed with the session.
     QProcess* spawn(const QString& program, const QStringList& arguments)
     {
-        auto process = std::make_unique<QProcess>();
+        auto& process = processes_.emplace_back(std::make_unique<QProcess>());
         process->setProcessEnvironment(env_);
-        process->setProcessChannelMode(QProcess::SeparateChannels);
         process->setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
         process->start(program, arguments);
         process->waitForStarted(10000);
-        processes_.push_back(std::move(process));
-        return processes_.back().get();
+        return process.get();
     }
 
     static void stop(QProcess* process)
     {
-        if (!process || process->state() == QProcess::NotRunning)
+        if (process->state() == QProcess::NotRunning)
             return;
         process->terminate();
         if (!process->waitForFinished(5000)) {
@@ -209,26 +206,20 @@ public:
 
     xcb_atom_t atom(const char* name) const
     {
-        auto* reply = xcb_intern_atom_reply(
-            conn_, xcb_intern_atom(conn_, 0, uint16_t(strlen(name)), name), nullptr);
-        const xcb_atom_t a = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
-        std::free(reply);
-        return a;
+        const auto r = xcbReply(conn_, xcb_intern_atom_reply,
+                                xcb_intern_atom(conn_, 0, uint16_t(strlen(name)), name));
+        return r ? r->atom : xcb_atom_t(XCB_ATOM_NONE);
     }
 
     QList<quint32> cardinals(xcb_window_t w, const char* name) const
     {
-        QList<quint32> values;
-        auto* reply = xcb_get_property_reply(
-            conn_, xcb_get_property(conn_, 0, w, atom(name), XCB_GET_PROPERTY_TYPE_ANY, 0, 4096),
-            nullptr);
-        if (reply && reply->format == 32) {
-            const auto* data = static_cast<const quint32*>(xcb_get_property_value(reply));
-            for (int i = 0; i < xcb_get_property_value_length(reply) / 4; ++i)
-                values.append(data[i]);
-        }
-        std::free(reply);
-        return values;
+        const auto r =
+            xcbReply(conn_, xcb_get_property_reply,
+                     xcb_get_property(conn_, 0, w, atom(name), XCB_GET_PROPERTY_TYPE_ANY, 0, 4096));
+        if (!r || r->format != 32)
+            return {};
+        const auto* data = static_cast<const quint32*>(xcb_get_property_value(r.get()));
+        return QList<quint32>(data, data + xcb_get_property_value_length(r.get()) / 4);
     }
 
     // _NET_WORKAREA of desktop 0: x, y, width, height.
@@ -236,71 +227,53 @@ public:
 
     xcb_window_t trayOwner() const
     {
-        auto* reply = xcb_get_selection_owner_reply(
-            conn_, xcb_get_selection_owner(conn_, atom("_NET_SYSTEM_TRAY_S0")), nullptr);
-        const xcb_window_t owner = reply ? reply->owner : 0;
-        std::free(reply);
-        return owner;
+        const auto r = xcbReply(conn_, xcb_get_selection_owner_reply,
+                                xcb_get_selection_owner(conn_, atom("_NET_SYSTEM_TRAY_S0")));
+        return r ? r->owner : 0;
     }
 
     QString name(xcb_window_t w) const
     {
-        auto* reply = xcb_get_property_reply(
-            conn_, xcb_get_property(conn_, 0, w, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 0, 256),
-            nullptr);
-        QString text;
-        if (reply)
-            text = QString::fromLatin1(static_cast<const char*>(xcb_get_property_value(reply)),
-                                       xcb_get_property_value_length(reply));
-        std::free(reply);
-        return text;
+        const auto r =
+            xcbReply(conn_, xcb_get_property_reply,
+                     xcb_get_property(conn_, 0, w, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 0, 256));
+        return r ? QString::fromLatin1(static_cast<const char*>(xcb_get_property_value(r.get())),
+                                       xcb_get_property_value_length(r.get()))
+                 : QString();
     }
 
     QList<xcb_window_t> children(xcb_window_t w) const
     {
-        QList<xcb_window_t> list;
-        auto* tree = xcb_query_tree_reply(conn_, xcb_query_tree(conn_, w), nullptr);
-        if (tree) {
-            const xcb_window_t* kids = xcb_query_tree_children(tree);
-            for (int i = 0; i < xcb_query_tree_children_length(tree); ++i)
-                list.append(kids[i]);
-        }
-        std::free(tree);
-        return list;
+        const auto tree = xcbReply(conn_, xcb_query_tree_reply, xcb_query_tree(conn_, w));
+        if (!tree)
+            return {};
+        const xcb_window_t* kids = xcb_query_tree_children(tree.get());
+        return QList<xcb_window_t>(kids, kids + xcb_query_tree_children_length(tree.get()));
     }
 
     xcb_window_t parent(xcb_window_t w) const
     {
-        auto* tree = xcb_query_tree_reply(conn_, xcb_query_tree(conn_, w), nullptr);
-        const xcb_window_t p = tree ? tree->parent : 0;
-        std::free(tree);
-        return p;
+        const auto tree = xcbReply(conn_, xcb_query_tree_reply, xcb_query_tree(conn_, w));
+        return tree ? tree->parent : 0;
     }
 
     // The window's rectangle in root coordinates; empty when it does not exist.
     QRect rootRect(xcb_window_t w) const
     {
-        auto* geometry = xcb_get_geometry_reply(conn_, xcb_get_geometry(conn_, w), nullptr);
-        auto* at = xcb_translate_coordinates_reply(
-            conn_, xcb_translate_coordinates(conn_, w, root(), 0, 0), nullptr);
-        QRect rect;
-        if (geometry && at)
-            rect = QRect(at->dst_x, at->dst_y, geometry->width, geometry->height);
-        std::free(geometry);
-        std::free(at);
-        return rect;
+        const auto size = xcbReply(conn_, xcb_get_geometry_reply, xcb_get_geometry(conn_, w));
+        const auto at = xcbReply(conn_, xcb_translate_coordinates_reply,
+                                 xcb_translate_coordinates(conn_, w, root(), 0, 0));
+        return size && at ? QRect(at->dst_x, at->dst_y, size->width, size->height) : QRect();
     }
 
     bool viewable(xcb_window_t w) const
     {
-        auto* a =
-            xcb_get_window_attributes_reply(conn_, xcb_get_window_attributes(conn_, w), nullptr);
-        const bool v = a && a->map_state == XCB_MAP_STATE_VIEWABLE;
-        std::free(a);
-        return v;
+        const auto a =
+            xcbReply(conn_, xcb_get_window_attributes_reply, xcb_get_window_attributes(conn_, w));
+        return a && a->map_state == XCB_MAP_STATE_VIEWABLE;
     }
 
-    // Every window named `name` in the tree below `top`.
+    // Every window named `wanted` in the tree below `top`.
     QList<xcb_window_t> named(xcb_window_t top, const QString& wanted) const
     {
         QList<xcb_window_t> found;
@@ -323,58 +296,12 @@ public:
         return 0;
     }
 
-    // A screenshot of the whole screen into the build folder's x11-artefacts/ (kept, not
-    // committed); false when ImageMagick's import is missing.
-    bool screenshot(const QString& file)
-    {
-        if (QStandardPaths::findExecutable(QStringLiteral("import")).isEmpty())
-            return false;
-        const QString out = QStringLiteral(QT_TESTCASE_BUILDDIR "/x11-artefacts");
-        QDir().mkpath(out);
-        QProcess import;
-        import.setProcessEnvironment(env_);
-        import.start(QStringLiteral("import"), {QStringLiteral("-window"), QStringLiteral("root"),
-                                                out + QLatin1Char('/') + file});
-        return import.waitForFinished(20000) && import.exitCode() == 0;
-    }
-
 private:
     QString path(const char* name) const { return dir_.filePath(QLatin1String(name)); }
 
-    static QByteArray panelConfig(Panel panel)
-    {
-        // Backgrounds first: panel_background_id refers to them by position.
-        QByteArray rc = "rounded = 0\nborder_width = 0\nbackground_color = #2a5d8f 100\n"
-                        "border_color = #000000 0\n\n"
-                        "panel_items = TS\npanel_background_id = 1\npanel_dock = 0\n"
-                        "panel_layer = top\nstrut_policy = follow_size\nautohide = 0\n"
-                        "systray_padding = 2 2 2\nsystray_background_id = 0\n"
-                        "systray_icon_size = 22\nsystray_sort = ascending\n"
-                        "taskbar_mode = single_desktop\n";
-        switch (panel) {
-        case Panel::Bottom:
-            rc += "panel_position = bottom center horizontal\npanel_size = 100% 30\n";
-            break;
-        case Panel::Top:
-            rc += "panel_position = top center horizontal\npanel_size = 100% 30\n";
-            break;
-        case Panel::Left:
-            rc += "panel_position = center left vertical\npanel_size = 100% 40\n";
-            break;
-        }
-        return rc;
-    }
-
     QTemporaryDir dir_;
     QProcessEnvironment env_;
-    QByteArray display_;
     xcb_connection_t* conn_ = nullptr;
     std::vector<std::unique_ptr<QProcess>> processes_;
     QProcess* panel_ = nullptr;
 };
-
-// Lets the test's own windows handle their events, for up to 50 ms.
-inline void pumpEvents()
-{
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-}
