@@ -1,13 +1,16 @@
 #pragma once
 
-// The history graph's test material: the state layout that the sample history pages in
-// tests/data follow, and those pages themselves.
+// Test material for the page readers: the state layout that the sample history pages in
+// tests/data follow, and the sample pages themselves.
 
 #include "weather/config/layout_file.h"
 
 #include <QByteArray>
 #include <QFile>
+#include <QMetaType>
 #include <QString>
+
+Q_DECLARE_METATYPE(config::StateLayout)
 
 // Columns: time, temperature, wind direction, wind speed, rain (as in the sample pages).
 inline config::StateLayout sampleLayout()

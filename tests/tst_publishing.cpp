@@ -20,7 +20,7 @@ StatTable sydneyTable()
 {
     StatTable table;
     table.headers = QStringList{"Date/Time", "Temp", "Rel Hum", "Rain since 9am", "Wind Dir"};
-    table.values = QStringList{"06/03:30pm", QString::fromUtf8("21.0 °C"), "N/F", "", "SSE"};
+    table.values = QStringList{"06/03:30pm", "21.0 °C", "N/F", "", "SSE"};
     table.obsTime = "03:30 PM";
     return table;
 }
@@ -47,65 +47,52 @@ class TestPublishing : public QObject
 private Q_SLOTS:
     void tickerText_data()
     {
-        QTest::addColumn<QStringList>("values");
         QTest::addColumn<int>("display");
         QTest::addColumn<bool>("showSecond");
         QTest::addColumn<int>("second");
         QTest::addColumn<QString>("text"); // "<kept>": the previous text stays
-        const QStringList values{"06/03:30pm", QString::fromUtf8("21.0 °C"), "", "17 km/h"};
-        QTest::newRow("main value") << values << 1 << false << 3 << QString::fromUtf8("21.0 °C");
-        QTest::newRow("with the second value")
-            << values << 1 << true << 3 << QString::fromUtf8("21.0 °C / 17 km/h");
-        QTest::newRow("empty main value") << values << 2 << true << 3 << "No Data";
-        QTest::newRow("empty second value")
-            << values << 1 << true << 2 << QString::fromUtf8("21.0 °C / ");
-        QTest::newRow("no selection") << values << -1 << false << 3 << "<kept>";
-        QTest::newRow("beyond the values") << values << 7 << false << 3 << "<kept>";
-        QTest::newRow("second beyond the values") << values << 1 << true << 9 << "<kept>";
-        QTest::newRow("second unused")
-            << values << 1 << false << -1 << QString::fromUtf8("21.0 °C");
+        QTest::newRow("main value") << 1 << false << 3 << "21.0 °C";
+        QTest::newRow("with the second value") << 1 << true << 3 << "21.0 °C / 17 km/h";
+        QTest::newRow("empty main value") << 2 << true << 3 << "No Data";
+        QTest::newRow("empty second value") << 1 << true << 2 << "21.0 °C / ";
+        QTest::newRow("second unused") << 1 << false << -1 << "21.0 °C";
+        QTest::newRow("no selection") << -1 << false << 3 << "<kept>";
+        QTest::newRow("beyond the values") << 7 << false << 3 << "<kept>";
+        QTest::newRow("second beyond the values") << 1 << true << 9 << "<kept>";
     }
 
     void tickerText()
     {
-        QFETCH(QStringList, values);
         QFETCH(int, display);
         QFETCH(bool, showSecond);
         QFETCH(int, second);
         QFETCH(QString, text);
+        const QStringList values{"06/03:30pm", "21.0 °C", "", "17 km/h"};
         const auto result = engine::tickerTextOf(values, display, showSecond, second);
         QCOMPARE(result.value_or("<kept>"), text);
     }
 
     void leaders_data()
     {
-        QTest::addColumn<int>("width");
+        // The leader shortens as the measured label widens: the tooltip at 460 and 620 twips,
+        // the feed at 850 and 1130.
         QTest::addColumn<QString>("tipLine");
+        QTest::addColumn<int>("width");
         QTest::addColumn<QString>("feedLine");
-        QTest::newRow("0") << 0 << "Temp - - - - - - >   1\r\n"
-                           << "\r\nTemp - - - - >   1";
-        QTest::newRow("459") << 459 << "Temp - - - - - - >   1\r\n"
-                             << "\r\nTemp - - - - >   1";
-        QTest::newRow("460") << 460 << "Temp - - - >   1\r\n"
-                             << "\r\nTemp - - - - >   1";
-        QTest::newRow("619") << 619 << "Temp - - - >   1\r\n"
-                             << "\r\nTemp - - - - >   1";
-        QTest::newRow("620") << 620 << "Temp - >   1\r\n"
-                             << "\r\nTemp - - - - >   1";
-        QTest::newRow("849") << 849 << "Temp - >   1\r\n"
-                             << "\r\nTemp - - - - >   1";
-        QTest::newRow("850") << 850 << "Temp - >   1\r\n"
-                             << "\r\nTemp - - >   1";
-        QTest::newRow("1129") << 1129 << "Temp - >   1\r\n"
-                              << "\r\nTemp - - >   1";
-        QTest::newRow("1130") << 1130 << "Temp - >   1\r\n"
-                              << "\r\nTemp > 1";
+        QTest::newRow("459") << "Temp - - - - - - >   1" << 459 << "Temp - - - - >   1";
+        QTest::newRow("460") << "Temp - - - >   1" << 460 << "Temp - - - - >   1";
+        QTest::newRow("619") << "Temp - - - >   1" << 619 << "Temp - - - - >   1";
+        QTest::newRow("620") << "Temp - >   1" << 620 << "Temp - - - - >   1";
+        QTest::newRow("849") << "Temp - >   1" << 849 << "Temp - - - - >   1";
+        QTest::newRow("850") << "Temp - >   1" << 850 << "Temp - - >   1";
+        QTest::newRow("1129") << "Temp - >   1" << 1129 << "Temp - - >   1";
+        QTest::newRow("1130") << "Temp - >   1" << 1130 << "Temp > 1";
     }
 
     void leaders()
     {
-        QFETCH(int, width);
         QFETCH(QString, tipLine);
+        QFETCH(int, width);
         QFETCH(QString, feedLine);
         StatTable table;
         table.headers = QStringList{"Time", "Temp"};
@@ -114,8 +101,8 @@ private Q_SLOTS:
         const auto texts =
             engine::statTexts(table, "Here", TransLabels(), widths({{"Temp", width}}));
         QCOMPARE(texts.tickerTip,
-                 tipLine + "\r\nLast observation at 03:30 PM\r\nStation is Here\r\n");
-        QCOMPARE(texts.feedText, "Here at: 03:30 PM" + feedLine);
+                 tipLine + "\r\n\r\nLast observation at 03:30 PM\r\nStation is Here\r\n");
+        QCOMPARE(texts.feedText, "Here at: 03:30 PM\r\n" + feedLine);
     }
 
     void statTextsWithTransLabels()
@@ -143,37 +130,23 @@ private Q_SLOTS:
                                                    "Wind Dir - - - - >   SSE"));
     }
 
-    void transLabels_data()
+    void transLabelsAndSmallTexts()
     {
-        QTest::addColumn<QString>("header");
-        QTest::addColumn<QString>("label");
-        QTest::newRow("label") << "Temp"
-                               << "T";
-        QTest::newRow("empty label: the header") << "Rel Hum"
-                                                 << "Rel Hum";
-        QTest::newRow("no entry: the header") << "Wind Dir"
-                                              << "Wind Dir";
-        QTest::newRow("not asked for when loaded") << "Press"
-                                                   << "Press";
-    }
-
-    void transLabels()
-    {
-        QFETCH(QString, header);
-        QFETCH(QString, label);
+        // An empty label or none at all gives the header; so does a header not asked for when
+        // the labels were loaded, and a missing layout file.
         const TransLabels labels =
             TransLabels::load(transLayout(), QStringList{"Temp", "Rel Hum", "Wind Dir"});
-        QCOMPARE(labels.labelOf(header), label);
-        // Without a layout file every header is its own label.
-        QCOMPARE(TransLabels::load(dir_.filePath("missing.ini"), {header}).labelOf(header), header);
-    }
+        const TransLabels none = TransLabels::load(dir_.filePath("missing.ini"), {"Temp"});
+        QCOMPARE(labels.labelOf("Temp"), QStringLiteral("T"));
+        for (const QString header : {"Rel Hum", "Wind Dir", "Press"})
+            QCOMPARE(labels.labelOf(header), header);
+        QCOMPARE(none.labelOf("Temp"), QStringLiteral("Temp"));
 
-    void screenFeed()
-    {
-        QCOMPARE(engine::screenFeedText(true, "Here at: 03:30 PM\r\nTemp > 1"),
-                 QStringLiteral("Nimbulo\r\nALERT"));
-        QCOMPARE(engine::screenFeedText(false, "Here at: 03:30 PM\r\nTemp > 1"),
-                 QStringLiteral("Here at: 03:30 PM\r\nTemp > 1"));
+        const QString feed = "Here at: 03:30 PM\r\nTemp > 1";
+        QCOMPARE(engine::screenFeedText(true, feed), QStringLiteral("Nimbulo\r\nALERT"));
+        QCOMPARE(engine::screenFeedText(false, feed), feed);
+        QCOMPARE(engine::bannerTipOf("03:30 PM", "Sydney Airport"),
+                 QStringLiteral("Last observation at 03:30 PM\r\nStation: Sydney Airport\r\n"));
     }
 
     void bannerText_data()
@@ -214,60 +187,36 @@ private Q_SLOTS:
         QCOMPARE(banner.noData, noData);
     }
 
-    void bannerTip()
-    {
-        QCOMPARE(engine::bannerTipOf("03:30 PM", "Sydney Airport"),
-                 QStringLiteral("Last observation at 03:30 PM\r\nStation: Sydney Airport\r\n"));
-    }
-
     void cellCount_data()
     {
         QTest::addColumn<QString>("display");
-        QTest::addColumn<QString>("second");
         QTest::addColumn<bool>("trend");
+        QTest::addColumn<QString>("second");
         QTest::addColumn<bool>("showSecond");
         QTest::addColumn<int>("cells");
-        QTest::newRow("Temp") << "Temp"
-                              << "Temp" << true << false << 2;
-        QTest::newRow("Temp, no trend") << "Temp"
-                                        << "Temp" << false << false << 1;
-        QTest::newRow("Rain") << "Rain since 9am"
-                              << "Temp" << true << false << 3;
-        QTest::newRow("Wind") << "Wind Spd km/h"
-                              << "Temp" << true << false << 3;
-        QTest::newRow("Wind Dir") << "Wind Dir"
-                                  << "Temp" << true << false << 2;
-        QTest::newRow("Wind Nau") << "Wind Spd Nau"
-                                  << "Temp" << true << false << 2;
-        QTest::newRow("Bar") << "Bar hPa"
-                             << "Temp" << true << false << 4;
-        QTest::newRow("Bar, no trend") << "Bar hPa"
-                                       << "Temp" << false << false << 3;
-        QTest::newRow("Rain and Bar: Bar wins") << "Rain Bar"
-                                                << "Temp" << true << false << 4;
-        QTest::newRow("Wind Dir, no trend") << "Wind Dir"
-                                            << "Temp" << false << false << 1;
-        QTest::newRow("second Temp") << "Temp"
-                                     << "Temp" << true << true << 4;
-        QTest::newRow("second Rain") << "Temp"
-                                     << "Rain since 9am" << true << true << 5;
-        QTest::newRow("second Wind") << "Temp"
-                                     << "Wind Gust km/h" << true << true << 5;
-        QTest::newRow("second Wind Dir") << "Temp"
-                                         << "Wind Dir" << true << true << 4;
-        QTest::newRow("second Bar") << "Temp"
-                                    << "Bar hPa" << true << true << 6;
-        QTest::newRow("both Bar, no trend") << "Bar"
-                                            << "Bar" << false << true << 7;
-        QTest::newRow("case matters") << "rain"
-                                      << "BAR" << true << true << 4;
+        QTest::newRow("Temp") << "Temp" << true << "Temp" << false << 2;
+        QTest::newRow("Temp, no trend") << "Temp" << false << "Temp" << false << 1;
+        QTest::newRow("Rain") << "Rain since 9am" << true << "Temp" << false << 3;
+        QTest::newRow("Wind") << "Wind Spd km/h" << true << "Temp" << false << 3;
+        QTest::newRow("Wind Dir") << "Wind Dir" << true << "Temp" << false << 2;
+        QTest::newRow("Wind Nau") << "Wind Spd Nau" << true << "Temp" << false << 2;
+        QTest::newRow("Bar") << "Bar hPa" << true << "Temp" << false << 4;
+        QTest::newRow("Bar, no trend") << "Bar hPa" << false << "Temp" << false << 3;
+        QTest::newRow("Rain and Bar: Bar wins") << "Rain Bar" << true << "Temp" << false << 4;
+        QTest::newRow("second Temp") << "Temp" << true << "Temp" << true << 4;
+        QTest::newRow("second Rain") << "Temp" << true << "Rain since 9am" << true << 5;
+        QTest::newRow("second Wind") << "Temp" << true << "Wind Gust km/h" << true << 5;
+        QTest::newRow("second Wind Dir") << "Temp" << true << "Wind Dir" << true << 4;
+        QTest::newRow("second Bar") << "Temp" << true << "Bar hPa" << true << 6;
+        QTest::newRow("both Bar, no trend") << "Bar" << false << "Bar" << true << 7;
+        QTest::newRow("case matters") << "rain" << true << "BAR" << true << 4;
     }
 
     void cellCount()
     {
         QFETCH(QString, display);
-        QFETCH(QString, second);
         QFETCH(bool, trend);
+        QFETCH(QString, second);
         QFETCH(bool, showSecond);
         QFETCH(int, cells);
         QCOMPARE(engine::displayCellCount(display, second, trend, showSecond), cells);

@@ -18,35 +18,23 @@ config::StateLayout testLayout()
     layout.windDirColumn = 3;
     layout.fixedColumns = 1;
     layout.columns = {{"Date/Time", "", 0},
-                      {"Temp", QString::fromUtf8("°C"), 1},
+                      {"Temp", QStringLiteral("°C"), 1},
                       {"Wind Dir", "", 0},
                       {"Wind Spd", "km/h", 2},
                       {"Press", "hPa", 3}};
     return layout;
 }
 
-ObservationRow row(const QString& name, const QStringList& cells)
-{
-    return ObservationRow{name, cells};
-}
-
 const RowTable kRows{
-    row("<a href=\"/products/IDN60901/IDN60901.94767.shtml\">Sydney Airport</a>",
-        {"06/03:30pm", "21.0", "SSE", "17", "1013.2"}),
-    row("<a href=\"products/IDN60901/IDN60901.94768.shtml\">Sydney - Observatory Hill</a>",
-        {"06/03:00pm", "22.4", "CALM", "CALM", "-"}),
-    row("<a>Newcastle</a>", {"06/02:30pm", "", "&nbsp;", "&nbsp", ""}),
-    row("No link", {"06/02:00pm", "1"}),
+    {"<a href=\"/products/IDN60901/IDN60901.94767.shtml\">Sydney Airport</a>",
+     {"06/03:30pm", "21.0", "SSE", "17", "1013.2"}},
+    {"<a href=\"products/IDN60901/IDN60901.94768.shtml\">Sydney - Observatory Hill</a>",
+     {"06/03:00pm", "22.4", "CALM", "CALM", "-"}},
+    {"<a>Newcastle</a>", {"06/02:30pm", "", "&nbsp;", "&nbsp", ""}},
+    {"No link", {"06/02:00pm", "1"}},
 };
 
-StatTable tableFor(const config::StateLayout& layout)
-{
-    StatTable table;
-    table.headers = engine::headersOf(layout);
-    return table;
-}
-
-StatPassOptions chosen(const QString& station)
+StatPassOptions chosen(const QString& station = QStringLiteral("Here"))
 {
     StatPassOptions options;
     options.station = station;
@@ -59,10 +47,20 @@ StatPassOptions chosen(const QString& station)
     return options;
 }
 
-// A one-row table whose column 1 reads `temperature`.
-RowTable temperatureRow(const QString& temperature)
+// One pass over `rows` (default: one row "Here" with the given cells) into `table`.
+engine::StatPassResult pass(StatTable& table, const StatPassOptions& options,
+                            const QStringList& cells, const RowTable& rows = {})
 {
-    return {row("<a>Here</a>", {"06/03:30pm", temperature, "N", "5", "1000"})};
+    if (table.headers.isEmpty())
+        table.headers = engine::headersOf(testLayout());
+    const RowTable one{{"<a>Here</a>", cells}};
+    return engine::fillStatTable(table, rows.isEmpty() ? one : rows, testLayout(), options);
+}
+
+// A row of the layout whose temperature reads `temperature`.
+QStringList temperatureCells(const QString& temperature)
+{
+    return {"06/03:30pm", temperature, "N", "5", "1000"};
 }
 
 } // namespace
@@ -72,67 +70,27 @@ class TestStatTable : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void lookup_data()
-    {
-        QTest::addColumn<QString>("station");
-        QTest::addColumn<QString>("obsTime"); // identifies the row found; empty: none
-        // Contained in two names: the first row in block order.
-        QTest::newRow("contained in two names") << "Sydney"
-                                                << "03:30 PM";
-        QTest::newRow("later row") << "Observatory Hill"
-                                   << "03:00 PM";
-        QTest::newRow("empty station text matches the first row") << ""
-                                                                  << "03:30 PM";
-        QTest::newRow("case matters") << "sydney"
-                                      << "";
-        QTest::newRow("missing") << "Perth"
-                                 << "";
-    }
-
-    void lookup()
-    {
-        QFETCH(QString, station);
-        QFETCH(QString, obsTime);
-        const config::StateLayout layout = testLayout();
-        StatTable table = tableFor(layout);
-        table.obsTime = "before";
-        table.values = QStringList{"old"};
-        table.levelIcon = engine::LevelHot;
-        const auto result = engine::fillStatTable(table, kRows, layout, chosen(station));
-        if (obsTime.isEmpty()) {
-            // No row: the values are emptied and nothing else changes.
-            QCOMPARE(result.outcome, StatPassOutcome::RowMissing);
-            QVERIFY(table.values.isEmpty());
-            QCOMPARE(table.obsTime, QStringLiteral("before"));
-            QCOMPARE(table.levelIcon, int(engine::LevelHot));
-            QVERIFY(result.historyUrl.isEmpty());
-        } else {
-            QCOMPARE(result.outcome, StatPassOutcome::Shown);
-            QCOMPARE(table.obsTime, obsTime);
-        }
-    }
-
     void values_data()
     {
         QTest::addColumn<QString>("station");
-        QTest::addColumn<QStringList>("values");
+        QTest::addColumn<QStringList>("values"); // empty: no row found
         QTest::addColumn<QString>("historyUrl");
-        QTest::newRow("full row") << "Airport"
-                                  << QStringList{"06/03:30pm", QString::fromUtf8("21.0 °C"), "SSE",
-                                                 "17 km/h", "1013.2 hPa"}
-                                  << "http://host/products/IDN60901/IDN60901.94767.shtml";
+        const QStringList airport{"06/03:30pm", "21.0 °C", "SSE", "17 km/h", "1013.2 hPa"};
+        const QString airportUrl = "http://host/products/IDN60901/IDN60901.94767.shtml";
+        // Contained in two names: the first row in block order.
+        QTest::newRow("contained in two names") << "Sydney" << airport << airportUrl;
+        QTest::newRow("empty station text: the first row") << "" << airport << airportUrl;
         // "-" and the non-breaking space read N/F, without a unit sign.
         QTest::newRow("calm and dash")
-            << "Observatory"
-            << QStringList{"06/03:00pm", QString::fromUtf8("22.4 °C"), "CALM", "CALM km/h", "N/F"}
+            << "Observatory Hill"
+            << QStringList{"06/03:00pm", "22.4 °C", "CALM", "CALM km/h", "N/F"}
             << "http://host/products/IDN60901/IDN60901.94768.shtml";
-        // Empty cells read N/F too, in every column.
+        // Empty cells read N/F too, in every column; so do the cells a short row lacks.
         QTest::newRow("empty cells")
             << "Newcastle" << QStringList{"06/02:30pm", "N/F", "N/F", "N/F", "N/F"} << "";
-        // A row shorter than the layout: the missing cells read N/F.
         QTest::newRow("short row")
-            << "No link"
-            << QStringList{"06/02:00pm", QString::fromUtf8("1 °C"), "N/F", "N/F", "N/F"} << "";
+            << "No link" << QStringList{"06/02:00pm", "1 °C", "N/F", "N/F", "N/F"} << "";
+        QTest::newRow("case matters") << "sydney" << QStringList() << "";
     }
 
     void values()
@@ -140,38 +98,35 @@ private Q_SLOTS:
         QFETCH(QString, station);
         QFETCH(QStringList, values);
         QFETCH(QString, historyUrl);
-        const config::StateLayout layout = testLayout();
-        StatTable table = tableFor(layout);
-        const auto result = engine::fillStatTable(table, kRows, layout, chosen(station));
-        QCOMPARE(result.outcome, StatPassOutcome::Shown);
+        StatTable table;
+        table.obsTime = "before";
+        table.values = QStringList{"old"};
+        table.levelIcon = engine::LevelHot;
+        const auto result = pass(table, chosen(station), {}, kRows);
+        QCOMPARE(result.outcome,
+                 values.isEmpty() ? StatPassOutcome::RowMissing : StatPassOutcome::Shown);
         QCOMPARE(table.values, values);
         QCOMPARE(result.historyUrl, historyUrl);
+        // Without a row nothing but the values changes.
+        QCOMPARE(table.obsTime == u"before", values.isEmpty());
+        QCOMPARE(table.levelIcon == engine::LevelHot, values.isEmpty());
     }
 
     void obsTime_data()
     {
         QTest::addColumn<QString>("cell");
         QTest::addColumn<QString>("obsTime");
-        QTest::newRow("day and afternoon") << "06/03:30pm"
-                                           << "03:30 PM";
-        QTest::newRow("morning") << "21/09:05am"
-                                 << "09:05 AM";
-        QTest::newRow("midnight hour") << "12:10am"
-                                       << "12:10 AM";
-        QTest::newRow("noon hour") << "12:45pm"
-                                   << "12:45 PM";
-        QTest::newRow("capitals") << "06/03:30PM"
-                                  << "03:30 PM";
-        QTest::newRow("not found") << "N/F"
-                                   << "N/F";
-        QTest::newRow("hour out of range") << "13:30pm"
-                                           << "13:30pm";
-        QTest::newRow("minute out of range") << "11:60am"
-                                             << "11:60am";
-        QTest::newRow("one-digit hour: last 7 characters") << "06/3:30pm"
-                                                           << "/3:30pm";
-        QTest::newRow("other text: last 7 characters") << "Tuesday noon"
-                                                       << "ay noon";
+        QTest::newRow("day and afternoon") << QStringLiteral("06/03:30pm") << "03:30 PM";
+        QTest::newRow("morning") << QStringLiteral("21/09:05am") << "09:05 AM";
+        QTest::newRow("midnight hour") << QStringLiteral("12:10am") << "12:10 AM";
+        QTest::newRow("noon hour") << QStringLiteral("12:45pm") << "12:45 PM";
+        QTest::newRow("capitals") << QStringLiteral("06/03:30PM") << "03:30 PM";
+        QTest::newRow("not found") << QStringLiteral("N/F") << "N/F";
+        QTest::newRow("hour out of range") << QStringLiteral("13:30pm") << "13:30pm";
+        QTest::newRow("minute out of range") << QStringLiteral("11:60am") << "11:60am";
+        // Otherwise the last 7 characters.
+        QTest::newRow("one-digit hour") << QStringLiteral("06/3:30pm") << "/3:30pm";
+        QTest::newRow("other text") << QStringLiteral("Tuesday noon") << "ay noon";
     }
 
     void obsTime()
@@ -180,9 +135,8 @@ private Q_SLOTS:
         QFETCH(QString, obsTime);
         QCOMPARE(engine::obsTimeOf(cell), obsTime);
         // The table keeps the cell itself as value 0.
-        const config::StateLayout layout = testLayout();
-        StatTable table = tableFor(layout);
-        engine::fillStatTable(table, {row("<a>X</a>", {cell, "1"})}, layout, chosen("X"));
+        StatTable table;
+        pass(table, chosen(), {cell, "1"});
         QCOMPARE(table.obsTime, obsTime);
         QCOMPARE(table.values.value(0), cell);
     }
@@ -194,7 +148,6 @@ private Q_SLOTS:
         QTest::newRow("9.9") << "9.9" << int(engine::LevelCold);
         QTest::newRow("10") << "10" << int(engine::LevelMild);
         QTest::newRow("30") << "30" << int(engine::LevelMild);
-        QTest::newRow("30.1") << "30.1" << int(engine::LevelHot);
         // The level icon reads the number unrounded.
         QTest::newRow("30.00001") << "30.00001" << int(engine::LevelHot);
         QTest::newRow("N/F counts as 0") << "-" << int(engine::LevelCold);
@@ -204,9 +157,8 @@ private Q_SLOTS:
     {
         QFETCH(QString, temperature);
         QFETCH(int, icon);
-        const config::StateLayout layout = testLayout();
-        StatTable table = tableFor(layout);
-        engine::fillStatTable(table, temperatureRow(temperature), layout, chosen("Here"));
+        StatTable table;
+        pass(table, chosen(), temperatureCells(temperature));
         QCOMPARE(table.levelIcon, icon);
     }
 
@@ -236,18 +188,16 @@ private Q_SLOTS:
         QFETCH(QStringList, passes);
         QFETCH(QList<int>, arrows);
         QFETCH(QString, previous);
-        const config::StateLayout layout = testLayout();
-        StatTable table = tableFor(layout);
+        StatTable table;
         QList<int> seen;
-        for (const QString& pass : passes) {
-            if (pass == u"|") {
+        for (const QString& step : passes) {
+            if (step == u"|") {
                 table.trendPrevious.clear();
                 continue;
             }
-            StatPassOptions options = chosen("Here");
-            options.showTrend = !pass.endsWith(u"/off");
-            const QString value = pass.section(u'/', 0, 0);
-            engine::fillStatTable(table, temperatureRow(value), layout, options);
+            StatPassOptions options = chosen();
+            options.showTrend = !step.endsWith(u"/off");
+            pass(table, options, temperatureCells(step.section(u'/', 0, 0)));
             seen.append(table.trendArrow);
         }
         QCOMPARE(seen, arrows);
@@ -256,19 +206,16 @@ private Q_SLOTS:
 
     void notChosen()
     {
-        const config::StateLayout layout = testLayout();
-        StatTable table = tableFor(layout);
+        StatTable table;
         table.obsTime = "03:30 PM";
         table.trendPrevious = "21.0";
         table.trendArrow = engine::TrendRising;
         StatPassOptions options = chosen("Sydney");
         options.stationChosen = false;
         options.savedStationName = "Sydney Airport";
-        options.scanBusy = true;
-        options.alarm.armed = true;
-        options.alarm.above = true;
+        options.scanBusy = options.alarm.armed = options.alarm.above = true;
         options.alarm.column = 1;
-        const auto result = engine::fillStatTable(table, kRows, layout, options);
+        const auto result = pass(table, options, {}, kRows);
 
         QCOMPARE(result.outcome, StatPassOutcome::NotChosen);
         QCOMPARE(table.values, QStringList{"Station not found"});
@@ -276,7 +223,6 @@ private Q_SLOTS:
         QCOMPARE(table.trendArrow, int(engine::TrendNone));
         QCOMPARE(table.trendPrevious, QStringLiteral("21.0"));
         QCOMPARE(table.obsTime, QStringLiteral("03:30 PM"));
-        QVERIFY(!result.alarm.valueAlarm);
         QVERIFY(result.alarm.alarmText.isEmpty());
 
         const engine::NotFoundTexts& texts = result.notFound;
@@ -298,56 +244,45 @@ private Q_SLOTS:
 
     void alarmTestsPerColumn_data()
     {
-        // Which test runs on which column: the value test on column 1 and the plain stat
-        // columns, the direction test on the wind-direction column only, the calm test on the
-        // plain stat columns only; column 0 is never tested.
+        // The value test runs on column 1 and the plain stat columns, the direction test on the
+        // wind-direction column only, the calm test on the plain stat columns only; column 0 is
+        // never tested. The texts follow the column order.
         QTest::addColumn<int>("column");
         QTest::addColumn<int>("wind");
-        QTest::addColumn<QStringList>("cells");
+        QTest::addColumn<QString>("windCells"); // direction and speed
         QTest::addColumn<bool>("scanBusy");
         QTest::addColumn<QString>("alarmText");
-        const QStringList cells{"06/03:30pm", "31", "NNE", "CALM", "1000"};
-        QTest::newRow("column 1") << 1 << 0 << cells << true
-                                  << QString::fromUtf8(
-                                         "Current Temp is 31 °C - Alarm set to notify above 0 °C");
-        QTest::newRow("column 0 never") << 0 << 0 << cells << true << "";
-        QTest::newRow("direction column has no value test") << 2 << 0 << cells << true << "";
+        const QString temp = "Current Temp is 31 °C - Alarm set to notify above 0 °C";
+        const QString press = "Current Press is 1000 hPa - Alarm set to notify above 0 hPa";
+        const QString calm = " - Wind is CALM ";
+        QTest::newRow("column 1") << 1 << 0 << "NNE,CALM" << true << temp;
+        QTest::newRow("column 0 never") << 0 << 0 << "NNE,CALM" << true << "";
+        QTest::newRow("direction column: no value test") << 2 << 0 << "NNE,CALM" << true << "";
         QTest::newRow("direction and pressure")
-            << 4 << 1 << cells << true
-            << "Wind direction is NNE  - Current Press is 1000 hPa - Alarm set to notify above "
-               "0 hPa";
-        // The texts follow the column order; the calm text always starts with " - ".
-        QTest::newRow("calm after the value")
-            << 1 << 5 << cells << true
-            << QString::fromUtf8("Current Temp is 31 °C - Alarm set to notify above 0 °C - Wind "
-                                 "is CALM ");
-        QTest::newRow("calm before the value") << 4 << 5 << cells << true
-                                               << " - Wind is CALM  - Current Press is 1000 hPa "
-                                                  "- Alarm set to notify above 0 hPa";
-        QTest::newRow("calm direction is no calm test")
-            << 1 << 5 << QStringList{"06/03:30pm", "31", "CALM", "5", "1000"} << true
-            << QString::fromUtf8("Current Temp is 31 °C - Alarm set to notify above 0 °C");
-        QTest::newRow("no scan, no tests") << 1 << 5 << cells << false << "";
+            << 4 << 1 << "NNE,CALM" << true << "Wind direction is NNE  - " + press;
+        QTest::newRow("calm after the value") << 1 << 5 << "NNE,CALM" << true << temp + calm;
+        QTest::newRow("calm before the value")
+            << 4 << 5 << "NNE,CALM" << true << calm + " - " + press;
+        QTest::newRow("calm direction is no calm test") << 1 << 5 << "CALM,5" << true << temp;
+        QTest::newRow("no scan, no tests") << 1 << 5 << "NNE,CALM" << false << "";
     }
 
     void alarmTestsPerColumn()
     {
         QFETCH(int, column);
         QFETCH(int, wind);
-        QFETCH(QStringList, cells);
+        QFETCH(QString, windCells);
         QFETCH(bool, scanBusy);
         QFETCH(QString, alarmText);
-        const config::StateLayout layout = testLayout();
-        StatTable table = tableFor(layout);
-        StatPassOptions options = chosen("Here");
+        StatTable table;
+        StatPassOptions options = chosen();
         options.scanBusy = scanBusy;
-        options.alarm.armed = true;
-        options.alarm.above = true;
+        options.alarm.armed = options.alarm.above = true;
         options.alarm.column = column;
-        options.alarm.setPoint = 0;
         options.alarm.wind = wind;
         const auto result =
-            engine::fillStatTable(table, {row("<a>Here</a>", cells)}, layout, options);
+            pass(table, options,
+                 QStringList{"06/03:30pm", "31"} + windCells.split(u',') + QStringList{"1000"});
         QCOMPARE(result.alarm.alarmText, alarmText);
         QCOMPARE(result.alarm.valueAlarm, alarmText.contains(u"Current"));
         QCOMPARE(result.alarm.windAlarm, alarmText.contains(u"Wind"));
