@@ -10,7 +10,6 @@
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include <QTextStream>
 #include <QtTest>
 
 #include <cstdio>
@@ -34,9 +33,10 @@ int holdKey(int argc, char** argv)
     return 0;
 }
 
-bool xdotool(const QStringList& arguments)
+// Presses and releases `keys` (xdotool's names, "ctrl+F8") as the user would.
+bool press(const QString& keys)
 {
-    return QProcess::execute(QStringLiteral("xdotool"), arguments) == 0;
+    return QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("key"), keys}) == 0;
 }
 
 } // namespace
@@ -75,45 +75,35 @@ private Q_SLOTS:
 
     void cleanup() { stopHolder(); }
 
+    // Main key, modifier, its press, another press that must not count.
     void pressActivates_data()
     {
-        QTest::addColumn<int>("mainKey");
-        QTest::addColumn<int>("modifier");
-        QTest::addColumn<QString>("press");
-        QTest::addColumn<QString>("otherPress");
-        QTest::newRow("Ctrl+F8") << 119 << 17 << "ctrl+F8"
-                                 << "F8";
-        QTest::newRow("Alt+W") << 87 << 18 << "alt+w"
-                               << "ctrl+w";
-        QTest::newRow("Shift+Page Up") << 33 << 16 << "shift+Prior"
-                                       << "shift+KP_Prior";
-        QTest::newRow("Windows+Insert") << 45 << 91 << "super+Insert"
-                                        << "Insert";
-        QTest::newRow("Ctrl+Up") << 38 << 17 << "ctrl+Up"
-                                 << "ctrl+Down";
+        QTest::addColumn<QString>("row");
+        QTest::newRow("Ctrl+F8") << "119 17 ctrl+F8 F8";
+        QTest::newRow("Alt+W") << "87 18 alt+w ctrl+w";
+        QTest::newRow("Shift+Page Up") << "33 16 shift+Prior shift+KP_Prior";
+        QTest::newRow("Windows+Insert") << "45 91 super+Insert Insert";
+        QTest::newRow("Ctrl+Up") << "38 17 ctrl+Up ctrl+Down";
     }
 
     void pressActivates()
     {
-        QFETCH(int, mainKey);
-        QFETCH(int, modifier);
-        QFETCH(QString, press);
-        QFETCH(QString, otherPress);
+        QFETCH(QString, row);
+        const QStringList part = row.split(' ');
         auto key = platform::GlobalHotKey::create();
         QSignalSpy activated(key.get(), &platform::GlobalHotKey::activated);
-        QVERIFY(key->grab(mainKey, modifier));
+        QVERIFY(key->grab(part[0].toInt(), part[1].toInt()));
         QVERIFY(key->isGrabbed());
 
         // Another combination goes by; the press of ours is reported once, its release not.
-        QVERIFY(xdotool({QStringLiteral("key"), otherPress}));
-        QVERIFY(xdotool({QStringLiteral("key"), press}));
+        QVERIFY(press(part[3]) && press(part[2]));
         QTRY_COMPARE(activated.size(), 1);
-        QVERIFY(xdotool({QStringLiteral("key"), press}));
+        QVERIFY(press(part[2]));
         QTRY_COMPARE(activated.size(), 2);
 
         key->release();
         QVERIFY(!key->isGrabbed());
-        QVERIFY(xdotool({QStringLiteral("key"), press}));
+        QVERIFY(press(part[2]));
         QTest::qWait(200); // the released combination must stay silent
         QCOMPARE(activated.size(), 2);
     }
@@ -132,29 +122,27 @@ private Q_SLOTS:
         auto key = platform::GlobalHotKey::create();
         QSignalSpy activated(key.get(), &platform::GlobalHotKey::activated);
         QVERIFY(key->grab(119, 17));
-        for (const QString& lock : locks)
-            QVERIFY(xdotool({QStringLiteral("key"), lock}));
-        QVERIFY(xdotool({QStringLiteral("key"), QStringLiteral("ctrl+F8")}));
-        for (const QString& lock : locks) // back to the state before
-            QVERIFY(xdotool({QStringLiteral("key"), lock}));
+        // Locks on, Ctrl+F8, locks back to the state before.
+        for (const QString& k : locks + QStringList{"ctrl+F8"} + locks)
+            QVERIFY(press(k));
         QTRY_COMPARE(activated.size(), 1);
     }
 
-    void heldByAnotherProgram()
+    void sharedWithOtherPrograms()
     {
-        QVERIFY(holdElsewhere(120, 17)); // Ctrl+F9
         auto key = platform::GlobalHotKey::create();
+        QVERIFY(!key->grab(0, 17)); // unknown keys are refused
+        QVERIFY(!key->grab(255, 18));
+
+        // Held by another program: refused; another combination is still free.
+        QVERIFY(holdElsewhere(120, 17)); // Ctrl+F9
         QVERIFY(!key->grab(120, 17));
         QVERIFY(!key->isGrabbed());
-        // Another combination is still free.
         QVERIFY(key->grab(120, 18));
         stopHolder();
         QVERIFY(key->grab(120, 17));
-    }
 
-    void releasedKeyIsFreeForOthers()
-    {
-        auto key = platform::GlobalHotKey::create();
+        // Ours is refused to others until released.
         QVERIFY(key->grab(121, 18)); // Alt+F10
         QVERIFY(!holdElsewhere(121, 18));
         stopHolder();
@@ -162,25 +150,17 @@ private Q_SLOTS:
         QVERIFY(holdElsewhere(121, 18));
     }
 
-    void unknownKeyIsRefused()
-    {
-        auto key = platform::GlobalHotKey::create();
-        QVERIFY(!key->grab(0, 17));
-        QVERIFY(!key->grab(255, 18));
-    }
-
     void hotKeyPopsUpTheMenu()
     {
         QTemporaryDir dir;
         net::ErrorLog log;
-        engine::Monitor monitor(dir.filePath(QStringLiteral("weather.ini")),
-                                dir.filePath(QStringLiteral("wsetting.ini")), log,
+        engine::Monitor monitor(dir.filePath("weather.ini"), dir.filePath("wsetting.ini"), log,
                                 [](const QString& text) { return int(text.size() * 15); });
         shell::frmMenu menu(monitor);
         shell::HotKey hotKey;
         QObject::connect(&hotKey, &shell::HotKey::pressed, &menu, [&menu] { menu.popUp(); });
         QVERIFY(hotKey.setHotKey(119, QStringLiteral("17")));
-        QVERIFY(xdotool({QStringLiteral("key"), QStringLiteral("ctrl+F8")}));
+        QVERIFY(press(QStringLiteral("ctrl+F8")));
         QTRY_VERIFY(menu.mnuTray->isVisible());
         menu.mnuTray->close();
         hotKey.clearHotKey();

@@ -18,6 +18,13 @@ void hover(QWidget* widget)
     QApplication::sendEvent(widget, &event);
 }
 
+// The icon picture a tip's html carries.
+QString image(const QString& html)
+{
+    const qsizetype start = html.indexOf(QLatin1String("data:"));
+    return start < 0 ? QString() : html.mid(start, html.indexOf(QLatin1Char('"'), start) - start);
+}
+
 } // namespace
 
 class TestTooltips : public QObject
@@ -27,54 +34,38 @@ class TestTooltips : public QObject
 private Q_SLOTS:
     void cleanup() { QToolTip::hideText(); }
 
-    void titledIconedTip()
+    void styleShapesTheTip_data()
     {
+        QTest::addColumn<int>("icon");
+        QTest::addColumn<int>("width");
+        QTest::addColumn<QString>("title");
+        QTest::newRow("titled with the usual icon") << 1 << 150 << "Refresh button:";
+        QTest::newRow("no icon, no title") << 0 << 300 << "";
+        QTest::newRow("warning") << 2 << 150 << "Version:";
+    }
+
+    void styleShapesTheTip()
+    {
+        QFETCH(int, icon);
+        QFETCH(int, width);
+        QFETCH(QString, title);
         QWidget window;
         auto* button = new QPushButton(QStringLiteral("x"), &window);
         window.show();
         clsTooltip tips;
         TipStyle style;
-        style.title = QStringLiteral("Refresh button:");
-        QVERIFY(tips.addTool(button, QStringLiteral("first & <line>\r\nsecond line"), style));
-        const QString html = tips.tipHtml(button);
-        QVERIFY(html.contains(QLatin1String("<b>Refresh button:</b>")));
-        QVERIFY(html.contains(QLatin1String("first &amp; &lt;line&gt;<br>second line")));
-        QVERIFY(html.contains(QLatin1String("data:image/png;base64,")));
-        QVERIFY(html.contains(QLatin1String("width=\"150\"")));
-
-        hover(button);
-        QVERIFY(QToolTip::isVisible());
-        QCOMPARE(QToolTip::text(), html);
-    }
-
-    void styleChangesTheTip_data()
-    {
-        QTest::addColumn<int>("icon");
-        QTest::addColumn<int>("width");
-        QTest::addColumn<QString>("title");
-        QTest::addColumn<bool>("hasImage");
-        QTest::newRow("no icon, no title") << 0 << 300 << "" << false;
-        QTest::newRow("warning") << 2 << 150 << "Version:" << true;
-        QTest::newRow("wide") << 1 << 300 << "Nimbulo:" << true;
-    }
-
-    void styleChangesTheTip()
-    {
-        QFETCH(int, icon);
-        QFETCH(int, width);
-        QFETCH(QString, title);
-        QFETCH(bool, hasImage);
-        QLabel label;
-        clsTooltip tips;
-        TipStyle style;
         style.icon = icon;
         style.width = width;
         style.title = title;
-        tips.addTool(&label, QStringLiteral("text"), style);
-        const QString html = tips.tipHtml(&label);
-        QCOMPARE(html.contains(QLatin1String("<img")), hasImage);
+        QVERIFY(tips.addTool(button, QStringLiteral("first & <line>\r\nsecond line"), style));
+        const QString html = tips.tipHtml(button);
+        QVERIFY(html.contains(QLatin1String("first &amp; &lt;line&gt;<br>second line")));
+        QCOMPARE(html.contains(QLatin1String("data:image/png;base64,")), icon != 0);
         QVERIFY(html.contains(QStringLiteral("width=\"%1\"").arg(width)));
-        QCOMPARE(html.contains(QLatin1String("<b>")), !title.isEmpty());
+        QCOMPARE(html.contains("<b>" + title + "</b>"), !title.isEmpty());
+        hover(button);
+        QVERIFY(QToolTip::isVisible());
+        QCOMPARE(QToolTip::text(), html);
     }
 
     void coloursApplyToTheirToolOnly()
@@ -144,55 +135,45 @@ private Q_SLOTS:
         help.setToolTips({&main, &options, nullptr});
         QVERIFY(help.helpTipsOn());
         QCOMPARE(help.tooltip().toolCount(), 7);
-
-        const QString refresh = help.tooltip().tipHtml(main.findChild<QWidget*>("cmdRefresh"));
+        const auto tip = [&help](QWidget* w) { return help.tooltip().tipHtml(w); };
+        const QString refresh = tip(main.findChild<QWidget*>("cmdRefresh"));
         QVERIFY(refresh.contains(QLatin1String("<b>Refresh button:</b>")));
         QVERIFY(refresh.contains(QLatin1String("This button will Refresh / Update observations")));
-        const QString polling = help.tooltip().tipHtml(frame);
-        QVERIFY(polling.contains(QLatin1String("Use Scroll to set intervals between updates<br>"
-                                               "Observations stats are hourly<br>")));
+        QVERIFY(tip(frame).contains(QLatin1String("Use Scroll to set intervals between updates<br>"
+                                                  "Observations stats are hourly<br>")));
         // The version check box is the one with the warning icon.
-        TipStyle warning;
-        warning.icon = 2;
         QLabel probe;
         clsTooltip reference;
+        TipStyle warning;
+        warning.icon = 2;
         reference.addTool(&probe, QString(), warning);
-        const QString probeHtml = reference.tipHtml(&probe);
-        const qsizetype start = probeHtml.indexOf(QLatin1String("data:"));
-        QVERIFY(start > 0);
-        const QString warningImage =
-            probeHtml.mid(start, probeHtml.indexOf(QLatin1Char('"'), start) - start);
-        QVERIFY(help.tooltip().tipHtml(updates).contains(warningImage));
-        QVERIFY(!refresh.contains(warningImage));
+        QCOMPARE(image(tip(updates)), image(reference.tipHtml(&probe)));
+        QVERIFY(image(refresh) != image(tip(updates)));
 
-        const QString stats = help.tooltip().tipHtml(ticker);
+        const QString stats = tip(ticker);
         QVERIFY(stats.contains(QLatin1String("<b>Nimbulo:</b>")));
         QVERIFY(stats.contains(QLatin1String("Alpha at: 10:00 AM<br>Temp 20.5 C")));
         QVERIFY(stats.contains(QLatin1String("width=\"300\"")));
-        QVERIFY(help.tooltip().tipHtml(strip).contains(QLatin1String("Stats Not Updated")));
+        QVERIFY(tip(strip).contains(QLatin1String("Stats Not Updated")));
 
         // Switched off: every help tip goes at once, the stats tips stay.
         help.removeToolTips();
         QVERIFY(!help.helpTipsOn());
         QCOMPARE(help.tooltip().toolCount(), 2);
         QVERIFY(help.tooltip().hasTool(ticker));
-
         help.setToolTips({&main});
         QCOMPARE(help.tooltip().toolCount(), 5);
         help.closeToolTips();
         QCOMPARE(help.tooltip().toolCount(), 0);
-    }
 
-    void everyTableEntryHasTitleAndText()
-    {
+        // Every table entry has a title and text, and each control one entry.
         QSet<QString> controls;
-        for (const shell::HelpTip& tip : shell::helpTipTable()) {
-            QVERIFY(!tip.title.isEmpty());
-            QVERIFY(!tip.lines.isEmpty());
-            QVERIFY2(!controls.contains(tip.control), qPrintable(tip.control));
-            controls.insert(tip.control);
+        for (const shell::HelpTip& entry : shell::helpTipTable()) {
+            QVERIFY(!entry.title.isEmpty() && !entry.lines.isEmpty());
+            controls.insert(entry.control);
         }
         QCOMPARE(controls.size(), 39);
+        QCOMPARE(shell::helpTipTable().size(), 39);
     }
 };
 
