@@ -5,6 +5,8 @@
 #include <QTcpSocket>
 #include <QtTest>
 
+#include <memory>
+
 using platform::SocketControl;
 using State = platform::SocketControl::State;
 
@@ -13,42 +15,47 @@ namespace {
 constexpr int kWaitMs = 5000;
 
 // A loopback port on which nothing listens.
-quint16 closedPort()
+QString closedPort()
 {
     QTcpServer probe;
     probe.listen(QHostAddress::LocalHost);
-    return probe.serverPort();
+    return QString::number(probe.serverPort());
 }
 
-// A loopback server that accepts one connection and keeps its socket for the test to drive.
-class Peer
+// A control connected to a loopback server, with the server's end of the connection.
+struct Link
 {
-public:
-    Peer() { server_.listen(QHostAddress::LocalHost); }
-    QString port() const { return QString::number(server_.serverPort()); }
-    QTcpSocket* accept()
+    QTcpServer server;
+    SocketControl ws;
+    std::unique_ptr<QTcpSocket> remote;
+
+    // `portText` is the port as typed, "%1" standing for the server's port.
+    bool open(const QString& portText = QStringLiteral("%1"))
     {
-        if (!server_.hasPendingConnections() && !server_.waitForNewConnection(kWaitMs))
-            return nullptr;
-        return server_.nextPendingConnection();
+        server.listen(QHostAddress::LocalHost);
+        QSignalSpy connected(&ws, &SocketControl::connected);
+        ws.connectTo(QStringLiteral("127.0.0.1"), portText.arg(server.serverPort()));
+        if (!connected.wait(kWaitMs) ||
+            !(server.hasPendingConnections() || server.waitForNewConnection(kWaitMs)))
+            return false;
+        remote.reset(server.nextPendingConnection());
+        return ws.state() == State::Connected;
     }
 
-private:
-    QTcpServer server_;
+    // What the server's end has received once it holds `size` bytes; both ends live in this
+    // thread, so the event loop keeps running while waiting.
+    QByteArray received(qsizetype size)
+    {
+        QByteArray data;
+        (void)QTest::qWaitFor(
+            [&] {
+                data += remote->readAll();
+                return data.size() >= size;
+            },
+            kWaitMs);
+        return data;
+    }
 };
-
-QByteArray receivedBy(QTcpSocket* socket, qsizetype size)
-{
-    // Both ends live in this thread: keep the event loop running while waiting.
-    QByteArray data;
-    (void)QTest::qWaitFor(
-        [&] {
-            data += socket->readAll();
-            return data.size() >= size;
-        },
-        kWaitMs);
-    return data;
-}
 
 } // namespace
 
@@ -59,90 +66,73 @@ class TestSocketControl : public QObject
 private Q_SLOTS:
     void connectSendReceiveClose_data()
     {
-        QTest::addColumn<bool>("spaces");
-        QTest::newRow("port text") << false;
-        QTest::newRow("port text with spaces") << true;
+        QTest::addColumn<QString>("port");
+        QTest::newRow("port text") << "%1";
+        QTest::newRow("port text with spaces") << " %1 ";
     }
 
     void connectSendReceiveClose()
     {
-        QFETCH(bool, spaces);
-        Peer peer;
-        SocketControl ws;
-        QSignalSpy connected(&ws, &SocketControl::connected);
-        QSignalSpy arrived(&ws, &SocketControl::dataArrival);
-        QSignalSpy sent(&ws, &SocketControl::sendComplete);
-        QSignalSpy closed(&ws, &SocketControl::closed);
-        QSignalSpy failed(&ws, &SocketControl::error);
+        QFETCH(QString, port);
+        Link link;
+        QSignalSpy arrived(&link.ws, &SocketControl::dataArrival);
+        QSignalSpy sent(&link.ws, &SocketControl::sendComplete);
+        QSignalSpy closed(&link.ws, &SocketControl::closed);
+        QSignalSpy failed(&link.ws, &SocketControl::error);
+        QVERIFY(link.open(port));
 
-        ws.connectTo(QStringLiteral("127.0.0.1"), spaces ? " " + peer.port() + " " : peer.port());
-        QVERIFY(connected.wait(kWaitMs));
-        QCOMPARE(ws.state(), State::Connected);
-        QTcpSocket* remote = peer.accept();
-        QVERIFY(remote);
-
-        ws.send("HELO there\r\n");
+        link.ws.send("HELO there\r\n");
         QVERIFY(sent.wait(kWaitMs));
-        QCOMPARE(receivedBy(remote, 12), QByteArray("HELO there\r\n"));
+        QCOMPARE(link.received(12), QByteArray("HELO there\r\n"));
 
-        remote->write("250 first");
-        remote->flush();
+        link.remote->write("250 first");
+        link.remote->flush();
         QTRY_COMPARE_WITH_TIMEOUT(arrived.size(), 1, kWaitMs);
-        remote->write(" second");
-        remote->disconnectFromHost();
+        link.remote->write(" second");
+        link.remote->disconnectFromHost();
         QVERIFY(closed.wait(kWaitMs));
-
         QByteArray all;
         for (const QList<QVariant>& event : arrived)
             all += event.at(0).toByteArray();
         QCOMPARE(all, QByteArray("250 first second"));
-        QCOMPARE(ws.state(), State::Closing);
-        ws.close();
-        QCOMPARE(ws.state(), State::Closed);
+        QCOMPARE(link.ws.state(), State::Closing);
+        link.ws.close();
+        QCOMPARE(link.ws.state(), State::Closed);
         QCOMPARE(failed.size(), 0);
-        delete remote;
+        QVERIFY(!SocketControl::localHostName().isEmpty());
+    }
+
+    // Closing from this side is no close event, also when the owner closes while it handles
+    // data that came with the remote side's close.
+    void localCloseIsNoCloseEvent_data()
+    {
+        QTest::addColumn<bool>("onData");
+        QTest::newRow("idle") << false;
+        QTest::newRow("on data arrival") << true;
     }
 
     void localCloseIsNoCloseEvent()
     {
-        Peer peer;
-        SocketControl ws;
-        QSignalSpy connected(&ws, &SocketControl::connected);
-        QSignalSpy closed(&ws, &SocketControl::closed);
-        ws.connectTo(QStringLiteral("127.0.0.1"), peer.port());
-        QVERIFY(connected.wait(kWaitMs));
-        std::unique_ptr<QTcpSocket> remote(peer.accept());
-        QVERIFY(remote);
-        ws.close();
-        QCOMPARE(ws.state(), State::Closed);
-        QVERIFY(remote->state() == QAbstractSocket::UnconnectedState ||
-                remote->waitForDisconnected(kWaitMs));
-        QCoreApplication::processEvents();
-        QCOMPARE(closed.size(), 0);
-    }
-
-    // The owner may close the control while it handles arriving data, also data that came
-    // with the remote side's close: no close event may follow.
-    void closeOnDataArrival()
-    {
-        Peer peer;
-        SocketControl ws;
-        QSignalSpy connected(&ws, &SocketControl::connected);
-        QSignalSpy closed(&ws, &SocketControl::closed);
+        QFETCH(bool, onData);
+        Link link;
+        QSignalSpy closed(&link.ws, &SocketControl::closed);
         QByteArray got;
-        connect(&ws, &SocketControl::dataArrival, &ws, [&](const QByteArray& data) {
+        connect(&link.ws, &SocketControl::dataArrival, &link.ws, [&](const QByteArray& data) {
             got += data;
-            ws.close();
+            link.ws.close();
         });
-        ws.connectTo(QStringLiteral("127.0.0.1"), peer.port());
-        QVERIFY(connected.wait(kWaitMs));
-        std::unique_ptr<QTcpSocket> remote(peer.accept());
-        QVERIFY(remote);
-        remote->write("last words");
-        remote->disconnectFromHost();
-        QTRY_VERIFY_WITH_TIMEOUT(!got.isEmpty(), kWaitMs);
+        QVERIFY(link.open());
+        if (onData) {
+            link.remote->write("last words");
+            link.remote->disconnectFromHost();
+            QTRY_VERIFY_WITH_TIMEOUT(!got.isEmpty(), kWaitMs);
+        } else {
+            link.ws.close();
+            QVERIFY(link.remote->state() == QAbstractSocket::UnconnectedState ||
+                    link.remote->waitForDisconnected(kWaitMs));
+        }
         QCoreApplication::processEvents();
-        QCOMPARE(ws.state(), State::Closed);
+        QCOMPARE(link.ws.state(), State::Closed);
         QCOMPARE(closed.size(), 0);
     }
 
@@ -152,13 +142,13 @@ private Q_SLOTS:
         QTest::addColumn<QString>("port");
         QTest::addColumn<int>("number");
         QTest::addColumn<QString>("description");
-        const QString refused = QString::number(closedPort());
-        QTest::newRow("refused") << "127.0.0.1" << refused << 10061
+        QTest::newRow("refused") << "127.0.0.1" << closedPort() << 10061
                                  << "Connection is forcefully rejected";
+        const QString notFound = QStringLiteral("Authoritative answer: Host not found");
         QTest::newRow("unknown host") << "nosuchhost.invalid"
-                                      << "80" << 11001 << "Authoritative answer: Host not found";
+                                      << "80" << 11001 << notFound;
         QTest::newRow("empty host") << ""
-                                    << "80" << 11001 << "Authoritative answer: Host not found";
+                                    << "80" << 11001 << notFound;
         const QString notAvailable = QStringLiteral("Address not available from the local machine");
         for (const char* port : {"", "abc", "0", "65536", "80x", "-1", "99999999999"})
             QTest::addRow("port text '%s'", port) << "127.0.0.1" << port << 10049 << notAvailable;
@@ -173,7 +163,6 @@ private Q_SLOTS:
         SocketControl ws;
         QSignalSpy connected(&ws, &SocketControl::connected);
         QSignalSpy failed(&ws, &SocketControl::error);
-
         ws.connectTo(host, port);
         // An error is an event from the event loop, never a reaction inside the call.
         QCOMPARE(failed.size(), 0);
@@ -206,50 +195,35 @@ private Q_SLOTS:
 
     void twoInstancesAreIndependent()
     {
-        Peer peerA;
-        Peer peerB;
-        SocketControl a;
-        SocketControl b;
-        QSignalSpy connectedA(&a, &SocketControl::connected);
-        QSignalSpy connectedB(&b, &SocketControl::connected);
-        QSignalSpy arrivedA(&a, &SocketControl::dataArrival);
-        QSignalSpy arrivedB(&b, &SocketControl::dataArrival);
-        QSignalSpy closedA(&a, &SocketControl::closed);
-        QSignalSpy closedB(&b, &SocketControl::closed);
-
-        a.connectTo(QStringLiteral("127.0.0.1"), peerA.port());
-        b.connectTo(QStringLiteral("127.0.0.1"), peerB.port());
-        QVERIFY(connectedA.wait(kWaitMs));
-        QTRY_COMPARE_WITH_TIMEOUT(connectedB.size(), 1, kWaitMs);
-        std::unique_ptr<QTcpSocket> remoteA(peerA.accept());
-        std::unique_ptr<QTcpSocket> remoteB(peerB.accept());
-        QVERIFY(remoteA && remoteB);
-
-        a.send("to A");
-        b.send("to B");
-        QCOMPARE(receivedBy(remoteA.get(), 4), QByteArray("to A"));
-        QCOMPARE(receivedBy(remoteB.get(), 4), QByteArray("to B"));
+        Link a;
+        Link b;
+        QVERIFY(a.open() && b.open());
+        QSignalSpy arrivedA(&a.ws, &SocketControl::dataArrival);
+        QSignalSpy arrivedB(&b.ws, &SocketControl::dataArrival);
+        QSignalSpy closedA(&a.ws, &SocketControl::closed);
+        QSignalSpy closedB(&b.ws, &SocketControl::closed);
+        QSignalSpy failedA(&a.ws, &SocketControl::error);
+        QSignalSpy failedB(&b.ws, &SocketControl::error);
+        a.ws.send("to A");
+        b.ws.send("to B");
+        QCOMPARE(a.received(4), QByteArray("to A"));
+        QCOMPARE(b.received(4), QByteArray("to B"));
 
         // The first connection ends; the second goes on untouched.
-        remoteA->disconnectFromHost();
+        a.remote->disconnectFromHost();
         QVERIFY(closedA.wait(kWaitMs));
-        QCOMPARE(b.state(), State::Connected);
-        remoteB->write("from B");
+        b.remote->write("from B");
         QVERIFY(arrivedB.wait(kWaitMs));
         QCOMPARE(arrivedB.at(0).at(0).toByteArray(), QByteArray("from B"));
         QCOMPARE(arrivedA.size(), 0);
         QCOMPARE(closedB.size(), 0);
 
         // A failure on the first control is not seen by the second.
-        QSignalSpy failedA(&a, &SocketControl::error);
-        QSignalSpy failedB(&b, &SocketControl::error);
-        a.connectTo(QStringLiteral("127.0.0.1"), QString::number(closedPort()));
+        a.ws.connectTo(QStringLiteral("127.0.0.1"), closedPort());
         QVERIFY(failedA.wait(kWaitMs));
         QCOMPARE(failedB.size(), 0);
-        QCOMPARE(b.state(), State::Connected);
+        QCOMPARE(b.ws.state(), State::Connected);
     }
-
-    void localHostNameIsKnown() { QVERIFY(!SocketControl::localHostName().isEmpty()); }
 };
 
 QTEST_MAIN(TestSocketControl)
