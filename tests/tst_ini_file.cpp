@@ -58,167 +58,109 @@ private Q_SLOTS:
     void read_data()
     {
         QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<QString>("section");
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QString>("expected");
-
-        const QString s = QStringLiteral("S");
-        const QString k = QStringLiteral("k");
-        QTest::newRow("plain") << QByteArray("[S]\nk=v\n") << s << k << "v";
-        QTest::newRow("names ignore case") << QByteArray("[sEcT]\nKeY=v\n") << "Sect"
-                                           << "kEy"
-                                           << "v";
-        QTest::newRow("first section wins")
-            << QByteArray("[S]\na=1\n[S]\nk=second\n") << s << k << "";
-        QTest::newRow("first key wins") << QByteArray("[S]\nk=1\nk=2\n") << s << k << "1";
-        QTest::newRow("blanks trimmed") << QByteArray("[S]\n  k  =   v w  \t\n") << s << k << "v w";
-        QTest::newRow("quotes removed") << QByteArray("[S]\nk=\" v \"\n") << s << k << " v ";
-        QTest::newRow("one pair only") << QByteArray("[S]\nk=\"\"v\"\"\n") << s << k << "\"v\"";
-        QTest::newRow("lone quote kept") << QByteArray("[S]\nk=\"v\n") << s << k << "\"v";
-        QTest::newRow("empty value") << QByteArray("[S]\nk=\n") << s << k << "";
-        QTest::newRow("missing section") << QByteArray("[T]\nk=v\n") << s << k << "";
-        QTest::newRow("missing key") << QByteArray("[S]\nx=v\n") << s << k << "";
-        QTest::newRow("key in later section") << QByteArray("[T]\n[S]\n[U]\nk=v\n") << s << k << "";
-        QTest::newRow("comment not a key") << QByteArray("[S]\n;k=c\nk=v\n") << s << k << "v";
-        QTest::newRow("junk lines")
-            << QByteArray("junk\n[S]\nnoequals\n=x\nk=v\n") << s << k << "v";
-        QTest::newRow("crlf") << QByteArray("[S]\r\nk=v\r\n") << s << k << "v";
-        QTest::newRow("no final line end") << QByteArray("[S]\nk=v") << s << k << "v";
-        QTest::newRow("blanks in header") << QByteArray(" [ S ] \nk=v\n") << s << k << "v";
-        QTest::newRow("equals in value") << QByteArray("[S]\nk=a=b\n") << s << k << "a=b";
-        QTest::newRow("utf8 bom") << QByteArray("\xEF\xBB\xBF[S]\nk=v\n") << s << k << "v";
-        QTest::newRow("utf8 degree") << QByteArray("[S]\nk=Temp \xC2\xB0"
-                                                   "C\n")
-                                     << s << k << QStringLiteral("Temp \u00B0C");
-        QTest::newRow("windows-1252") << QByteArray("[S]\nk=Temp \xB0"
-                                                    "C \x80\n")
-                                      << s << k << QStringLiteral("Temp \u00B0C \u20AC");
-        QTest::newRow("127 kept") << "[S]\nk=" + QByteArray(127, 'x') + "\n"
-                                  << s << k << QString(127, QLatin1Char('x'));
-        QTest::newRow("longer cut to 127") << "[S]\nk=" + QByteArray(300, 'x') + "\n"
-                                           << s << k << QString(127, QLatin1Char('x'));
-        QTest::newRow("no half character") << "[S]\nk=" + QByteArray(126, 'x') + "\xC2\xB0\n"
-                                           << s << k << QString(126, QLatin1Char('x'));
-        QTest::newRow("quotes before cut") << "[S]\nk=\"" + QByteArray(130, 'x') + "\"\n"
-                                           << s << k << QString(127, QLatin1Char('x'));
+        QTest::addColumn<QString>("expected"); // the value of k in section S
+        const auto row = [](const char* name, const QByteArray& content, const QString& expected) {
+            QTest::newRow(name) << content << expected;
+        };
+        const QByteArray x130(130, 'x');
+        row("plain", "[S]\nk=v\n", "v");
+        row("names ignore case", "[s]\nK=v\n", "v");
+        row("first section wins", "[S]\na=1\n[S]\nk=second\n", "");
+        row("first key wins", "[S]\nk=1\nk=2\n", "1");
+        row("blanks trimmed", "[S]\n  k  =   v w  \t\n", "v w");
+        row("quotes removed", "[S]\nk=\" v \"\n", " v ");
+        row("one pair only", "[S]\nk=\"\"v\"\"\n", "\"v\"");
+        row("lone quote kept", "[S]\nk=\"v\n", "\"v");
+        row("missing key", "[S]\nx=v\n", "");
+        row("missing section", "[T]\nk=v\n", "");
+        row("key in later section", "[T]\n[S]\n[U]\nk=v\n", "");
+        row("comment not a key", "[S]\n;k=c\nk=v\n", "v");
+        row("junk lines", "junk\n[S]\nnoequals\n=x\nk=v\n", "v");
+        row("crlf", "[S]\r\nk=v\r\n", "v");
+        row("no final line end", "[S]\nk=v", "v");
+        row("blanks in header", " [ S ] \nk=v\n", "v");
+        row("equals in value", "[S]\nk=a=b\n", "a=b");
+        row("utf8 bom", "\xEF\xBB\xBF[S]\nk=v\n", "v");
+        row("utf8 degree", "[S]\nk=Temp \302\260C\n", QStringLiteral("Temp \u00B0C"));
+        row("windows-1252", "[S]\nk=Temp \260C \200\n", QStringLiteral("Temp \u00B0C \u20AC"));
+        row("127 kept", "[S]\nk=" + x130.left(127) + "\n", x130.left(127));
+        row("longer cut to 127", "[S]\nk=" + x130 + x130 + "\n", x130.left(127));
+        row("no half character", "[S]\nk=" + x130.left(126) + "\xC2\xB0\n", x130.left(126));
+        row("quotes before cut", "[S]\nk=\"" + x130 + "\"\n", x130.left(127));
     }
 
     void read()
     {
         QFETCH(QByteArray, content);
-        QFETCH(QString, section);
-        QFETCH(QString, key);
         QFETCH(QString, expected);
-        QCOMPARE(readIni(section, key, file(content)), expected);
-    }
-
-    void readMissingFile()
-    {
-        QCOMPARE(readIni(QStringLiteral("S"), QStringLiteral("k"), dir_.filePath("none.ini")),
-                 QString());
+        QCOMPARE(readIni(QStringLiteral("S"), QStringLiteral("k"), file(content)), expected);
     }
 
     void write_data()
     {
         QTest::addColumn<QByteArray>("before");
-        QTest::addColumn<QString>("section");
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("value"); // written to k in section S
         QTest::addColumn<QByteArray>("after");
-
-        const QString s = QStringLiteral("S");
-        QTest::newRow("replace in place")
-            << QByteArray("; top\n[S]\na=1\n; note\nk=old\nz=2\n") << s << "k"
-            << "new" << QByteArray("; top\n[S]\na=1\n; note\nk=new\nz=2\n");
-        QTest::newRow("replace ignores case") << QByteArray("[s]\nK=old\n") << s << "k"
-                                              << "new" << QByteArray("[s]\nk=new\n");
-        QTest::newRow("first of duplicates") << QByteArray("[S]\nk=1\n[S]\nk=2\n") << s << "k"
-                                             << "x" << QByteArray("[S]\nk=x\n[S]\nk=2\n");
-        QTest::newRow("new key after last entry")
-            << QByteArray("[S]\na=1\n\n[T]\nb=2\n") << s << "k"
-            << "v" << QByteArray("[S]\na=1\nk=v\n\n[T]\nb=2\n");
-        QTest::newRow("new key in empty section") << QByteArray("[S]\n[T]\n") << s << "k"
-                                                  << "v" << QByteArray("[S]\nk=v\n[T]\n");
-        QTest::newRow("new section at end") << QByteArray("[T]\nb=2\n") << s << "k"
-                                            << "v" << QByteArray("[T]\nb=2\n\n[S]\nk=v\n");
-        QTest::newRow("empty file") << QByteArray() << s << "k"
-                                    << "v" << QByteArray("[S]\nk=v\n");
-        QTest::newRow("crlf kept") << QByteArray("[S]\r\na=1\r\n") << s << "k"
-                                   << "v" << QByteArray("[S]\r\na=1\r\nk=v\r\n");
-        QTest::newRow("final line end added") << QByteArray("[S]\nk=1") << s << "k"
-                                              << "2" << QByteArray("[S]\nk=2\n");
-        QTest::newRow("windows-1252 becomes utf-8") << QByteArray("[S]\nh=\xB0"
-                                                                  "C\n")
-                                                    << s << "k"
-                                                    << "v"
-                                                    << QByteArray("[S]\nh=\xC2\xB0"
-                                                                  "C\nk=v\n");
-        QTest::newRow("empty value") << QByteArray("[S]\nk=1\n") << s << "k"
-                                     << "" << QByteArray("[S]\nk=\n");
+        const auto row = [](const char* name, const QByteArray& before, const char* value,
+                            const QByteArray& after) {
+            QTest::newRow(name) << before << QString::fromLatin1(value) << after;
+        };
+        row("replace in place", "; top\n[S]\na=1\n; note\nk=old\nz=2\n", "new",
+            "; top\n[S]\na=1\n; note\nk=new\nz=2\n");
+        row("replace ignores case", "[s]\nK=old\n", "new", "[s]\nk=new\n");
+        row("first of duplicates", "[S]\nk=1\n[S]\nk=2\n", "x", "[S]\nk=x\n[S]\nk=2\n");
+        row("new key after last entry", "[S]\na=1\n\n[T]\nb=2\n", "v",
+            "[S]\na=1\nk=v\n\n[T]\nb=2\n");
+        row("new key in empty section", "[S]\n[T]\n", "v", "[S]\nk=v\n[T]\n");
+        row("new section at end", "[T]\nb=2\n", "v", "[T]\nb=2\n\n[S]\nk=v\n");
+        row("empty file", "", "v", "[S]\nk=v\n");
+        row("crlf kept", "[S]\r\na=1\r\n", "v", "[S]\r\na=1\r\nk=v\r\n");
+        row("final line end added", "[S]\nk=1", "2", "[S]\nk=2\n");
+        row("windows-1252 becomes utf-8", "[S]\nh=\260C\n", "v", "[S]\nh=\302\260C\nk=v\n");
+        row("empty value", "[S]\nk=1\n", "", "[S]\nk=\n");
     }
 
     void write()
     {
         QFETCH(QByteArray, before);
-        QFETCH(QString, section);
-        QFETCH(QString, key);
         QFETCH(QString, value);
         QFETCH(QByteArray, after);
         const QString path = file(before);
-        QVERIFY(writeIni(section, key, value, path));
+        QVERIFY(writeIni(QStringLiteral("S"), QStringLiteral("k"), value, path));
         QCOMPARE(contents(path), after);
-        QCOMPARE(readIni(section, key, path), value.trimmed());
-    }
-
-    void writeCreatesMissingFile()
-    {
-        const QString path = dir_.filePath("created.ini");
-        QFile::remove(path);
-        QVERIFY(writeIni(QStringLiteral("S"), QStringLiteral("k"), QStringLiteral("v"), path));
-        QCOMPARE(readIni(QStringLiteral("s"), QStringLiteral("K"), path), QStringLiteral("v"));
+        QCOMPARE(readIni(QStringLiteral("S"), QStringLiteral("k"), path), value);
     }
 
     void writeRefusesWhatTheFormatCannotHold_data()
     {
-        QTest::addColumn<QString>("section");
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QString>("value");
-        QTest::newRow("line break in value") << "S"
-                                             << "k"
-                                             << "a\nb";
-        QTest::newRow("carriage return in value") << "S"
-                                                  << "k"
-                                                  << "a\rb";
-        QTest::newRow("equals in key") << "S"
-                                       << "k=x"
-                                       << "v";
-        QTest::newRow("empty key") << "S"
-                                   << " "
-                                   << "v";
-        QTest::newRow("bracket in section") << "S]x"
-                                            << "k"
-                                            << "v";
-        QTest::newRow("comment key") << "S"
-                                     << ";k"
-                                     << "v";
+        QTest::addColumn<QStringList>("sectionKeyValue");
+        QTest::newRow("line break in value") << QStringList{"S", "k", "a\nb"};
+        QTest::newRow("carriage return in value") << QStringList{"S", "k", "a\rb"};
+        QTest::newRow("equals in key") << QStringList{"S", "k=x", "v"};
+        QTest::newRow("empty key") << QStringList{"S", " ", "v"};
+        QTest::newRow("bracket in section") << QStringList{"S]x", "k", "v"};
+        QTest::newRow("comment key") << QStringList{"S", ";k", "v"};
     }
 
     void writeRefusesWhatTheFormatCannotHold()
     {
-        QFETCH(QString, section);
-        QFETCH(QString, key);
-        QFETCH(QString, value);
+        QFETCH(QStringList, sectionKeyValue);
         const QByteArray before("[S]\nk=1\n");
         const QString path = file(before);
-        QVERIFY(!writeIni(section, key, value, path));
+        QVERIFY(!writeIni(sectionKeyValue[0], sectionKeyValue[1], sectionKeyValue[2], path));
         QCOMPARE(contents(path), before);
     }
 
-    void writeIntoMissingFolderFails()
+    void missingFilesAndFolders()
     {
-        const QString path = dir_.filePath("no/such/folder/x.ini");
-        QVERIFY(!writeIni(QStringLiteral("S"), QStringLiteral("k"), QStringLiteral("v"), path));
-        QVERIFY(!QFile::exists(path));
+        const auto k = QStringLiteral("k");
+        QCOMPARE(readIni(k, k, dir_.filePath("none.ini")), QString());
+        const QString created = dir_.filePath("created.ini");
+        QVERIFY(writeIni(k, k, QStringLiteral("v"), created));
+        QCOMPARE(readIni(k, k, created), QStringLiteral("v"));
+        const QString inMissingFolder = dir_.filePath("no/such/folder/x.ini");
+        QVERIFY(!writeIni(k, k, QStringLiteral("v"), inMissingFolder));
+        QVERIFY(!QFile::exists(inMissingFolder));
     }
 
     void killedWriterNeverLeavesHalfAFile()

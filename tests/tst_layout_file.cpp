@@ -136,17 +136,13 @@ private Q_SLOTS:
         QCOMPARE(s.tidePath, QStringLiteral("NSW_TidesMap.shtml"));
     }
 
-    void longValueArrivesCut()
+    void longAndOutOfRangeValues()
     {
-        const auto s = loadStateLayout(QStringLiteral("R"),
-                                       layout("[R]\ndelim_1=" + QByteArray(200, 'x') + "\n"));
+        const auto s = loadStateLayout(
+            QStringLiteral("R"), layout("[R]\nskip=99999\nalert_wind_direction=-99999\ndelim_1=" +
+                                        QByteArray(200, 'x') + "\n"));
         QCOMPARE(s.blockStart.size(), 127);
-    }
-
-    void sixteenBitFieldsClamp()
-    {
-        const auto s = loadStateLayout(QStringLiteral("R"),
-                                       layout("[R]\nskip=99999\nalert_wind_direction=-99999\n"));
+        // 16-bit fields clamp.
         QCOMPARE(s.fixedColumns, qint16(32767));
         QCOMPARE(s.windDirColumn, qint16(-32768));
     }

@@ -33,14 +33,11 @@ private Q_SLOTS:
         QFETCH(QString, kind);
         QFETCH(QVariant, value);
         const RegistryStore store(dir_.filePath("sub/registry.ini"));
-        QCOMPARE(store.regWrite(QStringLiteral("hkcu"),
-                                QStringLiteral("Software\\Nimbulo\\ScreenSaver"),
-                                QStringLiteral("V"), kind, value),
+        // Roots, key paths and value names ignore case.
+        QCOMPARE(store.regWrite("hkcu", "Software\\Nimbulo\\ScreenSaver", "V", kind, value),
                  RegistryStore::kOk);
         QVariant read;
-        QCOMPARE(store.regRead(QStringLiteral("HKCU"),
-                               QStringLiteral("software\\nimbulo\\screensaver"),
-                               QStringLiteral("v"), kind, read),
+        QCOMPARE(store.regRead("HKCU", "software\\nimbulo\\screensaver", "v", kind, read),
                  RegistryStore::kOk);
         QCOMPARE(read, value);
     }
@@ -48,21 +45,16 @@ private Q_SLOTS:
     void errors()
     {
         const RegistryStore store(dir_.filePath("errors.ini"));
+        const auto read = [&](const char* root, const char* key, const char* kind, QVariant& v) {
+            return store.regRead(root, key, "n", kind, v);
+        };
         QVariant v = 7;
-        QCOMPARE(store.regRead(QStringLiteral("HKXX"), QStringLiteral("k"), QStringLiteral("v"),
-                               QStringLiteral("S"), v),
-                 RegistryStore::kUnknownRoot);
-        QCOMPARE(store.regRead(QStringLiteral("HKCU"), QStringLiteral("Control Panel\\Desktop"),
-                               QStringLiteral("ScreenSaveUsePassword"), QStringLiteral("D"), v),
-                 RegistryStore::kNotFound);
+        QCOMPARE(read("HKXX", "k", "S", v), RegistryStore::kUnknownRoot);
+        QCOMPARE(read("HKCU", "Control Panel\\Desktop", "D", v), RegistryStore::kNotFound);
         QCOMPARE(v, QVariant(7)); // untouched on failure
-        store.regWrite(QStringLiteral("HKCU"), QStringLiteral("k"), QStringLiteral("n"),
-                       QStringLiteral("S"), QStringLiteral("text"));
-        QCOMPARE(store.regRead(QStringLiteral("HKCU"), QStringLiteral("k"), QStringLiteral("n"),
-                               QStringLiteral("D"), v),
-                 RegistryStore::kWrongType);
-        QCOMPARE(store.regWrite(QStringLiteral("HKLM"), QStringLiteral("k"), QStringLiteral("n"),
-                                QStringLiteral("S"), QStringLiteral("x")),
+        store.regWrite("HKCU", "k", "n", "S", QStringLiteral("text"));
+        QCOMPARE(read("HKCU", "k", "D", v), RegistryStore::kWrongType);
+        QCOMPARE(store.regWrite("HKLM", "k", "n", "S", QStringLiteral("x")),
                  RegistryStore::kAccessDenied);
         QCOMPARE(RegistryStore::regRoot(QStringLiteral("hkcr")), QStringLiteral("HKCR"));
         QCOMPARE(RegistryStore::regRoot(QStringLiteral("HKEY")), QString());
@@ -71,24 +63,16 @@ private Q_SLOTS:
     void keysStayApart()
     {
         const RegistryStore store(dir_.filePath("apart.ini"));
-        store.regWrite(QStringLiteral("HKCU"), QStringLiteral("A"), QStringLiteral("n"),
-                       QStringLiteral("D"), 1u);
-        store.regWrite(QStringLiteral("HKCU"), QStringLiteral("B"), QStringLiteral("n"),
-                       QStringLiteral("D"), 2u);
-        store.regWrite(QStringLiteral("HKCU"), QStringLiteral("A"), QStringLiteral("m"),
-                       QStringLiteral("D"), 3u);
-        store.regWrite(QStringLiteral("HKCU"), QStringLiteral("A"), QStringLiteral("n"),
-                       QStringLiteral("D"), 4u);
-        QVariant a, b, m;
-        store.regRead(QStringLiteral("HKCU"), QStringLiteral("A"), QStringLiteral("n"),
-                      QStringLiteral("D"), a);
-        store.regRead(QStringLiteral("HKCU"), QStringLiteral("B"), QStringLiteral("n"),
-                      QStringLiteral("D"), b);
-        store.regRead(QStringLiteral("HKCU"), QStringLiteral("A"), QStringLiteral("m"),
-                      QStringLiteral("D"), m);
-        QCOMPARE(a.toUInt(), 4u);
-        QCOMPARE(b.toUInt(), 2u);
-        QCOMPARE(m.toUInt(), 3u);
+        for (const auto& [key, name, value] :
+             {std::tuple{"A", "n", 1u}, {"B", "n", 2u}, {"A", "m", 3u}, {"A", "n", 4u}})
+            store.regWrite("HKCU", key, name, "D", value);
+        QStringList values;
+        for (const auto& [key, name] : {std::pair{"A", "n"}, {"B", "n"}, {"A", "m"}}) {
+            QVariant v;
+            store.regRead("HKCU", key, name, "D", v);
+            values << v.toString();
+        }
+        QCOMPARE(values, QStringList({"4", "2", "3"}));
     }
 };
 

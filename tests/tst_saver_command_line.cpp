@@ -17,44 +17,37 @@ private Q_SLOTS:
         QTest::addColumn<QString>("xscreensaverWindow");
         QTest::addColumn<Mode>("mode");
         QTest::addColumn<quint32>("window");
-
-        const QString none;
-        QTest::newRow("nothing") << QStringList() << none << Mode::Run << 0u;
-        QTest::newRow("/s") << QStringList{"/s"} << none << Mode::Run << 0u;
-        QTest::newRow("/S with blanks") << QStringList{"  /S  "} << none << Mode::Run << 0u;
-        QTest::newRow("/p 1234") << QStringList{"/p", "1234"} << none << Mode::Preview << 1234u;
-        QTest::newRow("/p:1234") << QStringList{"/p:1234"} << none << Mode::Preview << 1234u;
-        QTest::newRow("/P 77 one word") << QStringList{"/P 77"} << none << Mode::Preview << 77u;
-        QTest::newRow("/P without a window") << QStringList{"/P"} << none << Mode::Preview << 0u;
-        QTest::newRow("/p number not at the end")
-            << QStringList{"/p", "12", "x"} << none << Mode::Preview << 0u;
-        QTest::newRow("/p longest tail")
-            << QStringList{"/p", "1", "23"} << none << Mode::Preview << 23u;
-        QTest::newRow("/p beyond 32 bits")
-            << QStringList{"/p", "99999999999"} << none << Mode::Preview << 0u;
-        QTest::newRow("/c") << QStringList{"/c"} << none << Mode::Settings << 0u;
-        QTest::newRow("/c:5678 with its parent")
-            << QStringList{"/c:5678"} << none << Mode::Settings << 0u;
-        QTest::newRow("/A") << QStringList{"/A", "42"} << none << Mode::ChangePassword << 0u;
-        QTest::newRow("/x") << QStringList{"/x"} << none << Mode::End << 0u;
-        QTest::newRow("s without slash") << QStringList{"s"} << none << Mode::End << 0u;
-        QTest::newRow("-root") << QStringList{"-root"} << none << Mode::Run << 0u;
-        QTest::newRow("-root in xscreensaver's window")
-            << QStringList{"-root"} << QStringLiteral("0x1e00007") << Mode::Preview << 0x1e00007u;
-        QTest::newRow("-root with a bad window variable")
-            << QStringList{"-root"} << QStringLiteral("junk") << Mode::Run << 0u;
-        QTest::newRow("-window-id decimal")
-            << QStringList{"-window-id", "4194311"} << none << Mode::Preview << 4194311u;
-        QTest::newRow("-window-id hex")
-            << QStringList{"-window-id", "0x400007"} << none << Mode::Preview << 0x400007u;
-        QTest::newRow("-window-id=N")
-            << QStringList{"-window-id=99"} << none << Mode::Preview << 99u;
-        QTest::newRow("-window-id without a number")
-            << QStringList{"-window-id"} << none << Mode::End << 0u;
-        QTest::newRow("-window-id with junk")
-            << QStringList{"-window-id", "12abc"} << none << Mode::End << 0u;
-        QTest::newRow("-window-idx") << QStringList{"-window-idx", "5"} << none << Mode::End << 0u;
-        QTest::newRow("-root and more") << QStringList{"-root", "-fps"} << none << Mode::End << 0u;
+        // The arguments are separated by "|".
+        const auto row = [](const char* name, const char* arguments, Mode mode, quint32 window,
+                            const char* xscreensaverWindow = "") {
+            QTest::newRow(name) << QString::fromLatin1(arguments).split('|', Qt::SkipEmptyParts)
+                                << QString::fromLatin1(xscreensaverWindow) << mode << window;
+        };
+        row("nothing", "", Mode::Run, 0);
+        row("/s", "/s", Mode::Run, 0);
+        row("/S with blanks", "  /S  ", Mode::Run, 0);
+        row("/p 1234", "/p|1234", Mode::Preview, 1234);
+        row("/p:1234", "/p:1234", Mode::Preview, 1234);
+        row("/P 77 one word", "/P 77", Mode::Preview, 77);
+        row("/P without a window", "/P", Mode::Preview, 0);
+        row("/p number not at the end", "/p|12|x", Mode::Preview, 0);
+        row("/p longest tail", "/p|1|23", Mode::Preview, 23);
+        row("/p beyond 32 bits", "/p|99999999999", Mode::Preview, 0);
+        row("/c", "/c", Mode::Settings, 0);
+        row("/c:5678 with its parent", "/c:5678", Mode::Settings, 0);
+        row("/A", "/A|42", Mode::ChangePassword, 0);
+        row("/x", "/x", Mode::End, 0);
+        row("s without slash", "s", Mode::End, 0);
+        row("-root", "-root", Mode::Run, 0);
+        row("-root in xscreensaver's window", "-root", Mode::Preview, 0x1e00007, "0x1e00007");
+        row("-root with a bad window variable", "-root", Mode::Run, 0, "junk");
+        row("-window-id decimal", "-window-id|4194311", Mode::Preview, 4194311);
+        row("-window-id hex", "-window-id|0x400007", Mode::Preview, 0x400007);
+        row("-window-id=N", "-window-id=99", Mode::Preview, 99);
+        row("-window-id without a number", "-window-id", Mode::End, 0);
+        row("-window-id with junk", "-window-id|12abc", Mode::End, 0);
+        row("-window-idx", "-window-idx|5", Mode::End, 0);
+        row("-root and more", "-root|-fps", Mode::End, 0);
     }
 
     void parse()

@@ -42,45 +42,33 @@ private Q_SLOTS:
                  QStringLiteral("Nimbulo found\r\nNo readings\r\nCheck Nimbulo\r\n"));
     }
 
-    void timeLine_data()
-    {
-        QTest::addColumn<QTime>("time");
-        QTest::addColumn<QString>("line");
-        QTest::newRow("afternoon") << QTime(15, 5) << "Time: 03:05 PM";
-        QTest::newRow("midnight") << QTime(0, 0) << "Time: 12:00 AM";
-        QTest::newRow("noon") << QTime(12, 30) << "Time: 12:30 PM";
-        QTest::newRow("morning") << QTime(9, 59, 59) << "Time: 09:59 AM";
-    }
-
-    void timeLine()
-    {
-        QFETCH(QTime, time);
-        QFETCH(QString, line);
-        QCOMPARE(saver::timeLine(time), line);
-    }
-
     void feedSplitting_data()
     {
+        QTest::addColumn<QTime>("time");
         QTest::addColumn<QString>("stats");
         QTest::addColumn<QStringList>("items");
-        QTest::newRow("feed") << "Alpha at: 10:00 AM\r\nTemp - - - - >   35.5 C\r\nRain > 1.0 mm"
+        QTest::newRow("feed") << QTime(15, 5)
+                              << "Alpha at: 10:00 AM\r\nTemp - - - - >   35.5 C\r\nRain > 1.0 mm"
                               << QStringList{"Time: 03:05 PM", "Alpha at: 10:00 AM",
                                              "Temp - - - - >   35.5 C", "Rain > 1.0 mm"};
-        QTest::newRow("alert") << "Nimbulo\r\nALERT"
-                               << QStringList{"Time: 03:05 PM", "Nimbulo", "ALERT"};
-        QTest::newRow("not running")
-            << saver::notRunningText(QStringLiteral("S"))
-            << QStringList{"Time: 03:05 PM",  "Nimbulo",     "S",
+        QTest::newRow("alert at midnight") << QTime(0, 0) << "Nimbulo\r\nALERT"
+                                           << QStringList{"Time: 12:00 AM", "Nimbulo", "ALERT"};
+        QTest::newRow("not running at noon")
+            << QTime(12, 30) << saver::notRunningText(QStringLiteral("S"))
+            << QStringList{"Time: 12:30 PM",  "Nimbulo",     "S",
                            "Nimbulo program", "Not running", "Start up Nimbulo"};
         // A lone line feed is not a line break of the feed.
-        QTest::newRow("lone LF") << "a\nb" << QStringList{"Time: 03:05 PM", "a\nb"};
+        QTest::newRow("lone LF in the morning")
+            << QTime(9, 59, 59) << "a\nb" << QStringList{"Time: 09:59 AM", "a\nb"};
     }
 
     void feedSplitting()
     {
+        QFETCH(QTime, time);
         QFETCH(QString, stats);
         QFETCH(QStringList, items);
-        QCOMPARE(saver::displayItemsOf(stats, QTime(15, 5)), items);
+        QCOMPARE(saver::timeLine(time), items[0]);
+        QCOMPARE(saver::displayItemsOf(stats, time), items);
     }
 
     void pairLoading_data()
@@ -88,31 +76,26 @@ private Q_SLOTS:
         QTest::addColumn<int>("screenWidth");
         QTest::addColumn<QStringList>("items");
         QTest::addColumn<int>("itemIndex");
-        QTest::addColumn<QString>("line0");
-        QTest::addColumn<QString>("line1");
+        QTest::addColumn<QStringList>("pair");
         QTest::addColumn<int>("nextIndex");
-
+        const auto row = [](const char* name, int width, const QStringList& items, int index,
+                            const QString& line0, const QString& line1, int next) {
+            QTest::newRow(name) << width << items << index << QStringList{line0, line1} << next;
+        };
         const QStringList three{"aaaaaaaaaa", "bb", "c"};
         // (1000 - 100) / 45 = 20 blanks.
-        QTest::newRow("first pair")
-            << 1000 << three << 0 << blanks(20) + "aaaaaaaaaa    " << blanks(20) + "bb    " << 2;
+        row("first pair", 1000, three, 0, blanks(20) + "aaaaaaaaaa    ", blanks(20) + "bb    ", 2);
         // (1000 - 10) / 45 = 22; the odd last item pairs with blanks only.
-        QTest::newRow("odd count ends with a blank row")
-            << 1000 << three << 2 << blanks(22) + "c    " << blanks(22) << 0;
-        QTest::newRow("even count wraps") << 1000 << QStringList{"a", "b"} << 0
-                                          << blanks(22) + "a    " << blanks(22) + "b    " << 0;
+        row("odd count ends with a blank row", 1000, three, 2, blanks(22) + "c    ", blanks(22), 0);
+        row("even count wraps", 1000, {"a", "b"}, 0, blanks(22) + "a    ", blanks(22) + "b    ", 0);
         // 44 / 45 has no whole part.
-        QTest::newRow("almost the screen")
-            << 144 << QStringList{"aaaaaaaaaa", "b"} << 0 << "aaaaaaaaaa    "
-            << "b    " << 0;
+        row("almost the screen", 144, {"aaaaaaaaaa", "b"}, 0, "aaaaaaaaaa    ", "b    ", 0);
         // A line wider than the screen gives a negative count: no padding.
-        QTest::newRow("wide line")
-            << 100 << QStringList{QString(30, 'w'), "x", "y"} << 0 << QString(30, 'w') + "    "
-            << "x    " << 2;
-        QTest::newRow("index past the end starts again")
-            << 1000 << three << 9 << blanks(20) + "aaaaaaaaaa    " << blanks(20) + "bb    " << 2;
-        QTest::newRow("no items") << 1000 << QStringList() << 0 << ""
-                                  << "" << 0;
+        const QString wide(30, 'w');
+        row("wide line", 100, {wide, "x", "y"}, 0, wide + "    ", "x    ", 2);
+        row("index past the end starts again", 1000, three, 9, blanks(20) + "aaaaaaaaaa    ",
+            blanks(20) + "bb    ", 2);
+        row("no items", 1000, {}, 0, "", "", 0);
     }
 
     void pairLoading()
@@ -120,14 +103,12 @@ private Q_SLOTS:
         QFETCH(int, screenWidth);
         QFETCH(QStringList, items);
         QFETCH(int, itemIndex);
-        QFETCH(QString, line0);
-        QFETCH(QString, line1);
+        QFETCH(QStringList, pair);
         QFETCH(int, nextIndex);
         PairScroller p = scroller(screenWidth, items);
         p.itemIndex = itemIndex;
         p.loadTickerPair();
-        QCOMPARE(p.tickerPair[0], line0);
-        QCOMPARE(p.tickerPair[1], line1);
+        QCOMPARE(QStringList({p.tickerPair[0], p.tickerPair[1]}), pair);
         QCOMPARE(p.itemIndex, nextIndex);
     }
 
@@ -135,21 +116,15 @@ private Q_SLOTS:
     {
         PairScroller p = scroller(0, {"abc", "de"});
         p.loadTickerPair(); // "abc    " and "de    "
-        // 55 twips per tick; a character is 150 wide, so the third tick drops it.
-        PairScroller::Step s = p.tick();
-        QCOMPARE(s.row, 0);
-        QCOMPARE(s.text, QStringLiteral("abc    "));
-        QCOMPARE(s.x, -55 / kTwipsPerPixel);
-        s = p.tick();
-        QCOMPARE(s.row, 1);
-        QCOMPARE(s.text, QStringLiteral("de    "));
-        QCOMPARE(s.x, -110 / kTwipsPerPixel);
-        s = p.tick();
-        QCOMPARE(s.row, 0);
+        // 55 twips per tick, rows in turn; a character is 150 wide, so the third tick drops it.
+        const auto step = [&] {
+            const PairScroller::Step s = p.tick();
+            return QStringLiteral("%1 %2 %3").arg(s.row).arg(s.text).arg(s.x * kTwipsPerPixel);
+        };
+        QCOMPARE(step(), QStringLiteral("0 abc     -55"));
+        QCOMPARE(step(), QStringLiteral("1 de     -110"));
+        QCOMPARE(step(), QStringLiteral("0 bc     -1"));
         QCOMPARE(p.charPos, 1);
-        QCOMPARE(s.text, QStringLiteral("bc    "));
-        QCOMPARE(s.x, -1 / kTwipsPerPixel);
-        QVERIFY(!s.startHold);
         QVERIFY(!p.holding);
     }
 
@@ -162,13 +137,11 @@ private Q_SLOTS:
         PairScroller::Step s{};
         do {
             s = p.tick();
-            ++ticks;
-            QVERIFY(ticks < 100);
+            QVERIFY(++ticks < 100);
         } while (!s.startHold);
         // Three ticks per character.
         QCOMPARE(ticks, 3 * length);
         QVERIFY(p.holding);
-        QCOMPARE(p.charPos, 0);
         QCOMPARE(p.tickerPair[0], QStringLiteral("ef    "));
         QCOMPARE(p.tickerPair[1], QString());
         QCOMPARE(s.text, p.tickerPair[s.row]);
@@ -230,29 +203,24 @@ private Q_SLOTS:
         QTest::addColumn<QList<QPointF>>("moves"); // twips
         QTest::addColumn<int>("endsAt");           // 1-based event, 0 = never
         const QPointF far(5000, 5000);
-        QTest::newRow("first three never end") << QList<QPointF>{{0, 0}, far, {9000, 0}} << 0;
-        QTest::newRow("fourth only records")
+        const auto still = [](int n) { return QList<QPointF>(n, QPointF()); };
+        // The first three are ignored and the fourth only recorded.
+        QTest::newRow("first four never end")
             << QList<QPointF>{{0, 0}, far, {9000, 0}, {100, 100}} << 0;
         // The 16th and 20th events are looked at: 20 away is not more than 20.
         QTest::newRow("jitter of 20")
-            << QList<QPointF>(15, QPointF(100, 100)) + QList<QPointF>{{120, 80}} +
-                   QList<QPointF>(3, QPointF(100, 100)) + QList<QPointF>{{80, 120}}
+            << QList<QPointF>(15, QPointF(100, 100)) +
+                   QList<QPointF>{{120, 80}, {100, 100}, {100, 100}, {100, 100}, {80, 120}}
             << 0;
         QList<QPointF> jitter;
         for (int i = 0; i < 40; ++i)
             jitter.append(QPointF(100 + (i % 3) * 10, 100 - (i % 2) * 20));
         QTest::newRow("small jitter for a while") << jitter << 0;
-        QTest::newRow("far on the eighth")
-            << QList<QPointF>{{0, 0}, {0, 0}, {0, 0}, {0, 0}, far, far, far, far} << 8;
-        QTest::newRow("21 across")
-            << QList<QPointF>{{0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}, {21, 0}} << 8;
-        QTest::newRow("21 down") << QList<QPointF>{{0, 0}, {0, 0}, {0, 0}, {0, 0},
-                                                   {0, 0}, {0, 0}, {0, 0}, {0, -21}}
-                                 << 8;
+        QTest::newRow("far on the eighth") << still(4) + QList<QPointF>(4, far) << 8;
+        QTest::newRow("21 across") << still(7) + QList<QPointF>{{21, 0}} << 8;
+        QTest::newRow("21 down") << still(7) + QList<QPointF>{{0, -21}} << 8;
         QTest::newRow("only every fourth is looked at")
-            << QList<QPointF>{{0, 0}, {0, 0}, {0, 0}, {0, 0}, far, far,
-                              far,    {0, 0}, far,    far,    far, far}
-            << 12;
+            << still(4) + QList<QPointF>{far, far, far, {0, 0}, far, far, far, far} << 12;
     }
 
     void mouseRule()

@@ -1,4 +1,3 @@
-#include "common/scramble.h"
 #include "platform/registry_store.h"
 #include "saver/saver_settings.h"
 
@@ -11,6 +10,19 @@ namespace {
 
 const QString kRoot = QStringLiteral("HKCU");
 const QString kKey = QLatin1String(saver::kSaverKeyPath);
+
+// The stored kind of a DWORD or text value.
+QString kindOf(const QVariant& value)
+{
+    return QLatin1String(value.typeId() == QMetaType::UInt ? "D" : "S");
+}
+
+// Face, size and the effects on (Bold, Italic, Underline, Strike-out).
+QString fontText(const QFont& f)
+{
+    return QStringLiteral("%1 %2 ").arg(f.family()).arg(f.pointSizeF()) + (f.bold() ? "B" : "") +
+           (f.italic() ? "I" : "") + (f.underline() ? "U" : "") + (f.strikeOut() ? "S" : "");
+}
 
 } // namespace
 
@@ -28,112 +40,71 @@ class TestSaverSettings : public QObject
     }
 
 private Q_SLOTS:
-    void imageTimeBounds_data()
+    void loadOneValue_data()
     {
+        QTest::addColumn<QString>("name");
         QTest::addColumn<QVariant>("stored"); // invalid = absent
-        QTest::addColumn<int>("loaded");
-        QTest::newRow("absent") << QVariant() << 3;
-        QTest::newRow("0") << QVariant(quint32(0)) << 3;
-        QTest::newRow("2") << QVariant(quint32(2)) << 3;
-        QTest::newRow("3") << QVariant(quint32(3)) << 3;
-        QTest::newRow("11") << QVariant(quint32(11)) << 11;
-        QTest::newRow("20") << QVariant(quint32(20)) << 20;
-        QTest::newRow("25") << QVariant(quint32(25)) << 20;
-        QTest::newRow("largest DWORD") << QVariant(quint32(0xFFFFFFFFu)) << 20;
+        QTest::addColumn<QVariant>("loaded");
+        const auto row = [](const char* name, const QVariant& stored, const QVariant& loaded) {
+            QTest::newRow(qPrintable(QStringLiteral("%1 %2").arg(name, stored.toString())))
+                << QString::fromLatin1(name) << stored << loaded;
+        };
+        row("ImageTime", QVariant(), 3);
+        row("ImageTime", 0u, 3);
+        row("ImageTime", 2u, 3);
+        row("ImageTime", 3u, 3);
+        row("ImageTime", 11u, 11);
+        row("ImageTime", 20u, 20);
+        row("ImageTime", 25u, 20);
+        row("ImageTime", 0xFFFFFFFFu, 20);
+        row("DisplayType", QVariant(), 0);
+        row("DisplayType", 0u, 0);
+        row("DisplayType", 1u, 1);
+        row("DisplayType", 7u, 0); // an unknown style shows pairs
+        // A Windows colour number is 0x00BBGGRR.
+        row("ForeColor", "255", QColor(255, 0, 0));
+        row("ForeColor", "65280", QColor(0, 255, 0));
+        row("ForeColor", "16711680", QColor(0, 0, 255));
+        row("ForeColor", "1193046", QColor(0x56, 0x34, 0x12));
+        row("ForeColor", "", saver::designColor());
+        row("ForeColor", "x", QColor(0, 0, 0));
     }
 
-    void imageTimeBounds()
+    void loadOneValue()
     {
+        QFETCH(QString, name);
         QFETCH(QVariant, stored);
-        QFETCH(int, loaded);
+        QFETCH(QVariant, loaded);
         const RegistryStore store = freshStore();
         if (stored.isValid())
-            QCOMPARE(store.regWrite(kRoot, kKey, QStringLiteral("ImageTime"), "D", stored), 0);
+            QCOMPARE(store.regWrite(kRoot, kKey, name, kindOf(stored), stored), 0);
         saver::SaverSettings s;
         s.imageTime = 99;
-        saver::loadSaverSettings(store, s);
-        QCOMPARE(s.imageTime, loaded);
-    }
-
-    void displayType_data()
-    {
-        QTest::addColumn<QVariant>("stored");
-        QTest::addColumn<int>("loaded");
-        QTest::newRow("absent") << QVariant() << 0;
-        QTest::newRow("pairs") << QVariant(quint32(0)) << 0;
-        QTest::newRow("vertical") << QVariant(quint32(1)) << 1;
-        QTest::newRow("unknown style shows pairs") << QVariant(quint32(7)) << 0;
-    }
-
-    void displayType()
-    {
-        QFETCH(QVariant, stored);
-        QFETCH(int, loaded);
-        const RegistryStore store = freshStore();
-        if (stored.isValid())
-            store.regWrite(kRoot, kKey, QStringLiteral("DisplayType"), "D", stored);
-        saver::SaverSettings s;
         s.displayType = 5;
         saver::loadSaverSettings(store, s);
-        QCOMPARE(s.displayType, loaded);
-    }
-
-    void emptyStoreKeepsTheDesign()
-    {
-        const RegistryStore store = freshStore();
-        saver::SaverSettings s;
-        saver::loadSaverSettings(store, s);
-        QCOMPARE(s.tickerColor, saver::designColor());
-        QCOMPARE(s.tickerFont.family(), QStringLiteral("Comic Sans MS"));
-        QCOMPARE(s.tickerFont.pointSizeF(), 27.75);
-        QVERIFY(s.tickerFont.bold());
-        QVERIFY(!s.tickerFont.italic());
-        QVERIFY(!s.tickerFont.underline());
-        QVERIFY(!s.tickerFont.strikeOut());
-        QVERIFY(s.saverPassword.isEmpty());
-    }
-
-    void foreColor_data()
-    {
-        QTest::addColumn<QString>("stored");
-        QTest::addColumn<QColor>("loaded");
-        QTest::newRow("red") << "255" << QColor(255, 0, 0);
-        QTest::newRow("green") << "65280" << QColor(0, 255, 0);
-        QTest::newRow("blue") << "16711680" << QColor(0, 0, 255);
-        QTest::newRow("mixed") << "1193046" << QColor(0x56, 0x34, 0x12);
-        QTest::newRow("empty keeps the design") << "" << saver::designColor();
-        QTest::newRow("not a number is black") << "x" << QColor(0, 0, 0);
-    }
-
-    void foreColor()
-    {
-        QFETCH(QString, stored);
-        QFETCH(QColor, loaded);
-        const RegistryStore store = freshStore();
-        store.regWrite(kRoot, kKey, QStringLiteral("ForeColor"), "S", stored);
-        saver::SaverSettings s;
-        saver::loadSaverSettings(store, s);
-        QCOMPARE(s.tickerColor, loaded);
+        const QVariant actual = name == "ImageTime"     ? QVariant(s.imageTime)
+                                : name == "DisplayType" ? QVariant(s.displayType)
+                                                        : QVariant(s.tickerColor);
+        QCOMPARE(actual, loaded);
     }
 
     void fontValuesReadOneByOne()
     {
         const RegistryStore store = freshStore();
+        saver::SaverSettings s;
+        saver::loadSaverSettings(store, s);
+        QCOMPARE(fontText(s.tickerFont), QStringLiteral("Comic Sans MS 27.75 B"));
+        QCOMPARE(s.tickerColor, saver::designColor());
+        QVERIFY(s.saverPassword.isEmpty());
+
         store.regWrite(kRoot, kKey, QStringLiteral("FontName"), "S", QStringLiteral("DejaVu Sans"));
         store.regWrite(kRoot, kKey, QStringLiteral("FontItalic"), "B", true);
         store.regWrite(kRoot, kKey, QStringLiteral("FontUL"), "B", true);
-        // Stored in the wrong type: this one keeps the design.
+        // Stored in the wrong type, or a size that cannot be drawn: these keep the design.
         store.regWrite(kRoot, kKey, QStringLiteral("FontBold"), "D", quint32(0));
-        // A size that cannot be drawn keeps the design.
         store.regWrite(kRoot, kKey, QStringLiteral("FontSize"), "S", QStringLiteral("-4"));
-        saver::SaverSettings s;
         saver::loadSaverSettings(store, s);
-        QCOMPARE(s.tickerFont.family(), QStringLiteral("DejaVu Sans"));
-        QVERIFY(s.tickerFont.italic());
-        QVERIFY(s.tickerFont.underline());
-        QVERIFY(!s.tickerFont.strikeOut());
-        QVERIFY(s.tickerFont.bold());
-        QCOMPARE(s.tickerFont.pointSizeF(), 27.75);
+        QCOMPARE(fontText(s.tickerFont), QStringLiteral("DejaVu Sans 27.75 BIU"));
     }
 
     void saveThenLoad()
@@ -163,45 +134,8 @@ private Q_SLOTS:
         QCOMPARE(loaded.imageTime, 12);
         QCOMPARE(loaded.displayType, 1);
         QCOMPARE(loaded.tickerColor, QColor(10, 20, 30));
-        QCOMPARE(loaded.tickerFont.family(), QStringLiteral("DejaVu Serif"));
-        QCOMPARE(loaded.tickerFont.pointSizeF(), 14.5);
-        QVERIFY(!loaded.tickerFont.bold());
-        QVERIFY(loaded.tickerFont.strikeOut());
-        QVERIFY(!loaded.tickerFont.italic());
+        QCOMPARE(fontText(loaded.tickerFont), QStringLiteral("DejaVu Serif 14.5 S"));
         QVERIFY(loaded.saverPassword.isEmpty());
-    }
-
-    void scramblingRoundTripsEveryByte()
-    {
-        QByteArray all;
-        for (int i = 0; i < 256; ++i)
-            all.append(char(i));
-        const QByteArray scrambled = common::scramble(all, common::kSaverKey);
-        QCOMPARE(scrambled.size(), all.size());
-        QVERIFY(scrambled != all);
-        QCOMPARE(common::unscramble(scrambled, common::kSaverKey), all);
-    }
-
-    void keyOrder_data()
-    {
-        QTest::addColumn<int>("position"); // 1-based
-        QTest::addColumn<char>("keyChar");
-        // Position i is combined with key character (i mod 7) + 1.
-        QTest::newRow("first with the second") << 1 << 'X';
-        QTest::newRow("second with the third") << 2 << 'T';
-        QTest::newRow("sixth with the seventh") << 6 << 'M';
-        QTest::newRow("seventh with the first") << 7 << 'Q';
-        QTest::newRow("eighth with the second again") << 8 << 'X';
-    }
-
-    void keyOrder()
-    {
-        QFETCH(int, position);
-        QFETCH(char, keyChar);
-        const QByteArray text(position, char(0xF0));
-        const QByteArray scrambled = common::scramble(text, common::kSaverKey);
-        // Wraps round modulo 256.
-        QCOMPARE(quint8(scrambled[position - 1]), quint8((0xF0 + keyChar) & 0xFF));
     }
 
     void passwordRoundTrips_data()
@@ -240,25 +174,23 @@ private Q_SLOTS:
 
     void usePassword_data()
     {
-        QTest::addColumn<QString>("kind"); // empty = absent
-        QTest::addColumn<QVariant>("value");
+        QTest::addColumn<QVariant>("value"); // invalid = absent
         QTest::addColumn<bool>("used");
-        QTest::newRow("absent") << "" << QVariant() << false;
-        QTest::newRow("dword 1") << "D" << QVariant(quint32(1)) << true;
-        QTest::newRow("dword 0") << "D" << QVariant(quint32(0)) << false;
-        QTest::newRow("text 1") << "S" << QVariant(QStringLiteral("1")) << true;
-        QTest::newRow("text 0") << "S" << QVariant(QStringLiteral("0")) << false;
+        QTest::newRow("absent") << QVariant() << false;
+        QTest::newRow("dword 1") << QVariant(1u) << true;
+        QTest::newRow("dword 0") << QVariant(0u) << false;
+        QTest::newRow("text 1") << QVariant(QStringLiteral("1")) << true;
+        QTest::newRow("text 0") << QVariant(QStringLiteral("0")) << false;
     }
 
     void usePassword()
     {
-        QFETCH(QString, kind);
         QFETCH(QVariant, value);
         QFETCH(bool, used);
         const RegistryStore store = freshStore();
-        if (!kind.isEmpty())
+        if (value.isValid())
             store.regWrite(kRoot, QStringLiteral("Control Panel\\Desktop"),
-                           QStringLiteral("ScreenSaveUsePassword"), kind, value);
+                           QStringLiteral("ScreenSaveUsePassword"), kindOf(value), value);
         QCOMPARE(saver::readUsePassword(store), used);
     }
 };

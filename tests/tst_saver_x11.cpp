@@ -55,13 +55,11 @@ QSize previewChildSize(WId window)
 // True when the image holds a pixel of the display's yellow text.
 bool hasTickerText(const QImage& image)
 {
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) {
-            const QColor c = image.pixelColor(x, y);
-            if (c.red() > 200 && c.green() > 200 && c.blue() < 80)
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (const QColor c = image.pixelColor(x, y);
+                c.red() > 200 && c.green() > 200 && c.blue() < 80)
                 return true;
-        }
-    }
     return false;
 }
 
@@ -77,36 +75,30 @@ class TestSaverX11 : public QObject
     std::unique_ptr<QProcess> weather_;
     std::unique_ptr<QProcess> saver_;
 
-    QString path(const QString& name) const { return dir_.filePath(name); }
+    QString path(const char* name) const { return dir_.filePath(QLatin1String(name)); }
 
-    void writeFile(const QString& name, const QByteArray& content)
+    void writeFile(const char* name, const QByteArray& content)
     {
         QFile f(path(name));
         QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
         f.write(content);
     }
 
-    std::unique_ptr<QProcess> start(const QString& program, const QStringList& arguments,
+    std::unique_ptr<QProcess> start(const char* program, const QStringList& arguments,
                                     const QProcessEnvironment& env)
     {
         auto p = std::make_unique<QProcess>();
         p->setProcessEnvironment(env);
         p->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        p->start(program, arguments);
+        p->start(QLatin1String(program), arguments);
         return p;
     }
 
-    void startWeather()
+    // Starts the monitor and returns its feed as the window system carries it, once the first
+    // scan has filled it; empty when it does not come.
+    QString startWeatherFeed()
     {
-        weather_ =
-            start(QStringLiteral(WEATHER_EXE), {QStringLiteral("--appdir"), path("app")}, env_);
-        QVERIFY(weather_->waitForStarted());
-    }
-
-    // The monitor's feed as the window system carries it, once the first scan has filled it;
-    // empty when it does not come.
-    QString liveFeed()
-    {
+        weather_ = start(WEATHER_EXE, {QStringLiteral("--appdir"), path("app")}, env_);
         QString feed;
         const bool filled = QTest::qWaitFor(
             [&] {
@@ -124,10 +116,9 @@ class TestSaverX11 : public QObject
     QStringList startSaver(const QStringList& arguments,
                            const QProcessEnvironment& env = QProcessEnvironment())
     {
-        const QString dump = path(QStringLiteral("dump.txt"));
+        const QString dump = path("dump.txt");
         QFile::remove(dump);
-        saver_ = start(QStringLiteral(NIMSAVER_EXE),
-                       QStringList{QStringLiteral("--dump"), dump} + arguments,
+        saver_ = start(NIMSAVER_EXE, QStringList{QStringLiteral("--dump"), dump} + arguments,
                        env.isEmpty() ? env_ : env);
         QFile f(dump);
         if (!QTest::qWaitFor([&] { return f.exists(); }, kStartTimeout) ||
@@ -136,11 +127,11 @@ class TestSaverX11 : public QObject
         return QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     }
 
-    void input(const QStringList& xdotoolArguments)
+    static void xdotool(const QStringList& arguments)
     {
-        QProcess xdotool;
-        xdotool.start(QStringLiteral("xdotool"), xdotoolArguments);
-        QVERIFY(xdotool.waitForFinished(10000));
+        QProcess p;
+        p.start(QStringLiteral("xdotool"), arguments);
+        QVERIFY(p.waitForFinished(10000));
     }
 
     void expectSaverEnds()
@@ -156,15 +147,14 @@ private Q_SLOTS:
         if (QGuiApplication::platformName() != QLatin1String("xcb"))
             QSKIP("needs an X server");
         QVERIFY(dir_.isValid());
-        QDir(dir_.path()).mkpath(QStringLiteral("app"));
-        QDir(dir_.path()).mkpath(QStringLiteral("config"));
-        QDir(dir_.path()).mkpath(QStringLiteral("runtime"));
+        for (const char* sub : {"app", "config", "runtime"})
+            QDir(dir_.path()).mkpath(QLatin1String(sub));
         QFile::setPermissions(path("runtime"), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                                    QFileDevice::ExeOwner);
-        writeFile(QStringLiteral("app/weather.ini"), kLayout);
-        writeFile(QStringLiteral("app/wsetting.ini"),
-                  "[SavedSetting]\nproxy_on=1\nproxy_server=127.0.0.1\nproxy_port=" +
-                      QByteArray::number(server_.port()) + "\n");
+        writeFile("app/weather.ini", kLayout);
+        writeFile("app/wsetting.ini", "[SavedSetting]\nproxy_on=1\nproxy_server=127.0.0.1\n"
+                                      "proxy_port=" +
+                                          QByteArray::number(server_.port()) + "\n");
         server_.setPage(QStringLiteral("r1/obs.html"), kPage);
 
         env_ = QProcessEnvironment::systemEnvironment();
@@ -172,9 +162,8 @@ private Q_SLOTS:
         env_.insert(QStringLiteral("XDG_RUNTIME_DIR"), path("runtime"));
         env_.remove(QStringLiteral("XSCREENSAVER_WINDOW"));
         const QString asan = env_.value(QStringLiteral("ASAN_OPTIONS"));
-        env_.insert(QStringLiteral("ASAN_OPTIONS"), asan.isEmpty()
-                                                        ? QStringLiteral("detect_leaks=0")
-                                                        : asan + QStringLiteral(":detect_leaks=0"));
+        env_.insert(QStringLiteral("ASAN_OPTIONS"),
+                    (asan.isEmpty() ? asan : asan + ':') + QStringLiteral("detect_leaks=0"));
     }
 
     void cleanup()
@@ -196,54 +185,47 @@ private Q_SLOTS:
         QVERIFY(lines[0].startsWith(QStringLiteral("Time: ")));
         QCOMPARE(lines.mid(1), saver::notRunningText().split(QStringLiteral("\r\n")));
 
-        // A second copy ends at once; the first goes on.
+        // A second copy ends at once; the first goes on until a click.
         QProcess second;
         second.setProcessEnvironment(env_);
         second.start(QStringLiteral(NIMSAVER_EXE), {QStringLiteral("/s")});
         QVERIFY(second.waitForFinished(kStartTimeout));
         QCOMPARE(second.exitCode(), 0);
         QCOMPARE(saver_->state(), QProcess::Running);
-
-        input({QStringLiteral("mousemove"), QStringLiteral("20"), QStringLiteral("20"),
-               QStringLiteral("click"), QStringLiteral("1")});
+        xdotool({"mousemove", "20", "20", "click", "1"});
         expectSaverEnds();
     }
 
     void showsTheMonitorsStats()
     {
-        startWeather();
-        const QString feed = liveFeed();
+        const QString feed = startWeatherFeed();
         QVERIFY2(feed.startsWith(QStringLiteral("Alpha at: 10:00 AM\r\n")), qPrintable(feed));
         QVERIFY(feed.contains(QStringLiteral("18.5 C")));
         QCOMPARE(saver::readStatsText(), feed);
 
         const QStringList lines = startSaver({QStringLiteral("/s")});
-        QVERIFY(!lines.isEmpty());
-        QVERIFY(lines[0].startsWith(QStringLiteral("Time: ")));
+        QVERIFY(!lines.isEmpty() && lines[0].startsWith(QStringLiteral("Time: ")));
         QCOMPARE(lines.mid(1), feed.split(QStringLiteral("\r\n")));
 
         // What the screen shows, kept for a look.
-        QScreen* screen = QGuiApplication::primaryScreen();
         QImage shot;
-        QTRY_VERIFY_WITH_TIMEOUT(hasTickerText(shot = screen->grabWindow(0).toImage()),
-                                 kStartTimeout);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            hasTickerText(shot = QGuiApplication::primaryScreen()->grabWindow(0).toImage()),
+            kStartTimeout);
         QVERIFY(shot.save(artefact(QStringLiteral("saver_run.png"))));
 
-        // Moving the mouse a long way ends it (a key or a click would too).
-        for (int i = 0; i < 24 && saver_->state() == QProcess::Running; ++i) {
-            input({QStringLiteral("mousemove"), QStringLiteral("--sync"),
-                   QString::number(100 + 40 * i), QString::number(100 + 20 * i)});
-        }
+        // Moving the mouse a long way ends it.
+        for (int i = 0; i < 24 && saver_->state() == QProcess::Running; ++i)
+            xdotool({"mousemove", "--sync", QString::number(100 + 40 * i),
+                     QString::number(100 + 20 * i)});
         expectSaverEnds();
     }
 
     void monitorEndingMidWayIsNoHarm()
     {
-        startWeather();
-        const QString feed = liveFeed();
+        const QString feed = startWeatherFeed();
         const quint32 window = platform::findAppWindow(QLatin1String(saver::kAppTitle));
         QVERIFY(window);
-
         const platform::RegistryStore store(path("registry-in-process.ini"));
         saver::frmMain display(saver::frmMain::RunMode, store, {});
         display.formLoad();
@@ -270,7 +252,6 @@ private Q_SLOTS:
     {
         QFETCH(bool, xscreensaverRoot);
         auto host = std::make_unique<QWidget>();
-        host->setWindowTitle(QStringLiteral("saver host"));
         host->resize(320, 200);
         host->show();
         QVERIFY(QTest::qWaitForWindowExposed(host.get()));
@@ -291,7 +272,6 @@ private Q_SLOTS:
             hasTickerText(shot = QGuiApplication::primaryScreen()->grabWindow(id).toImage()),
             kStartTimeout);
         QVERIFY(shot.save(artefact(QStringLiteral("saver_preview.png"))));
-
         host->resize(400, 300);
         QTRY_COMPARE_WITH_TIMEOUT(previewChildSize(id), QSize(400, 300), kStartTimeout);
 
@@ -313,7 +293,7 @@ private Q_SLOTS:
     void previewWithoutItsWindowEnds()
     {
         QFETCH(QStringList, arguments);
-        saver_ = start(QStringLiteral(NIMSAVER_EXE), arguments, env_);
+        saver_ = start(NIMSAVER_EXE, arguments, env_);
         expectSaverEnds();
     }
 };

@@ -48,6 +48,14 @@ class TestSettings : public QObject
         return SettingsFile(path);
     }
 
+    // Loads `file` into `s` and returns the start-up calls it made.
+    static QStringList load(const SettingsFile& file, config::AppSettings& s)
+    {
+        RecordingTarget target;
+        config::loadSettings(file, s, target);
+        return target.calls;
+    }
+
     static QByteArray contents(const QString& path)
     {
         QFile f(path);
@@ -57,114 +65,59 @@ class TestSettings : public QObject
 private Q_SLOTS:
     void everyKeyIsInTheTable()
     {
-        for (const char* key : {"state",
-                                "station",
-                                "station_name",
-                                "display",
-                                "display_2",
-                                "display_2_toggle",
-                                "forecast",
-                                "check_date",
-                                "interval",
-                                "auto_update",
-                                "tool_tips",
-                                "trend_arrow",
-                                "icon_set_1",
-                                "icon_set_2",
-                                "banner",
-                                "banner_pos",
-                                "fore_color",
-                                "back_color",
-                                "use_sys_color",
-                                "use_sys_font",
-                                "font_na",
-                                "font_si",
-                                "font_bd",
-                                "font_it",
-                                "font_ul",
-                                "font_st",
-                                "no_xp_help",
-                                "alert_toggle",
-                                "alert_type",
-                                "alert_value",
-                                "alert_compare",
-                                "alert_wind",
-                                "alert_play_sound",
-                                "alert_send_mail",
-                                "alert_send_end_mail",
-                                "mail_server",
-                                "mail_port",
-                                "mail_send",
-                                "mail_recip",
-                                "proxy_on",
-                                "proxy_server",
-                                "proxy_port",
-                                "auth_on",
-                                "auth_1",
-                                "auth_2",
-                                "strip_www",
-                                "start_icon",
-                                "desk_icon",
-                                "key",
-                                "key_plus",
-                                "key_string",
-                                "key_toggle"})
-            QVERIFY2(config::findSetting(QLatin1String(key)), key);
+        const QString keys = QStringLiteral(
+            "state station station_name display display_2 display_2_toggle forecast check_date "
+            "interval auto_update tool_tips trend_arrow icon_set_1 icon_set_2 banner banner_pos "
+            "fore_color back_color use_sys_color use_sys_font font_na font_si font_bd font_it "
+            "font_ul font_st no_xp_help alert_toggle alert_type alert_value alert_compare "
+            "alert_wind alert_play_sound alert_send_mail alert_send_end_mail mail_server mail_port "
+            "mail_send mail_recip proxy_on proxy_server proxy_port auth_on auth_1 auth_2 strip_www "
+            "start_icon desk_icon key key_plus key_string key_toggle");
+        for (const QString& key : keys.split(' '))
+            QVERIFY2(config::findSetting(key), qPrintable(key));
         QCOMPARE(config::findSetting(QStringLiteral("key"))->section, QStringLiteral("HotKeys"));
     }
 
-    void flags_data()
+    void values_data()
     {
-        QTest::addColumn<QByteArray>("line");
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<bool>("expected");
-        // Three kinds of flag read the same stored numbers differently.
-        QTest::newRow("> 0 with -1") << QByteArray("trend_arrow=-1") << "trend_arrow" << false;
-        QTest::newRow("> 0 with 2") << QByteArray("trend_arrow=2") << "trend_arrow" << true;
-        QTest::newRow("!= 0 with -1")
-            << QByteArray("alert_play_sound=-1") << "alert_play_sound" << true;
-        QTest::newRow("!= 0 with 0")
-            << QByteArray("alert_play_sound=0") << "alert_play_sound" << false;
-        QTest::newRow("= 1 with 1") << QByteArray("tool_tips=1") << "tool_tips" << true;
-        QTest::newRow("= 1 with 2") << QByteArray("tool_tips=2") << "tool_tips" << false;
-        QTest::newRow("= 1 with -1") << QByteArray("auto_update=-1") << "auto_update" << false;
-        QTest::newRow("missing") << QByteArray() << "banner" << false;
-        QTest::newRow("junk") << QByteArray("banner=yes") << "banner" << false;
-        QTest::newRow("banner_pos 2 is bottom")
-            << QByteArray("banner_pos=2") << "banner_pos" << true;
+        QTest::addColumn<QByteArray>("line");   // key=value, or the key alone when missing
+        QTest::addColumn<QVariant>("expected"); // a bool for a flag, an int otherwise
+        const auto row = [](const char* line, const QVariant& expected) {
+            QTest::newRow(line) << QByteArray(line) << expected;
+        };
+        // Three kinds of flag read the same stored numbers differently: > 0, != 0 and = 1.
+        row("trend_arrow=-1", false);
+        row("trend_arrow=2", true);
+        row("alert_play_sound=-1", true);
+        row("alert_play_sound=0", false);
+        row("tool_tips=1", true);
+        row("tool_tips=2", false);
+        row("auto_update=-1", false);
+        row("banner", false);
+        row("banner=yes", false);
+        row("banner_pos=2", true); // bottom
+        row("interval=5", 30);
+        row("interval=10", 10);
+        row("interval=240", 240);
+        row("interval=300", 30);
+        row("interval", 30);
+        row("interval=soon", 30);
+        row("station", -1);
+        row("station=3", 3);
+        row("display", -1);
+        row("state", 0);
     }
 
-    void flags()
+    void values()
     {
         QFETCH(QByteArray, line);
-        QFETCH(QString, key);
-        QFETCH(bool, expected);
-        QCOMPARE(settings(line).flag(key), expected);
-    }
-
-    void integers_data()
-    {
-        QTest::addColumn<QByteArray>("line");
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<int>("expected");
-        QTest::newRow("interval 5") << QByteArray("interval=5") << "interval" << 30;
-        QTest::newRow("interval 10") << QByteArray("interval=10") << "interval" << 10;
-        QTest::newRow("interval 240") << QByteArray("interval=240") << "interval" << 240;
-        QTest::newRow("interval 300") << QByteArray("interval=300") << "interval" << 30;
-        QTest::newRow("interval missing") << QByteArray() << "interval" << 30;
-        QTest::newRow("interval junk") << QByteArray("interval=soon") << "interval" << 30;
-        QTest::newRow("station missing") << QByteArray() << "station" << -1;
-        QTest::newRow("station 3") << QByteArray("station=3") << "station" << 3;
-        QTest::newRow("display missing") << QByteArray() << "display" << -1;
-        QTest::newRow("state missing") << QByteArray() << "state" << 0;
-    }
-
-    void integers()
-    {
-        QFETCH(QByteArray, line);
-        QFETCH(QString, key);
-        QFETCH(int, expected);
-        QCOMPARE(settings(line).integer(key), expected);
+        QFETCH(QVariant, expected);
+        const SettingsFile file = settings(line.contains('=') ? line : QByteArray());
+        const QString key = QString::fromLatin1(line.split('=').first());
+        if (expected.typeId() == QMetaType::Bool)
+            QCOMPARE(file.flag(key), expected.toBool());
+        else
+            QCOMPARE(file.integer(key), expected.toInt());
     }
 
     void loadOrderAndValues()
@@ -176,15 +129,11 @@ private Q_SLOTS:
             "font_si=8.25\nfont_bd=1\nbanner=1\nbanner_pos=0\ncheck_date=2026-12-01\n",
             "key=17\nkey_plus=119\nkey_string=Ctrl + F8\nkey_toggle=1\n");
         config::AppSettings s;
-        RecordingTarget target;
-        config::loadSettings(file, s, target);
-
-        QCOMPARE(target.calls, QStringList({"regions", "region 2", "station 4", "forecast 3",
-                                            "displays 1 -1", "second 1", "tips 0", "stat tips",
-                                            "hotkey", "alarm type 5", "scan timer 15"}));
+        QCOMPARE(load(file, s), QStringList({"regions", "region 2", "station 4", "forecast 3",
+                                             "displays 1 -1", "second 1", "tips 0", "stat tips",
+                                             "hotkey", "alarm type 5", "scan timer 15"}));
         QCOMPARE(s.stationName, QStringLiteral("Sydney"));
-        QVERIFY(s.alarmOn);
-        QVERIFY(s.alarmAbove);
+        QVERIFY(s.alarmOn && s.alarmAbove && s.banner && !s.bannerBottom);
         QCOMPARE(s.alarmWind, 1);
         QCOMPARE(s.alarmCompare, QStringLiteral("30"));
         QCOMPARE(s.mailServer, QStringLiteral("smtp.example"));
@@ -193,8 +142,6 @@ private Q_SLOTS:
         QCOMPARE(s.displayFont.family(), QStringLiteral("DejaVu Sans"));
         QCOMPARE(s.displayFont.pointSizeF(), 8.25);
         QVERIFY(s.displayFont.bold());
-        QVERIFY(s.banner);
-        QVERIFY(!s.bannerBottom);
         QCOMPARE(s.hotKeyModifier, 17);
         QCOMPARE(s.hotKeyText, QStringLiteral("Ctrl + F8"));
         QCOMPARE(s.checkDate, QStringLiteral("2026-12-01"));
@@ -202,15 +149,13 @@ private Q_SLOTS:
 
     void defaultsFromMissingFile()
     {
-        const SettingsFile file(dir_.filePath("none/wsetting.ini"));
         config::AppSettings s;
-        RecordingTarget target;
-        config::loadSettings(file, s, target);
-        QCOMPARE(target.calls.first(), QStringLiteral("regions"));
-        QVERIFY(target.calls.contains(QStringLiteral("region 0")));
-        QVERIFY(target.calls.contains(QStringLiteral("displays -1 -1")));
-        QVERIFY(!target.calls.contains(QStringLiteral("hotkey")));
-        QCOMPARE(target.calls.last(), QStringLiteral("scan timer 30"));
+        const QStringList calls = load(SettingsFile(dir_.filePath("none/wsetting.ini")), s);
+        QCOMPARE(calls.first(), QStringLiteral("regions"));
+        QVERIFY(calls.contains(QStringLiteral("region 0")));
+        QVERIFY(calls.contains(QStringLiteral("displays -1 -1")));
+        QVERIFY(!calls.contains(QStringLiteral("hotkey")));
+        QCOMPARE(calls.last(), QStringLiteral("scan timer 30"));
         QVERIFY(!s.alarmOn);
         QCOMPARE(s.checkDate, config::todayText());
     }
@@ -218,61 +163,43 @@ private Q_SLOTS:
     void proxy_data()
     {
         QTest::addColumn<QByteArray>("lines");
-        QTest::addColumn<bool>("useProxy");
-        QTest::addColumn<QString>("server");
-        QTest::addColumn<bool>("auth");
-        QTest::addColumn<QString>("user");
-        QTest::addColumn<QString>("password");
-
+        QTest::addColumn<QStringList>("expected"); // on, server, auth, user, password
         const QByteArray stored =
             config::scramblePassword(QStringLiteral("pa55"), QStringLiteral("bob")).toUtf8();
         QTest::newRow("off: nothing read")
-            << QByteArray("proxy_on=0\nproxy_server=p\nauth_on=1\nauth_1=bob") << false << ""
-            << false << ""
-            << "";
+            << QByteArray("proxy_on=0\nproxy_server=p\nauth_on=1\nauth_1=bob")
+            << QStringList{"0", "", "0", "", ""};
         QTest::newRow("on without auth: credentials not read")
-            << QByteArray("proxy_on=1\nproxy_server= p \nproxy_port=3128\nauth_on=0\n"
-                          "auth_1=bob\nauth_2=x")
-            << true << "p" << false << ""
-            << "";
+            << QByteArray("proxy_on=1\nproxy_server= p \nauth_on=0\nauth_1=bob\nauth_2=x")
+            << QStringList{"1", "p", "0", "", ""};
         QTest::newRow("on with auth")
-            << "proxy_on=1\nproxy_server=p\nauth_on=1\nauth_1=bob\nauth_2=" + stored << true << "p"
-            << true << "bob"
-            << "pa55";
+            << "proxy_on=1\nproxy_server=p\nauth_on=1\nauth_1=bob\nauth_2=" + stored
+            << QStringList{"1", "p", "1", "bob", "pa55"};
         QTest::newRow("empty user keeps stored password")
-            << QByteArray("proxy_on=1\nproxy_server=p\nauth_on=1\nauth_1=\nauth_2=plain") << true
-            << "p" << true << ""
-            << "plain";
+            << QByteArray("proxy_on=1\nproxy_server=p\nauth_on=1\nauth_1=\nauth_2=plain")
+            << QStringList{"1", "p", "1", "", "plain"};
     }
 
     void proxy()
     {
         QFETCH(QByteArray, lines);
-        QFETCH(bool, useProxy);
-        QFETCH(QString, server);
-        QFETCH(bool, auth);
-        QFETCH(QString, user);
-        QFETCH(QString, password);
+        QFETCH(QStringList, expected);
         config::AppSettings s;
-        RecordingTarget target;
-        config::loadSettings(settings(lines), s, target);
-        QCOMPARE(s.proxy.useProxy, useProxy);
-        QCOMPARE(s.proxy.server, server);
-        QCOMPARE(s.proxy.auth, auth);
-        QCOMPARE(s.proxy.user, user);
-        QCOMPARE(s.proxy.password, password);
+        load(settings(lines), s);
+        const auto& p = s.proxy;
+        QCOMPARE(QStringList({QString::number(p.useProxy), p.server, QString::number(p.auth),
+                              p.user, p.password}),
+                 expected);
     }
 
     void stripWwwOnlySwitchesOn()
     {
         config::AppSettings s;
-        s.proxy.stripWww = true;
-        RecordingTarget target;
-        config::loadSettings(settings("strip_www=0"), s, target);
-        QVERIFY(s.proxy.stripWww);
         s.proxy.stripWww = false;
-        config::loadSettings(settings("strip_www=1"), s, target);
-        QVERIFY(s.proxy.stripWww);
+        for (const char* line : {"strip_www=1", "strip_www=0"}) {
+            load(settings(line), s);
+            QVERIFY(s.proxy.stripWww);
+        }
     }
 
     void saveSelectionWritesInOrder()
