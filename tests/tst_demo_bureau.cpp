@@ -336,66 +336,55 @@ private slots:
         const QByteArray html = "Content-Type: text/html; charset=utf-8";
         const QByteArray basic = "Proxy-Authenticate: Basic realm=\"demo-bureau\"";
         const QByteArray moved = "Location: /moved" + obs;
-        const QString auth = QStringLiteral("require-auth=user:secret");
-        const QByteArray credentials = "dXNlcjpzZWNyZXQ="; // user:secret
 
-        QTest::newRow("origin form") << "" << get("") << 200 << html << QByteArray("tabledata");
-        QTest::newRow("absolute form, as a proxy receives it")
-            << ""
-            << QByteArray("GET http://www.bom.gov.au/vic/observations/vicall.shtml HTTP/1.0\r\n"
-                          "Accept: text/html\r\n\r\n")
-            << 200 << html << QByteArray("Melbourne (Olympic Park)");
-        QTest::newRow("absolute form, any host")
-            << "" << QByteArray("GET HTTP://demo.invalid:81/freeload/wthrvers.txt HTTP/1.0\r\n\r\n")
-            << 200 << QByteArray("Content-Type: text/plain; charset=utf-8") << QByteArray("exe=");
-        QTest::newRow("history page")
-            << "" << QByteArray("GET /products/IDN60801/IDN60801.94768.shtml HTTP/1.0\r\n\r\n")
-            << 200 << html << QByteArray("<table id=\"t1\"");
-        QTest::newRow("layout file, line feeds only")
-            << "" << QByteArray("GET /freeload/weather.ini HTTP/1.0\n\n") << 200
-            << QByteArray("Content-Type: text/plain") << QByteArray("[FixedSetting]");
-        QTest::newRow("query ignored") << "" << QByteArray("GET " + obs + "?x=1 HTTP/1.0\r\n\r\n")
-                                       << 200 << html << QByteArray("tabledata");
-        QTest::newRow("unknown path") << "" << QByteArray("GET /nsw/nothing.shtml HTTP/1.0\r\n\r\n")
-                                      << 404 << html << QByteArray("404");
-        QTest::newRow("not GET") << "" << QByteArray("POST " + obs + " HTTP/1.0\r\n\r\n") << 405
-                                 << QByteArray("Allow: GET") << QByteArray();
-        QTest::newRow("garbage") << "" << QByteArray("hello\r\n\r\n") << 400 << html
-                                 << QByteArray();
-        QTest::newRow("oversized request head")
-            << ""
-            << "GET /" + QByteArray(20'000, 'a') << 400 << html << QByteArray();
-        QTest::newRow("unknown misbehaviour")
-            << "" << get("/_misbehave/bogus=1") << 400 << html << QByteArray();
-        QTest::newRow("301 by option")
-            << "status=301" << get("") << 301 << moved << QByteArray("301");
-        QTest::newRow("302 by path")
-            << "" << get("/_misbehave/status=302") << 302 << moved << QByteArray();
-        QTest::newRow("407 Basic") << "status=407" << get("") << 407 << basic << QByteArray();
-        QTest::newRow("407 Digest")
-            << "status=407,auth-scheme=Digest" << get("") << 407
-            << QByteArray("Proxy-Authenticate: Digest realm=\"demo-bureau\", qop=\"auth\"")
-            << QByteArray();
-        QTest::newRow("407 NTLM by path")
-            << "" << get("/_misbehave/status=407,auth-scheme=NTLM") << 407
-            << QByteArray("Proxy-Authenticate: NTLM") << QByteArray();
-        QTest::newRow("path overrides option") << "status=407" << get("/_misbehave/status=200")
-                                               << 200 << html << QByteArray("tabledata");
-        QTest::newRow("auth required, none sent")
-            << auth << get("", "Accept: text/html\r\n") << 407 << basic << QByteArray();
-        QTest::newRow("auth required, basic sent in other capitals")
-            << auth << get("", "proxy-authorization: bASIC " + credentials + "\r\n") << 200 << html
-            << QByteArray("tabledata");
-        QTest::newRow("auth required, wrong password")
-            << auth << get("", "Proxy-Authorization: Basic dXNlcjp3cm9uZw==\r\n") << 407 << basic
-            << QByteArray();
-        QTest::newRow("auth required, other scheme")
-            << auth << get("", "Proxy-Authorization: Digest " + credentials + "\r\n") << 407
-            << basic << QByteArray();
-        QTest::newRow("auth required by path")
-            << "" << get("/_misbehave/require-auth=u:p") << 407 << basic << QByteArray();
-        QTest::newRow("delayed and dripped")
-            << "delay=20,drip=4096" << get("") << 200 << html << QByteArray("</html>");
+        // A request with its expected status and body text, the header the answer carries and
+        // the server's own misbehaviour options.
+        const auto row = [&](const char* name, const QByteArray& request, int status,
+                             const QByteArray& body = {}, const QByteArray& header = {},
+                             const char* options = "") {
+            QTest::newRow(name) << QString::fromLatin1(options) << request << status
+                                << (header.isEmpty() ? html : header) << body;
+        };
+        row("origin form", get(""), 200, "tabledata");
+        row("absolute form, as a proxy receives it",
+            "GET http://www.bom.gov.au/vic/observations/vicall.shtml HTTP/1.0\r\n"
+            "Accept: text/html\r\n\r\n",
+            200, "Melbourne (Olympic Park)");
+        row("absolute form, any host",
+            "GET HTTP://demo.invalid:81/freeload/wthrvers.txt HTTP/1.0\r\n\r\n", 200,
+            "exe=", "Content-Type: text/plain; charset=utf-8");
+        row("history page", "GET /products/IDN60801/IDN60801.94768.shtml HTTP/1.0\r\n\r\n", 200,
+            "<table id=\"t1\"");
+        row("layout file, line feeds only", "GET /freeload/weather.ini HTTP/1.0\n\n", 200,
+            "[FixedSetting]", "Content-Type: text/plain");
+        row("query ignored", "GET " + obs + "?x=1 HTTP/1.0\r\n\r\n", 200, "tabledata");
+        row("unknown path", "GET /nsw/nothing.shtml HTTP/1.0\r\n\r\n", 404, "404");
+        row("not GET", "POST " + obs + " HTTP/1.0\r\n\r\n", 405, {}, "Allow: GET");
+        row("garbage", "hello\r\n\r\n", 400);
+        row("oversized request head", "GET /" + QByteArray(20'000, 'a'), 400);
+        row("unknown misbehaviour", get("/_misbehave/bogus=1"), 400);
+        row("301 by option", get(""), 301, "301", moved, "status=301");
+        row("302 by path", get("/_misbehave/status=302"), 302, {}, moved);
+        row("407 Basic", get(""), 407, {}, basic, "status=407");
+        row("407 Digest", get(""), 407, {},
+            "Proxy-Authenticate: Digest realm=\"demo-bureau\", qop=\"auth\"",
+            "status=407,auth-scheme=Digest");
+        row("407 NTLM by path", get("/_misbehave/status=407,auth-scheme=NTLM"), 407, {},
+            "Proxy-Authenticate: NTLM");
+        row("path overrides option", get("/_misbehave/status=200"), 200, "tabledata", {},
+            "status=407");
+        const char* auth = "require-auth=user:secret";
+        const QByteArray credentials = "dXNlcjpzZWNyZXQ="; // user:secret
+        row("auth required, none sent", get("", "Accept: text/html\r\n"), 407, {}, basic, auth);
+        row("auth required, basic sent in other capitals",
+            get("", "proxy-authorization: bASIC " + credentials + "\r\n"), 200, "tabledata", {},
+            auth);
+        row("auth required, wrong password",
+            get("", "Proxy-Authorization: Basic dXNlcjp3cm9uZw==\r\n"), 407, {}, basic, auth);
+        row("auth required, other scheme",
+            get("", "Proxy-Authorization: Digest " + credentials + "\r\n"), 407, {}, basic, auth);
+        row("auth required by path", get("/_misbehave/require-auth=u:p"), 407, {}, basic);
+        row("delayed and dripped", get(""), 200, "</html>", {}, "delay=20,drip=4096");
     }
 
     void serves()
