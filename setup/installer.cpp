@@ -2,8 +2,8 @@
 
 #include "common/files.h"
 #include "common/ini_file.h"
-#include "common/shell_link.h"
 #include "common/shell_folders.h"
+#include "common/shell_link.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,8 +1,8 @@
 #include "weather/shell/shortcut.h"
 
 #include "common/files.h"
-#include "common/shell_link.h"
 #include "common/shell_folders.h"
+#include "common/shell_link.h"
 #include "platform/app_dir.h"
 #include "platform/message_box.h"
 
