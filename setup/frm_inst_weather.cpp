@@ -3,6 +3,7 @@
 #include "common/frm_proxy.h"
 #include "common/ini_file.h"
 #include "common/number.h"
+#include "common/object_names.h"
 #include "common/proxy_password.h"
 #include "platform/event_pump.h"
 #include "platform/feed_box.h"
@@ -22,11 +23,7 @@ namespace {
 
 using platform::MessageBox;
 
-template <typename T> T* named(T* widget, const char* name)
-{
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
+using common::named;
 
 const QString kSaved = QStringLiteral("SavedSetting");
 

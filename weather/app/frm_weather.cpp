@@ -1,6 +1,7 @@
 #include "weather/app/frm_weather.h"
 
 #include "common/files.h"
+#include "common/object_names.h"
 #include "platform/app_dir.h"
 #include "platform/desktop.h"
 #include "platform/feed_box.h"
@@ -28,11 +29,7 @@
 namespace app {
 namespace {
 
-template <typename T> T* named(T* widget, const char* name)
-{
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
+using common::named;
 
 QPushButton* button(const char* name, const QString& caption, QWidget* parent)
 {

@@ -1,6 +1,7 @@
 #include "weather/config/frm_options.h"
 
 #include "common/number.h"
+#include "common/object_names.h"
 #include "platform/global_hotkey.h"
 #include "platform/message_box.h"
 
@@ -21,11 +22,7 @@
 namespace config {
 namespace {
 
-template <typename T> T* named(T* widget, const QString& name)
-{
-    widget->setObjectName(name);
-    return widget;
-}
+using common::named;
 
 QCheckBox* checkBox(const char* name, const char* caption, QWidget* parent)
 {

@@ -1,5 +1,6 @@
 #include "weather/engine/frm_graph.h"
 
+#include "common/object_names.h"
 #include "platform/desktop.h"
 #include "platform/event_pump.h"
 #include "weather/engine/monitor.h"
@@ -22,11 +23,7 @@ const QColor kLineColour(255, 255, 0);
 const QColor kDayMarkColour(255, 255, 255);
 constexpr double kStatusLeft = 10;
 
-template <typename T> T* named(T* widget, const QString& name)
-{
-    widget->setObjectName(name);
-    return widget;
-}
+using common::named;
 
 // A strip above or below the drawing area that holds one max/min label at a free x position,
 // measured from the same left edge as the drawing area.
