@@ -1,6 +1,5 @@
 #include "weather/app/frm_weather.h"
 
-#include "common/files.h"
 #include "common/object_names.h"
 #include "platform/app_dir.h"
 #include "platform/desktop.h"
