@@ -75,6 +75,7 @@ private Q_SLOTS:
         // Above the panel, across the work area, the strip above the panel reserved.
         QVERIFY(workAreaBecomes(0, 770 - h - 2));
         QCOMPARE(bannerRect(), QRect(0, 770 - h, 1280, h));
+        x_.saveScreenshot(QStringLiteral("banner-bottom.png"));
 
         // The banner drops to the screen's bottom and keeps only its own strip; the panel's
         // strip is at the top now.
@@ -82,6 +83,7 @@ private Q_SLOTS:
         QVERIFY(workAreaBecomes(30, 800 - h - 2));
         QVERIFY(
             X11Session::waitUntil([&] { return bannerRect().y() == 800 - h; }, 15000, pumpEvents));
+        x_.saveScreenshot(QStringLiteral("banner-after-panel-moved.png"));
         desk.closeBanner();
         QVERIFY(workAreaBecomes(30, 800));
     }

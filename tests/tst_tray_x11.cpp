@@ -77,6 +77,7 @@ private Q_SLOTS:
         auto d = display(*host, 3);
         QVERIFY(d->state.tickerDocked);
         waitDockedOverIcons(*d, 3);
+        x_.saveScreenshot(QStringLiteral("docked-ticker.png"));
 
         // The tray exits and another starts (MANAGER): the icons dock again, the ticker follows,
         // and no stray blank icon is left on the desktop.

@@ -296,6 +296,20 @@ public:
         return 0;
     }
 
+    // Saves a picture of the whole screen into the build folder's x11-artefacts/ for people to
+    // look at (never committed). It proves nothing by itself, so a missing ImageMagick or a
+    // failed grab does not fail the test.
+    void saveScreenshot(const QString& file) const
+    {
+        const QString out = QStringLiteral(QT_TESTCASE_BUILDDIR "/x11-artefacts");
+        QDir().mkpath(out);
+        QProcess import;
+        import.setProcessEnvironment(env_);
+        import.start(QStringLiteral("import"),
+                     {QStringLiteral("-window"), QStringLiteral("root"), out + u'/' + file});
+        import.waitForFinished(20000);
+    }
+
 private:
     QString path(const char* name) const { return dir_.filePath(QLatin1String(name)); }
 
