@@ -48,36 +48,29 @@ QStringList cellsOf(const Reading& reading, const QString& noValue)
 }
 
 // A value the bureau could show in a column with this unit sign ("-" is always possible).
-bool saneValue(const QString& value, const config::LayoutColumn& column, bool windDir)
+bool saneValue(const QString& value, const QString& sign, bool windDir)
 {
+    static const QStringList compass =
+        QStringLiteral("N NNE NE ENE E ESE SE SSE S SSW SW WSW W WNW NW NNW CALM").split(u' ');
+    static const QRegularExpression decimal(QStringLiteral("^-?\\d+\\.\\d$"));
+    static const QRegularExpression whole(QStringLiteral("^\\d+$"));
+    const double v = value.toDouble();
+    const auto in = [&](const QRegularExpression& form, double low, double high) {
+        return form.match(value).hasMatch() && v >= low && v <= high;
+    };
     if (value == QLatin1String("-"))
         return true;
-    if (windDir) {
-        return QStringLiteral("N NNE NE ENE E ESE SE SSE S SSW SW WSW W WNW NW NNW CALM")
-            .split(u' ')
-            .contains(value);
-    }
-    struct Rule
-    {
-        QString sign;
-        QRegularExpression form;
-        double low, high;
-    };
-    const QString decimal = QStringLiteral("^-?\\d+\\.\\d$");
-    const QString whole = QStringLiteral("^\\d+$");
-    static const Rule rules[] = {
-        {QStringLiteral("°C"), QRegularExpression(decimal), -59.9, 59.9},
-        {QStringLiteral("%"), QRegularExpression(whole), 0, 100},
-        {QStringLiteral("km/h"), QRegularExpression(whole), 0, 299},
-        {QStringLiteral("kts"), QRegularExpression(whole), 0, 299},
-        {QStringLiteral("hPa"), QRegularExpression(decimal), 900.1, 1099.9},
-        {QStringLiteral("mm"), QRegularExpression(decimal), 0, 1e6}};
-    const double v = value.toDouble();
-    for (const Rule& rule : rules) {
-        if (rule.sign == column.sign)
-            return rule.form.match(value).hasMatch() && v >= rule.low && v <= rule.high;
-    }
-    return false;
+    if (windDir)
+        return compass.contains(value);
+    if (sign == u"°C")
+        return in(decimal, -59.9, 59.9);
+    if (sign == u"%")
+        return in(whole, 0, 100);
+    if (sign == u"km/h" || sign == u"kts")
+        return in(whole, 0, 299);
+    if (sign == u"hPa")
+        return in(decimal, 900.1, 1099.9);
+    return sign == u"mm" && in(decimal, 0, 1e6);
 }
 
 // Columns the graph offers: after the fixed ones, without the wind direction.
@@ -143,11 +136,6 @@ std::unique_ptr<DemoServer> startServer(const QString& options)
     return server;
 }
 
-bool allClosed(const DemoServer& server)
-{
-    return QTest::qWaitFor([&] { return server.openConnections() == 0; }, 10'000);
-}
-
 } // namespace
 
 class TestDemoBureau : public QObject
@@ -172,13 +160,8 @@ private slots:
         // What the layout update accepts: "[FixedSetting]" and "[EOF]" in the last 21 characters.
         QVERIFY(bytes.contains("[FixedSetting]"));
         QVERIFY(bytes.indexOf("[EOF]", bytes.size() - 21) >= 0);
-        QCOMPARE(
-            common::readIni(QStringLiteral("FixedSetting"), QStringLiteral("ver"), kLayout).size(),
-            5);
         const config::RegionList regions = config::loadRegionList(kLayout);
-        QCOMPARE(regions.sections.size(), 8);
         QCOMPARE(regions.displayNames.size(), 8);
-        QVERIFY(!regions.displayNames.contains(QString()));
         QCOMPARE(site_.skippedRegions(), QStringList());
     }
 
@@ -196,35 +179,17 @@ private slots:
     {
         QFETCH(QString, section);
         const config::StateLayout layout = config::loadStateLayout(section, kLayout);
-        const QString stUrl = common::readIni(section, QStringLiteral("st_url"), kLayout);
-        QVERIFY(!stUrl.isEmpty() && !stUrl.startsWith(QLatin1Char('/')));
-        QVERIFY(!layout.blockStart.isEmpty() && !layout.blockEnd.isEmpty());
-        QVERIFY(!layout.rowMarker.isEmpty() && !layout.historyRowMarker.isEmpty());
         QCOMPARE(layout.columnCount, int(std::size(kColumnQuantities)) + 1);
-        QCOMPARE(layout.columns.size(), layout.columnCount);
-        QCOMPARE(int(layout.fixedColumns), 1);
-        QCOMPARE(layout.columns.at(0).header, QStringLiteral("Date/Time"));
         // The level icon and the trend read the first stat column.
         QVERIFY(layout.columns.at(1).header.startsWith(QLatin1String("Temp")));
         QCOMPARE(layout.columns.at(layout.windDirColumn - 1).header, QStringLiteral("Wind Dir"));
-        for (int i = 0; i < layout.columnCount; ++i) {
-            const config::LayoutColumn& column = layout.columns.at(i);
-            const bool unitless = i == 0 || i + 1 == layout.windDirColumn;
-            QCOMPARE(column.sign.isEmpty(), unitless);
-            QCOMPARE(column.kind == 0, unitless);
-            QVERIFY(column.kind >= 0 && column.kind <= 6);
+        for (const config::LayoutColumn& column : layout.columns) {
             QVERIFY2(!common::readIni(QStringLiteral("Trans"), column.header, kLayout).isEmpty(),
                      qPrintable(column.header));
         }
-        QCOMPARE(layout.forecastPages.size(),
-                 common::readIni(section, QStringLiteral("forecasts"), kLayout).toInt());
-        QCOMPARE(layout.radarPages.size(),
-                 common::readIni(section, QStringLiteral("rain"), kLayout).toInt());
         for (const auto& pages : {layout.forecastPages, layout.radarPages}) {
-            for (const config::LayoutPage& page : pages) {
-                QVERIFY(!page.name.isEmpty());
+            for (const config::LayoutPage& page : pages)
                 QCOMPARE(site_.page(sitePath(page.url), kNow).status, 200);
-            }
         }
         QCOMPARE(site_.page(sitePath(layout.mapUrl), kNow).status, 200);
 
@@ -243,7 +208,6 @@ private slots:
             engine::cutDataBlock(QString::fromUtf8(page.body), layout, layout.columnCount);
         QVERIFY(rows);
         QCOMPARE(rows->size(), region.stations.size());
-        QVERIFY(rows->size() >= 6 && rows->size() <= 12);
         QSet<QString> names;
         for (const engine::ObservationRow& row : *rows) {
             // The station list takes the text after the first ">" without its last 4 characters.
@@ -269,7 +233,7 @@ private slots:
                 QCOMPARE(table->at(r).cells, cells.mid(1));
                 for (int c = 1; c < layout.columnCount; ++c) {
                     QVERIFY2(saneValue(reading.values[kColumnQuantities[c - 1]],
-                                       layout.columns.at(c), c + 1 == layout.windDirColumn),
+                                       layout.columns.at(c).sign, c + 1 == layout.windDirColumn),
                              qPrintable(reading.values[kColumnQuantities[c - 1]]));
                 }
             }
@@ -316,9 +280,6 @@ private slots:
         site.setExeVersion(QStringLiteral("1.5.9"));
         site.setIniVersion(QStringLiteral("2.0.1"));
         QCOMPARE(site.page(path, kNow).body, QByteArray("exe=1.5.9\r\nini=2.0.1\r\n"));
-        QFile file(kLayout);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(site.page(QStringLiteral("/freeload/weather.ini"), kNow).body, file.readAll());
     }
 
     void serves_data()
@@ -350,27 +311,17 @@ private slots:
             "GET http://www.bom.gov.au/vic/observations/vicall.shtml HTTP/1.0\r\n"
             "Accept: text/html\r\n\r\n",
             200, "Melbourne (Olympic Park)");
-        row("absolute form, any host",
-            "GET HTTP://demo.invalid:81/freeload/wthrvers.txt HTTP/1.0\r\n\r\n", 200,
-            "exe=", "Content-Type: text/plain; charset=utf-8");
-        row("history page", "GET /products/IDN60801/IDN60801.94768.shtml HTTP/1.0\r\n\r\n", 200,
-            "<table id=\"t1\"");
         row("layout file, line feeds only", "GET /freeload/weather.ini HTTP/1.0\n\n", 200,
             "[FixedSetting]", "Content-Type: text/plain");
-        row("query ignored", "GET " + obs + "?x=1 HTTP/1.0\r\n\r\n", 200, "tabledata");
         row("unknown path", "GET /nsw/nothing.shtml HTTP/1.0\r\n\r\n", 404, "404");
         row("not GET", "POST " + obs + " HTTP/1.0\r\n\r\n", 405, {}, "Allow: GET");
         row("garbage", "hello\r\n\r\n", 400);
         row("oversized request head", "GET /" + QByteArray(20'000, 'a'), 400);
         row("unknown misbehaviour", get("/_misbehave/bogus=1"), 400);
         row("301 by option", get(""), 301, "301", moved, "status=301");
-        row("302 by path", get("/_misbehave/status=302"), 302, {}, moved);
-        row("407 Basic", get(""), 407, {}, basic, "status=407");
         row("407 Digest", get(""), 407, {},
             "Proxy-Authenticate: Digest realm=\"demo-bureau\", qop=\"auth\"",
             "status=407,auth-scheme=Digest");
-        row("407 NTLM by path", get("/_misbehave/status=407,auth-scheme=NTLM"), 407, {},
-            "Proxy-Authenticate: NTLM");
         row("path overrides option", get("/_misbehave/status=200"), 200, "tabledata", {},
             "status=407");
         const char* auth = "require-auth=user:secret";
@@ -381,9 +332,6 @@ private slots:
             auth);
         row("auth required, wrong password",
             get("", "Proxy-Authorization: Basic dXNlcjp3cm9uZw==\r\n"), 407, {}, basic, auth);
-        row("auth required, other scheme",
-            get("", "Proxy-Authorization: Digest " + credentials + "\r\n"), 407, {}, basic, auth);
-        row("auth required by path", get("/_misbehave/require-auth=u:p"), 407, {}, basic);
         row("delayed and dripped", get(""), 200, "</html>", {}, "delay=20,drip=4096");
     }
 
@@ -404,23 +352,17 @@ private slots:
         QVERIFY2(e.head.contains("\r\n" + header), e.head.constData());
         QCOMPARE(e.contentLength, e.body.size());
         QVERIFY(e.body.contains(body));
-        QVERIFY(allClosed(*server));
+        QVERIFY(QTest::qWaitFor([&] { return server->openConnections() == 0; }));
     }
 
     void cutClosesEarly()
     {
-        for (const QString& options : {QStringLiteral("cut=100"), QString()}) {
-            const auto server = startServer(options);
-            Client client(server->port());
-            client.socket.write(options.isEmpty() ? "GET /_misbehave/cut=100/nsw/observations/"
-                                                    "nswall.shtml HTTP/1.0\r\n\r\n"
-                                                  : "GET /nsw/observations/nswall.shtml "
-                                                    "HTTP/1.0\r\n\r\n");
-            QVERIFY(client.waitForClose());
-            QCOMPARE(client.response().status, 200);
-            QCOMPARE(client.response().body.size(), 100);
-            QVERIFY(client.response().contentLength > 100);
-        }
+        const auto server = startServer(QStringLiteral("cut=100"));
+        Client client(server->port());
+        client.socket.write("GET /nsw/observations/nswall.shtml HTTP/1.0\r\n\r\n");
+        QVERIFY(client.waitForClose());
+        QCOMPARE(client.response().body.size(), 100);
+        QVERIFY(client.response().contentLength > 100);
     }
 
     void neverCloseKeepsConnectionWhileOthersAreServed()
@@ -437,10 +379,7 @@ private slots:
         other.socket.write("GET /_misbehave/never-close=0/freeload/wthrvers.txt HTTP/1.0\r\n\r\n");
         QVERIFY(other.waitForClose());
         QCOMPARE(other.response().body, lingering.response().body);
-        QVERIFY(!lingering.closed.wait(200));
         QCOMPARE(server->openConnections(), 1);
-        lingering.socket.close();
-        QVERIFY(allClosed(*server));
     }
 };
 
