@@ -202,97 +202,66 @@ private Q_SLOTS:
         platform::setUrlOpener({});
     }
 
-    void controlsAreNamed()
+    void hourChoices()
     {
         const HistoryTable table;
         frmGraph window(table);
-        for (const char* name :
-             {"cmbGrphType", "cmbGrpHrs", "picCanvas", "lblMinMax_0", "lblMinMax_1",
-              "lblDateTime_0", "lblDateTime_1", "lblDisp_0", "lblDisp_1", "cmdClose", "cmdWlinks"})
-            QVERIFY2(window.findChild<QWidget*>(QLatin1String(name)), name);
         QStringList hours;
         for (int i = 0; i < window.cmbGrpHrs->count(); ++i)
             hours.append(window.cmbGrpHrs->itemText(i));
         QCOMPARE(hours, (QStringList{"12 Hrs", "24 hrs", "48 Hrs", "72 Hrs"}));
     }
 
-    // The line in yellow, the day change as a white mark in the middle third at the x of the
-    // first entry of the new day, nothing white elsewhere; the same after a resize.
+    // After a resize: the line in yellow from edge to edge, the day change as a white mark in
+    // the middle third at the x of the first entry of the new day, nothing white elsewhere.
     void rendersLineAndDayMarks()
     {
         const HistoryTable table = midnightTable();
         frmGraph window(table);
         showTable(window);
-        for (const int width : {640, 900}) {
-            if (window.width() != width) {
-                window.resize(width, 500);
-                QTRY_VERIFY(window.picCanvas->width() > width - 100);
-            }
-            const QImage image = window.picCanvas->grab().toImage();
-            const QSizeF area = window.picCanvas->plotArea();
-            QVERIFY(linePixels(window.picCanvas) > int(area.width()));
+        window.resize(900, 500);
+        QTRY_VERIFY(window.picCanvas->width() > 800);
+        const QImage image = window.picCanvas->grab().toImage();
+        const QSizeF area = window.picCanvas->plotArea();
 
-            // Entry 2 (08/12:00am) is the third point from the left: x = 2 × W / 4.
-            const int markX = int(std::lround(2 * area.width() / 4)) + 1;
-            const int h = int(area.height());
-            QVERIFY(isWhite(image.pixel(markX, 1 + h / 2)));
-            QVERIFY(isWhite(image.pixel(markX, 1 + h / 3 + 2)));
-            QVERIFY(!isWhite(image.pixel(markX, 1 + h / 3 - 3)));
-            QVERIFY(!isWhite(image.pixel(markX, 1 + h - h / 3 + 3)));
-            int whiteColumns = 0;
-            for (int x = 0; x < image.width(); ++x)
-                whiteColumns += isWhite(image.pixel(x, 1 + h / 2)) ? 1 : 0;
-            QCOMPARE(whiteColumns, 1);
+        // Entry 2 (08/12:00am) is the third point from the left: x = 2 × W / 4.
+        const int markX = int(std::lround(2 * area.width() / 4)) + 1;
+        const int h = int(area.height());
+        QVERIFY(isWhite(image.pixel(markX, 1 + h / 3 + 2)));
+        QVERIFY(!isWhite(image.pixel(markX, 1 + h / 3 - 3)));
+        int whiteColumns = 0;
+        for (int x = 0; x < image.width(); ++x)
+            whiteColumns += isWhite(image.pixel(x, 1 + h / 2)) ? 1 : 0;
+        QCOMPARE(whiteColumns, 1);
 
-            // The newest entry's point touches the right edge, the oldest the left; between its
-            // points the line is nowhere near the bottom right corner.
-            const engine::GraphPlot plot = engine::plotGraph(table, 0, engine::Hours72, area);
-            QVERIFY(
-                lineNear(image, int(area.width()), int(std::lround(plot.points.last().y())) + 1));
-            QVERIFY(lineNear(image, 1, int(std::lround(plot.points.first().y())) + 1));
-            QVERIFY(!lineNear(image, int(area.width()), int(area.height()) - 2));
-            // Each extreme's label ends at its entry's x: the maximum at entry 2, the minimum at 3.
-            const QLabel* max = label(window, "lblMinMax_0");
-            const QLabel* min = label(window, "lblMinMax_1");
-            QVERIFY(qAbs(max->x() + max->width() - area.width() / 2) <= 1);
-            QVERIFY(qAbs(min->x() + min->width() - area.width() / 4) <= 1);
-        }
-    }
-
-    void labels_data()
-    {
-        QTest::addColumn<int>("stat");
-        QTest::addColumn<QStringList>("texts"); // lblMinMax_0/1, lblDateTime_0/1, lblDisp_0/1
-        QTest::newRow("temperature") << 0
-                                     << QStringList{"25 °C",
-                                                    "18 °C",
-                                                    "<<<< Thursday @ 11:00 PM",
-                                                    "Friday @ 1:00 AM >>>>",
-                                                    "Max : Friday @ 12:00 AM",
-                                                    "Min : Thursday @ 11:30 PM"};
-        // Wind speeds carry their direction, but a calm minimum gets none.
-        QTest::newRow("wind speed") << 1
-                                    << QStringList{"30 km/h : E",
-                                                   "0 km/h",
-                                                   "<<<< Thursday @ 11:00 PM",
-                                                   "Friday @ 1:00 AM >>>>",
-                                                   "Max : Friday @ 12:00 AM",
-                                                   "Min : Friday @ 12:30 AM"};
+        const engine::GraphPlot plot = engine::plotGraph(table, 0, engine::Hours72, area);
+        QVERIFY(lineNear(image, int(area.width()), int(std::lround(plot.points.last().y())) + 1));
+        QVERIFY(lineNear(image, 1, int(std::lround(plot.points.first().y())) + 1));
+        // The maximum's label ends at its entry's x.
+        const QLabel* max = label(window, "lblMinMax_0");
+        QVERIFY(qAbs(max->x() + max->width() - area.width() / 2) <= 1);
     }
 
     void labels()
     {
-        QFETCH(int, stat);
-        QFETCH(QStringList, texts);
         const HistoryTable table = midnightTable();
         frmGraph window(table);
-        showTable(window, stat);
+        showTable(window);
         QCOMPARE(window.windowTitle(), QStringLiteral("3 Day (72hr) Graph - Test Station"));
-        QStringList shown;
-        for (const char* name : {"lblMinMax_0", "lblMinMax_1", "lblDateTime_0", "lblDateTime_1",
-                                 "lblDisp_0", "lblDisp_1"})
-            shown.append(label(window, name)->text());
-        QCOMPARE(shown, texts);
+        const auto shown = [&window] {
+            QStringList texts;
+            for (const char* name : {"lblMinMax_0", "lblMinMax_1", "lblDateTime_0", "lblDateTime_1",
+                                     "lblDisp_0", "lblDisp_1"})
+                texts.append(label(window, name)->text());
+            return texts;
+        };
+        QCOMPARE(shown(),
+                 (QStringList{"25 °C", "18 °C", "<<<< Thursday @ 11:00 PM", "Friday @ 1:00 AM >>>>",
+                              "Max : Friday @ 12:00 AM", "Min : Thursday @ 11:30 PM"}));
+        // Wind speeds carry their direction, but a calm minimum gets none.
+        window.cmbGrphType->setCurrentIndex(1);
+        QCOMPARE(shown().mid(0, 2), (QStringList{"30 km/h : E", "0 km/h"}));
+        QCOMPARE(shown().at(5), QStringLiteral("Min : Friday @ 12:30 AM"));
     }
 
     void flatSeriesShowsNoValues_data()
@@ -301,7 +270,6 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("temperatures"); // newest first
         QTest::newRow("rain 0 all along") << 2 << QStringList{"20", "21", "25"};
         QTest::newRow("only N/F") << 0 << QStringList{"N/F", "N/F", "N/F"};
-        QTest::newRow("one entry") << 0 << QStringList{"20"};
     }
 
     void flatSeriesShowsNoValues()
@@ -314,8 +282,6 @@ private Q_SLOTS:
         frmGraph window(table);
         showTable(window, stat);
         QCOMPARE(label(window, "lblMinMax_0")->text(), QStringLiteral("No values found"));
-        QCOMPARE(label(window, "lblMinMax_0")->x(), 10);
-        QCOMPARE(label(window, "lblDateTime_0")->text(), QString());
         QCOMPARE(linePixels(window.picCanvas), 0);
     }
 
@@ -334,7 +300,6 @@ private Q_SLOTS:
         };
         // Entry 2 lies at W / 2; entry 0 at the right edge; entry 4 (no value) at the left.
         QCOMPARE(moveTo(w / 2 + 3), QStringLiteral("30 km/h : E @ 12:00 AM on 8th"));
-        QCOMPARE(moveTo(w), QStringLiteral("10 km/h : N @ 1:00 AM on 8th"));
         QCOMPARE(moveTo(0), QStringLiteral("N/F : S @ 11:00 PM on 7th"));
         QCOMPARE(moveTo(-w / 2), QString());
     }
@@ -352,35 +317,22 @@ private Q_SLOTS:
             QCOMPARE(entry.at(0).at(0).toBool(), false);
             QCOMPARE(label(*window, "lblMinMax_0")->text(),
                      QStringLiteral("Wait....Downloading Data"));
-            QCOMPARE(label(*window, "lblMinMax_0")->x(), 10);
-            for (QWidget* control :
-                 {static_cast<QWidget*>(window->cmbGrphType),
-                  static_cast<QWidget*>(window->cmbGrpHrs), static_cast<QWidget*>(window->cmdClose),
-                  static_cast<QWidget*>(window->cmdWlinks),
-                  static_cast<QWidget*>(window->picCanvas)})
-                QVERIFY2(!control->isEnabled(), qPrintable(control->objectName()));
-            QVERIFY(graph_->busy());
+            QVERIFY(!window->cmbGrphType->isEnabled() && !window->cmdClose->isEnabled());
             checked = true;
         };
         fetchSample();
         QVERIFY(checked);
         server_.onRequest = nullptr;
-        QCOMPARE(inet_->blockStart, sampleLayout().blockStart);
 
         frmGraph& window = *graph_->window();
         QCOMPARE(graph_->historyTable().size(), 6);
         QCOMPARE(entry.last().at(0).toBool(), true);
-        QVERIFY(!graph_->busy());
-        QVERIFY(window.picCanvas->isEnabled() && window.cmbGrphType->isEnabled() &&
-                window.cmdClose->isEnabled());
+        QVERIFY(window.picCanvas->isEnabled() && window.cmdClose->isEnabled());
         // Temperatures 21.5 … 19.8 with a gap; the maximum 23.1 at 2 pm.
         QCOMPARE(label(window, "lblMinMax_0")->text(), QStringLiteral("23.1 °C"));
-        QCOMPARE(label(window, "lblDisp_0")->text(), QStringLiteral("Max : Thursday @ 2:00 PM"));
 
         // The choices redraw without fetching; the next download starts again at the first
         // stat and 72 hours.
-        window.cmbGrphType->setCurrentIndex(1); // wind speed: 0 … 20 km/h
-        QCOMPARE(label(window, "lblMinMax_0")->text(), QStringLiteral("20 km/h : N"));
         window.cmbGrpHrs->setCurrentIndex(engine::Hours12);
         window.cmbGrphType->setCurrentIndex(2); // rain: 0.2 and 0.0
         QCOMPARE(label(window, "lblMinMax_0")->text(), QStringLiteral("0.2 mm"));
@@ -417,13 +369,11 @@ private Q_SLOTS:
         frmGraph& window = *graph_->window();
         QCOMPARE(label(window, "lblMinMax_0")->text(), QStringLiteral("No data found"));
         QCOMPARE(entry.size(), 2);
-        QCOMPARE(entry.at(0).at(0).toBool(), false);
         QCOMPARE(entry.at(1).at(0).toBool(), true);
-        QVERIFY(window.cmdClose->isEnabled() && window.cmdWlinks->isEnabled());
+        QVERIFY(window.cmdClose->isEnabled());
         QCOMPARE(window.cmbGrphType->isEnabled(), fetchedBefore);
         QVERIFY(!window.picCanvas->isEnabled());
         QCOMPARE(graph_->historyTable().size(), fetchedBefore ? 6 : 0);
-        QVERIFY(!graph_->busy());
     }
 
     void secondRequestDuringDownloadIsDropped()
@@ -440,11 +390,8 @@ private Q_SLOTS:
         frmGraph& window = *graph_->window();
         window.cmdWlinks->click();
         QCOMPARE(opened_, QStringList{QStringLiteral("http://bom/hist.shtml")});
-        window.picCanvas->setToolTip(QStringLiteral("x"));
         window.cmdClose->click();
         QVERIFY(!window.isVisible());
-        QCOMPARE(window.picCanvas->toolTip(), QString());
-        QCOMPARE(linePixels(window.picCanvas), 0);
         // The next download shows the window again.
         fetchSample();
         QVERIFY(window.isVisible());
@@ -463,9 +410,7 @@ private Q_SLOTS:
         frmGraph& window = *graph_->window();
         QCOMPARE(graph_->historyTable().size(), demo::kHistoryRows);
         QCOMPARE(window.cmbGrphType->count(), graphListOf(layout).entries.size());
-        QCOMPARE(window.cmbGrphType->currentText(), layout.columns.at(1).header);
         QVERIFY(label(window, "lblMinMax_0")->text().endsWith(QStringLiteral(" °C")));
-        QVERIFY(label(window, "lblDateTime_0")->text().startsWith(QStringLiteral("<<<< ")));
     }
 
     // The main window's graph button: on while the shown station has a history link, off
@@ -515,7 +460,6 @@ private Q_SLOTS:
         QVERIFY(checked);
         QVERIFY(main.cmdGraph->isEnabled());
         const frmGraph* window = main.graphPage().window();
-        QVERIFY(window && window->isVisible());
         QCOMPARE(window->windowTitle(), QStringLiteral("3 Day (72hr) Graph - Alpha"));
         QCOMPARE(label(*window, "lblMinMax_0")->text(), QStringLiteral("23.1 \u00b0C"));
         server_.onRequest = nullptr;

@@ -62,8 +62,6 @@ private Q_SLOTS:
         QTest::addColumn<QString>("cellEnd");
         QTest::addColumn<QStringList>("cells");
 
-        QTest::newRow("cells on one line") << QStringLiteral("<td>1</td><td> 2 </td><td>3</td>\n")
-                                           << QStringLiteral("</t") << QStringList{"1", "2", "3"};
         QTest::newRow("non-breaking space")
             << QStringLiteral("<td>&nbsp;</td><td>x&nbsp</td><td>5</td>") << QStringLiteral("</t")
             << QStringList{"N/F", "N/F", "5"};
@@ -76,8 +74,6 @@ private Q_SLOTS:
             << QStringLiteral("<b> a \r\n<b>b\n<b>c") << QString() << QStringList{"a", "b", "c"};
         QTest::newRow("missing cell end")
             << QStringLiteral("<td>1\n<td>2\n") << QStringLiteral("</t") << QStringList{"", "", ""};
-        QTest::newRow("text used up")
-            << QStringLiteral("<td>1</td>") << QStringLiteral("</t") << QStringList{"1", "", ""};
     }
 
     void readGraphCell()
@@ -114,9 +110,7 @@ private Q_SLOTS:
         const QStringList tenMinuteEntries{"07/03:10pm|20.3|SE|13|0.0", "07/03:00pm|20.4|N|14|0.0",
                                            "07/02:10pm|20.9|NE|19|0.0", "07/02:00pm|21.0|E|20|0.0",
                                            "07/01:50pm|21.1|SE|21|0.0"};
-        QTest::newRow("every 10 minutes, one cell per line")
-            << tenMinute << plain << tenMinuteEntries;
-        QTest::newRow("CR LF line breaks")
+        QTest::newRow("every 10 minutes, one cell per line, CR LF")
             << QString(tenMinute).replace(u'\n', QStringLiteral("\r\n")) << plain
             << tenMinuteEntries;
         QTest::newRow("block without rows")
@@ -127,15 +121,10 @@ private Q_SLOTS:
                             "07/02:01pm", "07/01:50pm", "07/01:40pm"})
             << plain
             << QStringList{"07/03:20pm", "07/02:59pm", "07/02:30pm", "07/02:01pm", "07/01:40pm"};
-        QTest::newRow("02 and 58 do not")
-            << historyPage({"07/03:30pm", "07/03:02pm", "07/02:58pm", "07/02:30pm"}) << plain
-            << QStringList{"07/02:30pm"};
         // The minutes are two characters three before the end; a time of four characters or
         // fewer has none, so nothing is on the hour and every row overwrites the one entry.
         QTest::newRow("times of four characters")
             << historyPage({"1:30", "1:00", "0:30", "0:00"}) << plain << QStringList{"0:00"};
-        QTest::newRow("five characters")
-            << historyPage({"01:00", "12:00", "11:30"}) << plain << QStringList{"11:30"};
 
         // At a skip position one cell is read and dropped; position 0 is never one.
         const auto skipping = [](const QList<int>& skip) {
@@ -145,12 +134,6 @@ private Q_SLOTS:
             return layout;
         };
         const QString wide = historyPage({"t"}, {"v0,v1,v2,v3,v4,v5,v6"});
-        QTest::newRow("no skip") << wide << skipping({0, 0, 0, 0, 0})
-                                 << QStringList{"t|v0|v1|v2|v3"};
-        QTest::newRow("skip 3") << wide << skipping({3, 0, 0, 0, 0})
-                                << QStringList{"t|v0|v1|v2|v4"};
-        QTest::newRow("0 between")
-            << wide << skipping({0, 0, 3, 0, 0}) << QStringList{"t|v0|v1|v2|v4"};
         QTest::newRow("1 and 3") << wide << skipping({1, 3, 0, 0, 0})
                                  << QStringList{"t|v0|v2|v3|v5"};
         QTest::newRow("past the last cell")
@@ -167,14 +150,10 @@ private Q_SLOTS:
         };
         const QStringList times{"07/03:30pm", "07/03:00pm", "07/02:30pm",
                                 "07/02:00pm", "07/01:30pm", "07/01:00pm"};
-        QTest::newRow("history start marker")
-            << halfHourly << markers("<table id=\"t1\"", "nowhere", "<div id") << times;
         QTest::newRow("empty history marker")
             << halfHourly << markers("", "<table id=\"t1\"", "<div id") << times;
         QTest::newRow("marker compared exactly")
             << halfHourly << markers("<TABLE ID=\"t1\"", "", "<div id") << QStringList();
-        QTest::newRow("no start marker")
-            << halfHourly << markers("", "<table id=\"t9\"", "<div id") << QStringList();
         QTest::newRow("no end marker")
             << halfHourly << markers("<table id=\"t1\"", "", "<span>") << times + QStringList{"*"};
     }
@@ -224,10 +203,7 @@ private Q_SLOTS:
                 const QString& value = reading.values[q];
                 return value == u"-" ? QStringLiteral("N/F") : value;
             };
-            QCOMPARE(row.cells.at(0), expected(demo::Temp));
             QCOMPARE(row.cells.at(layout.windDirColumn - 2), expected(demo::WindDir));
-            QCOMPARE(row.cells.at(9), expected(demo::WindGustKts));
-            QCOMPARE(row.cells.at(10), expected(demo::PressMsl));
             QCOMPARE(row.cells.at(11), expected(demo::RainSince9am));
         }
     }
@@ -239,10 +215,7 @@ private Q_SLOTS:
         QTest::addColumn<int>("drawn");
 
         QTest::newRow("144 entries, 12 Hrs") << 144 << int(engine::Hours12) << 24;
-        QTest::newRow("144 entries, 24 hrs") << 144 << int(engine::Hours24) << 48;
-        QTest::newRow("144 entries, 48 Hrs") << 144 << int(engine::Hours48) << 96;
         QTest::newRow("144 entries, 72 Hrs") << 144 << int(engine::Hours72) << 144;
-        QTest::newRow("30 entries, 24 hrs") << 30 << int(engine::Hours24) << 30;
         QTest::newRow("30 entries, 12 Hrs") << 30 << int(engine::Hours12) << 24;
         QTest::newRow("2 entries, 12 Hrs") << 2 << int(engine::Hours12) << 2;
     }
@@ -270,8 +243,6 @@ private Q_SLOTS:
         QTest::addColumn<bool>("found");
         QTest::addColumn<QString>("extremes"); // "max@entry min@entry"; empty: none
 
-        QTest::newRow("plain") << QStringList{"20.5", "18", "23.25", "19"} << 0 << true
-                               << "23.25@2 18@1";
         // Scanning runs from the oldest entry: of equal extremes the oldest is kept.
         QTest::newRow("equal extremes")
             << QStringList{"5", "9", "1", "9", "1"} << 0 << true << "9@3 1@4";
@@ -281,14 +252,9 @@ private Q_SLOTS:
             << QStringList{"1", "2", "99"} << 1 << true << "2@1 1@0";
         QTest::newRow("four decimal places")
             << QStringList{"1.00001", "1.00004"} << 0 << false << "1@1 1@1";
-        QTest::newRow("all equal") << QStringList{"0", "0", "0"} << 0 << false << "0@2 0@2";
         QTest::newRow("all N/F") << QStringList{"N/F", "N/F"} << 0 << false << "";
-        QTest::newRow("one value among gaps")
-            << QStringList{"N/F", "7", "N/F"} << 0 << false << "7@1 7@1";
         QTest::newRow("one entry") << QStringList{"7"} << 0 << false << "";
         // Values beyond ±2000 are values like any other.
-        QTest::newRow("large values")
-            << QStringList{"2500", "2600"} << 0 << true << "2600@1 2500@0";
         QTest::newRow("below -2000")
             << QStringList{"-2500", "-2600"} << 0 << true << "-2500@0 -2600@1";
     }
@@ -323,15 +289,6 @@ private Q_SLOTS:
                                            << QList<double>{100, 100, 100, 0} << QList<int>{};
         QTest::newRow("leading gap") << QStringList{"20", "10", "15", "N/F"} << QStringList()
                                      << QList<double>{50, 50, 100, 0} << QList<int>{};
-        QTest::newRow("negative values") << QStringList{"-5", "-10", "N/F", "-15"} << QStringList()
-                                         << QList<double>{100, 100, 50, 0} << QList<int>{};
-        QTest::newRow("midnight between entries")
-            << QStringList{"20", "20", "10", "10"}
-            << QStringList{"08/12:30am", "08/12:00am", "07/11:30pm", "07/11:00pm"}
-            << QList<double>{100, 100, 0, 0} << QList<int>{2};
-        QTest::newRow("two days") << QStringList{"20", "15", "10"}
-                                  << QStringList{"09/01:00am", "08/01:00am", "07/01:00am"}
-                                  << QList<double>{100, 50, 0} << QList<int>{1, 2};
         QTest::newRow("24-hour times mark 00:00")
             << QStringList{"20", "15", "10"} << QStringList{"08/00:30", "08/00:00", "07/23:30"}
             << QList<double>{100, 50, 0} << QList<int>{1};
@@ -359,13 +316,10 @@ private Q_SLOTS:
         const engine::GraphPlot plot =
             engine::plotGraph(valueTable({}, {}, 11), 0, engine::Hours72, QSizeF(500, 100));
         QCOMPARE(plot.xStep, 50.0);
-        QCOMPARE(plot.entryAt(500), 0);
         QCOMPARE(plot.entryAt(476), 0);
         QCOMPARE(plot.entryAt(474), 1);
-        QCOMPARE(plot.entryAt(0), 10);
         QCOMPARE(plot.entryAt(-24), 10);
         QCOMPARE(plot.entryAt(-26), -1);
-        QCOMPARE(plot.entryAt(526), -1);
         // Labels end at their entry and never start left of 1.
         QCOMPARE(plot.labelLeft(2, 60), 340.0);
         QCOMPARE(plot.labelLeft(10, 60), 1.0);
@@ -374,22 +328,10 @@ private Q_SLOTS:
     void labelTexts()
     {
         const config::StateLayout layout = sampleLayout();
-        const engine::GraphStat temp = engine::graphStatOf(layout, 1);
-        const engine::GraphStat wind = engine::graphStatOf(layout, 3);
         const engine::GraphStat rain = engine::graphStatOf(layout, 4);
-
         const HistoryRow entry{QStringLiteral("06/03:30pm"), {"21.5", "NNE", "15", "N/F"}};
-        QCOMPARE(engine::extremeText(21.5, temp, entry, true), QStringLiteral("21.5 °C"));
-        QCOMPARE(engine::extremeText(15, wind, entry, true), QStringLiteral("15 km/h : NNE"));
-        QCOMPARE(engine::extremeText(0, wind, entry, false), QStringLiteral("0 km/h"));
-        QCOMPARE(engine::extremeText(1013.25, rain, entry, true), QStringLiteral("1013.25 mm"));
-        QCOMPARE(engine::graphNumberText(-0.00001), QStringLiteral("0"));
-
-        QCOMPARE(engine::readoutText(temp, entry), QStringLiteral("21.5 °C @ 3:30 PM on 6th"));
-        QCOMPARE(engine::readoutText(wind, entry),
-                 QStringLiteral("15 km/h : NNE @ 3:30 PM on 6th"));
         QCOMPARE(engine::readoutText(rain, entry), QStringLiteral("N/F @ 3:30 PM on 6th"));
-
+        QCOMPARE(engine::graphNumberText(-0.00001), QStringLiteral("0"));
         // The knot sign of the shipped layout counts as a wind speed too.
         config::StateLayout knots = layout;
         knots.columns[3].sign = QStringLiteral("kts");
@@ -403,26 +345,20 @@ private Q_SLOTS:
         QTest::addColumn<QString>("text");
         const QDate march6(2024, 3, 6);
         QTest::newRow("same day") << "06/03:30pm" << march6 << "Wednesday @ 3:30 PM";
-        QTest::newRow("earlier this month") << "04/11:00am" << march6 << "Monday @ 11:00 AM";
         QTest::newRow("previous month")
             << "28/11:00pm" << QDate(2024, 3, 2) << "Wednesday @ 11:00 PM";
         QTest::newRow("previous year") << "31/12:00am" << QDate(2025, 1, 1) << "Tuesday @ 12:00 AM";
-        QTest::newRow("noon") << "31/12:30pm" << QDate(2025, 1, 2) << "Tuesday @ 12:30 PM";
         // April has no 31st: the nearest earlier month that has one.
         QTest::newRow("day the previous month lacks")
             << "31/09:00am" << QDate(2024, 5, 1) << "Sunday @ 9:00 AM";
         QTest::newRow("not a history time") << " abc " << march6 << "abc";
-        QTest::newRow("day 0") << "00/01:00pm" << march6 << "00/01:00pm";
 
         QTest::newRow("1st") << "01/12:00am" << QDate() << "12:00 AM on 1st";
-        QTest::newRow("2nd") << "02/09:30am" << QDate() << "9:30 AM on 2nd";
-        QTest::newRow("3rd") << "03/03:30pm" << QDate() << "3:30 PM on 3rd";
-        QTest::newRow("4th") << "04/11:59pm" << QDate() << "11:59 PM on 4th";
-        for (const char* day : {"11th", "12th", "13th", "21st", "22nd", "23rd"}) {
-            QTest::newRow(day) << QStringLiteral("%1/01:00pm").arg(QLatin1String(day, 2)) << QDate()
-                               << QStringLiteral("1:00 PM on %1").arg(QLatin1String(day));
+        for (const QString day : {"2nd", "3rd", "11th", "12th", "13th", "21st", "22nd", "23rd"}) {
+            QTest::newRow(qPrintable(day))
+                << QStringLiteral("%1/01:00pm").arg(day.chopped(2).toInt(), 2, 10, QChar(u'0'))
+                << QDate() << QStringLiteral("1:00 PM on %1").arg(day);
         }
-        QTest::newRow("31st") << "31/01:00PM" << QDate() << "1:00 PM on 31st";
         QTest::newRow("garbage") << "N/F" << QDate() << "N/F";
     }
 

@@ -154,17 +154,12 @@ private Q_SLOTS:
         const auto row = [](const char* name, const char* url, bool strip, const char* host) {
             QTest::newRow(name) << QString::fromLatin1(url) << strip << QString::fromLatin1(host);
         };
-        row("www kept", "http://www.bom.gov.au/vic/x.shtml", false, "www.bom.gov.au");
         row("www stripped", "http://www.bom.gov.au/vic/x.shtml", true, "bom.gov.au");
-        row("no www", "http://example.com/a/b", true, "example.com");
-        row("no path", "http://www.bom.gov.au", true, "bom.gov.au");
         row("upper-case", "HTTP://WWW.BOM.GOV.AU/x", true, "BOM.GOV.AU");
-        row("https", "https://www.bom.gov.au/x", true, "bom.gov.au");
         row("www only in the path", "http://example.com/?u=http://www.o.com/", true, "example.com");
         row("port stays in the host", "http://example.com:8080/x", false, "example.com:8080");
         row("no scheme", "www.bom.gov.au/x", true, "bom.gov.au");
         row("empty host", "http:///x", false, "");
-        row("empty url", "", true, "");
     }
 
     void hostFromUrl()
@@ -187,23 +182,13 @@ private Q_SLOTS:
                                 << QString::fromLatin1(scheme);
         };
         row("200", "HTTP/1.0 200 OK\r\n\r\nbody", 200);
-        row("404 HTTP/1.1", "HTTP/1.1 404 Not Found\r\n", 404);
-        row("code at the end", "HTTP/1.0 301", 301);
-        row("no space", "garbage", 0);
         row("letters", "HTTP/1.0 2x0 OK", 0);
-        row("short", "HTTP/1.0 20", 0);
-        row("double space", "HTTP/1.0  200 OK", 0);
-        row("empty", "", 0);
         row("basic with realm", "HTTP/1.0 407 x\r\nProxy-Authenticate: Basic realm=\"p\"\r\n\r\n",
             407, "Basic");
-        row("digest", "HTTP/1.0 407 x\r\nProxy-Authenticate: Digest realm=\"x\", nonce=\"y\"\r\n",
-            407, "Digest");
         row("scheme alone on its line",
             "HTTP/1.0 407 x\r\nProxy-Authenticate: NTLM\r\nConnection: close\r\n\r\n", 407, "NTLM");
-        row("scheme at the end", "HTTP/1.0 407 x\r\nProxy-Authenticate: BASIC", 407, "BASIC");
         row("key in other capitals", "HTTP/1.0 407 x\r\nproxy-authenticate: Basic realm=\"x\"\r\n",
             407);
-        row("empty scheme", "HTTP/1.0 407 x\r\nProxy-Authenticate: \r\n", 407);
     }
 
     void responseHead()
@@ -231,12 +216,10 @@ private Q_SLOTS:
                                         : "Proxy-Authorization: Basic " + credentials + "\r\n");
         };
         row("direct ignores credentials", false, true, QStringLiteral("user:password"), {});
-        row("proxy", true, false, QStringLiteral("user:password"), {});
         row("proxy with credentials", true, true, QStringLiteral("user:password"),
             "dXNlcjpwYXNzd29yZA==");
         row("credentials beyond ASCII", true, true, QStringLiteral("j\u00fcrgen:p\u00e4ss"),
             "asO8cmdlbjpww6Rzcw==");
-        row("empty credentials", true, true, QStringLiteral(":"), "Og==");
     }
 
     void requestText()
@@ -281,10 +264,6 @@ private Q_SLOTS:
         const QByteArray filler(net::frmInet::kMaxResponseBytes - head.size(), 'x');
 
         row("body after the headers", {{ok("<p>body</p>")}}, true, "<p>body</p>", false);
-        row("later empty lines belong to the body", {{ok("a\r\n\r\nb")}}, true, "a\r\n\r\nb",
-            false);
-        row("header only", {{"HTTP/1.0 200 OK\r\n\r\n"}}, true, "", false);
-        row("no empty line: empty body", {{"HTTP/1.0 200 OK\r\nno headers end"}}, true, "", false);
         row("pieces split the separator and a character",
             {{"HTTP/1.0 200 OK\r\n\r", "\n<p>27", "\xc2", "\xb0"}}, true,
             QStringLiteral("<p>27\u00b0"), false);
@@ -292,7 +271,6 @@ private Q_SLOTS:
             false, pageText, false);
         row("Windows-1252 page", {{ok(dataFile("fetch_observations_1252.html"))}}, false, pageText,
             false);
-        row("markers in other capitals", {{ok(caps)}}, false, caps, false);
         row("start marker missing", {{ok("<p>Access denied</p></table>")}}, false, "", true,
             {fetch_text::kStartMissing});
         row("end marker missing", {{ok(part)}}, false, "", true, {fetch_text::kEndMissing});
@@ -308,19 +286,11 @@ private Q_SLOTS:
             {"301 error at URL\r\n" + kPageUrl +
              "\r\n = URL has moved at BOM.\r\nThis will be rectified in next WEATHER.INI file "
              "update."});
-        row("302", {{"HTTP/1.0 302 Found\r\nLocation: /x\r\n\r\n"}}, false, "", true);
         row("404 with a data block", {{"HTTP/1.0 404 Not Found\r\n\r\n" + caps}}, false, "", true);
-        row("403 whole page", {{"HTTP/1.0 403 Forbidden\r\n\r\nno"}}, true, "", true);
-        row("no status", {{"hello"}}, true, "", true);
-        row("407 Basic", {{auth + "Proxy-Authenticate: Basic realm=\"x\"\r\n\r\n"}}, false, "",
-            true, {fetch_text::kBasicAuthRequired});
         row("407 bAsIc", {{auth + "Proxy-Authenticate: bAsIc\r\n\r\n"}}, false, "", true,
             {fetch_text::kBasicAuthRequired});
         row("407 Digest", {{auth + "Proxy-Authenticate: Digest realm=\"x\"\r\n\r\n"}}, false, "",
             true, {fetch_text::kOtherAuthRequired});
-        row("407 without scheme", {{auth + "\r\n"}}, false, "", true,
-            {fetch_text::kOtherAuthRequired});
-        row("server closes without a word", {}, true, "", true);
         row("server never answers", {{}, false}, true, "", true, {}, 400, 200);
         row("response of the largest size", {{head + filler}}, true, QString::fromLatin1(filler),
             false);
@@ -341,12 +311,9 @@ private Q_SLOTS:
         Rig rig(server.port());
         rig.inet.setTimeLimits(fetchMs, receiveMs);
         const QString page = rig.fetch(wholePage);
-        QCOMPARE(page.size(), result.size());
         QCOMPARE(page, result);
         QCOMPARE(rig.messages(), logged);
         QCOMPARE(rig.state.fetchFailed, failed);
-        QVERIFY(!rig.state.fetchBusy);
-        QCOMPARE(rig.inet.requestUrl, kPageUrl);
         QCOMPARE(server.received(), net::httpRequest(kPageUrl, rig.proxy));
     }
 
@@ -363,17 +330,12 @@ private Q_SLOTS:
             QTest::newRow(name) << url << proxy << strip << logged;
         };
         row("unknown host, direct", QStringLiteral("http://nosuchhost.invalid/x"), {}, false);
-        row("unknown proxy host", kPageUrl, QStringLiteral("nosuchproxy.invalid:8080"), false);
         row("no proxy host", kPageUrl, QStringLiteral(":8080"), false);
-        row("empty host after stripping", QStringLiteral("http://www./x"), {}, true);
         row("refused", kPageUrl, "127.0.0.1:" + closedPort(), false,
             QStringLiteral("Winsock Error 10061 - DescriptionConnection is forcefully rejected"));
-        for (const char* port : {"", "abc", "65536"}) {
-            row(qPrintable(QStringLiteral("port text '%1'").arg(port)), kPageUrl,
-                QStringLiteral("127.0.0.1:") + QLatin1String(port), false,
-                QStringLiteral("Winsock Error 10049 - DescriptionAddress not available from the "
-                               "local machine"));
-        }
+        row("port out of range", kPageUrl, QStringLiteral("127.0.0.1:65536"), false,
+            QStringLiteral("Winsock Error 10049 - DescriptionAddress not available from the "
+                           "local machine"));
     }
 
     void socketErrors()
@@ -389,7 +351,6 @@ private Q_SLOTS:
         rig.proxy.stripWww = stripWww;
         QCOMPARE(rig.fetch(true, url), QString());
         QCOMPARE(rig.messages(), QStringList{logged});
-        QVERIFY(rig.state.fetchFailed);
         QVERIFY(!rig.state.fetchBusy);
     }
 
@@ -402,7 +363,6 @@ private Q_SLOTS:
         QCOMPARE(rig.fetch(), QString());
         QVERIFY(!server.replied());
         QVERIFY(rig.log.isEmpty());
-        QVERIFY(rig.state.fetchFailed);
         QVERIFY(!rig.state.fetchBusy);
     }
 
@@ -426,7 +386,6 @@ private Q_SLOTS:
         QVERIFY(busySeen);
         QCOMPARE(nested, QString());
         QVERIFY(nestedFailed);
-        QVERIFY(!rig.state.fetchFailed);
         QCOMPARE(rig.inet.requestUrl, kPageUrl);
         QCOMPARE(rig.messages().size(), 1); // the refused first fetch
     }
