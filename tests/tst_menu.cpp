@@ -125,7 +125,6 @@ private Q_SLOTS:
         QTest::addColumn<int>("region");
         QTest::addColumn<int>("index");
         QTest::addColumn<QString>("url");
-        QTest::newRow("rainfall") << 0 << 0 << root() + "/cgi-bin/silo/rain_maps.cgi";
         QTest::newRow("flood with the region's path") << 0 << 7 << root() + "/hydro/flood/nsw/";
         QTest::newRow("flood without a path") << 1 << 7 << root() + "/hydro/flood/";
         QTest::newRow("sunrise") << 0 << 10

@@ -229,48 +229,48 @@ private Q_SLOTS:
     // Whole checks against the demo bureau, reached as the proxy.
     void againstDemoBureau_data()
     {
-        QTest::addColumn<QStringList>("options");
-        QTest::addColumn<QByteArray>("served"); // version of the layout served ("": shipped one)
-        QTest::addColumn<int>("cut");           // body bytes sent: 0 all, below 0 all but so many
+        QTest::addColumn<QString>("exe");    // program version announced ("": as shipped)
+        QTest::addColumn<QByteArray>("ini"); // layout version announced and served ("": shipped)
+        QTest::addColumn<int>("cut");        // body bytes sent: 0 all, below 0 all but so many
         QTest::addColumn<bool>("manual");
         QTest::addColumn<QString>("window");    // the start of txtBox; "" when not shown
         QTest::addColumn<QString>("box");       // "title|start of the text" of the one box shown
         QTest::addColumn<QByteArray>("layout"); // the installed layout's version afterwards
-        const auto row = [](const char* name, const QString& iniVersion, const QByteArray& served,
-                            int cut, bool manual, const QString& window, const QString& box,
-                            const QByteArray& layout = "1.0.0") {
-            const QStringList options =
-                iniVersion.isEmpty() ? QStringList{}
-                                     : QStringList{QStringLiteral("--ini-version"), iniVersion};
-            QTest::newRow(name) << options << served << cut << manual << window << box << layout;
-        };
-        const QString program = "There is a newer version of Nimbulo program available.";
         const QString layout = "There is a newer version of Weather INI file to Update.";
         const QString error = "INI Update ERROR|ERROR downloading new INI.\r\n\r\n";
-        QTest::newRow("newer program") << QStringList{"--exe-version", "9.9.9"} << QByteArray() << 0
-                                       << false << program << QString() << QByteArray("1.0.0");
-        row("newer layout, installed", "1.0.1", "1.0.1", 0, false, layout,
-            "INI Update|INI Update is complete.", "1.0.1");
-        row("equal versions, manual", {}, {}, 0, true, {},
-            "Version Check|There are No Updates for Nimbulo");
-        row("incomplete download", "1.0.1", "1.0.1", -8, true, layout,
-            error + "The INI file downloaded was incomplete.");
-        row("download cut before [FixedSetting]", "1.0.1", "1.0.1", 300, true, layout,
-            error + "No part of the INI file could not be downloaded");
+        const QByteArray v0 = "1.0.0", v1 = "1.0.1";
+        QTest::newRow("newer program")
+            << "9.9.9" << QByteArray() << 0 << false
+            << "There is a newer version of Nimbulo program available." << QString() << v0;
+        QTest::newRow("newer layout, installed") << QString() << v1 << 0 << false << layout
+                                                 << "INI Update|INI Update is complete." << v1;
+        QTest::newRow("equal versions, manual")
+            << QString() << QByteArray() << 0 << true << QString()
+            << "Version Check|There are No Updates for Nimbulo" << v0;
+        QTest::newRow("incomplete download")
+            << QString() << v1 << -8 << true << layout
+            << error + "The INI file downloaded was incomplete." << v0;
+        QTest::newRow("download cut before [FixedSetting]")
+            << QString() << v1 << 300 << true << layout
+            << error + "No part of the INI file could not be downloaded" << v0;
     }
     void againstDemoBureau()
     {
-        QFETCH(QStringList, options);
-        QFETCH(QByteArray, served);
+        QFETCH(QString, exe);
+        QFETCH(QByteArray, ini);
         QFETCH(int, cut);
         QFETCH(bool, manual);
         QFETCH(QString, window);
         QFETCH(QString, box);
         QFETCH(QByteArray, layout);
-        const QByteArray servedLayout = layoutOfVersion(served);
-        if (!served.isEmpty()) {
+        QStringList options;
+        if (!exe.isEmpty())
+            options << "--exe-version" << exe;
+        const QByteArray servedLayout = layoutOfVersion(ini);
+        if (!ini.isEmpty()) {
             QVERIFY(writeAll(appDir_ + "served.ini", servedLayout));
-            options << "--layout" << appDir_ + "served.ini";
+            options << "--ini-version" << QString::fromLatin1(ini) << "--layout"
+                    << appDir_ + "served.ini";
         }
         if (cut != 0)
             options << "--cut" << QString::number(cut > 0 ? cut : servedLayout.size() + cut);
@@ -288,10 +288,7 @@ private Q_SLOTS:
             c.check.messageWindow()->cmdUpd->click();
             QTRY_VERIFY(!c.check.messageWindow()); // the window is unloaded
         }
-        QCOMPARE(opened_, window == QStringLiteral("There is a newer version of Nimbulo program "
-                                                   "available.")
-                              ? QStringList{net::homePage()}
-                              : QStringList{});
+        QCOMPARE(opened_, exe.isEmpty() ? QStringList{} : QStringList{net::homePage()});
         QCOMPARE(MessageBox::shownBoxes().size(), box.isEmpty() ? 0 : 1);
         if (!box.isEmpty()) {
             const auto& shown = MessageBox::shownBoxes().first();
