@@ -242,7 +242,7 @@ private Q_SLOTS:
         QVERIFY(qAbs(max->x() + max->width() - area.width() / 2) <= 1);
     }
 
-    void labels()
+    void labelsAndReadout()
     {
         const HistoryTable table = midnightTable();
         frmGraph window(table);
@@ -262,6 +262,19 @@ private Q_SLOTS:
         window.cmbGrphType->setCurrentIndex(1);
         QCOMPARE(shown().mid(0, 2), (QStringList{"30 km/h : E", "0 km/h"}));
         QCOMPARE(shown().at(5), QStringLiteral("Min : Friday @ 12:30 AM"));
+
+        // The mouse readout: entry 2 lies at W / 2, entry 4 (no value) at the left edge.
+        const double w = window.picCanvas->plotArea().width();
+        const auto moveTo = [&window](double plotX) {
+            const QPointF local(plotX + engine::GraphCanvas::kMargin, 20);
+            QMouseEvent move(QEvent::MouseMove, local, window.picCanvas->mapToGlobal(local),
+                             Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(window.picCanvas, &move);
+            return window.picCanvas->toolTip();
+        };
+        QCOMPARE(moveTo(w / 2 + 3), QStringLiteral("30 km/h : E @ 12:00 AM on 8th"));
+        QCOMPARE(moveTo(0), QStringLiteral("N/F : S @ 11:00 PM on 7th"));
+        QCOMPARE(moveTo(-w / 2), QString());
     }
 
     void flatSeriesShowsNoValues_data()
@@ -285,27 +298,8 @@ private Q_SLOTS:
         QCOMPARE(linePixels(window.picCanvas), 0);
     }
 
-    void mouseReadout()
-    {
-        const HistoryTable table = midnightTable();
-        frmGraph window(table);
-        showTable(window, 1);
-        const double w = window.picCanvas->plotArea().width();
-        const auto moveTo = [&window](double plotX) {
-            const QPointF local(plotX + engine::GraphCanvas::kMargin, 20);
-            QMouseEvent move(QEvent::MouseMove, local, window.picCanvas->mapToGlobal(local),
-                             Qt::NoButton, Qt::NoButton, Qt::NoModifier);
-            QCoreApplication::sendEvent(window.picCanvas, &move);
-            return window.picCanvas->toolTip();
-        };
-        // Entry 2 lies at W / 2; entry 0 at the right edge; entry 4 (no value) at the left.
-        QCOMPARE(moveTo(w / 2 + 3), QStringLiteral("30 km/h : E @ 12:00 AM on 8th"));
-        QCOMPARE(moveTo(0), QStringLiteral("N/F : S @ 11:00 PM on 7th"));
-        QCOMPARE(moveTo(-w / 2), QString());
-    }
-
     // The whole road: fetch, keep, draw; while waiting, the window says so and its controls
-    // and the graph entries are off.
+    // and the graph entries are off; then the buttons.
     void downloadsAndDraws()
     {
         QSignalSpy entry(graph_.get(), &GraphPage::graphEntryEnabled);
@@ -341,6 +335,13 @@ private Q_SLOTS:
         QCOMPARE(server_.requests, 2);
         QCOMPARE(window.cmbGrphType->currentIndex(), 0);
         QCOMPARE(window.cmbGrpHrs->currentIndex(), int(engine::Hours72));
+
+        window.cmdWlinks->click();
+        QCOMPARE(opened_, QStringList{QStringLiteral("http://bom/hist.shtml")});
+        window.cmdClose->click();
+        QVERIFY(!window.isVisible());
+        fetchSample(); // the next download shows the window again
+        QVERIFY(window.isVisible());
     }
 
     void noData_data()
@@ -382,19 +383,6 @@ private Q_SLOTS:
         fetchSample();
         QCOMPARE(server_.requests, 1);
         QCOMPARE(graph_->historyTable().size(), 6);
-    }
-
-    void buttonsOpenPageAndClose()
-    {
-        fetchSample();
-        frmGraph& window = *graph_->window();
-        window.cmdWlinks->click();
-        QCOMPARE(opened_, QStringList{QStringLiteral("http://bom/hist.shtml")});
-        window.cmdClose->click();
-        QVERIFY(!window.isVisible());
-        // The next download shows the window again.
-        fetchSample();
-        QVERIFY(window.isVisible());
     }
 
     // The shipped layout against the demo bureau's history page, through the fetcher.
