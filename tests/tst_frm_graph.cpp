@@ -202,16 +202,6 @@ private Q_SLOTS:
         platform::setUrlOpener({});
     }
 
-    void hourChoices()
-    {
-        const HistoryTable table;
-        frmGraph window(table);
-        QStringList hours;
-        for (int i = 0; i < window.cmbGrpHrs->count(); ++i)
-            hours.append(window.cmbGrpHrs->itemText(i));
-        QCOMPARE(hours, (QStringList{"12 Hrs", "24 hrs", "48 Hrs", "72 Hrs"}));
-    }
-
     // After a resize: the line in yellow from edge to edge, the day change as a white mark in
     // the middle third at the x of the first entry of the new day, nothing white elsewhere.
     void rendersLineAndDayMarks()
@@ -248,6 +238,10 @@ private Q_SLOTS:
         frmGraph window(table);
         showTable(window);
         QCOMPARE(window.windowTitle(), QStringLiteral("3 Day (72hr) Graph - Test Station"));
+        QStringList hours;
+        for (int i = 0; i < window.cmbGrpHrs->count(); ++i)
+            hours.append(window.cmbGrpHrs->itemText(i));
+        QCOMPARE(hours, (QStringList{"12 Hrs", "24 hrs", "48 Hrs", "72 Hrs"}));
         const auto shown = [&window] {
             QStringList texts;
             for (const char* name : {"lblMinMax_0", "lblMinMax_1", "lblDateTime_0", "lblDateTime_1",

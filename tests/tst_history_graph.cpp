@@ -214,7 +214,6 @@ private Q_SLOTS:
         QTest::addColumn<int>("drawn");
 
         QTest::newRow("144 entries, 12 Hrs") << 144 << int(engine::Hours12) << 24;
-        QTest::newRow("144 entries, 72 Hrs") << 144 << int(engine::Hours72) << 144;
         QTest::newRow("30 entries, 12 Hrs") << 30 << int(engine::Hours12) << 24;
         QTest::newRow("2 entries, 12 Hrs") << 2 << int(engine::Hours12) << 2;
     }
@@ -308,20 +307,6 @@ private Q_SLOTS:
         QCOMPARE(got, ys);
         QCOMPARE(plot.xStep, 300.0 / (values.size() - 1));
         QCOMPARE(plot.dayChanges, dayMarks);
-    }
-
-    void entryUnderTheMouse()
-    {
-        const engine::GraphPlot plot =
-            engine::plotGraph(valueTable({}, {}, 11), 0, engine::Hours72, QSizeF(500, 100));
-        QCOMPARE(plot.xStep, 50.0);
-        QCOMPARE(plot.entryAt(476), 0);
-        QCOMPARE(plot.entryAt(474), 1);
-        QCOMPARE(plot.entryAt(-24), 10);
-        QCOMPARE(plot.entryAt(-26), -1);
-        // Labels end at their entry and never start left of 1.
-        QCOMPARE(plot.labelLeft(2, 60), 340.0);
-        QCOMPARE(plot.labelLeft(10, 60), 1.0);
     }
 
     void labelTexts()
