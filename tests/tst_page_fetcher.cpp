@@ -302,16 +302,15 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("url");
         QTest::addColumn<QString>("proxy"); // "server:port"; empty for a direct connection
-        QTest::addColumn<bool>("stripWww");
         QTest::addColumn<QString>("logged");
-        const auto row = [](const char* name, const QString& url, const QString& proxy, bool strip,
+        const auto row = [](const char* name, const QString& url, const QString& proxy,
                             const QString& logged = fetch_text::kHostNotFound) {
-            QTest::newRow(name) << url << proxy << strip << logged;
+            QTest::newRow(name) << url << proxy << logged;
         };
-        row("unknown host, direct", QStringLiteral("http://nosuchhost.invalid/x"), {}, false);
-        row("refused", kPageUrl, "127.0.0.1:" + closedPort(), false,
+        row("unknown host, direct", QStringLiteral("http://nosuchhost.invalid/x"), {});
+        row("refused", kPageUrl, "127.0.0.1:" + closedPort(),
             QStringLiteral("Winsock Error 10061 - DescriptionConnection is forcefully rejected"));
-        row("port out of range", kPageUrl, QStringLiteral("127.0.0.1:65536"), false,
+        row("port out of range", kPageUrl, QStringLiteral("127.0.0.1:65536"),
             QStringLiteral("Winsock Error 10049 - DescriptionAddress not available from the "
                            "local machine"));
     }
@@ -320,13 +319,11 @@ private Q_SLOTS:
     {
         QFETCH(QString, url);
         QFETCH(QString, proxy);
-        QFETCH(bool, stripWww);
         QFETCH(QString, logged);
         Rig rig;
         rig.proxy.useProxy = !proxy.isEmpty();
         rig.proxy.server = proxy.section(':', 0, 0);
         rig.proxy.port = proxy.section(':', 1);
-        rig.proxy.stripWww = stripWww;
         QCOMPARE(rig.fetch(true, url), QString());
         QCOMPARE(rig.messages(), QStringList{logged});
         QVERIFY(!rig.state.fetchBusy);
