@@ -47,11 +47,6 @@ QString indexed(const char* name, int index)
     return QLatin1String(name) + QLatin1Char('_') + QString::number(index);
 }
 
-QString key(const char* name)
-{
-    return QLatin1String(name);
-}
-
 QString flagText(bool on)
 {
     return on ? QStringLiteral("1") : QStringLiteral("0");
@@ -161,49 +156,49 @@ bool HotKeyCapture::keyDown(int virtualKey)
 
 frmOptions::frmOptions(SettingsFile file, AppSettings& settings, OptionsHost& host, QWidget* parent)
     : QDialog(parent), chkToolTip(checkBox("chkToolTip", "Show Pop-up Tool Tips", this)),
-      Frame2(named(new QGroupBox(QStringLiteral("Display colors"), this), key("Frame2"))),
+      Frame2(named(new QGroupBox(QStringLiteral("Display colors"), this), "Frame2")),
       chkFontSys(checkBox("chkFontSys", "System Font", Frame2)),
       chkColorSys(checkBox("chkColorSys", "System Colors", Frame2)),
-      lblColor(named(new QLabel(QStringLiteral("Text Color"), Frame2), key("lblColor"))),
-      picColor(named(new QLabel(Frame2), key("picColor"))),
+      lblColor(named(new QLabel(QStringLiteral("Text Color"), Frame2), "lblColor")),
+      picColor(named(new QLabel(Frame2), "picColor")),
       cmdColorChoice{button(indexed("cmdColorChoice", 0), "Text", Frame2),
                      button(indexed("cmdColorChoice", 1), "Back", Frame2)},
-      Frame3(named(new QGroupBox(QStringLiteral("Icon display temperature points"), this),
-                   key("Frame3"))),
+      Frame3(
+          named(new QGroupBox(QStringLiteral("Icon display temperature points"), this), "Frame3")),
       VScroll2{scrollBar(indexed("VScroll2", 0), 0, 55, Frame3),
                scrollBar(indexed("VScroll2", 1), 0, 55, Frame3)},
       Label1{named(new QLabel(QStringLiteral("< 10"), Frame3), indexed("Label1", 0)),
              named(new QLabel(QStringLiteral("20 >"), Frame3), indexed("Label1", 1))},
       chkTrendArrow(checkBox("chkTrendArrow", "Use temp trend arrow", Frame3)),
-      Frame4(named(new QGroupBox(QStringLiteral("Display type used"), this), key("Frame4"))),
-      cmbDispType(named(new QComboBox(Frame4), key("cmbDispType"))),
-      Label3(named(new QLabel(QStringLiteral("Position"), Frame4), key("Label3"))),
-      cmbBanner(named(new QComboBox(Frame4), key("cmbBanner"))),
-      Frame5(named(new QGroupBox(QStringLiteral("General"), this), key("Frame5"))),
+      Frame4(named(new QGroupBox(QStringLiteral("Display type used"), this), "Frame4")),
+      cmbDispType(named(new QComboBox(Frame4), "cmbDispType")),
+      Label3(named(new QLabel(QStringLiteral("Position"), Frame4), "Label3")),
+      cmbBanner(named(new QComboBox(Frame4), "cmbBanner")),
+      Frame5(named(new QGroupBox(QStringLiteral("General"), this), "Frame5")),
       chkStartIcon(checkBox("chkStartIcon", "Start-up group Shortcut", Frame5)),
       chkDeskIcon(checkBox("chkDeskIcon", "Desktop Shortcut", Frame5)),
       chkUpdates(checkBox("chkUpdates", "Autocheck for Updates", Frame5)),
-      cmdSetCon(button(key("cmdSetCon"), "Set http proxy", Frame5)),
-      Frame1(named(new QGroupBox(QStringLiteral("Polling intervals"), this), key("Frame1"))),
-      VScroll1(scrollBar(key("VScroll1"), kIntervalBase - 240, kIntervalBase - 10, Frame1)),
-      Label2(named(new QLabel(QStringLiteral("Observations (HH:MM)"), Frame1), key("Label2"))),
-      lblObsTime(named(new QLabel(Frame1), key("lblObsTime"))),
-      Frame6(named(new QGroupBox(QStringLiteral("Alert"), this), key("Frame6"))),
-      cmbTempAlert(named(new QComboBox(Frame6), key("cmbTempAlert"))),
-      cmbTempAlertType(named(new QComboBox(Frame6), key("cmbTempAlertType"))),
-      VScrollAlert(scrollBar(key("VScrollAlert"), 0, 100, Frame6)),
-      lblAlert(named(new QLabel(Frame6), key("lblAlert"))),
-      cmbTempAlertWind(named(new QComboBox(Frame6), key("cmbTempAlertWind"))),
-      Label5(named(new QLabel(QStringLiteral("Wind direction"), Frame6), key("Label5"))),
+      cmdSetCon(button("cmdSetCon", "Set http proxy", Frame5)),
+      Frame1(named(new QGroupBox(QStringLiteral("Polling intervals"), this), "Frame1")),
+      VScroll1(scrollBar("VScroll1", kIntervalBase - 240, kIntervalBase - 10, Frame1)),
+      Label2(named(new QLabel(QStringLiteral("Observations (HH:MM)"), Frame1), "Label2")),
+      lblObsTime(named(new QLabel(Frame1), "lblObsTime")),
+      Frame6(named(new QGroupBox(QStringLiteral("Alert"), this), "Frame6")),
+      cmbTempAlert(named(new QComboBox(Frame6), "cmbTempAlert")),
+      cmbTempAlertType(named(new QComboBox(Frame6), "cmbTempAlertType")),
+      VScrollAlert(scrollBar("VScrollAlert", 0, 100, Frame6)),
+      lblAlert(named(new QLabel(Frame6), "lblAlert")),
+      cmbTempAlertWind(named(new QComboBox(Frame6), "cmbTempAlertWind")),
+      Label5(named(new QLabel(QStringLiteral("Wind direction"), Frame6), "Label5")),
       chkAlarmSound(checkBox("chkAlarmSound", "Play Sound", Frame6)),
       chkSendMail(checkBox("chkSendMail", "Send E-mail", Frame6)),
       chkSendMailEnd(checkBox("chkSendMailEnd", "Alarm end notify", Frame6)),
-      cmdSendMail(button(key("cmdSendMail"), "Set E-mail output", Frame6)),
-      Frame7(named(new QGroupBox(QStringLiteral("Menu Hot Key"), this), key("Frame7"))),
+      cmdSendMail(button("cmdSendMail", "Set E-mail output", Frame6)),
+      Frame7(named(new QGroupBox(QStringLiteral("Menu Hot Key"), this), "Frame7")),
       chkHotKey(checkBox("chkHotKey", "HotKey Toggle", Frame7)),
-      cmdSetHotKey(button(key("cmdSetHotKey"), "Set key/s", Frame7)),
-      lblHotKey(named(new QLabel(QStringLiteral("Key is"), Frame7), key("lblHotKey"))),
-      cmdOK(button(key("cmdOK"), "OK", this)), cmdCancel(button(key("cmdCancel"), "Cancel", this)),
+      cmdSetHotKey(button("cmdSetHotKey", "Set key/s", Frame7)),
+      lblHotKey(named(new QLabel(QStringLiteral("Key is"), Frame7), "lblHotKey")),
+      cmdOK(button("cmdOK", "OK", this)), cmdCancel(button("cmdCancel", "Cancel", this)),
       file_(std::move(file)), settings_(settings), host_(host)
 {
     setObjectName(QStringLiteral("frmOptions"));
@@ -335,53 +330,53 @@ void frmOptions::connectActions()
 
 void frmOptions::loadControls()
 {
-    const int interval = file_.integer(key("interval"));
+    const int interval = file_.integer("interval");
     settings_.interval = interval;
     VScroll1->setValue(kIntervalBase - interval);
     lblObsTime->setText(formatMinutes(kIntervalBase - VScroll1->value()));
 
-    chkTrendArrow->setChecked(file_.flag(key("trend_arrow")));
-    settings_.iconLow = file_.integer(key("icon_set_1"));
-    settings_.iconHigh = file_.integer(key("icon_set_2"));
+    chkTrendArrow->setChecked(file_.flag("trend_arrow"));
+    settings_.iconLow = file_.integer("icon_set_1");
+    settings_.iconHigh = file_.integer("icon_set_2");
     VScroll2[0]->setValue(kIconBase[0] - settings_.iconLow);
     VScroll2[1]->setValue(kIconBase[1] - settings_.iconHigh);
     showTemperaturePoints();
 
-    const bool banner = file_.flag(key("banner"));
+    const bool banner = file_.flag("banner");
     cmbDispType->setCurrentIndex(banner ? 1 : 0);
     cmbBanner->setEnabled(banner);
-    cmbBanner->setCurrentIndex(file_.flag(key("banner_pos")) ? 1 : 0);
+    cmbBanner->setCurrentIndex(file_.flag("banner_pos") ? 1 : 0);
 
     foreColor_ = lblColor->palette().color(QPalette::WindowText);
     backColor_ = lblColor->palette().color(QPalette::Window);
-    if (!file_.raw(key("fore_color")).isEmpty())
-        foreColor_ = colorFromNumber(file_.integer(key("fore_color")));
-    if (!file_.raw(key("back_color")).isEmpty())
-        backColor_ = colorFromNumber(file_.integer(key("back_color")));
+    if (!file_.raw("fore_color").isEmpty())
+        foreColor_ = colorFromNumber(file_.integer("fore_color"));
+    if (!file_.raw("back_color").isEmpty())
+        backColor_ = colorFromNumber(file_.integer("back_color"));
     showColors();
 
-    chkColorSys->setChecked(file_.flag(key("use_sys_color")));
-    chkFontSys->setChecked(file_.flag(key("use_sys_font")));
-    if (file_.text(key("font_na")).isEmpty())
+    chkColorSys->setChecked(file_.flag("use_sys_color"));
+    chkFontSys->setChecked(file_.flag("use_sys_font"));
+    if (file_.text("font_na").isEmpty())
         settings_.displayFont = lblColor->font();
     else if (!chkFontSys->isChecked())
         lblColor->setFont(settings_.displayFont);
 
-    chkToolTip->setChecked(file_.flag(key("tool_tips")));
-    chkUpdates->setChecked(file_.flag(key("auto_update")));
-    chkHotKey->setChecked(file_.flag(key("key_toggle")));
+    chkToolTip->setChecked(file_.flag("tool_tips"));
+    chkUpdates->setChecked(file_.flag("auto_update"));
+    chkHotKey->setChecked(file_.flag("key_toggle"));
     lblHotKey->setEnabled(chkHotKey->isChecked());
     cmdSetHotKey->setEnabled(chkHotKey->isChecked());
 
-    settings_.hotKeyModifier = file_.integer(key("key"));
-    settings_.hotKeyMain = file_.integer(key("key_plus"));
-    settings_.hotKeyText = file_.text(key("key_string"));
+    settings_.hotKeyModifier = file_.integer("key");
+    settings_.hotKeyMain = file_.integer("key_plus");
+    settings_.hotKeyText = file_.text("key_string");
     lblHotKey->setText(settings_.hotKeyText.isEmpty() ? QStringLiteral("HotKey not set")
                                                       : settings_.hotKeyText);
     registeredKeyText_ = settings_.hotKeyText;
 
-    chkStartIcon->setChecked(file_.flag(key("start_icon")));
-    chkDeskIcon->setChecked(file_.flag(key("desk_icon")));
+    chkStartIcon->setChecked(file_.flag("start_icon"));
+    chkDeskIcon->setChecked(file_.flag("desk_icon"));
     chkSendMailEnd->setEnabled(false);
 }
 
@@ -396,22 +391,22 @@ void frmOptions::regionChanged(const StateLayout& layout, const QStringList& ent
         cmbTempAlertType->addItems(entries);
         cmbTempAlertType->setCurrentIndex(-1);
     }
-    const int type = file_.integer(key("alert_type"));
+    const int type = file_.integer("alert_type");
     if (type >= 0 && type < cmbTempAlertType->count()) {
         cmbTempAlertType->setCurrentIndex(type);
         alarmTypePicked();
     }
-    chkAlarmSound->setChecked(file_.flag(key("alert_play_sound")));
-    chkSendMail->setChecked(file_.flag(key("alert_send_mail")));
+    chkAlarmSound->setChecked(file_.flag("alert_play_sound"));
+    chkSendMail->setChecked(file_.flag("alert_send_mail"));
     chkSendMailEnd->setEnabled(chkSendMail->isChecked());
-    chkSendMailEnd->setChecked(file_.flag(key("alert_send_end_mail")));
-    const int toggle = file_.integer(key("alert_toggle"));
+    chkSendMailEnd->setChecked(file_.flag("alert_send_end_mail"));
+    const int toggle = file_.integer("alert_toggle");
     if (toggle >= 0 && toggle < cmbTempAlert->count())
         cmbTempAlert->setCurrentIndex(toggle);
-    const int wind = file_.integer(key("alert_wind"));
+    const int wind = file_.integer("alert_wind");
     if (wind >= 0 && wind < cmbTempAlertWind->count())
         cmbTempAlertWind->setCurrentIndex(wind);
-    VScrollAlert->setValue(file_.integer(key("alert_value")));
+    VScrollAlert->setValue(file_.integer("alert_value"));
     alarmScrolled();
 }
 
@@ -571,22 +566,22 @@ void frmOptions::accept()
 
     // 2. to 5. The alarm.
     const int toggle = qMax(0, cmbTempAlert->currentIndex());
-    file_.writeInteger(key("alert_toggle"), toggle);
+    file_.writeInteger("alert_toggle", toggle);
     settings_.alarmOn = toggle == 1 || toggle == 2;
     settings_.alarmAbove = toggle == 2;
     settings_.sendMail = chkSendMail->isChecked();
     settings_.sendEndMail = chkSendMailEnd->isChecked();
     settings_.alarmSound = chkAlarmSound->isChecked();
-    file_.writeFlag(key("alert_send_mail"), settings_.sendMail);
-    file_.writeFlag(key("alert_send_end_mail"), settings_.sendEndMail);
-    file_.writeFlag(key("alert_play_sound"), settings_.alarmSound);
+    file_.writeFlag("alert_send_mail", settings_.sendMail);
+    file_.writeFlag("alert_send_end_mail", settings_.sendEndMail);
+    file_.writeFlag("alert_play_sound", settings_.alarmSound);
     settings_.alarmType = cmbTempAlertType->currentIndex();
-    file_.writeInteger(key("alert_type"), settings_.alarmType);
+    file_.writeInteger("alert_type", settings_.alarmType);
     settings_.alarmWind = qMax(0, cmbTempAlertWind->currentIndex());
-    file_.writeInteger(key("alert_wind"), settings_.alarmWind);
-    file_.writeInteger(key("alert_value"), VScrollAlert->value());
+    file_.writeInteger("alert_wind", settings_.alarmWind);
+    file_.writeInteger("alert_value", VScrollAlert->value());
     settings_.alarmCompare = setPointText_;
-    file_.write(key("alert_compare"), setPointText_);
+    file_.write("alert_compare", setPointText_);
     AlarmChoice alarm;
     alarm.on = settings_.alarmOn;
     alarm.above = settings_.alarmAbove;
@@ -600,37 +595,37 @@ void frmOptions::accept()
 
     // 6. The trend arrow.
     settings_.showTrend = chkTrendArrow->isChecked();
-    file_.writeFlag(key("trend_arrow"), settings_.showTrend);
+    file_.writeFlag("trend_arrow", settings_.showTrend);
     if (!settings_.showTrend)
         host_.trendArrowCleared();
 
     // 7. and 8. Interval and temperature points.
     settings_.interval = interval;
-    file_.writeInteger(key("interval"), interval);
+    file_.writeInteger("interval", interval);
     settings_.iconLow = kIconBase[0] - VScroll2[0]->value();
     settings_.iconHigh = kIconBase[1] - VScroll2[1]->value();
-    file_.writeInteger(key("icon_set_1"), settings_.iconLow);
-    file_.writeInteger(key("icon_set_2"), settings_.iconHigh);
+    file_.writeInteger("icon_set_1", settings_.iconLow);
+    file_.writeInteger("icon_set_2", settings_.iconHigh);
 
     // 9. Display type and banner position: the display changes when the main window is next
     // hidden.
     settings_.banner = cmbDispType->currentIndex() == 1;
     settings_.bannerBottom = cmbBanner->currentIndex() == 1;
-    file_.writeFlag(key("banner"), settings_.banner);
-    file_.writeFlag(key("banner_pos"), settings_.bannerBottom);
+    file_.writeFlag("banner", settings_.banner);
+    file_.writeFlag("banner_pos", settings_.bannerBottom);
 
     // 10. The hotkey: registered again only when it changed.
     const bool hotKey = chkHotKey->isChecked();
-    file_.writeFlag(key("key_toggle"), hotKey);
+    file_.writeFlag("key_toggle", hotKey);
     if (hotKey) {
         if (settings_.hotKeyText != registeredKeyText_ || !host_.hotKeyOn()) {
             if (host_.hotKeyOn())
                 host_.clearHotKey();
             if (host_.setHotKey(settings_.hotKeyMain, settings_.hotKeyModifier)) {
                 registeredKeyText_ = settings_.hotKeyText;
-                file_.writeInteger(key("key"), settings_.hotKeyModifier);
-                file_.writeInteger(key("key_plus"), settings_.hotKeyMain);
-                file_.write(key("key_string"), settings_.hotKeyText);
+                file_.writeInteger("key", settings_.hotKeyModifier);
+                file_.writeInteger("key_plus", settings_.hotKeyMain);
+                file_.write("key_string", settings_.hotKeyText);
             } else {
                 platform::MessageBox::show(
                     this,
@@ -648,35 +643,35 @@ void frmOptions::accept()
     // 11. to 13. Font and colours.
     const QFont font = lblColor->font();
     settings_.displayFont = font;
-    file_.write(key("font_bd"), flagText(font.bold()));
-    file_.write(key("font_it"), flagText(font.italic()));
-    file_.write(key("font_na"), font.family());
-    file_.write(key("font_si"), QString::number(font.pointSizeF()));
-    file_.write(key("font_st"), flagText(font.strikeOut()));
-    file_.write(key("font_ul"), flagText(font.underline()));
+    file_.write("font_bd", flagText(font.bold()));
+    file_.write("font_it", flagText(font.italic()));
+    file_.write("font_na", font.family());
+    file_.write("font_si", QString::number(font.pointSizeF()));
+    file_.write("font_st", flagText(font.strikeOut()));
+    file_.write("font_ul", flagText(font.underline()));
     settings_.foreColor = foreColor_;
     settings_.backColor = backColor_;
-    file_.writeInteger(key("fore_color"), numberFromColor(foreColor_));
-    file_.writeInteger(key("back_color"), numberFromColor(backColor_));
+    file_.writeInteger("fore_color", numberFromColor(foreColor_));
+    file_.writeInteger("back_color", numberFromColor(backColor_));
     settings_.useSysColor = chkColorSys->isChecked();
     settings_.useSysFont = chkFontSys->isChecked();
-    file_.writeFlag(key("use_sys_color"), settings_.useSysColor);
-    file_.writeFlag(key("use_sys_font"), settings_.useSysFont);
+    file_.writeFlag("use_sys_color", settings_.useSysColor);
+    file_.writeFlag("use_sys_font", settings_.useSysFont);
 
     // 14. Help tooltips.
     settings_.toolTips = chkToolTip->isChecked();
-    file_.writeFlag(key("tool_tips"), settings_.toolTips);
+    file_.writeFlag("tool_tips", settings_.toolTips);
     if (settings_.toolTips != host_.helpTipsOn())
         host_.setHelpTips(settings_.toolTips);
 
     // 15. The daily check.
     settings_.autoUpdate = chkUpdates->isChecked();
-    file_.writeFlag(key("auto_update"), settings_.autoUpdate);
+    file_.writeFlag("auto_update", settings_.autoUpdate);
 
     // 16. Shortcuts, made or removed only when the box differs from the stored setting.
     const auto shortcut = [this](const char* name, QCheckBox* box, bool startup) {
-        const bool stored = file_.integer(key(name)) != 0;
-        file_.writeFlag(key(name), box->isChecked());
+        const bool stored = file_.integer(QLatin1String(name)) != 0;
+        file_.writeFlag(QLatin1String(name), box->isChecked());
         if (stored != box->isChecked())
             host_.makeShortcut(startup, !box->isChecked());
     };

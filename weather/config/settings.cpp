@@ -193,107 +193,103 @@ QString todayText()
 
 void readAlarmChoices(const SettingsFile& file, AppSettings& s)
 {
-    const auto key = [](const char* name) { return QLatin1String(name); };
-    const int alarmMode = file.integer(key("alert_toggle"));
+    const int alarmMode = file.integer("alert_toggle");
     s.alarmOn = alarmMode == 1 || alarmMode == 2;
     s.alarmAbove = alarmMode == 2;
-    s.alarmType = file.integer(key("alert_type"));
-    s.alarmSound = file.flag(key("alert_play_sound"));
-    s.alarmWind = file.integer(key("alert_wind"));
-    s.alarmCompare = file.text(key("alert_compare"));
-    s.sendMail = file.flag(key("alert_send_mail"));
-    s.sendEndMail = file.flag(key("alert_send_end_mail"));
+    s.alarmType = file.integer("alert_type");
+    s.alarmSound = file.flag("alert_play_sound");
+    s.alarmWind = file.integer("alert_wind");
+    s.alarmCompare = file.text("alert_compare");
+    s.sendMail = file.flag("alert_send_mail");
+    s.sendEndMail = file.flag("alert_send_end_mail");
 }
 
 void loadSettings(const SettingsFile& file, AppSettings& s, SettingsTarget& target)
 {
-    const auto key = [](const char* name) { return QLatin1String(name); };
 
-    s.noXpHelp = file.flag(key("no_xp_help"));
-    s.showTrend = file.flag(key("trend_arrow"));
+    s.noXpHelp = file.flag("no_xp_help");
+    s.showTrend = file.flag("trend_arrow");
 
     // The display font keeps its default for every property whose stored value is missing.
     QFont font;
-    if (!file.raw(key("font_bd")).isEmpty())
-        font.setBold(file.flag(key("font_bd")));
-    if (!file.raw(key("font_it")).isEmpty())
-        font.setItalic(file.flag(key("font_it")));
-    if (const QString name = file.text(key("font_na")); !name.isEmpty())
+    if (!file.raw("font_bd").isEmpty())
+        font.setBold(file.flag("font_bd"));
+    if (!file.raw("font_it").isEmpty())
+        font.setItalic(file.flag("font_it"));
+    if (const QString name = file.text("font_na"); !name.isEmpty())
         font.setFamily(name);
-    if (const double size = file.number(key("font_si")); size > 0)
+    if (const double size = file.number("font_si"); size > 0)
         font.setPointSizeF(size);
-    if (!file.raw(key("font_st")).isEmpty())
-        font.setStrikeOut(file.flag(key("font_st")));
-    if (!file.raw(key("font_ul")).isEmpty())
-        font.setUnderline(file.flag(key("font_ul")));
+    if (!file.raw("font_st").isEmpty())
+        font.setStrikeOut(file.flag("font_st"));
+    if (!file.raw("font_ul").isEmpty())
+        font.setUnderline(file.flag("font_ul"));
     s.displayFont = font;
 
     // An empty colour takes the main window's own.
     const QPalette palette = QGuiApplication::palette();
-    s.foreColor = file.raw(key("fore_color")).isEmpty()
-                      ? palette.color(QPalette::WindowText)
-                      : colorFromNumber(file.integer(key("fore_color")));
-    s.backColor = file.raw(key("back_color")).isEmpty()
-                      ? palette.color(QPalette::Window)
-                      : colorFromNumber(file.integer(key("back_color")));
-    s.useSysColor = file.flag(key("use_sys_color"));
-    s.useSysFont = file.flag(key("use_sys_font"));
+    s.foreColor = file.raw("fore_color").isEmpty() ? palette.color(QPalette::WindowText)
+                                                   : colorFromNumber(file.integer("fore_color"));
+    s.backColor = file.raw("back_color").isEmpty() ? palette.color(QPalette::Window)
+                                                   : colorFromNumber(file.integer("back_color"));
+    s.useSysColor = file.flag("use_sys_color");
+    s.useSysFont = file.flag("use_sys_font");
 
     target.loadRegionList();
-    target.selectRegion(file.integer(key("state")));
+    target.selectRegion(file.integer("state"));
 
-    s.savedStation = file.integer(key("station"));
+    s.savedStation = file.integer("station");
     target.selectStation(s.savedStation);
-    s.stationName = file.text(key("station_name"));
+    s.stationName = file.text("station_name");
 
-    s.interval = file.integer(key("interval"));
-    s.autoUpdate = file.flag(key("auto_update"));
-    s.checkDate = file.text(key("check_date"));
+    s.interval = file.integer("interval");
+    s.autoUpdate = file.flag("auto_update");
+    s.checkDate = file.text("check_date");
     if (s.checkDate.isEmpty())
         s.checkDate = todayText();
 
-    target.selectForecast(file.integer(key("forecast")));
-    target.selectDisplays(file.integer(key("display")), file.integer(key("display_2")));
-    s.secondValue = file.flag(key("display_2_toggle"));
+    target.selectForecast(file.integer("forecast"));
+    target.selectDisplays(file.integer("display"), file.integer("display_2"));
+    s.secondValue = file.flag("display_2_toggle");
     target.showSecondValue(s.secondValue);
 
-    s.iconLow = file.integer(key("icon_set_1"));
-    s.iconHigh = file.integer(key("icon_set_2"));
-    s.banner = file.flag(key("banner"));
-    s.bannerBottom = file.flag(key("banner_pos"));
+    s.iconLow = file.integer("icon_set_1");
+    s.iconHigh = file.integer("icon_set_2");
+    s.banner = file.flag("banner");
+    s.bannerBottom = file.flag("banner_pos");
 
-    s.toolTips = file.flag(key("tool_tips"));
+    s.toolTips = file.flag("tool_tips");
     target.setHelpTips(s.toolTips);
     target.setUpStatTips();
 
-    s.hotKeyModifier = file.integer(key("key"));
-    s.hotKeyMain = file.integer(key("key_plus"));
-    s.hotKeyText = file.text(key("key_string"));
-    s.hotKeyOnStart = file.flag(key("key_toggle"));
+    s.hotKeyModifier = file.integer("key");
+    s.hotKeyMain = file.integer("key_plus");
+    s.hotKeyText = file.text("key_string");
+    s.hotKeyOnStart = file.flag("key_toggle");
     if (s.hotKeyOnStart)
         target.registerHotKey();
 
     readAlarmChoices(file, s);
     target.applyAlarmType(s.alarmType);
 
-    s.mailServer = file.text(key("mail_server"));
-    s.mailPort = file.text(key("mail_port"));
-    s.mailSender = file.text(key("mail_send"));
-    s.mailRecipient = file.text(key("mail_recip"));
+    s.mailServer = file.text("mail_server");
+    s.mailPort = file.text("mail_port");
+    s.mailSender = file.text("mail_send");
+    s.mailRecipient = file.text("mail_recip");
 
     ProxySettings& proxy = s.proxy;
-    proxy.useProxy = file.flag(key("proxy_on"));
+    proxy.useProxy = file.flag("proxy_on");
     if (proxy.useProxy) {
-        proxy.server = file.text(key("proxy_server"));
-        proxy.port = file.text(key("proxy_port"));
-        proxy.auth = file.flag(key("auth_on"));
+        proxy.server = file.text("proxy_server");
+        proxy.port = file.text("proxy_port");
+        proxy.auth = file.flag("auth_on");
         if (proxy.auth) {
-            proxy.user = file.text(key("auth_1"));
-            proxy.password = unscramblePassword(file.text(key("auth_2")), proxy.user);
+            proxy.user = file.text("auth_1");
+            proxy.password = unscramblePassword(file.text("auth_2"), proxy.user);
         }
     }
     // Only ever switches the flag on: the setting is made by hand.
-    if (file.flag(key("strip_www")))
+    if (file.flag("strip_www"))
         proxy.stripWww = true;
 
     target.startScanTimer(s.interval);
@@ -301,16 +297,14 @@ void loadSettings(const SettingsFile& file, AppSettings& s, SettingsTarget& targ
 
 void saveSelection(const SettingsFile& file, const Selection& selection)
 {
-    const auto key = [](const char* name) { return QLatin1String(name); };
-    file.writeInteger(key("state"), selection.state);
-    file.writeInteger(key("station"), selection.station);
-    file.write(key("station_name"), selection.stationName);
-    file.writeInteger(key("forecast"), selection.forecast);
-    file.writeInteger(key("display"), selection.display);
-    file.writeInteger(key("display_2"), selection.display2);
-    file.writeFlag(key("display_2_toggle"), selection.secondValue);
-    file.write(key("check_date"),
-               selection.checkDate.isEmpty() ? todayText() : selection.checkDate);
+    file.writeInteger("state", selection.state);
+    file.writeInteger("station", selection.station);
+    file.write("station_name", selection.stationName);
+    file.writeInteger("forecast", selection.forecast);
+    file.writeInteger("display", selection.display);
+    file.writeInteger("display_2", selection.display2);
+    file.writeFlag("display_2_toggle", selection.secondValue);
+    file.write("check_date", selection.checkDate.isEmpty() ? todayText() : selection.checkDate);
 }
 
 } // namespace config

@@ -18,11 +18,6 @@ QString stationNameOf(const QString& nameCell)
     return rest.left(qMax<qsizetype>(0, rest.size() - 4));
 }
 
-QString key(const char* name)
-{
-    return QLatin1String(name);
-}
-
 } // namespace
 
 bool ListModel::select(int index)
@@ -246,8 +241,8 @@ void Monitor::buildStationList()
 
 void Monitor::restoreStationSelection()
 {
-    const QString savedState = settingsFile_.raw(key("state"));
-    const QString savedStation = settingsFile_.raw(key("station"));
+    const QString savedState = settingsFile_.raw("state");
+    const QString savedStation = settingsFile_.raw("station");
     const int n = common::readInteger(savedStation);
     const bool sameRegion =
         !savedState.isEmpty() && common::readInteger(savedState) == regionIndex_;
@@ -256,7 +251,7 @@ void Monitor::restoreStationSelection()
         stationChosen_ = stations.select(0);
         return;
     }
-    const QString name = settingsFile_.text(key("station_name"));
+    const QString name = settingsFile_.text("station_name");
     // The saved index still names the saved station, or the name is searched for: the bureau
     // may have reordered its page since.
     const int index =
@@ -267,7 +262,7 @@ void Monitor::restoreStationSelection()
 void Monitor::restoreDisplays()
 {
     const auto restore = [this](ListModel& list, const char* name) {
-        const QString stored = settingsFile_.raw(key(name));
+        const QString stored = settingsFile_.raw(QLatin1String(name));
         const int index = common::readInteger(stored);
         list.select(stored.isEmpty() || index == -1 ? 0 : index);
     };
