@@ -1,6 +1,7 @@
 #include "common/frm_proxy.h"
 
 #include "common/ini_file.h"
+#include "common/object_names.h"
 #include "common/proxy_password.h"
 #include "platform/message_box.h"
 
@@ -17,11 +18,7 @@
 namespace common {
 namespace {
 
-template <class W> W* named(W* widget, const char* name)
-{
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
+using common::named;
 
 QLineEdit* passwordBox(const char* name, QWidget* parent)
 {

@@ -1,6 +1,7 @@
 #include "weather/net/frm_about.h"
 
 #include "common/files.h"
+#include "common/object_names.h"
 #include "common/text_codec.h"
 #include "platform/desktop.h"
 #include "platform/message_box.h"
@@ -27,11 +28,7 @@ namespace {
 
 const QString kTitle = QStringLiteral("Nimbulo");
 
-template <class W> W* named(W* widget, const char* name)
-{
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
+using common::named;
 
 QPushButton* button(const char* name, const QString& caption, const QString& tip, QWidget* parent)
 {

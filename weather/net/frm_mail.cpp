@@ -1,5 +1,6 @@
 #include "weather/net/frm_mail.h"
 
+#include "common/object_names.h"
 #include "weather/config/settings.h"
 
 #include <QFormLayout>
@@ -13,11 +14,7 @@
 namespace net {
 namespace {
 
-template <class W> W* named(W* widget, const char* name)
-{
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
+using common::named;
 
 } // namespace
 

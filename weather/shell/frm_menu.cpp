@@ -1,5 +1,6 @@
 #include "weather/shell/frm_menu.h"
 
+#include "common/object_names.h"
 #include "platform/desktop.h"
 #include "weather/config/layout_file.h"
 #include "weather/engine/monitor.h"
@@ -40,11 +41,7 @@ QString indexed(const QString& name, qsizetype index)
     return name + QLatin1Char('_') + QString::number(index);
 }
 
-QAction* named(QAction* action, const QString& name)
-{
-    action->setObjectName(name);
-    return action;
-}
+using common::named;
 
 QAction* separator(QMenu* menu, const char* name)
 {
