@@ -11,11 +11,6 @@ const QString kCrLf = QStringLiteral("\r\n");
 
 } // namespace
 
-QString homePage()
-{
-    return QStringLiteral(NIMBULO_HOME_PAGE);
-}
-
 QString notRunningText(const QString& homeAddress)
 {
     return QStringLiteral("Nimbulo") + kCrLf + homeAddress + kCrLf +

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/home_page.h"
+
 #include <QString>
 #include <QStringList>
 #include <QTime>
@@ -9,8 +11,8 @@ namespace saver {
 // The caption with which the main program's window begins.
 inline constexpr char kAppTitle[] = "Nimbulo (Australia)";
 
-// The product's web site (set when the programs are built).
-QString homePage();
+// The product's web site.
+using common::homePage;
 
 // What the saver shows when the main program is not running: "Nimbulo", the product's web
 // address, "Nimbulo program", "Not running", "Start up Nimbulo", separated by CR LF.

@@ -46,11 +46,6 @@ QString updateRoot()
     return QStringLiteral(NIMBULO_UPDATE_ROOT);
 }
 
-QString homePage()
-{
-    return QStringLiteral(NIMBULO_HOME_PAGE);
-}
-
 void openUrl()
 {
     platform::openUrl(homePage());

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/home_page.h"
+
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -16,7 +18,7 @@ class frmUpdMsg;
 // Addresses fixed when the program is built: the update server's root ("http://host/"), which
 // serves freeload/wthrvers.txt and freeload/weather.ini, and the product's home page.
 QString updateRoot();
-QString homePage();
+using common::homePage;
 // Opens the product's home page in the user's browser.
 void openUrl();
 

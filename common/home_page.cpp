@@ -1,0 +1,10 @@
+#include "common/home_page.h"
+
+namespace common {
+
+QString homePage()
+{
+    return QStringLiteral(NIMBULO_HOME_PAGE);
+}
+
+} // namespace common
