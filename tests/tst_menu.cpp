@@ -115,6 +115,11 @@ private Q_SLOTS:
                               "&Update Stats", "-", "&Weather Info Links", "-", "&About Nimbulo",
                               "&General Settings", "&Close"}));
         QCOMPARE(captions(menu_->mnuLinksType).size(), 11);
+        // The readme names the entry that opens the main window as the menu calls it.
+        QFile readme(QStringLiteral(NIMBULO_SOURCE_DIR "/data/readme.txt"));
+        QVERIFY(readme.open(QIODevice::ReadOnly));
+        QVERIFY(readme.readAll().simplified().contains(
+            "menu button and choose \"" + menu_->mnuShow->text().remove('&').toUtf8() + '"'));
         // Without custom menu files their entries are hidden.
         QVERIFY(!menu_->mnuSepC->isVisible());
         QVERIFY(!menu_->mnuCLinksType[0]->menuAction()->isVisible());
