@@ -272,7 +272,7 @@ private slots:
         const QString path = QStringLiteral("/freeload/wthrvers.txt");
         const QString ver =
             common::readIni(QStringLiteral("FixedSetting"), QStringLiteral("ver"), kLayout);
-        QCOMPARE(site_.page(path, kNow).body, "exe=1.0.0\r\nini=" + ver.toLatin1() + "\r\n");
+        QCOMPARE(site_.page(path, kNow).body, "exe=1.5.8\r\nini=" + ver.toLatin1() + "\r\n");
         BureauSite site = BureauSite::fromLayout(kLayout);
         site.setExeVersion(QStringLiteral("1.5.9"));
         site.setIniVersion(QStringLiteral("2.0.1"));

@@ -196,7 +196,7 @@ private Q_SLOTS:
         if (QGuiApplication::platformName() != QLatin1String("xcb"))
             QSKIP("needs an X server to find the running program's window");
         QWidget running;
-        running.setWindowTitle(QStringLiteral("Nimbulo (Australia) ver 1.0.0"));
+        running.setWindowTitle(QStringLiteral("Nimbulo (Australia) ver 1.5.8"));
         running.show();
         QVERIFY(QTest::qWaitForWindowExposed(&running));
         auto w = window(Mode::Add);

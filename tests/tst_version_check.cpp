@@ -244,6 +244,12 @@ private Q_SLOTS:
             << "There is a newer version of Nimbulo program available." << QString() << v0;
         QTest::newRow("newer layout, installed") << QString() << v1 << 0 << false << layout
                                                  << "INI Update|INI Update is complete." << v1;
+        QTest::newRow("1.5.9: newer than this release")
+            << "1.5.9" << QByteArray() << 0 << false
+            << "There is a newer version of Nimbulo program available." << QString() << v0;
+        QTest::newRow("1.10.: older than this release, as text")
+            << "1.10." << QByteArray() << 0 << true << QString()
+            << "Version Check|There are No Updates for Nimbulo" << v0;
         QTest::newRow("equal versions, manual")
             << QString() << QByteArray() << 0 << true << QString()
             << "Version Check|There are No Updates for Nimbulo" << v0;
@@ -288,7 +294,8 @@ private Q_SLOTS:
             c.check.messageWindow()->cmdUpd->click();
             QTRY_VERIFY(!c.check.messageWindow()); // the window is unloaded
         }
-        QCOMPARE(opened_, exe.isEmpty() ? QStringList{} : QStringList{net::homePage()});
+        const bool programOffer = window.contains(QStringLiteral("Nimbulo program"));
+        QCOMPARE(opened_, programOffer ? QStringList{net::homePage()} : QStringList{});
         QCOMPARE(MessageBox::shownBoxes().size(), box.isEmpty() ? 0 : 1);
         if (!box.isEmpty()) {
             const auto& shown = MessageBox::shownBoxes().first();
