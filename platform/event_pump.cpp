@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QTimer>
 
 namespace platform {
 
@@ -14,13 +15,18 @@ bool waitFor(const std::function<bool()>& done, int timeoutMs)
 {
     QElapsedTimer clock;
     clock.start();
+    // processEvents(flags, maxtime) drops WaitForMoreEvents and returns at once when nothing is
+    // pending: the single-argument form blocks instead, and this timer wakes it at the deadline.
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    deadline.setTimerType(Qt::PreciseTimer);
     while (!done()) {
         const qint64 left = timeoutMs - clock.elapsed();
         if (left <= 0)
             return done();
-        // Blocks until an event arrives or the slice is over, so an idle wait uses no CPU.
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents,
-                                        static_cast<int>(qMin<qint64>(left, 50)));
+        if (!deadline.isActive())
+            deadline.start(static_cast<int>(left));
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
     return true;
 }

@@ -10,7 +10,8 @@ void pumpEvents();
 
 // Pumps events until `done` returns true or `timeoutMs` milliseconds have passed on the
 // monotonic clock (wall-clock changes and midnight do not matter). Returns the last value of
-// `done`. Sleeps briefly between pumps when nothing is pending, so a wait costs no CPU.
+// `done`, which is checked after each batch of events: between events the wait sleeps, so it
+// costs no CPU.
 bool waitFor(const std::function<bool()>& done, int timeoutMs);
 
 } // namespace platform

@@ -41,6 +41,11 @@ private Q_SLOTS:
         QTimer::singleShot(20, [&] { fired = true; });
         QVERIFY(platform::waitFor([&] { return fired; }, 10000));
         QVERIFY(!platform::waitFor([] { return false; }, 30));
+        // With nothing arriving the wait sleeps: the condition is looked at once per event
+        // (here only the deadline's), not in a loop.
+        int checks = 0;
+        QVERIFY(!platform::waitFor([&] { return ++checks < 0; }, 500));
+        QVERIFY2(checks < 10, qPrintable(QString::number(checks)));
     }
 
     void scriptedMessageBoxes()
