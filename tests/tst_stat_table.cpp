@@ -31,6 +31,8 @@ const RowTable kRows{
     {"<a href=\"products/IDN60901/IDN60901.94768.shtml\">Sydney - Observatory Hill</a>",
      {"06/03:00pm", "22.4", "CALM", "CALM", "-"}},
     {"<a>Newcastle</a>", {"06/02:30pm", "", "&nbsp;", "&nbsp", ""}},
+    {"<a href=\"products/IDN60901/IDN60901.94769.shtml\">Sydney</a>",
+     {"06/02:45pm", "20.5", "S", "9", "1012.0"}},
     {"No link", {"06/02:00pm", "1"}},
 };
 
@@ -77,8 +79,12 @@ private Q_SLOTS:
         QTest::addColumn<QString>("historyUrl");
         const QStringList airport{"06/03:30pm", "21.0 °C", "SSE", "17 km/h", "1013.2 hPa"};
         const QString airportUrl = "http://host/products/IDN60901/IDN60901.94767.shtml";
-        // Contained in two names: the first row in block order.
-        QTest::newRow("contained in two names") << "Sydney" << airport << airportUrl;
+        // The row named exactly so wins over an earlier one that contains the name.
+        QTest::newRow("equal name after a containing one")
+            << "Sydney" << QStringList{"06/02:45pm", "20.5 °C", "S", "9 km/h", "1012.0 hPa"}
+            << "http://host/products/IDN60901/IDN60901.94769.shtml";
+        // No equal name: the first row, in block order, that contains it.
+        QTest::newRow("contained in a longer name") << "Sydney Air" << airport << airportUrl;
         // "-" and the non-breaking space read N/F, without a unit sign.
         QTest::newRow("calm and dash")
             << "Observatory Hill"

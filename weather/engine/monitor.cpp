@@ -7,18 +7,6 @@
 #include <QDate>
 
 namespace engine {
-namespace {
-
-// The station name inside a row's name cell: the text after its first ">" without the last
-// four characters (the closing "</a>").
-QString stationNameOf(const QString& nameCell)
-{
-    const qsizetype gt = nameCell.indexOf(QLatin1Char('>'));
-    const QString rest = nameCell.mid(gt + 1);
-    return rest.left(qMax<qsizetype>(0, rest.size() - 4));
-}
-
-} // namespace
 
 bool ListModel::select(int index)
 {

@@ -2,6 +2,13 @@
 
 namespace engine {
 
+QString stationNameOf(const QString& nameCell)
+{
+    const qsizetype gt = nameCell.indexOf(QLatin1Char('>'));
+    const QString rest = nameCell.mid(gt + 1);
+    return rest.left(qMax<qsizetype>(0, rest.size() - 4));
+}
+
 RowTable emptyRowTable()
 {
     return {ObservationRow{QString(), QStringList{QString()}}};

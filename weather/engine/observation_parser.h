@@ -19,6 +19,10 @@ struct ObservationRow
     QStringList cells; // trimmed value cells; cell i belongs to layout column i
 };
 
+// The station name inside a row's name cell: the text after its first ">" without the last
+// four characters (the closing "</a>"). What the station list shows.
+QString stationNameOf(const QString& nameCell);
+
 // The rows of the last scan, in block order (`rowTable`).
 using RowTable = QList<ObservationRow>;
 

@@ -115,9 +115,15 @@ StatPassResult fillStatTable(StatTable& table, const RowTable& rows,
         return result;
     }
 
-    const auto found = std::find_if(rows.cbegin(), rows.cend(), [&](const ObservationRow& row) {
-        return row.name.contains(options.station);
+    // The row of exactly that station; else the first whose name contains the text, so a saved
+    // name that the bureau has since lengthened still finds its row.
+    auto found = std::find_if(rows.cbegin(), rows.cend(), [&](const ObservationRow& row) {
+        return stationNameOf(row.name) == options.station;
     });
+    if (found == rows.cend())
+        found = std::find_if(rows.cbegin(), rows.cend(), [&](const ObservationRow& row) {
+            return row.name.contains(options.station);
+        });
     if (found == rows.cend())
         return result;
     const ObservationRow& row = *found;

@@ -92,7 +92,8 @@ struct StatPassResult
 };
 
 // The first half of `showStats`: finds the chosen station's row (the first row, in block order,
-// whose name contains the station text, exact case) and fills `table`:
+// whose station name equals the station text, else the first whose name contains it; exact
+// case) and fills `table`:
 //  - values: one text per header. An empty cell and the bureau's "-", "&nbsp;" and "&nbsp"
 //    read "N/F". Column 0 and the wind-direction column as they are; every other column
 //    "<cell> <sign>", or the cell alone when the sign is empty or the cell is "N/F".
