@@ -15,7 +15,7 @@ class TestPrintMode : public QObject
     QTemporaryDir dir_;
 
     // A program folder with the shipped layout and settings that reach `port` through the proxy.
-    void writeProgramFolder(const QString& port)
+    void writeProgramFolder(const QString& port, const QByteArray& saved = {})
     {
         QFile::remove(dir_.filePath("weather.ini"));
         QVERIFY(QFile::copy(QStringLiteral(NIMBULO_SOURCE_DIR "/data/weather.ini"),
@@ -23,7 +23,7 @@ class TestPrintMode : public QObject
         QFile settings(dir_.filePath("wsetting.ini"));
         QVERIFY(settings.open(QIODevice::WriteOnly | QIODevice::Truncate));
         settings.write("[SavedSetting]\nstate=1\nproxy_on=1\nproxy_server=127.0.0.1\nproxy_port=" +
-                       port.toUtf8() + "\n");
+                       port.toUtf8() + "\n" + saved);
     }
 
     struct Run
@@ -76,9 +76,18 @@ private Q_SLOTS:
         QVERIFY(!run.out.contains(QLatin1Char('\r')));
     }
 
+    void printsTheTicker_data()
+    {
+        QTest::addColumn<QByteArray>("saved");
+        QTest::newRow("first display") << QByteArray();
+        // A position beyond the list (a layout update dropped columns) means the first.
+        QTest::newRow("display beyond the list") << QByteArray("display=99\n");
+    }
+
     void printsTheTicker()
     {
-        writeProgramFolder(port_);
+        QFETCH(QByteArray, saved);
+        writeProgramFolder(port_, saved);
         const Run run = print(QStringLiteral("--print=ticker"));
         QCOMPARE(run.exitCode, 0);
         QVERIFY2(QRegularExpression(QStringLiteral("^-?\\d+\\.\\d \u00B0C\\n$"))

@@ -18,6 +18,12 @@ bool ListModel::select(int index)
     return true;
 }
 
+void selectOrFirst(ListModel& list, int index)
+{
+    if (!list.select(index))
+        list.select(0);
+}
+
 Monitor::Monitor(QString layoutPath, QString settingsPath, net::ErrorLog& log, TextWidth width,
                  QObject* parent)
     : QObject(parent), layoutPath_(std::move(layoutPath)), settingsFile_(std::move(settingsPath)),
@@ -110,12 +116,8 @@ void Monitor::selectStation(int index)
 
 void Monitor::selectDisplays(int display, int display2)
 {
-    if (display == -1 && !displays.entries.isEmpty())
-        display = 0;
-    if (display2 == -1 && !displays2.entries.isEmpty())
-        display2 = 0;
-    displays.select(display);
-    displays2.select(display2);
+    selectOrFirst(displays, display);
+    selectOrFirst(displays2, display2);
     Q_EMIT displayChoiceChanged();
 }
 
@@ -249,13 +251,8 @@ void Monitor::restoreStationSelection()
 
 void Monitor::restoreDisplays()
 {
-    const auto restore = [this](ListModel& list, const char* name) {
-        const QString stored = settingsFile_.raw(QLatin1String(name));
-        const int index = common::readInteger(stored);
-        list.select(stored.isEmpty() || index == -1 ? 0 : index);
-    };
-    restore(displays, "display");
-    restore(displays2, "display_2");
+    selectOrFirst(displays, settingsFile_.integer("display"));
+    selectOrFirst(displays2, settingsFile_.integer("display_2"));
     Q_EMIT displayChoiceChanged();
 }
 

@@ -33,6 +33,10 @@ struct ListModel
     bool select(int index);
 };
 
+// Selects `index`; when it names no entry (none saved, -1, or a saved position beyond a list
+// that a layout update shortened) the first entry, if any.
+void selectOrFirst(ListModel& list, int index);
+
 // The monitor without its windows: the selected region's layout, the selection lists, the scan
 // cycle with its timers and busy flags, the parser's row table and stat table, the alarm state
 // and the published texts. The main window presents it and forwards the user's actions; a
