@@ -235,6 +235,10 @@ void frmWeather::connectActions()
     connect(&m, &engine::Monitor::regionLoaded, this, &frmWeather::showRegionLists);
     connect(&m, &engine::Monitor::stationListChanged, this, &frmWeather::showStationList);
     connect(&m, &engine::Monitor::displayChoiceChanged, this, &frmWeather::showDisplayChoice);
+    connect(&m, &engine::Monitor::pageChoiceChanged, lstForecast, [this] {
+        const QSignalBlocker blocker(lstForecast);
+        lstForecast->setCurrentRow(monitor_.forecasts.selected);
+    });
     connect(&m, &engine::Monitor::published, this, &frmWeather::showStats);
     connect(&m, &engine::Monitor::scanningChanged, lblScanNow, &QWidget::setVisible);
     connect(&m, &engine::Monitor::scanFailedChanged, lblScanErr, &QWidget::setVisible);

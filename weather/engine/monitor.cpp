@@ -288,6 +288,7 @@ void Monitor::setSecondValue(bool on)
 void Monitor::selectForecast(int index)
 {
     forecasts.select(index);
+    Q_EMIT pageChoiceChanged();
 }
 
 void Monitor::selectRadar(int index)

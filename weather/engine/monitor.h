@@ -152,6 +152,7 @@ Q_SIGNALS:
     void statTipsRequested();
     void hotKeyRequested();
     void displayChoiceChanged(); // a display list or the second-value box changed
+    void pageChoiceChanged();    // the forecast selection changed
 
 private:
     void loadRegionList() override;
