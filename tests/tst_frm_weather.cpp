@@ -3,6 +3,7 @@
 #include "platform/message_box.h"
 #include "weather/app/frm_weather.h"
 #include "weather/app/weather_app.h"
+#include "weather/config/frm_options.h"
 
 #include <QCheckBox>
 #include <QClipboard>
@@ -24,7 +25,8 @@ const QByteArray kLayout =
     "[RegionHeads]\nregions=1\nregion_1=R1\n"
     "[R1]\ndisplay=Region One\nst_url=r1/obs.html\ndelim_1=<table>\ndelim_2=</table>\n"
     "delim_3=<th>\ndelim_4=</t\nheaders=3\nskip=1\nst_hdr_1=Date/Time\nst_hdr_2=Temp\n"
-    "st_sgn_2=C\nst_hdr_3=Rain\nst_sgn_3=mm\nforecasts=1\nfc_1=Coast\nfc_url_1=r1/coast.shtml\n"
+    "st_sgn_2=C\nst_hdr_3=Rain\nst_sgn_3=mm\nforecasts=3\nfc_1=Coast\nfc_url_1=r1/coast.shtml\n"
+    "fc_2=Inland\nfc_url_2=r1/inland.shtml\nfc_3=Marine\nfc_url_3=r1/marine.shtml\n"
     "rain=1\nrain_name_1=Radar\nrain_url_1=r1/radar.shtml\nmap_url=\n";
 
 const QByteArray kPage = "<table>\n<tr><th><a href=\"/p/1.shtml\">Alpha</a></th>\n"
@@ -49,18 +51,25 @@ class TestFrmWeather : public QObject
     }
 
 private Q_SLOTS:
-    void init()
+    // A fresh program on the test folder, its settings file holding `saved` as well.
+    void restart(const QByteArray& saved = {})
     {
-        write(QStringLiteral("weather.ini"), kLayout);
+        app_.reset();
         write(QStringLiteral("wsetting.ini"),
               "[SavedSetting]\nproxy_on=1\nproxy_server=127.0.0.1\nproxy_port=" +
                   QByteArray::number(server_.port()) +
-                  "\nalert_toggle=2\nalert_type=0\nalert_compare=30\n");
+                  "\nalert_toggle=2\nalert_type=0\nalert_compare=30\n" + saved);
+        app_ = std::make_unique<app::WeatherApp>(dir_.path() + QLatin1Char('/'));
+    }
+
+    void init()
+    {
+        write(QStringLiteral("weather.ini"), kLayout);
         server_.setPage(QStringLiteral("r1/obs.html"), kPage);
         platform::setUrlOpener([this](const QString& url) { opened_.append(url); });
         MessageBox::script({});
         opened_.clear();
-        app_ = std::make_unique<app::WeatherApp>(dir_.path() + QLatin1Char('/'));
+        restart();
     }
 
     void cleanup()
@@ -142,6 +151,80 @@ private Q_SLOTS:
         QVERIFY(opened_.last().endsWith(QStringLiteral("r1/radar.shtml")));
         QVERIFY(w.cmdForecast->isEnabled());
         QVERIFY(w.cmdRadar->isEnabled());
+    }
+
+    // Saved positions beyond their lists (written while the layout file was missing, or left
+    // by a layout update) fall back to the first entry, and the monitor works as usual.
+    void savedSelectionOutsideTheLists_data()
+    {
+        QTest::addColumn<QByteArray>("saved");
+        QTest::newRow("region -1") << QByteArray("state=-1\nstation=-1\ndisplay=-1\n");
+        QTest::newRow("region 99") << QByteArray("state=99\n");
+        QTest::newRow("display 99") << QByteArray("display=99\n");
+        QTest::newRow("2nd display 99") << QByteArray("display_2=99\ndisplay_2_toggle=1\n");
+    }
+
+    void savedSelectionOutsideTheLists()
+    {
+        QFETCH(QByteArray, saved);
+        restart(saved);
+        app::frmWeather& w = app_->window();
+        app_->start();
+        QCOMPARE(w.cmbState->count(), 1);
+        QCOMPARE(w.cmbState->currentIndex(), 0);
+        QVERIFY(w.cmdForecast->isEnabled());
+        QTRY_COMPARE(w.cmbCurrStation->currentText(), QStringLiteral("Alpha"));
+        QCOMPARE(w.cmbDisplay->currentIndex(), 0);
+        QCOMPARE(w.cmbExtDisplay->currentIndex(), 0);
+        QTRY_VERIFY2(app_->monitor().tickerText.startsWith(QStringLiteral("35.5 C")),
+                     qPrintable(app_->monitor().tickerText));
+        w.cmdSettings->click();
+        QVERIFY(app_->options() && app_->options()->isVisible());
+    }
+
+    // A run without a layout file has nothing to offer but still opens its options, and the
+    // selection it saves does not stop the next run from choosing a region.
+    void runWithoutLayoutFile()
+    {
+        QVERIFY(QFile::remove(dir_.filePath("weather.ini")));
+        restart();
+        app::frmWeather& w = app_->window();
+        app_->start();
+        QCOMPARE(w.cmbState->count(), 0);
+        for (QPushButton* page : {w.cmdForecast, w.cmdRadar, w.cmdMap})
+            QVERIFY2(!page->isEnabled(), qPrintable(page->objectName()));
+        w.cmdSettings->click();
+        QVERIFY(app_->options() && app_->options()->isVisible());
+        w.cmdClose->click();
+        const config::SettingsFile file(dir_.filePath("wsetting.ini"));
+        QCOMPARE(file.integer(QStringLiteral("state")), -1);
+
+        write(QStringLiteral("weather.ini"), kLayout);
+        app_.reset();
+        app_ = std::make_unique<app::WeatherApp>(dir_.path() + QLatin1Char('/'));
+        app_->start();
+        QCOMPARE(app_->window().cmbState->currentText(), QStringLiteral("Region One"));
+        QTRY_COMPARE(app_->window().cmbCurrStation->currentText(), QStringLiteral("Alpha"));
+    }
+
+    // The saved forecast is the one highlighted and the one the button opens; picking another
+    // entry in the list changes both.
+    void savedForecastIsTheOneOpened()
+    {
+        restart("forecast=2\n");
+        app::frmWeather& w = app_->window();
+        app_->start();
+        QCOMPARE(w.lstForecast->currentRow(), 2);
+        w.cmdForecast->click();
+        QTest::mouseClick(w.lstForecast->viewport(), Qt::LeftButton, {},
+                          w.lstForecast->visualItemRect(w.lstForecast->item(0)).center());
+        QCOMPARE(w.lstForecast->currentRow(), 0);
+        w.cmdForecast->click();
+        QCOMPARE(opened_.size(), 2);
+        QVERIFY(opened_.first().endsWith(QStringLiteral("r1/marine.shtml")));
+        QVERIFY(opened_.last().endsWith(QStringLiteral("r1/coast.shtml")));
+        w.cmdClose->click();
+        QCOMPARE(config::SettingsFile(dir_.filePath("wsetting.ini")).integer("forecast"), 0);
     }
 
     void alarmWindowFollowsTheAlarm()

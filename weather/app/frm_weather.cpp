@@ -108,6 +108,8 @@ frmWeather::frmWeather(engine::Monitor& monitor, QWidget* parent)
 
     // The graph button follows the shown station's history link (showStats).
     cmdGraph->setEnabled(monitor_.graphEnabled);
+    // Before any region is loaded (none may be) the lists and page buttons show the empty model.
+    showRegionLists();
 
     feed_ = std::make_unique<platform::FeedBox>(this);
 }

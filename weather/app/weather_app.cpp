@@ -181,21 +181,26 @@ void WeatherApp::connectTips()
     });
 }
 
-void WeatherApp::regionLoaded()
+config::frmOptions& WeatherApp::optionsDialog()
 {
-    // The options dialog is made at the first region change, which fills its alarm list.
     if (!options_)
         options_ = std::make_unique<config::frmOptions>(
             monitor_->settingsFile(), monitor_->settings(), *optionsWiring_, window_.get());
-    options_->regionChanged(monitor_->layout(), monitor_->alarmTypes.entries,
-                            monitor_->alarmTypes.columns);
+    return *options_;
+}
+
+void WeatherApp::regionLoaded()
+{
+    // The options dialog is made at the first region change, which fills its alarm list.
+    optionsDialog().regionChanged(monitor_->layout(), monitor_->alarmTypes.entries,
+                                  monitor_->alarmTypes.columns);
     menu_->showRegion(appDir_);
 }
 
 void WeatherApp::showOptions()
 {
-    if (!options_)
-        return; // no region could be loaded from the layout file
+    // Without any region (no usable layout file) the dialog still opens, its stat lists empty.
+    optionsDialog();
     options_->setWindowModality(Qt::ApplicationModal);
     options_->show();
     options_->raise();

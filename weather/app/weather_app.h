@@ -58,7 +58,7 @@ public:
     shell::frmMenu& menu() { return *menu_; }
     shell::HotKey& hotKey() { return *hotKey_; }
     shell::ToolTipHelp& toolTips() { return toolTips_; }
-    // The options dialog, created at the first region change; null before.
+    // The options dialog, created at the first region change or when first opened; null before.
     config::frmOptions* options() const { return options_.get(); }
     void showOptions();
 
@@ -74,6 +74,7 @@ private:
     void connectTips();
     // A new region: the options dialog's alarm list, the menu's page and link entries.
     void regionLoaded();
+    config::frmOptions& optionsDialog(); // made on first use
     void setHelpTips(bool on);
     void setStatTips();
     void registerHotKey();

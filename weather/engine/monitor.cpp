@@ -60,6 +60,9 @@ Monitor::Monitor(QString layoutPath, QString settingsPath, net::ErrorLog& log, T
     });
 
     stats_.values.clear();
+    // No region yet: no page to open.
+    forecasts.enabled = false;
+    radars.enabled = false;
 }
 
 Monitor::~Monitor() = default;
@@ -156,8 +159,12 @@ void Monitor::startScanTimer(int minutes)
 
 void Monitor::selectRegion(int index)
 {
-    if (index < 0 || index >= regionList_.sections.size())
+    if (regionList_.sections.isEmpty())
         return;
+    // A saved region outside the list (-1 written while the layout file was missing, or a
+    // layout update that dropped regions) falls back to the first.
+    if (index < 0 || index >= regionList_.sections.size())
+        index = 0;
     tmrTripLookup.stop();
     alarmCheckClicked(false);
     Q_EMIT alarmCheckCleared();
