@@ -4,6 +4,7 @@
 //   weather [--appdir DIR] --print=ticker  one scan, the one-line display text
 
 #include "platform/app_dir.h"
+#include "platform/shutdown_signals.h"
 #include "platform/single_instance.h"
 #include "weather/app/weather_app.h"
 
@@ -52,6 +53,15 @@ int main(int argc, char** argv)
     app::WeatherApp monitor(platform::appDir());
     QObject::connect(&instance, &platform::SingleInstance::restoreRequested, &monitor,
                      &app::WeatherApp::restore);
+    // The session ends the program with a signal or through the session manager: it shuts
+    // down as Close does, saving the selection.
+    platform::ShutdownSignals endOfSession;
+    QObject::connect(&endOfSession, &platform::ShutdownSignals::received, &monitor,
+                     &app::WeatherApp::quit);
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &monitor, &app::WeatherApp::quit);
+    // A checkpoint of a session that goes on: the selection is saved, the program runs on.
+    QObject::connect(&app, &QGuiApplication::saveStateRequest, &monitor,
+                     [&monitor] { monitor.monitor().saveSelection(); });
     monitor.start();
     return QApplication::exec();
 }

@@ -154,11 +154,7 @@ void WeatherApp::connectMenu()
             [this](int row) { window_->lstRadar->setCurrentRow(row); });
     connect(menu, &shell::frmMenu::showRequested, displays_.get(),
             &shell::PanelDisplays::restoreMainWindow);
-    // Close gives the banner's strip back first, then the main window's close ends the run.
-    connect(menu, &shell::frmMenu::closeRequested, this, [this] {
-        displays_->undoDesk();
-        window_->close();
-    });
+    connect(menu, &shell::frmMenu::closeRequested, this, &WeatherApp::quit);
 }
 
 void WeatherApp::connectTips()
@@ -253,6 +249,13 @@ void WeatherApp::restore()
         window_->raise();
         window_->activateWindow();
     }
+}
+
+void WeatherApp::quit()
+{
+    // The banner's strip is given back first, then the main window's close ends the run.
+    displays_->undoDesk();
+    window_->close();
 }
 
 void WeatherApp::shutdown()

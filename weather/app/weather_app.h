@@ -62,6 +62,9 @@ public:
     config::frmOptions* options() const { return options_.get(); }
     void showOptions();
 
+    // The popup menu's Close (and the end of the session): the main window closes, which ends
+    // the run through shutdown().
+    void quit();
     // The program is ending (the main window closed): tear down in order, then quit.
     void shutdown();
 

@@ -91,7 +91,11 @@ void Monitor::shutdown()
     tmrTripLookup.stop();
     tmrAlert.stop();
     tmrMail.stop();
+    saveSelection();
+}
 
+void Monitor::saveSelection() const
+{
     config::Selection selection;
     selection.state = regionIndex_;
     selection.station = stations.selected;

@@ -60,6 +60,8 @@ public:
     void armFirstScan() { tmrTripLookup.start(); }
     // Shutdown: fetches give up, timers stop, the selection is saved.
     void shutdown();
+    // Writes the region, station, forecast and display choices to the settings file.
+    void saveSelection() const;
 
     // The user's actions.
     void selectRegion(int index) override; // the region change

@@ -1,0 +1,92 @@
+// The weather executable run as a desktop session runs it: an end of session by signal saves
+// the selection as Close does.
+
+#include "page_server.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <csignal>
+
+namespace {
+
+const QByteArray kLayout =
+    "[RegionHeads]\nregions=1\nregion_1=R1\n"
+    "[R1]\ndisplay=Region One\nst_url=r1/obs.html\ndelim_1=<table>\ndelim_2=</table>\n"
+    "delim_3=<th>\ndelim_4=</t\nheaders=2\nskip=1\nst_hdr_1=Date/Time\nst_hdr_2=Temp\n";
+
+const QByteArray kPage = "<table>\n<tr><th><a href=\"/p/1.shtml\">Alpha</a></th>\n"
+                         "<td>06/10:00am</td>\n<td>35.5</td>\n</tr>\n</table>\n";
+
+} // namespace
+
+class TestWeatherProgram : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir dir_;
+    PageServer server_;
+
+    QString settingsText() const
+    {
+        QFile f(dir_.filePath("wsetting.ini"));
+        return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+    }
+
+    // Starts the monitor on `appDir` and waits for its first scan to reach the server.
+    void startMonitor(QProcess& weather, const QString& appDir)
+    {
+        const int before = server_.requests();
+        weather.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        weather.start(QStringLiteral(WEATHER_EXE), {QStringLiteral("--appdir"), appDir});
+        QVERIFY(weather.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(server_.requests() > before, 30000);
+    }
+
+    static void waitForEnd(QProcess& weather)
+    {
+        QTRY_VERIFY_WITH_TIMEOUT(weather.state() == QProcess::NotRunning, 30000);
+        QCOMPARE(weather.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(weather.exitCode(), 0);
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        server_.setPage(QStringLiteral("r1/obs.html"), kPage);
+        for (const auto& [name, content] :
+             {std::pair{"weather.ini", kLayout},
+              std::pair{"wsetting.ini", "[SavedSetting]\nproxy_on=1\nproxy_server=127.0.0.1\n"
+                                        "proxy_port=" +
+                                            QByteArray::number(server_.port()) + "\n"}}) {
+            QFile f(dir_.filePath(name));
+            QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            f.write(content);
+        }
+    }
+
+    void endOfSessionSavesTheSelection_data()
+    {
+        QTest::addColumn<int>("signalNumber");
+        QTest::newRow("SIGTERM") << int(SIGTERM);
+        QTest::newRow("SIGHUP") << int(SIGHUP);
+    }
+
+    void endOfSessionSavesTheSelection()
+    {
+        QFETCH(int, signalNumber);
+        QProcess weather;
+        startMonitor(weather, dir_.path());
+        ::kill(static_cast<pid_t>(weather.processId()), signalNumber);
+        waitForEnd(weather);
+        // Only the save at the end writes these keys.
+        const QString saved = settingsText();
+        for (const char* key : {"state=0", "display=0", "check_date="})
+            QVERIFY2(saved.contains(QLatin1String(key)), qPrintable(saved));
+    }
+};
+
+QTEST_MAIN(TestWeatherProgram)
+#include "tst_weather_program.moc"
