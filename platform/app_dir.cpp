@@ -44,4 +44,10 @@ QString appDir()
     return withSlash(QCoreApplication::applicationDirPath());
 }
 
+QString resolvedAppDir()
+{
+    const QString resolved = QDir(appDir()).canonicalPath();
+    return resolved.isEmpty() ? appDir() : withSlash(resolved);
+}
+
 } // namespace platform

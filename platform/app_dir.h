@@ -13,5 +13,8 @@ namespace platform {
 // appDir() returns it with a trailing "/". Before initAppDir() it is the executable's folder.
 QStringList initAppDir(const QStringList& arguments);
 QString appDir();
+// appDir() with symbolic links resolved (as appDir() when the folder cannot be resolved): the
+// same folder reached through a link gives the same text.
+QString resolvedAppDir();
 
 } // namespace platform

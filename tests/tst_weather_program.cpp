@@ -1,5 +1,5 @@
-// The weather executable run as a desktop session runs it: an end of session by signal saves
-// the selection as Close does.
+// The weather executable run as a desktop session runs it: one copy per program folder, and an
+// end of session by signal that saves the selection as Close does.
 
 #include "page_server.h"
 
@@ -85,6 +85,23 @@ private Q_SLOTS:
         const QString saved = settingsText();
         for (const char* key : {"state=0", "display=0", "check_date="})
             QVERIFY2(saved.contains(QLatin1String(key)), qPrintable(saved));
+    }
+
+    // A start through a symbolic link to the running copy's folder ends at once.
+    void oneCopyPerResolvedFolder()
+    {
+        const QString link = dir_.filePath("link");
+        QFile::remove(link);
+        QVERIFY(QFile::link(dir_.path(), link));
+        QProcess first;
+        startMonitor(first, dir_.path());
+        QProcess second;
+        second.start(QStringLiteral(WEATHER_EXE), {QStringLiteral("--appdir"), link});
+        QTRY_VERIFY_WITH_TIMEOUT(second.state() == QProcess::NotRunning, 20000);
+        QCOMPARE(second.exitCode(), 0);
+        QVERIFY(first.state() == QProcess::Running);
+        first.terminate();
+        waitForEnd(first);
     }
 };
 

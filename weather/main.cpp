@@ -46,7 +46,8 @@ int main(int argc, char** argv)
     platform::initAppDir(QCoreApplication::arguments());
     QApplication::setQuitOnLastWindowClosed(false);
 
-    platform::SingleInstance instance(platform::appDir() + QStringLiteral("weather"));
+    // One copy per settings file, however its folder is reached.
+    platform::SingleInstance instance(platform::resolvedAppDir() + QStringLiteral("weather"));
     if (!instance.claim())
         return 0;
 
