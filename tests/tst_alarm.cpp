@@ -156,17 +156,17 @@ private Q_SLOTS:
         QTest::newRow("no scan, no decision")
             << 0 << true << true
             << "on=;pick:V=;scan:V=alert;tick=mail,show;opened=;pick:-=;state=0,0,1";
-        // Closed by the user: no end mail and the start mail still counts as sent, so the next
-        // alarm sends no start mail; when that one ends with the window up, the end mail goes.
+        // Closed by the user: while the alarm goes on it is shown again without a new mail; it
+        // then ends without an end mail, and the next alarm has its own start and end mails.
         QTest::newRow("window closed by the user")
             << 0 << true << true
-            << "on=;scan:V=alert;tick=mail,show;opened=;started=;closed=;scan:-=;state=1,0,0;"
-               "scan:V=alert;tick=show;opened=;scan:-=close,endmail;state=0,1,0;"
-               "scan:V=alert;tick=mail,show";
+            << "on=;scan:V=alert;tick=mail,show;opened=;started=;closed=;scan:V=alert;tick=show;"
+               "scan:-=;state=0,0,0;scan:V=alert;tick=mail,show;opened=;started=;"
+               "scan:-=close,endmail;state=0,1,0";
         QTest::newRow("unticked while the window is up")
             << 0 << true << true
-            << "on=;scan:V=alert;tick=mail,show;opened=;started=;off=close;state=1,0,0;"
-               "scan:-=;scan:V=;on=;scan:V=alert";
+            << "on=;scan:V=alert;tick=mail,show;opened=;started=;off=close;state=0,0,0;"
+               "scan:-=;scan:V=;on=;scan:V=alert;tick=mail,show";
         QTest::newRow("unticked without a window") << 0 << true << true << "on=;off=;scan:V=";
         QTest::newRow("alarm ends before the window opened")
             << 0 << true << true << "on=;scan:V=alert;scan:-=;state=0,0,0";

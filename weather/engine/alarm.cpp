@@ -78,13 +78,17 @@ AlarmDecision AlarmState::decide(const AlarmFindings& findings, const AlarmSetti
         return decision;
     const bool holds =
         settings.wind > WindNone ? findings.valueAlarm && findings.windAlarm : findings.valueAlarm;
-    if (!holds && alarmWindowOpen) {
-        decision.closeWindow = true;
-        alarmWindowOpen = false;
-        if (alarmMailSent && settings.sendAlarmMail && settings.sendEndMail) {
-            alarmOffMail = true;
-            decision.enableMailTimer = true;
+    if (!holds) {
+        if (alarmWindowOpen) {
+            decision.closeWindow = true;
+            alarmWindowOpen = false;
+            if (alarmMailSent && settings.sendAlarmMail && settings.sendEndMail) {
+                alarmOffMail = true;
+                decision.enableMailTimer = true;
+            }
         }
+        // The alarm is over, its window up or closed by the user: the next one is a new alarm
+        // with its own start mail.
         alarmMailSent = false;
     }
     decision.enableAlertTimer = holds;
@@ -99,6 +103,8 @@ AlertTick AlarmState::alertTick(const AlarmSettings& settings) const
 bool AlarmState::alarmCheckClicked(bool ticked)
 {
     alarmOff = !ticked;
+    if (!ticked)
+        alarmMailSent = false; // alarms off ends the alarm in progress
     if (ticked || !alarmWindowOpen)
         return false;
     alarmWindowOpen = false;

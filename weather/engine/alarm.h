@@ -101,7 +101,8 @@ struct AlertTick
 //   alarming  + condition        -> window shown again, no new mail
 //   alarming, window up + none   -> window closed; end mail if the start mail went out and both
 //                                   mail settings are on; alarmMailSent cleared
-//   alarming, window closed by the user + none -> nothing (alarmMailSent stays)
+//   alarming, window closed by the user + none -> no end mail; alarmMailSent cleared
+//   alarm box unticked           -> window closed, no end mail; alarmMailSent cleared
 struct AlarmState
 {
     bool alarmOff = true; // the alarm check box `chkAlarm` is not ticked (it starts unticked)
