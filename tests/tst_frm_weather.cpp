@@ -227,6 +227,21 @@ private Q_SLOTS:
         QCOMPARE(config::SettingsFile(dir_.filePath("wsetting.ini")).integer("forecast"), 0);
     }
 
+    // Switched to the banner in the options, the banner shows the stats as soon as it is up.
+    void switchToBannerShowsTheStatsAtOnce()
+    {
+        app::frmWeather& w = app_->window();
+        app_->start();
+        QTRY_COMPARE(w.List1[1]->count(), 3);
+        w.cmdSettings->click();
+        app_->options()->cmbDispType->setCurrentIndex(1);
+        app_->options()->cmdOK->click();
+        w.cmdHide->click();
+        const shell::frmDesk& banner = app_->displays().banner();
+        QVERIFY(banner.isVisible());
+        QVERIFY2(banner.printed().contains(QStringLiteral("35.5")), qPrintable(banner.printed()));
+    }
+
     void alarmWindowFollowsTheAlarm()
     {
         app::frmWeather& w = app_->window();

@@ -124,8 +124,12 @@ WeatherApp::WeatherApp(const QString& appDir, QObject* parent) : QObject(parent)
             [this] { versionCheck_->checkVersion(false); });
     trayHost_ = platform::createTrayHost();
     displays_ = std::make_unique<shell::PanelDisplays>(*monitor_, *window_, *trayHost_);
-    connect(window_.get(), &frmWeather::hideRequested, displays_.get(),
-            &shell::PanelDisplays::hideMainWindow);
+    connect(window_.get(), &frmWeather::hideRequested, this, [this] {
+        // The options may have switched the display since the last pass: it starts with the
+        // texts of the shown stats.
+        monitor_->republish();
+        displays_->hideMainWindow();
+    });
     menu_ = std::make_unique<shell::frmMenu>(*monitor_);
     hotKey_ = std::make_unique<shell::HotKey>();
     optionsWiring_ = std::make_unique<OptionsWiring>(*this);

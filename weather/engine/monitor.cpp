@@ -424,6 +424,12 @@ void Monitor::showStats()
     publish();
 }
 
+void Monitor::republish()
+{
+    if (lastPassShown_)
+        publish();
+}
+
 void Monitor::applyDecision(const AlarmDecision& decision)
 {
     if (decision.closeWindow)

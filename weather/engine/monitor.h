@@ -83,6 +83,9 @@ public:
     void scanOnce();
     void buildStationList();
     void showStats();
+    // Composes the published texts again from the shown stats, without a new pass, so that a
+    // display chosen since the last pass (the banner instead of the tray) shows them at once.
+    void republish();
     void startScanTimer(int minutes) override;
 
     // Reads.
