@@ -148,11 +148,18 @@ QString readIni(const QString& section, const QString& key, const QString& path)
     return IniDocument::load(path).value(section, key);
 }
 
-bool writeIni(const QString& section, const QString& key, const QString& value, const QString& path)
-{
-    if (!representable(section, key, value))
-        return false;
+namespace {
 
+std::function<void(const QString&)>& writeFailureHandler()
+{
+    static std::function<void(const QString&)> handler;
+    return handler;
+}
+
+// writeIni() for a representable entry.
+bool writeEntry(const QString& section, const QString& key, const QString& value,
+                const QString& path)
+{
     IniText ini;
     if (!loadLines(path, &ini))
         return false;
@@ -202,6 +209,24 @@ bool writeIni(const QString& section, const QString& key, const QString& value, 
     if (file.write(bytes) != bytes.size())
         return false; // QSaveFile discards the temporary file; the old file stays whole
     return file.commit();
+}
+
+} // namespace
+
+void setIniWriteFailureHandler(std::function<void(const QString& path)> handler)
+{
+    writeFailureHandler() = std::move(handler);
+}
+
+bool writeIni(const QString& section, const QString& key, const QString& value, const QString& path)
+{
+    if (!representable(section, key, value))
+        return false;
+    if (writeEntry(section, key, value, path))
+        return true;
+    if (writeFailureHandler())
+        writeFailureHandler()(path);
+    return false;
 }
 
 } // namespace common

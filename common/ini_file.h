@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <functional>
+
 namespace common {
 
 // The longest value readIni() gives back, in bytes of its UTF-8 form.
@@ -39,5 +41,9 @@ private:
 // line break; a key containing "=" or a section containing "]").
 bool writeIni(const QString& section, const QString& key, const QString& value,
               const QString& path);
+
+// Called with the file's path whenever writeIni() could not write a file (not for a value the
+// format cannot hold), so a program can tell its user; none by default. Set it to {} to remove.
+void setIniWriteFailureHandler(std::function<void(const QString& path)> handler);
 
 } // namespace common

@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QGuiApplication>
 #include <QLabel>
@@ -75,6 +76,7 @@ private Q_SLOTS:
     void cleanup()
     {
         app_.reset();
+        QDir(dir_.path()).rmdir(QStringLiteral("wsetting.ini")); // left by a settings test
         platform::setUrlOpener({});
         MessageBox::unscript();
     }
@@ -240,6 +242,31 @@ private Q_SLOTS:
         const shell::frmDesk& banner = app_->displays().banner();
         QVERIFY(banner.isVisible());
         QVERIFY2(banner.printed().contains(QStringLiteral("35.5")), qPrintable(banner.printed()));
+    }
+
+    // Settings that cannot be saved (a folder where the file should be: that fails for root
+    // too, as a read-only folder or a full disk fails for a user): each failure is logged, and
+    // the user is told once, with the folder named.
+    void unsavableSettingsAreReported()
+    {
+        app_.reset();
+        QVERIFY(QFile::remove(dir_.filePath("wsetting.ini")));
+        QVERIFY(QDir(dir_.path()).mkdir(QStringLiteral("wsetting.ini")));
+        app_ = std::make_unique<app::WeatherApp>(dir_.path() + QLatin1Char('/'));
+        app::frmWeather& w = app_->window();
+        w.cmdSettings->click();
+        app_->options()->cmdOK->click();
+        w.cmdSettings->click();
+        app_->options()->cmdOK->click();
+        w.cmdClose->click();
+        QStringList told;
+        for (const MessageBox::Record& box : MessageBox::shownBoxes()) {
+            if (box.title == QStringLiteral("Settings Not Saved"))
+                told.append(box.text);
+        }
+        QCOMPARE(told.size(), 1);
+        QVERIFY2(told.first().contains(dir_.path()), qPrintable(told.first()));
+        QVERIFY(app_->log().text().contains(dir_.filePath("wsetting.ini")));
     }
 
     void alarmWindowFollowsTheAlarm()

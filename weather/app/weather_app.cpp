@@ -1,7 +1,9 @@
 #include "weather/app/weather_app.h"
 
 #include "common/frm_proxy.h"
+#include "common/ini_file.h"
 #include "platform/event_pump.h"
+#include "platform/message_box.h"
 #include "weather/config/frm_options.h"
 #include "weather/config/layout_file.h"
 #include "weather/net/frm_about.h"
@@ -17,6 +19,7 @@
 
 #include <QApplication>
 #include <QDate>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QListWidget>
@@ -137,6 +140,23 @@ WeatherApp::WeatherApp(const QString& appDir, QObject* parent) : QObject(parent)
     connectTips();
     connect(monitor_.get(), &engine::Monitor::regionLoaded, this, &WeatherApp::regionLoaded);
     connect(monitor_.get(), &engine::Monitor::hotKeyRequested, this, &WeatherApp::registerHotKey);
+    common::setIniWriteFailureHandler([this](const QString& path) { settingsNotSaved(path); });
+}
+
+void WeatherApp::settingsNotSaved(const QString& path)
+{
+    const QString folder = QFileInfo(path).absolutePath();
+    log_.writeTxt(QStringLiteral("Settings could not be saved to ") + path);
+    if (saveFailureShown_)
+        return;
+    saveFailureShown_ = true; // once per run: every later save would fail the same way
+    platform::MessageBox::show(
+        window_.get(),
+        QStringLiteral("Your settings could not be saved in the program folder ") + folder +
+            QStringLiteral(". Make sure the folder can be written and the disk is not full; "
+                           "until then changes are lost when the program closes."),
+        QStringLiteral("Settings Not Saved"), platform::MessageBox::Buttons::Ok,
+        platform::MessageBox::Icon::Warning);
 }
 
 void WeatherApp::connectMenu()
@@ -235,6 +255,7 @@ void WeatherApp::registerHotKey()
 WeatherApp::~WeatherApp()
 {
     shutdown();
+    common::setIniWriteFailureHandler({});
 }
 
 void WeatherApp::start()

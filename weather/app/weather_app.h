@@ -81,6 +81,8 @@ private:
     void setHelpTips(bool on);
     void setStatTips();
     void registerHotKey();
+    // A settings write failed (read-only folder, full disk): logged each time, told once.
+    void settingsNotSaved(const QString& path);
 
     QString appDir_;
     net::ErrorLog log_;
@@ -97,6 +99,7 @@ private:
     std::unique_ptr<OptionsWiring> optionsWiring_;
     std::unique_ptr<config::frmOptions> options_;
     bool shutDown_ = false;
+    bool saveFailureShown_ = false;
 };
 
 // What `weather --print` prints: the screen-saver feed text or the one-line display text.
