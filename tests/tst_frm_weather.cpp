@@ -269,6 +269,25 @@ private Q_SLOTS:
         QVERIFY(app_->log().text().contains(dir_.filePath("wsetting.ini")));
     }
 
+    // A 127-character region name and hotkey text are cut in their controls, whole in their
+    // tooltips: neither window outgrows a 1280-pixel screen.
+    void longTextsKeepWindowsOnScreen()
+    {
+        const QString longName(127, QLatin1Char('W'));
+        QByteArray layout = kLayout;
+        write(QStringLiteral("weather.ini"),
+              layout.replace("display=Region One", "display=" + longName.toUtf8()));
+        restart("[HotKeys]\nkey_string=" + longName.toUtf8() + "\n");
+        app::frmWeather& w = app_->window();
+        app_->start();
+        QCOMPARE(w.cmbState->itemData(0, Qt::ToolTipRole).toString(), longName);
+        w.cmdSettings->click();
+        QCOMPARE(app_->options()->lblHotKey->text(), longName);
+        for (QWidget* window : {static_cast<QWidget*>(&w), static_cast<QWidget*>(app_->options())})
+            QVERIFY2(window->width() <= 1280 && window->sizeHint().width() <= 1280,
+                     qPrintable(window->objectName() + ' ' + QString::number(window->width())));
+    }
+
     void alarmWindowFollowsTheAlarm()
     {
         app::frmWeather& w = app_->window();

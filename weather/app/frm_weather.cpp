@@ -1,5 +1,6 @@
 #include "weather/app/frm_weather.h"
 
+#include "common/elided_label.h"
 #include "common/object_names.h"
 #include "platform/app_dir.h"
 #include "platform/desktop.h"
@@ -47,8 +48,7 @@ QLabel* statusLabel(const char* name, const QString& caption, QWidget* parent)
 void fill(QComboBox* box, const engine::ListModel& model)
 {
     const QSignalBlocker blocker(box);
-    box->clear();
-    box->addItems(model.entries);
+    common::setComboEntries(box, model.entries, box->minimumContentsLength());
     box->setCurrentIndex(model.selected);
     box->setEnabled(model.enabled);
 }
@@ -140,7 +140,12 @@ void frmWeather::buildLayout()
     displayRow->addWidget(cmbExtDisplay, 1);
     choice->addLayout(displayRow, 2, 1);
     choice->setColumnStretch(1, 1);
-    cmbCurrStation->setMinimumContentsLength(24);
+    // Long region, station and stat names are cut in the boxes (their lists and tooltips show
+    // them whole), so the window never outgrows the screen.
+    for (QComboBox* box : {cmbState, cmbCurrStation})
+        box->setMinimumContentsLength(24);
+    for (QComboBox* box : {cmbDisplay, cmbExtDisplay})
+        box->setMinimumContentsLength(12);
 
     auto* values = new QHBoxLayout;
     values->setSpacing(0);
@@ -261,8 +266,8 @@ void frmWeather::showRegionLists()
     {
         const QSignalBlocker blocker(cmbState);
         if (cmbState->count() != monitor_.regionList().displayNames.size()) {
-            cmbState->clear();
-            cmbState->addItems(monitor_.regionList().displayNames);
+            common::setComboEntries(cmbState, monitor_.regionList().displayNames,
+                                    cmbState->minimumContentsLength());
         }
         cmbState->setCurrentIndex(monitor_.regionIndex());
     }

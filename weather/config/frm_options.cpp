@@ -1,5 +1,6 @@
 #include "weather/config/frm_options.h"
 
+#include "common/elided_label.h"
 #include "common/number.h"
 #include "common/object_names.h"
 #include "platform/global_hotkey.h"
@@ -197,7 +198,7 @@ frmOptions::frmOptions(SettingsFile file, AppSettings& settings, OptionsHost& ho
       Frame7(named(new QGroupBox(QStringLiteral("Menu Hot Key"), this), "Frame7")),
       chkHotKey(checkBox("chkHotKey", "HotKey Toggle", Frame7)),
       cmdSetHotKey(button("cmdSetHotKey", "Set key/s", Frame7)),
-      lblHotKey(named(new QLabel(QStringLiteral("Key is"), Frame7), "lblHotKey")),
+      lblHotKey(named(new common::ElidedLabel(QStringLiteral("Key is"), Frame7), "lblHotKey")),
       cmdOK(button("cmdOK", "OK", this)), cmdCancel(button("cmdCancel", "Cancel", this)),
       file_(std::move(file)), settings_(settings), host_(host)
 {
