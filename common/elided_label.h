@@ -1,9 +1,9 @@
 #pragma once
 
 #include <QLabel>
+#include <QStringList>
 
 class QComboBox;
-class QStringList;
 
 namespace common {
 
