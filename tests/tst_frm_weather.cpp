@@ -288,6 +288,44 @@ private Q_SLOTS:
                      qPrintable(window->objectName() + ' ' + QString::number(window->width())));
     }
 
+    // Values kept from an earlier scan are marked as old until a scan shows fresh ones.
+    void oldValuesAreMarked_data()
+    {
+        QTest::addColumn<QByteArray>("page"); // served after the first scan
+        QTest::addColumn<QString>("reason");  // the start of the reason; empty: any
+        QTest::newRow("station missing")
+            << QByteArray("<table>\n<tr><th><a href=\"/p/2.shtml\">Beta</a></th>\n"
+                          "<td>06/10:30am</td>\n<td>20.0</td>\n<td>0.0</td>\n</tr>\n</table>\n")
+            << QStringLiteral("Station Alpha was not found on last scan");
+        QTest::newRow("scan failed") << QByteArray() << QString();
+    }
+
+    void oldValuesAreMarked()
+    {
+        QFETCH(QByteArray, page);
+        QFETCH(QString, reason);
+        app::frmWeather& w = app_->window();
+        app_->start();
+        QTRY_COMPARE(w.List1[1]->count(), 3);
+        QVERIFY(w.lblStale->isHidden());
+
+        server_.setPage(QStringLiteral("r1/obs.html"), page);
+        for (int scan = 1; scan <= 2; ++scan) {
+            w.cmdRefresh->click();
+            const QRegularExpression mark(
+                QStringLiteral("^Last good scan \\d\\d:\\d\\d [AP]M; %1 scans since failed: (.+)$")
+                    .arg(scan));
+            QTRY_VERIFY2(mark.match(w.lblStale->text()).hasMatch(), qPrintable(w.lblStale->text()));
+            QVERIFY(mark.match(w.lblStale->text()).captured(1).startsWith(reason));
+        }
+        QVERIFY(w.lblStale->isVisible());
+        QCOMPARE(w.List1[1]->item(1)->text(), QStringLiteral("35.5 C")); // still on show
+
+        server_.setPage(QStringLiteral("r1/obs.html"), kPage);
+        w.cmdRefresh->click();
+        QTRY_VERIFY(w.lblStale->isHidden());
+    }
+
     void alarmWindowFollowsTheAlarm()
     {
         app::frmWeather& w = app_->window();

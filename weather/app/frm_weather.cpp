@@ -96,7 +96,8 @@ frmWeather::frmWeather(engine::Monitor& monitor, QWidget* parent)
       lblScanNow(statusLabel("lblScanNow", QStringLiteral("Scanning current stats"), this)),
       lblScanErr(statusLabel("lblScanErr", QStringLiteral("No response on last scan"), this)),
       lblIsConnect(statusLabel("lblIsConnect", QStringLiteral("No Connection"), this)),
-      lblTrend(named(new QLabel(this), "lblTrend")), monitor_(monitor),
+      lblTrend(named(new QLabel(this), "lblTrend")),
+      lblStale(named(new common::ElidedLabel(QString(), this, 400), "lblStale")), monitor_(monitor),
       graph_(std::make_unique<engine::GraphPage>(monitor.inet()))
 {
     setObjectName(QStringLiteral("frmWeather"));
@@ -174,6 +175,8 @@ void frmWeather::buildLayout()
     status->addWidget(lblScanNow);
     status->addWidget(lblScanErr);
     status->addWidget(lblIsConnect);
+    status->addWidget(lblStale, 1);
+    lblStale->hide();
     status->addStretch();
     status->addWidget(chkAlarm);
 
@@ -251,6 +254,10 @@ void frmWeather::connectActions()
     connect(&m, &engine::Monitor::scanFailedChanged, lblScanErr, &QWidget::setVisible);
     connect(&m, &engine::Monitor::scanStarted, lblIsConnect, &QWidget::hide);
     connect(&m, &engine::Monitor::refreshEnabledChanged, cmdRefresh, &QWidget::setEnabled);
+    connect(&m, &engine::Monitor::staleChanged, lblStale, [this](const QString& text) {
+        lblStale->setText(text);
+        lblStale->setVisible(!text.isEmpty());
+    });
     connect(&m, &engine::Monitor::regionListEnabledChanged, cmbState, &QWidget::setEnabled);
     connect(&m, &engine::Monitor::alarmCheckCleared, chkAlarm,
             [this] { chkAlarm->setChecked(false); });

@@ -59,6 +59,7 @@ public:
     QLabel* lblScanErr;
     QLabel* lblIsConnect;
     QLabel* lblTrend; // the current trend arrow (element 0 of the arrow images)
+    QLabel* lblStale; // why the values on show are old, while they are
 
     // What the screen saver reads: the feed text or the alarm text.
     const QString& txtScr() const;

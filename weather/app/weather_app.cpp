@@ -196,6 +196,9 @@ void WeatherApp::connectTips()
             text = monitor_->tickerTip;
         else if (tool == displays_->banner().picDspl)
             text = monitor_->bannerTip;
+        // Values older than the last scan say so.
+        if (!text.isEmpty() && !monitor_->staleText.isEmpty())
+            text += monitor_->staleText + QStringLiteral("\r\n");
         if (!text.isEmpty())
             toolTips_.updateStatTip(tool, text);
     });

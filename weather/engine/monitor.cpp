@@ -5,8 +5,23 @@
 #include "weather/net/error_log.h"
 
 #include <QDate>
+#include <QTime>
 
 namespace engine {
+namespace {
+
+// The first line of the newest error-log entry, without its time stamp.
+QString newestEntryLine(const QString& log)
+{
+    const qsizetype start = log.lastIndexOf(QStringLiteral("\r\n\r\n"));
+    QString entry = start < 0 ? log : log.mid(start + 4);
+    const qsizetype stamp = entry.indexOf(QStringLiteral(" : "));
+    if (stamp >= 0)
+        entry.remove(0, stamp + 3);
+    return entry.section(QLatin1Char('\n'), 0, 0).trimmed();
+}
+
+} // namespace
 
 bool ListModel::select(int index)
 {
@@ -368,6 +383,7 @@ void Monitor::scanOnce()
 
     inet_.blockStart = layout_.blockStart;
     inet_.blockEnd = layout_.blockEnd;
+    const QString logBefore = log_.text();
     QString page = inet_.myOpenURL(layout_.obsUrl, false);
     if (fetch_.fetchFailed)
         page.clear();
@@ -375,14 +391,44 @@ void Monitor::scanOnce()
     Q_EMIT refreshEnabledChanged(true);
     Q_EMIT regionListEnabledChanged(true);
 
+    bool cut = false;
     if (page.isEmpty()) {
         Q_EMIT scanFailedChanged(true);
     } else if (auto rows = cutDataBlock(page, layout_, layout_.columnCount)) {
         rows_ = std::move(*rows);
+        cut = true;
         if (stationListStale_)
             buildStationList();
     }
     showStats();
+
+    // What went wrong, for the stale mark: the first line of what this scan logged, else why
+    // the rows on show are not this scan's.
+    QString reason;
+    if (log_.text() != logBefore)
+        reason = newestEntryLine(log_.text());
+    else if (!cut)
+        reason = QStringLiteral("No response on last scan");
+    else
+        reason = QStringLiteral("Station ") + stations.currentText() +
+                 QStringLiteral(" was not found on last scan");
+    noteScan(cut && lastPassShown_, reason);
+}
+
+void Monitor::noteScan(bool fresh, const QString& reason)
+{
+    if (fresh) {
+        lastGoodScan_ = QTime::currentTime();
+        scansSinceGood_ = 0;
+        staleText.clear();
+    } else if (lastGoodScan_.isValid()) {
+        ++scansSinceGood_;
+        staleText = QStringLiteral("Last good scan %1; %2 scans since failed: %3")
+                        .arg(lastGoodScan_.toString(QStringLiteral("hh:mm AP")))
+                        .arg(scansSinceGood_)
+                        .arg(reason);
+    }
+    Q_EMIT staleChanged(staleText);
 }
 
 void Monitor::showStats()

@@ -10,6 +10,7 @@
 
 #include <QObject>
 #include <QStringList>
+#include <QTime>
 #include <QTimer>
 
 namespace net {
@@ -127,6 +128,9 @@ public:
     QString bannerTip;
     QString historyUrl;
     bool graphEnabled = false;
+    // While the values on show are older than the last scan (it failed, or its page lacked the
+    // station): "Last good scan hh:mm AM/PM; N scans since failed: <reason>"; else empty.
+    QString staleText;
 
     QTimer scanTimer;
     QTimer tmrTripLookup;
@@ -158,6 +162,7 @@ Q_SIGNALS:
     void hotKeyRequested();
     void displayChoiceChanged(); // a display list or the second-value box changed
     void pageChoiceChanged();    // the forecast selection changed
+    void staleChanged(const QString& staleText);
 
 private:
     void loadRegionList() override;
@@ -175,6 +180,7 @@ private:
     void applyDecision(const AlarmDecision& decision);
     void restoreStationSelection();
     void restoreDisplays();
+    void noteScan(bool fresh, const QString& reason);
 
     QString layoutPath_;
     config::SettingsFile settingsFile_;
@@ -197,6 +203,8 @@ private:
     bool stationListStale_ = true;
     bool lastPassShown_ = false;
     QString lastScanUrl_;
+    QTime lastGoodScan_; // invalid before the first good scan
+    int scansSinceGood_ = 0;
 };
 
 } // namespace engine
