@@ -51,7 +51,6 @@ class TestFrmWeather : public QObject
         f.write(content);
     }
 
-private Q_SLOTS:
     // A fresh program on the test folder, its settings file holding `saved` as well.
     void restart(const QByteArray& saved = {})
     {
@@ -63,6 +62,7 @@ private Q_SLOTS:
         app_ = std::make_unique<app::WeatherApp>(dir_.path() + QLatin1Char('/'));
     }
 
+private Q_SLOTS:
     void init()
     {
         write(QStringLiteral("weather.ini"), kLayout);
@@ -236,6 +236,7 @@ private Q_SLOTS:
         app_->start();
         QTRY_COMPARE(w.List1[1]->count(), 3);
         w.cmdSettings->click();
+        QVERIFY(app_->options());
         app_->options()->cmbDispType->setCurrentIndex(1);
         app_->options()->cmdOK->click();
         w.cmdHide->click();
@@ -255,8 +256,10 @@ private Q_SLOTS:
         app_ = std::make_unique<app::WeatherApp>(dir_.path() + QLatin1Char('/'));
         app::frmWeather& w = app_->window();
         w.cmdSettings->click();
+        QVERIFY(app_->options());
         app_->options()->cmdOK->click();
         w.cmdSettings->click();
+        QVERIFY(app_->options());
         app_->options()->cmdOK->click();
         w.cmdClose->click();
         QStringList told;
@@ -282,6 +285,7 @@ private Q_SLOTS:
         app_->start();
         QCOMPARE(w.cmbState->itemData(0, Qt::ToolTipRole).toString(), longName);
         w.cmdSettings->click();
+        QVERIFY(app_->options());
         QCOMPARE(app_->options()->lblHotKey->text(), longName);
         for (QWidget* window : {static_cast<QWidget*>(&w), static_cast<QWidget*>(app_->options())})
             QVERIFY2(window->width() <= 1280 && window->sizeHint().width() <= 1280,
