@@ -58,8 +58,9 @@ int main(int argc, char** argv)
     // down as Close does, saving the selection.
     platform::ShutdownSignals endOfSession;
     QObject::connect(&endOfSession, &platform::ShutdownSignals::received, &monitor,
-                     &app::WeatherApp::quit);
-    QObject::connect(&app, &QGuiApplication::commitDataRequest, &monitor, &app::WeatherApp::quit);
+                     &app::WeatherApp::endSession);
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &monitor,
+                     &app::WeatherApp::endSession);
     // A checkpoint of a session that goes on: the selection is saved, the program runs on.
     QObject::connect(&app, &QGuiApplication::saveStateRequest, &monitor,
                      [&monitor] { monitor.monitor().saveSelection(); });

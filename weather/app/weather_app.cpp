@@ -147,7 +147,8 @@ void WeatherApp::settingsNotSaved(const QString& path)
 {
     const QString folder = QFileInfo(path).absolutePath();
     log_.writeTxt(QStringLiteral("Settings could not be saved to ") + path);
-    if (saveFailureShown_)
+    // At the end of a session nobody is there to answer a box: it would hold up the logout.
+    if (saveFailureShown_ || sessionEnding_)
         return;
     saveFailureShown_ = true; // once per run: every later save would fail the same way
     platform::MessageBox::show(
@@ -284,6 +285,12 @@ void WeatherApp::quit()
     // The banner's strip is given back first, then the main window's close ends the run.
     displays_->undoDesk();
     window_->close();
+}
+
+void WeatherApp::endSession()
+{
+    sessionEnding_ = true;
+    quit();
 }
 
 void WeatherApp::shutdown()

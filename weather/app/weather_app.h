@@ -65,6 +65,9 @@ public:
     // The popup menu's Close (and the end of the session): the main window closes, which ends
     // the run through shutdown().
     void quit();
+    // The session ends (a signal, the session manager): as quit(), but without waiting for the
+    // user on the way.
+    void endSession();
     // The program is ending (the main window closed): tear down in order, then quit.
     void shutdown();
 
@@ -100,6 +103,7 @@ private:
     std::unique_ptr<config::frmOptions> options_;
     bool shutDown_ = false;
     bool saveFailureShown_ = false;
+    bool sessionEnding_ = false;
 };
 
 // What `weather --print` prints: the screen-saver feed text or the one-line display text.
