@@ -39,9 +39,21 @@ QColor designColor()
     return QColor(255, 255, 0);
 }
 
+void setDisplayFace(QFont& font, const QString& face)
+{
+    static const QString lookAlike = QStringLiteral("Comic Neue");
+    QStringList families{face};
+    if (face.compare(lookAlike, Qt::CaseInsensitive) != 0)
+        families.append(lookAlike);
+    font.setFamilies(families);
+    // When no face of the list is there, fontconfig's fallback follows the hint, not the name.
+    font.setStyleHint(QFont::SansSerif);
+}
+
 QFont designFont()
 {
-    QFont font(QStringLiteral("Comic Sans MS"));
+    QFont font;
+    setDisplayFace(font, QStringLiteral("Comic Sans MS"));
     font.setPointSizeF(27.75);
     font.setBold(true);
     font.setItalic(false);
@@ -70,7 +82,7 @@ void loadSaverSettings(const platform::RegistryStore& store, SaverSettings& s)
     if (const auto v = read(store, "FontItalic", "B"))
         s.tickerFont.setItalic(v->toBool());
     if (const auto v = read(store, "FontName", "S"); v && !v->toString().isEmpty())
-        s.tickerFont.setFamily(v->toString());
+        setDisplayFace(s.tickerFont, v->toString());
     if (const auto v = read(store, "FontSize", "S")) {
         const double size = common::readNumber(v->toString());
         if (size > 0 && size <= kMaxFontSize)
