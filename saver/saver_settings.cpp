@@ -12,6 +12,9 @@
 namespace saver {
 namespace {
 
+constexpr char kDesktopKeyPath[] = "Control Panel\\Desktop";
+constexpr char kUsePasswordName[] = "ScreenSaveUsePassword";
+
 // Point sizes outside this range cannot be drawn sensibly; such a stored size is ignored.
 constexpr double kMaxFontSize = 1000;
 
@@ -125,8 +128,8 @@ QString unscramblePassword(const QString& stored)
 bool readUsePassword(const platform::RegistryStore& store)
 {
     const QString root = QLatin1String(kSaverRoot);
-    const QString key = QStringLiteral("Control Panel\\Desktop");
-    const QString name = QStringLiteral("ScreenSaveUsePassword");
+    const QString key = QLatin1String(kDesktopKeyPath);
+    const QString name = QLatin1String(kUsePasswordName);
     QVariant value;
     if (store.regRead(root, key, name, QStringLiteral("D"), value) == 0)
         return value.toUInt() != 0;
@@ -134,6 +137,12 @@ bool readUsePassword(const platform::RegistryStore& store)
     if (store.regRead(root, key, name, QStringLiteral("S"), value) == 0)
         return common::readNumber(value.toString()) != 0;
     return false;
+}
+
+void saveUsePassword(const platform::RegistryStore& store, bool use)
+{
+    store.regWrite(QLatin1String(kSaverRoot), QLatin1String(kDesktopKeyPath),
+                   QLatin1String(kUsePasswordName), QStringLiteral("D"), quint32(use ? 1 : 0));
 }
 
 qint64 colorNumber(const QColor& color)

@@ -53,6 +53,8 @@ QString unscramblePassword(const QString& stored);
 // The desktop setting ScreenSaveUsePassword (key "Control Panel\Desktop"): true when it is a
 // non-zero number.
 bool readUsePassword(const platform::RegistryStore& store);
+// Writes that setting as a DWORD, 1 or 0.
+void saveUsePassword(const platform::RegistryStore& store, bool use);
 
 // Colours as stored: red + 256 * green + 65536 * blue.
 qint64 colorNumber(const QColor& color);

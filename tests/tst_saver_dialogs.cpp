@@ -9,6 +9,7 @@
 #include "saver/stats_feed.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QColorDialog>
 #include <QComboBox>
 #include <QFile>
@@ -181,8 +182,12 @@ private Q_SLOTS:
         font.setPointSizeF(18);
         font.setItalic(true);
         setup.setSample(font, QColor(1, 2, 3));
+        QVERIFY(!setup.chkUsePassword->isChecked());
+        setup.chkUsePassword->setChecked(true);
         setup.cmdOK->click();
         QCOMPARE(setup.result(), int(QDialog::Accepted));
+        QVERIFY(saver::readUsePassword(*store_));
+        QVERIFY(saver::frmSetup(*store_).chkUsePassword->isChecked());
 
         const saver::SaverSettings s = loaded();
         QCOMPARE(s.imageTime, 16);
