@@ -138,6 +138,18 @@ private Q_SLOTS:
         QCOMPARE(prompt.txtPassword->selectedText(), typed);
     }
 
+    void promptIsAsWideAsItsTitle()
+    {
+        saver::frmPassword prompt(QString{});
+        prompt.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&prompt));
+        QFont bold = prompt.font();
+        bold.setBold(true);
+        // Room for the title and four buttons of a line's height beside it.
+        QVERIFY(prompt.width() >= QFontMetrics(bold).horizontalAdvance(prompt.windowTitle()) +
+                                      4 * prompt.fontMetrics().height());
+    }
+
     void setupShowsTheStoredSettings_data()
     {
         QTest::addColumn<QVariant>("imageTime");
