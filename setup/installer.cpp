@@ -47,13 +47,7 @@ bool createShortcut(const QString& appDir, const QString& folder)
     // Without a folder there is nowhere sensible to put it: report the failure.
     if (folder.isEmpty() || !QDir().mkpath(folder))
         return false;
-    common::CShellLink link;
-    link.setPath(appDir + QStringLiteral("weather"));
-    QString workingFolder = appDir;
-    if (workingFolder.size() > 1 && workingFolder.endsWith(QLatin1Char('/')))
-        workingFolder.chop(1);
-    link.setWorkingDirectory(workingFolder);
-    return link.save(folder + QLatin1String(kShortcutFile));
+    return common::monitorShortcut(appDir).save(folder + QLatin1String(kShortcutFile));
 }
 
 } // namespace setup

@@ -32,7 +32,8 @@ bool writeSetting(const QString& settingsPath, const QString& key, const QString
 // Deletes the shortcut from the start-up folder, then from the desktop folder.
 void deleteShortcuts(const ShortcutFolders& folders);
 
-// Writes the shortcut that starts `weather` from the program folder `appDir` into `folder`.
+// Writes the shortcut that starts `weather` from the program folder `appDir` (with the icon
+// installed there) into `folder`.
 bool createShortcut(const QString& appDir, const QString& folder);
 
 } // namespace setup

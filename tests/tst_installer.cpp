@@ -140,6 +140,7 @@ private Q_SLOTS:
         const QString text = QString::fromUtf8(f.readAll());
         QVERIFY(text.contains("Exec=" + appDir_ + "weather"));
         QVERIFY(text.contains("Path=" + dir_->filePath("program") + '\n'));
+        QVERIFY(text.contains("Icon=" + appDir_ + "icons/nimbulo.svg\n"));
         QProcess check;
         check.start(QStringLiteral("desktop-file-validate"), {entry});
         QVERIFY(check.waitForFinished());
