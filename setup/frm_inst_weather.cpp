@@ -170,6 +170,9 @@ void frmInstWeather::fill()
 
     chkStartIcon->setChecked(number("start_icon") != 0);
     chkDeskIcon->setChecked(number("desk_icon") != 0);
+    // An earlier proxy choice stays unless the proxy dialog changes it (an upgrade must not cut
+    // a proxy user off the bureau).
+    useProxy_ = number("proxy_on") != 0;
 }
 
 void frmInstWeather::openProxyDialog()

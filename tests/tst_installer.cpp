@@ -117,7 +117,8 @@ private Q_SLOTS:
 
     void continueWritesInOrderAndMakesShortcuts()
     {
-        write(appDir_ + QStringLiteral("wsetting.ini"), "[SavedSetting]\nproxy_on=1\n");
+        write(appDir_ + QStringLiteral("wsetting.ini"),
+              "[SavedSetting]\nproxy_on=1\nproxy_server=10.1.1.1\n");
         write(folders_.desktop + QStringLiteral("Nimbulo.desktop"), "old");
         auto w = window(Mode::Add);
         w->cmbState->setCurrentIndex(1);
@@ -126,9 +127,9 @@ private Q_SLOTS:
         w->chkStartIcon->setChecked(true);
         w->chkDeskIcon->setChecked(false);
         QVERIFY(w->save());
-        // No visit to the proxy dialog in this run: the proxy is written off.
+        // No visit to the proxy dialog in this run: the earlier proxy choice stays.
         for (const char* pair :
-             {"state=1", "banner=1", "banner_pos=1", "proxy_on=0", "start_icon=1", "desk_icon=0"})
+             {"state=1", "banner=1", "banner_pos=1", "proxy_on=1", "start_icon=1", "desk_icon=0"})
             QCOMPARE(QByteArray(pair).split('=')[0] + '=' + setting(pair).toUtf8(), pair);
 
         // The unticked desktop box removed the old entry; the start-up one is a valid entry
