@@ -123,6 +123,14 @@ QString frmInstWeather::settingsPath() const
     return appDir_ + QStringLiteral("wsetting.ini");
 }
 
+void frmInstWeather::start()
+{
+    load();
+    show();
+    if (mode_ == Mode::Remove)
+        removeShortcuts();
+}
+
 void frmInstWeather::load()
 {
     if (platform::findAppWindow(QStringLiteral("Nimbulo (Australia)")) != 0)
@@ -134,8 +142,15 @@ void frmInstWeather::load()
         Frame2->hide();
         return;
     }
+    for (QWidget* addOnly : std::initializer_list<QWidget*>{Frame5, Frame6, Frame1, Command1})
+        addOnly->hide();
     Frame2->show();
-    Command1->hide();
+    adjustSize();
+}
+
+void frmInstWeather::removeShortcuts()
+{
+    // The notice paints before the work and stays up until it is done.
     platform::pumpEvents();
     deleteShortcuts(folders_);
     platform::pumpEvents();

@@ -12,6 +12,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <functional>
+#include <utility>
+
 using platform::MessageBox;
 using setup::frmInstWeather;
 using setup::Mode;
@@ -22,7 +25,25 @@ const QByteArray kLayout = "[RegionHeads]\nregions=3\nregion_1=NSW\nregion_2=VIC
                            "[NSW]\ndisplay=New South Wales\n[VIC]\ndisplay=Victoria\n"
                            "[QLD]\ndisplay=Queensland\n";
 
+// Calls `onShow` when the watched window is first shown.
+class ShowWatch : public QObject
+{
+public:
+    explicit ShowWatch(std::function<void()> onShow) : onShow_(std::move(onShow)) {}
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show && onShow_)
+            std::exchange(onShow_, nullptr)();
+        return false;
+    }
+
+private:
+    std::function<void()> onShow_;
+};
+
 } // namespace
+
+Q_DECLARE_METATYPE(setup::Mode)
 
 class TestInstaller : public QObject
 {
@@ -175,12 +196,41 @@ private Q_SLOTS:
         write(folders_.startup + QStringLiteral("Nimbulo.desktop"), "x");
         write(folders_.desktop + QStringLiteral("Nimbulo.desktop"), "x");
         write(appDir_ + QStringLiteral("wsetting.ini"), "[SavedSetting]\nstate=1\n");
-        auto w = window(Mode::Remove);
+        frmInstWeather w(Mode::Remove, appDir_, folders_);
+        w.start();
         QVERIFY(!QFile::exists(folders_.startup + QStringLiteral("Nimbulo.desktop")));
         QVERIFY(!QFile::exists(folders_.desktop + QStringLiteral("Nimbulo.desktop")));
-        QVERIFY(w->Command1->isHidden());
-        QVERIFY(!w->Frame2->isHidden());
         QCOMPARE(setting("state"), QStringLiteral("1")); // settings stay
+    }
+
+    void windowShowsFilled_data()
+    {
+        QTest::addColumn<Mode>("mode");
+        QTest::addColumn<QString>("shown"); // the frames and buttons the window shows
+        QTest::newRow("add") << Mode::Add << "Frame5 Frame6 Frame1 Command1";
+        QTest::newRow("remove") << Mode::Remove << "Frame2";
+    }
+
+    void windowShowsFilled()
+    {
+        QFETCH(Mode, mode);
+        QFETCH(QString, shown);
+        frmInstWeather w(mode, appDir_, folders_);
+        // What the window holds when it first shows.
+        QString atShow;
+        int regionsAtShow = -1;
+        ShowWatch watch([&] {
+            for (QWidget* part : std::initializer_list<QWidget*>{w.Frame5, w.Frame6, w.Frame1,
+                                                                 w.Command1, w.Frame2})
+                if (!part->isHidden())
+                    atShow += (atShow.isEmpty() ? "" : " ") + part->objectName();
+            regionsAtShow = w.cmbState->count();
+        });
+        w.installEventFilter(&watch);
+        w.start();
+        QCOMPARE(atShow, shown);
+        if (mode == Mode::Add)
+            QCOMPARE(regionsAtShow, 3);
     }
 
     void tabIntoDisplayTypeHints()

@@ -23,8 +23,7 @@ int main(int argc, char** argv)
     }
 
     setup::frmInstWeather window(mode, platform::appDir(), setup::ShortcutFolders::current());
-    window.show();
-    window.load();
+    window.start();
     if (mode == setup::Mode::Remove)
         return 0;
     return QApplication::exec();
