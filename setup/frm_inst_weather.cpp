@@ -247,9 +247,9 @@ bool frmInstWeather::save()
         this,
         QStringLiteral("Nimbulo Screen Saver installed can be used by your desktop's screen saver."
                        "\r\n\r\nTo set it up with xscreensaver, add the line\r\n    ") +
-            appDir_ +
-            QStringLiteral("nimsaver -root\r\nto the programs list in ~/.xscreensaver, then "
-                           "select nimsaver in the list of screen savers and apply settings."),
+            xscreensaverEntry(appDir_) +
+            QStringLiteral("\r\nto the programs list in ~/.xscreensaver, then select Nimbulo in "
+                           "the list of screen savers and apply settings."),
         QStringLiteral("Nimbulo Screen Saver"), MessageBox::Buttons::Ok,
         MessageBox::Icon::Information);
     return true;

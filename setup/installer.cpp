@@ -33,6 +33,18 @@ bool writeSetting(const QString& settingsPath, const QString& key, const QString
     return common::writeIni(QStringLiteral("SavedSetting"), key, value.trimmed(), settingsPath);
 }
 
+QString xscreensaverEntry(const QString& appDir)
+{
+    QString program;
+    for (const QChar c : appDir + QStringLiteral("nimsaver")) {
+        if (QStringView(u"\"\\$`").contains(c))
+            program += QLatin1Char('\\');
+        program += c;
+    }
+    // Without the name first, xscreensaver would take the quoted program for the name.
+    return QStringLiteral("\"Nimbulo\" \"") + program + QStringLiteral("\" -root");
+}
+
 void deleteShortcuts(const ShortcutFolders& folders)
 {
     for (const QString& folder : {folders.startup, folders.desktop}) {

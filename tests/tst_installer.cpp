@@ -169,6 +169,26 @@ private Q_SLOTS:
         QVERIFY2(check.exitCode() == 0, check.readAllStandardOutput().constData());
         QCOMPARE(MessageBox::shownBoxes().size(), 1);
         QCOMPARE(MessageBox::shownBoxes().first().title, QStringLiteral("Nimbulo Screen Saver"));
+        QVERIFY(MessageBox::shownBoxes().first().text.contains(setup::xscreensaverEntry(appDir_)));
+    }
+
+    void xscreensaverEntry_data()
+    {
+        QTest::addColumn<QString>("appDir");
+        QTest::addColumn<QString>("entry");
+        QTest::newRow("plain") << "/opt/n/"
+                               << "\"Nimbulo\" \"/opt/n/nimsaver\" -root";
+        QTest::newRow("blanks") << "/home/a b/"
+                                << "\"Nimbulo\" \"/home/a b/nimsaver\" -root";
+        QTest::newRow("shell characters") << "/x/\"$HOME`\\/"
+                                          << "\"Nimbulo\" \"/x/\\\"\\$HOME\\`\\\\/nimsaver\" -root";
+    }
+
+    void xscreensaverEntry()
+    {
+        QFETCH(QString, appDir);
+        QFETCH(QString, entry);
+        QCOMPARE(setup::xscreensaverEntry(appDir), entry);
     }
 
     void missingLayoutWritesNoRegion()
