@@ -2,17 +2,22 @@
 # Installs Nimbulo for the current user: the three programs with weather.ini, readme.txt,
 # Media/Ding.wav and the icon into the program folder (default ~/.local/share/nimbulo, which
 # stays writable for the settings), an application-menu entry for the monitor, then runs the
-# first-run questions (nimsetup add).
+# first-run questions (nimsetup add); without a display it does everything but the questions.
 # Usage: scripts/install.sh [PROGRAM_FOLDER]
+# With NIMBULO_INSTALL_BUILD=DIR the programs of that existing build folder are installed
+# instead of a fresh Release build.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 prefix=${1:-${XDG_DATA_HOME:-$HOME/.local/share}/nimbulo}
-scripts/deps.sh
-cmake -S . -B build-install -G Ninja -DCMAKE_BUILD_TYPE=Release -DNIMBULO_TESTS=OFF \
-  -DCMAKE_INSTALL_PREFIX="$prefix" >/dev/null
-cmake --build build-install --parallel "$(nproc)"
-cmake --install build-install
+build=${NIMBULO_INSTALL_BUILD:-}
+if [ -z "$build" ]; then
+  build=build-install
+  scripts/deps.sh
+  cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DNIMBULO_TESTS=OFF >/dev/null
+  cmake --build "$build" --parallel "$(nproc)"
+fi
+cmake --install "$build" --prefix "$prefix" >/dev/null
 
 apps=${XDG_DATA_HOME:-$HOME/.local/share}/applications
 mkdir -p "$apps"
@@ -32,8 +37,7 @@ ENTRY
 desktop-file-validate "$entry"
 echo "Installed into $prefix; menu entry $entry"
 
-if [ -n "${DISPLAY:-}" ]; then
-  "$prefix/nimsetup" add
-else
-  echo "No display: run \"$prefix/nimsetup\" add from your desktop to answer the first-run questions."
-fi
+# Status 2: no display to ask on; nimsetup has said how to answer the questions later.
+status=0
+"$prefix/nimsetup" add || status=$?
+[ "$status" = 0 ] || [ "$status" = 2 ] || exit "$status"

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Removes what scripts/install.sh put in place: the shortcuts (nimsetup rem), the programs and
-# shipped files, the menu entry. The user's settings (wsetting.ini, custom1.ini, custom2.ini)
-# stay unless --purge is given.
+# Removes what scripts/install.sh put in place: the shortcuts (nimsetup rem, which needs no
+# display), the programs and shipped files, the menu entry. The user's settings (wsetting.ini,
+# custom1.ini, custom2.ini) stay unless --purge is given.
 # Usage: scripts/uninstall.sh [--purge] [PROGRAM_FOLDER]
 set -euo pipefail
 
@@ -10,10 +10,7 @@ if [ "${1:-}" = "--purge" ]; then purge=1; shift; fi
 prefix=${1:-${XDG_DATA_HOME:-$HOME/.local/share}/nimbulo}
 
 if [ -x "$prefix/nimsetup" ]; then
-  # Removal shows its window only for a moment; without a display it runs offscreen.
-  platform=()
-  [ -n "${DISPLAY:-}" ] || platform=(-platform offscreen)
-  "$prefix/nimsetup" "${platform[@]}" rem
+  "$prefix/nimsetup" rem
 fi
 
 rm -f "$prefix/weather" "$prefix/nimsaver" "$prefix/nimsetup" "$prefix/weather.ini" \
