@@ -67,7 +67,7 @@ private Q_SLOTS:
         prefix_ = path("home/Nimbulo Programs");
     }
 
-    void installAndRemove()
+    void installUpgradeAndRemove()
     {
         // A first install without a display: everything but the questions.
         QCOMPARE(run("install.sh", {prefix_}), 0);
@@ -83,6 +83,10 @@ private Q_SLOTS:
         write("home/.config/autostart/Nimbulo.desktop", "x");
         write("home/Desktop/Nimbulo.desktop", "x");
         write("home/.config/nimbulo/registry.ini", "[HKCU\\Software\\Nimbulo\\ScreenSaver]\n");
+
+        // An upgrade keeps them and asks nothing.
+        QCOMPARE(run("install.sh", {prefix_}), 0);
+        QCOMPARE(read("home/Nimbulo Programs/wsetting.ini"), settings);
 
         // Removal takes the shortcuts and the programs, and leaves the settings.
         QCOMPARE(run("uninstall.sh", {prefix_}), 0);
