@@ -95,6 +95,11 @@ private Q_SLOTS:
             QVERIFY2(!QFile::exists(path(gone)), gone);
         QCOMPARE(read("home/Nimbulo Programs/wsetting.ini"), settings);
         QVERIFY(QFile::exists(path("home/.config/nimbulo/registry.ini")));
+
+        // Purging takes the settings too, the saver's included.
+        QCOMPARE(run("uninstall.sh", {QStringLiteral("--purge"), prefix_}), 0);
+        QVERIFY(!QFile::exists(prefix_));
+        QVERIFY(!QFile::exists(path("home/.config/nimbulo")));
     }
 };
 
