@@ -5,6 +5,7 @@
 //   nimsaver /a              the change-password dialog
 //   nimsaver -root           full screen (under xscreensaver: in its window)
 //   nimsaver -window-id N    inside window N, as the preview
+//   --root, --window-id N    the same, as xscreensaver passes them
 //   --appdir DIR             with any of the above: the program folder (as the other programs)
 //   --dump FILE              with any of the above: write the lines shown to FILE at every
 //                            feed read
