@@ -1,3 +1,5 @@
+#include "platform/registry_store.h"
+#include "saver/saver_settings.h"
 #include "setup/installer.h"
 #include "x11_session.h"
 
@@ -10,8 +12,8 @@
 #include <pwd.h>
 #include <unistd.h>
 
-// The saver inside the real xscreensaver, as its own process, on a real desktop (openbox,
-// tint2).
+// The full-screen saver on a real desktop (openbox, tint2), and the saver inside the real
+// xscreensaver, each as its own process.
 namespace {
 
 X11Session* session = nullptr;
@@ -29,6 +31,54 @@ bool showsTickerText()
                 return true;
     }
     return false;
+}
+
+// The managed window of process `pid` titled `title` (any title when empty); 0 when none.
+xcb_window_t clientOf(qint64 pid, const QByteArray& title = {})
+{
+    xcb_connection_t* c = session->connection();
+    for (const quint32 w : session->cardinals(session->root(), "_NET_CLIENT_LIST")) {
+        if (session->cardinals(w, "_NET_WM_PID").value(0) != pid)
+            continue;
+        const auto name = xcbReply(c, xcb_get_property_reply,
+                                   xcb_get_property(c, 0, w, session->atom("_NET_WM_NAME"),
+                                                    XCB_GET_PROPERTY_TYPE_ANY, 0, 256));
+        if (title.isEmpty() ||
+            (name && QByteArray(static_cast<const char*>(xcb_get_property_value(name.get())),
+                                xcb_get_property_value_length(name.get())) == title))
+            return w;
+    }
+    return 0;
+}
+
+// Whether another client holds the keyboard (or the pointer): the test's own grab is refused.
+// A grab that is granted is given back at once.
+bool heldElsewhere(bool keyboard)
+{
+    xcb_connection_t* c = session->connection();
+    const xcb_window_t root = session->root();
+    bool taken = false;
+    if (keyboard) {
+        const auto r = xcbReply(c, xcb_grab_keyboard_reply,
+                                xcb_grab_keyboard(c, 0, root, XCB_CURRENT_TIME, XCB_GRAB_MODE_ASYNC,
+                                                  XCB_GRAB_MODE_ASYNC));
+        taken = r && r->status == XCB_GRAB_STATUS_ALREADY_GRABBED;
+        xcb_ungrab_keyboard(c, XCB_CURRENT_TIME);
+    } else {
+        const auto r =
+            xcbReply(c, xcb_grab_pointer_reply,
+                     xcb_grab_pointer(c, 0, root, 0, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC,
+                                      XCB_WINDOW_NONE, XCB_CURSOR_NONE, XCB_CURRENT_TIME));
+        taken = r && r->status == XCB_GRAB_STATUS_ALREADY_GRABBED;
+        xcb_ungrab_pointer(c, XCB_CURRENT_TIME);
+    }
+    xcb_flush(c);
+    return taken;
+}
+
+bool xdotool(const QStringList& arguments)
+{
+    return QProcess::execute(QStringLiteral("xdotool"), arguments) == 0;
 }
 
 // The processes running `program` (by their executable).
@@ -57,6 +107,54 @@ private Q_SLOTS:
     {
         session->startTestCase();
         QVERIFY(session->startPanel(X11Session::Panel::Bottom));
+    }
+
+    void holdsTheDesktopUntilThePassword()
+    {
+        if (QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty())
+            QSKIP("needs xdotool");
+        const platform::RegistryStore store;
+        saver::saveUsePassword(store, true);
+        saver::savePassword(store, QStringLiteral("Pw"));
+
+        // Another client holds the keyboard when the saver starts (an open menu, say).
+        xcb_connection_t* c = session->connection();
+        QVERIFY(xcbReply(c, xcb_grab_keyboard_reply,
+                         xcb_grab_keyboard(c, 0, session->root(), XCB_CURRENT_TIME,
+                                           XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC)));
+        QProcess* saver = session->spawn(QStringLiteral(NIMSAVER_EXE), {QStringLiteral("/s")});
+        xcb_window_t window = 0;
+        QTRY_VERIFY_WITH_TIMEOUT(
+            (window = clientOf(saver->processId())) && session->viewable(window), kTimeout);
+        xcb_ungrab_keyboard(c, XCB_CURRENT_TIME);
+        xcb_flush(c);
+        // The saver asks again until it has both.
+        QTRY_VERIFY_WITH_TIMEOUT(heldElsewhere(true) && heldElsewhere(false), kTimeout);
+
+        const QList<quint32> states = session->cardinals(window, "_NET_WM_STATE");
+        for (const char* state : {"_NET_WM_STATE_ABOVE", "_NET_WM_STATE_FULLSCREEN",
+                                  "_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER"})
+            QVERIFY2(states.contains(session->atom(state)), state);
+
+        // The window manager's show-desktop key reaches the saver, which asks for the password
+        // and stays up.
+        QVERIFY(xdotool({"key", "super+d"}));
+        xcb_window_t prompt = 0;
+        QTRY_VERIFY_WITH_TIMEOUT((prompt = clientOf(saver->processId(), "Nimbulo Screen Saver")) &&
+                                     session->viewable(prompt),
+                                 kTimeout);
+        QVERIFY(session->viewable(window));
+        QCOMPARE(session->cardinals(session->root(), "_NET_SHOWING_DESKTOP").value(0), 0u);
+        session->saveScreenshot(QStringLiteral("saver_password_prompt.png"));
+
+        // Typing goes to the prompt (over whatever of the key combination reached it); the
+        // right password ends the saver.
+        QVERIFY(xdotool({"key", "ctrl+a"}));
+        QVERIFY(xdotool({"type", "--delay", "50", "Pw"}));
+        QVERIFY(xdotool({"key", "Return"}));
+        QVERIFY(saver->waitForFinished(kTimeout));
+        QCOMPARE(saver->exitCode(), 0);
+        QVERIFY(!heldElsewhere(true) && !heldElsewhere(false));
     }
 
     void runsUnderXscreensaver()
