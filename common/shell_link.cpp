@@ -44,15 +44,29 @@ QString execArgument(const QString& argument)
 QString CShellLink::entryText() const
 {
     if (path_.isEmpty() || hasControlCharacter(path_) || hasControlCharacter(workingDirectory_) ||
-        hasControlCharacter(name_))
+        hasControlCharacter(name_) || hasControlCharacter(icon_))
         return {};
     QString text = QStringLiteral("[Desktop Entry]\nType=Application\nName=") +
                    escapeString(name_) + QStringLiteral("\nExec=") + execArgument(path_) +
                    QLatin1Char('\n');
     if (!workingDirectory_.isEmpty())
         text += QStringLiteral("Path=") + escapeString(workingDirectory_) + QLatin1Char('\n');
+    if (!icon_.isEmpty())
+        text += QStringLiteral("Icon=") + escapeString(icon_) + QLatin1Char('\n');
     text += QStringLiteral("Terminal=false\n");
     return text;
+}
+
+CShellLink monitorShortcut(const QString& appDir)
+{
+    CShellLink link;
+    link.setPath(appDir + QStringLiteral("weather"));
+    QString workingFolder = appDir;
+    if (workingFolder.size() > 1 && workingFolder.endsWith(QLatin1Char('/')))
+        workingFolder.chop(1);
+    link.setWorkingDirectory(workingFolder);
+    link.setIcon(appDir + QStringLiteral("icons/nimbulo.svg"));
+    return link;
 }
 
 bool CShellLink::save(const QString& file) const

@@ -24,7 +24,11 @@ quint32 windowNumber(QStringView text)
 
 CommandLine parseCommandLine(const QStringList& arguments, const QString& xscreensaverWindow)
 {
-    const QString line = arguments.join(QLatin1Char(' ')).toLower().trimmed();
+    QString line = arguments.join(QLatin1Char(' ')).toLower().trimmed();
+    // xscreensaver spells its options with one dash or two ("-root" reaches the hack as
+    // "--root"): read both as one.
+    if (line.startsWith(u"--"))
+        line.remove(0, 1);
     const QStringView head = QStringView(line).left(2);
     if (head.isEmpty() || head == u"/s")
         return {Mode::Run, 0};

@@ -25,7 +25,8 @@ struct CommandLine
 // read from the arguments joined by blanks, lower-cased and trimmed, by their first two
 // characters: "" or "/s" run, "/p" preview in the window whose number ends the line (so "/p 12"
 // and "/p:12" alike), "/c" settings, "/a" change password. xscreensaver's conventions are read
-// too: "-window-id N" (decimal or 0x-hex, blank or "=" before it) draws into window N; "-root"
+// too, with one dash or two: "-window-id N" (decimal or 0x-hex, blank or "=" before it) draws
+// into window N; "-root"
 // draws into the window that xscreensaver names in $XSCREENSAVER_WINDOW (`xscreensaverWindow`)
 // when it names one, else runs full screen. Anything else ends.
 CommandLine parseCommandLine(const QStringList& arguments, const QString& xscreensaverWindow = {});

@@ -1,5 +1,7 @@
 #include "saver/frm_main.h"
 
+#include "platform/x11/x11_grab.h"
+#include "platform/x11/x11_windows.h"
 #include "saver/frm_password.h"
 #include "saver/stats_feed.h"
 
@@ -17,6 +19,7 @@ namespace {
 
 constexpr int kImageInterval = 64000;
 constexpr int kTickerInterval = 60;
+constexpr int kGrabInterval = 250;
 
 QScreen* primaryScreen()
 {
@@ -56,7 +59,7 @@ frmMain::frmMain(SaverMode mode, const platform::RegistryStore& store,
                           (mode == RunMode ? Qt::WindowStaysOnTopHint : Qt::Widget)),
       picTicker{new PictureBox(this), new PictureBox(this)}, picScroll(new PictureBox(this)),
       tmrImage(new QTimer(this)), tmrTicker(new QTimer(this)), tmrTickHold(new QTimer(this)),
-      saverMode_(mode), store_(store), readFeed_(std::move(readFeed)),
+      tmrGrab(new QTimer(this)), saverMode_(mode), store_(store), readFeed_(std::move(readFeed)),
       pairs_({[this](QStringView text) {
                   return QFontMetrics(settings_.tickerFont).horizontalAdvance(text.toString());
               },
@@ -70,6 +73,7 @@ frmMain::frmMain(SaverMode mode, const platform::RegistryStore& store,
     tmrImage->setObjectName(QStringLiteral("tmrImage"));
     tmrTicker->setObjectName(QStringLiteral("tmrTicker"));
     tmrTickHold->setObjectName(QStringLiteral("tmrTickHold"));
+    tmrGrab->setObjectName(QStringLiteral("tmrGrab"));
     if (mode == PreviewMode)
         setWindowTitle(QStringLiteral("Preview"));
 
@@ -88,6 +92,8 @@ frmMain::frmMain(SaverMode mode, const platform::RegistryStore& store,
     connect(tmrImage, &QTimer::timeout, this, &frmMain::imageTick);
     connect(tmrTicker, &QTimer::timeout, this, &frmMain::tickerTick);
     connect(tmrTickHold, &QTimer::timeout, this, &frmMain::holdTick);
+    tmrGrab->setInterval(kGrabInterval);
+    connect(tmrGrab, &QTimer::timeout, this, &frmMain::grabTick);
 }
 
 frmMain::~frmMain() = default;
@@ -145,9 +151,27 @@ void frmMain::startRun()
     setCursor(Qt::BlankCursor);
     if (QScreen* s = primaryScreen())
         setGeometry(s->geometry());
+    // Written before the window is mapped, so the window manager takes them from the start.
+    platform::x11::addNetWmStates(static_cast<quint32>(winId()),
+                                  {"_NET_WM_STATE_ABOVE", "_NET_WM_STATE_FULLSCREEN",
+                                   "_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER"});
     showFullScreen();
     raise();
     activateWindow();
+    if (platform::x11::available()) {
+        tmrGrab->start();
+        grabTick();
+    }
+}
+
+void frmMain::grabTick()
+{
+    // The server refuses a grab while another client holds one (an open menu) or before the
+    // window is viewable: the timer asks again.
+    keyboardHeld_ = keyboardHeld_ || platform::x11::grabKeyboard(static_cast<quint32>(winId()));
+    pointerHeld_ = pointerHeld_ || platform::x11::grabPointer(static_cast<quint32>(winId()));
+    if (keyboardHeld_ && pointerHeld_)
+        tmrGrab->stop();
 }
 
 void frmMain::layoutBoxes()
@@ -271,6 +295,10 @@ void frmMain::finish()
     tmrImage->stop();
     tmrTicker->stop();
     tmrTickHold->stop();
+    tmrGrab->stop();
+    if (keyboardHeld_ || pointerHeld_)
+        platform::x11::ungrabInput();
+    keyboardHeld_ = pointerHeld_ = false;
     unsetCursor();
     hide();
     Q_EMIT ended();

@@ -61,10 +61,13 @@ public:
     QTimer* tmrImage;    // feed read, every 64 s
     QTimer* tmrTicker;   // one step of the scroll, every 60 ms
     QTimer* tmrTickHold; // the pause, imageTime seconds
+    QTimer* tmrGrab;     // run mode: asks again for the keyboard and pointer until both are held
 
     // Settings, first feed read, first pair or block, first tick and the initial pause.
     void formLoad();
-    // Run mode: full screen on top of everything, pointer hidden.
+    // Run mode: full screen above every other window, on no taskbar or pager, pointer hidden;
+    // it holds the keyboard and the pointer (asking again while another program holds them),
+    // so no other program, the window manager included, sees input until the saver ends.
     void startRun();
 
     // The timers' ticks (public so a test can step the display).
@@ -95,6 +98,7 @@ protected:
 private:
     void endSaver();
     void finish();
+    void grabTick();
     void layoutBoxes();
     void applyLook();
     double twips() const;
@@ -109,6 +113,8 @@ private:
     BlockScroller block_;
     MouseMoveTest mouse_;
     bool ending_ = false;
+    bool keyboardHeld_ = false;
+    bool pointerHeld_ = false;
 };
 
 } // namespace saver

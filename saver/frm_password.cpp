@@ -9,6 +9,12 @@
 #include <QPushButton>
 
 namespace saver {
+namespace {
+
+// The icon, iconify, maximise and close of a usual title bar.
+constexpr int kTitleBarButtons = 4;
+
+} // namespace
 
 void maskWithStars(QLineEdit* box)
 {
@@ -38,6 +44,13 @@ frmPassword::frmPassword(QString saverPassword, QWidget* parent)
     buttons->addWidget(cmdOK);
     buttons->addWidget(cmdCancel);
     layout->addLayout(buttons);
+
+    // Wide enough for the window manager to show the whole title beside the window's icon and
+    // its buttons, each about a line high (title bars use a bold face).
+    QFont titleFont = font();
+    titleFont.setBold(true);
+    setMinimumWidth(QFontMetrics(titleFont).horizontalAdvance(windowTitle()) +
+                    kTitleBarButtons * fontMetrics().height() * 2);
 
     connect(cmdOK, &QPushButton::clicked, this, &frmPassword::ok);
     connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);

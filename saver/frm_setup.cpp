@@ -2,6 +2,7 @@
 
 #include "saver/frm_about.h"
 
+#include <QCheckBox>
 #include <QColorDialog>
 #include <QComboBox>
 #include <QFontDialog>
@@ -19,6 +20,7 @@ frmSetup::frmSetup(const platform::RegistryStore& store, QWidget* parent)
       lblColor(new QLabel(QStringLiteral("Text"), this)),
       cmdColorChoice(new QPushButton(QStringLiteral("Choose Font"), this)),
       VScroll1(new QScrollBar(Qt::Vertical, this)), lblSeconds(new QLabel(this)),
+      chkUsePassword(new QCheckBox(QStringLiteral("Password protected"), this)),
       cmdAbout(new QPushButton(QStringLiteral("About"), this)),
       cmdCancel(new QPushButton(QStringLiteral("Cancel"), this)),
       cmdOK(new QPushButton(QStringLiteral("OK"), this)), store_(store)
@@ -30,6 +32,9 @@ frmSetup::frmSetup(const platform::RegistryStore& store, QWidget* parent)
     cmdColorChoice->setObjectName(QStringLiteral("cmdColorChoice"));
     VScroll1->setObjectName(QStringLiteral("VScroll1"));
     lblSeconds->setObjectName(QStringLiteral("lblSeconds"));
+    chkUsePassword->setObjectName(QStringLiteral("chkUsePassword"));
+    chkUsePassword->setToolTip(
+        QStringLiteral("Ask for the password set with \"nimsaver /a\" before the saver ends"));
     cmdAbout->setObjectName(QStringLiteral("cmdAbout"));
     cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
     cmdOK->setObjectName(QStringLiteral("cmdOK"));
@@ -54,6 +59,7 @@ frmSetup::frmSetup(const platform::RegistryStore& store, QWidget* parent)
     frames->addWidget(holdFrame);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(frames);
+    layout->addWidget(chkUsePassword);
     layout->addLayout(buttons);
 
     cmbDispType->addItems(
@@ -74,6 +80,7 @@ frmSetup::frmSetup(const platform::RegistryStore& store, QWidget* parent)
     loadSaverSettings(store_, settings_);
     cmbDispType->setCurrentIndex(settings_.displayType);
     setSample(settings_.tickerFont, settings_.tickerColor);
+    chkUsePassword->setChecked(readUsePassword(store_));
 
     connect(VScroll1, &QScrollBar::valueChanged, this,
             [this](int value) { lblSeconds->setText(QString::number(kMaxImageTime - value)); });
@@ -122,6 +129,7 @@ void frmSetup::ok()
     settings_.tickerColor = lblColor->palette().color(QPalette::WindowText);
     settings_.tickerFont = lblColor->font();
     saveSaverSettings(store_, settings_);
+    saveUsePassword(store_, chkUsePassword->isChecked());
     accept();
 }
 

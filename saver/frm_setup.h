@@ -4,6 +4,7 @@
 
 #include <QDialog>
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QPushButton;
@@ -17,7 +18,8 @@ namespace saver {
 
 // "Options": the scroll style, the text's font and colour (shown on a sample) and the pause.
 // The pause bar runs 0..17 and stands for 20 - value seconds, so moving it up lengthens the
-// pause. OK writes the settings; Cancel leaves them.
+// pause; whether ending the saver asks for its password. OK writes the settings; Cancel leaves
+// them.
 class frmSetup : public QDialog
 {
     Q_OBJECT
@@ -29,6 +31,7 @@ public:
     QPushButton* cmdColorChoice;
     QScrollBar* VScroll1;
     QLabel* lblSeconds; // the pause the bar stands for
+    QCheckBox* chkUsePassword;
     QPushButton* cmdAbout;
     QPushButton* cmdCancel;
     QPushButton* cmdOK;

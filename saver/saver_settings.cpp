@@ -12,6 +12,9 @@
 namespace saver {
 namespace {
 
+constexpr char kDesktopKeyPath[] = "Control Panel\\Desktop";
+constexpr char kUsePasswordName[] = "ScreenSaveUsePassword";
+
 // Point sizes outside this range cannot be drawn sensibly; such a stored size is ignored.
 constexpr double kMaxFontSize = 1000;
 
@@ -39,9 +42,21 @@ QColor designColor()
     return QColor(255, 255, 0);
 }
 
+void setDisplayFace(QFont& font, const QString& face)
+{
+    static const QString lookAlike = QStringLiteral("Comic Neue");
+    QStringList families{face};
+    if (face.compare(lookAlike, Qt::CaseInsensitive) != 0)
+        families.append(lookAlike);
+    font.setFamilies(families);
+    // When no face of the list is there, fontconfig's fallback follows the hint, not the name.
+    font.setStyleHint(QFont::SansSerif);
+}
+
 QFont designFont()
 {
-    QFont font(QStringLiteral("Comic Sans MS"));
+    QFont font;
+    setDisplayFace(font, QStringLiteral("Comic Sans MS"));
     font.setPointSizeF(27.75);
     font.setBold(true);
     font.setItalic(false);
@@ -70,7 +85,7 @@ void loadSaverSettings(const platform::RegistryStore& store, SaverSettings& s)
     if (const auto v = read(store, "FontItalic", "B"))
         s.tickerFont.setItalic(v->toBool());
     if (const auto v = read(store, "FontName", "S"); v && !v->toString().isEmpty())
-        s.tickerFont.setFamily(v->toString());
+        setDisplayFace(s.tickerFont, v->toString());
     if (const auto v = read(store, "FontSize", "S")) {
         const double size = common::readNumber(v->toString());
         if (size > 0 && size <= kMaxFontSize)
@@ -113,8 +128,8 @@ QString unscramblePassword(const QString& stored)
 bool readUsePassword(const platform::RegistryStore& store)
 {
     const QString root = QLatin1String(kSaverRoot);
-    const QString key = QStringLiteral("Control Panel\\Desktop");
-    const QString name = QStringLiteral("ScreenSaveUsePassword");
+    const QString key = QLatin1String(kDesktopKeyPath);
+    const QString name = QLatin1String(kUsePasswordName);
     QVariant value;
     if (store.regRead(root, key, name, QStringLiteral("D"), value) == 0)
         return value.toUInt() != 0;
@@ -122,6 +137,12 @@ bool readUsePassword(const platform::RegistryStore& store)
     if (store.regRead(root, key, name, QStringLiteral("S"), value) == 0)
         return common::readNumber(value.toString()) != 0;
     return false;
+}
+
+void saveUsePassword(const platform::RegistryStore& store, bool use)
+{
+    store.regWrite(QLatin1String(kSaverRoot), QLatin1String(kDesktopKeyPath),
+                   QLatin1String(kUsePasswordName), QStringLiteral("D"), quint32(use ? 1 : 0));
 }
 
 qint64 colorNumber(const QColor& color)

@@ -18,6 +18,11 @@ inline constexpr char kSaverKeyPath[] = "Software\\Nimbulo\\ScreenSaver";
 QColor designColor();
 QFont designFont();
 
+// Gives `font` the face `face`, backed by the design face's metric look-alike "Comic Neue"
+// (Debian's fonts-comic-neue) and then by a plain sans-serif face, so a face that is missing
+// never becomes fontconfig's own pick for it (for "Comic Sans MS", a calligraphic italic).
+void setDisplayFace(QFont& font, const QString& face);
+
 struct SaverSettings
 {
     int imageTime = 3;   // seconds of pause, 3..20
@@ -32,7 +37,8 @@ inline constexpr int kMaxImageTime = 20;
 
 // Reads every setting of the registry key into `s`. ImageTime is clamped to 3..20 (absent
 // reads as 3); a DisplayType other than 1 shows pairs; the colour and each font property that
-// cannot be read keep what `s` holds; the password is unscrambled.
+// cannot be read keep what `s` holds (a stored face is set with setDisplayFace); the password
+// is unscrambled.
 void loadSaverSettings(const platform::RegistryStore& store, SaverSettings& s);
 // Writes every setting but the password. Failed writes are ignored.
 void saveSaverSettings(const platform::RegistryStore& store, const SaverSettings& s);
@@ -47,6 +53,8 @@ QString unscramblePassword(const QString& stored);
 // The desktop setting ScreenSaveUsePassword (key "Control Panel\Desktop"): true when it is a
 // non-zero number.
 bool readUsePassword(const platform::RegistryStore& store);
+// Writes that setting as a DWORD, 1 or 0.
+void saveUsePassword(const platform::RegistryStore& store, bool use);
 
 // Colours as stored: red + 256 * green + 65536 * blue.
 qint64 colorNumber(const QColor& color);

@@ -8,7 +8,8 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev
   libcanberra-dev libx11-dev libxcb1-dev
   xvfb xauth openbox tint2 x11-utils xdotool imagemagick
-  fonts-dejavu-core desktop-file-utils tinyproxy python3 python3-aiosmtpd
+  fonts-dejavu-core fonts-comic-neue desktop-file-utils tinyproxy python3 python3-aiosmtpd
+  xscreensaver xscreensaver-data
 )
 
 missing=()

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Removes what scripts/install.sh put in place: the shortcuts (nimsetup rem), the programs and
-# shipped files, the menu entry. The user's settings (wsetting.ini, custom1.ini, custom2.ini)
-# stay unless --purge is given.
+# Removes what scripts/install.sh put in place: the shortcuts (nimsetup rem, which needs no
+# display), the programs and shipped files, the menu entry. The user's settings (wsetting.ini,
+# custom1.ini, custom2.ini, and the screen saver's settings and password in
+# ~/.config/nimbulo/registry.ini) stay unless --purge is given.
 # Usage: scripts/uninstall.sh [--purge] [PROGRAM_FOLDER]
 set -euo pipefail
 
@@ -10,10 +11,7 @@ if [ "${1:-}" = "--purge" ]; then purge=1; shift; fi
 prefix=${1:-${XDG_DATA_HOME:-$HOME/.local/share}/nimbulo}
 
 if [ -x "$prefix/nimsetup" ]; then
-  # Removal shows its window only for a moment; without a display it runs offscreen.
-  platform=()
-  [ -n "${DISPLAY:-}" ] || platform=(-platform offscreen)
-  "$prefix/nimsetup" "${platform[@]}" rem
+  "$prefix/nimsetup" rem
 fi
 
 rm -f "$prefix/weather" "$prefix/nimsaver" "$prefix/nimsetup" "$prefix/weather.ini" \
@@ -21,6 +19,9 @@ rm -f "$prefix/weather" "$prefix/nimsaver" "$prefix/nimsetup" "$prefix/weather.i
 rmdir "$prefix/Media" "$prefix/icons" 2>/dev/null || true
 if [ "$purge" = 1 ]; then
   rm -f "$prefix/wsetting.ini" "$prefix/custom1.ini" "$prefix/custom2.ini"
+  registry=${XDG_CONFIG_HOME:-$HOME/.config}/nimbulo
+  rm -f "$registry/registry.ini"
+  rmdir "$registry" 2>/dev/null || true
 fi
 rmdir "$prefix" 2>/dev/null || true
 rm -f "${XDG_DATA_HOME:-$HOME/.local/share}/applications/nimbulo-weather.desktop"

@@ -123,6 +123,14 @@ QString frmInstWeather::settingsPath() const
     return appDir_ + QStringLiteral("wsetting.ini");
 }
 
+void frmInstWeather::start()
+{
+    load();
+    show();
+    if (mode_ == Mode::Remove)
+        removeShortcuts();
+}
+
 void frmInstWeather::load()
 {
     if (platform::findAppWindow(QStringLiteral("Nimbulo (Australia)")) != 0)
@@ -134,8 +142,15 @@ void frmInstWeather::load()
         Frame2->hide();
         return;
     }
+    for (QWidget* addOnly : std::initializer_list<QWidget*>{Frame5, Frame6, Frame1, Command1})
+        addOnly->hide();
     Frame2->show();
-    Command1->hide();
+    adjustSize();
+}
+
+void frmInstWeather::removeShortcuts()
+{
+    // The notice paints before the work and stays up until it is done.
     platform::pumpEvents();
     deleteShortcuts(folders_);
     platform::pumpEvents();
@@ -170,6 +185,9 @@ void frmInstWeather::fill()
 
     chkStartIcon->setChecked(number("start_icon") != 0);
     chkDeskIcon->setChecked(number("desk_icon") != 0);
+    // An earlier proxy choice stays unless the proxy dialog changes it (an upgrade must not cut
+    // a proxy user off the bureau).
+    useProxy_ = number("proxy_on") != 0;
 }
 
 void frmInstWeather::openProxyDialog()
@@ -229,9 +247,9 @@ bool frmInstWeather::save()
         this,
         QStringLiteral("Nimbulo Screen Saver installed can be used by your desktop's screen saver."
                        "\r\n\r\nTo set it up with xscreensaver, add the line\r\n    ") +
-            appDir_ +
-            QStringLiteral("nimsaver -root\r\nto the programs list in ~/.xscreensaver, then "
-                           "select nimsaver in the list of screen savers and apply settings."),
+            xscreensaverEntry(appDir_) +
+            QStringLiteral("\r\nto the programs list in ~/.xscreensaver, then select Nimbulo in "
+                           "the list of screen savers and apply settings."),
         QStringLiteral("Nimbulo Screen Saver"), MessageBox::Buttons::Ok,
         MessageBox::Icon::Information);
     return true;

@@ -23,7 +23,11 @@ public:
     frmInstWeather(Mode mode, const QString& appDir, const ShortcutFolders& folders,
                    QWidget* parent = nullptr);
 
-    // The load: the running-program warning, then filling (add) or removing (remove).
+    // What the installer runs: the load, then the window shows, filled; in remove mode the
+    // shortcuts are then deleted while it shows.
+    void start();
+    // The load, before the window shows: the running-program warning, then filling the window
+    // (add) or leaving only the removal notice in it (remove).
     void load();
     // Continue's save; true when every step went through.
     bool save();
@@ -48,6 +52,7 @@ protected:
 
 private:
     void fill();
+    void removeShortcuts();
     void openProxyDialog();
     QString settingsPath() const;
 

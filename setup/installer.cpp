@@ -33,6 +33,18 @@ bool writeSetting(const QString& settingsPath, const QString& key, const QString
     return common::writeIni(QStringLiteral("SavedSetting"), key, value.trimmed(), settingsPath);
 }
 
+QString xscreensaverEntry(const QString& appDir)
+{
+    QString program;
+    for (const QChar c : appDir + QStringLiteral("nimsaver")) {
+        if (QStringView(u"\"\\$`").contains(c))
+            program += QLatin1Char('\\');
+        program += c;
+    }
+    // Without the name first, xscreensaver would take the quoted program for the name.
+    return QStringLiteral("\"Nimbulo\" \"") + program + QStringLiteral("\" -root");
+}
+
 void deleteShortcuts(const ShortcutFolders& folders)
 {
     for (const QString& folder : {folders.startup, folders.desktop}) {
@@ -47,13 +59,7 @@ bool createShortcut(const QString& appDir, const QString& folder)
     // Without a folder there is nowhere sensible to put it: report the failure.
     if (folder.isEmpty() || !QDir().mkpath(folder))
         return false;
-    common::CShellLink link;
-    link.setPath(appDir + QStringLiteral("weather"));
-    QString workingFolder = appDir;
-    if (workingFolder.size() > 1 && workingFolder.endsWith(QLatin1Char('/')))
-        workingFolder.chop(1);
-    link.setWorkingDirectory(workingFolder);
-    return link.save(folder + QLatin1String(kShortcutFile));
+    return common::monitorShortcut(appDir).save(folder + QLatin1String(kShortcutFile));
 }
 
 } // namespace setup

@@ -12,6 +12,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <functional>
+#include <utility>
+
 using platform::MessageBox;
 using setup::frmInstWeather;
 using setup::Mode;
@@ -22,7 +25,25 @@ const QByteArray kLayout = "[RegionHeads]\nregions=3\nregion_1=NSW\nregion_2=VIC
                            "[NSW]\ndisplay=New South Wales\n[VIC]\ndisplay=Victoria\n"
                            "[QLD]\ndisplay=Queensland\n";
 
+// Calls `onShow` when the watched window is first shown.
+class ShowWatch : public QObject
+{
+public:
+    explicit ShowWatch(std::function<void()> onShow) : onShow_(std::move(onShow)) {}
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show && onShow_)
+            std::exchange(onShow_, nullptr)();
+        return false;
+    }
+
+private:
+    std::function<void()> onShow_;
+};
+
 } // namespace
+
+Q_DECLARE_METATYPE(setup::Mode)
 
 class TestInstaller : public QObject
 {
@@ -117,7 +138,8 @@ private Q_SLOTS:
 
     void continueWritesInOrderAndMakesShortcuts()
     {
-        write(appDir_ + QStringLiteral("wsetting.ini"), "[SavedSetting]\nproxy_on=1\n");
+        write(appDir_ + QStringLiteral("wsetting.ini"),
+              "[SavedSetting]\nproxy_on=1\nproxy_server=10.1.1.1\n");
         write(folders_.desktop + QStringLiteral("Nimbulo.desktop"), "old");
         auto w = window(Mode::Add);
         w->cmbState->setCurrentIndex(1);
@@ -126,9 +148,9 @@ private Q_SLOTS:
         w->chkStartIcon->setChecked(true);
         w->chkDeskIcon->setChecked(false);
         QVERIFY(w->save());
-        // No visit to the proxy dialog in this run: the proxy is written off.
+        // No visit to the proxy dialog in this run: the earlier proxy choice stays.
         for (const char* pair :
-             {"state=1", "banner=1", "banner_pos=1", "proxy_on=0", "start_icon=1", "desk_icon=0"})
+             {"state=1", "banner=1", "banner_pos=1", "proxy_on=1", "start_icon=1", "desk_icon=0"})
             QCOMPARE(QByteArray(pair).split('=')[0] + '=' + setting(pair).toUtf8(), pair);
 
         // The unticked desktop box removed the old entry; the start-up one is a valid entry
@@ -140,12 +162,33 @@ private Q_SLOTS:
         const QString text = QString::fromUtf8(f.readAll());
         QVERIFY(text.contains("Exec=" + appDir_ + "weather"));
         QVERIFY(text.contains("Path=" + dir_->filePath("program") + '\n'));
+        QVERIFY(text.contains("Icon=" + appDir_ + "icons/nimbulo.svg\n"));
         QProcess check;
         check.start(QStringLiteral("desktop-file-validate"), {entry});
         QVERIFY(check.waitForFinished());
         QVERIFY2(check.exitCode() == 0, check.readAllStandardOutput().constData());
         QCOMPARE(MessageBox::shownBoxes().size(), 1);
         QCOMPARE(MessageBox::shownBoxes().first().title, QStringLiteral("Nimbulo Screen Saver"));
+        QVERIFY(MessageBox::shownBoxes().first().text.contains(setup::xscreensaverEntry(appDir_)));
+    }
+
+    void xscreensaverEntry_data()
+    {
+        QTest::addColumn<QString>("appDir");
+        QTest::addColumn<QString>("entry");
+        QTest::newRow("plain") << "/opt/n/"
+                               << "\"Nimbulo\" \"/opt/n/nimsaver\" -root";
+        QTest::newRow("blanks") << "/home/a b/"
+                                << "\"Nimbulo\" \"/home/a b/nimsaver\" -root";
+        QTest::newRow("shell characters") << "/x/\"$HOME`\\/"
+                                          << "\"Nimbulo\" \"/x/\\\"\\$HOME\\`\\\\/nimsaver\" -root";
+    }
+
+    void xscreensaverEntry()
+    {
+        QFETCH(QString, appDir);
+        QFETCH(QString, entry);
+        QCOMPARE(setup::xscreensaverEntry(appDir), entry);
     }
 
     void missingLayoutWritesNoRegion()
@@ -173,12 +216,41 @@ private Q_SLOTS:
         write(folders_.startup + QStringLiteral("Nimbulo.desktop"), "x");
         write(folders_.desktop + QStringLiteral("Nimbulo.desktop"), "x");
         write(appDir_ + QStringLiteral("wsetting.ini"), "[SavedSetting]\nstate=1\n");
-        auto w = window(Mode::Remove);
+        frmInstWeather w(Mode::Remove, appDir_, folders_);
+        w.start();
         QVERIFY(!QFile::exists(folders_.startup + QStringLiteral("Nimbulo.desktop")));
         QVERIFY(!QFile::exists(folders_.desktop + QStringLiteral("Nimbulo.desktop")));
-        QVERIFY(w->Command1->isHidden());
-        QVERIFY(!w->Frame2->isHidden());
         QCOMPARE(setting("state"), QStringLiteral("1")); // settings stay
+    }
+
+    void windowShowsFilled_data()
+    {
+        QTest::addColumn<Mode>("mode");
+        QTest::addColumn<QString>("shown"); // the frames and buttons the window shows
+        QTest::newRow("add") << Mode::Add << "Frame5 Frame6 Frame1 Command1";
+        QTest::newRow("remove") << Mode::Remove << "Frame2";
+    }
+
+    void windowShowsFilled()
+    {
+        QFETCH(Mode, mode);
+        QFETCH(QString, shown);
+        frmInstWeather w(mode, appDir_, folders_);
+        // What the window holds when it first shows.
+        QString atShow;
+        int regionsAtShow = -1;
+        ShowWatch watch([&] {
+            for (QWidget* part : std::initializer_list<QWidget*>{w.Frame5, w.Frame6, w.Frame1,
+                                                                 w.Command1, w.Frame2})
+                if (!part->isHidden())
+                    atShow += (atShow.isEmpty() ? "" : " ") + part->objectName();
+            regionsAtShow = w.cmbState->count();
+        });
+        w.installEventFilter(&watch);
+        w.start();
+        QCOMPARE(atShow, shown);
+        if (mode == Mode::Add)
+            QCOMPARE(regionsAtShow, 3);
     }
 
     void tabIntoDisplayTypeHints()

@@ -39,11 +39,15 @@ private Q_SLOTS:
         row("/x", "/x", Mode::End, 0);
         row("s without slash", "s", Mode::End, 0);
         row("-root", "-root", Mode::Run, 0);
+        row("--root", "--root", Mode::Run, 0);
         row("-root in xscreensaver's window", "-root", Mode::Preview, 0x1e00007, "0x1e00007");
+        row("--root in xscreensaver's window", "--root", Mode::Preview, 0x1e00007, "0x1e00007");
+        row("---root", "---root", Mode::End, 0);
         row("-root with a bad window variable", "-root", Mode::Run, 0, "junk");
         row("-window-id decimal", "-window-id|4194311", Mode::Preview, 4194311);
         row("-window-id hex", "-window-id|0x400007", Mode::Preview, 0x400007);
         row("-window-id=N", "-window-id=99", Mode::Preview, 99);
+        row("--window-id", "--window-id|0x400007", Mode::Preview, 0x400007);
         row("-window-id without a number", "-window-id", Mode::End, 0);
         row("-window-id with junk", "-window-id|12abc", Mode::End, 0);
         row("-window-idx", "-window-idx|5", Mode::End, 0);

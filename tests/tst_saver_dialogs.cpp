@@ -9,6 +9,7 @@
 #include "saver/stats_feed.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QColorDialog>
 #include <QComboBox>
 #include <QFile>
@@ -137,6 +138,18 @@ private Q_SLOTS:
         QCOMPARE(prompt.txtPassword->selectedText(), typed);
     }
 
+    void promptIsAsWideAsItsTitle()
+    {
+        saver::frmPassword prompt(QString{});
+        prompt.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&prompt));
+        QFont bold = prompt.font();
+        bold.setBold(true);
+        // Room for the title and four buttons of a line's height beside it.
+        QVERIFY(prompt.width() >= QFontMetrics(bold).horizontalAdvance(prompt.windowTitle()) +
+                                      4 * prompt.fontMetrics().height());
+    }
+
     void setupShowsTheStoredSettings_data()
     {
         QTest::addColumn<QVariant>("imageTime");
@@ -181,8 +194,12 @@ private Q_SLOTS:
         font.setPointSizeF(18);
         font.setItalic(true);
         setup.setSample(font, QColor(1, 2, 3));
+        QVERIFY(!setup.chkUsePassword->isChecked());
+        setup.chkUsePassword->setChecked(true);
         setup.cmdOK->click();
         QCOMPARE(setup.result(), int(QDialog::Accepted));
+        QVERIFY(saver::readUsePassword(*store_));
+        QVERIFY(saver::frmSetup(*store_).chkUsePassword->isChecked());
 
         const saver::SaverSettings s = loaded();
         QCOMPARE(s.imageTime, 16);

@@ -1,6 +1,9 @@
 #include "platform/registry_store.h"
 #include "saver/saver_settings.h"
 
+#include <QDir>
+#include <QFontInfo>
+#include <QGuiApplication>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -107,6 +110,25 @@ private Q_SLOTS:
         QCOMPARE(fontText(s.tickerFont), QStringLiteral("DejaVu Sans 27.75 BIU"));
     }
 
+    void displayFaceFallsBackToTheLookAlike_data()
+    {
+        QTest::addColumn<QString>("stored"); // FontName; empty = absent
+        QTest::newRow("design face") << QString();
+        QTest::newRow("design face stored by an earlier save") << "Comic Sans MS";
+        QTest::newRow("a face that is gone") << "No Such Face";
+    }
+
+    void displayFaceFallsBackToTheLookAlike()
+    {
+        QFETCH(QString, stored);
+        const RegistryStore store = freshStore();
+        if (!stored.isEmpty())
+            store.regWrite(kRoot, kKey, QStringLiteral("FontName"), "S", stored);
+        saver::SaverSettings s;
+        saver::loadSaverSettings(store, s);
+        QCOMPARE(QFontInfo(s.tickerFont).family(), QStringLiteral("Comic Neue"));
+    }
+
     void saveThenLoad()
     {
         const RegistryStore store = freshStore();
@@ -195,5 +217,28 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestSaverSettings)
+// The fonts are the machine's, seen through its fontconfig set-up without the alias that maps
+// "Comic Sans MS" to Comic Neue: like a machine where nothing maps the design face, on which
+// the look-alike has to be found by its name.
+int main(int argc, char** argv)
+{
+    QTemporaryDir fonts;
+    QFile config(fonts.filePath(QStringLiteral("fonts.conf")));
+    if (!config.open(QIODevice::WriteOnly))
+        return 1;
+    config.write(
+        "<?xml version=\"1.0\"?>\n<!DOCTYPE fontconfig SYSTEM \"fonts.dtd\">\n<fontconfig>\n");
+    const QDir confD(QStringLiteral("/etc/fonts/conf.d"));
+    for (const QString& name : confD.entryList({QStringLiteral("*.conf")}, QDir::Files)) {
+        if (!name.contains(QLatin1String("comic"), Qt::CaseInsensitive))
+            config.write("<include>" + confD.filePath(name).toUtf8() + "</include>\n");
+    }
+    config.write("<dir>/usr/share/fonts</dir>\n<cachedir>" + fonts.path().toUtf8() +
+                 "</cachedir>\n</fontconfig>\n");
+    config.close();
+    qputenv("FONTCONFIG_FILE", config.fileName().toLocal8Bit());
+    QGuiApplication app(argc, argv);
+    TestSaverSettings test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_saver_settings.moc"

@@ -180,7 +180,8 @@ private Q_SLOTS:
 
     void withoutTheMonitorShowsNotRunning()
     {
-        const QStringList lines = startSaver({QStringLiteral("/s")});
+        // Like the other programs it takes the program folder.
+        const QStringList lines = startSaver({QStringLiteral("--appdir"), path("app"), "/s"});
         QCOMPARE(lines.size(), 6);
         QVERIFY(lines[0].startsWith(QStringLiteral("Time: ")));
         QCOMPARE(lines.mid(1), saver::notRunningText().split(QStringLiteral("\r\n")));

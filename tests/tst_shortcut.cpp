@@ -132,6 +132,7 @@ private Q_SLOTS:
         const QString program = platform::appDir() + QStringLiteral("weather");
         QVERIFY2(text.contains("Exec=\"" + program + '"'), qPrintable(text));
         QVERIFY(text.contains("Path=" + home_.filePath("my programs/nimbulo") + '\n'));
+        QVERIFY(text.contains("Icon=" + platform::appDir() + "icons/nimbulo.svg\n"));
 
         QVERIFY(shell::makeShortcut(startup, true));
         QVERIFY(!QFile::exists(file));

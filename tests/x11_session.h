@@ -202,6 +202,8 @@ public:
 
     // --- reading the server with the session's own connection ------------------------------
 
+    xcb_connection_t* connection() const { return conn_; }
+
     xcb_window_t root() const { return xcb_setup_roots_iterator(xcb_get_setup(conn_)).data->root; }
 
     xcb_atom_t atom(const char* name) const

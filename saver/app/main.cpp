@@ -5,10 +5,13 @@
 //   nimsaver /a              the change-password dialog
 //   nimsaver -root           full screen (under xscreensaver: in its window)
 //   nimsaver -window-id N    inside window N, as the preview
+//   --root, --window-id N    the same, as xscreensaver passes them
+//   --appdir DIR             with any of the above: the program folder (as the other programs)
 //   --dump FILE              with any of the above: write the lines shown to FILE at every
 //                            feed read
 // Any other command line ends at once, and so does a second copy.
 
+#include "platform/app_dir.h"
 #include "platform/registry_store.h"
 #include "platform/single_instance.h"
 #include "saver/command_line.h"
@@ -40,7 +43,7 @@ QString takeDumpPath(QStringList& arguments)
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    QStringList arguments = QCoreApplication::arguments().mid(1);
+    QStringList arguments = platform::initAppDir(QCoreApplication::arguments().mid(1));
     const QString dumpPath = takeDumpPath(arguments);
     const saver::CommandLine commandLine =
         saver::parseCommandLine(arguments, qEnvironmentVariable("XSCREENSAVER_WINDOW"));

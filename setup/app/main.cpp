@@ -1,30 +1,76 @@
 // nimsetup: the installer's first-run questions and shortcuts.
 //   nimsetup [--appdir DIR] add   ask the questions, write the settings, make the shortcuts
 //   nimsetup [--appdir DIR] rem   remove the shortcuts
+// Without a display the removal still runs, windowless; add then ends with status 2 and says
+// how to answer the questions later.
 
 #include "platform/app_dir.h"
 #include "platform/message_box.h"
+#include "platform/x11/x11_display.h"
 #include "setup/frm_inst_weather.h"
 
 #include <QApplication>
 
+#include <cstdio>
+
+namespace {
+
+const QString kSeparateRun =
+    QStringLiteral("This is part of Nimbulo installer system it cannot be run seperately");
+
+// A window can be shown: a platform was chosen explicitly, or a Wayland or X display is there.
+bool canShowWindows(int argc, char** argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        if (qstrcmp(argv[i], "-platform") == 0)
+            return true;
+    }
+    return !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") ||
+           !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") || platform::x11::displayReachable();
+}
+
+int runWithoutWindows(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const QStringList arguments = platform::initAppDir(QCoreApplication::arguments());
+    const auto say = [](const QString& text) {
+        std::fprintf(stderr, "nimsetup: %s\n", qPrintable(text));
+    };
+    switch (setup::modeOf(arguments)) {
+    case setup::Mode::Remove:
+        setup::deleteShortcuts(setup::ShortcutFolders::current());
+        return 0;
+    case setup::Mode::Add:
+        say(QStringLiteral("no display to ask the first-run questions on; run \"%1nimsetup\" add "
+                           "from your desktop to answer them")
+                .arg(platform::appDir()));
+        return 2;
+    case setup::Mode::Other:
+        say(kSeparateRun);
+        return 0;
+    }
+    return 0;
+}
+
+} // namespace
+
 int main(int argc, char** argv)
 {
+    if (!canShowWindows(argc, argv))
+        return runWithoutWindows(argc, argv);
+
     QApplication app(argc, argv);
     const QStringList arguments = platform::initAppDir(QCoreApplication::arguments());
     const setup::Mode mode = setup::modeOf(arguments);
     if (mode == setup::Mode::Other) {
-        platform::MessageBox::show(
-            nullptr,
-            QStringLiteral("This is part of Nimbulo installer system it cannot be run seperately"),
-            QStringLiteral("Nimbulo"), platform::MessageBox::Buttons::Ok,
-            platform::MessageBox::Icon::Critical);
+        platform::MessageBox::show(nullptr, kSeparateRun, QStringLiteral("Nimbulo"),
+                                   platform::MessageBox::Buttons::Ok,
+                                   platform::MessageBox::Icon::Critical);
         return 0;
     }
 
     setup::frmInstWeather window(mode, platform::appDir(), setup::ShortcutFolders::current());
-    window.show();
-    window.load();
+    window.start();
     if (mode == setup::Mode::Remove)
         return 0;
     return QApplication::exec();

@@ -24,13 +24,7 @@ bool makeShortcut(bool startup, bool remove, QWidget* parent)
     if (ok && QFile::exists(file))
         ok = QFile::remove(file);
     if (ok && !remove) {
-        common::CShellLink link;
-        QString programFolder = platform::appDir();
-        link.setPath(programFolder + QStringLiteral("weather"));
-        if (programFolder.size() > 1 && programFolder.endsWith(QLatin1Char('/')))
-            programFolder.chop(1);
-        link.setWorkingDirectory(programFolder);
-        ok = QDir().mkpath(folder) && link.save(file);
+        ok = QDir().mkpath(folder) && common::monitorShortcut(platform::appDir()).save(file);
     }
     if (!ok)
         platform::MessageBox::show(
