@@ -67,6 +67,13 @@ QString bureauRoot()
     return QStringLiteral(NIMBULO_BUREAU_ROOT);
 }
 
+QString layoutAddress(const QString& value)
+{
+    if (value.contains(QLatin1String("://")))
+        return value;
+    return bureauRoot() + (value.startsWith(QLatin1Char('/')) ? value.mid(1) : value);
+}
+
 RegionList loadRegionList(const QString& layoutPath)
 {
     const QString heads = QStringLiteral("RegionHeads");
@@ -86,7 +93,7 @@ StateLayout loadStateLayout(const QString& section, const QString& layoutPath)
     const LayoutReader reader(section, layoutPath);
     StateLayout layout;
     layout.sectionName = section;
-    layout.obsUrl = bureauRoot() + reader.own(QStringLiteral("st_url"));
+    layout.obsUrl = layoutAddress(reader.own(QStringLiteral("st_url")));
     layout.blockStart = reader.withFallback(QStringLiteral("delim_1"));
     layout.blockEnd = reader.withFallback(QStringLiteral("delim_2"));
     layout.rowMarker = reader.withFallback(QStringLiteral("delim_3"));
@@ -111,6 +118,25 @@ StateLayout loadStateLayout(const QString& section, const QString& layoutPath)
     layout.mapUrl = map.isEmpty() ? QString() : bureauRoot() + map;
     layout.floodWarnPath = reader.own(QStringLiteral("fl_warn_url"));
     layout.tidePath = reader.own(QStringLiteral("tide_time"));
+
+    const auto is = [&reader](const char* key, const char* value) {
+        return reader.withFallback(QLatin1String(key))
+                   .compare(QLatin1String(value), Qt::CaseInsensitive) == 0;
+    };
+    const auto address = [&reader](const char* key) {
+        const QString value = reader.withFallback(QLatin1String(key));
+        return value.isEmpty() ? QString() : layoutAddress(value);
+    };
+    layout.obsFeed = is("st_feed", "xml") ? ObservationFeed::Xml : ObservationFeed::Html;
+    layout.obsFallbackUrl = address("st_fallback_url");
+    layout.historyFeed = is("st_hist_feed", "json") ? HistoryFeed::Json : HistoryFeed::Html;
+    layout.historyUrl = address("st_hist_url");
+    for (int i = 1; i <= layout.columnCount; ++i) {
+        if (layout.obsFeed == ObservationFeed::Xml)
+            layout.xmlElements.append(reader.withFallback(numbered("st_xml_", i)));
+        if (layout.historyFeed == HistoryFeed::Json)
+            layout.jsonFields.append(reader.withFallback(numbered("st_json_", i)));
+    }
     return layout;
 }
 
