@@ -208,7 +208,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, name);
         QFETCH(QString, url);
-        QCOMPARE(engine::historyUrlOf(ObservationRow{name, {}, {}}, QStringLiteral("http://host/")),
+        QCOMPARE(engine::historyUrlOf(ObservationRow{name, {}}, QStringLiteral("http://host/")),
                  url.isNull() ? url : QStringLiteral("http://host/") + url);
     }
 };

@@ -97,7 +97,7 @@ frmWeather::frmWeather(engine::Monitor& monitor, QWidget* parent)
       lblScanErr(statusLabel("lblScanErr", QStringLiteral("No response on last scan"), this)),
       lblIsConnect(statusLabel("lblIsConnect", QStringLiteral("No Connection"), this)),
       lblTrend(named(new QLabel(this), "lblTrend")), monitor_(monitor),
-      graph_(std::make_unique<engine::GraphPage>(monitor.inet()))
+      graph_(std::make_unique<engine::GraphPage>(monitor.inet(), monitor.log()))
 {
     setObjectName(QStringLiteral("frmWeather"));
     setWindowTitle(QStringLiteral("Nimbulo (Australia) ver ") + versionText());

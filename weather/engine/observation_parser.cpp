@@ -4,7 +4,7 @@ namespace engine {
 
 RowTable emptyRowTable()
 {
-    return {ObservationRow{QString(), QStringList{QString()}, QString()}};
+    return {ObservationRow{QString(), QStringList{QString()}}};
 }
 
 CellReader::CellReader(QStringView text, QStringView cellEnd) : text_(text), cellEnd_(text, cellEnd)

@@ -17,7 +17,7 @@ struct ObservationRow
 {
     QString name;      // trimmed first cell: the station name, usually inside its history link
     QStringList cells; // trimmed value cells; cell i belongs to layout column i
-    QString wmo;       // the station's WMO number when the feed names it; empty on pages
+    QString wmo = {};  // the station's WMO number when the feed names it; empty on pages
 };
 
 // The rows of the last scan, in block order (`rowTable`).
