@@ -101,7 +101,8 @@ QString targetPath(const QByteArray& target)
 {
     QByteArray path = target;
     const QByteArray lower = target.toLower();
-    if (lower.startsWith("http://") || lower.startsWith("https://")) {
+    // A proxy receives the whole address, FTP ones included (FTP by way of an HTTP proxy).
+    if (lower.startsWith("http://") || lower.startsWith("https://") || lower.startsWith("ftp://")) {
         const qsizetype slash = target.indexOf('/', target.indexOf("//") + 2);
         path = slash < 0 ? QByteArray("/") : target.mid(slash);
     }

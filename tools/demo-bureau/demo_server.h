@@ -22,8 +22,9 @@ struct Answer
 
 // Answers one HTTP request head (the request line and header lines, without the empty line).
 // The target may be in origin form ("/nsw/…") or in the absolute form a proxy receives
-// ("http://any.host/nsw/…"). Only GET is served. Answers are HTTP/1.0 with Content-Type and
-// Content-Length. In this order: a malformed request gives 400, another method 405, a bad
+// ("http://any.host/nsw/…", also https:// and ftp://). Only GET is served. Answers are HTTP/1.0
+// with Content-Type and Content-Length. In this order: a malformed request gives 400, another
+// method 405, a bad
 // "/_misbehave/" prefix 400; `requireAuth` without matching "Proxy-Authorization: Basic"
 // credentials (scheme word in any capitals) gives 407 naming Basic; a `status` gives that
 // status (301/302 with a Location, 407 with a Proxy-Authenticate header naming `authScheme`);

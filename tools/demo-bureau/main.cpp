@@ -39,9 +39,12 @@ int main(int argc, char* argv[])
     parser.setApplicationDescription(QStringLiteral(
         "Serves on 127.0.0.1, over HTTP/1.0, what Nimbulo reads from the bureau and the update "
         "server:\n"
-        "  the observation page of every region of the layout file, with generated values that\n"
+        "  the observation page of every region, with generated values that\n"
         "  follow the time of day and change every 10 minutes;\n"
         "  each station's 72-hour history page /products/IDx60801/IDx60801.<wmo>.shtml;\n"
+        "  the bureau's feeds of the same readings: the state observations /fwo/IDx60920.xml and\n"
+        "  each station's 72 hours /fwo/IDx60801/IDx60801.<wmo>.json (also below /anon/gen, where\n"
+        "  the bureau's FTP server keeps them);\n"
         "  /freeload/wthrvers.txt (exe= and ini= versions) and /freeload/weather.ini (the layout "
         "file);\n"
         "  a placeholder for the forecast, radar, map, flood-warning and tide pages it names.\n"
