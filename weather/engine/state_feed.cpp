@@ -3,6 +3,8 @@
 #include <QRegularExpression>
 #include <QXmlStreamReader>
 
+#include <algorithm>
+
 namespace engine {
 namespace {
 
@@ -40,6 +42,7 @@ bool readStation(QXmlStreamReader& xml, const config::StateLayout& layout, Obser
         name = attributes.value(QLatin1String("stn-name")).trimmed().toString();
     row.wmo = attributes.value(QLatin1String("wmo-id")).trimmed().toString();
     row.cells = QStringList(layout.columnCount, QString()); // null: not seen yet
+    const qsizetype columns = std::min<qsizetype>(layout.columnCount, layout.xmlElements.size());
 
     bool periodSeen = false;
     for (int depth = 1; depth > 0 && !xml.atEnd();) {
@@ -53,17 +56,28 @@ bool readStation(QXmlStreamReader& xml, const config::StateLayout& layout, Obser
                 periodSeen = true;
                 const QString time =
                     bureauTimeText(xml.attributes().value(QLatin1String("time-local")));
-                for (int c = 0; c < layout.columnCount; ++c) {
-                    if (layout.xmlElements.value(c) == config::kTimeLocal)
+                for (qsizetype c = 0; c < columns; ++c) {
+                    if (layout.xmlElements[c] == config::kTimeLocal)
                         row.cells[c] = time;
                 }
                 ++depth;
             } else if (xml.name() == u"element" && periodSeen) {
-                const QString type = xml.attributes().value(QLatin1String("type")).toString();
+                const QXmlStreamAttributes element = xml.attributes();
+                const QStringView type = element.value(QLatin1String("type"));
+                const auto wanted = [&](qsizetype c) {
+                    return row.cells[c].isNull() && layout.xmlElements[c] == type;
+                };
+                qsizetype c = 0;
+                while (c < columns && !wanted(c))
+                    ++c;
+                if (c == columns) {
+                    xml.skipCurrentElement(); // a quantity the layout does not show
+                    break;
+                }
                 const QString text =
                     xml.readElementText(QXmlStreamReader::SkipChildElements).trimmed();
-                for (int c = 0; c < layout.columnCount; ++c) {
-                    if (row.cells[c].isNull() && layout.xmlElements.value(c) == type)
+                for (; c < columns; ++c) {
+                    if (wanted(c))
                         row.cells[c] = text.isEmpty() ? kMissing : text;
                 }
             } else {
@@ -157,6 +171,7 @@ FeedResult<RowTable> readStateObservations(const QString& document,
 {
     const QString expectedProduct = productIdOf(layout.obsUrl);
     QXmlStreamReader xml(document);
+    xml.setNamespaceProcessing(false);
     FeedResult<RowTable> result;
     RowTable rows;
     bool observations = false;
