@@ -55,7 +55,7 @@ QList<LayoutPage> readPages(const LayoutReader& reader, const char* countKey,
     const int count = countOf(reader.own(QLatin1String(countKey)));
     for (int i = 1; i <= count; ++i) {
         const QString name = reader.own(numbered(namePrefix, i));
-        pages.append({name, bureauRoot() + reader.own(numbered(urlPrefix, i))});
+        pages.append({name, pageAddress(reader.own(numbered(urlPrefix, i)))});
     }
     return pages;
 }
@@ -65,6 +65,15 @@ QList<LayoutPage> readPages(const LayoutReader& reader, const char* countKey,
 QString bureauRoot()
 {
     return QStringLiteral(NIMBULO_BUREAU_ROOT);
+}
+
+QString pageAddress(const QString& layoutValue)
+{
+    for (const char* scheme : {"http://", "https://", "ftp://"}) {
+        if (layoutValue.startsWith(QLatin1String(scheme), Qt::CaseInsensitive))
+            return layoutValue;
+    }
+    return bureauRoot() + layoutValue;
 }
 
 RegionList loadRegionList(const QString& layoutPath)
@@ -86,7 +95,7 @@ StateLayout loadStateLayout(const QString& section, const QString& layoutPath)
     const LayoutReader reader(section, layoutPath);
     StateLayout layout;
     layout.sectionName = section;
-    layout.obsUrl = bureauRoot() + reader.own(QStringLiteral("st_url"));
+    layout.obsUrl = pageAddress(reader.own(QStringLiteral("st_url")));
     layout.blockStart = reader.withFallback(QStringLiteral("delim_1"));
     layout.blockEnd = reader.withFallback(QStringLiteral("delim_2"));
     layout.rowMarker = reader.withFallback(QStringLiteral("delim_3"));
@@ -108,7 +117,7 @@ StateLayout loadStateLayout(const QString& section, const QString& layoutPath)
     layout.forecastPages = readPages(reader, "forecasts", "fc_", "fc_url_");
     layout.radarPages = readPages(reader, "rain", "rain_name_", "rain_url_");
     const QString map = reader.own(QStringLiteral("map_url"));
-    layout.mapUrl = map.isEmpty() ? QString() : bureauRoot() + map;
+    layout.mapUrl = map.isEmpty() ? QString() : pageAddress(map);
     layout.floodWarnPath = reader.own(QStringLiteral("fl_warn_url"));
     layout.tidePath = reader.own(QStringLiteral("tide_time"));
     return layout;

@@ -8,9 +8,12 @@
 
 namespace config {
 
-// Root address of the bureau's web server, "http://" + host + "/". Every page path in the
+// Root address of the bureau's web server, scheme + "://" + host + "/". Every page path in the
 // layout file is relative to it. Fixed when the program is built.
 QString bureauRoot();
+// The address of a page named in the layout file: a value that starts with http://, https:// or
+// ftp:// (any capitals) as written, any other value joined to bureauRoot().
+QString pageAddress(const QString& layoutValue);
 
 // Counts in the layout file above this are treated as this many, so a damaged or hostile file
 // cannot make the program read millions of keys.
