@@ -177,6 +177,21 @@ private Q_SLOTS:
         QCOMPARE(s.jsonFields, fields);
     }
 
+    // Page values that start with a scheme (any capitals) are used as written.
+    void addressesWithAScheme()
+    {
+        const QString path =
+            layout("[R]\nst_url=https://reg.bom.gov.au:8443/fwo/IDN60801.json\nforecasts=1\n"
+                   "fc_url_1=FTP://ftp.bom.gov.au/anon/gen/fwo/IDN10064.txt\n"
+                   "map_url=http://other.example/map\nrain=1\nrain_url_1=httpx/radar\n");
+        const auto s = loadStateLayout(QStringLiteral("R"), path);
+        QCOMPARE(s.obsUrl, QStringLiteral("https://reg.bom.gov.au:8443/fwo/IDN60801.json"));
+        QCOMPARE(s.forecastPages[0].url,
+                 QStringLiteral("FTP://ftp.bom.gov.au/anon/gen/fwo/IDN10064.txt"));
+        QCOMPARE(s.mapUrl, QStringLiteral("http://other.example/map"));
+        QCOMPARE(s.radarPages[0].url, config::bureauRoot() + "httpx/radar");
+    }
+
     void longAndOutOfRangeValues()
     {
         const auto s = loadStateLayout(

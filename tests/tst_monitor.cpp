@@ -257,6 +257,11 @@ private Q_SLOTS:
         m->scanTimerTick();
         QVERIFY(check.isEmpty() && !m->tmrTripLookup.isActive());
         m->fetchState().fetchBusy = false;
+        // So is one before the time a server named in a Retry-After.
+        m->fetchState().retryAfter.setRemainingTime(60000);
+        m->scanTimerTick();
+        QVERIFY(check.isEmpty() && !m->tmrTripLookup.isActive());
+        m->fetchState().retryAfter = {};
         // Once a day a version check replaces the scan.
         m->tmrScan();
         QVERIFY(check.size() == 1 && !m->tmrTripLookup.isActive());

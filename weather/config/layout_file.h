@@ -9,9 +9,13 @@
 
 namespace config {
 
-// Root address of the bureau's web server, "http://" + host + "/". Every page path in the
+// Root address of the bureau's web server, scheme + "://" + host + "/". Every page path in the
 // layout file is relative to it. Fixed when the program is built.
 QString bureauRoot();
+// The address of a page named in the layout file: a value that starts with http://, https:// or
+// ftp:// (any capitals) as written, any other value joined to bureauRoot() (without a leading
+// "/" of its own).
+QString pageAddress(const QString& layoutValue);
 
 // Counts in the layout file above this are treated as this many, so a damaged or hostile file
 // cannot make the program read millions of keys.
@@ -82,10 +86,6 @@ struct StateLayout
     QString tidePath;
 };
 
-// A page address of the layout file: a value with "://" is a full address and is used as it is;
-// any other value is a path below `bureauRoot` (one leading "/" dropped).
-QString layoutAddress(const QString& value);
-
 // The regions of the layout file, in file order: section names and the names shown to the user.
 struct RegionList
 {
@@ -101,7 +101,7 @@ RegionList loadRegionList(const QString& layoutPath);
 // After the page keys the feed keys follow, each falling back: st_feed ("xml" in any capitals,
 // else HTML), st_fallback_url, st_hist_feed ("json", else HTML), st_hist_url, and per column
 // st_xml_<n> (XML feed only) and st_json_<n> (JSON history only). st_url, st_fallback_url and
-// st_hist_url are read with layoutAddress().
+// st_hist_url are read with pageAddress().
 StateLayout loadStateLayout(const QString& section, const QString& layoutPath);
 
 } // namespace config

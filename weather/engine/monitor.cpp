@@ -329,8 +329,8 @@ QString Monitor::radarUrl() const
 
 void Monitor::scanTimerTick()
 {
-    // A tick while a fetch runs is lost, not queued.
-    if (!fetch_.fetchBusy)
+    // A tick while a fetch runs is lost, not queued; so is one before a server's Retry-After.
+    if (!fetch_.fetchBusy && fetch_.retryAfter.hasExpired())
         tmrScan();
 }
 
