@@ -20,6 +20,10 @@ program="$root/$build/program"
 mkdir -p "$program/Media"
 cp "$build/weather/weather" "$build/weather/weather.ini" "$program/"
 cp "$build/weather/Media/Ding.wav" "$program/Media/"
+# The shipped layout reads the bureau's feeds by FTP and HTTPS; the demo bureau serves the same
+# products over plain HTTP, which the monitor's own client fetches through the proxy setting.
+sed -i -e 's|ftp://ftp\.bom\.gov\.au/anon/gen/fwo/|http://www.bom.gov.au/fwo/|' \
+  -e 's|https://reg\.bom\.gov\.au/|http://www.bom.gov.au/|' "$program/weather.ini"
 
 log="$program/demo-bureau.log"
 "$build/tools/demo-bureau/demo-bureau" --port 0 --layout "$program/weather.ini" >"$log" 2>&1 &
