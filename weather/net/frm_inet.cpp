@@ -114,7 +114,9 @@ std::optional<QString> frmInet::evaluate(bool wholePage)
         log_.writeTxt(fetch_text::kPageTooLarge);
         return std::nullopt;
     }
-    if (responseText.isEmpty())
+    // A socket error (a reset in mid-page, say) has been logged and failed the fetch; what
+    // arrived before it is no page, and judging it would log a second, misleading reason.
+    if (fetch_.failed || responseText.isEmpty())
         return std::nullopt;
 
     const ResponseParts response = splitResponse(responseText);
