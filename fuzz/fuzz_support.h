@@ -7,8 +7,8 @@
 #include <QByteArray>
 #include <QFile>
 #include <QList>
-#include <QStringList>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 
 #include <cstdint>
