@@ -16,6 +16,8 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <sys/socket.h>
+
 namespace fetch_text = net::fetch_text;
 
 namespace {
@@ -55,6 +57,7 @@ struct Script
     bool closes;           // close after the last piece
     QByteArray late;       // when set: sent kLateMs after the last piece, then the server closes
     int replyDelayMs;      // wait before the first piece
+    bool resets = false;   // reset the connection (TCP RST) after the last piece
 };
 
 // An HTTP server on 127.0.0.1 that answers every connection with its script and records what it
@@ -90,6 +93,12 @@ private:
             peer->write(script_.pieces.at(index));
             peer->flush();
             QTimer::singleShot(20, peer, [this, peer, index] { send(peer, index + 1); });
+        } else if (script_.resets) {
+            // Closing with a zero linger time sends a reset instead of the orderly close.
+            const linger now{1, 0};
+            ::setsockopt(static_cast<int>(peer->socketDescriptor()), SOL_SOCKET, SO_LINGER, &now,
+                         sizeof now);
+            peer->abort();
         } else if (!script_.late.isEmpty()) {
             QTimer::singleShot(kLateMs, peer, [peer, late = script_.late] {
                 peer->write(late);
@@ -303,6 +312,11 @@ private Q_SLOTS:
         row("start marker missing", {{ok("<p>Access denied</p></table>")}}, false, "", true,
             {fetch_text::kStartMissing});
         row("end marker missing", {{ok(part)}}, false, "", true, {fetch_text::kEndMissing});
+        Script reset{{ok(part)}};
+        reset.resets = true;
+        row("connection reset mid-body", reset, false, "", true,
+            {QStringLiteral(
+                "Winsock Error 10054 - DescriptionConnection is reset by remote side")});
         row("partial page, server never closes", {{ok(part)}, false}, false, "", true,
             {fetch_text::kEndMissing}, 400, 200);
         // Once receiving is over, the wait ends as soon as the page is there: text that arrives

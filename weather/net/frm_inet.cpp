@@ -262,7 +262,9 @@ std::optional<QString> frmInet::evaluate(bool wholePage)
         log_.writeTxt(fetch_text::kPageTooLarge);
         return std::nullopt;
     }
-    if (responseText.isEmpty())
+    // A socket error (a reset in mid-page, say) has been logged and failed the fetch; what
+    // arrived before it is no page, and judging it would log a second, misleading reason.
+    if (fetch_.failed || responseText.isEmpty())
         return std::nullopt;
 
     // The decoded response is judged and cut in place: the body is what is left of it.

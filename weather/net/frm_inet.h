@@ -36,7 +36,8 @@ class ErrorLog;
 // the wait ends once the page is there (whole-page mode: any text; data-block mode: the text
 // contains `blockEnd`, any capitals), the connection is gone, or `fetchLimit` has passed since
 // the start. A shutdown (`appClosing`) ends any wait at once with "". A response larger than
-// kMaxResponseBytes ends the fetch at once with a logged message.
+// kMaxResponseBytes ends the fetch at once with a logged message. A socket error (a reset
+// included) fails the fetch with its "Winsock Error" message only, whatever arrived before it.
 //
 // A call made while a fetch is already running (from an event handled during its wait)
 // returns "" at once and leaves the running fetch undisturbed.
