@@ -1,5 +1,7 @@
 // `weather --print` as a script runs it: a separate process, no display, against the demo bureau.
 
+#include "net_peers.h"
+
 #include <QFile>
 #include <QProcess>
 #include <QTcpServer>
@@ -74,6 +76,37 @@ private Q_SLOTS:
         QCOMPARE(lines.size(), 13);
         QVERIFY(lines.at(1).startsWith(QStringLiteral("Temp \u00B0C")));
         QVERIFY(!run.out.contains(QLatin1Char('\r')));
+    }
+
+    // The same over https as a user's monitor reaches the bureau today: the layout names an
+    // https:// page, the monitor tunnels through its proxy (a demo bureau with TLS, which ends
+    // the tunnel itself) and trusts the CA of SSL_CERT_FILE.
+    void printsTheFeedOverHttps()
+    {
+        TestCa ca;
+        QVERIFY(ca.ok());
+        QProcess tlsBureau;
+        tlsBureau.start(QStringLiteral(DEMO_BUREAU), {QStringLiteral("--port"), QStringLiteral("0"),
+                                                      QStringLiteral("--tls"), ca.dir()});
+        const auto stop = qScopeGuard([&tlsBureau] {
+            tlsBureau.kill();
+            tlsBureau.waitForFinished();
+        });
+        QVERIFY(tlsBureau.waitForReadyRead(30000));
+        const QByteArray line = tlsBureau.readLine();
+        writeProgramFolder(QString::fromLatin1(line.mid(line.lastIndexOf(':') + 1)).trimmed());
+        QFile layout(dir_.filePath("weather.ini"));
+        QVERIFY(layout.open(QIODevice::ReadWrite));
+        QByteArray text =
+            layout.readAll().replace("st_url=vic/", "st_url=https://reg.bom.gov.au/vic/");
+        layout.resize(0);
+        layout.write(text);
+        layout.close();
+
+        const Run run = print(QStringLiteral("--print"));
+        // reg.bom.gov.au is not reachable from the test machine: only the tunnel can answer.
+        QVERIFY2(run.exitCode == 0 && run.out.contains(QStringLiteral(" at: ")),
+                 qPrintable(run.out + run.err));
     }
 
     void printsTheTicker()
