@@ -5,6 +5,7 @@
 // linear).
 // (*) every cell reads empty there, so each row replaces the first: one row results.
 
+#include "bench_page.h"
 #include "weather/engine/observation_parser.h"
 
 #include <QElapsedTimer>
@@ -15,31 +16,6 @@
 #include <cstdlib>
 
 namespace {
-
-constexpr int kColumns = 18;
-
-QString generatePage(const QString& lineEnd, qsizetype size)
-{
-    QString page = "<html><body>" + lineEnd + "<table class=\"tabledata\">" + lineEnd;
-    page.reserve(size + 4096);
-    for (int station = 0; page.size() < size; ++station) {
-        page += "<tr class=\"rowleftcolumn\">" + lineEnd;
-        page += QStringLiteral("<th id=\"t-%1\"><a href=\"/products/IDN60901/IDN60901.%1.shtml\">"
-                               "Station %1</a></th>")
-                    .arg(station) +
-                lineEnd;
-        for (int c = 0; c < kColumns; ++c)
-            page += QStringLiteral("<td headers=\"t-%1 t-station-%2\">%3.%4</td>")
-                        .arg(c)
-                        .arg(station)
-                        .arg(station % 40)
-                        .arg(c) +
-                    lineEnd;
-        page += "</tr>" + lineEnd;
-    }
-    page += "</table>" + lineEnd + "</body></html>" + lineEnd;
-    return page;
-}
 
 void run(const char* title, const QString& page, const QString& cellEnd, int passes)
 {
