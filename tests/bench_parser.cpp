@@ -8,6 +8,7 @@
 // reading the state observations product (XML) and choosing a station, against cutting an
 // observation page of the same size and choosing a station.
 
+#include "bench_page.h"
 #include "weather/engine/observation_parser.h"
 #include "weather/engine/state_feed.h"
 
@@ -21,31 +22,6 @@
 #include <limits>
 
 namespace {
-
-constexpr int kColumns = 18;
-
-QString generatePage(const QString& lineEnd, qsizetype size)
-{
-    QString page = "<html><body>" + lineEnd + "<table class=\"tabledata\">" + lineEnd;
-    page.reserve(size + 4096);
-    for (int station = 0; page.size() < size; ++station) {
-        page += "<tr class=\"rowleftcolumn\">" + lineEnd;
-        page += QStringLiteral("<th id=\"t-%1\"><a href=\"/products/IDN60901/IDN60901.%1.shtml\">"
-                               "Station %1</a></th>")
-                    .arg(station) +
-                lineEnd;
-        for (int c = 0; c < kColumns; ++c)
-            page += QStringLiteral("<td headers=\"t-%1 t-station-%2\">%3.%4</td>")
-                        .arg(c)
-                        .arg(station)
-                        .arg(station % 40)
-                        .arg(c) +
-                    lineEnd;
-        page += "</tr>" + lineEnd;
-    }
-    page += "</table>" + lineEnd + "</body></html>" + lineEnd;
-    return page;
-}
 
 void run(const char* title, const QString& page, const QString& cellEnd, int passes)
 {

@@ -58,6 +58,8 @@ public:
     }
     ~TestCa() { qunsetenv("SSL_CERT_FILE"); }
     bool ok() const { return ok_; }
+    // The folder of the certificates: ca.pem and ca.key are the trusted CA.
+    QString dir() const { return dir_.path(); }
     QStringList serverArgs(const QString& name) const
     {
         return {QStringLiteral("--cert"), path(name + ".pem"), QStringLiteral("--key"),

@@ -41,6 +41,16 @@ private Q_SLOTS:
         QTimer::singleShot(20, [&] { fired = true; });
         QVERIFY(platform::waitFor([&] { return fired; }, 10000));
         QVERIFY(!platform::waitFor([] { return false; }, 30));
+        // An idle wait sleeps between looks at its condition (a few per 50 ms slice at most);
+        // a spinning one looks thousands of times.
+        int looks = 0;
+        QVERIFY(!platform::waitFor(
+            [&] {
+                ++looks;
+                return false;
+            },
+            300));
+        QVERIFY2(looks < 60, qPrintable(QString::number(looks)));
     }
 
     void scriptedMessageBoxes()

@@ -100,6 +100,31 @@ private Q_SLOTS:
         QVERIFY(!run.out.contains(QLatin1Char('\r')));
     }
 
+    // The same over https as a user's monitor reaches the bureau today: the layout names the
+    // https:// product, the monitor tunnels through its proxy (a demo bureau with TLS, which ends
+    // the tunnel itself) and trusts the CA of SSL_CERT_FILE.
+    void printsTheFeedOverHttps()
+    {
+        TestCa ca;
+        QVERIFY(ca.ok());
+        QProcess tlsBureau;
+        tlsBureau.start(QStringLiteral(DEMO_BUREAU), {QStringLiteral("--port"), QStringLiteral("0"),
+                                                      QStringLiteral("--tls"), ca.dir()});
+        const auto stop = qScopeGuard([&tlsBureau] {
+            tlsBureau.kill();
+            tlsBureau.waitForFinished();
+        });
+        QVERIFY(tlsBureau.waitForReadyRead(30000));
+        const QByteArray line = tlsBureau.readLine();
+        writeProgramFolder(QString::fromLatin1(line.mid(line.lastIndexOf(':') + 1)).trimmed(),
+                           QStringLiteral("https://reg.bom.gov.au/fwo/IDV60920.xml"));
+
+        const Run run = print(QStringLiteral("--print"));
+        // reg.bom.gov.au is not reachable from the test machine: only the tunnel can answer.
+        QVERIFY2(run.exitCode == 0 && run.out.contains(QStringLiteral(" at: ")),
+                 qPrintable(run.out + run.err));
+    }
+
     void printsTheTicker()
     {
         writeDemoFolder(port_);
