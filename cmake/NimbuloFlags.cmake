@@ -9,7 +9,15 @@ target_compile_definitions(nimbulo_flags INTERFACE
 if(NIMBULO_WERROR)
   target_compile_options(nimbulo_flags INTERFACE -Werror)
 endif()
-if(NIMBULO_SANITIZE)
+if(NIMBULO_FUZZ)
+  if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+    message(FATAL_ERROR "NIMBULO_FUZZ needs clang (libFuzzer): -DCMAKE_CXX_COMPILER=clang++")
+  endif()
+  # Coverage for libFuzzer in every library; the fuzz targets link libFuzzer's main themselves.
+  target_compile_options(nimbulo_flags INTERFACE -fsanitize=fuzzer-no-link,address,undefined
+    -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  target_link_options(nimbulo_flags INTERFACE -fsanitize=address,undefined)
+elseif(NIMBULO_SANITIZE)
   target_compile_options(nimbulo_flags INTERFACE
     -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
   target_link_options(nimbulo_flags INTERFACE -fsanitize=address,undefined)

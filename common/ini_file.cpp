@@ -1,17 +1,19 @@
 #include "common/ini_file.h"
 
 #include "common/text_codec.h"
+#include "platform/save_file.h"
 
 #include <QFile>
-#include <QSaveFile>
 #include <QStringList>
 
 namespace common {
 namespace {
 
-bool sameName(QStringView a, QStringView b)
+// Names in the file are read trimmed, so the asked-for name is matched trimmed as well: a name
+// written with blanks around it reads back by the same name.
+bool sameName(QStringView inFile, QStringView asked)
 {
-    return a.compare(b, Qt::CaseInsensitive) == 0;
+    return inFile.compare(asked.trimmed(), Qt::CaseInsensitive) == 0;
 }
 
 // True for a "[section]" line, with its trimmed name in `name`.
@@ -202,13 +204,7 @@ bool writeEntry(const QString& section, const QString& key, const QString& value
         }
     }
 
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    const QByteArray bytes = (ini.lines.join(ini.lineEnd) + ini.lineEnd).toUtf8();
-    if (file.write(bytes) != bytes.size())
-        return false; // QSaveFile discards the temporary file; the old file stays whole
-    return file.commit();
+    return platform::saveFileAtomically(path, (ini.lines.join(ini.lineEnd) + ini.lineEnd).toUtf8());
 }
 
 } // namespace

@@ -10,7 +10,8 @@ namespace common {
 inline constexpr int kIniValueLimit = 127;
 
 // Reads one value of a Windows-style INI file ("[section]" lines, "key=value" lines).
-//  - Section and key names match without regard to case; only the first section of that name is
+//  - Section and key names match without regard to case or surrounding blanks; only the first
+//  section of that name is
 //    consulted, and within it the first key of that name wins.
 //  - Blanks around the value and then one pair of enclosing double quotes are removed.
 //  - At most kIniValueLimit bytes of UTF-8 come back, cut at a character boundary.

@@ -1,7 +1,8 @@
 #include "common/shell_link.h"
 
+#include "platform/save_file.h"
+
 #include <QFile>
-#include <QSaveFile>
 
 #include <algorithm>
 
@@ -74,11 +75,7 @@ bool CShellLink::save(const QString& file) const
     const QString text = entryText();
     if (text.isEmpty() || file.isEmpty())
         return false;
-    QSaveFile out(file);
-    if (!out.open(QIODevice::WriteOnly))
-        return false;
-    out.write(text.toUtf8());
-    if (!out.commit())
+    if (!platform::saveFileAtomically(file, text.toUtf8()))
         return false;
     return QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
                                            QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther |

@@ -1,9 +1,10 @@
 #include "platform/registry_store.h"
 
+#include "platform/save_file.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <QStringList>
 
@@ -179,13 +180,9 @@ int RegistryStore::regWrite(const QString& root, const QString& keyPath, const Q
     }
 
     QDir().mkpath(QFileInfo(path_).absolutePath());
-    QSaveFile file(path_);
-    if (!file.open(QIODevice::WriteOnly))
-        return kWriteFailed;
-    const QByteArray bytes = (lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8();
-    if (file.write(bytes) != bytes.size() || !file.commit())
-        return kWriteFailed;
-    return kOk;
+    return saveFileAtomically(path_, (lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8())
+               ? kOk
+               : kWriteFailed;
 }
 
 } // namespace platform

@@ -5,6 +5,10 @@
 #include <QTcpSocket>
 
 #include <algorithm>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace platform {
 namespace {
@@ -92,6 +96,8 @@ SocketControl::SocketControl(QObject* parent) : QObject(parent), socket_(new QTc
             state_ = State::Connecting;
     });
     connect(socket_, &QTcpSocket::connected, this, [this] {
+        dropResetProbe();
+        resetProbe_ = ::dup(static_cast<int>(socket_->socketDescriptor()));
         state_ = State::Connected;
         Q_EMIT connected();
     });
@@ -109,6 +115,7 @@ SocketControl::~SocketControl()
     // No event may reach the owner while it is tearing this control down.
     socket_->disconnect(this);
     socket_->abort();
+    dropResetProbe();
 }
 
 void SocketControl::connectTo(const QString& host, const QString& portText)
@@ -144,6 +151,7 @@ void SocketControl::close()
     // abort() emits disconnected at once; a close made here is not the remote side's close.
     const QSignalBlocker quiet(socket_);
     socket_->abort();
+    dropResetProbe();
 }
 
 QString SocketControl::localHostName()
@@ -175,11 +183,46 @@ void SocketControl::reportError(int number)
         Qt::QueuedConnection);
 }
 
+bool SocketControl::wasReset() const
+{
+    // After a reset the socket is closed outright; after the peer's orderly close it waits for
+    // ours (CLOSE_WAIT).
+    tcp_info info{};
+    socklen_t size = sizeof info;
+    return resetProbe_ >= 0 &&
+           ::getsockopt(resetProbe_, IPPROTO_TCP, TCP_INFO, &info, &size) == 0 &&
+           info.tcpi_state == TCP_CLOSE;
+}
+
+void SocketControl::dropResetProbe()
+{
+    if (resetProbe_ >= 0)
+        ::close(resetProbe_);
+    resetProbe_ = -1;
+}
+
 void SocketControl::onSocketError()
 {
-    // A remote close is reported by the close event, not as an error.
-    if (socket_->error() == QAbstractSocket::RemoteHostClosedError)
+    if (socket_->error() == QAbstractSocket::RemoteHostClosedError) {
+        const bool reset = state_ == State::Connected && wasReset();
+        dropResetProbe();
+        // An orderly remote close is reported by the close event, not as an error.
+        if (!reset)
+            return;
+        readPending();
+        // The owner may have closed the control on the data just handed over.
+        if (state_ != State::Connected)
+            return;
+        // Reported at once (this runs from the event loop): a waiting owner must learn of the
+        // reset before it takes the missing close for the end of the data.
+        state_ = State::Error;
+        {
+            const QSignalBlocker quiet(socket_);
+            socket_->abort();
+        }
+        Q_EMIT error(kConnectionReset, errorDescription(kConnectionReset));
         return;
+    }
     const int number = winsockNumber(socket_->error(), socket_->errorString());
     {
         const QSignalBlocker quiet(socket_);
@@ -190,6 +233,7 @@ void SocketControl::onSocketError()
 
 void SocketControl::onDisconnected()
 {
+    dropResetProbe();
     if (state_ != State::Connected)
         return;
     readPending();

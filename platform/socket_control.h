@@ -16,6 +16,8 @@ namespace platform {
 // found, 10061 refused, 10060 timed out, ...), so the texts the callers log keep their form.
 // Every error, including an invalid port text or an empty host name, arrives as an error event
 // from the event loop, never as an exception and never from inside connectTo() or send().
+// A connection the remote side resets (TCP RST) gives error 10054 once the data received before
+// it has been handed over; only an orderly close gives the close event.
 // Each instance owns its own connection; several instances work independently.
 class SocketControl : public QObject
 {
@@ -82,11 +84,17 @@ private:
     void onSocketError();
     void onDisconnected();
     void readPending();
+    bool wasReset() const;
+    void dropResetProbe();
 
     QTcpSocket* socket_;
     State state_ = State::Closed;
     // Counts connections, so an error queued for an earlier connection is dropped.
     quint64 generation_ = 0;
+    // A second descriptor of the connected socket. Qt reads a reset as an orderly close and
+    // closes its own descriptor at once; this one keeps the socket so its TCP state can still
+    // tell the two apart. -1 while not connected.
+    int resetProbe_ = -1;
 };
 
 } // namespace platform

@@ -1,23 +1,21 @@
 #include "saver/saver_run.h"
 
+#include "platform/save_file.h"
 #include "saver/frm_chg_pswd.h"
 #include "saver/frm_main.h"
 #include "saver/frm_setup.h"
 #include "saver/preview_host.h"
 
 #include <QApplication>
-#include <QSaveFile>
 
 namespace saver {
 namespace {
 
 void dump(const QString& path, const QStringList& lines)
 {
-    QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly)) {
-        file.write((lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8());
-        file.commit();
-    }
+    // A failed dump keeps the previous one whole; the reader sees old lines, never cut ones.
+    platform::saveFileAtomically(path,
+                                 (lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8());
 }
 
 // Runs the display until it ends. Ending leaves the event loop with exit() rather than quit():

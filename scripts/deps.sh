@@ -10,6 +10,8 @@ packages=(
   xvfb xauth openbox tint2 x11-utils xdotool imagemagick
   fonts-dejavu-core fonts-comic-neue desktop-file-utils tinyproxy python3 python3-aiosmtpd
   xscreensaver xscreensaver-data
+  libcurl4-openssl-dev ca-certificates openssl python3-pyftpdlib
+  clang libclang-rt-14-dev iproute2
 )
 
 missing=()

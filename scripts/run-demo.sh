@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# Builds the monitor and the demo bureau, starts the demo bureau on a free loopback port and
-# runs `weather` with a demo program folder whose settings reach it (through the proxy setting,
-# since the monitor always fetches from port 80). With a display the monitor's window opens;
-# without one it runs under a private X server, a screenshot is saved and one headless scan
-# (`weather --print`) is printed.
+# Builds the monitor and the demo bureau, starts the demo bureau on a free loopback port with
+# TLS and its FTP service beside it, and runs `weather` with a demo program folder whose proxy
+# setting points at the demo bureau: the monitor asks for https://reg.bom.gov.au/... as it
+# would on a user's machine, through a CONNECT tunnel that the demo bureau ends itself, with a
+# certificate from a CA made here and trusted through SSL_CERT_FILE. With a display the
+# monitor's window opens; without one it runs under a private X server, a screenshot is saved
+# and one headless scan (`weather --print`) is printed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -11,7 +13,10 @@ root=$PWD
 scripts/deps.sh
 
 build=build-demo
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DNIMBULO_TESTS=OFF >/dev/null
+# The shipped https roots, also in a build folder configured before they were the default.
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DNIMBULO_TESTS=OFF \
+  -DNIMBULO_BUREAU_ROOT=https://reg.bom.gov.au/ -DNIMBULO_UPDATE_ROOT=https://nimbulo.example/ \
+  >/dev/null
 cmake --build "$build" --parallel "$(nproc)" --target weather demo-bureau
 
 # The demo program folder: the layout file and sound beside the program, settings kept between
@@ -21,17 +26,47 @@ mkdir -p "$program/Media"
 cp "$build/weather/weather" "$build/weather/weather.ini" "$program/"
 cp "$build/weather/Media/Ding.wav" "$program/Media/"
 
+# The demo's own certificate authority, made once; the demo bureau makes its server
+# certificate from it at every start.
+ca="$root/$build/demo-ca"
+if [ ! -f "$ca/ca.pem" ]; then
+  mkdir -p "$ca"
+  openssl req -x509 -newkey rsa:2048 -nodes -days 3650 -subj "/CN=Nimbulo demo bureau CA" \
+    -keyout "$ca/ca.key" -out "$ca/ca.pem" 2>/dev/null
+fi
+export SSL_CERT_FILE="$ca/ca.pem"
+
 log="$program/demo-bureau.log"
-"$build/tools/demo-bureau/demo-bureau" --port 0 --layout "$program/weather.ini" >"$log" 2>&1 &
+"$build/tools/demo-bureau/demo-bureau" --port 0 --tls "$ca" --layout "$program/weather.ini" \
+  >"$log" 2>&1 &
 bureau=$!
-trap 'kill $bureau 2>/dev/null || true' EXIT
+ftp=""
+trap 'kill $bureau $ftp 2>/dev/null || true' EXIT
 for _ in $(seq 50); do
   port=$(sed -n 's/^listening on 127\.0\.0\.1:\([0-9]*\).*/\1/p' "$log")
   [ -n "$port" ] && break
   sleep 0.1
 done
 [ -n "${port:-}" ] || { echo "the demo bureau did not start:"; cat "$log"; exit 1; }
-echo "Demo bureau on 127.0.0.1:$port"
+echo "Demo bureau on 127.0.0.1:$port (HTTP, and HTTPS through CONNECT; CA $SSL_CERT_FILE)"
+
+ftplog="$program/demo-bureau-ftp.log"
+/usr/bin/python3 tools/demo-bureau/ftp_front.py --http-port "$port" >"$ftplog" 2>&1 &
+ftp=$!
+for _ in $(seq 50); do
+  ftpport=$(sed -n 's/^listening on 127\.0\.0\.1:\([0-9]*\).*/\1/p' "$ftplog")
+  [ -n "$ftpport" ] && break
+  sleep 0.1
+done
+[ -n "${ftpport:-}" ] || { echo "the demo bureau's FTP service did not start:"; cat "$ftplog"; exit 1; }
+echo "Demo bureau FTP on ftp://127.0.0.1:$ftpport/anon/gen/fwo/"
+
+# The shipped layout reads the bureau's feeds: the state product by FTP (here the demo's FTP
+# service, reached directly, not through the proxy), by HTTPS through the proxy when FTP fails,
+# and each station's 72 hours by HTTPS.
+sed -i "s|ftp://ftp\.bom\.gov\.au/anon/gen/fwo/|ftp://127.0.0.1:$ftpport/anon/gen/fwo/|" \
+  "$program/weather.ini"
+export no_proxy=127.0.0.1
 
 # Point the monitor at the demo bureau; on a first run also pick a region and a station.
 settings="$program/wsetting.ini"

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds everything with AddressSanitizer and UBSan, warnings as errors, and runs every test.
-# Tests that need a display get a private X server (xvfb-run); the rest run offscreen.
+# Tests that need a display get a private X server (xvfb-run); the rest run offscreen. Then the
+# fuzz targets run for NIMBULO_FUZZ_SECONDS each (default 30; 0 skips them): any finding fails.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -16,3 +17,6 @@ export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 xvfb-run -a -s "-screen 0 1280x800x24" \
   ctest --test-dir "$build" --output-on-failure --timeout 300 -j "$(nproc)"
+
+fuzz_seconds=${NIMBULO_FUZZ_SECONDS:-30}
+[ "$fuzz_seconds" -eq 0 ] || scripts/fuzz.sh "$fuzz_seconds"

@@ -3,13 +3,16 @@
 // stations' readings, and the server answers (and misbehaves) over real sockets on 127.0.0.1.
 
 #include "common/ini_file.h"
+#include "tools/demo-bureau/bureau_feeds.h"
 #include "tools/demo-bureau/bureau_pages.h"
 #include "tools/demo-bureau/bureau_site.h"
 #include "tools/demo-bureau/demo_server.h"
 #include "tools/demo-bureau/station_data.h"
 #include "weather/config/layout_file.h"
+#include "weather/engine/history_feed.h"
 #include "weather/engine/history_graph.h"
 #include "weather/engine/observation_parser.h"
+#include "weather/engine/state_feed.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -172,9 +175,10 @@ private slots:
             QTest::newRow(qPrintable(section)) << section;
     }
 
-    // A region's layout entries, and its observation and history pages read by the program's
-    // parsers: every station once, with its history link, the cells of its current reading in
-    // the layout's columns, and 72 hours of half-hourly readings on its history page.
+    // A region's layout entries, and its feeds read by the program's readers: every station of
+    // the product once, with the cells of its current reading in the layout's columns, the
+    // same cells as its row of the observation page; and 72 hours of half-hourly readings in
+    // its JSON product, the same as on its history page.
     void region()
     {
         QFETCH(QString, section);
@@ -193,42 +197,81 @@ private slots:
         }
         QCOMPARE(site_.page(sitePath(layout.mapUrl), kNow).status, 200);
 
-        // The fetcher only takes a page that holds both markers.
-        const auto fetchable = [&](const Page& page) {
-            const QString html = QString::fromUtf8(page.body);
-            return page.status == 200 && html.contains(layout.blockStart, Qt::CaseInsensitive) &&
-                   html.contains(layout.blockEnd, Qt::CaseInsensitive);
-        };
-        const Region* found = findRegion(sitePath(layout.obsUrl).section(QLatin1Char('/'), 1, 1));
-        QVERIFY(found);
-        const Region& region = *found;
-        const Page page = site_.page(sitePath(layout.obsUrl), kNow);
-        QVERIFY(fetchable(page));
-        const auto rows =
-            engine::cutDataBlock(QString::fromUtf8(page.body), layout, layout.columnCount);
-        QVERIFY(rows);
-        QCOMPARE(rows->size(), region.stations.size());
-        for (const engine::ObservationRow& row : *rows) {
+        QVERIFY(layout.obsFeed == config::ObservationFeed::Xml);
+        QVERIFY(layout.historyFeed == config::HistoryFeed::Json);
+        const Page product = site_.page(sitePath(layout.obsUrl), kNow);
+        QCOMPARE(product.status, 200);
+        // The second address names the same product.
+        QCOMPARE(site_.page(sitePath(layout.obsFallbackUrl), kNow).body, product.body);
+        const auto read = engine::readStateObservations(QString::fromUtf8(product.body), layout);
+        QVERIFY2(read.rows, qPrintable(read.error));
+
+        // The regions of the product's letter, and their observation pages' rows.
+        const QChar letter = engine::productIdOf(layout.obsUrl).at(2);
+        config::StateLayout pageLayout = layout;
+        pageLayout.obsFeed = config::ObservationFeed::Html;
+        QList<std::pair<const Region*, engine::RowTable>> regions;
+        qsizetype stations = 0;
+        for (const Region& r : builtInRegions()) {
+            if (r.productLetter != letter)
+                continue;
+            const Page page =
+                site_.page(QStringLiteral("/%1/observations/%1all.shtml").arg(r.code), kNow);
+            const auto rows =
+                engine::cutDataBlock(QString::fromUtf8(page.body), pageLayout, layout.columnCount);
+            QVERIFY(rows);
+            regions.append({&r, *rows});
+            stations += r.stations.size();
+        }
+        QCOMPARE(read.rows->size(), stations);
+
+        for (const engine::ObservationRow& row : *read.rows) {
             // The station list takes the text after the first ">" without its last 4 characters.
             const QString name = row.name.mid(row.name.indexOf(QLatin1Char('>')) + 1).chopped(4);
-            const auto station = std::find_if(region.stations.begin(), region.stations.end(),
-                                              [&](const Station& s) { return s.name == name; });
-            QVERIFY2(station != region.stations.end(), qPrintable(row.name));
-            const QString history = historyPath(region, *station);
-            QCOMPARE(sitePath(engine::historyUrlOf(row, config::bureauRoot())), history);
-            QCOMPARE(row.cells, cellsOf(readingAt(region, *station, kNow), QStringLiteral("-")));
+            const Region* region = nullptr;
+            const Station* station = nullptr;
+            const engine::ObservationRow* pageRow = nullptr;
+            for (const auto& [r, rows] : regions) {
+                for (const Station& s : r->stations) {
+                    if (s.name == name) {
+                        region = r;
+                        station = &s;
+                    }
+                }
+                for (const engine::ObservationRow& candidate : rows) {
+                    if (candidate.name.contains(QLatin1Char('>') + name + QLatin1Char('<')))
+                        pageRow = &candidate;
+                }
+            }
+            QVERIFY2(station && pageRow, qPrintable(row.name));
+            QCOMPARE(row.wmo, station->wmo);
+            QCOMPARE(row.cells, cellsOf(readingAt(*region, *station, kNow), QStringLiteral("-")));
+            QCOMPARE(row.cells, pageRow->cells);
 
-            const Page historyPage = site_.page(history, kNow);
-            QVERIFY(fetchable(historyPage));
-            const auto table = engine::readHistoryPage(QString::fromUtf8(historyPage.body), layout,
-                                                       graphCountOf(layout));
-            QVERIFY(table);
-            QCOMPARE(table->size(), kHistoryRows);
+            const QString history = engine::stationHistoryUrl(row, layout, config::bureauRoot());
+            QCOMPARE(sitePath(history), stationProductPath(*region, *station));
+            const auto json = engine::readStationHistory(site_.page(sitePath(history), kNow).body,
+                                                         layout, graphCountOf(layout));
+            QVERIFY2(json.rows, qPrintable(json.error));
+            const auto page = engine::readHistoryPage(
+                QString::fromUtf8(site_.page(historyPath(*region, *station), kNow).body), layout,
+                graphCountOf(layout));
+            QVERIFY(page);
+            QCOMPARE(json.rows->size(), kHistoryRows);
+            QCOMPARE(page->size(), kHistoryRows);
             for (int r = 0; r < kHistoryRows; ++r) {
-                const Reading reading = readingAt(region, *station, kNow - r * 1800);
+                const Reading reading = readingAt(*region, *station, kNow - r * 1800);
                 const QStringList cells = cellsOf(reading, engine::kNoValue.toString());
-                QCOMPARE(table->at(r).time, cells.first());
-                QCOMPARE(table->at(r).cells, cells.mid(1));
+                QCOMPARE(page->at(r).time, cells.first());
+                QCOMPARE(page->at(r).cells, cells.mid(1));
+                QCOMPARE(json.rows->at(r).time, cells.first());
+                // JSON numbers come in their shortest form: 17.0 reads 17.
+                for (int c = 1; c < cells.size(); ++c) {
+                    const QString& got = json.rows->at(r).cells.at(c - 1);
+                    QVERIFY2(got == cells.at(c) || (got.toDouble() == cells.at(c).toDouble() &&
+                                                    cells.at(c) != engine::kNoValue),
+                             qPrintable(got + " / " + cells.at(c)));
+                }
                 for (int c = 1; c < layout.columnCount; ++c) {
                     QVERIFY2(saneValue(reading.values[kColumnQuantities[c - 1]],
                                        layout.columns.at(c).sign, c + 1 == layout.windDirColumn),
@@ -310,6 +353,11 @@ private slots:
             200, "Melbourne (Olympic Park)");
         row("layout file, line feeds only", "GET /freeload/weather.ini HTTP/1.0\n\n", 200,
             "[FixedSetting]", "Content-Type: text/plain");
+        row("state product at the FTP server's path",
+            "GET ftp://ftp.bom.gov.au/anon/gen/fwo/IDN60920.xml HTTP/1.0\r\n\r\n", 200,
+            "<identifier>IDN60920</identifier>", "Content-Type: application/xml");
+        row("station product", "GET /fwo/IDV60801/IDV60801.95936.json HTTP/1.0\r\n\r\n", 200,
+            "\"wmo\": 95936", "Content-Type: application/json");
         row("unknown path", "GET /nsw/nothing.shtml HTTP/1.0\r\n\r\n", 404, "404");
         row("not GET", "POST " + obs + " HTTP/1.0\r\n\r\n", 405, {}, "Allow: GET");
         row("garbage", "hello\r\n\r\n", 400);

@@ -1,5 +1,6 @@
 #include "graph_sample.h"
 #include "platform/desktop.h"
+#include "tools/demo-bureau/bureau_feeds.h"
 #include "tools/demo-bureau/bureau_pages.h"
 #include "weather/app/frm_weather.h"
 #include "weather/app/weather_app.h"
@@ -185,7 +186,7 @@ private Q_SLOTS:
         fetchState_ = net::FetchState{};
         inet_ = std::make_unique<net::frmInet>(fetchState_, proxy_, log_);
         inet_->setTimeLimits(10000, 10000);
-        graph_ = std::make_unique<GraphPage>(*inet_);
+        graph_ = std::make_unique<GraphPage>(*inet_, log_);
         graph_->setClock([] { return QDate(2024, 3, 8); });
         server_.clear();
         server_.setPage(samplePage(QStringLiteral("graph_half_hourly.html")));
@@ -379,20 +380,28 @@ private Q_SLOTS:
         QCOMPARE(graph_->historyTable().size(), 6);
     }
 
-    // The shipped layout against the demo bureau's history page, through the fetcher.
+    // The shipped layout against the demo bureau's station product (JSON), through the
+    // fetcher; a damaged product is reported and the history drawn before stays.
     void shippedLayoutEndToEnd()
     {
         const config::StateLayout layout = config::loadStateLayout(
             QStringLiteral("NSW"), QStringLiteral(NIMBULO_SOURCE_DIR "/data/weather.ini"));
         const demo::Region& region = *demo::findRegion(u"nsw");
         const qint64 now = 1709699400; // 6 March 2024 04:30 UTC
-        server_.setPage(demo::historyPage(region, region.stations.first(), now));
+        const QByteArray product = demo::stationProduct(region, region.stations.first(), now);
+        server_.setPage(product);
         fetchSample(layout);
 
         frmGraph& window = *graph_->window();
         QCOMPARE(graph_->historyTable().size(), demo::kHistoryRows);
         QCOMPARE(window.cmbGrphType->count(), graphListOf(layout).entries.size());
         QVERIFY(label(window, "lblMinMax_0")->text().endsWith(QStringLiteral(" °C")));
+
+        server_.setPage(product.left(product.size() / 2));
+        fetchSample(layout);
+        QCOMPARE(label(window, "lblMinMax_0")->text(), QStringLiteral("No data found"));
+        QVERIFY(log_.text().contains(QStringLiteral("Station history feed is not valid JSON")));
+        QCOMPARE(graph_->historyTable().size(), demo::kHistoryRows);
     }
 
     // The main window's graph button: on while the shown station has a history link, off

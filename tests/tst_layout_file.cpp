@@ -136,6 +136,62 @@ private Q_SLOTS:
         QCOMPARE(s.tidePath, QStringLiteral("NSW_TidesMap.shtml"));
     }
 
+    void feedKeys_data()
+    {
+        QTest::addColumn<QByteArray>("region");
+        QTest::addColumn<bool>("xml");
+        QTest::addColumn<QString>("fallback");
+        QTest::addColumn<QStringList>("elements");
+        QTest::addColumn<QStringList>("fields");
+        const QString root = config::bureauRoot();
+        QTest::newRow("the pages") << QByteArray("st_feed=html\nst_hist_feed=HTML") << false
+                                   << QString() << QStringList() << QStringList();
+        // The COMMON section names XML and JSON, a region overrides one column of each.
+        QTest::newRow("feeds, COMMON fallback")
+            << QByteArray("st_fallback_url=/fwo/IDN60920.xml\nst_xml_2=apparent_temp\n"
+                          "st_json_1=local_date_time")
+            << true << root + "fwo/IDN60920.xml" << QStringList({"time-local", "apparent_temp"})
+            << QStringList({"local_date_time", "air_temp"});
+    }
+
+    void feedKeys()
+    {
+        QFETCH(QByteArray, region);
+        QFETCH(bool, xml);
+        QFETCH(QString, fallback);
+        QFETCH(QStringList, elements);
+        QFETCH(QStringList, fields);
+        const QString path =
+            layout("[COMMON]\nheaders=2\nst_feed=XML\nst_xml_1=time-local\n"
+                   "st_xml_2=air_temperature\nst_hist_feed=json\nst_json_2=air_temp\n"
+                   "st_hist_url=https://reg.example/fwo/IDN60801/IDN60801.{wmo}.json\n"
+                   "[R]\nst_url=ftp://ftp.example/anon/gen/fwo/IDN60920.xml\n" +
+                   region + "\n");
+        const auto s = loadStateLayout(QStringLiteral("R"), path);
+        QCOMPARE(s.obsFeed == config::ObservationFeed::Xml, xml);
+        QCOMPARE(s.historyFeed == config::HistoryFeed::Json, xml);
+        // A full address is taken as it is.
+        QCOMPARE(s.obsUrl, QStringLiteral("ftp://ftp.example/anon/gen/fwo/IDN60920.xml"));
+        QCOMPARE(s.obsFallbackUrl, fallback);
+        QCOMPARE(s.xmlElements, elements);
+        QCOMPARE(s.jsonFields, fields);
+    }
+
+    // Page values that start with a scheme (any capitals) are used as written.
+    void addressesWithAScheme()
+    {
+        const QString path =
+            layout("[R]\nst_url=https://reg.bom.gov.au:8443/fwo/IDN60801.json\nforecasts=1\n"
+                   "fc_url_1=FTP://ftp.bom.gov.au/anon/gen/fwo/IDN10064.txt\n"
+                   "map_url=http://other.example/map\nrain=1\nrain_url_1=httpx/radar\n");
+        const auto s = loadStateLayout(QStringLiteral("R"), path);
+        QCOMPARE(s.obsUrl, QStringLiteral("https://reg.bom.gov.au:8443/fwo/IDN60801.json"));
+        QCOMPARE(s.forecastPages[0].url,
+                 QStringLiteral("FTP://ftp.bom.gov.au/anon/gen/fwo/IDN10064.txt"));
+        QCOMPARE(s.mapUrl, QStringLiteral("http://other.example/map"));
+        QCOMPARE(s.radarPages[0].url, config::bureauRoot() + "httpx/radar");
+    }
+
     void longAndOutOfRangeValues()
     {
         const auto s = loadStateLayout(

@@ -1,3 +1,4 @@
+#include "graph_sample.h"
 #include "page_server.h"
 #include "weather/engine/monitor.h"
 #include "weather/net/error_log.h"
@@ -117,6 +118,9 @@ private Q_SLOTS:
         QTest::newRow("index still matches") << 0 << QByteArray("3 Delta") << original << 3 << true;
         QTest::newRow("reordered: by name") << 0 << QByteArray("3 Delta") << reordered << 5 << true;
         QTest::newRow("station gone") << 0 << QByteArray("1 Zulu") << reordered << -1 << false;
+        QTest::newRow("name written another way")
+            << 0 << QByteArray("4 bravo(Hill)") << QList<Station>{{"Alpha"}, {"Bravo - Hill"}} << 1
+            << true;
         QTest::newRow("saved -1") << 0 << QByteArray("-1 Delta") << reordered << 0 << true;
         QTest::newRow("index past the list")
             << 0 << QByteArray("40 Charlie") << reordered << 4 << true;
@@ -178,6 +182,43 @@ private Q_SLOTS:
         QCOMPARE(m->stats().values, before);
     }
 
+    // A region on the XML feed: the product's second address when the first fails, rows as
+    // from the page, the history at its feed address; a damaged product keeps what was shown.
+    void xmlFeedScan()
+    {
+        writeFile(QStringLiteral("weather.ini"),
+                  "[RegionHeads]\nregions=1\nregion_1=R\n[R]\ndisplay=R\nst_feed=xml\n"
+                  "st_url=r/gone.xml\nst_fallback_url=/r/IDN60920.xml\nst_hist_feed=json\n"
+                  "st_hist_url=https://reg.example/fwo/IDN60801/IDN60801.{wmo}.json\n"
+                  "headers=4\nskip=1\nalert_wind_direction=3\nst_hdr_1=Date/Time\n"
+                  "st_xml_1=time-local\nst_hdr_2=Temp\nst_sgn_2=C\nst_xml_2=air_temperature\n"
+                  "st_hdr_3=Wind Dir\nst_xml_3=wind_dir\nst_hdr_4=Rain\nst_sgn_4=mm\n"
+                  "st_xml_4=rainfall\n");
+        const QByteArray product = samplePage(QStringLiteral("feed_state_nsw.xml"));
+        server_->setPage(QStringLiteral("r/IDN60920.xml"), product);
+        auto m = monitor("state=0\n");
+        QSignalSpy failed(m.get(), &Monitor::scanFailedChanged);
+        m->tripLookupTick();
+        QCOMPARE(server_->requestedUrls.size(), 2);
+        QVERIFY(server_->requestedUrls.first().endsWith(QStringLiteral("r/gone.xml")));
+        QCOMPARE(m->stations.entries,
+                 QStringList({"Sydney - Observatory Hill", "SYDNEY AIRPORT AMO", "Penrith Lakes",
+                              "Canberra Airport"}));
+        const QStringList shown{"29/11:50am", "17.2 C", "SSW", "0.2 mm"};
+        QCOMPARE(m->stats().values, shown);
+        QCOMPARE(m->historyUrl,
+                 QStringLiteral("https://reg.example/fwo/IDN60801/IDN60801.94768.json"));
+
+        server_->setPage(QStringLiteral("r/IDN60920.xml"), product.left(product.size() / 2));
+        log_->clear();
+        m->tripLookupTick();
+        QCOMPARE(failed.last(), QVariantList{true});
+        QVERIFY2(log_->text().contains(QStringLiteral("not well-formed XML")),
+                 qPrintable(log_->text()));
+        QCOMPARE(m->stats().values, shown);
+        QCOMPARE(m->stations.entries.size(), 4);
+    }
+
     void triggersDuringScanAreDropped()
     {
         auto m = monitor("state=0\n");
@@ -216,6 +257,11 @@ private Q_SLOTS:
         m->scanTimerTick();
         QVERIFY(check.isEmpty() && !m->tmrTripLookup.isActive());
         m->fetchState().fetchBusy = false;
+        // So is one before the time a server named in a Retry-After.
+        m->fetchState().retryAfter.setRemainingTime(60000);
+        m->scanTimerTick();
+        QVERIFY(check.isEmpty() && !m->tmrTripLookup.isActive());
+        m->fetchState().retryAfter = {};
         // Once a day a version check replaces the scan.
         m->tmrScan();
         QVERIFY(check.size() == 1 && !m->tmrTripLookup.isActive());

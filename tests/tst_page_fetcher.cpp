@@ -1,6 +1,7 @@
 // The page fetcher: its text rules, and whole fetches through a scripted server on 127.0.0.1
 // (reached as the proxy), through socket failures, and through a real proxy.
 
+#include "net_peers.h"
 #include "weather/config/settings.h"
 #include "weather/net/error_log.h"
 #include "weather/net/frm_inet.h"
@@ -14,6 +15,8 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
+
+#include <sys/socket.h>
 
 namespace fetch_text = net::fetch_text;
 
@@ -54,6 +57,7 @@ struct Script
     bool closes;           // close after the last piece
     QByteArray late;       // when set: sent kLateMs after the last piece, then the server closes
     int replyDelayMs;      // wait before the first piece
+    bool resets = false;   // reset the connection (TCP RST) after the last piece
 };
 
 // An HTTP server on 127.0.0.1 that answers every connection with its script and records what it
@@ -89,6 +93,12 @@ private:
             peer->write(script_.pieces.at(index));
             peer->flush();
             QTimer::singleShot(20, peer, [this, peer, index] { send(peer, index + 1); });
+        } else if (script_.resets) {
+            // Closing with a zero linger time sends a reset instead of the orderly close.
+            const linger now{1, 0};
+            ::setsockopt(static_cast<int>(peer->socketDescriptor()), SOL_SOCKET, SO_LINGER, &now,
+                         sizeof now);
+            peer->abort();
         } else if (!script_.late.isEmpty()) {
             QTimer::singleShot(kLateMs, peer, [peer, late = script_.late] {
                 peer->write(late);
@@ -136,6 +146,52 @@ struct Rig
     net::ErrorLog log;
     net::frmInet inet{state, proxy, log};
 };
+
+// tinyproxy on a free loopback port with Basic authentication (user nimbulo, password secret).
+class Tinyproxy
+{
+public:
+    Tinyproxy()
+    {
+        const QString binary = QStandardPaths::findExecutable(QStringLiteral("tinyproxy"));
+        installed = !binary.isEmpty();
+        if (!installed)
+            return;
+        port = closedPort();
+        QFile conf(dir_.filePath(QStringLiteral("tinyproxy.conf")));
+        if (!conf.open(QIODevice::WriteOnly))
+            return;
+        conf.write("Port " + port.toLatin1() +
+                   "\nListen 127.0.0.1\nTimeout 10\nMaxClients 4\nAllow 127.0.0.1\n"
+                   "BasicAuth nimbulo secret\nLogLevel Error\n");
+        conf.close();
+        process.setProcessChannelMode(QProcess::MergedChannels);
+        process.start(binary, {QStringLiteral("-d"), QStringLiteral("-c"), conf.fileName()});
+        running = QTest::qWaitFor(
+            [this] {
+                QTcpSocket probe;
+                probe.connectToHost(QHostAddress::LocalHost, port.toUShort());
+                return probe.waitForConnected(100);
+            },
+            5000);
+    }
+    // tinyproxy may linger for long on SIGTERM; nothing of it needs to survive the test.
+    ~Tinyproxy()
+    {
+        process.kill();
+        process.waitForFinished();
+    }
+    QProcess process;
+    QString port;
+    bool installed = false;
+    bool running = false;
+
+private:
+    QTemporaryDir dir_;
+};
+
+const QString kPeerPage =
+    QStringLiteral("<table class=\"tabledata\"><tr><td>21.4\u00b0</td></tr></table>");
 
 } // namespace
 
@@ -246,6 +302,8 @@ private Q_SLOTS:
         const QByteArray filler(net::frmInet::kMaxResponseBytes - head.size(), 'x');
 
         row("body after the headers", {{ok("<p>body</p>")}}, true, "<p>body</p>", false);
+        row("header lines end in a bare LF", {{"HTTP/1.0 200 OK\nContent-Type: text/html\n\n<p>x"}},
+            true, "<p>x", false);
         row("pieces split the separator and a character",
             {{"HTTP/1.0 200 OK\r\n\r", "\n<p>27", "\xc2", "\xb0"}}, true,
             QStringLiteral("<p>27\u00b0"), false);
@@ -254,6 +312,11 @@ private Q_SLOTS:
         row("start marker missing", {{ok("<p>Access denied</p></table>")}}, false, "", true,
             {fetch_text::kStartMissing});
         row("end marker missing", {{ok(part)}}, false, "", true, {fetch_text::kEndMissing});
+        Script reset{{ok(part)}};
+        reset.resets = true;
+        row("connection reset mid-body", reset, false, "", true,
+            {QStringLiteral(
+                "Winsock Error 10054 - DescriptionConnection is reset by remote side")});
         row("partial page, server never closes", {{ok(part)}, false}, false, "", true,
             {fetch_text::kEndMissing}, 400, 200);
         // Once receiving is over, the wait ends as soon as the page is there: text that arrives
@@ -365,6 +428,175 @@ private Q_SLOTS:
         QCOMPARE(rig.messages().size(), 1); // the refused first fetch
     }
 
+    // https:// through libcurl against a Python TLS server whose certificate comes from a CA
+    // made for the test: what comes back and how each logged entry starts ("%1" stands for the
+    // server's address; no certificate: the server speaks plain HTTP).
+    void https_data()
+    {
+        QTest::addColumn<QString>("certificate");
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<bool>("wholePage");
+        QTest::addColumn<QString>("result");
+        QTest::addColumn<QStringList>("logged");
+        QTest::addColumn<bool>("retryAfter");
+        const auto row = [](const char* name, const char* certificate, const char* path,
+                            const QString& result, const QStringList& logged = {},
+                            bool wholePage = true, bool retryAfter = false) {
+            QTest::newRow(name) << QString::fromLatin1(certificate) << QString::fromLatin1(path)
+                                << wholePage << result << logged << retryAfter;
+        };
+        row("page", "good", "/page", kPeerPage);
+        row("data block page", "good", "/page", kPeerPage, {}, false);
+        row("chunked", "good", "/chunked", kPeerPage);
+        row("gzip", "good", "/gzip", kPeerPage);
+        row("five redirects followed", "good", "/hop/4", kPeerPage);
+        row("redirect loop stopped", "good", "/loop", "", {fetch_text::redirectLoop("%1/loop")});
+        row("redirect to http refused", "good", "/to-http", "",
+            {fetch_text::redirectToPlainHttp("%1/to-http", "")});
+        row("403", "good", "/status/403", "", {fetch_text::kForbidden});
+        row("404", "good", "/status/404", "", {fetch_text::notFound("%1/status/404")});
+        row("429 with Retry-After", "good", "/status/429", "",
+            {fetch_text::serverBusy(429, "%1/status/429", {})}, true, true);
+        row("start marker missing", "good", "/echo", "", {fetch_text::kStartMissing}, false);
+        row("TLS handshake fails", "", "/page", "", {fetch_text::handshakeFailed("127.0.0.1", {})});
+        row("unknown CA", "unknown", "/page", "",
+            {fetch_text::certificateNotTrusted(
+                "127.0.0.1", "it was issued by an unknown certificate authority")});
+        row("expired", "expired", "/page", "",
+            {fetch_text::certificateNotTrusted("127.0.0.1", "it has expired")});
+        row("wrong host name", "wrong host", "/page", "",
+            {fetch_text::certificateNotTrusted("127.0.0.1",
+                                               "it was issued for another host name")});
+    }
+
+    void https()
+    {
+        QFETCH(QString, certificate);
+        QFETCH(QString, path);
+        QFETCH(bool, wholePage);
+        QFETCH(QString, result);
+        QFETCH(QStringList, logged);
+        QFETCH(bool, retryAfter);
+        QVERIFY(ca_.ok());
+        Peer server("net_https_peer.py",
+                    certificate.isEmpty() ? QStringList{} : ca_.serverArgs(certificate));
+        QVERIFY(!server.port.isEmpty());
+        Rig rig;
+        QCOMPARE(rig.fetch(wholePage, server.url("https", path)), result);
+        const QStringList entries = rig.messages();
+        QCOMPARE(entries.size(), logged.size());
+        for (qsizetype i = 0; i < entries.size(); ++i)
+            QVERIFY2(
+                entries[i].startsWith(QString(logged[i]).replace("%1", server.url("https", {}))),
+                qPrintable(entries[i]));
+        QCOMPARE(rig.state.fetchFailed, result.isEmpty());
+        QCOMPARE(!rig.state.retryAfter.hasExpired(), retryAfter);
+    }
+
+    // The request a server sees: HTTP/1.1 with Host, the program's User-Agent, compression on.
+    void httpsRequestHead()
+    {
+        QVERIFY(ca_.ok());
+        Peer server("net_https_peer.py", ca_.serverArgs("good"));
+        Rig rig;
+        const QString head = rig.fetch(true, server.url("https", "/echo"));
+        for (const QString& line : QStringList{
+                 "GET /echo HTTP/1.1", "Host: 127.0.0.1:" + server.port,
+                 "User-Agent: " + net::frmInet::userAgent(), QStringLiteral("Accept-Encoding: ")})
+            QVERIFY2(head.contains(line), qPrintable(head));
+        QVERIFY(net::frmInet::userAgent().startsWith("Nimbulo/"));
+    }
+
+    // https:// through tinyproxy as the CONNECT proxy, with right and wrong credentials.
+    void httpsThroughTinyproxy_data()
+    {
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<QString>("result");
+        QTest::addColumn<QStringList>("logged");
+        QTest::newRow("right credentials") << "secret" << kPeerPage << QStringList{};
+        QTest::newRow("wrong credentials")
+            << "wrong" << QString() << QStringList{fetch_text::kBasicAuthRequired};
+    }
+
+    void httpsThroughTinyproxy()
+    {
+        QFETCH(QString, password);
+        QFETCH(QString, result);
+        QFETCH(QStringList, logged);
+        Tinyproxy proxy;
+        if (!proxy.installed)
+            QSKIP("tinyproxy is not installed");
+        QVERIFY2(proxy.running, proxy.process.readAll().constData());
+        QVERIFY(ca_.ok());
+        Peer server("net_https_peer.py", ca_.serverArgs("good"));
+        Rig rig(proxy.port);
+        rig.proxy.auth = true;
+        rig.proxy.user = QStringLiteral("nimbulo");
+        rig.proxy.password = password;
+        QCOMPARE(rig.fetch(true, server.url("https", "/page")), result);
+        QCOMPARE(rig.messages(), logged);
+    }
+
+    // ftp:// against pyftpdlib: a file in binary, a missing file, a refused login, a stall.
+    void ftp_data()
+    {
+        QTest::addColumn<QStringList>("serverArgs");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("result");
+        QTest::addColumn<QString>("logged"); // the first line of the entry, and its last
+        const QString content = QStringLiteral("IDN60920\r\n21.4\u00b0\r\n");
+        QTest::newRow("file") << QStringList{} << "data.txt" << content << QString();
+        QTest::newRow("missing file")
+            << QStringList{} << "nothing.txt" << QString()
+            << "The FTP server refused at URL|550 /nothing.txt is not retrievable.";
+        QTest::newRow("refused login") << QStringList{"--no-anonymous"} << "data.txt" << QString()
+                                       << "The FTP server refused at URL|530 Anonymous access not "
+                                          "allowed.";
+        QTest::newRow("stalled server")
+            << QStringList{"--stall"} << "data.txt" << QString()
+            << "Time-out: no complete answer within the time limit from URL|%1/data.txt";
+    }
+
+    void ftp()
+    {
+        QFETCH(QStringList, serverArgs);
+        QFETCH(QString, file);
+        QFETCH(QString, result);
+        QFETCH(QString, logged);
+        if (!pythonHas("pyftpdlib"))
+            QSKIP("python3-pyftpdlib is not installed");
+        QTemporaryDir dir;
+        QFile data(dir.filePath(QStringLiteral("data.txt")));
+        QVERIFY(data.open(QIODevice::WriteOnly));
+        data.write(QStringLiteral("IDN60920\r\n21.4\u00b0\r\n").toUtf8());
+        data.close();
+        Peer server("net_ftp_peer.py", QStringList{dir.path()} + serverArgs);
+        QVERIFY(!server.port.isEmpty());
+        Rig rig;
+        rig.inet.setTimeLimits(kLimitMs, 1000);
+        QCOMPARE(rig.fetch(true, server.url("ftp", "/" + file)), result);
+        const QStringList entries = rig.messages();
+        const QString seen = entries.isEmpty() ? QString()
+                                               : entries.first().section("\r\n", 0, 0) + "|" +
+                                                     entries.first().section("\r\n", -1);
+        QCOMPARE(seen, QString(logged).replace("%1", server.url("ftp", {})));
+        QCOMPARE(rig.state.fetchFailed, result.isEmpty());
+    }
+
+    // A shutdown during an https:// transfer ends it at once with "" and nothing logged.
+    void shutdownEndsATransfer()
+    {
+        QTcpServer silent; // accepts, never answers the TLS handshake
+        QVERIFY(silent.listen(QHostAddress::LocalHost));
+        Rig rig;
+        QTimer::singleShot(100, [&rig] { rig.state.appClosing = true; });
+        QCOMPARE(rig.fetch(true, QStringLiteral("https://127.0.0.1:%1/x").arg(silent.serverPort())),
+                 QString());
+        QVERIFY(rig.log.isEmpty());
+        QVERIFY(rig.state.fetchFailed);
+        QVERIFY(!rig.state.fetchBusy);
+    }
+
     // Basic credentials through a real proxy (tinyproxy) to a scripted origin server.
     void throughTinyproxy_data()
     {
@@ -384,36 +616,12 @@ private Q_SLOTS:
         QFETCH(QString, password);
         QFETCH(QString, result);
         QFETCH(QStringList, logged);
-        const QString binary = QStandardPaths::findExecutable(QStringLiteral("tinyproxy"));
-        if (binary.isEmpty())
+        Tinyproxy proxy;
+        if (!proxy.installed)
             QSKIP("tinyproxy is not installed");
+        QVERIFY2(proxy.running, proxy.process.readAll().constData());
         ScriptedServer origin({{ok("<p>via proxy</p>")}});
-        QTemporaryDir dir;
-        const QString proxyPort = closedPort();
-        QFile conf(dir.filePath(QStringLiteral("tinyproxy.conf")));
-        QVERIFY(conf.open(QIODevice::WriteOnly));
-        conf.write("Port " + proxyPort.toLatin1() +
-                   "\nListen 127.0.0.1\nTimeout 10\nMaxClients 4\nAllow 127.0.0.1\n"
-                   "BasicAuth nimbulo secret\nLogLevel Error\n");
-        conf.close();
-        QProcess proxy;
-        proxy.setProcessChannelMode(QProcess::MergedChannels);
-        proxy.start(binary, {QStringLiteral("-d"), QStringLiteral("-c"), conf.fileName()});
-        // tinyproxy may linger for long on SIGTERM; nothing of it needs to survive the row.
-        const auto stopProxy = qScopeGuard([&proxy] {
-            proxy.kill();
-            proxy.waitForFinished();
-        });
-        QVERIFY2(QTest::qWaitFor(
-                     [&] {
-                         QTcpSocket probe;
-                         probe.connectToHost(QHostAddress::LocalHost, proxyPort.toUShort());
-                         return probe.waitForConnected(100);
-                     },
-                     5000),
-                 proxy.readAll().constData());
-
-        Rig rig(proxyPort);
+        Rig rig(proxy.port);
         rig.proxy.auth = auth;
         rig.proxy.user = QStringLiteral("nimbulo");
         rig.proxy.password = password;
@@ -422,6 +630,9 @@ private Q_SLOTS:
         QCOMPARE(rig.messages(), logged);
         QCOMPARE(rig.state.fetchFailed, result.isEmpty());
     }
+
+private:
+    TestCa ca_; // trusted through SSL_CERT_FILE while the tests run
 };
 
 QTEST_MAIN(TestPageFetcher)

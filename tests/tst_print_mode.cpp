@@ -1,6 +1,12 @@
 // `weather --print` as a script runs it: a separate process, no display, against the demo bureau.
 
+#include "net_peers.h"
+#include "tools/demo-bureau/bureau_feeds.h"
+
+#include <QDateTime>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTcpServer>
 #include <QTemporaryDir>
@@ -14,16 +20,35 @@ class TestPrintMode : public QObject
     QString port_;
     QTemporaryDir dir_;
 
-    // A program folder with the shipped layout and settings that reach `port` through the proxy.
-    void writeProgramFolder(const QString& port, const QByteArray& saved = {})
+    // A program folder with the shipped layout, Victoria's product at `product` (and
+    // `fallback`), and settings for Victoria that reach `proxyPort` through the proxy (none when
+    // empty), followed by the `saved` lines.
+    void writeProgramFolder(const QString& proxyPort, const QString& product,
+                            const QString& fallback = {}, const QByteArray& saved = {})
     {
-        QFile::remove(dir_.filePath("weather.ini"));
-        QVERIFY(QFile::copy(QStringLiteral(NIMBULO_SOURCE_DIR "/data/weather.ini"),
-                            dir_.filePath("weather.ini")));
+        QFile shipped(QStringLiteral(NIMBULO_SOURCE_DIR "/data/weather.ini"));
+        QVERIFY(shipped.open(QIODevice::ReadOnly));
+        QByteArray layout = shipped.readAll();
+        layout.replace("st_url=ftp://ftp.bom.gov.au/anon/gen/fwo/IDV60920.xml",
+                       "st_url=" + product.toUtf8());
+        layout.replace("st_fallback_url=https://reg.bom.gov.au/fwo/IDV60920.xml",
+                       "st_fallback_url=" + fallback.toUtf8());
+        QFile file(dir_.filePath("weather.ini"));
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(layout);
         QFile settings(dir_.filePath("wsetting.ini"));
         QVERIFY(settings.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        settings.write("[SavedSetting]\nstate=1\nproxy_on=1\nproxy_server=127.0.0.1\nproxy_port=" +
-                       port.toUtf8() + "\n" + saved);
+        settings.write("[SavedSetting]\nstate=1\n" + saved);
+        if (!proxyPort.isEmpty())
+            settings.write("proxy_on=1\nproxy_server=127.0.0.1\nproxy_port=" + proxyPort.toUtf8() +
+                           "\n");
+    }
+
+    // Victoria's product through the demo bureau as the proxy, by our own HTTP client.
+    void writeDemoFolder(const QString& proxyPort, const QByteArray& saved = {})
+    {
+        writeProgramFolder(proxyPort, QStringLiteral("http://www.bom.gov.au/fwo/IDV60920.xml"), {},
+                           saved);
     }
 
     struct Run
@@ -65,7 +90,7 @@ private Q_SLOTS:
 
     void printsTheFeed()
     {
-        writeProgramFolder(port_);
+        writeDemoFolder(port_);
         const Run run = print(QStringLiteral("--print"));
         QCOMPARE(run.exitCode, 0);
         const QStringList lines = run.out.trimmed().split(QLatin1Char('\n'));
@@ -74,6 +99,31 @@ private Q_SLOTS:
         QCOMPARE(lines.size(), 13);
         QVERIFY(lines.at(1).startsWith(QStringLiteral("Temp \u00B0C")));
         QVERIFY(!run.out.contains(QLatin1Char('\r')));
+    }
+
+    // The same over https as a user's monitor reaches the bureau today: the layout names the
+    // https:// product, the monitor tunnels through its proxy (a demo bureau with TLS, which ends
+    // the tunnel itself) and trusts the CA of SSL_CERT_FILE.
+    void printsTheFeedOverHttps()
+    {
+        TestCa ca;
+        QVERIFY(ca.ok());
+        QProcess tlsBureau;
+        tlsBureau.start(QStringLiteral(DEMO_BUREAU), {QStringLiteral("--port"), QStringLiteral("0"),
+                                                      QStringLiteral("--tls"), ca.dir()});
+        const auto stop = qScopeGuard([&tlsBureau] {
+            tlsBureau.kill();
+            tlsBureau.waitForFinished();
+        });
+        QVERIFY(tlsBureau.waitForReadyRead(30000));
+        const QByteArray line = tlsBureau.readLine();
+        writeProgramFolder(QString::fromLatin1(line.mid(line.lastIndexOf(':') + 1)).trimmed(),
+                           QStringLiteral("https://reg.bom.gov.au/fwo/IDV60920.xml"));
+
+        const Run run = print(QStringLiteral("--print"));
+        // reg.bom.gov.au is not reachable from the test machine: only the tunnel can answer.
+        QVERIFY2(run.exitCode == 0 && run.out.contains(QStringLiteral(" at: ")),
+                 qPrintable(run.out + run.err));
     }
 
     void printsTheTicker_data()
@@ -87,7 +137,7 @@ private Q_SLOTS:
     void printsTheTicker()
     {
         QFETCH(QByteArray, saved);
-        writeProgramFolder(port_, saved);
+        writeDemoFolder(port_, saved);
         const Run run = print(QStringLiteral("--print=ticker"));
         QCOMPARE(run.exitCode, 0);
         QVERIFY2(QRegularExpression(QStringLiteral("^-?\\d+\\.\\d \u00B0C\\n$"))
@@ -103,11 +153,74 @@ private Q_SLOTS:
         QVERIFY(closed.listen(QHostAddress::LocalHost));
         const QString deadPort = QString::number(closed.serverPort());
         closed.close();
-        writeProgramFolder(deadPort);
+        writeDemoFolder(deadPort);
         const Run run = print(QStringLiteral("--print"));
         QCOMPARE(run.exitCode, 1);
         QVERIFY(run.out.isEmpty());
         QVERIFY2(run.err.contains(QStringLiteral("Winsock Error 10061")), qPrintable(run.err));
+    }
+
+    // Whole scans through the real transports: the product by FTP (pyftpdlib), by HTTPS (a TLS
+    // server with a CA made now) when FTP fails, and a damaged one refused with its reason.
+    void feedTransports_data()
+    {
+        QTest::addColumn<QString>("product"); // "ftp", "https", "dead" stand for the servers
+        QTest::addColumn<QString>("fallback");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("shown"); // what stdout or stderr holds
+        const QString ftp = "ftp/anon/gen/fwo/IDV60920.xml";
+        const QString first = "Melbourne (Olympic Park) at: ";
+        QTest::newRow("by FTP") << ftp << QString() << 0 << first;
+        QTest::newRow("FTP refused, by HTTPS") << "dead/anon/gen/fwo/IDV60920.xml"
+                                               << "https/file" << 0 << first;
+        QTest::newRow("damaged") << "ftp/anon/gen/fwo/cut/IDV60920.xml" << QString() << 1
+                                 << "State observations feed is not well-formed XML";
+    }
+
+    void feedTransports()
+    {
+        QFETCH(QString, product);
+        QFETCH(QString, fallback);
+        QFETCH(int, exitCode);
+        QFETCH(QString, shown);
+        if (!pythonHas("pyftpdlib"))
+            QSKIP("python3-pyftpdlib is not installed");
+        TestCa ca; // SSL_CERT_FILE names its CA for the monitor too
+        QVERIFY(ca.ok());
+        QTemporaryDir served;
+        const QByteArray xml = demo::stateProduct({demo::findRegion(u"vic")}, u'V',
+                                                  QDateTime::currentSecsSinceEpoch());
+        const auto write = [&served](const QString& path, const QByteArray& bytes) {
+            QVERIFY(QDir(served.path()).mkpath(QFileInfo(path).path()));
+            QFile file(served.filePath(path));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(bytes);
+        };
+        write("anon/gen/fwo/IDV60920.xml", xml);
+        write("anon/gen/fwo/cut/IDV60920.xml", xml.left(xml.size() / 2));
+        Peer ftp("net_ftp_peer.py", {served.path()});
+        Peer https("net_https_peer.py",
+                   ca.serverArgs("good") +
+                       QStringList{"--file", served.filePath("anon/gen/fwo/IDV60920.xml")});
+        QTcpServer closed;
+        QVERIFY(closed.listen(QHostAddress::LocalHost));
+        const QString dead = QString::number(closed.serverPort());
+        closed.close();
+        const auto address = [&](const QString& spec) {
+            if (spec.isEmpty())
+                return QString();
+            const QString server = spec.section(u'/', 0, 0);
+            const QString path = u'/' + spec.section(u'/', 1);
+            if (server == u"https")
+                return https.url("https", path);
+            return server == u"ftp" ? ftp.url("ftp", path)
+                                    : QStringLiteral("ftp://127.0.0.1:") + dead + path;
+        };
+        writeProgramFolder({}, address(product), address(fallback));
+        const Run run = print(QStringLiteral("--print"));
+        QCOMPARE(run.exitCode, exitCode);
+        QVERIFY2((exitCode == 0 ? run.out : run.err).contains(shown),
+                 qPrintable(run.out + run.err));
     }
 };
 

@@ -1,3 +1,4 @@
+#include "killed_writer.h"
 #include "platform/registry_store.h"
 
 #include <QFile>
@@ -5,6 +6,38 @@
 #include <QtTest>
 
 using platform::RegistryStore;
+
+namespace {
+
+// Started with this variable the test binary becomes a writer that rewrites 30 values of the
+// registry file for ever, alternating two long texts; the test kills it at random moments.
+constexpr char kWriterEnv[] = "NIMBULO_REGISTRY_TORTURE_FILE";
+
+QString longText(int round)
+{
+    return QString(200, round % 2 ? QLatin1Char('b') : QLatin1Char('a'));
+}
+
+void writeAll(const RegistryStore& store, int round)
+{
+    for (int n = 0; n < 30; ++n) {
+        store.regWrite("HKCU", "Software\\Nimbulo\\ScreenSaver", QStringLiteral("v%1").arg(n), "S",
+                       longText(round));
+        if (round == 1 && n == 0) {
+            fputs("writing\n", stdout);
+            fflush(stdout);
+        }
+    }
+}
+
+int runWriter(const QString& path)
+{
+    const RegistryStore store(path);
+    for (int round = 1;; ++round)
+        writeAll(store, round);
+}
+
+} // namespace
 
 class TestRegistryStore : public QObject
 {
@@ -74,7 +107,31 @@ private Q_SLOTS:
         }
         QCOMPARE(values, QStringList({"4", "2", "3"}));
     }
+
+    void killedWriterNeverLeavesHalfAFile()
+    {
+        const QString path = dir_.filePath("torture.ini");
+        const RegistryStore store(path);
+        writeAll(store, 0);
+        killWriterAtRandomMoments(kWriterEnv, path, 200, 60000, [&store] {
+            for (int n = 0; n < 30; ++n) {
+                QVariant v;
+                if (store.regRead("HKCU", "Software\\Nimbulo\\ScreenSaver",
+                                  QStringLiteral("v%1").arg(n), "S", v) != RegistryStore::kOk ||
+                    (v != longText(0) && v != longText(1)))
+                    return false;
+            }
+            return true;
+        });
+    }
 };
 
-QTEST_GUILESS_MAIN(TestRegistryStore)
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsSet(kWriterEnv))
+        return runWriter(qEnvironmentVariable(kWriterEnv));
+    QCoreApplication app(argc, argv);
+    TestRegistryStore test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_registry_store.moc"

@@ -2,6 +2,7 @@
 // and against a real SMTP server.
 
 #include "page_server.h"
+#include "platform/message_box.h"
 #include "platform/socket_control.h"
 #include "weather/config/settings.h"
 #include "weather/net/error_log.h"
@@ -90,10 +91,11 @@ struct Mailer
     net::frmInet inet{state, proxy, log};
     Mailer() { inet.mailer().setLimits(net::SmtpLimits{3000, 1000, 1500, 3000}); }
     void send(const QString& port, const QString& body,
-              const QString& host = QStringLiteral("127.0.0.1"))
+              const QString& host = QStringLiteral("127.0.0.1"),
+              const QString& sender = QStringLiteral("alarm@example.com"),
+              const QString& recipient = QStringLiteral("me@example.com"))
     {
-        inet.MailStatsTo(net::MailServer{host, port}, QStringLiteral("alarm@example.com"),
-                         QStringLiteral("me@example.com"), body);
+        inet.MailStatsTo(net::MailServer{host, port}, sender, recipient, body);
     }
 };
 
@@ -144,6 +146,8 @@ private Q_SLOTS:
         row("first part only", "25", false, true);
         row("LF without CR", "250 ok\n", true, true);
         row("continuation ended", "220-hello\r\n220 ready\r\n", true, false);
+        row("only line feed first", "\n220-x", true, true);
+        row("only line end first", "\r\n", true, true);
     }
     void replyRules()
     {
@@ -275,6 +279,35 @@ private Q_SLOTS:
         }
     }
 
+    // An address with a line break would inject commands and headers: the mail is refused
+    // before any connection, and logged.
+    void addressWithLineBreak_data()
+    {
+        QTest::addColumn<QString>("sender");
+        QTest::addColumn<QString>("recipient");
+        QTest::newRow("sender CR LF") << "a@b.c\r\nRCPT TO:<x@y.z>"
+                                      << "me@example.com";
+        QTest::newRow("sender lone CR") << "a@b.c\rBcc: x@y.z"
+                                        << "me@example.com";
+        QTest::newRow("recipient LF") << "alarm@example.com"
+                                      << "me@example.com\nDATA";
+    }
+    void addressWithLineBreak()
+    {
+        QFETCH(QString, sender);
+        QFETCH(QString, recipient);
+        ScriptedSmtp server;
+        Mailer mailer;
+        QSignalSpy done(&mailer.inet.mailer(), &net::SmtpMailer::mailDone);
+        mailer.send(server.port(), QStringLiteral("text"), QStringLiteral("127.0.0.1"), sender,
+                    recipient);
+        QCOMPARE(done.size(), 1);
+        QCOMPARE(done.first().first().toBool(), false);
+        QCOMPARE(loggedDetail(mailer.log), QString::fromLatin1(net::smtp::kInvalidAddress));
+        QTest::qWait(50);
+        QCOMPARE(server.sessions, 0);
+    }
+
     // A second mail asked for during the first one's waits follows it; a page fetch runs in
     // the middle of a mail, and a mail in the middle of a fetch, without disturbing each other.
     void nestedWithFetchesAndMails()
@@ -307,16 +340,21 @@ private Q_SLOTS:
     }
 
     // The mail settings dialog: OK takes the boxes as typed into memory and the file; Cancel
-    // changes nothing.
+    // changes nothing, and so does OK on an address with a line break (it is refused).
     void mailSettingsDialog_data()
     {
         QTest::addColumn<bool>("ok");
-        QTest::newRow("OK") << true;
-        QTest::newRow("Cancel") << false;
+        QTest::addColumn<QString>("recipient");
+        QTest::newRow("OK") << true << "d@e.f";
+        QTest::newRow("Cancel") << false << "d@e.f";
+        QTest::newRow("OK, line break") << false << "d@e.f\r\nBcc: x@y.z";
     }
     void mailSettingsDialog()
     {
         QFETCH(bool, ok);
+        QFETCH(QString, recipient);
+        const bool refused = recipient.contains(u'\n');
+        platform::MessageBox::script({});
         QTemporaryDir dir;
         const config::SettingsFile file(dir.filePath(QStringLiteral("wsetting.ini")));
         config::AppSettings settings;
@@ -326,8 +364,11 @@ private Q_SLOTS:
         dialog.txtServer->setText(QStringLiteral("mail.example.com"));
         dialog.txtPort->setText(QStringLiteral("2525"));
         dialog.txtSender->setText(QStringLiteral("a@b.c"));
-        dialog.txtRecip->setText(QStringLiteral("d@e.f"));
-        (ok ? dialog.Command2 : dialog.Command1)->click();
+        dialog.txtRecip->setText(recipient);
+        (ok || refused ? dialog.Command2 : dialog.Command1)->click();
+        QCOMPARE(platform::MessageBox::shownBoxes().size(), refused ? 1 : 0);
+        QCOMPARE(dialog.result(), ok ? QDialog::Accepted : QDialog::Rejected);
+        platform::MessageBox::unscript();
 
         const QStringList expected = ok ? QStringList{"mail.example.com", "2525", "a@b.c", "d@e.f"}
                                         : QStringList{"old.example.com", "", "", ""};

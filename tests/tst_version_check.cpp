@@ -44,8 +44,10 @@ bool writeAll(const QString& path, const QByteArray& bytes)
 QByteArray layoutOfVersion(const QByteArray& version)
 {
     QByteArray layout = readAll(QStringLiteral(NIMBULO_SOURCE_DIR "/data/weather.ini"));
+    const QByteArray key = "[FixedSetting]\nver=";
+    const qsizetype at = layout.indexOf(key) + key.size();
     if (!version.isEmpty())
-        layout.replace("[FixedSetting]\nver=1.0.0", "[FixedSetting]\nver=" + version);
+        layout.replace(at, layout.indexOf('\n', at) - at, version);
     return layout;
 }
 

@@ -1,6 +1,7 @@
 #include "tools/demo-bureau/bureau_site.h"
 
 #include "common/ini_file.h"
+#include "tools/demo-bureau/bureau_feeds.h"
 #include "tools/demo-bureau/bureau_pages.h"
 #include "weather/config/layout_file.h"
 
@@ -12,6 +13,16 @@ namespace {
 
 const QByteArray kHtml = QByteArrayLiteral("text/html; charset=utf-8");
 const QByteArray kText = QByteArrayLiteral("text/plain; charset=utf-8");
+const QByteArray kXml = QByteArrayLiteral("application/xml");
+const QByteArray kJson = QByteArrayLiteral("application/json");
+
+// The bureau's FTP server keeps the products below "/anon/gen": "/anon/gen/fwo/IDN60920.xml"
+// is the product "/fwo/IDN60920.xml".
+QString productPath(const QString& path)
+{
+    const QString ftpRoot = QStringLiteral("/anon/gen/fwo/");
+    return path.startsWith(ftpRoot) ? path.mid(ftpRoot.size() - 5) : path;
+}
 
 QString programVersion()
 {
@@ -37,20 +48,34 @@ BureauSite BureauSite::fromLayout(const QString& layoutPath)
     BureauSite site;
     site.layoutPath_ = layoutPath;
     site.exeVersion_ = programVersion();
+    for (const Region& region : builtInRegions()) {
+        site.observationPages_.insert(
+            QStringLiteral("/%1/observations/%1all.shtml").arg(region.code), &region);
+        site.stateProducts_.insert(stateProductPath(region.productLetter), region.productLetter);
+        for (const Station& station : region.stations) {
+            site.historyPages_.insert(historyPath(region, station), {&region, &station});
+            site.stationProducts_.insert(stationProductPath(region, station), {&region, &station});
+        }
+    }
     const config::RegionList regions = config::loadRegionList(layoutPath);
     for (const QString& section : regions.sections) {
         const config::StateLayout layout = config::loadStateLayout(section, layoutPath);
         const QString obsPath = sitePath(layout.obsUrl);
-        // "/nsw/observations/nswall.shtml": the first folder names the region's stations.
-        const Region* region = findRegion(obsPath.section(QLatin1Char('/'), 1, 1));
-        if (region == nullptr) {
-            site.skipped_.append(section);
-            continue;
+        if (layout.obsFeed == config::ObservationFeed::Xml) {
+            if (!site.stateProducts_.contains(productPath(obsPath))) {
+                site.skipped_.append(section);
+                continue;
+            }
+        } else {
+            // "/nsw/observations/nswall.shtml": the first folder names the region's stations.
+            const Region* region = findRegion(obsPath.section(QLatin1Char('/'), 1, 1));
+            if (region == nullptr) {
+                site.skipped_.append(section);
+                continue;
+            }
+            site.observationPages_.insert(obsPath, region);
         }
         site.observationPaths_.append(obsPath);
-        site.observationPages_.insert(obsPath, region);
-        for (const Station& station : region->stations)
-            site.historyPages_.insert(historyPath(*region, station), {region, &station});
 
         for (const config::LayoutPage& p : layout.forecastPages)
             site.placeholders_.insert(sitePath(p.url), QStringLiteral("Forecast: ") + p.name);
@@ -74,6 +99,17 @@ Page BureauSite::page(const QString& path, qint64 nowUtc) const
         return {200, kHtml, observationPage(**it, nowUtc)};
     if (const auto it = historyPages_.constFind(path); it != historyPages_.cend())
         return {200, kHtml, historyPage(*it->region, *it->station, nowUtc)};
+    const QString product = productPath(path);
+    if (const auto it = stateProducts_.constFind(product); it != stateProducts_.cend()) {
+        QList<const Region*> sharing;
+        for (const Region& region : builtInRegions()) {
+            if (region.productLetter == *it)
+                sharing.append(&region);
+        }
+        return {200, kXml, stateProduct(sharing, *it, nowUtc)};
+    }
+    if (const auto it = stationProducts_.constFind(product); it != stationProducts_.cend())
+        return {200, kJson, stationProduct(*it->region, *it->station, nowUtc)};
     if (path == QLatin1String("/freeload/wthrvers.txt")) {
         const QString ini = iniVersion_.isEmpty()
                                 ? common::readIni(QStringLiteral("FixedSetting"),

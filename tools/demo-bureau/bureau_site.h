@@ -16,10 +16,12 @@ struct Page
     QByteArray body;
 };
 
-// What the demo bureau serves, learnt from a layout file: the observation page of each region
-// (for regions whose page folder it has stations for), the history page of every station on
-// those pages, a placeholder for each forecast, radar, map, flood-warning and tide page the
-// layout names, and the update server's version file and layout file.
+// What the demo bureau serves: for every region it has stations for, the observation page, the
+// history page of every station, the state observations product (XML) and every station's
+// product (JSON) at the bureau's paths (also below "/anon/gen", where the bureau's FTP server
+// keeps them); learnt from a layout file, a placeholder for each forecast, radar, map,
+// flood-warning and tide page the layout names, and the update server's version file and
+// layout file.
 class BureauSite
 {
 public:
@@ -27,10 +29,11 @@ public:
     // request for it, so replacing it while the server runs offers the new file.
     static BureauSite fromLayout(const QString& layoutPath);
 
-    // Regions of the layout whose observation page the demo has no stations for.
+    // Regions of the layout whose observation page or product the demo has no stations for.
     const QStringList& skippedRegions() const { return skipped_; }
 
-    // Paths of the observation pages served, in layout order ("/nsw/observations/nswall.shtml").
+    // Paths of the layout's observation pages and products served, in layout order
+    // ("/nsw/observations/nswall.shtml", "/anon/gen/fwo/IDN60920.xml").
     const QStringList& observationPaths() const { return observationPaths_; }
 
     // What the version file announces: by default this program's version and the layout
@@ -55,6 +58,8 @@ private:
     QStringList observationPaths_;
     QHash<QString, const Region*> observationPages_;
     QHash<QString, StationRef> historyPages_;
+    QHash<QString, StationRef> stationProducts_;
+    QHash<QString, QChar> stateProducts_;  // path -> product letter
     QHash<QString, QString> placeholders_; // path -> title
 };
 

@@ -1,6 +1,7 @@
 #include "tools/demo-bureau/demo_server.h"
 
 #include <QDateTime>
+#include <QSslSocket>
 #include <QTcpSocket>
 #include <QTimer>
 
@@ -101,7 +102,8 @@ QString targetPath(const QByteArray& target)
 {
     QByteArray path = target;
     const QByteArray lower = target.toLower();
-    if (lower.startsWith("http://") || lower.startsWith("https://")) {
+    // A proxy receives the whole address, FTP ones included (FTP by way of an HTTP proxy).
+    if (lower.startsWith("http://") || lower.startsWith("https://") || lower.startsWith("ftp://")) {
         const qsizetype slash = target.indexOf('/', target.indexOf("//") + 2);
         path = slash < 0 ? QByteArray("/") : target.mid(slash);
     }
@@ -188,6 +190,10 @@ private:
             end = request_.indexOf("\n\n");
         if (end < 0 && request_.size() <= kMaxHead)
             return;
+        if (end >= 0 && request_.startsWith("CONNECT ") && server_->tls_) {
+            openTunnel();
+            return;
+        }
         answered_ = true;
         headTimeout_.stop();
         if (end < 0) {
@@ -206,6 +212,18 @@ private:
             QTimer::singleShot(how.delayMs, this, &Connection::startSending);
         else
             startSending();
+    }
+
+    // The client's tunnel ends here: TLS on this connection, then its request as usual.
+    void openTunnel()
+    {
+        auto* tls = qobject_cast<QSslSocket*>(socket_);
+        emit server_->requestServed(
+            QString::fromLatin1(request_.left(request_.indexOf('\n'))).trimmed(), 200);
+        request_.clear();
+        socket_->write("HTTP/1.1 200 Connection established\r\n\r\n");
+        tls->setSslConfiguration(*server_->tls_);
+        tls->startServerEncryption();
     }
 
     void startSending()
@@ -271,6 +289,15 @@ bool DemoServer::listen(quint16 port)
 qint64 DemoServer::now() const
 {
     return fixedClock_ >= 0 ? fixedClock_ : QDateTime::currentSecsSinceEpoch();
+}
+
+void DemoServer::Listener::incomingConnection(qintptr descriptor)
+{
+    auto* socket = new QSslSocket(this);
+    if (socket->setSocketDescriptor(descriptor))
+        addPendingConnection(socket);
+    else
+        delete socket;
 }
 
 void DemoServer::onNewConnection()

@@ -5,8 +5,11 @@
 
 #include <QByteArray>
 #include <QObject>
+#include <QSslConfiguration>
 #include <QString>
 #include <QTcpServer>
+
+#include <optional>
 
 namespace demo {
 
@@ -22,8 +25,9 @@ struct Answer
 
 // Answers one HTTP request head (the request line and header lines, without the empty line).
 // The target may be in origin form ("/nsw/…") or in the absolute form a proxy receives
-// ("http://any.host/nsw/…"). Only GET is served. Answers are HTTP/1.0 with Content-Type and
-// Content-Length. In this order: a malformed request gives 400, another method 405, a bad
+// ("http://any.host/nsw/…", also https:// and ftp://). Only GET is served. Answers are HTTP/1.0
+// with Content-Type and Content-Length. In this order: a malformed request gives 400, another
+// method 405, a bad
 // "/_misbehave/" prefix 400; `requireAuth` without matching "Proxy-Authorization: Basic"
 // credentials (scheme word in any capitals) gives 407 naming Basic; a `status` gives that
 // status (301/302 with a Location, 407 with a Proxy-Authenticate header naming `authScheme`);
@@ -33,6 +37,11 @@ Answer answerRequest(const QByteArray& head, const BureauSite& site, const Misbe
 
 // The demo bureau's HTTP server on 127.0.0.1. Event-driven: any number of connections at once,
 // each closed after its answer (unless told otherwise), none ever blocking another.
+//
+// With TLS set (setTls) it also ends the tunnels a client opens through it as through a proxy:
+// "CONNECT host:port" is answered "200 Connection established", TLS is started on the same
+// connection with the configured certificate, and the request that follows inside is answered
+// as any other. Without TLS a CONNECT gets 405 like any other method but GET.
 class DemoServer : public QObject
 {
     Q_OBJECT
@@ -50,6 +59,9 @@ public:
 
     int openConnections() const { return openConnections_; }
 
+    // The certificate and key CONNECT tunnels are served with.
+    void setTls(const QSslConfiguration& configuration) { tls_ = configuration; }
+
 signals:
     void requestServed(const QString& requestLine, int status);
     void connectionClosed();
@@ -59,7 +71,15 @@ private:
     void onNewConnection();
     qint64 now() const;
 
-    QTcpServer server_;
+    // Hands out QSslSocket connections, which act as plain TCP until TLS is started.
+    class Listener : public QTcpServer
+    {
+    protected:
+        void incomingConnection(qintptr descriptor) override;
+    };
+
+    Listener server_;
+    std::optional<QSslConfiguration> tls_;
     BureauSite site_;
     Misbehaviour defaults_;
     qint64 fixedClock_ = -1;

@@ -7,7 +7,13 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QFile>
 #include <QFileInfo>
+#include <QProcess>
+#include <QSslCertificate>
+#include <QSslConfiguration>
+#include <QSslKey>
+#include <QTemporaryDir>
 
 #include <cstdio>
 
@@ -28,6 +34,52 @@ QString defaultLayout()
     std::exit(2);
 }
 
+// The names the demo's certificate holds: the bureau's site, the update server, the loopback.
+const char* const kTlsNames =
+    "subjectAltName=DNS:reg.bom.gov.au,DNS:www.bom.gov.au,DNS:nimbulo.example,DNS:localhost,"
+    "IP:127.0.0.1\n";
+
+bool openssl(const QString& dir, const QStringList& args)
+{
+    QProcess process;
+    process.setWorkingDirectory(dir);
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(QStringLiteral("openssl"), args);
+    const bool ok = process.waitForFinished(60000) &&
+                    process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+    if (!ok) // its chatter only matters when it failed
+        std::fprintf(stderr, "%s", process.readAll().constData());
+    return ok;
+}
+
+// A server certificate made now with openssl, signed by the CA in `caDir` (ca.pem, ca.key).
+QSslConfiguration tlsFromCa(const QString& caDir)
+{
+    QTemporaryDir work;
+    const QString ca = QFileInfo(caDir).absoluteFilePath();
+    QFile ext(work.filePath(QStringLiteral("names.ext")));
+    if (!work.isValid() || !ext.open(QIODevice::WriteOnly) || ext.write(kTlsNames) < 0)
+        fail(QStringLiteral("cannot write in a temporary folder"));
+    ext.close();
+    if (!openssl(work.path(), {"req", "-newkey", "rsa:2048", "-nodes", "-subj", "/CN=demo-bureau",
+                               "-keyout", "server.key", "-out", "server.csr"}) ||
+        !openssl(work.path(), {"x509", "-req", "-in", "server.csr", "-CA", ca + "/ca.pem", "-CAkey",
+                               ca + "/ca.key", "-CAcreateserial", "-CAserial", "ca.srl", "-days",
+                               "7", "-extfile", "names.ext", "-out", "server.pem"}))
+        fail(QStringLiteral("openssl could not make a certificate from the CA in %1").arg(caDir));
+    QFile certFile(work.filePath(QStringLiteral("server.pem")));
+    QFile keyFile(work.filePath(QStringLiteral("server.key")));
+    if (!certFile.open(QIODevice::ReadOnly) || !keyFile.open(QIODevice::ReadOnly))
+        fail(QStringLiteral("cannot read the certificate openssl made"));
+    QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
+    tls.setLocalCertificate(QSslCertificate(&certFile, QSsl::Pem));
+    tls.setPrivateKey(QSslKey(&keyFile, QSsl::Rsa, QSsl::Pem));
+    tls.setPeerVerifyMode(QSslSocket::VerifyNone); // clients show no certificate
+    if (tls.localCertificate().isNull() || tls.privateKey().isNull())
+        fail(QStringLiteral("the certificate openssl made cannot be read"));
+    return tls;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -39,9 +91,12 @@ int main(int argc, char* argv[])
     parser.setApplicationDescription(QStringLiteral(
         "Serves on 127.0.0.1, over HTTP/1.0, what Nimbulo reads from the bureau and the update "
         "server:\n"
-        "  the observation page of every region of the layout file, with generated values that\n"
+        "  the observation page of every region, with generated values that\n"
         "  follow the time of day and change every 10 minutes;\n"
         "  each station's 72-hour history page /products/IDx60801/IDx60801.<wmo>.shtml;\n"
+        "  the bureau's feeds of the same readings: the state observations /fwo/IDx60920.xml and\n"
+        "  each station's 72 hours /fwo/IDx60801/IDx60801.<wmo>.json (also below /anon/gen, where\n"
+        "  the bureau's FTP server keeps them);\n"
         "  /freeload/wthrvers.txt (exe= and ini= versions) and /freeload/weather.ini (the layout "
         "file);\n"
         "  a placeholder for the forecast, radar, map, flood-warning and tide pages it names.\n"
@@ -106,8 +161,16 @@ int main(int argc, char* argv[])
                                                         "<base64 of USER:PASSWORD>\" (scheme "
                                                         "word in any capitals)."),
                                          QStringLiteral("USER:PASSWORD"));
+    const QCommandLineOption tls(
+        QStringLiteral("tls"),
+        QStringLiteral("Also end the tunnels a client opens with CONNECT, as through a proxy, "
+                       "and serve HTTPS inside them, with a certificate made at start (for "
+                       "reg.bom.gov.au, www.bom.gov.au, nimbulo.example, localhost and "
+                       "127.0.0.1) from the CA in DIR (ca.pem and ca.key, e.g. made with "
+                       "openssl). Clients trust it through SSL_CERT_FILE=DIR/ca.pem."),
+        QStringLiteral("DIR"));
     parser.addOptions({port, layout, exeVersion, iniVersion, clock, delay, drip, cut, neverClose,
-                       status, authScheme, requireAuth});
+                       status, authScheme, requireAuth, tls});
     parser.process(app);
 
     demo::Misbehaviour defaults;
@@ -147,6 +210,8 @@ int main(int argc, char* argv[])
             fail(QStringLiteral("bad time %1").arg(parser.value(clock)));
         server.setClock(moment.toSecsSinceEpoch());
     }
+    if (parser.isSet(tls))
+        server.setTls(tlsFromCa(parser.value(tls)));
     if (!server.listen(static_cast<quint16>(portNumber)))
         fail(QStringLiteral("cannot listen on 127.0.0.1:%1: %2")
                  .arg(portNumber)

@@ -98,7 +98,7 @@ frmWeather::frmWeather(engine::Monitor& monitor, QWidget* parent)
       lblIsConnect(statusLabel("lblIsConnect", QStringLiteral("No Connection"), this)),
       lblTrend(named(new QLabel(this), "lblTrend")),
       lblStale(named(new common::ElidedLabel(QString(), this, 400), "lblStale")), monitor_(monitor),
-      graph_(std::make_unique<engine::GraphPage>(monitor.inet()))
+      graph_(std::make_unique<engine::GraphPage>(monitor.inet(), monitor.log()))
 {
     setObjectName(QStringLiteral("frmWeather"));
     setWindowTitle(QStringLiteral("Nimbulo (Australia) ver ") + versionText());

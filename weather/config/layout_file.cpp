@@ -55,7 +55,7 @@ QList<LayoutPage> readPages(const LayoutReader& reader, const char* countKey,
     const int count = countOf(reader.own(QLatin1String(countKey)));
     for (int i = 1; i <= count; ++i) {
         const QString name = reader.own(numbered(namePrefix, i));
-        pages.append({name, bureauRoot() + reader.own(numbered(urlPrefix, i))});
+        pages.append({name, pageAddress(reader.own(numbered(urlPrefix, i)))});
     }
     return pages;
 }
@@ -65,6 +65,17 @@ QList<LayoutPage> readPages(const LayoutReader& reader, const char* countKey,
 QString bureauRoot()
 {
     return QStringLiteral(NIMBULO_BUREAU_ROOT);
+}
+
+QString pageAddress(const QString& layoutValue)
+{
+    for (const char* scheme : {"http://", "https://", "ftp://"}) {
+        if (layoutValue.startsWith(QLatin1String(scheme), Qt::CaseInsensitive))
+            return layoutValue;
+    }
+    // The root ends with "/": a path written with one in front does not get a second.
+    return bureauRoot() +
+           (layoutValue.startsWith(QLatin1Char('/')) ? layoutValue.mid(1) : layoutValue);
 }
 
 RegionList loadRegionList(const QString& layoutPath)
@@ -86,7 +97,7 @@ StateLayout loadStateLayout(const QString& section, const QString& layoutPath)
     const LayoutReader reader(section, layoutPath);
     StateLayout layout;
     layout.sectionName = section;
-    layout.obsUrl = bureauRoot() + reader.own(QStringLiteral("st_url"));
+    layout.obsUrl = pageAddress(reader.own(QStringLiteral("st_url")));
     layout.blockStart = reader.withFallback(QStringLiteral("delim_1"));
     layout.blockEnd = reader.withFallback(QStringLiteral("delim_2"));
     layout.rowMarker = reader.withFallback(QStringLiteral("delim_3"));
@@ -108,9 +119,28 @@ StateLayout loadStateLayout(const QString& section, const QString& layoutPath)
     layout.forecastPages = readPages(reader, "forecasts", "fc_", "fc_url_");
     layout.radarPages = readPages(reader, "rain", "rain_name_", "rain_url_");
     const QString map = reader.own(QStringLiteral("map_url"));
-    layout.mapUrl = map.isEmpty() ? QString() : bureauRoot() + map;
+    layout.mapUrl = map.isEmpty() ? QString() : pageAddress(map);
     layout.floodWarnPath = reader.own(QStringLiteral("fl_warn_url"));
     layout.tidePath = reader.own(QStringLiteral("tide_time"));
+
+    const auto is = [&reader](const char* key, const char* value) {
+        return reader.withFallback(QLatin1String(key))
+                   .compare(QLatin1String(value), Qt::CaseInsensitive) == 0;
+    };
+    const auto address = [&reader](const char* key) {
+        const QString value = reader.withFallback(QLatin1String(key));
+        return value.isEmpty() ? QString() : pageAddress(value);
+    };
+    layout.obsFeed = is("st_feed", "xml") ? ObservationFeed::Xml : ObservationFeed::Html;
+    layout.obsFallbackUrl = address("st_fallback_url");
+    layout.historyFeed = is("st_hist_feed", "json") ? HistoryFeed::Json : HistoryFeed::Html;
+    layout.historyUrl = address("st_hist_url");
+    for (int i = 1; i <= layout.columnCount; ++i) {
+        if (layout.obsFeed == ObservationFeed::Xml)
+            layout.xmlElements.append(reader.withFallback(numbered("st_xml_", i)));
+        if (layout.historyFeed == HistoryFeed::Json)
+            layout.jsonFields.append(reader.withFallback(numbered("st_json_", i)));
+    }
     return layout;
 }
 

@@ -3,14 +3,19 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <QStringView>
 
 #include <array>
 
 namespace config {
 
-// Root address of the bureau's web server, "http://" + host + "/". Every page path in the
+// Root address of the bureau's web server, scheme + "://" + host + "/". Every page path in the
 // layout file is relative to it. Fixed when the program is built.
 QString bureauRoot();
+// The address of a page named in the layout file: a value that starts with http://, https:// or
+// ftp:// (any capitals) as written, any other value joined to bureauRoot() (without a leading
+// "/" of its own).
+QString pageAddress(const QString& layoutValue);
 
 // Counts in the layout file above this are treated as this many, so a damaged or hostile file
 // cannot make the program read millions of keys.
@@ -21,6 +26,26 @@ struct LayoutColumn
     QString header;
     QString sign;
     qint16 kind = 0;
+};
+
+// The st_xml_<n> value of the observation-time column: the period's local time, written as the
+// bureau's pages write it ("29/11:50am").
+inline constexpr QStringView kTimeLocal = u"time-local";
+
+// Where a region's station rows come from (st_feed): the observation page's HTML table, or the
+// bureau's state observations product in XML.
+enum class ObservationFeed
+{
+    Html,
+    Xml
+};
+
+// Where a station's history comes from (st_hist_feed): its HTML history page, or the bureau's
+// station product in JSON.
+enum class HistoryFeed
+{
+    Html,
+    Json
 };
 
 struct LayoutPage
@@ -34,6 +59,12 @@ struct StateLayout
 {
     QString sectionName;
     QString obsUrl;
+    ObservationFeed obsFeed = ObservationFeed::Html;
+    QString obsFallbackUrl; // st_fallback_url: tried when obsUrl fails; empty none
+    HistoryFeed historyFeed = HistoryFeed::Html;
+    // st_hist_url: the history's address with "{wmo}" for the station's number; empty: the
+    // address is the link in the row's name cell
+    QString historyUrl;
     QString blockStart;
     QString blockEnd;
     QString rowMarker;
@@ -45,6 +76,9 @@ struct StateLayout
     qint16 fixedColumns = 0;
     int columnCount = 0;
     QList<LayoutColumn> columns; // columnCount entries, in layout order
+    QStringList xmlElements;     // XML feed: st_xml_<n> of each column, the element type or
+                                 // kTimeLocal
+    QStringList jsonFields;      // JSON history: st_json_<n> of each column, the field name
     QList<LayoutPage> forecastPages;
     QList<LayoutPage> radarPages;
     QString mapUrl; // empty: the region has no map page
@@ -64,6 +98,10 @@ RegionList loadRegionList(const QString& layoutPath);
 
 // Reads one region section in the fixed key order. Keys that fall back take the [COMMON] value
 // when the region's own is missing or empty; page lists and paths never fall back.
+// After the page keys the feed keys follow, each falling back: st_feed ("xml" in any capitals,
+// else HTML), st_fallback_url, st_hist_feed ("json", else HTML), st_hist_url, and per column
+// st_xml_<n> (XML feed only) and st_json_<n> (JSON history only). st_url, st_fallback_url and
+// st_hist_url are read with pageAddress().
 StateLayout loadStateLayout(const QString& section, const QString& layoutPath);
 
 } // namespace config

@@ -3,6 +3,7 @@
 #include "common/object_names.h"
 #include "platform/desktop.h"
 #include "platform/event_pump.h"
+#include "weather/engine/feed_source.h"
 #include "weather/engine/monitor.h"
 #include "weather/net/frm_inet.h"
 
@@ -289,8 +290,8 @@ void frmGraph::showReadout(double plotX)
         QToolTip::showText(QCursor::pos(), text, picCanvas);
 }
 
-GraphPage::GraphPage(net::frmInet& inet, QObject* parent)
-    : QObject(parent), inet_(inet), today_([] { return QDate::currentDate(); })
+GraphPage::GraphPage(net::frmInet& inet, net::ErrorLog& log, QObject* parent)
+    : QObject(parent), inet_(inet), log_(log), today_([] { return QDate::currentDate(); })
 {}
 
 GraphPage::~GraphPage() = default;
@@ -328,10 +329,8 @@ void GraphPage::getGraphPage(const config::StateLayout& currentLayout,
     window.showDownloading();
     platform::pumpEvents();
 
-    inet_.blockStart = layout.blockStart;
-    inet_.blockEnd = layout.blockEnd;
-    const QString page = inet_.myOpenURL(historyUrl, false);
-    if (page.isEmpty()) {
+    FeedFetch<HistoryTable> fetched = fetchHistory(inet_, layout, historyUrl, graphCount, log_);
+    if (!fetched.arrived) {
         Q_EMIT graphEntryEnabled(true);
         window.showNoData();
         busy_ = false;
@@ -339,7 +338,7 @@ void GraphPage::getGraphPage(const config::StateLayout& currentLayout,
     }
 
     window.enableChoices();
-    std::optional<HistoryTable> rows = readHistoryPage(page, layout, graphCount);
+    std::optional<HistoryTable>& rows = fetched.rows;
     if (!rows) {
         // A page without the history table is as good as none: say so and give the graph
         // entries back rather than leave the window waiting and the buttons off.

@@ -15,8 +15,9 @@ class QLabel;
 class QPushButton;
 
 namespace net {
+class ErrorLog;
 class frmInet;
-}
+} // namespace net
 
 namespace engine {
 
@@ -120,7 +121,8 @@ class GraphPage : public QObject
 {
     Q_OBJECT
 public:
-    explicit GraphPage(net::frmInet& inet, QObject* parent = nullptr);
+    // A history the feed reader refuses is reported in `log`.
+    GraphPage(net::frmInet& inet, net::ErrorLog& log, QObject* parent = nullptr);
     ~GraphPage() override;
 
     // The clock for the history dates (today's date by default).
@@ -141,6 +143,7 @@ Q_SIGNALS:
 
 private:
     net::frmInet& inet_;
+    net::ErrorLog& log_;
     std::function<QDate()> today_;
     HistoryTable history_;
     std::unique_ptr<frmGraph> window_;

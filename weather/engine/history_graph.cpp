@@ -17,14 +17,6 @@ bool hasValue(QStringView cell)
     return !cell.isEmpty() && cell != kNoValue;
 }
 
-// The bureau writes a missing value as "-" or leaves the cell blank; both mean no value, not 0.
-QString historyValue(QString cell)
-{
-    if (cell.isEmpty() || cell == u"-")
-        return kNoValue.toString();
-    return cell;
-}
-
 double cellNumber(QStringView cell)
 {
     return common::roundToCurrency(common::readNumber(cell));
@@ -109,6 +101,27 @@ QString withDirection(const QString& text, const GraphStat& stat, const HistoryR
 
 } // namespace
 
+QString historyValue(QString cell)
+{
+    // The bureau writes a missing value as "-" or leaves the cell blank: no value, not 0.
+    if (cell.isEmpty() || cell == u"-")
+        return kNoValue.toString();
+    return cell;
+}
+
+void HistoryKeeper::add(HistoryRow row)
+{
+    const bool onHour = onTheHour(row.time);
+    // An on-hour row and the row after it open entries.
+    const bool opensEntry = onHour || afterHour_;
+    afterHour_ = onHour;
+    if (opensEntry && stored_)
+        table_.append(std::move(row));
+    else
+        table_.last() = std::move(row);
+    stored_ = true;
+}
+
 GraphCellReader::GraphCellReader(QStringView text, QStringView cellEnd)
     : text_(text), cellEnd_(cellEnd), lastTagEnd_(text.lastIndexOf(u'>')),
       lastBang_(text.lastIndexOf(u'!')), cellEndSearch_(text, cellEnd)
@@ -170,34 +183,21 @@ std::optional<HistoryTable> readHistoryPage(QStringView page, const config::Stat
         return std::nullopt;
 
     const int cellCount = std::max(graphCount, 0) + 1;
-    HistoryTable table{HistoryRow{QString(), QStringList{QString()}}};
-    bool stored = false;
-    bool afterHour = false;
+    HistoryKeeper keeper;
     GraphCellReader reader(*block, layout.cellEnd);
     while (reader.nextRow(layout.historyRowMarker)) {
-        const QString time = reader.readGraphCell();
-        const bool onHour = onTheHour(time);
-        if (onHour)
-            afterHour = true;
-        if (onHour || afterHour) {
-            if (!onHour)
-                afterHour = false;
-            if (stored)
-                table.append(HistoryRow{});
-        }
-        HistoryRow& row = table.last();
-        row.time = time;
-        if (row.cells.size() < cellCount)
-            row.cells.resize(cellCount);
+        HistoryRow row;
+        row.time = reader.readGraphCell();
+        row.cells.resize(cellCount);
         for (int i = 0; i < cellCount; ++i) {
             if (i != 0 && std::find(layout.historySkipCells.begin(), layout.historySkipCells.end(),
                                     i) != layout.historySkipCells.end())
                 reader.readGraphCell();
             row.cells[i] = historyValue(reader.readGraphCell());
         }
-        stored = true;
+        keeper.add(std::move(row));
     }
-    return table;
+    return keeper.take();
 }
 
 int firstDrawnOffset(int upperBound, int hoursIndex)

@@ -64,6 +64,29 @@ private:
     CellEndSearch cellEndSearch_;
 };
 
+// Collects a history's rows in page order (newest first) and keeps them per half hour: a row
+// whose minutes are 00, 01 or 59 (an on-hour row) opens a new entry, and so does the first row
+// after it; every other row overwrites the last entry. A half-hourly history keeps every row; a
+// 10-minute one keeps each on-hour row and the oldest row between it and the next older hour. A
+// time of four characters or fewer is never on the hour. Before the first row the table holds
+// one row with an empty time and one empty cell.
+class HistoryKeeper
+{
+public:
+    void add(HistoryRow row);
+    const HistoryTable& table() const { return table_; }
+    HistoryTable take() { return std::move(table_); }
+
+private:
+    HistoryTable table_{HistoryRow{QString(), QStringList{QString()}}};
+    bool stored_ = false;
+    bool afterHour_ = false;
+};
+
+// A value cell of a history as the graph keeps it: kNoValue for an empty cell and the bureau's
+// "-", else the cell.
+QString historyValue(QString cell);
+
 // Reads a history page into the kept rows. nullopt when the page lacks the start marker
 // (`historyBlockStart`, or `blockStart` when that is empty; exact case).
 //
@@ -71,12 +94,7 @@ private:
 // `blockEnd` behind it, or to the end of the page. Rows start at `historyRowMarker`; each gives
 // its time cell and cells 0 … `graphCount`, where a position named by a non-zero entry of
 // `historySkipCells` first reads one cell and drops it. Value cells that are empty, "-" or a
-// non-breaking space become kNoValue.
-//
-// Rows are kept per half hour: a row whose minutes are 00, 01 or 59 (an on-hour row) opens a
-// new entry, and so does the first row after it; every other row overwrites the last entry. A
-// half-hourly page keeps every row; a 10-minute page keeps each on-hour row and the oldest row
-// between it and the next older hour. A time of four characters or fewer is never on the hour.
+// non-breaking space become kNoValue. Rows are kept as HistoryKeeper keeps them.
 std::optional<HistoryTable> readHistoryPage(QStringView page, const config::StateLayout& layout,
                                             int graphCount);
 

@@ -2,6 +2,8 @@
 
 #include "common/number.h"
 #include "platform/event_pump.h"
+#include "weather/engine/feed_source.h"
+#include "weather/engine/state_feed.h"
 #include "weather/net/error_log.h"
 
 #include <QDate>
@@ -270,8 +272,11 @@ void Monitor::restoreStationSelection()
     const QString name = settingsFile_.text("station_name");
     // The saved index still names the saved station, or the name is searched for: the bureau
     // may have reordered its page since.
-    const int index =
+    int index =
         stations.entries.value(n) == name ? n : static_cast<int>(stations.entries.indexOf(name));
+    // The feeds and the pages write some names differently ("Sydney - Observatory Hill").
+    if (index < 0)
+        index = indexOfStation(stations.entries, name);
     stationChosen_ = stations.select(index);
 }
 
@@ -336,8 +341,8 @@ QString Monitor::radarUrl() const
 
 void Monitor::scanTimerTick()
 {
-    // A tick while a fetch runs is lost, not queued.
-    if (!fetch_.fetchBusy)
+    // A tick while a fetch runs is lost, not queued; so is one before a server's Retry-After.
+    if (!fetch_.fetchBusy && fetch_.retryAfter.hasExpired())
         tmrScan();
 }
 
@@ -381,21 +386,17 @@ void Monitor::scanOnce()
     lastScanUrl_ = layout_.obsUrl;
     Q_EMIT regionListEnabledChanged(false);
 
-    inet_.blockStart = layout_.blockStart;
-    inet_.blockEnd = layout_.blockEnd;
     const QString logBefore = log_.text();
-    QString page = inet_.myOpenURL(layout_.obsUrl, false);
-    if (fetch_.fetchFailed)
-        page.clear();
+    FeedFetch<RowTable> fetched = fetchObservations(inet_, layout_, log_);
 
     Q_EMIT refreshEnabledChanged(true);
     Q_EMIT regionListEnabledChanged(true);
 
     bool cut = false;
-    if (page.isEmpty()) {
+    if (!fetched.arrived) {
         Q_EMIT scanFailedChanged(true);
-    } else if (auto rows = cutDataBlock(page, layout_, layout_.columnCount)) {
-        rows_ = std::move(*rows);
+    } else if (fetched.rows) {
+        rows_ = std::move(*fetched.rows);
         cut = true;
         if (stationListStale_)
             buildStationList();

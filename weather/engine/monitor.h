@@ -104,6 +104,7 @@ public:
     const AlarmState& alarmState() const { return alarmState_; }
     const AlarmFindings& alarmFindings() const { return findings_; }
     net::FetchState& fetchState() { return fetch_; }
+    net::ErrorLog& log() { return log_; }
     net::frmInet& inet() { return inet_; }
     bool scanBusy() const { return scanBusy_; }
     bool stationChosen() const { return stationChosen_; }

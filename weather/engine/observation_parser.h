@@ -17,6 +17,7 @@ struct ObservationRow
 {
     QString name;      // trimmed first cell: the station name, usually inside its history link
     QStringList cells; // trimmed value cells; cell i belongs to layout column i
+    QString wmo = {};  // the station's WMO number when the feed names it; empty on pages
 };
 
 // The station name inside a row's name cell: the text after its first ">" without the last

@@ -1,6 +1,7 @@
 #include "weather/engine/stat_table.h"
 
 #include "common/number.h"
+#include "weather/engine/state_feed.h"
 
 #include <QStringBuilder>
 #include <QTime>
@@ -128,7 +129,7 @@ StatPassResult fillStatTable(StatTable& table, const RowTable& rows,
         return result;
     const ObservationRow& row = *found;
     result.outcome = StatPassOutcome::Shown;
-    result.historyUrl = historyUrlOf(row, options.bureauRoot);
+    result.historyUrl = stationHistoryUrl(row, layout, options.bureauRoot);
 
     AlarmTests alarmTests(options.alarm, options.scanBusy, options.locale);
     const config::LayoutColumn noColumn;

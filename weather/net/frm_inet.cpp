@@ -4,6 +4,10 @@
 #include "platform/event_pump.h"
 #include "weather/config/settings.h"
 #include "weather/net/error_log.h"
+#include "weather/net/version_check.h"
+
+#include <QDateTime>
+#include <QUrl>
 
 namespace net {
 
@@ -49,7 +53,19 @@ QString frmInet::myOpenURL(const QString& sUrl, bool NoDelimCheck)
     state_.fetchFailed = false;
     requestUrl = sUrl;
     responseText.clear();
+    pageText_.clear();
 
+    const bool viaCurl = sUrl.startsWith(QLatin1String("https://"), Qt::CaseInsensitive) ||
+                         sUrl.startsWith(QLatin1String("ftp://"), Qt::CaseInsensitive);
+    const std::optional<QString> page = viaCurl ? curlFetch(NoDelimCheck) : httpFetch(NoDelimCheck);
+    state_.fetchBusy = false;
+    state_.fetchFailed = !page;
+    fetch_.active = false;
+    return page.value_or(QString());
+}
+
+std::optional<QString> frmInet::httpFetch(bool wholePage)
+{
     SocketControl& ws = loadSocket(1);
     connect(&ws, &SocketControl::connected, this, &frmInet::onConnected);
     connect(&ws, &SocketControl::dataArrival, this, &frmInet::onDataArrival);
@@ -59,18 +75,160 @@ QString frmInet::myOpenURL(const QString& sUrl, bool NoDelimCheck)
     if (proxy_.useProxy)
         ws.connectTo(proxy_.server, proxy_.port);
     else
-        ws.connectTo(hostFromUrl(sUrl, proxy_.stripWww), QStringLiteral("80"));
+        ws.connectTo(hostFromUrl(requestUrl, proxy_.stripWww), QStringLiteral("80"));
 
     // waitOver() applies the limits; the bound here is only the longest wait they allow.
-    platform::waitFor([this, NoDelimCheck] { return waitOver(NoDelimCheck); },
+    platform::waitFor([this, wholePage] { return waitOver(wholePage); },
                       fetchLimitMs_ + receiveLimitMs_);
 
-    const std::optional<QString> page = state_.appClosing ? std::nullopt : evaluate(NoDelimCheck);
+    const std::optional<QString> page = state_.appClosing ? std::nullopt : evaluate(wholePage);
     ws.close();
-    state_.fetchBusy = false;
-    state_.fetchFailed = !page;
-    fetch_.active = false;
-    return page.value_or(QString());
+    return page;
+}
+
+std::optional<QString> frmInet::curlFetch(bool wholePage)
+{
+    CurlTransfer::Options options;
+    options.url = requestUrl;
+    options.proxy = proxy_;
+    options.userAgent = userAgent().toUtf8();
+    options.fetchLimitMs = fetchLimitMs_;
+    options.receiveLimitMs = receiveLimitMs_;
+    options.maxBytes = kMaxResponseBytes;
+    transfer_.start(options);
+    // The transfer's own limits end it; the bound here only backs them up.
+    platform::waitFor([this] { return state_.appClosing || transfer_.done(); },
+                      fetchLimitMs_ + receiveLimitMs_);
+    if (!transfer_.done()) {
+        transfer_.abort();
+        return std::nullopt;
+    }
+    return judgeTransfer(transfer_.result(), wholePage);
+}
+
+QString frmInet::userAgent()
+{
+    return QStringLiteral("Nimbulo/") + programVersion() + QStringLiteral(" (+") + homePage() +
+           QLatin1Char(')');
+}
+
+std::optional<QString> frmInet::judgeTransfer(const TransferResult& r, bool wholePage)
+{
+    const QString host = QUrl(r.url).host();
+    const auto fail = [this](const QString& text) {
+        log_.writeTxt(text);
+        return std::nullopt;
+    };
+    if (r.proxyStatus == 407 || r.proxyStatus == 401) {
+        // Some proxies (tinyproxy) refuse a CONNECT with 401 and WWW-Authenticate instead.
+        QString head = QString::fromLatin1(r.head);
+        head.replace(QLatin1String("\r\nWWW-Authenticate: "),
+                     QLatin1String("\r\nProxy-Authenticate: "));
+        return fail(proxyAuthScheme(head).compare(QLatin1String("BASIC"), Qt::CaseInsensitive) == 0
+                        ? fetch_text::kBasicAuthRequired
+                        : fetch_text::kOtherAuthRequired);
+    }
+    if (r.redirectToPlainHttp)
+        return fail(fetch_text::redirectToPlainHttp(r.url, r.redirect));
+    if (r.tooLarge)
+        return fail(fetch_text::kPageTooLarge);
+    switch (r.code) {
+    case CURLE_OK:
+        break;
+    case CURLE_COULDNT_RESOLVE_HOST:
+    case CURLE_COULDNT_RESOLVE_PROXY:
+        return fail(fetch_text::kHostNotFound);
+    case CURLE_COULDNT_CONNECT:
+        return fail(fetch_text::socketError(
+            SocketControl::kConnectionRefused,
+            SocketControl::errorDescription(SocketControl::kConnectionRefused)));
+    case CURLE_PEER_FAILED_VERIFICATION:
+        return fail(fetch_text::certificateNotTrusted(host, certificateProblem(r)));
+    case CURLE_SSL_CONNECT_ERROR:
+        return fail(fetch_text::handshakeFailed(host, r.detail));
+    case CURLE_TOO_MANY_REDIRECTS:
+        return fail(fetch_text::redirectLoop(requestUrl));
+    case CURLE_OPERATION_TIMEDOUT:
+        return fail(fetch_text::timedOut(r.url));
+    case CURLE_FILESIZE_EXCEEDED:
+        return fail(fetch_text::kPageTooLarge);
+    case CURLE_LOGIN_DENIED:
+    case CURLE_REMOTE_ACCESS_DENIED:
+    case CURLE_REMOTE_FILE_NOT_FOUND:
+    case CURLE_FTP_WEIRD_SERVER_REPLY:
+    case CURLE_FTP_WEIRD_PASV_REPLY:
+    case CURLE_FTP_COULDNT_RETR_FILE:
+    case CURLE_FTP_COULDNT_SET_TYPE:
+    case CURLE_FTP_ACCEPT_FAILED:
+        return fail(fetch_text::ftpRefused(r.url, r.lastReply));
+    default:
+        return fail(fetch_text::transferFailed(r.url, r.detail));
+    }
+
+    // An FTP transfer that ends well has no status to judge (its last reply is a 226).
+    const bool ftp = r.url.startsWith(QLatin1String("ftp:"), Qt::CaseInsensitive);
+    switch (ftp ? 200 : r.status) {
+    case 200:
+        break;
+    case 403:
+        return fail(fetch_text::kForbidden);
+    case 404:
+        return fail(fetch_text::notFound(r.url));
+    case 429:
+    case 503: {
+        QString notBefore;
+        if (r.retryAfterSeconds > 0) {
+            state_.retryAfter.setRemainingTime(qint64(r.retryAfterSeconds) * 1000);
+            notBefore = QDateTime::currentDateTime()
+                            .addSecs(r.retryAfterSeconds)
+                            .toString(QStringLiteral("HH:mm:ss"));
+        }
+        return fail(fetch_text::serverBusy(int(r.status), r.url, notBefore));
+    }
+    default:
+        return fail(fetch_text::otherStatus(int(r.status), r.url));
+    }
+
+    QString page = common::decodeText(r.body);
+    if (!wholePage && !markersFound(page))
+        return std::nullopt;
+    return page;
+}
+
+QString frmInet::certificateProblem(const TransferResult& r)
+{
+    // OpenSSL's X509_V_ERR_* numbers; curl may check the host name itself and say so.
+    if (r.detail.contains(QLatin1String("host name"), Qt::CaseInsensitive))
+        return QStringLiteral("it was issued for another host name");
+    switch (r.verifyResult) {
+    case 62:
+        return QStringLiteral("it was issued for another host name");
+    case 2:
+    case 18:
+    case 19:
+    case 20:
+    case 21:
+        return QStringLiteral("it was issued by an unknown certificate authority");
+    case 9:
+        return QStringLiteral("it is not valid yet");
+    case 10:
+        return QStringLiteral("it has expired");
+    default:
+        return r.detail;
+    }
+}
+
+bool frmInet::markersFound(QStringView page)
+{
+    if (!page.contains(blockStart, Qt::CaseInsensitive)) {
+        log_.writeTxt(fetch_text::kStartMissing);
+        return false;
+    }
+    if (!page.contains(blockEnd, Qt::CaseInsensitive)) {
+        log_.writeTxt(fetch_text::kEndMissing);
+        return false;
+    }
+    return true;
 }
 
 bool frmInet::waitOver(bool wholePage)
@@ -95,17 +253,7 @@ bool frmInet::waitOver(bool wholePage)
 
 bool frmInet::endMarkerArrived()
 {
-    if (fetch_.endMarkerSeen || fetch_.markerScanned == responseText.size())
-        return fetch_.endMarkerSeen;
-    // Search only the new bytes plus enough old ones for a marker that straddles them, from the
-    // start of a character, so the wait stays linear in the size of the page.
-    qsizetype from = qMax<qsizetype>(0, fetch_.markerScanned - blockEnd.toUtf8().size());
-    while (from > 0 && (static_cast<uchar>(responseText.at(from)) & 0xC0) == 0x80)
-        --from;
-    fetch_.markerScanned = responseText.size();
-    fetch_.endMarkerSeen =
-        common::decodeText(responseText.sliced(from)).contains(blockEnd, Qt::CaseInsensitive);
-    return fetch_.endMarkerSeen;
+    return pageText_.contains(blockEnd);
 }
 
 std::optional<QString> frmInet::evaluate(bool wholePage)
@@ -114,31 +262,32 @@ std::optional<QString> frmInet::evaluate(bool wholePage)
         log_.writeTxt(fetch_text::kPageTooLarge);
         return std::nullopt;
     }
-    if (responseText.isEmpty())
+    // A socket error (a reset in mid-page, say) has been logged and failed the fetch; what
+    // arrived before it is no page, and judging it would log a second, misleading reason.
+    if (fetch_.failed || responseText.isEmpty())
         return std::nullopt;
 
-    const ResponseParts response = splitResponse(responseText);
-    const auto contains = [&response](const QString& marker) {
-        return response.head.contains(marker, Qt::CaseInsensitive) ||
-               response.body.contains(marker, Qt::CaseInsensitive);
-    };
-    switch (httpStatus(response.head)) {
+    // The decoded response is judged and cut in place: the body is what is left of it.
+    QString& text = pageText_.finish(responseText);
+    const qsizetype start = bodyStart(text);
+    const QStringView head = start < 0 ? QStringView(text) : QStringView(text).first(start);
+    switch (httpStatus(head.toString())) {
     case 200:
-        if (!wholePage && !contains(blockStart)) {
-            log_.writeTxt(fetch_text::kStartMissing);
+        if (!wholePage && !markersFound(text))
             return std::nullopt;
-        }
-        if (!wholePage && !contains(blockEnd)) {
-            log_.writeTxt(fetch_text::kEndMissing);
-            return std::nullopt;
-        }
-        return response.body;
+        if (start < 0)
+            return QString();
+        text.remove(0, start);
+        if (text.startsWith(QChar(0xFEFF)))
+            text.remove(0, 1);
+        return std::move(text);
     case 301:
         log_.writeTxt(fetch_text::moved(requestUrl));
         return std::nullopt;
     case 407:
         log_.writeTxt(
-            proxyAuthScheme(response.head).compare(QLatin1String("BASIC"), Qt::CaseInsensitive) == 0
+            proxyAuthScheme(head.toString()).compare(QLatin1String("BASIC"), Qt::CaseInsensitive) ==
+                    0
                 ? fetch_text::kBasicAuthRequired
                 : fetch_text::kOtherAuthRequired);
         return std::nullopt;
@@ -150,6 +299,7 @@ std::optional<QString> frmInet::evaluate(bool wholePage)
 void frmInet::onConnected()
 {
     responseText.clear();
+    pageText_.clear();
     WS[1]->send(httpRequest(requestUrl, proxy_));
     fetch_.requestSent = true;
     fetch_.receiving = true;
@@ -168,6 +318,7 @@ void frmInet::onDataArrival(const QByteArray& data)
         return;
     }
     responseText += data;
+    pageText_.append(data);
 }
 
 void frmInet::onSocketError(int number, const QString& description)

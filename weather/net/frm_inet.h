@@ -2,6 +2,7 @@
 
 #include "common/proxy_settings.h"
 #include "platform/socket_control.h"
+#include "weather/net/curl_transfer.h"
 #include "weather/net/page_fetcher.h"
 #include "weather/net/smtp_mailer.h"
 
@@ -21,17 +22,22 @@ class ErrorLog;
 // The program's invisible network form. It carries the socket control array `WS`: element 1
 // fetches web pages (myOpenURL), element 2 belongs to the mailer, element 0 is not used.
 //
-// myOpenURL fetches one page with an HTTP/1.0 GET, straight from the web server (always port
-// 80) or through the proxy of the settings it was given, and returns the body of the response
-// or "" on failure, logging why where the failure has a message. It blocks until the fetch has
-// ended but pumps events while it waits, so the user interface stays alive.
+// myOpenURL fetches one page and returns the body of the response or "" on failure, logging why
+// where the failure has a message. It blocks until the fetch has ended but pumps events while
+// it waits, so the user interface stays alive. An https:// or ftp:// address goes through
+// CurlTransfer (its port honoured, the proxy reached with CONNECT); every failure of those is
+// logged, and a 429/503 with Retry-After sets FetchState::retryAfter. Any other address gets an
+// HTTP/1.0 GET, straight from the web server (always port 80) or through the proxy of the
+// settings it was given, as described next. In data-block mode every transport checks the
+// page for both markers.
 //
 // The whole response is collected before it is judged: receiving lasts until the server
 // closes, `receiveLimit` has passed since the request was sent, or a socket error. After that
 // the wait ends once the page is there (whole-page mode: any text; data-block mode: the text
 // contains `blockEnd`, any capitals), the connection is gone, or `fetchLimit` has passed since
 // the start. A shutdown (`appClosing`) ends any wait at once with "". A response larger than
-// kMaxResponseBytes ends the fetch at once with a logged message.
+// kMaxResponseBytes ends the fetch at once with a logged message. A socket error (a reset
+// included) fails the fetch with its "Winsock Error" message only, whatever arrived before it.
 //
 // A call made while a fetch is already running (from an event handled during its wait)
 // returns "" at once and leaves the running fetch undisturbed.
@@ -51,6 +57,8 @@ public:
     ~frmInet() override;
 
     QString myOpenURL(const QString& sUrl, bool NoDelimCheck);
+    // "Nimbulo/<version> (+<home page>)", sent with every https:// request.
+    static QString userAgent();
 
     // Time limits of a fetch: counted from its start, and for receiving from the request.
     void setTimeLimits(int fetchLimitMs, int receiveLimitMs);
@@ -62,7 +70,7 @@ public:
     // Markers a data-block page must contain; set by the caller before each such fetch.
     QString blockStart;
     QString blockEnd;
-    // Everything received for the current fetch, as received.
+    // Everything received over HTTP/1.0 for the current fetch, as received.
     QByteArray responseText;
     // The URL of the current fetch as the caller gave it.
     QString requestUrl;
@@ -98,7 +106,13 @@ private:
 
     bool waitOver(bool wholePage);
     bool endMarkerArrived();
+    std::optional<QString> httpFetch(bool wholePage);
     std::optional<QString> evaluate(bool wholePage);
+    std::optional<QString> curlFetch(bool wholePage);
+    std::optional<QString> judgeTransfer(const TransferResult& result, bool wholePage);
+    // The marker checks of a data-block page; true when it passes.
+    bool markersFound(QStringView page);
+    static QString certificateProblem(const TransferResult& result);
 
     FetchState& state_;
     const common::ProxySettings& proxy_;
@@ -106,6 +120,8 @@ private:
     int fetchLimitMs_ = kFetchLimitMs;
     int receiveLimitMs_ = kReceiveLimitMs;
     Fetch fetch_;
+    PageText pageText_;
+    CurlTransfer transfer_;
     std::unique_ptr<SmtpMailer> mailer_;
 };
 

@@ -1,7 +1,9 @@
 #include "weather/net/frm_mail.h"
 
 #include "common/object_names.h"
+#include "platform/message_box.h"
 #include "weather/config/settings.h"
+#include "weather/net/smtp_mailer.h"
 
 #include <QFormLayout>
 #include <QGroupBox>
@@ -51,6 +53,16 @@ frmMail::frmMail(config::AppSettings& settings, const config::SettingsFile& file
     Command2->setDefault(true);
 
     connect(Command2, &QPushButton::clicked, this, [this] {
+        for (QLineEdit* address : {txtSender, txtRecip}) {
+            if (!smtp::addressAcceptable(address->text())) {
+                platform::MessageBox::show(
+                    this, QStringLiteral("An e-mail address must not contain a line break."),
+                    windowTitle(), platform::MessageBox::Buttons::Ok,
+                    platform::MessageBox::Icon::Warning);
+                address->setFocus();
+                return;
+            }
+        }
         save();
         accept();
     });

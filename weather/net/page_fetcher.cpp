@@ -19,6 +19,63 @@ QString fetch_text::moved(const QString& url)
                           "This will be rectified in next WEATHER.INI file update.");
 }
 
+QString fetch_text::certificateNotTrusted(const QString& host, const QString& reason)
+{
+    return QStringLiteral("The certificate of ") + host + QStringLiteral(" is not trusted: ") +
+           reason + QLatin1Char('.');
+}
+
+QString fetch_text::handshakeFailed(const QString& host, const QString& detail)
+{
+    return QStringLiteral("The secure connection (TLS handshake) to ") + host +
+           QStringLiteral(" failed.\r\n") + detail;
+}
+
+QString fetch_text::notFound(const QString& url)
+{
+    return QStringLiteral("Page not found (HTTP 404) at URL\r\n") + url;
+}
+
+QString fetch_text::serverBusy(int status, const QString& url, const QString& notBefore)
+{
+    QString text = QStringLiteral("The server is busy (HTTP %1) at URL\r\n").arg(status) + url;
+    if (!notBefore.isEmpty())
+        text += QStringLiteral("\r\nIt asks for no request before ") + notBefore + QLatin1Char('.');
+    return text;
+}
+
+QString fetch_text::otherStatus(int status, const QString& url)
+{
+    return QStringLiteral("HTTP error %1 at URL\r\n").arg(status) + url;
+}
+
+QString fetch_text::redirectLoop(const QString& url)
+{
+    return QStringLiteral("Too many redirects (more than 5) from URL\r\n") + url;
+}
+
+QString fetch_text::redirectToPlainHttp(const QString& url, const QString& target)
+{
+    return QStringLiteral("Redirect from https to plain http refused at URL\r\n") + url +
+           QStringLiteral("\r\n = ") + target;
+}
+
+QString fetch_text::ftpRefused(const QString& url, const QString& reply)
+{
+    return QStringLiteral("The FTP server refused at URL\r\n") + url + QStringLiteral("\r\n") +
+           reply;
+}
+
+QString fetch_text::timedOut(const QString& url)
+{
+    return QStringLiteral("Time-out: no complete answer within the time limit from URL\r\n") + url;
+}
+
+QString fetch_text::transferFailed(const QString& url, const QString& detail)
+{
+    return QStringLiteral("Transfer failed at URL\r\n") + url + QStringLiteral("\r\n") + detail;
+}
+
 QString hostFromUrl(const QString& url, bool stripWww)
 {
     const qsizetype scheme = url.indexOf(QLatin1String("://"));
@@ -72,14 +129,44 @@ QByteArray httpRequest(const QString& url, const common::ProxySettings& proxy)
     return request + "\r\n";
 }
 
-ResponseParts splitResponse(const QByteArray& response)
+qsizetype bodyStart(QStringView response)
 {
-    const qsizetype separator = response.indexOf("\r\n\r\n");
-    if (separator < 0)
-        return {common::decodeText(response), {}};
-    const qsizetype bodyStart = separator + 4;
-    return {QString::fromLatin1(response.constData(), bodyStart),
-            common::decodeText(response.sliced(bodyStart))};
+    const qsizetype crLf = response.indexOf(QLatin1String("\r\n\r\n"));
+    const qsizetype lf = response.indexOf(QLatin1String("\n\n"));
+    if (lf >= 0 && (crLf < 0 || lf < crLf))
+        return lf + 2;
+    return crLf < 0 ? -1 : crLf + 4;
+}
+
+void PageText::clear()
+{
+    decoder_.resetState();
+    text_.clear();
+    scanned_ = 0;
+    found_ = false;
+}
+
+void PageText::append(QByteArrayView bytes)
+{
+    text_ += decoder_.decode(bytes);
+}
+
+bool PageText::contains(const QString& marker)
+{
+    if (found_ || scanned_ == text_.size())
+        return found_;
+    // The new text plus enough of the old for a marker that straddles them: linear in the page.
+    const qsizetype from = qMax<qsizetype>(0, scanned_ - marker.size() + 1);
+    scanned_ = text_.size();
+    found_ = QStringView(text_).sliced(from).contains(marker, Qt::CaseInsensitive);
+    return found_;
+}
+
+QString& PageText::finish(const QByteArray& bytes)
+{
+    if (decoder_.hasError())
+        text_ = common::fromWindows1252(bytes);
+    return text_;
 }
 
 } // namespace net

@@ -3,7 +3,9 @@
 #include "common/proxy_settings.h"
 
 #include <QByteArray>
+#include <QDeadlineTimer>
 #include <QString>
+#include <QStringDecoder>
 
 namespace net {
 
@@ -14,6 +16,9 @@ struct FetchState
     bool fetchBusy = false;   // a fetch is under way: the scan timers skip their tick
     bool fetchFailed = false; // the last fetch failed
     bool appClosing = false;  // the program is shutting down: a waiting fetch gives up
+    // A server asked to be left alone until then (HTTP 429/503 with Retry-After): the timed
+    // scans skip their tick before it. Expired unless a server asked.
+    QDeadlineTimer retryAfter;
 };
 
 // The texts the fetcher logs.
@@ -34,6 +39,23 @@ inline const QString kOtherAuthRequired =
                    "Nimbulo supports Basic Authentication ONLY.");
 inline const QString kPageTooLarge =
     QStringLiteral("Page too large: more than 8 MB received from server.");
+
+inline const QString kForbidden = QStringLiteral(
+    "The bureau refused the request (HTTP 403): its firewall may be blocking this computer.\r\n"
+    "The bureau's official feeds on ftp://ftp.bom.gov.au/anon/gen/fwo/ are not behind it.");
+
+// The texts of the https:// and ftp:// transports; `url` is the address that failed.
+QString certificateNotTrusted(const QString& host, const QString& reason);
+QString handshakeFailed(const QString& host, const QString& detail);
+QString notFound(const QString& url);
+// HTTP 429 or 503; `notBefore` is "" when the server named no time.
+QString serverBusy(int status, const QString& url, const QString& notBefore);
+QString otherStatus(int status, const QString& url);
+QString redirectLoop(const QString& url);
+QString redirectToPlainHttp(const QString& url, const QString& target);
+QString ftpRefused(const QString& url, const QString& reply);
+QString timedOut(const QString& url);
+QString transferFailed(const QString& url, const QString& detail);
 
 // "Winsock Error " + number + " - Description" + description.
 QString socketError(int number, const QString& description);
@@ -60,15 +82,28 @@ QString proxyAuthScheme(const QString& response);
 // credentials (user + ":" + password as UTF-8, Base64) and no Accept line; no Host header.
 QByteArray httpRequest(const QString& url, const common::ProxySettings& proxy);
 
-// A raw response split at its first empty line. `head` is the status line and the headers
-// with the CR LF CR LF (ASCII, read as Latin-1); `body` is everything after it, decoded as
-// UTF-8 or, when it is not valid UTF-8, as Windows-1252. A response without an empty line is
-// all head (decoded like a body) and has an empty body.
-struct ResponseParts
+// Where the body of a response starts: after its first empty line, whether the lines end in
+// CR LF or in a bare LF (as some servers send); -1 when there is no empty line yet.
+qsizetype bodyStart(QStringView response);
+
+// A response decoded once, as it arrives: the pieces go through one stateful UTF-8 decoder (a
+// character split between pieces is completed by the next one). When the bytes turn out not to
+// be UTF-8, finish() decodes them as Windows-1252 instead.
+class PageText
 {
-    QString head;
-    QString body;
+public:
+    void clear();
+    void append(QByteArrayView bytes);
+    // True once `marker` (any capitals) is in the text; each call searches only what is new.
+    bool contains(const QString& marker);
+    // The text of all `bytes` appended since clear().
+    QString& finish(const QByteArray& bytes);
+
+private:
+    QStringDecoder decoder_{QStringDecoder::Utf8};
+    QString text_;
+    qsizetype scanned_ = 0;
+    bool found_ = false;
 };
-ResponseParts splitResponse(const QByteArray& response);
 
 } // namespace net

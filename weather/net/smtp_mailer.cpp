@@ -35,7 +35,9 @@ bool replyComplete(const QByteArray& reply)
     const qsizetype end = reply.lastIndexOf('\n');
     if (end < 0)
         return false;
-    const qsizetype start = reply.lastIndexOf('\n', end - 1) + 1; // 0 when there is no earlier
+    // The line feed before it, searched only when one can precede it: Qt reads a start of -1
+    // as "from the end", which would find this same line feed again.
+    const qsizetype start = end > 0 ? reply.lastIndexOf('\n', end - 1) + 1 : 0;
     QByteArrayView last = QByteArrayView(reply).sliced(start, end - start);
     if (last.endsWith('\r'))
         last.chop(1);
@@ -76,6 +78,11 @@ QList<QByteArray> bodyLines(const QString& text)
         start = i + 1;
     }
     return lines;
+}
+
+bool addressAcceptable(const QString& address)
+{
+    return !address.contains(u'\r') && !address.contains(u'\n');
 }
 
 QList<QByteArray> headerLines(const QString& sender, const QString& recipient, const QDateTime& now,
@@ -135,6 +142,11 @@ bool SmtpMailer::connected() const
 
 bool SmtpMailer::transact(const Mail& mail)
 {
+    if (!smtp::addressAcceptable(mail.sender) || !smtp::addressAcceptable(mail.recipient)) {
+        log_.writeTxt(smtp::errorEntry(QString::fromLatin1(smtp::kInvalidAddress),
+                                       QDateTime::currentDateTime(), QLocale::system()));
+        return false;
+    }
     socket_ = &socketSource_();
     connect(socket_, &SocketControl::dataArrival, this, [this](const QByteArray& data) {
         smtpReply +=

@@ -52,6 +52,13 @@ bool replyFailed(const QByteArray& reply);
 // (RFC 5321 4.5.2: the server removes it again, so the reader sees the line unchanged).
 QList<QByteArray> bodyLines(const QString& text);
 
+// An address can go into "MAIL FROM:", "RCPT TO:" and the headers as it is: it holds no CR or
+// LF, which would end the line and let the rest pass for commands or header lines of its own.
+bool addressAcceptable(const QString& address);
+
+// The logged detail of a mail refused for an address that is not acceptable.
+inline constexpr char kInvalidAddress[] = "Invalid e-mail address";
+
 // The header lines of the message, the last one empty.
 QList<QByteArray> headerLines(const QString& sender, const QString& recipient, const QDateTime& now,
                               const QLocale& locale);
@@ -63,7 +70,9 @@ QString errorEntry(const QString& detail, const QDateTime& now, const QLocale& l
 
 // Sends the program's alarm mails over one socket element, talking SMTP itself: HELO,
 // MAIL FROM, RCPT TO, DATA, the header lines, the message lines, the end-of-data dot, QUIT.
-// No authentication, no encryption, no retry: a failed step closes the connection and writes
+// A mail whose sender or recipient is not addressAcceptable() is not sent: no connection is made
+// and kInvalidAddress is logged as the detail. No authentication, no encryption, no retry: a
+// failed step closes the connection and writes
 // "Mail Error: <date> <time>" CR LF "Error: " + the server's reply (or "No Connection") to the
 // error log, and the mail is dropped.
 //

@@ -3,13 +3,13 @@
 #include "common/ini_file.h"
 #include "platform/desktop.h"
 #include "platform/message_box.h"
+#include "platform/save_file.h"
 #include "weather/config/settings.h"
 #include "weather/net/frm_inet.h"
 #include "weather/net/frm_upd_msg.h"
 
 #include <QFile>
 #include <QPushButton>
-#include <QSaveFile>
 
 #include <filesystem>
 #include <system_error>
@@ -98,9 +98,7 @@ LayoutInstall installLayout(const QString& text, const QString& latestIni,
     if (!content.contains(u'\r'))
         content.replace(u'\n', kCrLf);
     const QString tmpPath = appDir + QStringLiteral("tmp.txt");
-    QSaveFile tmp(tmpPath);
-    if (!tmp.open(QIODevice::WriteOnly) || tmp.write((content + kCrLf).toUtf8()) < 0 ||
-        !tmp.commit())
+    if (!platform::saveFileAtomically(tmpPath, (content + kCrLf).toUtf8()))
         return LayoutInstall::WriteFailed;
 
     const QString newVer =

@@ -15,7 +15,7 @@ namespace net {
 class frmInet;
 class frmUpdMsg;
 
-// Addresses fixed when the program is built: the update server's root ("http://host/"), which
+// Addresses fixed when the program is built: the update server's root ("https://host/"), which
 // serves freeload/wthrvers.txt and freeload/weather.ini, and the product's home page.
 QString updateRoot();
 using common::homePage;

@@ -3,6 +3,8 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include <array>
+
 namespace shell {
 namespace {
 
@@ -33,13 +35,19 @@ QPixmap badge(const QColor& fill, int size, bool cross)
 
 QIcon levelIcon(int level)
 {
-    static const QColor colours[] = {QColor(0x2f, 0x6f, 0xd6), QColor(0x2e, 0xa0, 0x4a),
-                                     QColor(0xd9, 0x3b, 0x2b), QColor(0x80, 0x80, 0x80)};
-    const int index = qBound(0, level, 3);
-    QIcon icon;
-    for (const int size : {16, 22, 32, 48})
-        icon.addPixmap(badge(colours[index], size, index == 3));
-    return icon;
+    // Built once per level: the main window's icon is set on every scan, and a new icon each
+    // time would fill the pixmap cache with copies of the same four images.
+    static const std::array<QIcon, 4> icons = [] {
+        const QColor colours[] = {QColor(0x2f, 0x6f, 0xd6), QColor(0x2e, 0xa0, 0x4a),
+                                  QColor(0xd9, 0x3b, 0x2b), QColor(0x80, 0x80, 0x80)};
+        std::array<QIcon, 4> built;
+        for (int index = 0; index < 4; ++index) {
+            for (const int size : {16, 22, 32, 48})
+                built[index].addPixmap(badge(colours[index], size, index == 3));
+        }
+        return built;
+    }();
+    return icons[qBound(0, level, 3)];
 }
 
 QPixmap trendArrow(int arrow, int size)

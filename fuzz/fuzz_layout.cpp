@@ -1,0 +1,15 @@
+// The layout loader: any layout file, every region it lists.
+
+#include "fuzz_support.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const QString path = fuzz::asFile(fuzz::bytes(data, size), QStringLiteral("weather.ini"));
+    const config::RegionList regions = config::loadRegionList(path);
+    fuzz::require(regions.sections.size() <= config::kMaxLayoutCount, "region count bounded");
+    for (const QString& section : regions.sections.mid(0, 4)) {
+        const config::StateLayout layout = config::loadStateLayout(section, path);
+        fuzz::require(layout.columns.size() == layout.columnCount, "one column per count");
+    }
+    return 0;
+}

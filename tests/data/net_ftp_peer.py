@@ -1,0 +1,47 @@
+"""An FTP server (pyftpdlib) on 127.0.0.1 for the fetcher's tests, serving DIR read-only.
+Prints "port N" once listening, then serves until killed.
+
+Usage: net_ftp_peer.py DIR [--no-anonymous] [--stall]
+  --no-anonymous  only a named user may log in, so an anonymous login is refused
+  --stall         RETR is never answered
+"""
+import argparse
+import logging
+import sys
+
+from pyftpdlib.authorizers import DummyAuthorizer
+from pyftpdlib.handlers import FTPHandler
+from pyftpdlib.servers import FTPServer
+
+
+class StallingHandler(FTPHandler):
+    def ftp_RETR(self, file, rest_pos=0):
+        pass
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("dir")
+    parser.add_argument("--no-anonymous", action="store_true")
+    parser.add_argument("--stall", action="store_true")
+    args = parser.parse_args()
+    logging.basicConfig(level=logging.ERROR)
+    authorizer = DummyAuthorizer()
+    if args.no_anonymous:
+        authorizer.add_user("someone", "secret", args.dir)
+    else:
+        authorizer.add_anonymous(args.dir)
+    handler = StallingHandler if args.stall else FTPHandler
+    handler.authorizer = authorizer
+    handler.auth_failed_timeout = 0  # refuse at once, as the test's time limits are short
+    server = FTPServer(("127.0.0.1", 0), handler)
+    print("port %d" % server.address[1], flush=True)
+    try:
+        server.serve_forever()
+    except KeyboardInterrupt:
+        pass
+    sys.exit(0)
+
+
+if __name__ == "__main__":
+    main()

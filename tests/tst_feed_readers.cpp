@@ -1,0 +1,222 @@
+// The readers of the bureau's feeds: the state observations product (XML) and a station's
+// history product (JSON), against samples in the bureau's shapes and damaged documents.
+
+#include "graph_sample.h"
+#include "weather/engine/history_feed.h"
+#include "weather/engine/state_feed.h"
+
+#include <QtTest>
+
+using namespace engine;
+
+namespace {
+
+const QString kProduct = QStringLiteral("ftp://ftp.example/anon/gen/fwo/IDN60920.xml");
+
+// The sample layout's five columns read from the feeds, plus a dew-point column for the XML.
+config::StateLayout feedLayout()
+{
+    config::StateLayout layout = sampleLayout();
+    layout.obsUrl = kProduct;
+    layout.columnCount = 6;
+    layout.columns.append(
+        config::LayoutColumn{QStringLiteral("Dew Point °C"), QStringLiteral("°C"), 1});
+    layout.xmlElements = QStringList{"time-local",   "air_temperature", "wind_dir",
+                                     "wind_spd_kmh", "rainfall",        "dew_point"};
+    layout.jsonFields =
+        QStringList{"local_date_time", "air_temp", "wind_dir", "gust_kmh", "rain_trace"};
+    return layout;
+}
+
+QStringList describe(const RowTable& rows)
+{
+    QStringList out;
+    for (const ObservationRow& row : rows)
+        out.append((QStringList{row.name, row.wmo} + row.cells).join(u'|'));
+    return out;
+}
+
+QStringList describe(const HistoryTable& rows)
+{
+    QStringList out;
+    for (const HistoryRow& row : rows)
+        out.append((QStringList{row.time} + row.cells).join(u'|'));
+    return out;
+}
+
+QByteArray halfOf(const QByteArray& bytes)
+{
+    return bytes.left(bytes.size() / 2);
+}
+
+} // namespace
+
+class TestFeedReaders : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    // Stations with different element sets in any order, extra attributes, CALM, missing and
+    // empty elements, a station known only by its stn-name, one with no name at all (left
+    // out), older periods (ignored), 12 am and 12 pm.
+    void stateObservations()
+    {
+        const auto read = readStateObservations(samplePageText("feed_state_nsw.xml"), feedLayout());
+        QVERIFY2(read.rows, qPrintable(read.error));
+        QCOMPARE(describe(*read.rows),
+                 QStringList({
+                     "<a>Sydney - Observatory Hill</a>|94768|29/11:50am|17.2|SSW|15|0.2|8.1",
+                     "<a>SYDNEY AIRPORT AMO</a>|94767|29/12:30am|9.0|CALM|0|0.0|-",
+                     "<a>Penrith Lakes</a>|94763|30/12:00pm|19.9|NW|11|-|-",
+                     "<a>Canberra Airport</a>|94926|07/01:30pm|-1.5|ENE|-|0.0|-",
+                 }));
+    }
+
+    void stateObservationsRefused_data()
+    {
+        QTest::addColumn<QByteArray>("document");
+        QTest::addColumn<QString>("product"); // the address the layout names
+        QTest::addColumn<QString>("error");   // the log text begins so
+
+        const QByteArray sample = samplePage("feed_state_nsw.xml");
+        const QString notXml = "State observations feed is not well-formed XML (";
+        const QString noStations = "State observations feed lists no stations.";
+        QTest::newRow("cut short") << halfOf(sample) << kProduct << notXml;
+        QTest::newRow("empty") << QByteArray() << kProduct << notXml;
+        QTest::newRow("mismatched tags")
+            << QByteArray("<product><observations><station description=\"A\">"
+                          "</observations></product>")
+            << kProduct << notXml;
+        QTest::newRow("garbage after the product") << sample + "<product/>" << kProduct << notXml;
+        QTest::newRow("another state's product")
+            << sample << "https://reg.example/fwo/IDV60920.xml"
+            << "State observations feed is product IDN60920, not IDV60920.";
+        QTest::newRow("a web page")
+            << QByteArray("<html><body><p>403 Forbidden</p></body></html>") << kProduct
+            << "State observations feed is not an observations product.";
+        QTest::newRow("no stations")
+            << QByteArray("<product><amoc><identifier>IDN60920</identifier></amoc>"
+                          "<observations/></product>")
+            << kProduct << noStations;
+        QTest::newRow("only a nameless station")
+            << QByteArray("<product><observations><station wmo-id=\"1\"><period "
+                          "time-local=\"2020-07-29T11:50:00+10:00\"/></station></observations>"
+                          "</product>")
+            << kProduct << noStations;
+    }
+
+    void stateObservationsRefused()
+    {
+        QFETCH(QByteArray, document);
+        QFETCH(QString, product);
+        QFETCH(QString, error);
+        config::StateLayout layout = feedLayout();
+        layout.obsUrl = product;
+        const auto read = readStateObservations(QString::fromUtf8(document), layout);
+        QVERIFY(!read.rows);
+        QVERIFY2(read.error.startsWith(error), qPrintable(read.error));
+    }
+
+    void bureauTime_data()
+    {
+        QTest::addColumn<QString>("iso");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("morning") << "2020-07-29T11:50:00+10:00"
+                                 << "29/11:50am";
+        QTest::newRow("afternoon") << "2020-07-07T13:30:00+09:30"
+                                   << "07/01:30pm";
+        QTest::newRow("midnight") << "2020-07-30T00:00:00+10:00"
+                                  << "30/12:00am";
+        QTest::newRow("noon") << "2020-07-30T12:00:00+08:00"
+                              << "30/12:00pm";
+        QTest::newRow("no time") << "2020-07-30"
+                                 << "-";
+        QTest::newRow("hour 24") << "2020-07-30T24:00:00+10:00"
+                                 << "-";
+        QTest::newRow("letters") << "2020-07-3xT12:00:00+10:00"
+                                 << "-";
+    }
+
+    void bureauTime()
+    {
+        QFETCH(QString, iso);
+        QFETCH(QString, shown);
+        QCOMPARE(bureauTimeText(iso), shown);
+    }
+
+    // Numbers, strings, null, "-" and a missing field; kept as the history page's rows are.
+    void stationHistory()
+    {
+        const config::StateLayout layout = feedLayout();
+        const auto read = readStationHistory(samplePage("feed_station_94768.json"), layout, 3);
+        QVERIFY2(read.rows, qPrintable(read.error));
+        QCOMPARE(describe(*read.rows), QStringList({
+                                           "29/11:30am|17.2|SSW|24|0.2",
+                                           "29/11:00am|17|CALM|N/F|N/F",
+                                           "29/12:00am|10.4|W|N/F|0.0",
+                                       }));
+    }
+
+    void stationHistoryRefused_data()
+    {
+        QTest::addColumn<QByteArray>("document");
+        QTest::addColumn<QString>("error");
+        const QString notJson = "Station history feed is not valid JSON (";
+        const QString noRows = "Station history feed lists no observations.";
+        QTest::newRow("cut short") << halfOf(samplePage("feed_station_94768.json")) << notJson;
+        QTest::newRow("a web page") << QByteArray("<html>403</html>") << notJson;
+        QTest::newRow("no data list") << QByteArray("{\"observations\":{\"header\":[]}}")
+                                      << "Station history feed holds no observations data.";
+        QTest::newRow("empty data") << QByteArray("{\"observations\":{\"data\":[]}}") << noRows;
+        QTest::newRow("data of no objects")
+            << QByteArray("{\"observations\":{\"data\":[1,null]}}") << noRows;
+    }
+
+    void stationHistoryRefused()
+    {
+        QFETCH(QByteArray, document);
+        QFETCH(QString, error);
+        const auto read = readStationHistory(document, feedLayout(), 3);
+        QVERIFY(!read.rows);
+        QVERIFY2(read.error.startsWith(error), qPrintable(read.error));
+    }
+
+    void historyAddress_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("wmo");
+        QTest::addColumn<QString>("feedUrl"); // st_hist_url
+        QTest::addColumn<QString>("address");
+        const QString page = "<a href=\"/products/IDN60801/IDN60801.94768.shtml\">Sydney</a>";
+        const QString json = "https://reg.example/fwo/IDN60801/IDN60801.{wmo}.json";
+        QTest::newRow("page link") << page << ""
+                                   << ""
+                                   << "http://bom/products/IDN60801/IDN60801.94768.shtml";
+        QTest::newRow("page row, JSON history")
+            << page << "" << json << "https://reg.example/fwo/IDN60801/IDN60801.94768.json";
+        QTest::newRow("feed row, JSON history")
+            << "<a>Sydney</a>"
+            << "94767" << json << "https://reg.example/fwo/IDN60801/IDN60801.94767.json";
+        QTest::newRow("feed row, no history address") << "<a>Sydney</a>"
+                                                      << "94767"
+                                                      << ""
+                                                      << "";
+        QTest::newRow("link without a number") << "<a href=\"/hist/sydney.shtml\">Sydney</a>"
+                                               << "" << json << "http://bom/hist/sydney.shtml";
+    }
+
+    void historyAddress()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, wmo);
+        QFETCH(QString, feedUrl);
+        QFETCH(QString, address);
+        config::StateLayout layout;
+        layout.historyUrl = feedUrl;
+        ObservationRow row{name, {}, wmo};
+        QCOMPARE(stationHistoryUrl(row, layout, QStringLiteral("http://bom/")), address);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestFeedReaders)
+#include "tst_feed_readers.moc"

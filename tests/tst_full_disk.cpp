@@ -1,0 +1,137 @@
+// Every writer of a kept file on a full disk: the write is refused, the old file stays byte for
+// byte as it was and no temporary file is left; with space again the same write succeeds. The
+// disk is a tiny tmpfs mounted in a private mount namespace, so this runs only as root.
+
+#include "common/ini_file.h"
+#include "common/shell_link.h"
+#include "platform/registry_store.h"
+#include "weather/net/version_check.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <cstring>
+#include <fcntl.h>
+#include <sched.h>
+#include <sys/mount.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr int kPage = 4096;
+
+QByteArray contents(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+// Writes what the writer named `writer` writes into `dir`; true when the writer reports success.
+// `big` makes the new content larger than a page and than the old one.
+bool writeWith(const QString& writer, const QString& dir, bool big)
+{
+    const QString value = QString(big ? 3 * kPage : 20, big ? QLatin1Char('n') : QLatin1Char('o'));
+    if (writer == QLatin1String("settings"))
+        return common::writeIni(QStringLiteral("Mail"), QStringLiteral("mail_server"), value,
+                                dir + QStringLiteral("/wsetting.ini"));
+    if (writer == QLatin1String("registry"))
+        return platform::RegistryStore(dir + QStringLiteral("/registry.ini"))
+                   .regWrite(QStringLiteral("HKCU"), QStringLiteral("Software\\Nimbulo"),
+                             QStringLiteral("Feed"), QStringLiteral("S"),
+                             value) == platform::RegistryStore::kOk;
+    if (writer == QLatin1String("shortcut")) {
+        common::CShellLink link;
+        link.setPath(QStringLiteral("/opt/") + value);
+        return link.save(dir + QStringLiteral("/Nimbulo.desktop"));
+    }
+    const QString layout =
+        QStringLiteral("[FixedSetting]\r\nver=1.1\r\nx=") + value + QStringLiteral("\r\n[EOF]\r\n");
+    return net::installLayout(layout, QStringLiteral("1.1"), QStringLiteral("1.0"),
+                              dir + QLatin1Char('/')) == net::LayoutInstall::Installed;
+}
+
+QString keptFile(const QString& writer)
+{
+    if (writer == QLatin1String("settings"))
+        return QStringLiteral("wsetting.ini");
+    if (writer == QLatin1String("registry"))
+        return QStringLiteral("registry.ini");
+    if (writer == QLatin1String("shortcut"))
+        return QStringLiteral("Nimbulo.desktop");
+    return QStringLiteral("weather.ini");
+}
+
+} // namespace
+
+class TestFullDisk : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir mountPoint_;
+    bool mounted_ = false;
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        if (geteuid() != 0)
+            QSKIP("the full-disk tests need root (a tmpfs in a private mount namespace)");
+        // Mounts made from here on are this process's own and vanish with it.
+        if (unshare(CLONE_NEWNS) != 0 ||
+            mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
+            QSKIP(qPrintable(QStringLiteral("no private mount namespace: %1")
+                                 .arg(QString::fromLocal8Bit(std::strerror(errno)))));
+        QVERIFY(mountPoint_.isValid());
+        const QByteArray where = QFile::encodeName(mountPoint_.path());
+        QVERIFY2(mount("tmpfs", where.constData(), "tmpfs", 0, "size=256k") == 0,
+                 std::strerror(errno));
+        mounted_ = true;
+    }
+
+    void cleanupTestCase()
+    {
+        if (mounted_)
+            umount(QFile::encodeName(mountPoint_.path()).constData());
+    }
+
+    void refusedAndOldFileKept_data()
+    {
+        QTest::addColumn<QString>("writer");
+        for (const char* writer : {"settings", "registry", "shortcut", "layout"})
+            QTest::newRow(writer) << QString::fromLatin1(writer);
+    }
+    void refusedAndOldFileKept()
+    {
+        QFETCH(QString, writer);
+        const QString dir = mountPoint_.path() + QLatin1Char('/') + writer;
+        QVERIFY(QDir().mkpath(dir));
+        QVERIFY(writeWith(writer, dir, false));
+        const QString kept = dir + QLatin1Char('/') + keptFile(writer);
+        const QByteArray before = contents(kept);
+
+        // Fill the disk, then give back one page: a new file starts, and then runs out.
+        const QByteArray fillerPath = QFile::encodeName(mountPoint_.path() + "/filler");
+        const int fd = ::open(fillerPath.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        QVERIFY(fd >= 0);
+        const QByteArray page(kPage, 'f');
+        off_t filled = 0;
+        while (::write(fd, page.constData(), page.size()) == page.size())
+            filled += page.size();
+        QVERIFY(filled >= kPage);
+        QCOMPARE(::ftruncate(fd, filled - kPage), 0);
+        ::close(fd);
+
+        const QStringList filesBefore = QDir(dir).entryList(QDir::Files);
+        QVERIFY(!writeWith(writer, dir, true));
+        QCOMPARE(contents(kept), before);
+        QCOMPARE(QDir(dir).entryList(QDir::Files), filesBefore);
+
+        QVERIFY(QFile::remove(QFile::decodeName(fillerPath)));
+        QVERIFY(writeWith(writer, dir, true));
+        QVERIFY(contents(kept).size() > 3 * kPage);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestFullDisk)
+#include "tst_full_disk.moc"

@@ -1,0 +1,59 @@
+#include "weather/engine/feed_source.h"
+
+#include "weather/engine/history_feed.h"
+#include "weather/engine/state_feed.h"
+#include "weather/net/error_log.h"
+#include "weather/net/frm_inet.h"
+
+namespace engine {
+namespace {
+
+// The rows a reader gave, or its error text in the log.
+template <typename Rows> std::optional<Rows> logged(FeedResult<Rows> read, net::ErrorLog& log)
+{
+    if (!read.rows)
+        log.writeTxt(read.error);
+    return std::move(read.rows);
+}
+
+} // namespace
+
+FeedFetch<RowTable> fetchObservations(net::frmInet& inet, const config::StateLayout& layout,
+                                      net::ErrorLog& log)
+{
+    if (layout.obsFeed == config::ObservationFeed::Html) {
+        inet.blockStart = layout.blockStart;
+        inet.blockEnd = layout.blockEnd;
+        // A failed fetch gives an empty page.
+        const QString page = inet.myOpenURL(layout.obsUrl, false);
+        if (page.isEmpty())
+            return {};
+        return {true, cutDataBlock(page, layout, layout.columnCount)};
+    }
+    QString product = inet.myOpenURL(layout.obsUrl, true);
+    if (product.isEmpty() && !layout.obsFallbackUrl.isEmpty())
+        product = inet.myOpenURL(layout.obsFallbackUrl, true);
+    if (product.isEmpty())
+        return {};
+    std::optional<RowTable> rows = logged(readStateObservations(product, layout), log);
+    return {rows.has_value(), std::move(rows)};
+}
+
+FeedFetch<HistoryTable> fetchHistory(net::frmInet& inet, const config::StateLayout& layout,
+                                     const QString& url, int graphCount, net::ErrorLog& log)
+{
+    if (layout.historyFeed == config::HistoryFeed::Html) {
+        inet.blockStart = layout.blockStart;
+        inet.blockEnd = layout.blockEnd;
+        const QString page = inet.myOpenURL(url, false);
+        if (page.isEmpty())
+            return {};
+        return {true, readHistoryPage(page, layout, graphCount)};
+    }
+    const QString product = inet.myOpenURL(url, true);
+    if (product.isEmpty())
+        return {};
+    return {true, logged(readStationHistory(product.toUtf8(), layout, graphCount), log)};
+}
+
+} // namespace engine

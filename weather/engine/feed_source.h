@@ -1,0 +1,42 @@
+#pragma once
+
+#include "weather/config/layout_file.h"
+#include "weather/engine/history_graph.h"
+#include "weather/engine/observation_parser.h"
+
+#include <QString>
+
+#include <optional>
+
+namespace net {
+class ErrorLog;
+class frmInet;
+} // namespace net
+
+namespace engine {
+
+// What one fetch of observations or of a history gave.
+template <typename Rows> struct FeedFetch
+{
+    bool arrived = false;     // a usable document came; false: the scan or graph says it failed
+    std::optional<Rows> rows; // the new rows; nullopt: keep the previous ones
+};
+
+// One scan's fetch and read, with the reader the layout names (st_feed):
+//  - HTML: the page at `obsUrl` fetched in data-block mode with the layout's markers and cut
+//    with cutDataBlock(); a page without the start marker arrives but gives no rows.
+//  - XML: the product at `obsUrl` fetched whole, and when that fails at `obsFallbackUrl` (the
+//    same product by another road: FTP first, then HTTPS); read with readStateObservations().
+//    A product the reader refuses puts its text into `log` and counts as not arrived, so the
+//    previous rows stay and nothing is shown as fresh.
+FeedFetch<RowTable> fetchObservations(net::frmInet& inet, const config::StateLayout& layout,
+                                      net::ErrorLog& log);
+
+// The graph's fetch and read of a station's history at `url`, with the reader the layout names
+// (st_hist_feed): the HTML history page (readHistoryPage(); a page without the history block
+// arrives without rows) or the station's JSON product (readStationHistory(); a document it
+// refuses puts its text into `log` and arrives without rows).
+FeedFetch<HistoryTable> fetchHistory(net::frmInet& inet, const config::StateLayout& layout,
+                                     const QString& url, int graphCount, net::ErrorLog& log);
+
+} // namespace engine

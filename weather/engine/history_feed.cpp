@@ -1,0 +1,81 @@
+#include "weather/engine/history_feed.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLocale>
+
+namespace engine {
+namespace {
+
+const QString kNoData = QStringLiteral("Station history feed holds no observations data.\r\n"
+                                       "Connection OK but correct data page not retrieved.");
+const QString kNoRows = QStringLiteral("Station history feed lists no observations.\r\n"
+                                       "Connection OK but the product holds no observations.");
+
+QString textOf(const QJsonValue& value)
+{
+    if (value.isString())
+        return historyValue(value.toString().trimmed());
+    if (value.isDouble())
+        return QString::number(value.toDouble(), 'g', QLocale::FloatingPointShortest);
+    return kNoValue.toString();
+}
+
+QString fieldOf(const config::StateLayout& layout, int column)
+{
+    return layout.jsonFields.value(column - 1);
+}
+
+} // namespace
+
+FeedResult<HistoryTable> readStationHistory(const QByteArray& document,
+                                            const config::StateLayout& layout, int graphCount)
+{
+    FeedResult<HistoryTable> result;
+    QJsonParseError parse;
+    const QJsonDocument json = QJsonDocument::fromJson(document, &parse);
+    if (parse.error != QJsonParseError::NoError) {
+        result.error = QStringLiteral("Station history feed is not valid JSON (%1 at character "
+                                      "%2).\r\nConnection OK but the product was damaged or cut "
+                                      "short.")
+                           .arg(parse.errorString())
+                           .arg(parse.offset);
+        return result;
+    }
+    const QJsonValue data = json.object().value(u"observations").toObject().value(u"data");
+    if (!data.isArray()) {
+        result.error = kNoData;
+        return result;
+    }
+    const QJsonArray entries = data.toArray();
+    const int cellCount = std::max(graphCount, 0) + 1;
+    QStringList fields;
+    for (int k = 0; k < cellCount; ++k)
+        fields.append(fieldOf(layout, k + 2));
+    const QString timeField = fieldOf(layout, 1);
+
+    HistoryKeeper keeper;
+    bool any = false;
+    for (const QJsonValue& entry : entries) {
+        if (!entry.isObject())
+            continue;
+        any = true;
+        const QJsonObject observation = entry.toObject();
+        HistoryRow row;
+        const QJsonValue time = observation.value(timeField);
+        row.time = time.isString() ? time.toString().trimmed() : QString();
+        row.cells.reserve(cellCount);
+        for (const QString& field : fields)
+            row.cells.append(field.isEmpty() ? kNoValue.toString()
+                                             : textOf(observation.value(field)));
+        keeper.add(std::move(row));
+    }
+    if (any)
+        result.rows = keeper.take();
+    else
+        result.error = kNoRows;
+    return result;
+}
+
+} // namespace engine

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "weather/config/layout_file.h"
+#include "weather/engine/history_graph.h"
+#include "weather/engine/state_feed.h"
+
+#include <QByteArray>
+
+namespace engine {
+
+// Reads the bureau's station history product (IDx60801.<wmo>.json) into the kept history rows,
+// the same rows the history page gives: `observations.data` in its order (newest first), each
+// entry's time from the field that `jsonFields` names for layout column 1 and cell k (k = 0 …
+// graphCount) from the field of column k + 2. A string is taken trimmed, a number in its shortest
+// form (17.0 reads "17"); a missing field, null, "-", an empty string or any other value reads
+// kNoValue. Rows are kept as HistoryKeeper keeps them. The document is parsed once with
+// QJsonDocument.
+//
+// No rows, and an error text, for a document that is not valid JSON (cut short included), one
+// without an `observations.data` list, and one whose list holds no observation (object).
+FeedResult<HistoryTable> readStationHistory(const QByteArray& document,
+                                            const config::StateLayout& layout, int graphCount);
+
+} // namespace engine

@@ -1,0 +1,65 @@
+#pragma once
+
+#include "weather/config/layout_file.h"
+#include "weather/engine/observation_parser.h"
+
+#include <QString>
+#include <QStringView>
+
+#include <optional>
+
+namespace engine {
+
+// What a feed reader gives: the rows, or the text the error log gets for a document it cannot
+// use (the rows are then nullopt).
+template <typename Rows> struct FeedResult
+{
+    std::optional<Rows> rows;
+    QString error;
+};
+
+// Reads the bureau's state observations product (IDx60920.xml) into station rows of the same
+// shape the observation page gives, so everything after the parser works on either:
+//  - name: "<a>" + the station's `description` ("stn-name" when it has none) + "</a>", the shape
+//    of the page's name cell that the station list cuts the name from; a station with neither
+//    attribute is left out;
+//  - wmo: the station's `wmo-id`;
+//  - cells: one per layout column, from the station's first period. A column whose
+//    entry of `xmlElements` is kTimeLocal holds the period's `time-local` written by
+//    bureauTimeText(); any other column holds the trimmed text of the first `element` of that
+//    `type` (other attributes are ignored). A missing or empty element reads "-", the page's
+//    missing value.
+// The document is read once, front to back, with QXmlStreamReader.
+//
+// No rows, and an error text, for a document that is not well-formed XML (cut short
+// included), one that is not a product with observations, a product whose <amoc> identifier
+// differs from the one the layout's address names (productIdOf(obsUrl), when both are known:
+// another state's product), and a product that lists no station.
+FeedResult<RowTable> readStateObservations(const QString& document,
+                                           const config::StateLayout& layout);
+
+// The address of a station's history: the layout's `historyUrl` (st_hist_url) with "{wmo}"
+// replaced by the station's number (stationNumberOf()) when both are known; otherwise the link
+// of the row's name cell (historyUrlOf()), empty when there is none.
+QString stationHistoryUrl(const ObservationRow& row, const config::StateLayout& layout,
+                          const QString& bureauRoot);
+
+// A station's WMO number: the row's own, else the number the name cell's link ends in
+// ("/products/IDN60801/IDN60801.94768.shtml" gives 94768); empty when neither has one.
+QString stationNumberOf(const ObservationRow& row);
+
+// The first entry of `names` that is `name` written another way: the same letters and digits
+// in the same order, whatever the capitals, blanks and punctuation ("Sydney (Observatory Hill)"
+// and "Sydney - Observatory Hill"); -1 when none is.
+int indexOfStation(const QStringList& names, const QString& name);
+
+// The product identifier an address names: its file name without the extension when that reads
+// like the bureau's "IDN60920"; empty otherwise.
+QString productIdOf(const QString& url);
+
+// A local time in ISO 8601 ("2020-07-29T11:50:00+10:00") as the bureau's pages write it: the
+// two-digit day of the month, "/", the two-digit 12-hour time and am or pm ("29/11:50am",
+// "30/12:00am"). "-" for a text of another shape.
+QString bureauTimeText(QStringView isoLocal);
+
+} // namespace engine
