@@ -9,6 +9,7 @@ packages=(
   libcanberra-dev libx11-dev libxcb1-dev
   xvfb xauth openbox tint2 x11-utils xdotool imagemagick
   fonts-dejavu-core desktop-file-utils tinyproxy python3 python3-aiosmtpd
+  qt6-wayland dbus dbus-x11 xfce4-panel sway waybar grim
 )
 
 missing=()
