@@ -1,6 +1,8 @@
 // `weather --print` as a script runs it: a separate process, no display, against the demo bureau.
 
 #include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QTcpServer>
 #include <QTemporaryDir>
@@ -86,6 +88,45 @@ private Q_SLOTS:
                          .hasMatch() ||
                      run.out == QStringLiteral("N/F\n"),
                  qPrintable(run.out));
+    }
+
+    // One line in the shape of Waybar's custom module; a failed scan still gives its line.
+    void printsJsonForWaybar_data()
+    {
+        QTest::addColumn<bool>("bureauUp");
+        QTest::newRow("scanned") << true;
+        QTest::newRow("bureau down") << false;
+    }
+
+    void printsJsonForWaybar()
+    {
+        QFETCH(bool, bureauUp);
+        QTcpServer closed;
+        QVERIFY(closed.listen(QHostAddress::LocalHost));
+        const QString deadPort = QString::number(closed.serverPort());
+        closed.close();
+        writeProgramFolder(bureauUp ? port_ : deadPort);
+        const Run run = print(QStringLiteral("--print=json"));
+        QCOMPARE(run.exitCode, bureauUp ? 0 : 1);
+        QVERIFY2(run.out.endsWith(QLatin1Char('\n')) && run.out.count(QLatin1Char('\n')) == 1,
+                 qPrintable(run.out));
+        QJsonParseError error;
+        const QJsonObject line = QJsonDocument::fromJson(run.out.toUtf8(), &error).object();
+        QCOMPARE(error.error, QJsonParseError::NoError);
+        QCOMPARE(line.keys(), QStringList({"alt", "class", "text", "tooltip"}));
+        if (bureauUp) {
+            QCOMPARE(line.value("class").toString(), QStringLiteral("ok"));
+            QVERIFY(QStringList({"cold", "mild", "hot", "nostation"})
+                        .contains(line.value("alt").toString()));
+            QVERIFY(line.value("text").toString().contains(QStringLiteral("\u00B0C")) ||
+                    line.value("text").toString() == QStringLiteral("N/F"));
+            QVERIFY(line.value("tooltip").toString().contains(QStringLiteral("Station is ")));
+        } else {
+            QCOMPARE(line.value("class").toString(), QStringLiteral("stale"));
+            QCOMPARE(line.value("text").toString(), QStringLiteral("--"));
+            QVERIFY(line.value("tooltip").toString().contains(QStringLiteral("10061")));
+        }
+        QVERIFY(!line.value("tooltip").toString().contains(QLatin1Char('\r')));
     }
 
     void failureGoesToStandardError()
