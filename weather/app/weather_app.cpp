@@ -342,8 +342,8 @@ int runPrint(const QString& appDir, PrintMode mode, QTextStream& out, QTextStrea
     }
     if (mode == PrintMode::Json) {
         static const char* const levels[] = {"cold", "mild", "hot", "nostation"};
-        const bool alarm = !monitor.alarmState().alarmOff &&
-                           engine::alarmHolds(monitor.alarmFindings(), monitor.alarmSettings());
+        // No window, no alarm check box: the saved alarm's condition is the alarm.
+        const bool alarm = engine::alarmHolds(monitor.alarmFindings(), monitor.alarmSettings());
         const QString state = !shown  ? QStringLiteral("stale")
                               : alarm ? QStringLiteral("alarm")
                                       : QStringLiteral("ok");
@@ -355,7 +355,9 @@ int runPrint(const QString& appDir, PrintMode mode, QTextStream& out, QTextStrea
             {QStringLiteral("alt"),
              shown ? QLatin1String(levels[qBound(0, monitor.stats().levelIcon, 3)]) : state}};
         out << QString::fromUtf8(QJsonDocument(line).toJson(QJsonDocument::Compact)) << Qt::endl;
-    } else if (shown) {
+        return 0;
+    }
+    if (shown) {
         out << lineFeeds(mode == PrintMode::Ticker ? monitor.tickerText : monitor.feedText)
             << Qt::endl;
     }
