@@ -258,6 +258,24 @@ private Q_SLOTS:
         screenshot(QStringLiteral("sway-host-gone.png"));
         QCOMPARE(weather->state(), QProcess::Running);
     }
+
+    // The options dialog as a Wayland client greys out what Wayland cannot do.
+    void optionsGreyOutWhatWaylandCannotDo()
+    {
+        env_.insert(QStringLiteral("NIMBULO_ARTEFACTS"), path(QStringLiteral("home")));
+        QProcess* options =
+            spawn(QStringLiteral(TST_OPTIONS), {QStringLiteral("greysOutWhatTheSessionCannotDo")});
+        QVERIFY(options->waitForFinished(60000));
+        const QString out = QString::fromUtf8(options->readAllStandardOutput());
+        QVERIFY2(options->exitCode() == 0 &&
+                     out.contains(QStringLiteral("PASS   : TestOptions::greysOut")),
+                 qPrintable(out));
+        const QString artefacts = QStringLiteral(QT_TESTCASE_BUILDDIR "/wayland-artefacts");
+        QDir().mkpath(artefacts);
+        QFile::remove(artefacts + QStringLiteral("/wayland-options.png"));
+        QVERIFY(QFile::copy(path(QStringLiteral("home/wayland-options.png")),
+                            artefacts + QStringLiteral("/wayland-options.png")));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestDesktopsWayland)

@@ -428,7 +428,7 @@ void TrayDisplay::showValueIcon()
         face.foreground = options_.foreColor;
         face.background = options_.backColor;
     } else {
-        // On the panel's own background, in the panel's text colour.
+        // The panel shows through, the value in the desktop theme's text colour.
         face.foreground = QApplication::palette().color(QPalette::WindowText);
     }
     sni_.showValue(face, QStringLiteral("Nimbulo:"), tickerTip_);
@@ -468,11 +468,8 @@ void TrayDisplay::setStdTray()
 
 void TrayDisplay::notifyStdTray()
 {
-    if (way_ == TrayWay::SniValueIcon) {
-        showValueIcon();
-        return;
-    }
-    if (!stdIcon_)
+    // The value icon is kept current by every paint.
+    if (way_ == TrayWay::SniValueIcon || !stdIcon_)
         return;
     stdIcon_->setToolTip(QString());
     stdIcon_->setIcon(levelIcon(levelIcon_));
