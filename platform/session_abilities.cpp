@@ -15,12 +15,11 @@ QString notAvailable(Ability ability)
         return {};
     switch (ability) {
     case Ability::DockedTicker:
-        return QStringLiteral("Wayland panels take no docked windows: the value shows as the tray "
-                              "icon.");
+        return QStringLiteral("Wayland panels take no docked windows.");
     case Ability::ReservedStrip:
-        return QStringLiteral("Wayland does not let a program reserve a strip of the screen.");
+        return QStringLiteral("Wayland gives no reserved screen strip.");
     case Ability::GlobalHotKey:
-        return QStringLiteral("Wayland does not let a program take a key system-wide.");
+        return QStringLiteral("Wayland gives no global hotkeys.");
     }
     return {};
 }

@@ -373,7 +373,6 @@ void frmOptions::greyOutUnavailable()
     const auto explain = [](QLabel* label, const QString& reason,
                             std::initializer_list<QWidget*> controls) {
         label->setText(reason);
-        label->setWordWrap(true);
         label->setVisible(!reason.isEmpty());
         for (QWidget* control : controls) {
             if (reason.isEmpty())
