@@ -12,6 +12,7 @@ packages=(
   xscreensaver xscreensaver-data
   libcurl4-openssl-dev ca-certificates openssl python3-pyftpdlib
   clang libclang-rt-14-dev iproute2
+  qt6-wayland dbus dbus-x11 xfce4-panel sway waybar grim
 )
 
 missing=()

@@ -1,4 +1,5 @@
 #include "platform/message_box.h"
+#include "platform/session_abilities.h"
 #include "weather/config/frm_options.h"
 
 #include <QCheckBox>
@@ -149,6 +150,34 @@ private Q_SLOTS:
     {
         dialog_.reset();
         MessageBox::unscript();
+    }
+
+    // What the session cannot do is greyed out, says why and keeps what was saved; elsewhere
+    // nothing is. The Wayland desktop test runs this case inside sway, where the dialog's
+    // picture is kept in $NIMBULO_ARTEFACTS.
+    void greysOutWhatTheSessionCannotDo()
+    {
+        create(QByteArray("[SavedSetting]\nbanner=1\ntray_sni=0\n") + kHotKeyCtrlF8 +
+               "key_toggle=1\n");
+        const bool wayland = platform::waylandSession();
+        for (QWidget* control :
+             std::initializer_list<QWidget*>{dialog_->chkHotKey, dialog_->cmdSetHotKey,
+                                             dialog_->chkTraySni, dialog_->cmbBanner})
+            QVERIFY2(control->isEnabled() == !wayland, qPrintable(control->objectName()));
+        for (const QLabel* reason : {dialog_->lblNoDock, dialog_->lblNoStrip, dialog_->lblNoHotKey})
+            QCOMPARE(reason->text().isEmpty(), !wayland);
+        // The value icon is the only way there.
+        QCOMPARE(dialog_->chkTraySni->isChecked(), wayland);
+        if (wayland && qEnvironmentVariableIsSet("NIMBULO_ARTEFACTS")) {
+            dialog_->show();
+            QVERIFY(QTest::qWaitForWindowExposed(dialog_.get()));
+            dialog_->grab().save(qEnvironmentVariable("NIMBULO_ARTEFACTS") +
+                                 QStringLiteral("/wayland-options.png"));
+        }
+        dialog_->cmdOK->click();
+        expectSaved({"key_toggle=1", "banner=1", "tray_sni=0"});
+        if (wayland)
+            QVERIFY(!host_.calls.join(u' ').contains(QStringLiteral("set hotkey")));
     }
 
     void controlsAndCaptions()

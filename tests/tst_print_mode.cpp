@@ -7,6 +7,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QTcpServer>
 #include <QTemporaryDir>
@@ -145,6 +147,52 @@ private Q_SLOTS:
                          .hasMatch() ||
                      run.out == QStringLiteral("N/F\n"),
                  qPrintable(run.out));
+    }
+
+    // One line in the shape of Waybar's custom module; a failed scan still gives its line.
+    void printsJsonForWaybar_data()
+    {
+        QTest::addColumn<bool>("bureauUp");
+        QTest::addColumn<QByteArray>("alarm");
+        QTest::addColumn<QString>("state");
+        QTest::newRow("scanned") << true << QByteArray() << "ok";
+        // Any temperature is above -50.
+        QTest::newRow("alarm holds")
+            << true << QByteArray("alert_toggle=2\nalert_type=0\nalert_compare=-50\n") << "alarm";
+        QTest::newRow("bureau down") << false << QByteArray() << "stale";
+    }
+
+    void printsJsonForWaybar()
+    {
+        QFETCH(bool, bureauUp);
+        QFETCH(QByteArray, alarm);
+        QFETCH(QString, state);
+        QTcpServer closed;
+        QVERIFY(closed.listen(QHostAddress::LocalHost));
+        const QString deadPort = QString::number(closed.serverPort());
+        closed.close();
+        writeDemoFolder(bureauUp ? port_ : deadPort, alarm);
+        const Run run = print(QStringLiteral("--print=json"));
+        // Waybar hides a module whose command fails: the line itself says "stale".
+        QCOMPARE(run.exitCode, 0);
+        QVERIFY2(run.out.endsWith(QLatin1Char('\n')) && run.out.count(QLatin1Char('\n')) == 1,
+                 qPrintable(run.out));
+        QJsonParseError error;
+        const QJsonObject line = QJsonDocument::fromJson(run.out.toUtf8(), &error).object();
+        QCOMPARE(error.error, QJsonParseError::NoError);
+        QCOMPARE(line.keys(), QStringList({"alt", "class", "text", "tooltip"}));
+        QCOMPARE(line.value("class").toString(), state);
+        if (bureauUp) {
+            QVERIFY(QStringList({"cold", "mild", "hot", "nostation"})
+                        .contains(line.value("alt").toString()));
+            QVERIFY(line.value("text").toString().contains(QStringLiteral("\u00B0C")) ||
+                    line.value("text").toString() == QStringLiteral("N/F"));
+            QVERIFY(line.value("tooltip").toString().contains(QStringLiteral("Station is ")));
+        } else {
+            QCOMPARE(line.value("text").toString(), QStringLiteral("--"));
+            QVERIFY(line.value("tooltip").toString().contains(QStringLiteral("10061")));
+        }
+        QVERIFY(!line.value("tooltip").toString().contains(QLatin1Char('\r')));
     }
 
     void failureGoesToStandardError()

@@ -274,10 +274,13 @@ private Q_SLOTS:
     {
         QFETCH(bool, newTray);
         Fixture f;
+        QSignalSpy lost(&f.display, &TrayDisplay::trayLost);
         f.display.startTrayDisplay();
         if (newTray) {
+            // The tray goes and no other host shows anything: the program must come back.
             f.tray.running = false;
             f.tray.announce();
+            QCOMPARE(lost.count(), 1);
         } else {
             f.tray.height = 300;
             f.tick(1);
@@ -293,10 +296,41 @@ private Q_SLOTS:
             f.display.startTrayDisplay();
         }
         QVERIFY(f.tray.embedded && f.tray.docked == 3);
+        QCOMPARE(lost.count(), newTray ? 1 : 0);
         // Not in use (the main window is up): a new tray changes nothing.
         f.display.shutdown();
         f.tray.announce();
         QCOMPARE(f.tray.docked, 0);
+    }
+
+    void chooseWay_data()
+    {
+        QTest::addColumn<bool>("xembed");
+        QTest::addColumn<bool>("sni");
+        QTest::addColumn<bool>("prefer");
+        QTest::addColumn<bool>("tall");
+        QTest::addColumn<int>("way");
+        using W = shell::TrayWay;
+        QTest::newRow("xembed only") << true << false << false << false << int(W::DockedTicker);
+        QTest::newRow("both, default") << true << true << false << false << int(W::DockedTicker);
+        QTest::newRow("both, value icon chosen")
+            << true << true << true << false << int(W::SniValueIcon);
+        QTest::newRow("chosen, no host yet")
+            << true << false << true << false << int(W::DockedTicker);
+        QTest::newRow("tall xembed") << true << true << false << true << int(W::StandardIcon);
+        QTest::newRow("sni only") << false << true << false << false << int(W::SniValueIcon);
+        QTest::newRow("nothing yet: wait for a host")
+            << false << false << false << false << int(W::SniValueIcon);
+    }
+
+    void chooseWay()
+    {
+        QFETCH(bool, xembed);
+        QFETCH(bool, sni);
+        QFETCH(bool, prefer);
+        QFETCH(bool, tall);
+        QFETCH(int, way);
+        QCOMPARE(int(shell::chooseTrayWay({xembed, sni, prefer, tall})), way);
     }
 
     void standardIconHoverAndMouse()

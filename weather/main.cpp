@@ -2,6 +2,7 @@
 //   weather [--appdir DIR]                 the monitor with its window
 //   weather [--appdir DIR] --print[=feed]  one scan, the feed text on standard output
 //   weather [--appdir DIR] --print=ticker  one scan, the one-line display text
+//   weather [--appdir DIR] --print=json    one scan, one line for a Waybar custom module
 
 #include "platform/app_dir.h"
 #include "platform/shutdown_signals.h"
@@ -24,6 +25,8 @@ std::optional<app::PrintMode> printMode(int argc, char** argv)
             return app::PrintMode::Feed;
         if (!std::strcmp(argv[i], "--print=ticker"))
             return app::PrintMode::Ticker;
+        if (!std::strcmp(argv[i], "--print=json"))
+            return app::PrintMode::Json;
     }
     return std::nullopt;
 }

@@ -21,6 +21,8 @@
 #include <QDate>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
@@ -165,6 +167,8 @@ void WeatherApp::connectMenu()
     shell::frmMenu* menu = menu_.get();
     connect(displays_.get(), &shell::PanelDisplays::popupMenuRequested, menu,
             [menu](QPoint at) { menu->popUp(at); });
+    // The value icon's host shows the popup menu itself.
+    displays_->tray().setContextMenu(menu->mnuTray);
     connect(hotKey_.get(), &shell::HotKey::pressed, menu, [menu] { menu->popUp(); });
     connect(window_->cmdLinks, &QPushButton::clicked, menu, [menu] { menu->popUpLinks(); });
     connect(window_->cmdSettings, &QPushButton::clicked, this, &WeatherApp::showOptions);
@@ -273,11 +277,16 @@ void WeatherApp::start()
 
 void WeatherApp::restore()
 {
-    if (window_->isMinimized()) {
-        window_->showNormal();
-        window_->raise();
-        window_->activateWindow();
+    // A second start always brings the window up, as the menu's Show does: hidden behind a tray
+    // that may have gone, the program would otherwise be out of reach.
+    if (!window_->isVisible()) {
+        displays_->restoreMainWindow();
+        return;
     }
+    if (window_->isMinimized())
+        window_->showNormal();
+    window_->raise();
+    window_->activateWindow();
 }
 
 void WeatherApp::quit()
@@ -367,15 +376,35 @@ int runPrint(const QString& appDir, PrintMode mode, QTextStream& out, QTextStrea
     monitor.scanTimer.stop();
     monitor.tripLookupTick();
 
-    if (!monitor.lastPassShown()) {
+    const bool shown = monitor.lastPassShown();
+    if (!shown) {
         if (monitor.layout().sectionName.isEmpty())
             log.writeTxt(QStringLiteral("No region could be selected from ") + appDir +
                          QStringLiteral("weather.ini"));
         err << lineFeeds(log.text()) << Qt::endl;
-        return 1;
     }
-    out << lineFeeds(mode == PrintMode::Ticker ? monitor.tickerText : monitor.feedText) << Qt::endl;
-    return 0;
+    if (mode == PrintMode::Json) {
+        static const char* const levels[] = {"cold", "mild", "hot", "nostation"};
+        // No window, no alarm check box: the saved alarm's condition is the alarm.
+        const bool alarm = engine::alarmHolds(monitor.alarmFindings(), monitor.alarmSettings());
+        const QString state = !shown  ? QStringLiteral("stale")
+                              : alarm ? QStringLiteral("alarm")
+                                      : QStringLiteral("ok");
+        const QJsonObject line{
+            {QStringLiteral("text"), shown ? monitor.tickerText : QStringLiteral("--")},
+            {QStringLiteral("tooltip"),
+             lineFeeds(shown ? monitor.tickerTip : log.text()).trimmed()},
+            {QStringLiteral("class"), state},
+            {QStringLiteral("alt"),
+             shown ? QLatin1String(levels[qBound(0, monitor.stats().levelIcon, 3)]) : state}};
+        out << QString::fromUtf8(QJsonDocument(line).toJson(QJsonDocument::Compact)) << Qt::endl;
+        return 0;
+    }
+    if (shown) {
+        out << lineFeeds(mode == PrintMode::Ticker ? monitor.tickerText : monitor.feedText)
+            << Qt::endl;
+    }
+    return shown ? 0 : 1;
 }
 
 } // namespace app

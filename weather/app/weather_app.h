@@ -41,7 +41,8 @@ public:
     // Start-up: settings loaded, the saved selection restored, the window brought up and the
     // first scan armed.
     void start();
-    // A second copy was started: bring a minimised main window back.
+    // A second copy was started: the main window comes up (from the tray or banner, or from
+    // being minimised).
     void restore();
 
     net::ErrorLog& log() { return log_; }
@@ -106,16 +107,24 @@ private:
     bool sessionEnding_ = false;
 };
 
-// What `weather --print` prints: the screen-saver feed text or the one-line display text.
+// What `weather --print` prints: the screen-saver feed text, the one-line display text, or one
+// line of JSON in the shape of Waybar's custom module.
 enum class PrintMode
 {
     Feed,
-    Ticker
+    Ticker,
+    Json
 };
 
 // One scan without any window, for scripts and status bars: the program folder's saved
 // selection is scanned once and the chosen text printed to `out`. On failure the error log's
 // entries go to `err` and the result is 1; on success 0.
+//
+// Json prints {"text", "tooltip", "class", "alt"}: the display text, the stats tip, "alarm"
+// while the saved alarm's condition holds, else "ok", and the level ("cold", "mild", "hot", "nostation"). A failed
+// scan still prints its line, with class and alt "stale", the display text "--" and the error
+// log as the tooltip, and the result is 0: the line reports the failure, and Waybar hides a
+// module whose command ends with any other status.
 int runPrint(const QString& appDir, PrintMode mode, QTextStream& out, QTextStream& err);
 
 } // namespace app

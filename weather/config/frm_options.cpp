@@ -5,6 +5,7 @@
 #include "common/object_names.h"
 #include "platform/global_hotkey.h"
 #include "platform/message_box.h"
+#include "platform/session_abilities.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -18,6 +19,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QStandardItemModel>
 #include <QVBoxLayout>
 
 namespace config {
@@ -173,6 +175,9 @@ frmOptions::frmOptions(SettingsFile file, AppSettings& settings, OptionsHost& ho
       chkTrendArrow(checkBox("chkTrendArrow", "Use temp trend arrow", Frame3)),
       Frame4(named(new QGroupBox(QStringLiteral("Display type used"), this), "Frame4")),
       cmbDispType(named(new QComboBox(Frame4), "cmbDispType")),
+      chkTraySni(checkBox("chkTraySni", "Value as tray icon, not docked", Frame4)),
+      lblNoDock(named(new QLabel(Frame4), "lblNoDock")),
+      lblNoStrip(named(new QLabel(Frame4), "lblNoStrip")),
       Label3(named(new QLabel(QStringLiteral("Position"), Frame4), "Label3")),
       cmbBanner(named(new QComboBox(Frame4), "cmbBanner")),
       Frame5(named(new QGroupBox(QStringLiteral("General"), this), "Frame5")),
@@ -199,8 +204,9 @@ frmOptions::frmOptions(SettingsFile file, AppSettings& settings, OptionsHost& ho
       chkHotKey(checkBox("chkHotKey", "HotKey Toggle", Frame7)),
       cmdSetHotKey(button("cmdSetHotKey", "Set key/s", Frame7)),
       lblHotKey(named(new common::ElidedLabel(QStringLiteral("Key is"), Frame7), "lblHotKey")),
-      cmdOK(button("cmdOK", "OK", this)), cmdCancel(button("cmdCancel", "Cancel", this)),
-      file_(std::move(file)), settings_(settings), host_(host)
+      lblNoHotKey(named(new QLabel(Frame7), "lblNoHotKey")), cmdOK(button("cmdOK", "OK", this)),
+      cmdCancel(button("cmdCancel", "Cancel", this)), file_(std::move(file)), settings_(settings),
+      host_(host)
 {
     setObjectName(QStringLiteral("frmOptions"));
     setWindowTitle(QStringLiteral("Options"));
@@ -216,6 +222,7 @@ frmOptions::frmOptions(SettingsFile file, AppSettings& settings, OptionsHost& ho
     buildLayout();
     connectActions();
     loadControls();
+    greyOutUnavailable();
 }
 
 frmOptions::~frmOptions()
@@ -248,6 +255,9 @@ void frmOptions::buildLayout()
     display->addWidget(cmbDispType, 0, 0, 1, 2);
     display->addWidget(Label3, 1, 0);
     display->addWidget(cmbBanner, 1, 1);
+    display->addWidget(chkTraySni, 2, 0, 1, 2);
+    display->addWidget(lblNoDock, 3, 0, 1, 2);
+    display->addWidget(lblNoStrip, 4, 0, 1, 2);
 
     auto* general = new QVBoxLayout(Frame5);
     for (QWidget* w :
@@ -279,6 +289,7 @@ void frmOptions::buildLayout()
     hotKey->addWidget(chkHotKey);
     hotKey->addWidget(cmdSetHotKey);
     hotKey->addWidget(lblHotKey);
+    hotKey->addWidget(lblNoHotKey);
 
     auto* left = new QVBoxLayout;
     left->addWidget(chkToolTip);
@@ -329,6 +340,61 @@ void frmOptions::connectActions()
     connect(cmdSetHotKey, &QPushButton::clicked, this, &frmOptions::startCapture);
 }
 
+void frmOptions::applyHotKeyChoice()
+{
+    const bool hotKey = chkHotKey->isChecked();
+    file_.writeFlag("key_toggle", hotKey);
+    if (hotKey) {
+        if (settings_.hotKeyText != registeredKeyText_ || !host_.hotKeyOn()) {
+            if (host_.hotKeyOn())
+                host_.clearHotKey();
+            if (host_.setHotKey(settings_.hotKeyMain, settings_.hotKeyModifier)) {
+                registeredKeyText_ = settings_.hotKeyText;
+                file_.writeInteger("key", settings_.hotKeyModifier);
+                file_.writeInteger("key_plus", settings_.hotKeyMain);
+                file_.write("key_string", settings_.hotKeyText);
+            } else {
+                platform::MessageBox::show(
+                    this,
+                    QStringLiteral("Cannot set Global HotKey to ") + settings_.hotKeyText +
+                        QStringLiteral("\r\n\r\nThis HotKey may already be used by another\r\n"
+                                       "program, choose an alternative"),
+                    QStringLiteral("Set HotKey Error"), platform::MessageBox::Buttons::Ok,
+                    platform::MessageBox::Icon::Warning);
+            }
+        }
+    } else if (host_.hotKeyOn()) {
+        host_.clearHotKey();
+    }
+}
+
+void frmOptions::greyOutUnavailable()
+{
+    // Each reason shows on its own line under what it greys out, only when there is one.
+    const auto explain = [](QLabel* label, const QString& reason,
+                            std::initializer_list<QWidget*> controls) {
+        label->setText(reason);
+        label->setVisible(!reason.isEmpty());
+        for (QWidget* control : controls) {
+            if (reason.isEmpty())
+                continue;
+            control->setEnabled(false);
+            control->setToolTip(reason);
+        }
+    };
+    const QString noDock = platform::notAvailable(platform::Ability::DockedTicker);
+    if (!noDock.isEmpty())
+        chkTraySni->setChecked(true);
+    explain(lblNoDock, noDock, {chkTraySni});
+    const QString noStrip = platform::notAvailable(platform::Ability::ReservedStrip);
+    if (auto* model = qobject_cast<QStandardItemModel*>(cmbDispType->model());
+        model && !noStrip.isEmpty())
+        model->item(1)->setEnabled(false);
+    explain(lblNoStrip, noStrip, {Label3, cmbBanner});
+    explain(lblNoHotKey, platform::notAvailable(platform::Ability::GlobalHotKey),
+            {chkHotKey, cmdSetHotKey, lblHotKey});
+}
+
 void frmOptions::loadControls()
 {
     const int interval = file_.integer("interval");
@@ -337,6 +403,7 @@ void frmOptions::loadControls()
     lblObsTime->setText(formatMinutes(kIntervalBase - VScroll1->value()));
 
     chkTrendArrow->setChecked(file_.flag("trend_arrow"));
+    chkTraySni->setChecked(file_.flag("tray_sni"));
     settings_.iconLow = file_.integer("icon_set_1");
     settings_.iconHigh = file_.integer("icon_set_2");
     VScroll2[0]->setValue(kIconBase[0] - settings_.iconLow);
@@ -614,32 +681,16 @@ void frmOptions::accept()
     settings_.bannerBottom = cmbBanner->currentIndex() == 1;
     file_.writeFlag("banner", settings_.banner);
     file_.writeFlag("banner_pos", settings_.bannerBottom);
-
-    // 10. The hotkey: registered again only when it changed.
-    const bool hotKey = chkHotKey->isChecked();
-    file_.writeFlag("key_toggle", hotKey);
-    if (hotKey) {
-        if (settings_.hotKeyText != registeredKeyText_ || !host_.hotKeyOn()) {
-            if (host_.hotKeyOn())
-                host_.clearHotKey();
-            if (host_.setHotKey(settings_.hotKeyMain, settings_.hotKeyModifier)) {
-                registeredKeyText_ = settings_.hotKeyText;
-                file_.writeInteger("key", settings_.hotKeyModifier);
-                file_.writeInteger("key_plus", settings_.hotKeyMain);
-                file_.write("key_string", settings_.hotKeyText);
-            } else {
-                platform::MessageBox::show(
-                    this,
-                    QStringLiteral("Cannot set Global HotKey to ") + settings_.hotKeyText +
-                        QStringLiteral("\r\n\r\nThis HotKey may already be used by another\r\n"
-                                       "program, choose an alternative"),
-                    QStringLiteral("Set HotKey Error"), platform::MessageBox::Buttons::Ok,
-                    platform::MessageBox::Icon::Warning);
-            }
-        }
-    } else if (host_.hotKeyOn()) {
-        host_.clearHotKey();
+    // The session's own answer is not the user's choice: a greyed-out box is not saved.
+    if (chkTraySni->isEnabled()) {
+        settings_.traySni = chkTraySni->isChecked();
+        file_.writeFlag("tray_sni", settings_.traySni);
     }
+
+    // 10. The hotkey: registered again only when it changed; left as saved where the session
+    // cannot take one.
+    if (chkHotKey->isEnabled())
+        applyHotKeyChoice();
 
     // 11. to 13. Font and colours.
     const QFont font = lblColor->font();

@@ -152,6 +152,9 @@ public:
     QCheckBox* chkTrendArrow;
     QGroupBox* Frame4; // "Display type used"
     QComboBox* cmbDispType;
+    QCheckBox* chkTraySni; // the value icon rather than the docked ticker
+    QLabel* lblNoDock;     // why the session cannot dock the ticker (hidden when it can)
+    QLabel* lblNoStrip;    // why it cannot reserve the banner's strip
     QLabel* Label3;
     QComboBox* cmbBanner;
     QGroupBox* Frame5; // "General"
@@ -178,6 +181,7 @@ public:
     QCheckBox* chkHotKey;
     QPushButton* cmdSetHotKey;
     QLabel* lblHotKey;
+    QLabel* lblNoHotKey; // why it cannot take a global key
     QPushButton* cmdOK;
     QPushButton* cmdCancel;
 
@@ -189,6 +193,9 @@ private:
     void buildLayout();
     void connectActions();
     void loadControls();
+    // Greys out what the session cannot do, each with its one-line reason.
+    void greyOutUnavailable();
+    void applyHotKeyChoice();
     void alarmTypePicked();
     void alarmScrolled();
     void showTemperaturePoints();

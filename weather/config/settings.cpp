@@ -54,6 +54,7 @@ QList<SettingDef> buildTable()
         saved("font_ul", K::FlagIsOne),
         saved("font_st", K::FlagIsOne),
         saved("no_xp_help", K::FlagIsOne),
+        saved("tray_sni", K::FlagIsOne),
         saved("alert_toggle", K::Integer, "0"),
         saved("alert_type", K::Integer, "0"),
         saved("alert_value", K::Integer, "0"),
@@ -209,6 +210,7 @@ void loadSettings(const SettingsFile& file, AppSettings& s, SettingsTarget& targ
 
     s.noXpHelp = file.flag("no_xp_help");
     s.showTrend = file.flag("trend_arrow");
+    s.traySni = file.flag("tray_sni");
 
     // The display font keeps its default for every property whose stored value is missing.
     QFont font;

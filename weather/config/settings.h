@@ -69,6 +69,7 @@ struct AppSettings
 {
     bool noXpHelp = false;
     bool showTrend = false;
+    bool traySni = false; // the value icon rather than the docked ticker on an XEmbed tray
     QFont displayFont;
     QColor foreColor; // text and background of banner and ticker; unset: the main window's
     QColor backColor;

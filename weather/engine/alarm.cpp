@@ -70,14 +70,19 @@ QString AlarmTests::setPointText(double setPoint, const QLocale& locale)
     return text;
 }
 
+bool alarmHolds(const AlarmFindings& findings, const AlarmSettings& settings)
+{
+    return settings.wind > WindNone ? findings.valueAlarm && findings.windAlarm
+                                    : findings.valueAlarm;
+}
+
 AlarmDecision AlarmState::decide(const AlarmFindings& findings, const AlarmSettings& settings,
                                  bool scanBusy)
 {
     AlarmDecision decision;
     if (!scanBusy || alarmOff)
         return decision;
-    const bool holds =
-        settings.wind > WindNone ? findings.valueAlarm && findings.windAlarm : findings.valueAlarm;
+    const bool holds = alarmHolds(findings, settings);
     if (!holds) {
         if (alarmWindowOpen) {
             decision.closeWindow = true;

@@ -37,6 +37,9 @@ struct AlarmFindings
     QString alarmText; // the conditions that held, joined by " - "
 };
 
+// The alarm holds after a pass: the value condition, and the wind condition when one is set.
+bool alarmHolds(const AlarmFindings& findings, const AlarmSettings& settings);
+
 // The condition tests that run while the cells of the shown row are walked. One instance per
 // pass; it starts cleared. Nothing is tested in a pass without a running scan (`scanBusy`
 // false), so picking a station never touches the alarm.

@@ -1,5 +1,6 @@
 #include "weather/shell/panel_displays.h"
 
+#include "platform/session_abilities.h"
 #include "weather/engine/monitor.h"
 #include "weather/shell/level_images.h"
 
@@ -25,6 +26,8 @@ PanelDisplays::PanelDisplays(engine::Monitor& monitor, QWidget& mainWindow,
     connect(&tray_, &TrayDisplay::noDataShown, this, [this] { monitor_.tickerTip = kNoDataTip; });
     connect(&tray_, &TrayDisplay::statTipsRequested, this,
             [this] { tray_.ticker()->picTicker->setToolTip(monitor_.tickerTip); });
+    // Whenever the tray goes and nothing shows the value, the main window comes back.
+    connect(&tray_, &TrayDisplay::trayLost, this, &PanelDisplays::keepReachable);
     connect(&tray_, &TrayDisplay::noXpHelpChosen, this, [this] {
         monitor_.settings().noXpHelp = true;
         monitor_.settingsFile().write(QStringLiteral("no_xp_help"), QStringLiteral("1"));
@@ -32,6 +35,13 @@ PanelDisplays::PanelDisplays(engine::Monitor& monitor, QWidget& mainWindow,
 }
 
 PanelDisplays::~PanelDisplays() = default;
+
+bool PanelDisplays::bannerChosen() const
+{
+    // Where no strip can be reserved the banner would be half a banner: the tray shows instead.
+    return monitor_.settings().banner &&
+           platform::notAvailable(platform::Ability::ReservedStrip).isEmpty();
+}
 
 void PanelDisplays::setDisplayWidth()
 {
@@ -50,9 +60,19 @@ void PanelDisplays::applyTrayOptions()
     options.backColor = s.backColor;
     options.displayFont = s.displayFont;
     options.noXpHelp = s.noXpHelp;
+    options.preferSni = s.traySni;
     tray_.setOptions(options);
+    setTrayContent();
+}
+
+void PanelDisplays::setTrayContent()
+{
+    const config::AppSettings& s = monitor_.settings();
     tray_.setContent({monitor_.tickerText, s.showTrend, monitor_.stats().trendArrow},
                      monitor_.stats().levelIcon);
+    tray_.setValueFacts(monitor_.tickerTip,
+                        !monitor_.alarmState().alarmOff &&
+                            engine::alarmHolds(monitor_.alarmFindings(), monitor_.alarmSettings()));
 }
 
 void PanelDisplays::startTray()
@@ -73,7 +93,7 @@ void PanelDisplays::startBanner()
 
 void PanelDisplays::startUp()
 {
-    if (monitor_.settings().banner) {
+    if (bannerChosen()) {
         startBanner();
         return;
     }
@@ -86,7 +106,7 @@ void PanelDisplays::startUp()
 void PanelDisplays::hideMainWindow()
 {
     mainWindow_.hide();
-    if (monitor_.settings().banner) {
+    if (bannerChosen()) {
         startBanner();
     } else {
         setDisplayWidth();
@@ -103,7 +123,7 @@ void PanelDisplays::hideMainWindow()
 
 void PanelDisplays::keepReachable()
 {
-    if (monitor_.settings().banner)
+    if (bannerChosen())
         return;
     if (!tray_.state.tickerDocked && !tray_.stdIconShown())
         mainWindow_.show();
@@ -166,8 +186,7 @@ void PanelDisplays::printBanner()
 void PanelDisplays::published()
 {
     const config::AppSettings& s = monitor_.settings();
-    tray_.setContent({monitor_.tickerText, s.showTrend, monitor_.stats().trendArrow},
-                     monitor_.stats().levelIcon);
+    setTrayContent();
     tray_.paintTicker();
     if (!tray_.state.tickerDocked && tray_.state.trayActive)
         tray_.notifyStdTray();

@@ -51,9 +51,12 @@ Q_SIGNALS:
     void popupMenuRequested(QPoint global);
 
 private:
+    // The banner is chosen and the session can reserve its strip.
+    bool bannerChosen() const;
     void startTray();
     void startBanner();
     void applyTrayOptions();
+    void setTrayContent();
     void published();
     void keepReachable();
 

@@ -44,6 +44,13 @@ int largeIconSize()
 
 } // namespace
 
+TrayWay chooseTrayWay(const TrayFacts& facts)
+{
+    if (!facts.xembedTray || (facts.preferSni && facts.sniHost))
+        return TrayWay::SniValueIcon;
+    return facts.tallArea ? TrayWay::StandardIcon : TrayWay::DockedTicker;
+}
+
 int roundEven(double value)
 {
     return int(std::nearbyint(value));
@@ -95,8 +102,8 @@ std::optional<QPoint> floatingTickerPos(const platform::DesktopState& desktop, Q
 }
 
 TrayDisplay::TrayDisplay(platform::TrayHost& host, QObject* parent)
-    : QObject(parent), locator(host), host_(host), desktop_(&platform::desktopState),
-      autoTray_(&readAutoTray)
+    : QObject(parent), locator(host), host_(host), sni_(sniWatcher_),
+      desktop_(&platform::desktopState), autoTray_(&readAutoTray)
 {
     tmrMsonIcon.setObjectName(QStringLiteral("tmrMsonIcon"));
     tmrMsonIcon.setInterval(5000);
@@ -107,6 +114,13 @@ TrayDisplay::TrayDisplay(platform::TrayHost& host, QObject* parent)
         ticker_->hide();
     });
     connect(&host_, &platform::TrayHost::trayChanged, this, &TrayDisplay::trayChanged);
+    connect(&sniWatcher_, &platform::SniWatcher::hostChanged, this, &TrayDisplay::sniHostChanged);
+    connect(&sni_, &SniValueDisplay::lost, this, &TrayDisplay::trayChanged);
+    connect(&sni_, &SniValueDisplay::restoreRequested, this, [this] {
+        inUse_ = false;
+        closeStdTray();
+        Q_EMIT restoreRequested();
+    });
     makeTicker();
 }
 
@@ -119,6 +133,8 @@ TrayDisplay::~TrayDisplay()
 
 bool TrayDisplay::stdIconShown() const
 {
+    if (way_ == TrayWay::SniValueIcon)
+        return sni_.shown();
     return stdIcon_ && stdIcon_->isVisible() && QSystemTrayIcon::isSystemTrayAvailable();
 }
 
@@ -126,6 +142,12 @@ void TrayDisplay::setContent(const TickerContent& content, int levelIcon)
 {
     content_ = content;
     levelIcon_ = levelIcon;
+}
+
+void TrayDisplay::setValueFacts(const QString& tickerTip, bool alarm)
+{
+    tickerTip_ = tickerTip;
+    alarm_ = alarm;
 }
 
 void TrayDisplay::setDesktopSource(std::function<platform::DesktopState()> source)
@@ -187,9 +209,16 @@ void TrayDisplay::startTrayDisplay()
     zeroCounters();
     state.iconHeight = largeIconSize();
     const int height = readAreaHeight();
-    // With no tray that docks icons there is nothing to lay the ticker over: the standard
-    // icon (or whatever the desktop offers for it) is the only way.
-    if (!host_.available() || height > 1.5 * state.iconHeight) {
+    way_ = chooseTrayWay({host_.available(), sniWatcher_.hostRunning(), options_.preferSni,
+                          height > 1.5 * state.iconHeight});
+    if (way_ == TrayWay::SniValueIcon) {
+        // The value icon stands in for the standard icon: the caller's setStdTray shows it.
+        // The ticker keeps the size it has beside a panel, for a tray that comes later.
+        state.tickerDocked = false;
+        sizeTallTicker();
+        return;
+    }
+    if (way_ == TrayWay::StandardIcon) {
         state.tickerDocked = false;
         sizeTallTicker();
         showFloatingTicker();
@@ -383,10 +412,35 @@ void TrayDisplay::paintTicker()
     if (!ticker_->paintTicker(content_))
         Q_EMIT noDataShown();
     Q_EMIT statTipsRequested();
+    if (way_ == TrayWay::SniValueIcon && state.trayActive)
+        showValueIcon();
+}
+
+void TrayDisplay::showValueIcon()
+{
+    ValueIconFace face;
+    face.tickerText = content_.tickerText;
+    face.alarm = alarm_;
+    face.showTrend = content_.showTrend;
+    face.trendArrow = content_.trendArrow;
+    face.font = options_.useSysFont ? QApplication::font() : options_.displayFont;
+    if (!options_.useSysColor) {
+        face.foreground = options_.foreColor;
+        face.background = options_.backColor;
+    } else {
+        // The panel shows through, the value in the desktop theme's text colour.
+        face.foreground = QApplication::palette().color(QPalette::WindowText);
+    }
+    sni_.showValue(face, QStringLiteral("Nimbulo:"), tickerTip_);
 }
 
 void TrayDisplay::setStdTray()
 {
+    if (way_ == TrayWay::SniValueIcon) {
+        state.trayActive = true;
+        showValueIcon();
+        return;
+    }
     if (!stdIcon_) {
         stdIcon_ = new QSystemTrayIcon(this);
         stdIcon_->setObjectName(QStringLiteral("stdTrayIcon"));
@@ -414,7 +468,8 @@ void TrayDisplay::setStdTray()
 
 void TrayDisplay::notifyStdTray()
 {
-    if (!stdIcon_)
+    // The value icon is kept current by every paint.
+    if (way_ == TrayWay::SniValueIcon || !stdIcon_)
         return;
     stdIcon_->setToolTip(QString());
     stdIcon_->setIcon(levelIcon(levelIcon_));
@@ -423,6 +478,7 @@ void TrayDisplay::notifyStdTray()
 
 void TrayDisplay::closeStdTray()
 {
+    sni_.close();
     if (stdIcon_)
         stdIcon_->hide();
     tmrMsonIcon.stop();
@@ -493,6 +549,14 @@ void TrayDisplay::tickerDoubleClicked()
     Q_EMIT restoreRequested();
 }
 
+void TrayDisplay::sniHostChanged(bool running)
+{
+    // A host that came up takes over from a docked ticker the user would rather not have; the
+    // value icon follows its own host.
+    if (running && inUse_ && way_ != TrayWay::SniValueIcon && options_.preferSni)
+        trayChanged();
+}
+
 void TrayDisplay::trayChanged()
 {
     if (!inUse_)
@@ -508,6 +572,10 @@ void TrayDisplay::trayChanged()
     if (!state.tickerDocked)
         setStdTray();
     paintTicker();
+    // The rule of the start applies whenever the tray changes: with nothing in a tray the
+    // program would be out of reach.
+    if (!state.tickerDocked && !stdIconShown())
+        Q_EMIT trayLost();
 }
 
 void TrayDisplay::shutdown()

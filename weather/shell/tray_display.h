@@ -1,9 +1,11 @@
 #pragma once
 
+#include "platform/sni_watcher.h"
 #include "platform/tray_host.h"
 #include "platform/work_area.h"
 #include "weather/shell/frm_ticker.h"
 #include "weather/shell/frm_xphide.h"
+#include "weather/shell/sni_value_display.h"
 #include "weather/shell/tray_locator.h"
 
 #include <QColor>
@@ -16,6 +18,7 @@
 #include <memory>
 #include <optional>
 
+class QMenu;
 class QSystemTrayIcon;
 
 namespace shell {
@@ -33,6 +36,28 @@ int dockedTickerTop(int areaHeight, int iconHeight);
 // are in twips.
 std::optional<QPoint> floatingTickerPos(const platform::DesktopState& desktop, QSize ticker,
                                         double twipsPerPixel);
+
+// The ways the tray display shows the value.
+enum class TrayWay
+{
+    DockedTicker, // the ticker laid into an XEmbed tray over blank icons
+    SniValueIcon, // a StatusNotifierItem whose picture is the value
+    StandardIcon  // the level icon, whose hover pops the ticker up (a tall XEmbed tray)
+};
+
+// What the choice of a way reads.
+struct TrayFacts
+{
+    bool xembedTray = false; // a tray that docks foreign windows runs (X11 only)
+    bool sniHost = false;    // a StatusNotifierItem host owns the watcher name
+    bool preferSni = false;  // the user chose the value icon over the docked ticker
+    bool tallArea = false;   // the XEmbed tray is too tall for a one-row layout
+};
+
+// The one place the way is chosen. An XEmbed tray gets the docked ticker (the standard icon when
+// it is tall) unless the user prefers the value icon and a host for it runs; everywhere else
+// the value icon, which waits for a host when none runs yet.
+TrayWay chooseTrayWay(const TrayFacts& facts);
 
 // The tray display's state (`TrayDisplayState`); the locator holds `placeLeft`/`placeRight`.
 struct TrayDisplayState
@@ -63,14 +88,16 @@ struct TrayOptions
     QFont displayFont;
     bool noXpHelp = false;
     bool themeActive = true; // a visual theme is always active on this platform
+    bool preferSni = false;  // the value icon rather than the docked ticker on an XEmbed tray
 };
 
 // The tray display: the ticker docked into the notification area over a row of blank icons, or,
 // when the area is too tall for one row (or no tray docks foreign icons), the standard tray
-// icon with the level image whose hover pops the ticker up beside the panel for 5 seconds. The
+// icon with the level image whose hover pops the ticker up beside the panel for 5 seconds; where
+// a StatusNotifierItem host runs instead (or the user prefers it), the value icon. The
 // 500 ms check timer keeps the docked ticker over its icons, hides it while they cannot be found
 // and re-lays out when the area's height changes. A new tray (or the loss of the old one)
-// starts the display over.
+// starts the display over; when afterwards nothing shows, trayLost() asks for the main window.
 //
 // The tray is reached through platform::TrayHost, the desktop (panel edge and work area)
 // through a replaceable source, so a test drives both.
@@ -87,14 +114,20 @@ public:
 
     frmTicker* ticker() const { return ticker_.get(); }
     QSystemTrayIcon* stdIcon() const { return stdIcon_; }
+    SniValueDisplay& valueIcon() { return sni_; }
+    TrayWay way() const { return way_; }
     frmXPhide* helpWindow() const { return help_; }
-    // The standard icon is up and the tray shows it.
+    // The standard icon (or the value icon standing in for it) is up and a tray shows it.
     bool stdIconShown() const;
 
     void setOptions(const TrayOptions& options) { options_ = options; }
     const TrayOptions& options() const { return options_; }
     // What the ticker prints and the standard icon's level image, kept for every paint.
     void setContent(const TickerContent& content, int levelIcon);
+    // The stats tip and whether an alarm holds, for the value icon.
+    void setValueFacts(const QString& tickerTip, bool alarm);
+    // The popup menu the value icon's host shows (not owned).
+    void setContextMenu(QMenu* menu) { sni_.setContextMenu(menu); }
     // Tests replace the desktop and the `EnableAutoTray` read (nullopt: unreadable).
     void setDesktopSource(std::function<platform::DesktopState()> source);
     void setAutoTraySource(std::function<std::optional<bool>()> source);
@@ -133,6 +166,7 @@ Q_SIGNALS:
     void noDataShown();                     // the stats tooltip reads kNoDataTip
     void statTipsRequested();               // refresh the stats tooltip
     void noXpHelpChosen();                  // the hidden-icons help is not wanted again
+    void trayLost();                        // the tray went and nothing shows the value
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -146,13 +180,20 @@ private:
     void showHiddenIconsHelp();
     void tickerDoubleClicked();
     void trayChanged();
+    void sniHostChanged(bool running);
+    void showValueIcon();
     void watchStdIconHover();
     int readAreaHeight();
 
     platform::TrayHost& host_;
+    platform::SniWatcher sniWatcher_;
+    SniValueDisplay sni_;
+    TrayWay way_ = TrayWay::DockedTicker;
     TrayOptions options_;
     TickerContent content_;
     int levelIcon_ = 0;
+    QString tickerTip_;
+    bool alarm_ = false;
     std::unique_ptr<frmTicker> ticker_;
     QSystemTrayIcon* stdIcon_ = nullptr;
     QPointer<frmXPhide> help_;

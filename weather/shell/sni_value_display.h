@@ -1,0 +1,49 @@
+#pragma once
+
+#include "platform/sni_watcher.h"
+#include "weather/shell/tray_presenter.h"
+
+#include <QPointer>
+
+class QMenu;
+class QSystemTrayIcon;
+
+namespace shell {
+
+// The value as a StatusNotifierItem: a tray icon whose picture is the value itself, its tooltip
+// the stats tip, its context menu the popup menu, Activate bringing the main window back.
+//
+// Qt chooses a tray icon's back end (StatusNotifierItem or XEmbed) once, when the icon is made,
+// and stays with XEmbed if no host was up then. So the icon is only made while a host owns the
+// watcher name, and made afresh whenever a host appears (a panel started after the monitor, or
+// restarted): the new host then gets the item. When the host goes, lost() is emitted.
+class SniValueDisplay : public TrayPresenter
+{
+    Q_OBJECT
+public:
+    explicit SniValueDisplay(platform::SniWatcher& watcher, QObject* parent = nullptr);
+    ~SniValueDisplay() override;
+
+    // The popup menu the host shows for the item (not owned).
+    void setContextMenu(QMenu* menu);
+
+    void showValue(const ValueIconFace& face, const QString& tipTitle, const QString& tip) override;
+    void close() override;
+    bool shown() const override;
+
+    QSystemTrayIcon* icon() const { return icon_; }
+
+private:
+    void hostChanged(bool running);
+    void makeIcon();
+    void refresh();
+
+    platform::SniWatcher& watcher_;
+    QPointer<QMenu> menu_;
+    QSystemTrayIcon* icon_ = nullptr;
+    ValueIconFace face_;
+    QString tip_;
+    bool open_ = false;
+};
+
+} // namespace shell
