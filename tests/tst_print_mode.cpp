@@ -254,11 +254,11 @@ private Q_SLOTS:
         QVERIFY(closed.listen(QHostAddress::LocalHost));
         const QString dead = QString::number(closed.serverPort());
         closed.close();
-        const auto address = [&](const QString& spec) {
-            if (spec.isEmpty())
+        const auto address = [&](const QString& where) {
+            if (where.isEmpty())
                 return QString();
-            const QString server = spec.section(u'/', 0, 0);
-            const QString path = u'/' + spec.section(u'/', 1);
+            const QString server = where.section(u'/', 0, 0);
+            const QString path = u'/' + where.section(u'/', 1);
             if (server == u"https")
                 return https.url("https", path);
             return server == u"ftp" ? ftp.url("ftp", path)
