@@ -180,7 +180,10 @@ private Q_SLOTS:
         appDir_ = path(QStringLiteral("app"));
         QFile layout(QStringLiteral(NIMBULO_SOURCE_DIR "/data/weather.ini"));
         QVERIFY(layout.open(QIODevice::ReadOnly));
-        writeFile(QStringLiteral("app/weather.ini"), layout.readAll());
+        // The products through the demo bureau as the proxy, by the program's own HTTP client.
+        writeFile(QStringLiteral("app/weather.ini"),
+                  layout.readAll().replace("st_url=ftp://ftp.bom.gov.au/anon/gen/fwo/",
+                                           "st_url=http://www.bom.gov.au/fwo/"));
         writeFile(QStringLiteral("app/wsetting.ini"),
                   "[SavedSetting]\nstate=1\nbanner=0\nfore_color=0\nback_color=65535\n"
                   "proxy_on=1\nproxy_server=127.0.0.1\nproxy_port=" +
