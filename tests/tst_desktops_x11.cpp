@@ -231,8 +231,15 @@ private Q_SLOTS:
         QProcess* panel = startXfcePanel();
         if (traySni) {
             QVERIFY(X11Session::waitUntil([] { return !registeredItems().isEmpty(); }, 30000));
-            const QList<IconPixmap> pixmaps = itemPixmaps(registeredItems().constFirst());
-            QVERIFY(!pixmaps.isEmpty());
+            // The item may register before its first picture is set.
+            QList<IconPixmap> pixmaps;
+            QVERIFY(X11Session::waitUntil(
+                [&] {
+                    const QStringList items = registeredItems();
+                    pixmaps = items.isEmpty() ? QList<IconPixmap>() : itemPixmaps(items.first());
+                    return !pixmaps.isEmpty();
+                },
+                30000));
             // Every picture has the chosen ground at its corner (bytes A R G B, network order).
             for (const IconPixmap& p : pixmaps) {
                 QVERIFY(p.width > 0 && p.bytes.size() == p.width * p.height * 4);
