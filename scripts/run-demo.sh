@@ -36,29 +36,33 @@ if [ ! -f "$ca/ca.pem" ]; then
 fi
 export SSL_CERT_FILE="$ca/ca.pem"
 
+# listenPort LOG: the port a service names in its "listening on 127.0.0.1:PORT" line of LOG,
+# waited for up to 5 s; "" when it never comes.
+listenPort() {
+  local found=""
+  for _ in $(seq 50); do
+    found=$(sed -n 's/^listening on 127\.0\.0\.1:\([0-9]*\).*/\1/p' "$1")
+    [ -n "$found" ] && break
+    sleep 0.1
+  done
+  echo "$found"
+}
+
 log="$program/demo-bureau.log"
 "$build/tools/demo-bureau/demo-bureau" --port 0 --tls "$ca" --layout "$program/weather.ini" \
   >"$log" 2>&1 &
 bureau=$!
 ftp=""
 trap 'kill $bureau $ftp 2>/dev/null || true' EXIT
-for _ in $(seq 50); do
-  port=$(sed -n 's/^listening on 127\.0\.0\.1:\([0-9]*\).*/\1/p' "$log")
-  [ -n "$port" ] && break
-  sleep 0.1
-done
-[ -n "${port:-}" ] || { echo "the demo bureau did not start:"; cat "$log"; exit 1; }
+port=$(listenPort "$log")
+[ -n "$port" ] || { echo "the demo bureau did not start:"; cat "$log"; exit 1; }
 echo "Demo bureau on 127.0.0.1:$port (HTTP, and HTTPS through CONNECT; CA $SSL_CERT_FILE)"
 
 ftplog="$program/demo-bureau-ftp.log"
 /usr/bin/python3 tools/demo-bureau/ftp_front.py --http-port "$port" >"$ftplog" 2>&1 &
 ftp=$!
-for _ in $(seq 50); do
-  ftpport=$(sed -n 's/^listening on 127\.0\.0\.1:\([0-9]*\).*/\1/p' "$ftplog")
-  [ -n "$ftpport" ] && break
-  sleep 0.1
-done
-[ -n "${ftpport:-}" ] || { echo "the demo bureau's FTP service did not start:"; cat "$ftplog"; exit 1; }
+ftpport=$(listenPort "$ftplog")
+[ -n "$ftpport" ] || { echo "the demo bureau's FTP service did not start:"; cat "$ftplog"; exit 1; }
 echo "Demo bureau FTP on ftp://127.0.0.1:$ftpport/anon/gen/fwo/"
 
 # The shipped layout reads the bureau's feeds: the state product by FTP (here the demo's FTP
