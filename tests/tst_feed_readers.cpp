@@ -72,6 +72,19 @@ private Q_SLOTS:
                  }));
     }
 
+    // A column the layout gives no element type shows none, not an element without a type.
+    void stateColumnWithoutType()
+    {
+        config::StateLayout layout = feedLayout();
+        layout.xmlElements[5].clear();
+        const auto read = readStateObservations("<product><observations><station description=\"A\">"
+                                                "<period><element>7</element></period></station>"
+                                                "</observations></product>",
+                                                layout);
+        QVERIFY2(read.rows, qPrintable(read.error));
+        QCOMPARE(describe(*read.rows), QStringList{"<a>A</a>||-|-|-|-|-|-"});
+    }
+
     void stateObservationsRefused_data()
     {
         QTest::addColumn<QByteArray>("document");

@@ -1,6 +1,8 @@
 #include "weather/engine/state_feed.h"
 
+#include <QHash>
 #include <QRegularExpression>
+#include <QStringBuilder>
 #include <QXmlStreamReader>
 
 #include <algorithm>
@@ -32,58 +34,93 @@ QString otherProduct(const QString& found, const QString& expected)
         .arg(found, expected);
 }
 
-// Reads one <station> element (the reader stands on its start) into a row; false when the
-// station has no name to list it by.
-bool readStation(QXmlStreamReader& xml, const config::StateLayout& layout, ObservationRow& row)
+// The layout's feed columns by the element type they show, built once per document so that
+// each element costs one hash lookup. Columns naming the same type are chained through `next`.
+class ColumnIndex
 {
-    const QXmlStreamAttributes attributes = xml.attributes();
-    QString name = attributes.value(QLatin1String("description")).trimmed().toString();
-    if (name.isEmpty())
-        name = attributes.value(QLatin1String("stn-name")).trimmed().toString();
-    row.wmo = attributes.value(QLatin1String("wmo-id")).trimmed().toString();
-    row.cells = QStringList(layout.columnCount, QString()); // null: not seen yet
-    const qsizetype columns = std::min<qsizetype>(layout.columnCount, layout.xmlElements.size());
+public:
+    explicit ColumnIndex(const config::StateLayout& layout)
+        : next_(std::min<qsizetype>(layout.columnCount, layout.xmlElements.size()), -1)
+    {
+        // Backwards, so each chain runs in column order from the first column of its type.
+        for (qsizetype c = next_.size() - 1; c >= 0; --c) {
+            const QString& type = layout.xmlElements.at(c);
+            if (type == config::kTimeLocal) {
+                timeColumns_.prepend(c);
+            } else if (!type.isEmpty()) { // a column without a type shows no element
+                next_[c] = first_.value(type, -1);
+                first_.insert(type, c);
+            }
+        }
+    }
+
+    // The first column showing `type`; -1 when none does.
+    qsizetype first(QStringView type) const { return first_.value(type, -1); }
+    // The next column showing the same type as column `c`; -1 after the last.
+    qsizetype next(qsizetype c) const { return next_.at(c); }
+    const QList<qsizetype>& timeColumns() const { return timeColumns_; }
+
+private:
+    QHash<QStringView, qsizetype> first_; // views into the layout's xmlElements
+    QList<qsizetype> next_;
+    QList<qsizetype> timeColumns_;
+};
+
+// Reads one <station> element (the reader stands on its start) into a row; false when the
+// station has no name to list it by. Only the cells the layout shows are copied out of the
+// reader; everything else is looked at through views.
+bool readStation(QXmlStreamReader& xml, const ColumnIndex& columns, qsizetype columnCount,
+                 ObservationRow& row)
+{
+    {
+        const QXmlStreamAttributes attributes = xml.attributes();
+        QStringView name = attributes.value(QLatin1String("description")).trimmed();
+        if (name.isEmpty())
+            name = attributes.value(QLatin1String("stn-name")).trimmed();
+        if (name.isEmpty()) {
+            xml.skipCurrentElement();
+            return false;
+        }
+        row.name = QLatin1String("<a>") % name % QLatin1String("</a>");
+        row.wmo = attributes.value(QLatin1String("wmo-id")).trimmed().toString();
+    }
+    row.cells = QStringList(columnCount, QString()); // null: not seen yet
 
     bool periodSeen = false;
     for (int depth = 1; depth > 0 && !xml.atEnd();) {
         switch (xml.readNext()) {
-        case QXmlStreamReader::StartElement:
-            if (xml.name() == u"period") {
+        case QXmlStreamReader::StartElement: {
+            const QStringView name = xml.name();
+            if (name == u"period") {
                 if (periodSeen) {
                     xml.skipCurrentElement(); // older periods: the first is the latest
                     break;
                 }
                 periodSeen = true;
-                const QString time =
-                    bureauTimeText(xml.attributes().value(QLatin1String("time-local")));
-                for (qsizetype c = 0; c < columns; ++c) {
-                    if (layout.xmlElements[c] == config::kTimeLocal)
+                if (!columns.timeColumns().isEmpty()) {
+                    const QString time =
+                        bureauTimeText(xml.attributes().value(QLatin1String("time-local")));
+                    for (const qsizetype c : columns.timeColumns())
                         row.cells[c] = time;
                 }
                 ++depth;
-            } else if (xml.name() == u"element" && periodSeen) {
-                const QXmlStreamAttributes element = xml.attributes();
-                const QStringView type = element.value(QLatin1String("type"));
-                const auto wanted = [&](qsizetype c) {
-                    return row.cells[c].isNull() && layout.xmlElements[c] == type;
-                };
-                qsizetype c = 0;
-                while (c < columns && !wanted(c))
-                    ++c;
-                if (c == columns) {
-                    xml.skipCurrentElement(); // a quantity the layout does not show
+            } else if (name == u"element" && periodSeen) {
+                const qsizetype c = columns.first(xml.attributes().value(QLatin1String("type")));
+                // A quantity the layout does not show, or one already read: the first wins.
+                if (c < 0 || !row.cells.at(c).isNull()) {
+                    xml.skipCurrentElement();
                     break;
                 }
-                const QString text =
-                    xml.readElementText(QXmlStreamReader::SkipChildElements).trimmed();
-                for (; c < columns; ++c) {
-                    if (wanted(c))
-                        row.cells[c] = text.isEmpty() ? kMissing : text;
-                }
+                QString text = xml.readElementText(QXmlStreamReader::SkipChildElements).trimmed();
+                if (text.isEmpty())
+                    text = kMissing;
+                for (qsizetype k = c; k >= 0; k = columns.next(k))
+                    row.cells[k] = text;
             } else {
                 ++depth;
             }
             break;
+        }
         case QXmlStreamReader::EndElement:
             --depth;
             break;
@@ -95,8 +132,7 @@ bool readStation(QXmlStreamReader& xml, const config::StateLayout& layout, Obser
         if (cell.isNull())
             cell = kMissing;
     }
-    row.name = QStringLiteral("<a>") + name + QStringLiteral("</a>");
-    return !name.isEmpty();
+    return true;
 }
 
 } // namespace
@@ -170,6 +206,7 @@ FeedResult<RowTable> readStateObservations(const QString& document,
                                            const config::StateLayout& layout)
 {
     const QString expectedProduct = productIdOf(layout.obsUrl);
+    const ColumnIndex columns(layout);
     QXmlStreamReader xml(document);
     xml.setNamespaceProcessing(false);
     FeedResult<RowTable> result;
@@ -191,7 +228,7 @@ FeedResult<RowTable> readStateObservations(const QString& document,
                     ObservationRow row;
                     if (xml.name() != u"station")
                         xml.skipCurrentElement();
-                    else if (readStation(xml, layout, row))
+                    else if (readStation(xml, columns, layout.columnCount, row))
                         rows.append(std::move(row));
                 }
             } else {

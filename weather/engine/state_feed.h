@@ -27,8 +27,8 @@ template <typename Rows> struct FeedResult
 //  - cells: one per layout column, from the station's first period. A column whose
 //    entry of `xmlElements` is kTimeLocal holds the period's `time-local` written by
 //    bureauTimeText(); any other column holds the trimmed text of the first `element` of that
-//    `type` (other attributes are ignored). A missing or empty element reads "-", the page's
-//    missing value.
+//    `type` (other attributes are ignored). A missing or empty element, and a column without an
+//    element type, read "-", the page's missing value.
 // The document is read once, front to back, with QXmlStreamReader.
 //
 // No rows, and an error text, for a document that is not well-formed XML (cut short
