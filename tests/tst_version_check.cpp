@@ -40,10 +40,27 @@ bool writeAll(const QString& path, const QByteArray& bytes)
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
+const QString kShippedLayout = QStringLiteral(NIMBULO_SOURCE_DIR "/data/weather.ini");
+
+// The shipped layout file's [FixedSetting] ver.
+QByteArray shippedVersion()
+{
+    return common::readIni(QStringLiteral("FixedSetting"), QStringLiteral("ver"), kShippedLayout)
+        .toLatin1();
+}
+
+// A version of the same length that the check takes as newer (it compares text): the last
+// character raised.
+QByteArray newerThan(QByteArray version)
+{
+    ++version.back();
+    return version;
+}
+
 // The shipped layout file with another version in [FixedSetting] (none: as shipped).
 QByteArray layoutOfVersion(const QByteArray& version)
 {
-    QByteArray layout = readAll(QStringLiteral(NIMBULO_SOURCE_DIR "/data/weather.ini"));
+    QByteArray layout = readAll(kShippedLayout);
     const QByteArray key = "[FixedSetting]\nver=";
     const qsizetype at = layout.indexOf(key) + key.size();
     if (!version.isEmpty())
@@ -114,7 +131,7 @@ private Q_SLOTS:
                                 QStringLiteral("_") + QTest::currentTestFunction()) +
                   QStringLiteral("/");
         QVERIFY(QDir().mkpath(appDir_));
-        QVERIFY(writeAll(layoutPath(), layoutOfVersion("1.0.0")));
+        QVERIFY(writeAll(layoutPath(), layoutOfVersion(QByteArray())));
         MessageBox::script({});
         opened_.clear();
         platform::setUrlOpener([this](const QString& url) { opened_.append(url); });
@@ -231,7 +248,8 @@ private Q_SLOTS:
     // Whole checks against the demo bureau, reached as the proxy.
     void againstDemoBureau_data()
     {
-        QTest::addColumn<QString>("exe");    // program version announced ("": as shipped)
+        QTest::addColumn<QByteArray>("installed"); // layout version installed ("": shipped)
+        QTest::addColumn<QString>("exe");          // program version announced ("": as shipped)
         QTest::addColumn<QByteArray>("ini"); // layout version announced and served ("": shipped)
         QTest::addColumn<int>("cut");        // body bytes sent: 0 all, below 0 all but so many
         QTest::addColumn<bool>("manual");
@@ -240,30 +258,35 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("layout"); // the installed layout's version afterwards
         const QString layout = "There is a newer version of Weather INI file to Update.";
         const QString error = "INI Update ERROR|ERROR downloading new INI.\r\n\r\n";
-        const QByteArray v0 = "1.0.0", v1 = "1.0.1";
+        const QString done = "INI Update|INI Update is complete.";
+        const QByteArray v0 = shippedVersion(), v1 = newerThan(v0), none;
         QTest::newRow("newer program")
-            << "9.9.9" << QByteArray() << 0 << false
+            << none << "9.9.9" << none << 0 << false
             << "There is a newer version of Nimbulo program available." << QString() << v0;
-        QTest::newRow("newer layout, installed") << QString() << v1 << 0 << false << layout
-                                                 << "INI Update|INI Update is complete." << v1;
+        QTest::newRow("newer layout, installed")
+            << none << QString() << v1 << 0 << false << layout << done << v1;
+        // What the first release installed gets the shipped layout.
+        QTest::newRow("layout of 1.0.0, the shipped one installed")
+            << QByteArray("1.0.0") << QString() << none << 0 << false << layout << done << v0;
         QTest::newRow("1.5.9: newer than this release")
-            << "1.5.9" << QByteArray() << 0 << false
+            << none << "1.5.9" << none << 0 << false
             << "There is a newer version of Nimbulo program available." << QString() << v0;
         QTest::newRow("1.10.: older than this release, as text")
-            << "1.10." << QByteArray() << 0 << true << QString()
+            << none << "1.10." << none << 0 << true << QString()
             << "Version Check|There are No Updates for Nimbulo" << v0;
         QTest::newRow("equal versions, manual")
-            << QString() << QByteArray() << 0 << true << QString()
+            << none << QString() << none << 0 << true << QString()
             << "Version Check|There are No Updates for Nimbulo" << v0;
         QTest::newRow("incomplete download")
-            << QString() << v1 << -8 << true << layout
+            << none << QString() << v1 << -8 << true << layout
             << error + "The INI file downloaded was incomplete." << v0;
         QTest::newRow("download cut before [FixedSetting]")
-            << QString() << v1 << 300 << true << layout
+            << none << QString() << v1 << 300 << true << layout
             << error + "No part of the INI file could not be downloaded" << v0;
     }
     void againstDemoBureau()
     {
+        QFETCH(QByteArray, installed);
         QFETCH(QString, exe);
         QFETCH(QByteArray, ini);
         QFETCH(int, cut);
@@ -271,6 +294,8 @@ private Q_SLOTS:
         QFETCH(QString, window);
         QFETCH(QString, box);
         QFETCH(QByteArray, layout);
+        if (!installed.isEmpty())
+            QVERIFY(writeAll(layoutPath(), layoutOfVersion(installed)));
         QStringList options;
         if (!exe.isEmpty())
             options << "--exe-version" << exe;
@@ -327,7 +352,8 @@ private Q_SLOTS:
     void layoutServerGone()
     {
         auto server = std::make_unique<PageServer>();
-        server->setPage(QStringLiteral("/freeload/wthrvers.txt"), "exe=1.0.0 ini=1.0.1");
+        server->setPage(QStringLiteral("/freeload/wthrvers.txt"),
+                        "exe=1.0.0 ini=" + newerThan(shippedVersion()));
         Checker c(QString::number(server->port()), appDir_);
         c.check.checkVersion(false);
         QVERIFY(c.check.messageWindow());
