@@ -161,7 +161,8 @@ private Q_SLOTS:
     void stationHistory()
     {
         const config::StateLayout layout = feedLayout();
-        const auto read = readStationHistory(samplePage("feed_station_94768.json"), layout, 3);
+        const auto read =
+            readStationHistory(samplePage("feed_station_94768.json"), layout, 3, "94768");
         QVERIFY2(read.rows, qPrintable(read.error));
         QCOMPARE(describe(*read.rows), QStringList({
                                            "29/11:30am|17.2|SSW|24|0.2",
@@ -176,20 +177,24 @@ private Q_SLOTS:
         QTest::addColumn<QString>("error");
         const QString notJson = "Station history feed is not valid JSON (";
         const QString noRows = "Station history feed lists no observations.";
-        QTest::newRow("cut short") << halfOf(samplePage("feed_station_94768.json")) << notJson;
+        const QByteArray sample = samplePage("feed_station_94768.json");
+        QTest::newRow("cut short") << halfOf(sample) << notJson;
         QTest::newRow("a web page") << QByteArray("<html>403</html>") << notJson;
         QTest::newRow("no data list") << QByteArray("{\"observations\":{\"header\":[]}}")
                                       << "Station history feed holds no observations data.";
         QTest::newRow("empty data") << QByteArray("{\"observations\":{\"data\":[]}}") << noRows;
         QTest::newRow("data of no objects")
             << QByteArray("{\"observations\":{\"data\":[1,null]}}") << noRows;
+        QTest::newRow("another station's product")
+            << QByteArray(sample).replace("\"wmo\": 94768", "\"wmo\": 94767")
+            << "Station history feed is for station 94767, not 94768.";
     }
 
     void stationHistoryRefused()
     {
         QFETCH(QByteArray, document);
         QFETCH(QString, error);
-        const auto read = readStationHistory(document, feedLayout(), 3);
+        const auto read = readStationHistory(document, feedLayout(), 3, "94768");
         QVERIFY(!read.rows);
         QVERIFY2(read.error.startsWith(error), qPrintable(read.error));
     }
@@ -200,22 +205,28 @@ private Q_SLOTS:
         QTest::addColumn<QString>("wmo");
         QTest::addColumn<QString>("feedUrl"); // st_hist_url
         QTest::addColumn<QString>("address");
+        QTest::addColumn<QString>("number"); // read back from the address
         const QString page = "<a href=\"/products/IDN60801/IDN60801.94768.shtml\">Sydney</a>";
         const QString json = "https://reg.example/fwo/IDN60801/IDN60801.{wmo}.json";
         QTest::newRow("page link") << page << ""
                                    << ""
-                                   << "http://bom/products/IDN60801/IDN60801.94768.shtml";
+                                   << "http://bom/products/IDN60801/IDN60801.94768.shtml"
+                                   << "";
         QTest::newRow("page row, JSON history")
-            << page << "" << json << "https://reg.example/fwo/IDN60801/IDN60801.94768.json";
+            << page << "" << json << "https://reg.example/fwo/IDN60801/IDN60801.94768.json"
+            << "94768";
         QTest::newRow("feed row, JSON history")
             << "<a>Sydney</a>"
-            << "94767" << json << "https://reg.example/fwo/IDN60801/IDN60801.94767.json";
+            << "94767" << json << "https://reg.example/fwo/IDN60801/IDN60801.94767.json"
+            << "94767";
         QTest::newRow("feed row, no history address") << "<a>Sydney</a>"
                                                       << "94767"
                                                       << ""
+                                                      << ""
                                                       << "";
         QTest::newRow("link without a number") << "<a href=\"/hist/sydney.shtml\">Sydney</a>"
-                                               << "" << json << "http://bom/hist/sydney.shtml";
+                                               << "" << json << "http://bom/hist/sydney.shtml"
+                                               << "";
     }
 
     void historyAddress()
@@ -224,10 +235,12 @@ private Q_SLOTS:
         QFETCH(QString, wmo);
         QFETCH(QString, feedUrl);
         QFETCH(QString, address);
+        QFETCH(QString, number);
         config::StateLayout layout;
         layout.historyUrl = feedUrl;
         ObservationRow row{name, {}, wmo};
         QCOMPARE(stationHistoryUrl(row, layout, QStringLiteral("http://bom/")), address);
+        QCOMPARE(stationOfHistoryUrl(address, layout), number);
     }
 };
 

@@ -402,6 +402,17 @@ private Q_SLOTS:
         QCOMPARE(label(window, "lblMinMax_0")->text(), QStringLiteral("No data found"));
         QVERIFY(log_.text().contains(QStringLiteral("Station history feed is not valid JSON")));
         QCOMPARE(graph_->historyTable().size(), demo::kHistoryRows);
+
+        // The product of another station than the address names is refused the same way.
+        config::StateLayout plain = layout;
+        plain.historyUrl = QStringLiteral("http://bom/IDN60801.{wmo}.json");
+        server_.setPage(demo::stationProduct(region, region.stations.at(1), now));
+        graph_->getGraphPage(plain,
+                             QString(plain.historyUrl).replace("{wmo}", region.stations[0].wmo),
+                             graphListOf(plain), region.stations[0].name);
+        QVERIFY(log_.text().contains("Station history feed is for station " +
+                                     region.stations[1].wmo + ", not " + region.stations[0].wmo));
+        QCOMPARE(graph_->historyTable().size(), demo::kHistoryRows);
     }
 
     // The main window's graph button: on while the shown station has a history link, off

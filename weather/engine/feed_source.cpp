@@ -53,7 +53,9 @@ FeedFetch<HistoryTable> fetchHistory(net::frmInet& inet, const config::StateLayo
     const QString product = inet.myOpenURL(url, true);
     if (product.isEmpty())
         return {};
-    return {true, logged(readStationHistory(product.toUtf8(), layout, graphCount), log)};
+    return {true, logged(readStationHistory(product.toUtf8(), layout, graphCount,
+                                            stationOfHistoryUrl(url, layout)),
+                         log)};
 }
 
 } // namespace engine

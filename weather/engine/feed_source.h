@@ -34,8 +34,9 @@ FeedFetch<RowTable> fetchObservations(net::frmInet& inet, const config::StateLay
 
 // The graph's fetch and read of a station's history at `url`, with the reader the layout names
 // (st_hist_feed): the HTML history page (readHistoryPage(); a page without the history block
-// arrives without rows) or the station's JSON product (readStationHistory(); a document it
-// refuses puts its text into `log` and arrives without rows).
+// arrives without rows) or the station's JSON product (readStationHistory(), for the station
+// the address names by stationOfHistoryUrl(); a document it refuses puts its text into `log`
+// and arrives without rows).
 FeedFetch<HistoryTable> fetchHistory(net::frmInet& inet, const config::StateLayout& layout,
                                      const QString& url, int graphCount, net::ErrorLog& log);
 

@@ -22,6 +22,20 @@ QString textOf(const QJsonValue& value)
     return kNoValue.toString();
 }
 
+// The station number an observation names ("wmo": 94768 or "94768"); empty when none.
+QString stationOf(const QJsonObject& observation)
+{
+    const QString number = textOf(observation.value(u"wmo"));
+    return number == kNoValue ? QString() : number;
+}
+
+QString otherStation(const QString& found, const QString& expected)
+{
+    return QStringLiteral("Station history feed is for station %1, not %2.\r\n"
+                          "Check the history address (st_hist_url) in weather.ini.")
+        .arg(found, expected);
+}
+
 QString fieldOf(const config::StateLayout& layout, int column)
 {
     return layout.jsonFields.value(column - 1);
@@ -30,7 +44,8 @@ QString fieldOf(const config::StateLayout& layout, int column)
 } // namespace
 
 FeedResult<HistoryTable> readStationHistory(const QByteArray& document,
-                                            const config::StateLayout& layout, int graphCount)
+                                            const config::StateLayout& layout, int graphCount,
+                                            const QString& station)
 {
     FeedResult<HistoryTable> result;
     QJsonParseError parse;
@@ -62,6 +77,11 @@ FeedResult<HistoryTable> readStationHistory(const QByteArray& document,
             continue;
         any = true;
         const QJsonObject observation = entry.toObject();
+        if (const QString found = stationOf(observation);
+            !station.isEmpty() && !found.isEmpty() && found != station) {
+            result.error = otherStation(found, station);
+            return result;
+        }
         HistoryRow row;
         const QJsonValue time = observation.value(timeField);
         row.time = time.isString() ? time.toString().trimmed() : QString();

@@ -17,8 +17,11 @@ namespace engine {
 // QJsonDocument.
 //
 // No rows, and an error text, for a document that is not valid JSON (cut short included), one
-// without an `observations.data` list, and one whose list holds no observation (object).
+// without an `observations.data` list, one whose list holds no observation (object), and, when
+// `station` (a WMO number) is given, one with an observation whose `wmo` names another station
+// (another station's product). An observation without a `wmo` is taken as the station's.
 FeedResult<HistoryTable> readStationHistory(const QByteArray& document,
-                                            const config::StateLayout& layout, int graphCount);
+                                            const config::StateLayout& layout, int graphCount,
+                                            const QString& station = QString());
 
 } // namespace engine

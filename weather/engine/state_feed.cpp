@@ -174,6 +174,19 @@ QString stationHistoryUrl(const ObservationRow& row, const config::StateLayout& 
     return QString(layout.historyUrl).replace(QLatin1String("{wmo}"), number);
 }
 
+QString stationOfHistoryUrl(const QString& url, const config::StateLayout& layout)
+{
+    const QLatin1String placeholder("{wmo}");
+    const qsizetype at = layout.historyUrl.indexOf(placeholder);
+    if (at < 0)
+        return QString();
+    const QStringView head = QStringView(layout.historyUrl).first(at);
+    const QStringView tail = QStringView(layout.historyUrl).sliced(at + placeholder.size());
+    if (url.size() <= head.size() + tail.size() || !url.startsWith(head) || !url.endsWith(tail))
+        return QString();
+    return url.sliced(head.size(), url.size() - head.size() - tail.size());
+}
+
 QString productIdOf(const QString& url)
 {
     static const QRegularExpression id(QStringLiteral("/(ID[A-Z]\\d{5})\\.[A-Za-z]+$"));

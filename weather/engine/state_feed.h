@@ -44,6 +44,11 @@ FeedResult<RowTable> readStateObservations(const QString& document,
 QString stationHistoryUrl(const ObservationRow& row, const config::StateLayout& layout,
                           const QString& bureauRoot);
 
+// The station number in a history address that stationHistoryUrl() made from the layout's
+// `historyUrl`: what stands where "{wmo}" does. Empty when the layout has no such address or
+// `url` is not of its shape (a history page's link).
+QString stationOfHistoryUrl(const QString& url, const config::StateLayout& layout);
+
 // A station's WMO number: the row's own, else the number the name cell's link ends in
 // ("/products/IDN60801/IDN60801.94768.shtml" gives 94768); empty when neither has one.
 QString stationNumberOf(const ObservationRow& row);
