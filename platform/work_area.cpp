@@ -19,17 +19,20 @@ DesktopState desktopState()
 {
     DesktopState state;
     const QScreen* screen = QGuiApplication::primaryScreen();
-    state.screen = x11::rootGeometry();
+    // X reports device pixels; the displays place their windows in logical ones.
+    state.screen = x11::toLogical(x11::rootGeometry());
     if (state.screen.isEmpty() && screen)
         state.screen = screen->geometry();
     if (const auto work = x11::workArea())
-        state.work = *work;
+        state.work = x11::toLogical(*work);
     else if (screen)
         state.work = screen->availableGeometry();
     else
         state.work = state.screen;
-    if (const auto dock = x11::panelWindow())
-        state.panel = PanelState{panelEdgeOf(dock->rect, state.screen), dock->strut, dock->rect};
+    if (const auto dock = x11::panelWindow()) {
+        const QRect rect = x11::toLogical(dock->rect);
+        state.panel = PanelState{panelEdgeOf(rect, state.screen), dock->strut, rect};
+    }
     return state;
 }
 
@@ -47,7 +50,9 @@ void reserveStrip(QWidget* widget, int edge, int thickness, int start, int end)
 {
     if (QGuiApplication::platformName() != QLatin1String("xcb") || !widget)
         return;
-    x11::setStrut(widget->winId(), edge, thickness, start, end);
+    // The strut is in device pixels: the logical span start..end covers whole device pixels.
+    x11::setStrut(widget->winId(), edge, x11::toDevice(thickness), x11::toDevice(start),
+                  x11::toDevice(end + 1) - 1);
 }
 
 void raisePanel()

@@ -17,7 +17,7 @@ enum ScreenEdge
 };
 
 // The desktop's panel (taskbar): the edge it sits at, whether it keeps its strip reserved
-// (always on top, not auto-hidden: it holds a strut), and its rectangle in screen pixels.
+// (always on top, not auto-hidden: it holds a strut), and its rectangle in logical pixels.
 struct PanelState
 {
     int edge = EdgeBottom;
@@ -25,7 +25,7 @@ struct PanelState
     QRect rect;
 };
 
-// What the banner and the free ticker place themselves by.
+// What the banner and the free ticker place themselves by, in logical pixels (Qt's).
 struct DesktopState
 {
     QRect screen;                    // the whole screen
@@ -43,9 +43,10 @@ DesktopState desktopState();
 
 // Dock windows (the banner). prepareDockWindow() marks `widget` as a dock window shown on every
 // desktop; call it before every show. reserveStrip() keeps `thickness` pixels at `edge`
-// (EdgeTop or EdgeBottom) along x = start..end free of other windows while `widget` is mapped;
-// a thickness of 0 gives the strip back. The strip dies with the window, also when the program
-// is killed. Nothing happens off X11.
+// (EdgeTop or EdgeBottom) along x = start..end free of other windows while `widget` is mapped,
+// all in logical pixels (converted to X's device pixels); a thickness of 0 gives the strip
+// back. The strip dies with the window, also when the program is killed. Nothing happens off
+// X11.
 void prepareDockWindow(QWidget* widget);
 void reserveStrip(QWidget* widget, int edge, int thickness, int start, int end);
 

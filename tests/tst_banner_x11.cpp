@@ -1,11 +1,14 @@
-// The desk banner against a real X server with openbox and a tint2 panel: the work area shrinks
-// by the banner's strip, the banner follows the panel from the bottom to the top, and the strip
+// The desk banner against a real X server with openbox and a tint2 panel (also at twice the
+// scale, where X counts device pixels): the work area shrinks by the banner's strip, the banner
+// follows the panel from the bottom to the top, its tips show on a real hover, and the strip
 // comes back when the banner closes and when its program is killed.
 
+#include "weather/shell/cls_tooltip.h"
 #include "weather/shell/frm_desk.h"
 #include "x11_session.h"
 
 #include <QApplication>
+#include <QToolButton>
 #include <QtTest>
 
 #include <iostream>
@@ -61,8 +64,11 @@ private Q_SLOTS:
 
     void reservesItsStripAndFollowsThePanel()
     {
+        // In device pixels: the screen is 1280 x 800, the panel 30 x s high.
+        const int s = X11Session::scale();
+        const int panelTop = 800 - 30 * s;
         QVERIFY(x_.startPanel(X11Session::Panel::Bottom));
-        QVERIFY(workAreaBecomes(0, 770));
+        QVERIFY(workAreaBecomes(0, panelTop));
         shell::frmDesk desk;
         QString text = QStringLiteral("  ");
         for (int i = 0; i < 7; ++i)
@@ -70,22 +76,33 @@ private Q_SLOTS:
         desk.setText(text, true, QPixmap());
         desk.setLook(Qt::white, QColor(0x20, 0x50, 0x20), QFont());
         showAtBottom(desk);
-        const int h = desk.height();
+        const int h = desk.height() * s;
         const auto bannerRect = [&] { return x_.rootRect(xcb_window_t(desk.winId())); };
         // Above the panel, across the work area, the strip above the panel reserved.
-        QVERIFY(workAreaBecomes(0, 770 - h - 2));
-        QCOMPARE(bannerRect(), QRect(0, 770 - h, 1280, h));
+        QVERIFY(workAreaBecomes(0, panelTop - h - 2 * s));
+        QCOMPARE(bannerRect(), QRect(0, panelTop - h, 1280, h));
         x_.saveScreenshot(QStringLiteral("banner-bottom.png"));
+
+        // The stats tip on the text strip and the menu button's help tip show on a real hover,
+        // though the banner never becomes the active window.
+        shell::ToolTipHelp tips;
+        tips.setToolTips({&desk});
+        tips.setStatTip(desk.picDspl);
+        tips.updateStatTip(desk.picDspl, QStringLiteral("Temperature 21.0"));
+        QVERIFY(x_.hoverShowsTip(desk.picDspl, QStringLiteral("Temperature 21.0"),
+                                 QStringLiteral("banner-stats-tip.png")));
+        QVERIFY(x_.hoverShowsTip(desk.cmdMenu, QStringLiteral("Banner display menu:"),
+                                 QStringLiteral("banner-menu-tip.png")));
 
         // The banner drops to the screen's bottom and keeps only its own strip; the panel's
         // strip is at the top now.
         QVERIFY(x_.startPanel(X11Session::Panel::Top));
-        QVERIFY(workAreaBecomes(30, 800 - h - 2));
+        QVERIFY(workAreaBecomes(30 * s, 800 - h - 2 * s));
         QVERIFY(
             X11Session::waitUntil([&] { return bannerRect().y() == 800 - h; }, 15000, pumpEvents));
         x_.saveScreenshot(QStringLiteral("banner-after-panel-moved.png"));
         desk.closeBanner();
-        QVERIFY(workAreaBecomes(30, 800));
+        QVERIFY(workAreaBecomes(30 * s, 800));
     }
 
     // A strut dies with its window: killing the program gives the strip back.
@@ -100,10 +117,12 @@ private Q_SLOTS:
             },
             20000));
         QCOMPARE(child->readLine().trimmed(), QByteArray("ready"));
-        QVERIFY(X11Session::waitUntil([&] { return x_.workArea().value(3) < 770; }, 10000));
+        const int panelTop = 800 - 30 * X11Session::scale();
+        QVERIFY(
+            X11Session::waitUntil([&] { return int(x_.workArea().value(3)) < panelTop; }, 10000));
         child->kill();
         QVERIFY(child->waitForFinished(10000));
-        QVERIFY(workAreaBecomes(0, 770));
+        QVERIFY(workAreaBecomes(0, panelTop));
     }
 };
 

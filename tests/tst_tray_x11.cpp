@@ -1,14 +1,19 @@
-// The tray display against a real X server with openbox and a tint2 panel: the docked ticker
-// ends up inside the panel over its blank icons, follows a new tray, leaves no icon behind, and
-// a tall panel takes the standard icon.
+// The tray display against a real X server with openbox and a tint2 panel (also at twice the
+// scale): the docked ticker ends up inside the panel over its blank icons in the panel's own
+// colour, follows a new tray, leaves no icon behind, and a tall panel takes the standard icon,
+// whose hover ticker fits its text; a real hover shows the stats tip on either ticker.
 
 #include "platform/tray_host.h"
+#include "weather/shell/cls_tooltip.h"
 #include "weather/shell/tray_display.h"
 #include "x11_session.h"
 
 #include <QApplication>
 #include <QSystemTrayIcon>
 #include <QtTest>
+
+// Two stats and the trend arrow: wider than the 3 cells the display starts with.
+const shell::TickerContent kContent{QStringLiteral("21.0 °C / 84%"), true, 3};
 
 class TestTrayX11 : public QObject
 {
@@ -23,12 +28,13 @@ private:
     {
         auto d = std::make_unique<shell::TrayDisplay>(host);
         shell::TrayOptions options;
+        options.useSysColor = true; // the docked ticker takes the panel's colour
         options.foreColor = Qt::white;
         options.backColor = QColor(0x80, 0x20, 0x20);
         options.noXpHelp = true;
         d->setOptions(options);
         d->state.cellCount = cells;
-        d->setContent({QStringLiteral("22.5 / 61%"), true, 3}, 1);
+        d->setContent(kContent, 1);
         d->startTrayDisplay();
         return d;
     }
@@ -38,9 +44,11 @@ private:
         return x_.named(top ? top : x_.panelWindow(), QString::number(k) + QStringLiteral("KQ"));
     }
 
-    // Waits until the ticker is a mapped child of the panel over its leftmost blank icon, as
-    // wide as all of them and centred on the panel.
-    void waitDockedOverIcons(const shell::TrayDisplay& d, int cells)
+    // Waits until the ticker is a mapped child of the panel from its first blank icon's left
+    // edge to its last one's right edge (and at most the tray's spacing beyond), with the cells
+    // its text and arrow need, centred on the panel and painted in the panel's colour (tint2rc:
+    // #2a5d8f).
+    void waitDockedOverIcons(const shell::TrayDisplay& d)
     {
         QString why;
         const bool docked = X11Session::waitUntil(
@@ -50,17 +58,24 @@ private:
                 why = QStringLiteral("ticker not a mapped child of the panel");
                 if (!panel || x_.parent(ticker) != panel || !x_.viewable(ticker))
                     return false;
+                const int cells = d.state.cellCount;
                 for (int k = 1; k <= cells; ++k) {
                     why = QStringLiteral("not one icon %1 in the panel").arg(k);
                     if (blankIcons(k).size() != 1)
                         return false;
                 }
-                const QRect icon = x_.rootRect(blankIcons(1).first());
+                const int s = X11Session::scale();
+                const QRect first = x_.rootRect(blankIcons(1).first());
+                const QRect last = x_.rootRect(blankIcons(cells).first());
                 const QRect at = x_.rootRect(ticker);
                 const QRect bar = x_.rootRect(panel);
-                QDebug(&why) << "ticker" << at << "icon" << icon << "panel" << bar;
-                return at.x() == icon.x() && at.width() == icon.width() * cells &&
-                       qAbs(at.center().y() - bar.center().y()) <= 1;
+                const int beyond = at.x() + at.width() - (last.x() + last.width());
+                QDebug(&why) << "ticker" << at << "icons" << first << last << "panel" << bar
+                             << "colour" << d.ticker()->background();
+                return qAbs(at.x() - first.x()) < s && beyond >= 0 && beyond <= 2 + s &&
+                       qAbs(at.center().y() - bar.center().y()) <= s &&
+                       d.ticker()->background() == QColor(0x2a, 0x5d, 0x8f) &&
+                       d.ticker()->textSize(kContent).width() <= d.ticker()->width();
             },
             15000, pumpEvents);
         QVERIFY2(docked, qPrintable(why));
@@ -76,14 +91,18 @@ private Q_SLOTS:
         QVERIFY(host->available());
         auto d = display(*host, 3);
         QVERIFY(d->state.tickerDocked);
-        waitDockedOverIcons(*d, 3);
+        waitDockedOverIcons(*d);
         x_.saveScreenshot(QStringLiteral("docked-ticker.png"));
+        shell::clsTooltip tips;
+        tips.addTool(d->ticker()->picTicker, QStringLiteral("Temperature 21.0"), {});
+        QVERIFY(x_.hoverShowsTip(d->ticker()->picTicker, QStringLiteral("Temperature 21.0"),
+                                 QStringLiteral("docked-ticker-tip.png")));
 
         // The tray exits and another starts (MANAGER): the icons dock again, the ticker follows,
         // and no stray blank icon is left on the desktop.
         x_.stopPanel();
         QVERIFY(x_.startPanel(X11Session::Panel::Bottom));
-        waitDockedOverIcons(*d, 3);
+        waitDockedOverIcons(*d);
         for (const xcb_window_t w : blankIcons(1, x_.root()))
             QVERIFY(x_.parent(w) != x_.root() || !x_.viewable(w));
 
@@ -103,6 +122,33 @@ private Q_SLOTS:
                                       10000, pumpEvents));
         QVERIFY(d->stdIconShown());
         QVERIFY(blankIcons(1).isEmpty());
+
+        // The icon's hover pops the ticker up beside the panel, wide enough for its text and
+        // arrow, and resting on it shows the stats tip.
+        d->trayIconHovered();
+        shell::frmTicker* ticker = d->ticker();
+        // (Qt may have made the window anew: its handle knows the current one.)
+        QVERIFY(X11Session::waitUntil(
+            [&] { return x_.viewable(xcb_window_t(ticker->windowHandle()->winId())); }, 10000,
+            pumpEvents));
+        const QFontMetrics metrics(ticker->picTicker->font());
+        QVERIFY(ticker->arrowShown());
+        QVERIFY2(metrics.horizontalAdvance(QStringLiteral("21.0 °C / 84%")) + ticker->height() <=
+                     ticker->width(),
+                 qPrintable(QString::number(ticker->width())));
+        // The pointer resting on it keeps it up (its five seconds start when the pointer leaves).
+        // (Not where the tip's hover rests: Qt drops a move to where it saw the pointer last.)
+        const QRect window = x_.rootRect(xcb_window_t(ticker->windowHandle()->winId()));
+        x_.movePointer(window.topLeft() + QPoint(2, 2));
+        QVERIFY(
+            X11Session::waitUntil([&] { return !d->tmrMsonIcon.isActive(); }, 10000, pumpEvents));
+        QVERIFY(ticker->isVisible());
+        shell::clsTooltip tips;
+        tips.addTool(ticker->picTicker, QStringLiteral("Humidity 84"), {});
+        QVERIFY(x_.hoverShowsTip(ticker->picTicker, QStringLiteral("Humidity 84"),
+                                 QStringLiteral("free-ticker-tip.png")));
+        QVERIFY(
+            X11Session::waitUntil([&] { return d->tmrMsonIcon.isActive(); }, 10000, pumpEvents));
         d->shutdown();
         QVERIFY(!d->state.trayActive);
     }

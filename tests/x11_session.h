@@ -6,7 +6,11 @@
 // starts is killed when the session ends, and also when the test process dies (parent-death
 // signal). Waits poll a condition against a generous bound; nothing sleeps for a fixed time.
 
+#include <QApplication>
 #include <QGuiApplication>
+#include <QPointer>
+#include <QToolTip>
+#include <QWidget>
 #include <QtTest>
 
 #include <csignal>
@@ -40,7 +44,7 @@ class X11Session
 {
 public:
     // tint2 panels the tests use: a 30-pixel panel along the bottom or top with a system tray
-    // and a strut, or a tall one (40 wide) along the left.
+    // and a strut, or a tall one (40 wide) along the left; at scale() times those sizes.
     enum class Panel
     {
         Bottom,
@@ -70,9 +74,13 @@ public:
             xcb_disconnect(conn_);
     }
 
+    // The test's scale (QT_SCALE_FACTOR, 1 when unset): the panel's sizes grow with it, as a
+    // desktop set up for that scale has them. The server itself counts device pixels.
+    static int scale() { return qMax(1, qEnvironmentVariableIntValue("QT_SCALE_FACTOR")); }
+
     static bool haveTools()
     {
-        for (const char* tool : {"Xvfb", "openbox", "tint2"}) {
+        for (const char* tool : {"Xvfb", "openbox", "tint2", "xdotool"}) {
             if (QStandardPaths::findExecutable(QLatin1String(tool)).isEmpty())
                 return false;
         }
@@ -114,7 +122,7 @@ public:
     void startTestCase()
     {
         if (!haveTools())
-            QSKIP("Xvfb, openbox or tint2 is missing");
+            QSKIP("Xvfb, openbox, tint2 or xdotool is missing");
         QCOMPARE(QGuiApplication::platformName(), QStringLiteral("xcb"));
         spawn(QStringLiteral("openbox"), {QStringLiteral("--sm-disable")});
         QVERIFY(waitUntil(
@@ -133,25 +141,40 @@ public:
         rc.write("rounded = 0\nborder_width = 0\nbackground_color = #2a5d8f 100\n"
                  "border_color = #000000 0\n\npanel_items = TS\npanel_background_id = 1\n"
                  "panel_dock = 0\npanel_layer = top\nstrut_policy = follow_size\nautohide = 0\n"
-                 "systray_padding = 2 2 2\nsystray_background_id = 0\nsystray_icon_size = 22\n"
+                 "systray_padding = 2 2 2\nsystray_background_id = 0\n"
                  "systray_sort = ascending\ntaskbar_mode = single_desktop\n");
-        rc.write(panel == Panel::Left
-                     ? "panel_position = center left vertical\npanel_size = 100% 40\n"
-                 : panel == Panel::Top
-                     ? "panel_position = top center horizontal\npanel_size = 100% 30\n"
-                     : "panel_position = bottom center horizontal\npanel_size = 100% 30\n");
+        const int s = scale();
+        rc.write(QByteArray("systray_icon_size = ") + QByteArray::number(22 * s) + '\n');
+        rc.write(panel == Panel::Left  ? "panel_position = center left vertical\n"
+                 : panel == Panel::Top ? "panel_position = top center horizontal\n"
+                                       : "panel_position = bottom center horizontal\n");
+        rc.write("panel_size = 100% " + QByteArray::number((panel == Panel::Left ? 40 : 30) * s) +
+                 '\n');
         rc.close();
         panel_ = spawn(QStringLiteral("tint2"), {QStringLiteral("-c"), rc.fileName()});
-        return waitUntil(
+        const bool up = waitUntil(
             [&] {
                 const QList<quint32> a = workArea();
                 if (trayOwner() == 0 || !panelWindow() || a.size() < 4)
                     return false;
-                return panel == Panel::Left  ? a[0] >= 40
-                       : panel == Panel::Top ? a[1] >= 30
-                                             : a[1] + a[3] <= 770;
+                return panel == Panel::Left  ? int(a[0]) >= 40 * s
+                       : panel == Panel::Top ? int(a[1]) >= 30 * s
+                                             : int(a[1] + a[3]) <= 800 - 30 * s;
             },
             20000);
+        // What the panels' start and end told the application (the old tray's end, the new
+        // one's MANAGER) is handled now, not by the next test's windows.
+        settle();
+        return up;
+    }
+
+    // Handles every event the X server has sent the application so far.
+    static void settle()
+    {
+        auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+        if (xcb_connection_t* c = x11 ? x11->connection() : nullptr)
+            std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+        pumpEvents();
     }
 
     void stopPanel()
@@ -298,6 +321,45 @@ public:
         return 0;
     }
 
+    // Moves the pointer to `at` (root coordinates, device pixels) as a user's mouse would:
+    // through the XTEST extension (xdotool), so the windows there get real motion events.
+    void movePointer(QPoint at)
+    {
+        QProcess xdotool;
+        xdotool.setProcessEnvironment(env_);
+        xdotool.start(
+            QStringLiteral("xdotool"),
+            {QStringLiteral("mousemove"), QString::number(at.x()), QString::number(at.y())});
+        xdotool.waitForFinished(10000);
+    }
+
+    // Rests the pointer on the middle of `widget` (coming from the screen's corner, so the hover
+    // starts fresh) and waits until Qt shows a tool tip holding `text`; the pointer then leaves.
+    bool hoverShowsTip(QWidget* widget, const QString& text, const QString& screenshot = {})
+    {
+        const QRect window = rootRect(xcb_window_t(widget->window()->windowHandle()->winId()));
+        const QPoint inside = widget->mapTo(widget->window(), widget->rect().center());
+        movePointer(QPoint(0, 0));
+        waitUntil([] { return !QToolTip::isVisible(); }, 5000, pumpEvents);
+        movePointer(window.topLeft() + inside * scale());
+        const bool shown =
+            waitUntil([&] { return QToolTip::isVisible() && QToolTip::text().contains(text); },
+                      10000, pumpEvents);
+        if (shown && !screenshot.isEmpty()) {
+            // The tip's window may show a moment later than Qt reports it.
+            for (QWidget* tip : QApplication::topLevelWidgets()) {
+                const QPointer<QWidget> label(tip); // a tip may go at any moment
+                if (tip->inherits("QTipLabel"))
+                    waitUntil([&] { return !label || viewable(xcb_window_t(label->winId())); },
+                              5000, pumpEvents);
+            }
+            pumpEvents();
+            saveScreenshot(screenshot);
+        }
+        movePointer(QPoint(0, 0));
+        return shown;
+    }
+
     // Saves a picture of the whole screen into the build folder's x11-artefacts/ for people to
     // look at (never committed). It proves nothing by itself, so a missing ImageMagick or a
     // failed grab does not fail the test.
@@ -307,8 +369,12 @@ public:
         QDir().mkpath(out);
         QProcess import;
         import.setProcessEnvironment(env_);
+        // One picture per scale: 2x runs name theirs "name-2x.png".
+        QString name = file;
+        if (scale() > 1)
+            name.insert(name.lastIndexOf(u'.'), QStringLiteral("-%1x").arg(scale()));
         import.start(QStringLiteral("import"),
-                     {QStringLiteral("-window"), QStringLiteral("root"), out + u'/' + file});
+                     {QStringLiteral("-window"), QStringLiteral("root"), out + u'/' + name});
         import.waitForFinished(20000);
     }
 

@@ -2,7 +2,8 @@
 
 #include "platform/x11/xcb_support.h"
 
-#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QScreen>
 
 namespace platform::x11 {
 namespace {
@@ -33,6 +34,30 @@ bool reservesStrut(xcb_connection_t* c, xcb_window_t w)
 }
 
 } // namespace
+
+qreal devicePixelRatio()
+{
+    const QScreen* screen = qGuiApp ? QGuiApplication::primaryScreen() : nullptr;
+    return screen && screen->devicePixelRatio() > 0 ? screen->devicePixelRatio() : 1.0;
+}
+
+int toLogical(int device)
+{
+    return qRound(device / devicePixelRatio());
+}
+
+int toDevice(int logical)
+{
+    return qRound(logical * devicePixelRatio());
+}
+
+QRect toLogical(const QRect& device)
+{
+    // Edges convert, so adjoining rectangles stay adjoining.
+    return QRect(QPoint(toLogical(device.left()), toLogical(device.top())),
+                 QPoint(toLogical(device.left() + device.width()) - 1,
+                        toLogical(device.top() + device.height()) - 1));
+}
 
 QRect rootGeometry()
 {

@@ -9,6 +9,13 @@
 // nothing (or finds nothing) without an X11 display.
 namespace platform::x11 {
 
+// X coordinates are device pixels, Qt's are logical pixels: the primary screen's ratio
+// converts between them (1 without a screen).
+qreal devicePixelRatio();
+int toLogical(int device);
+int toDevice(int logical);
+QRect toLogical(const QRect& device);
+
 // The root window's size; empty without X11.
 QRect rootGeometry();
 // _NET_WORKAREA of the current desktop; nullopt when the window manager does not publish it.

@@ -11,11 +11,15 @@ namespace {
 
 using xcb::Reply;
 
-// How deep below the notification area the icon search looks: wrapper, icon, and a level of
-// slack for trays that nest their sockets.
-constexpr int kMaxDepth = 4;
 constexpr quint32 kRequestDock = 0;
 constexpr quint32 kXEmbedMapped = 1;
+
+xcb_window_t parentOf(xcb_connection_t* c, xcb_window_t window)
+{
+    const Reply<xcb_query_tree_reply_t> tree(
+        xcb_query_tree_reply(c, xcb_query_tree(c, window), nullptr));
+    return tree ? tree->parent : 0;
+}
 
 bool viewable(xcb_connection_t* c, xcb_window_t w)
 {
@@ -30,11 +34,11 @@ xcb_window_t holderOf(xcb_connection_t* c, xcb_window_t icon)
 {
     const xcb_window_t rootWindow = xcb::root(c);
     const xcb_atom_t wmState = xcb::atom(c, "WM_STATE");
-    xcb_window_t w = parentOf(icon);
+    xcb_window_t w = parentOf(c, icon);
     if (!w || w == rootWindow)
         return 0;
     for (int depth = 0; depth < 16; ++depth) {
-        const xcb_window_t up = parentOf(w);
+        const xcb_window_t up = parentOf(c, w);
         if (xcb::property(c, w, wmState) || !up || up == rootWindow)
             return w;
         w = up;
@@ -63,24 +67,6 @@ xcb_window_t sameClientWindow(xcb_connection_t* c, xcb_window_t manager)
     return found;
 }
 
-void collectNamed(xcb_connection_t* c, xcb_window_t area, xcb_window_t parent, int depth,
-                  QList<NamedRect>& out)
-{
-    for (const xcb_window_t w : xcb::children(c, parent)) {
-        const QString name = xcb::windowName(c, w);
-        if (!name.isEmpty()) {
-            const Reply<xcb_translate_coordinates_reply_t> at(xcb_translate_coordinates_reply(
-                c, xcb_translate_coordinates(c, w, area, 0, 0), nullptr));
-            const Reply<xcb_get_geometry_reply_t> geometry(
-                xcb_get_geometry_reply(c, xcb_get_geometry(c, w), nullptr));
-            if (at && geometry)
-                out.append({name, at->dst_x, at->dst_x + geometry->width});
-        }
-        if (depth + 1 < kMaxDepth)
-            collectNamed(c, area, w, depth + 1, out);
-    }
-}
-
 } // namespace
 
 quint32 trayManager()
@@ -102,10 +88,12 @@ quint32 createTrayIcon(const QString& name)
     if (!c)
         return 0;
     const xcb_window_t w = xcb_generate_id(c);
-    const quint32 values[] = {XCB_BACK_PIXMAP_PARENT_RELATIVE};
+    // Its own moves, docking and exposure are reported to us (TrayWatch).
+    const quint32 values[] = {XCB_BACK_PIXMAP_PARENT_RELATIVE,
+                              XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_EXPOSURE};
     xcb_create_window(c, XCB_COPY_FROM_PARENT, w, xcb::root(c), 0, 0, 22, 22, 0,
-                      XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, XCB_CW_BACK_PIXMAP,
-                      values);
+                      XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT,
+                      XCB_CW_BACK_PIXMAP | XCB_CW_EVENT_MASK, values);
     const QByteArray utf8 = name.toUtf8();
     const QByteArray latin1 = name.toLatin1();
     xcb_change_property(c, XCB_PROP_MODE_REPLACE, w, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8,
@@ -160,38 +148,69 @@ quint32 notificationArea(quint32 manager, const QList<quint32>& icons)
     return sameClientWindow(c, manager);
 }
 
-QSize windowSize(quint32 window)
+TrayLayout trayLayout(quint32 manager, const QList<quint32>& icons, const QStringList& names)
+{
+    TrayLayout layout;
+    xcb_connection_t* c = xcb::connection();
+    if (!c || !manager)
+        return layout;
+    layout.area = notificationArea(manager, icons);
+    if (!layout.area)
+        return layout;
+    layout.watched.append(layout.area);
+    const Reply<xcb_get_geometry_reply_t> size(
+        xcb_get_geometry_reply(c, xcb_get_geometry(c, layout.area), nullptr));
+    if (size)
+        layout.areaSize = QSize(size->width, size->height);
+    for (qsizetype i = 0; i < icons.size(); ++i) {
+        const xcb_window_t icon = icons.at(i);
+        layout.watched.append(icon);
+        const xcb_window_t wrapper = parentOf(c, icon);
+        if (wrapper && wrapper != layout.area && wrapper != xcb::root(c))
+            layout.watched.append(wrapper);
+        if (holderOf(c, icon) != layout.area)
+            continue; // not (or no longer) docked in this area
+        const auto atCookie = xcb_translate_coordinates(c, icon, layout.area, 0, 0);
+        const auto geometryCookie = xcb_get_geometry(c, icon);
+        const Reply<xcb_translate_coordinates_reply_t> at(
+            xcb_translate_coordinates_reply(c, atCookie, nullptr));
+        const Reply<xcb_get_geometry_reply_t> geometry(
+            xcb_get_geometry_reply(c, geometryCookie, nullptr));
+        if (at && geometry)
+            layout.icons.append({names.value(i), at->dst_x, at->dst_x + geometry->width});
+    }
+    return layout;
+}
+
+QRect windowRectIn(quint32 window, quint32 reference)
 {
     xcb_connection_t* c = xcb::connection();
-    if (!c || !window)
+    if (!c || !window || !reference)
         return {};
+    const auto atCookie = xcb_translate_coordinates(c, window, reference, 0, 0);
+    const auto geometryCookie = xcb_get_geometry(c, window);
+    const Reply<xcb_translate_coordinates_reply_t> at(
+        xcb_translate_coordinates_reply(c, atCookie, nullptr));
     const Reply<xcb_get_geometry_reply_t> geometry(
-        xcb_get_geometry_reply(c, xcb_get_geometry(c, window), nullptr));
-    return geometry ? QSize(geometry->width, geometry->height) : QSize();
+        xcb_get_geometry_reply(c, geometryCookie, nullptr));
+    return at && geometry ? QRect(at->dst_x, at->dst_y, geometry->width, geometry->height)
+                          : QRect();
 }
 
-QList<NamedRect> namedWindowsIn(quint32 area)
+// Sets our event mask on a foreign window; a window that has just gone away is no error worth
+// reporting.
+void selectEvents(xcb_connection_t* c, xcb_window_t w, quint32 mask)
 {
-    QList<NamedRect> list;
-    if (xcb_connection_t* c = xcb::connection(); c && area)
-        collectNamed(c, area, area, 0, list);
-    return list;
-}
-
-quint32 parentOf(quint32 window)
-{
-    xcb_connection_t* c = xcb::connection();
-    if (!c || !window)
-        return 0;
-    const Reply<xcb_query_tree_reply_t> tree(
-        xcb_query_tree_reply(c, xcb_query_tree(c, window), nullptr));
-    return tree ? tree->parent : 0;
+    xcb_discard_reply(
+        c, xcb_change_window_attributes_checked(c, w, XCB_CW_EVENT_MASK, &mask).sequence);
 }
 
 class TrayWatch::Filter : public QAbstractNativeEventFilter
 {
 public:
-    explicit Filter(std::function<void()> changed) : changed_(std::move(changed))
+    Filter(std::function<void()> changed, std::function<void()> moved,
+           std::function<void(quint32, QRect)> exposed)
+        : changed_(std::move(changed)), moved_(std::move(moved)), exposed_(std::move(exposed))
     {
         xcb_connection_t* c = xcb::connection();
         if (!c)
@@ -219,10 +238,30 @@ public:
     {
         manager_ = manager;
         if (xcb_connection_t* c = xcb::connection(); c && manager) {
-            const quint32 mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
-            xcb_change_window_attributes(c, manager, XCB_CW_EVENT_MASK, &mask);
+            selectEvents(c, manager, XCB_EVENT_MASK_STRUCTURE_NOTIFY);
             xcb_flush(c);
         }
+    }
+
+    void watchWindows(const QList<quint32>& windows)
+    {
+        xcb_connection_t* c = xcb::connection();
+        if (!c)
+            return;
+        // Our own windows (the icons) chose their events when they were made.
+        const quint32 mask = xcb_get_setup(c)->resource_id_mask;
+        const quint32 ours = xcb_get_setup(c)->resource_id_base;
+        const auto foreign = [&](quint32 w) { return (w & ~mask) != ours && w != manager_; };
+        for (const quint32 w : std::as_const(watched_)) {
+            if (foreign(w) && !windows.contains(w))
+                selectEvents(c, w, XCB_EVENT_MASK_NO_EVENT);
+        }
+        for (const quint32 w : windows) {
+            if (foreign(w) && !watched_.contains(w))
+                selectEvents(c, w, XCB_EVENT_MASK_STRUCTURE_NOTIFY);
+        }
+        watched_ = windows;
+        xcb_flush(c);
     }
 
     bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) override
@@ -232,32 +271,80 @@ public:
         const auto* event = static_cast<const xcb_generic_event_t*>(message);
         const int type = event->response_type & ~0x80;
         bool changed = false;
-        if (type == XCB_CLIENT_MESSAGE) {
+        switch (type) {
+        case XCB_CLIENT_MESSAGE: {
             const auto* cm = reinterpret_cast<const xcb_client_message_event_t*>(event);
             changed = cm->type == managerAtom_ && cm->format == 32 &&
                       cm->data.data32[1] == selectionAtom_;
-        } else if (type == XCB_DESTROY_NOTIFY && manager_) {
-            const auto* dn = reinterpret_cast<const xcb_destroy_notify_event_t*>(event);
-            changed = dn->window == manager_;
-            if (changed)
-                manager_ = 0;
+            break;
         }
-        // The handler talks to the X server itself: run it from the event loop, not from here.
+        case XCB_DESTROY_NOTIFY: {
+            const auto* dn = reinterpret_cast<const xcb_destroy_notify_event_t*>(event);
+            if (manager_ && dn->window == manager_) {
+                changed = true;
+                manager_ = 0;
+            }
+            noteMove(dn->event);
+            break;
+        }
+        case XCB_CONFIGURE_NOTIFY:
+            noteMove(reinterpret_cast<const xcb_configure_notify_event_t*>(event)->event);
+            break;
+        case XCB_REPARENT_NOTIFY:
+            noteMove(reinterpret_cast<const xcb_reparent_notify_event_t*>(event)->event);
+            break;
+        case XCB_MAP_NOTIFY:
+            noteMove(reinterpret_cast<const xcb_map_notify_event_t*>(event)->event);
+            break;
+        case XCB_UNMAP_NOTIFY:
+            noteMove(reinterpret_cast<const xcb_unmap_notify_event_t*>(event)->event);
+            break;
+        case XCB_EXPOSE: {
+            const auto* ex = reinterpret_cast<const xcb_expose_event_t*>(event);
+            if (watched_.contains(ex->window)) {
+                const QRect rect(ex->x, ex->y, ex->width, ex->height);
+                QTimer::singleShot(0, &context_,
+                                   [this, w = ex->window, rect] { exposed_(w, rect); });
+            }
+            break;
+        }
+        default:
+            break;
+        }
+        // The handlers talk to the X server themselves: run them from the event loop, not from
+        // here.
         if (changed)
             QTimer::singleShot(0, &context_, changed_);
         return false;
     }
 
 private:
+    // A burst of events (the tray lays out every icon) makes one call.
+    void noteMove(xcb_window_t w)
+    {
+        if (movePending_ || !watched_.contains(w))
+            return;
+        movePending_ = true;
+        QTimer::singleShot(0, &context_, [this] {
+            movePending_ = false;
+            moved_();
+        });
+    }
+
     std::function<void()> changed_;
+    std::function<void()> moved_;
+    std::function<void(quint32, QRect)> exposed_;
     QObject context_; // drops a pending call when the watch ends
     xcb_atom_t managerAtom_ = XCB_ATOM_NONE;
     xcb_atom_t selectionAtom_ = XCB_ATOM_NONE;
     quint32 manager_ = 0;
+    QList<quint32> watched_;
+    bool movePending_ = false;
 };
 
-TrayWatch::TrayWatch(std::function<void()> changed)
-    : filter_(std::make_unique<Filter>(std::move(changed)))
+TrayWatch::TrayWatch(std::function<void()> changed, std::function<void()> moved,
+                     std::function<void(quint32, QRect)> exposed)
+    : filter_(std::make_unique<Filter>(std::move(changed), std::move(moved), std::move(exposed)))
 {}
 
 TrayWatch::~TrayWatch() = default;
@@ -265,6 +352,11 @@ TrayWatch::~TrayWatch() = default;
 void TrayWatch::watchManager(quint32 manager)
 {
     filter_->watch(manager);
+}
+
+void TrayWatch::watchWindows(const QList<quint32>& windows)
+{
+    filter_->watchWindows(windows);
 }
 
 } // namespace platform::x11

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QList>
+#include <QRect>
 #include <QSize>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <memory>
@@ -36,26 +38,43 @@ void destroyWindow(quint32 window);
 // client window created by the same X client as the manager (tint2: the panel, while the
 // selection owner is an unmapped 1x1 window). 0 when none is found.
 quint32 notificationArea(quint32 manager, const QList<quint32>& icons);
-// The size of `window`; empty when it does not exist.
-QSize windowSize(quint32 window);
-// Every named window in the subtree of `area` (a few levels deep), in window-tree order.
-QList<NamedRect> namedWindowsIn(quint32 area);
-// The window's parent; 0 when it has none or does not exist.
-quint32 parentOf(quint32 window);
+
+// Where the tray put our icons, in device pixels: the notification area and its size, each
+// icon docked inside it with its horizontal extent in the area's coordinates (in the order of
+// `icons`), and the windows whose moves change all this (the area, the icons and the windows
+// the tray wraps them in).
+struct TrayLayout
+{
+    quint32 area = 0;
+    QSize areaSize;
+    QList<NamedRect> icons;
+    QList<quint32> watched;
+};
+TrayLayout trayLayout(quint32 manager, const QList<quint32>& icons, const QStringList& names);
+
+// The rectangle of `window` in the coordinates of `reference` (device pixels); empty when either
+// does not exist.
+QRect windowRectIn(quint32 window, quint32 reference);
 
 // Calls `changed` (from the event loop) when a tray announces itself with the MANAGER client
 // message on the root window, or when the manager window last passed to watchManager() is
-// destroyed. Installs itself as a native event filter of the application.
+// destroyed; calls `moved` when a window passed to watchWindows() is moved, resized, mapped,
+// unmapped, reparented or destroyed (the tray's layout changed: X tells, nobody polls); calls
+// `exposed` with a window of ours and the exposed rectangle (device pixels) when X has just
+// painted it. Installs itself as a native event filter of the application.
 class TrayWatch
 {
 public:
-    explicit TrayWatch(std::function<void()> changed);
+    TrayWatch(std::function<void()> changed, std::function<void()> moved,
+              std::function<void(quint32, QRect)> exposed);
     ~TrayWatch();
     TrayWatch(const TrayWatch&) = delete;
     TrayWatch& operator=(const TrayWatch&) = delete;
 
     // Watches `manager` for its destruction; 0 watches nothing.
     void watchManager(quint32 manager);
+    // Follows the structure of `windows` (foreign ones included) from now on.
+    void watchWindows(const QList<quint32>& windows);
 
 private:
     class Filter;

@@ -1,6 +1,7 @@
 #include "platform/x11/xcb_support.h"
 
 #include <QGuiApplication>
+#include <QHash>
 
 #include <cstring>
 
@@ -39,9 +40,22 @@ xcb_window_t root(xcb_connection_t* c)
 
 xcb_atom_t atom(xcb_connection_t* c, const char* name)
 {
+    // An atom never changes for the server's life: ask once per connection and name.
+    static xcb_connection_t* cachedFor = nullptr;
+    static QHash<QByteArray, xcb_atom_t> cache;
+    if (cachedFor != c) {
+        cache.clear();
+        cachedFor = c;
+    }
+    const QByteArray key(name);
+    if (const auto it = cache.constFind(key); it != cache.cend())
+        return *it;
     const Reply<xcb_intern_atom_reply_t> reply(
-        xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, std::strlen(name), name), nullptr));
-    return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+        xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, key.size(), name), nullptr));
+    if (!reply)
+        return XCB_ATOM_NONE;
+    cache.insert(key, reply->atom);
+    return reply->atom;
 }
 
 std::optional<QByteArray> property(xcb_connection_t* c, xcb_window_t w, xcb_atom_t prop)

@@ -25,7 +25,7 @@ xcb_connection_t* connection();
 const xcb_screen_t* screen(xcb_connection_t* c);
 // The default screen's root window; XCB_WINDOW_NONE when the server lists no screen.
 xcb_window_t root(xcb_connection_t* c);
-// XCB_ATOM_NONE when the server does not answer.
+// XCB_ATOM_NONE when the server does not answer. Each name is asked for once.
 xcb_atom_t atom(xcb_connection_t* c, const char* name);
 
 // A property's bytes (up to 4 MiB); nullopt when the window does not have it (or does not

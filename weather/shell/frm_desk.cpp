@@ -71,6 +71,8 @@ frmDesk::frmDesk(QWidget* parent)
     setWindowTitle(QStringLiteral("Nimbulo"));
     setAttribute(Qt::WA_ShowWithoutActivating);
     setAttribute(Qt::WA_X11DoNotAcceptFocus);
+    // The banner never becomes the active window, where alone Qt would show its tips.
+    setAttribute(Qt::WA_AlwaysShowToolTips);
     setMouseTracking(true);
 
     cmdMenu->setAutoRaise(true);

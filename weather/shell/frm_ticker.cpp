@@ -55,6 +55,8 @@ frmTicker::frmTicker(QWidget* parent)
     tmrCheck->setInterval(500);
     setAttribute(Qt::WA_ShowWithoutActivating);
     setAttribute(Qt::WA_X11DoNotAcceptFocus);
+    // The ticker never becomes the active window, where alone Qt would show its stats tip.
+    setAttribute(Qt::WA_AlwaysShowToolTips);
     picTicker->installEventFilter(this);
     resize(66, 16);
 }
@@ -76,17 +78,47 @@ void frmTicker::setTickerFont(const QFont& font)
 void frmTicker::setBordered(bool on)
 {
     bordered_ = on;
+    if (on)
+        fitText();
     picTicker->update();
+}
+
+QSize frmTicker::textSize(const TickerContent& content) const
+{
+    const QFontMetrics metrics(picTicker->font());
+    const int border = bordered_ ? 2 : 0;
+    if (content.tickerText.isEmpty())
+        return {metrics.horizontalAdvance(QStringLiteral("No Data")) + border,
+                metrics.height() + border};
+    const QString printed = tickerPrintText(content.tickerText, content.showTrend, themeActive_);
+    // The trailing spaces are the arrow's room; a wide arrow gets its own width beside the text.
+    int width = metrics.horizontalAdvance(printed);
+    if (content.showTrend)
+        width = qMax(width, metrics.horizontalAdvance(printed.trimmed()) + 2 + arrowSize());
+    return {width + border, metrics.height() + border};
+}
+
+int frmTicker::arrowSize() const
+{
+    return qMax(8, height() - 2);
+}
+
+void frmTicker::fitText()
+{
+    resize(size().expandedTo(textSize(content_)));
 }
 
 bool frmTicker::paintTicker(const TickerContent& content)
 {
+    content_ = content;
+    // Free (bordered) beside the panel, the ticker is as wide as its text needs.
+    if (bordered_)
+        fitText();
     const bool hasText = !content.tickerText.isEmpty();
     if (!hasText) {
         printed_ = QStringLiteral("No Data");
     } else {
-        arrow_ =
-            content.showTrend ? trendArrow(content.trendArrow, qMax(8, height() - 2)) : QPixmap();
+        arrow_ = content.showTrend ? trendArrow(content.trendArrow, arrowSize()) : QPixmap();
         printed_ = tickerPrintText(content.tickerText, content.showTrend, themeActive_);
     }
     // Drawn now, so the display updates even in the middle of a long operation.
@@ -131,6 +163,10 @@ bool frmTicker::eventFilter(QObject* watched, QEvent* event)
     case QEvent::MouseButtonDblClick:
         if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
             Q_EMIT doubleClicked();
+        return false;
+    case QEvent::Enter:
+    case QEvent::Leave:
+        Q_EMIT pointerInside(event->type() == QEvent::Enter);
         return false;
     default:
         return false;

@@ -45,7 +45,8 @@ public:
     QColor foreground() const { return foreground_; }
     QColor background() const { return background_; }
     void setTickerFont(const QFont& font);
-    // A single-line border (the hover popup) or none (docked).
+    // A single-line border (the hover popup) or none (docked). With the border the ticker
+    // widens to its text at every paint (it is free, nothing limits its width).
     void setBordered(bool on);
     bool bordered() const { return bordered_; }
     void setThemeActive(bool on) { themeActive_ = on; }
@@ -56,6 +57,9 @@ public:
     // What the last paint printed and whether it drew the arrow.
     const QString& printed() const { return printed_; }
     bool arrowShown() const { return !arrow_.isNull(); }
+    // The size `content` needs in this ticker: its printed text and, with the trend arrow, the
+    // arrow beside it (at the ticker's present height), border included.
+    QSize textSize(const TickerContent& content) const;
 
     // Draws the strip (picTicker's paint).
     void drawStrip(QWidget* strip);
@@ -64,16 +68,21 @@ Q_SIGNALS:
     void clicked();                          // refresh the stats tooltip
     void doubleClicked();                    // back to the main window
     void rightButtonReleased(QPoint global); // the popup menu, while docked
+    void pointerInside(bool inside);         // the pointer came onto the ticker or left it
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    void fitText();
+    int arrowSize() const;
+
     QColor foreground_;
     QColor background_;
     QString printed_;
     QPixmap arrow_;
+    TickerContent content_;
     bool bordered_ = false;
     bool themeActive_ = true;
 };

@@ -15,7 +15,7 @@ namespace shell {
 namespace {
 
 constexpr int kAutoTrayButton = 18; // the panel's button left of the icons when it hides some
-const QPoint kSamplePoint(2, 2);    // inside the area's own background, clear of its edge
+constexpr int kMaxCells = 9;        // marker names stay unambiguous: "1KQ" ... "9KQ"
 
 double twipsPerPixel()
 {
@@ -121,6 +121,11 @@ TrayDisplay::TrayDisplay(platform::TrayHost& host, QObject* parent)
         closeStdTray();
         Q_EMIT restoreRequested();
     });
+    // The docked ticker takes the panel's own colour once the panel has painted its cells.
+    connect(&host_, &platform::TrayHost::areaColorChanged, this, [this](const QColor& colour) {
+        if (state.tickerDocked && options_.useSysColor)
+            ticker_->setColors(QColor(), colour);
+    });
     makeTicker();
 }
 
@@ -170,6 +175,16 @@ void TrayDisplay::makeTicker()
         // The free (hover) ticker has no menu: the standard icon's right click opens it.
         if (state.tickerDocked)
             Q_EMIT popupMenuRequested(global);
+    });
+    // The free ticker stays up while the pointer rests on it (its stats tip shows there), and
+    // its five seconds start again when the pointer leaves.
+    connect(ticker_.get(), &frmTicker::pointerInside, this, [this](bool inside) {
+        if (!state.hoverShown)
+            return;
+        if (inside)
+            tmrMsonIcon.stop();
+        else
+            tmrMsonIcon.start();
     });
 }
 
@@ -229,12 +244,6 @@ void TrayDisplay::startTrayDisplay()
     relayoutTray();
     if (!state.tickerDocked)
         return;
-    if (options_.useSysColor) {
-        // The docked ticker takes the panel's own colour.
-        const QColor sampled = host_.sampleColor(kSamplePoint);
-        if (sampled.isValid())
-            ticker_->setColors(QColor(), sampled);
-    }
     host_.embed(ticker_.get());
     positionDockedTicker();
     state.trayActive = true;
@@ -287,6 +296,10 @@ void TrayDisplay::positionDockedTicker()
     state.tickerX = locator.placeLeft() + (state.autoTrayOn ? kAutoTrayButton : 0);
     ticker_->resize(qMax(1, state.tickerWidth), roundEven(state.iconHeight / 2.0));
     ticker_->setBordered(false);
+    if (found && growCells()) {
+        paintTicker();
+        return;
+    }
     if (found) {
         ticker_->move(state.tickerX, dockedTickerTop(height, state.iconHeight));
         ticker_->show();
@@ -407,8 +420,29 @@ void TrayDisplay::stopDockedTicker()
     state.trayActive = false;
 }
 
+// The docked ticker's text and arrow must fit its cells: when they do not, more blank icons
+// are docked (up to kMaxCells) and the ticker waits hidden until the check finds them.
+bool TrayDisplay::growCells()
+{
+    const int cellWidth = locator.placeRight() - locator.placeLeft();
+    if (cellWidth <= 0)
+        return false;
+    const int needed = ticker_->textSize(content_).width();
+    const int cells = qMin(kMaxCells, (needed + cellWidth - 1) / cellWidth);
+    if (cells <= state.cellCount)
+        return false;
+    state.cellCount = cells;
+    addTrayPlaceholders();
+    ticker_->hide();
+    state.tickerHidden = true;
+    return true;
+}
+
 void TrayDisplay::paintTicker()
 {
+    // A wider text (a new value, a second stat) may need more cells than were docked.
+    if (state.tickerDocked && state.trayActive && !state.tickerHidden && locator.found())
+        growCells();
     if (!ticker_->paintTicker(content_))
         Q_EMIT noDataShown();
     Q_EMIT statTipsRequested();
@@ -511,8 +545,9 @@ void TrayDisplay::trayIconHovered()
         return;
     if (!state.hoverShown) {
         state.hoverShown = true;
-        placeFloatingTicker();
+        // Bordered, the ticker takes its text's size, which its place depends on.
         ticker_->setBordered(true);
+        placeFloatingTicker();
         ticker_->show();
     }
     tmrMsonIcon.start();

@@ -176,6 +176,7 @@ private:
     void applyTickerLook();
     void sizeTallTicker();
     void zeroCounters();
+    bool growCells();
     void checkPass();
     void showHiddenIconsHelp();
     void tickerDoubleClicked();

@@ -10,8 +10,10 @@ namespace shell {
 // marker found always replaces it (and small enough that adding to it cannot overflow).
 inline constexpr int kSearchStartLeft = 1 << 20;
 
-// The result of a search: the leftmost blank icon's left and right edge in the notification
-// area's coordinates; right = 0 means not found.
+// The result of a search: the leftmost blank icon's left edge and its cell's right edge in the
+// notification area's coordinates; right = 0 means not found. With more than one icon found a
+// cell is the span of the icons found (left of the first to right of the last) shared out among
+// them, so the tray's spacing between icons counts: a ticker of cellCount cells covers them all.
 struct TrayPlace
 {
     int placeLeft = kSearchStartLeft;

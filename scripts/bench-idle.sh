@@ -1,0 +1,81 @@
+#!/usr/bin/env bash
+# Idle cost of the docked ticker against a bare Qt window, on a private X server with openbox and
+# a tint2 panel. Usage: scripts/bench-idle.sh [seconds]   (default 600, per program).
+# Needs a build with the bench_idle program (NIMBULO_BENCH_BUILD, default build-test). For each
+# program prints the wake-ups per second (context switches of all its threads: each is a sleep
+# the process was woken from) and its CPU use in % of one core over the run.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+seconds=${1:-600}
+build=${NIMBULO_BENCH_BUILD:-build-test}
+bench=$(find "$build" -name bench_idle -type f -perm -u+x | head -n 1)
+[ -n "$bench" ] || { echo "bench_idle not built in $build" >&2; exit 1; }
+
+work=$(mktemp -d)
+pids=()
+cleanup() {
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  wait 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+export HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_CACHE_HOME=$work/cache
+export XDG_RUNTIME_DIR=$work/runtime
+mkdir -p "$HOME" "$XDG_CONFIG_HOME" "$XDG_CACHE_HOME" "$XDG_RUNTIME_DIR"
+chmod 700 "$XDG_RUNTIME_DIR"
+unset SESSION_MANAGER QT_QPA_PLATFORM
+
+Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
+pids+=($!)
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+export DISPLAY=:$(cat "$work/display")
+openbox --sm-disable >/dev/null 2>&1 &
+pids+=($!)
+cat >"$work/tint2rc" <<'RC'
+rounded = 0
+border_width = 0
+background_color = #2a5d8f 100
+border_color = #000000 0
+panel_items = TS
+panel_background_id = 1
+panel_position = bottom center horizontal
+panel_size = 100% 30
+strut_policy = follow_size
+systray_padding = 2 2 2
+systray_icon_size = 22
+RC
+tint2 -c "$work/tint2rc" >/dev/null 2>&1 &
+pids+=($!)
+for _ in $(seq 100); do
+  xprop -root _NET_SYSTEM_TRAY_S0 >/dev/null 2>&1 &&
+    xwininfo -root -tree 2>/dev/null | grep -q '"tint2"' && break
+  sleep 0.1
+done
+sleep 2 # the panel settles
+
+# Context switches of every thread and CPU ticks (user + system) of process $1.
+switches() {
+  cat /proc/"$1"/task/*/status 2>/dev/null |
+    awk '/^(non)?voluntary_ctxt_switches/ { n += $2 } END { print n + 0 }'
+}
+ticks() { awk '{ print $14 + $15 }' /proc/"$1"/stat; }
+
+hz=$(getconf CLK_TCK)
+printf '%-8s %10s %14s %8s\n' program seconds wake-ups/s cpu-%
+for mode in bare ticker; do
+  "$bench" "$mode" >"$work/$mode.out" 2>&1 &
+  pid=$!
+  pids+=("$pid")
+  for _ in $(seq 200); do grep -q ready "$work/$mode.out" 2>/dev/null && break; sleep 0.1; done
+  grep -q ready "$work/$mode.out" || { echo "$mode did not start:" >&2; cat "$work/$mode.out" >&2; exit 1; }
+  sleep 5 # start-up work done (the ticker's first fast checks)
+  s0=$(switches "$pid") t0=$(ticks "$pid")
+  sleep "$seconds"
+  s1=$(switches "$pid") t1=$(ticks "$pid")
+  kill "$pid"
+  wait "$pid" 2>/dev/null || true
+  awk -v m="$mode" -v d="$seconds" -v s=$((s1 - s0)) -v t=$((t1 - t0)) -v hz="$hz" \
+    'BEGIN { printf "%-8s %10d %14.2f %8.3f\n", m, d, s / d, 100 * t / hz / d }'
+done
