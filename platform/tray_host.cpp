@@ -37,7 +37,11 @@ public:
                   forgetIcons();
                   Q_EMIT trayChanged();
               },
-              [this] { dirty_ = true; }, [this](quint32 w, QRect r) { iconExposed(w, r); })
+              [this] {
+                  dirty_ = true;
+                  Q_EMIT layoutChanged();
+              },
+              [this](quint32 w, QRect r) { iconExposed(w, r); })
     {
         manager_ = x11::trayManager();
         watch_.watchManager(manager_);
@@ -46,6 +50,7 @@ public:
     ~X11TrayHost() override { forgetIcons(); }
 
     bool available() override { return x11::trayManager() != 0; }
+    bool reportsLayoutChanges() const override { return true; }
 
     QSize areaSize() override
     {

@@ -47,6 +47,9 @@ public:
     // top-level window again.
     virtual bool embed(QWidget* widget) = 0;
     virtual void release(QWidget* widget) = 0;
+    // True when every change of the icons' places is told by layoutChanged(), so nobody needs
+    // to poll for them.
+    virtual bool reportsLayoutChanges() const { return false; }
 
 Q_SIGNALS:
     // A tray started or the running one went away: whatever was docked is gone.
@@ -54,6 +57,8 @@ Q_SIGNALS:
     // The tray has painted the first blank icon: `colour` is the area's own colour there,
     // under the first cell the ticker covers.
     void areaColorChanged(const QColor& colour);
+    // The notification area or one of the blank icons moved, was resized, docked or went.
+    void layoutChanged();
 };
 
 // The tray of this session: the X11 one on an X11 display, else one that is never available.

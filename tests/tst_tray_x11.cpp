@@ -4,6 +4,7 @@
 // whose hover ticker fits its text; a real hover shows the stats tip on either ticker.
 
 #include "platform/tray_host.h"
+#include "platform/x11/x11_tray.h"
 #include "weather/shell/cls_tooltip.h"
 #include "weather/shell/tray_display.h"
 #include "x11_session.h"
@@ -97,6 +98,20 @@ private Q_SLOTS:
         tips.addTool(d->ticker()->picTicker, QStringLiteral("Temperature 21.0"), {});
         QVERIFY(x_.hoverShowsTip(d->ticker()->picTicker, QStringLiteral("Temperature 21.0"),
                                  QStringLiteral("docked-ticker-tip.png")));
+
+        // In place, the check rests: the tray tells its changes. Another program's icon docking
+        // right of ours (the tray sorts by name, and grows to the left) moves them, and the
+        // ticker follows.
+        QVERIFY(X11Session::waitUntil([&] { return !d->ticker()->tmrCheck->isActive(); }, 15000,
+                                      pumpEvents));
+        const int firstLeft = x_.rootRect(blankIcons(1).first()).x();
+        const quint32 other = platform::x11::createTrayIcon(QStringLiteral("ZZ"));
+        platform::x11::dockTrayIcon(x_.trayOwner(), other);
+        QVERIFY(X11Session::waitUntil(
+            [&] { return x_.rootRect(blankIcons(1).first()).x() != firstLeft; }, 10000,
+            pumpEvents));
+        waitDockedOverIcons(*d);
+        platform::x11::destroyWindow(other);
 
         // The tray exits and another starts (MANAGER): the icons dock again, the ticker follows,
         // and no stray blank icon is left on the desktop.

@@ -121,6 +121,13 @@ TrayDisplay::TrayDisplay(platform::TrayHost& host, QObject* parent)
         closeStdTray();
         Q_EMIT restoreRequested();
     });
+    // A tray that tells its changes wakes the resting check (see checkPass).
+    connect(&host_, &platform::TrayHost::layoutChanged, this, [this] {
+        if (state.tickerDocked && state.trayActive && !ticker_->tmrCheck->isActive()) {
+            zeroCounters();
+            ticker_->tmrCheck->start();
+        }
+    });
     // The docked ticker takes the panel's own colour once the panel has painted its cells.
     connect(&host_, &platform::TrayHost::areaColorChanged, this, [this](const QColor& colour) {
         if (state.tickerDocked && options_.useSysColor)
@@ -356,13 +363,11 @@ void TrayDisplay::checkPass()
             ticker_->hide();
             state.tickerHidden = true;
         } else {
-            positionDockedTicker();
-            state.tickerHidden = false;
+            positionDockedTicker(); // shown, or hidden while more cells dock
         }
     } else if (state.tickerHidden && locator.found()) {
         positionDockedTicker();
         zeroCounters();
-        state.tickerHidden = false;
     } else if (!locator.found()) {
         zeroCounters();
         ticker_->hide();
@@ -370,6 +375,10 @@ void TrayDisplay::checkPass()
         if (options_.themeActive && !options_.noXpHelp)
             showHiddenIconsHelp();
     }
+    // With the ticker in place over a tray that tells every change, the check rests until the
+    // tray reports one: an idle panel then costs no wake-up at all.
+    if (host_.reportsLayoutChanges() && locator.found() && !state.tickerHidden)
+        return;
     ticker_->tmrCheck->start();
 }
 
