@@ -13,6 +13,7 @@ using xcb::Reply;
 
 constexpr quint32 kRequestDock = 0;
 constexpr quint32 kXEmbedMapped = 1;
+constexpr quint16 kIconSize = 22; // until the tray gives the icon its size
 
 xcb_window_t parentOf(xcb_connection_t* c, xcb_window_t window)
 {
@@ -91,7 +92,7 @@ quint32 createTrayIcon(const QString& name)
     // Its own moves, docking and exposure are reported to us (TrayWatch).
     const quint32 values[] = {XCB_BACK_PIXMAP_PARENT_RELATIVE,
                               XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_EXPOSURE};
-    xcb_create_window(c, XCB_COPY_FROM_PARENT, w, xcb::root(c), 0, 0, 22, 22, 0,
+    xcb_create_window(c, XCB_COPY_FROM_PARENT, w, xcb::root(c), 0, 0, kIconSize, kIconSize, 0,
                       XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT,
                       XCB_CW_BACK_PIXMAP | XCB_CW_EVENT_MASK, values);
     const QByteArray utf8 = name.toUtf8();
@@ -103,6 +104,14 @@ quint32 createTrayIcon(const QString& name)
     static const char wmClass[] = "nimbulo\0Nimbulo";
     xcb_change_property(c, XCB_PROP_MODE_REPLACE, w, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 8,
                         sizeof(wmClass), wmClass);
+    // Trays built on GtkSocket (xfce4-panel) ask an icon for its size by its normal hints and
+    // hide one without them as empty: the minimum and base size are the window's own.
+    constexpr quint32 kMinSize = 1 << 4;
+    constexpr quint32 kBaseSize = 1 << 8;
+    QList<quint32> hints(18, 0);
+    hints[0] = kMinSize | kBaseSize;
+    hints[5] = hints[6] = hints[15] = hints[16] = kIconSize;
+    xcb::setCardinals(c, w, XCB_ATOM_WM_NORMAL_HINTS, XCB_ATOM_WM_SIZE_HINTS, hints);
     const xcb_atom_t info = xcb::atom(c, "_XEMBED_INFO");
     xcb::setCardinals(c, w, info, info, {0, kXEmbedMapped});
     xcb_flush(c);
@@ -154,6 +163,8 @@ TrayLayout trayLayout(quint32 manager, const QList<quint32>& icons, const QStrin
     xcb_connection_t* c = xcb::connection();
     if (!c || !manager)
         return layout;
+    // The icons are followed from the start: the tray docking them is what tells where they are.
+    layout.watched = icons;
     layout.area = notificationArea(manager, icons);
     if (!layout.area)
         return layout;
@@ -164,7 +175,6 @@ TrayLayout trayLayout(quint32 manager, const QList<quint32>& icons, const QStrin
         layout.areaSize = QSize(size->width, size->height);
     for (qsizetype i = 0; i < icons.size(); ++i) {
         const xcb_window_t icon = icons.at(i);
-        layout.watched.append(icon);
         const xcb_window_t wrapper = parentOf(c, icon);
         if (wrapper && wrapper != layout.area && wrapper != xcb::root(c))
             layout.watched.append(wrapper);

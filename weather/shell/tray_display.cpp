@@ -331,7 +331,15 @@ void TrayDisplay::trayCheckTick()
 {
     if (!state.tickerDocked || !state.trayActive)
         return;
-    if (readAreaHeight() != state.trayHeight) {
+    const int height = readAreaHeight();
+    if (height != state.trayHeight && state.trayHeight <= 0 && height > 0 &&
+        height <= 1.5 * state.iconHeight) {
+        // A tray that shows its area only once it has docked the icons (xfce4-panel): the
+        // ticker goes into it now, and its height is the tray's from here on.
+        state.trayHeight = height;
+        host_.embed(ticker_.get());
+        positionDockedTicker();
+    } else if (height != state.trayHeight) {
         ticker_->tmrCheck->stop();
         zeroCounters();
         relayoutTray();
