@@ -26,7 +26,10 @@ public:
     bool embedded = false;
     QColor colour = QColor(0x33, 0x66, 0x99);
 
+    bool reports = false; // tells every change by layoutChanged()
+
     bool available() override { return running; }
+    bool reportsLayoutChanges() const override { return reports; }
     QSize areaSize() override { return running ? QSize(1280, height) : QSize(); }
     void addPlaceholders(int count) override
     {
@@ -235,6 +238,31 @@ private Q_SLOTS:
         QCOMPARE(f.tick(4), 2); // the pass sees the move and places the ticker again
         QCOMPARE(f.display.ticker()->x(), 124);
         QCOMPARE(f.tick(2), 1); // fast again
+    }
+
+    // Over a tray that tells its changes the check rests once the ticker is in place; a change
+    // wakes it, and so does a text that needs more cells than were docked.
+    void restingCheck()
+    {
+        Fixture f;
+        f.tray.reports = true;
+        f.display.startTrayDisplay();
+        const QTimer* check = f.display.ticker()->tmrCheck;
+        QCOMPARE(f.tick(3), 1); // the first pass
+        QVERIFY(!check->isActive());
+        f.tray.firstLeft = 124;
+        Q_EMIT f.tray.layoutChanged();
+        QVERIFY(check->isActive());
+        f.tick(3);
+        QCOMPARE(f.display.ticker()->x(), 124);
+        QVERIFY(!check->isActive());
+        f.display.setContent({QStringLiteral("21.0 °C / 84% / 1012.5 hPa"), true, 3}, 1);
+        f.display.paintTicker();
+        QVERIFY(f.tray.docked > 3);
+        QVERIFY(check->isActive());
+        f.tick(3);
+        QVERIFY(f.display.ticker()->isVisible());
+        QVERIFY(!check->isActive());
     }
 
     void hidesWhileTheIconsAreMissing()

@@ -452,6 +452,11 @@ bool TrayDisplay::growCells()
     addTrayPlaceholders();
     ticker_->hide();
     state.tickerHidden = true;
+    // A resting check must look for the new icons.
+    if (!ticker_->tmrCheck->isActive()) {
+        zeroCounters();
+        ticker_->tmrCheck->start();
+    }
     return true;
 }
 
