@@ -68,6 +68,14 @@ xcb_window_t sameClientWindow(xcb_connection_t* c, xcb_window_t manager)
     return found;
 }
 
+// Sets our event mask on a foreign window; a window that has just gone away is no error worth
+// reporting.
+void selectEvents(xcb_connection_t* c, xcb_window_t w, quint32 mask)
+{
+    xcb_discard_reply(
+        c, xcb_change_window_attributes_checked(c, w, XCB_CW_EVENT_MASK, &mask).sequence);
+}
+
 } // namespace
 
 quint32 trayManager()
@@ -180,14 +188,8 @@ TrayLayout trayLayout(quint32 manager, const QList<quint32>& icons, const QStrin
             layout.watched.append(wrapper);
         if (holderOf(c, icon) != layout.area)
             continue; // not (or no longer) docked in this area
-        const auto atCookie = xcb_translate_coordinates(c, icon, layout.area, 0, 0);
-        const auto geometryCookie = xcb_get_geometry(c, icon);
-        const Reply<xcb_translate_coordinates_reply_t> at(
-            xcb_translate_coordinates_reply(c, atCookie, nullptr));
-        const Reply<xcb_get_geometry_reply_t> geometry(
-            xcb_get_geometry_reply(c, geometryCookie, nullptr));
-        if (at && geometry)
-            layout.icons.append({names.value(i), at->dst_x, at->dst_x + geometry->width});
+        if (const QRect at = windowRectIn(icon, layout.area); !at.isEmpty())
+            layout.icons.append({names.value(i), at.x(), at.x() + at.width()});
     }
     return layout;
 }
@@ -205,14 +207,6 @@ QRect windowRectIn(quint32 window, quint32 reference)
         xcb_get_geometry_reply(c, geometryCookie, nullptr));
     return at && geometry ? QRect(at->dst_x, at->dst_y, geometry->width, geometry->height)
                           : QRect();
-}
-
-// Sets our event mask on a foreign window; a window that has just gone away is no error worth
-// reporting.
-void selectEvents(xcb_connection_t* c, xcb_window_t w, quint32 mask)
-{
-    xcb_discard_reply(
-        c, xcb_change_window_attributes_checked(c, w, XCB_CW_EVENT_MASK, &mask).sequence);
 }
 
 class TrayWatch::Filter : public QAbstractNativeEventFilter
@@ -298,16 +292,12 @@ public:
             break;
         }
         case XCB_CONFIGURE_NOTIFY:
-            noteMove(reinterpret_cast<const xcb_configure_notify_event_t*>(event)->event);
-            break;
         case XCB_REPARENT_NOTIFY:
-            noteMove(reinterpret_cast<const xcb_reparent_notify_event_t*>(event)->event);
-            break;
         case XCB_MAP_NOTIFY:
-            noteMove(reinterpret_cast<const xcb_map_notify_event_t*>(event)->event);
-            break;
         case XCB_UNMAP_NOTIFY:
-            noteMove(reinterpret_cast<const xcb_unmap_notify_event_t*>(event)->event);
+            // Every StructureNotify event names the window it is reported on in the same
+            // place, right after the sequence number.
+            noteMove(reinterpret_cast<const xcb_map_notify_event_t*>(event)->event);
             break;
         case XCB_EXPOSE: {
             const auto* ex = reinterpret_cast<const xcb_expose_event_t*>(event);

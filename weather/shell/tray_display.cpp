@@ -123,10 +123,8 @@ TrayDisplay::TrayDisplay(platform::TrayHost& host, QObject* parent)
     });
     // A tray that tells its changes wakes the resting check (see checkPass).
     connect(&host_, &platform::TrayHost::layoutChanged, this, [this] {
-        if (state.tickerDocked && state.trayActive && !ticker_->tmrCheck->isActive()) {
-            zeroCounters();
-            ticker_->tmrCheck->start();
-        }
+        if (state.tickerDocked && state.trayActive)
+            wakeCheck();
     });
     // The docked ticker takes the panel's own colour once the panel has painted its cells.
     connect(&host_, &platform::TrayHost::areaColorChanged, this, [this](const QColor& colour) {
@@ -219,6 +217,11 @@ void TrayDisplay::zeroCounters()
     state.slowChecks = false;
 }
 
+bool TrayDisplay::tallTray(int height) const
+{
+    return height > 1.5 * state.iconHeight;
+}
+
 int TrayDisplay::readAreaHeight()
 {
     return host_.areaSize().height();
@@ -231,8 +234,8 @@ void TrayDisplay::startTrayDisplay()
     zeroCounters();
     state.iconHeight = largeIconSize();
     const int height = readAreaHeight();
-    way_ = chooseTrayWay({host_.available(), sniWatcher_.hostRunning(), options_.preferSni,
-                          height > 1.5 * state.iconHeight});
+    way_ = chooseTrayWay(
+        {host_.available(), sniWatcher_.hostRunning(), options_.preferSni, tallTray(height)});
     if (way_ == TrayWay::SniValueIcon) {
         // The value icon stands in for the standard icon: the caller's setStdTray shows it.
         // The ticker keeps the size it has beside a panel, for a tray that comes later.
@@ -261,7 +264,7 @@ void TrayDisplay::relayoutTray()
 {
     removeTrayPlaceholders();
     const int height = readAreaHeight();
-    if (height > 1.5 * state.iconHeight) {
+    if (tallTray(height)) {
         ticker_->tmrCheck->stop();
         locator.closeTrayProcess();
         ticker_->hide();
@@ -331,22 +334,22 @@ void TrayDisplay::trayCheckTick()
 {
     if (!state.tickerDocked || !state.trayActive)
         return;
-    const int height = readAreaHeight();
-    if (height != state.trayHeight && state.trayHeight <= 0 && height > 0 &&
-        height <= 1.5 * state.iconHeight) {
-        // A tray that shows its area only once it has docked the icons (xfce4-panel): the
-        // ticker goes into it now, and its height is the tray's from here on.
-        state.trayHeight = height;
-        host_.embed(ticker_.get());
-        positionDockedTicker();
-    } else if (height != state.trayHeight) {
-        ticker_->tmrCheck->stop();
-        zeroCounters();
-        relayoutTray();
-        if (!state.tickerDocked)
-            return;
-        positionDockedTicker();
-        ticker_->tmrCheck->start();
+    if (const int height = readAreaHeight(); height != state.trayHeight) {
+        if (state.trayHeight <= 0 && height > 0 && !tallTray(height)) {
+            // A tray that shows its area only once it has docked the icons (xfce4-panel): the
+            // ticker goes into it now, and its height is the tray's from here on.
+            state.trayHeight = height;
+            host_.embed(ticker_.get());
+            positionDockedTicker();
+        } else {
+            ticker_->tmrCheck->stop();
+            zeroCounters();
+            relayoutTray();
+            if (!state.tickerDocked)
+                return;
+            positionDockedTicker();
+            ticker_->tmrCheck->start();
+        }
     }
     if (state.checkTicks == 7)
         state.slowChecks = true;
@@ -452,12 +455,16 @@ bool TrayDisplay::growCells()
     addTrayPlaceholders();
     ticker_->hide();
     state.tickerHidden = true;
-    // A resting check must look for the new icons.
+    wakeCheck(); // a resting check must look for the new icons
+    return true;
+}
+
+void TrayDisplay::wakeCheck()
+{
     if (!ticker_->tmrCheck->isActive()) {
         zeroCounters();
         ticker_->tmrCheck->start();
     }
-    return true;
 }
 
 void TrayDisplay::paintTicker()

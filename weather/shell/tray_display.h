@@ -177,6 +177,10 @@ private:
     void sizeTallTicker();
     void zeroCounters();
     bool growCells();
+    // Starts the check timer unless it runs, with the fast checks first.
+    void wakeCheck();
+    // A tray area of `height` holds rows of icons (a vertical panel): no docked ticker there.
+    bool tallTray(int height) const;
     void checkPass();
     void showHiddenIconsHelp();
     void tickerDoubleClicked();

@@ -5,7 +5,6 @@ namespace shell {
 TrayPlace findMarkers(const QList<platform::TrayIconRect>& icons, int cellCount)
 {
     TrayPlace place;
-    int found = 0;
     int spanRight = 0;
     for (const platform::TrayIconRect& icon : icons) {
         if (place.searchIndex > cellCount)
@@ -17,12 +16,11 @@ TrayPlace findMarkers(const QList<platform::TrayIconRect>& icons, int cellCount)
             place.placeRight = icon.right;
         }
         spanRight = qMax(spanRight, icon.right);
-        ++found;
         ++place.searchIndex;
     }
     // The tray spaces its icons: a cell is the row's share of one icon, spacing included, so
     // cells x cell width covers every blank icon up to the last one's right edge.
-    if (found > 1) {
+    if (const int found = place.searchIndex - 1; found > 1) {
         const int span = spanRight - place.placeLeft;
         place.placeRight = qMax(place.placeRight, place.placeLeft + (span + found - 1) / found);
     }
