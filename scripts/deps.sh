@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake ninja-build pkg-config clang-format
+  build-essential cmake ninja-build ccache pkg-config clang-format
   qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev
   libcanberra-dev libx11-dev libxcb1-dev
   xvfb xauth openbox tint2 x11-utils xdotool imagemagick
