@@ -3,6 +3,7 @@
 // stations' readings, and the server answers (and misbehaves) over real sockets on 127.0.0.1.
 
 #include "common/ini_file.h"
+#include "real_products.h"
 #include "tools/demo-bureau/bureau_feeds.h"
 #include "tools/demo-bureau/bureau_pages.h"
 #include "tools/demo-bureau/bureau_site.h"
@@ -21,6 +22,7 @@
 #include <QSignalSpy>
 #include <QTcpSocket>
 #include <QTest>
+#include <QXmlStreamReader>
 
 #include <algorithm>
 #include <memory>
@@ -83,6 +85,41 @@ int graphCountOf(const config::StateLayout& layout)
     for (int i = layout.fixedColumns + 1; i <= layout.columnCount; ++i)
         count += i != layout.windDirColumn ? 1 : 0;
     return count;
+}
+
+// What a state observations product is made of: the element types each kind of station
+// ("AWS", "Non-AWS") reports, the attributes of each element type and of the stations.
+struct ProductShape
+{
+    QHash<QString, QSet<QString>> elementsOfKind;
+    QHash<QString, QSet<QString>> attributesOf;
+    QSet<QString> stationAttributes;
+};
+
+ProductShape shapeOf(const QByteArray& product)
+{
+    ProductShape shape;
+    QXmlStreamReader xml(product);
+    QString kind;
+    const auto names = [](const QXmlStreamAttributes& attributes) {
+        QSet<QString> set;
+        for (const QXmlStreamAttribute& a : attributes)
+            set.insert(a.name().toString());
+        return set;
+    };
+    while (!xml.atEnd()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement)
+            continue;
+        if (xml.name() == u"station") {
+            kind = xml.attributes().value("type").toString();
+            shape.stationAttributes.unite(names(xml.attributes()));
+        } else if (xml.name() == u"element") {
+            const QString type = xml.attributes().value("type").toString();
+            shape.elementsOfKind[kind].insert(type);
+            shape.attributesOf[type].unite(names(xml.attributes()));
+        }
+    }
+    return shape;
 }
 
 struct Exchange
@@ -245,7 +282,9 @@ private slots:
             }
             QVERIFY2(station && pageRow, qPrintable(row.name));
             QCOMPARE(row.wmo, station->wmo);
-            QCOMPARE(row.cells, cellsOf(readingAt(*region, *station, kNow), QStringLiteral("-")));
+            QCOMPARE(row.cells, cellsOf(readingAt(*region, *station,
+                                                  latestObservation(*region, *station, kNow)),
+                                        QStringLiteral("-")));
             QCOMPARE(row.cells, pageRow->cells);
 
             const QString history = engine::stationHistoryUrl(row, layout, config::bureauRoot());
@@ -279,6 +318,40 @@ private slots:
                 }
             }
         }
+    }
+
+    // The demo's NSW product has the real one's shape: automatic and manual stations, each
+    // kind reporting only elements the real kind reports, with the real attributes (the rain's
+    // period and duration); the sea-level pressure as `pres` or `msl_pres` by the hour.
+    void productTakesTheRealShape()
+    {
+        REAL_PRODUCT_OR_SKIP(real, "IDN60920-2020-07-29.xml");
+        const ProductShape want = shapeOf(real);
+        const Region& nsw = *findRegion(u"nsw");
+        const qint64 synoptic = kNow - 30 * 60; // 03:00 UTC
+        const ProductShape now = shapeOf(stateProduct({&nsw}, u'N', kNow));
+        const ProductShape atSynoptic = shapeOf(stateProduct({&nsw}, u'N', synoptic));
+        QCOMPARE(QSet<QString>(now.elementsOfKind.keyBegin(), now.elementsOfKind.keyEnd()),
+                 QSet<QString>({"AWS", "Non-AWS"}));
+        // At the synoptic hours automatic stations say msl_pres where the sample says pres.
+        for (auto it = now.elementsOfKind.cbegin(); it != now.elementsOfKind.cend(); ++it) {
+            const QSet<QString> extra =
+                QSet<QString>(it.value()).subtract(want.elementsOfKind.value(it.key()));
+            QVERIFY2(extra.isEmpty(), qPrintable(it.key() + ": " + extra.values().join(' ')));
+        }
+        for (const ProductShape* shape : {&now, &atSynoptic}) {
+            for (auto it = shape->attributesOf.cbegin(); it != shape->attributesOf.cend(); ++it)
+                QVERIFY2(want.attributesOf.value(it.key()).contains(it.value()),
+                         qPrintable(it.key()));
+            QVERIFY(want.stationAttributes.contains(shape->stationAttributes));
+            QCOMPARE(shape->attributesOf.value("rainfall"), want.attributesOf.value("rainfall"));
+        }
+        QVERIFY(now.stationAttributes.contains("forecast-district-id"));
+        QVERIFY(now.elementsOfKind.value("AWS").contains("pres"));
+        QVERIFY(!now.elementsOfKind.value("AWS").contains("msl_pres"));
+        QVERIFY(atSynoptic.elementsOfKind.value("AWS").contains("msl_pres"));
+        QVERIFY(now.elementsOfKind.value("Non-AWS").contains("msl_pres"));
+        QVERIFY(!now.elementsOfKind.value("Non-AWS").contains("gust_kmh"));
     }
 
     void pagesFollowTheClock()

@@ -2,7 +2,9 @@
 // history product (JSON), against samples in the bureau's shapes and damaged documents.
 
 #include "graph_sample.h"
+#include "real_products.h"
 #include "weather/engine/history_feed.h"
+#include "weather/engine/stat_table.h"
 #include "weather/engine/state_feed.h"
 
 #include <QtTest>
@@ -83,6 +85,63 @@ private Q_SLOTS:
                                                 layout);
         QVERIFY2(read.rows, qPrintable(read.error));
         QCOMPARE(describe(*read.rows), QStringList{"<a>A</a>||-|-|-|-|-|-"});
+    }
+
+    // A column naming alternatives takes the first one the station reports, whatever order
+    // its elements come in; an empty element does not count.
+    void stateAlternatives_data()
+    {
+        QTest::addColumn<QByteArray>("elements");
+        QTest::addColumn<QString>("pressure");
+        const auto element = [](const char* type, const char* value) {
+            return "<element units=\"hPa\" type=\"" + QByteArray(type) + "\">" + value +
+                   "</element>";
+        };
+        QTest::newRow("first alternative, listed last")
+            << element("qnh_pres", "1001.0") + element("msl_pres", "1002.0") +
+                   element("pres", "1003.0")
+            << "1003.0";
+        QTest::newRow("second when the first is missing")
+            << element("qnh_pres", "1001.0") + element("msl_pres", "1002.0") << "1002.0";
+        QTest::newRow("second when the first is empty")
+            << element("pres", " ") + element("msl_pres", "1002.0") << "1002.0";
+        QTest::newRow("last resort") << element("qnh_pres", "1001.0") << "1001.0";
+        QTest::newRow("none") << element("rainfall", "0.2") << "-";
+    }
+
+    void stateAlternatives()
+    {
+        QFETCH(QByteArray, elements);
+        QFETCH(QString, pressure);
+        config::StateLayout layout = feedLayout();
+        layout.xmlElements[5] = QStringLiteral("pres | msl_pres|qnh_pres");
+        const auto read = readStateObservations(
+            QString::fromUtf8("<product><observations><station description=\"A\"><period>" +
+                              elements + "</period></station></observations></product>"),
+            layout);
+        QVERIFY2(read.rows, qPrintable(read.error));
+        QCOMPARE(read.rows->first().cells.at(5), pressure);
+    }
+
+    // The real NSW product with the shipped layout: every station that reports a sea-level
+    // pressure shows it (80 automatic stations as `pres`, one manual as `pres` and `msl_pres`).
+    void realStateProduct()
+    {
+        REAL_PRODUCT_OR_SKIP(product, "IDN60920-2020-07-29.xml");
+        const config::StateLayout layout = config::loadStateLayout(
+            QStringLiteral("NSW"), QStringLiteral(NIMBULO_SOURCE_DIR "/data/weather.ini"));
+        const qsizetype pressure = headersOf(layout).indexOf(QStringLiteral("Barometer hPa"));
+        QVERIFY(pressure > 0);
+        const auto read = readStateObservations(QString::fromUtf8(product), layout);
+        QVERIFY2(read.rows, qPrintable(read.error));
+        QCOMPARE(read.rows->size(), 193);
+        QHash<QString, QString> shown;
+        for (const ObservationRow& row : *read.rows) {
+            if (row.cells.at(pressure) != u"-")
+                shown.insert(stationNameOf(row.name), row.cells.at(pressure));
+        }
+        QCOMPARE(shown.size(), 81);
+        QCOMPARE(shown.value("Sydney - Observatory Hill"), QStringLiteral("1016.0"));
     }
 
     void stateObservationsRefused_data()

@@ -21,14 +21,13 @@ struct Element
 };
 
 // The state product's elements for the readings, in the order the bureau tends to list them.
+// The sea-level pressure is written by writePressure(), the rain by writeRain().
 constexpr Element kElements[] = {
     {AppTemp, "apparent_temp", "Celsius"}, {DeltaT, "delta_t", "Celsius"},
     {WindGustKmh, "gust_kmh", "km/h"},     {WindGustKts, "wind_gust_spd", "knots"},
     {Temp, "air_temperature", "Celsius"},  {DewPoint, "dew_point", "Celsius"},
-    {PressMsl, "msl_pres", "hPa"},         {PressQnh, "qnh_pres", "hPa"},
     {RelHum, "rel-humidity", "%"},         {WindDir, "wind_dir", nullptr},
     {WindSpdKmh, "wind_spd_kmh", "km/h"},  {WindSpdKts, "wind_spd", "knots"},
-    {RainSince9am, "rainfall", "mm"},
 };
 
 // The station product's fields for the readings; the rain and the direction stay strings.
@@ -94,10 +93,65 @@ void writeElement(QXmlStreamWriter& xml, const char* type, const char* units, co
     xml.writeEndElement();
 }
 
+// The sea-level pressure as the bureau writes it: an automatic station as `pres` (beside the
+// QNH `qnh_pres`) except at the three-hourly synoptic times, when it is `msl_pres`; a manual
+// station as both `pres` and `msl_pres`. A layout reads whichever is there.
+void writePressure(QXmlStreamWriter& xml, const Station& station, const Reading& reading)
+{
+    const QString& msl = reading.values[PressMsl];
+    if (msl == kMissing)
+        return;
+    if (station.manual) {
+        writeElement(xml, "pres", "hPa", msl);
+        writeElement(xml, "msl_pres", "hPa", msl);
+        return;
+    }
+    const bool synoptic = reading.utcSeconds % (3 * 3600) == 0;
+    writeElement(xml, synoptic ? "msl_pres" : "pres", "hPa", msl);
+    writeElement(xml, "qnh_pres", "hPa", reading.values[PressQnh]);
+}
+
+// The rain since 9 am (an automatic station) or of the 24 hours to 9 am (a manual one), with
+// the period it covers, and the 24 hours to the 9 am before.
+void writeRain(QXmlStreamWriter& xml, const Region& region, const Station& station,
+               const Reading& reading)
+{
+    const qint64 sinceNine =
+        (regionTime(region, reading.utcSeconds).time().msecsSinceStartOfDay() / 1000 - 9 * 3600 +
+         86400) %
+        86400;
+    const qint64 nine = reading.utcSeconds - sinceNine;
+    const auto covering = [&region](qint64 start, qint64 end) {
+        return QList<std::pair<QString, QString>>{
+            {QStringLiteral("start-time-local"), localIso(region, start)},
+            {QStringLiteral("end-time-local"), localIso(region, end)},
+            {QStringLiteral("duration"), QString::number((end - start) / 60)},
+            {QStringLiteral("start-time-utc"), utcIso(start)},
+            {QStringLiteral("end-time-utc"), utcIso(end)}};
+    };
+    // A manual station's reading is the day to 9 am; an automatic one's at 8:50 the day before.
+    const qint64 lastDayEnd = station.manual ? nine - 86400 : nine;
+    const Reading lastDay =
+        readingAt(region, station, station.manual ? lastDayEnd : lastDayEnd - kStepSeconds);
+    writeElement(xml, "rainfall", "mm", reading.values[RainSince9am],
+                 station.manual ? covering(nine - 86400, nine)
+                                : covering(nine, reading.utcSeconds));
+    writeElement(xml, "rainfall_24hr", "mm", lastDay.values[RainSince9am],
+                 covering(lastDayEnd - 86400, lastDayEnd));
+}
+
+// A district's code as the bureau's forecasts name it: "NSW_PW008" for the eighth.
+QString districtId(const Region& region, const Station& station)
+{
+    return QStringLiteral("%1_PW%2")
+        .arg(region.code.toUpper())
+        .arg(station.district + 1, 3, 10, QLatin1Char('0'));
+}
+
 void writeStation(QXmlStreamWriter& xml, const Region& region, const Station& station,
                   qint64 nowUtc)
 {
-    const qint64 observed = latestObservation(station, nowUtc);
+    const qint64 observed = latestObservation(region, station, nowUtc);
     const Reading reading = readingAt(region, station, observed);
     const DayExtremes day = dayExtremes(region, station, observed);
     const qint64 midnight = localMidnight(region, observed);
@@ -107,7 +161,9 @@ void writeStation(QXmlStreamWriter& xml, const Region& region, const Station& st
     xml.writeAttribute(QStringLiteral("bom-id"), QStringLiteral("0") + station.wmo);
     xml.writeAttribute(QStringLiteral("tz"), region.zoneName);
     xml.writeAttribute(QStringLiteral("stn-name"), station.name.toUpper());
-    xml.writeAttribute(QStringLiteral("type"), QStringLiteral("AWS"));
+    xml.writeAttribute(QStringLiteral("type"),
+                       station.manual ? QStringLiteral("Non-AWS") : QStringLiteral("AWS"));
+    xml.writeAttribute(QStringLiteral("forecast-district-id"), districtId(region, station));
     xml.writeAttribute(QStringLiteral("description"), station.name);
     xml.writeStartElement(QStringLiteral("period"));
     xml.writeAttribute(QStringLiteral("index"), QStringLiteral("0"));
@@ -116,18 +172,23 @@ void writeStation(QXmlStreamWriter& xml, const Region& region, const Station& st
     xml.writeStartElement(QStringLiteral("level"));
     xml.writeAttribute(QStringLiteral("index"), QStringLiteral("0"));
     xml.writeAttribute(QStringLiteral("type"), QStringLiteral("surface"));
-    const QList<std::pair<QString, QString>> sinceNine{
-        {QStringLiteral("start-time-local"), localIso(region, midnight + 9 * 3600)},
-        {QStringLiteral("end-time-local"), localIso(region, reading.utcSeconds)}};
     for (const Element& e : kElements)
-        writeElement(xml, e.type, e.units, reading.values[e.quantity],
-                     e.quantity == RainSince9am ? sinceNine : QList<std::pair<QString, QString>>{});
-    writeElement(xml, "minimum_air_temperature", "Celsius", day.lowTemp.value,
-                 {{QStringLiteral("start-time-local"), localIso(region, midnight)}});
-    writeElement(xml, "maximum_air_temperature", "Celsius", day.highTemp.value,
-                 {{QStringLiteral("start-time-local"), localIso(region, midnight + 9 * 3600)}});
-    writeElement(xml, "maximum_gust_dir", nullptr, day.highGustDir);
-    writeElement(xml, "maximum_gust_kmh", "km/h", day.highGustKmh.value);
+        writeElement(xml, e.type, e.units, reading.values[e.quantity]);
+    writePressure(xml, station, reading);
+    writeRain(xml, region, station, reading);
+    if (station.manual) {
+        // What the observer sees: the sky, the weather, how far.
+        writeElement(xml, "cloud_oktas", nullptr, QString::number(reading.utcSeconds / 86400 % 9));
+        writeElement(xml, "weather", nullptr, QStringLiteral("Fine"));
+        writeElement(xml, "vis_km", "km", QStringLiteral("40"));
+    } else {
+        writeElement(xml, "minimum_air_temperature", "Celsius", day.lowTemp.value,
+                     {{QStringLiteral("start-time-local"), localIso(region, midnight)}});
+        writeElement(xml, "maximum_air_temperature", "Celsius", day.highTemp.value,
+                     {{QStringLiteral("start-time-local"), localIso(region, midnight + 9 * 3600)}});
+        writeElement(xml, "maximum_gust_dir", nullptr, day.highGustDir);
+        writeElement(xml, "maximum_gust_kmh", "km/h", day.highGustKmh.value);
+    }
     xml.writeEndElement(); // level
     xml.writeEndElement(); // period
     xml.writeEndElement(); // station

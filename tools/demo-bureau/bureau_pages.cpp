@@ -127,7 +127,7 @@ QString stationRow(const Region& region, const QString& tableId, const Station& 
                        "<th id=\"%1\" headers=\"%2-station\" class=\"rowleftcolumn\">"
                        "<a href=\"%3\">%4</a></th>\n")
             .arg(slug, tableId, historyPath(region, station), station.name.toHtmlEscaped());
-    const qint64 observed = latestObservation(station, nowUtc);
+    const qint64 observed = latestObservation(region, station, nowUtc);
     const Reading reading = readingAt(region, station, observed);
     const DayExtremes day = dayExtremes(region, station, observed);
 

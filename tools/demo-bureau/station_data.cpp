@@ -27,6 +27,13 @@ Station st(const char* name, const char* wmo, int district, double mean, double 
             gauge};
 }
 
+Station manual(Station s, int lateDays)
+{
+    s.manual = true;
+    s.lateDays = lateDays;
+    return s;
+}
+
 QList<Region> makeRegions()
 {
     const auto districts = [](std::initializer_list<std::pair<const char*, const char*>> list) {
@@ -47,7 +54,8 @@ QList<Region> makeRegions()
                                {"SM", "Sydney Metropolitan"},
                                {"ACT", "Australian Capital Territory"},
                                {"RI", "Riverina"},
-                               {"UW", "Upper Western"}}),
+                               {"UW", "Upper Western"},
+                               {"SC", "South Coast"}}),
                     {st("Ballina Airport", "94596", 0, 19.5, 3.5, 4.0, 5.0, 16),
                      st("Coffs Harbour Airport", "94791", 1, 19.0, 3.5, 4.5, 5.5, 15),
                      st("Williamtown", "94776", 2, 18.0, 4.5, 5.0, 6.0, 17),
@@ -58,7 +66,10 @@ QList<Region> makeRegions()
                      st("Canberra Airport", "94926", 4, 13.2, 7.0, 7.5, 7.5, 13),
                      st("Tuggeranong (Isabella Plains)", "94925", 4, 12.5, 7.0, 8.0, 7.0, 9, false),
                      st("Wagga Wagga", "94910", 5, 16.0, 7.5, 7.5, 9.0, 12),
-                     st("Cobar", "94711", 6, 19.5, 8.0, 7.5, 12.0, 14)}});
+                     st("Cobar", "94711", 6, 19.5, 8.0, 7.5, 12.0, 14),
+                     st("Cobar Airport", "94710", 6, 19.3, 8.0, 8.0, 12.0, 15),
+                     manual(st("Moruya Heads", "94937", 7, 16.5, 3.5, 3.5, 6.0, 14), 0),
+                     manual(st("Batemans Bay", "94941", 7, 16.8, 4.0, 4.0, 6.0, 9, false), 2)}});
     regions.append({QStringLiteral("vic"),
                     QStringLiteral("Victoria"),
                     u'V',
@@ -407,8 +418,15 @@ QString bureauDateTime(const QDateTime& wall)
     return QStringLiteral("%1/").arg(wall.date().day(), 2, 10, QLatin1Char('0')) + bureauTime(wall);
 }
 
-qint64 latestObservation(const Station& station, qint64 nowUtcSeconds)
+qint64 latestObservation(const Region& region, const Station& station, qint64 nowUtcSeconds)
 {
+    if (station.manual) {
+        const qint64 sinceNine =
+            (regionTime(region, nowUtcSeconds).time().msecsSinceStartOfDay() / 1000 - 9 * 3600 +
+             86400) %
+            86400;
+        return nowUtcSeconds - sinceNine - station.lateDays * 86400LL;
+    }
     const qint64 period = seedOf(station) % 4 == 0 ? 3 * kStepSeconds : kStepSeconds;
     return nowUtcSeconds - (nowUtcSeconds % period + period) % period;
 }
@@ -493,6 +511,14 @@ Reading readingAt(const Region& region, const Station& s, qint64 utcSeconds)
     v[PressMsl] = decimal(msl);
     v[RainSince9am] = decimal(rainSince9amAt(region, s, r.utcSeconds));
 
+    if (s.manual) {
+        v[WindGustKmh] = v[WindGustKts] = QStringLiteral("-");
+        // The observer reads the gauge at 9 am: the rain of the 24 hours before.
+        double day = 0;
+        for (qint64 k = step - 86400 / kStepSeconds + 1; k <= step; ++k)
+            day += rainInStep(region, s, k);
+        v[RainSince9am] = decimal(day);
+    }
     if (!s.hasBarometer)
         v[PressQnh] = v[PressMsl] = QStringLiteral("-");
     if (!s.hasRainGauge)

@@ -22,6 +22,10 @@ struct Station
     double meanWind = 0;  // km/h
     bool hasBarometer = true;
     bool hasRainGauge = true;
+    // A manual (not automatic) station: one observation a day at 9 am, no gusts, the rain of
+    // the 24 hours to 9 am; `lateDays` days behind when its observer has not reported since.
+    bool manual = false;
+    int lateDays = 0;
 };
 
 struct District
@@ -85,9 +89,9 @@ inline constexpr qint64 kStepSeconds = 600;
 // The reading at the 10-minute step that contains `utcSeconds`.
 Reading readingAt(const Region& region, const Station& station, qint64 utcSeconds);
 
-// The station's latest observation at `now`: most stations report every 10 minutes, some only
-// on the half hour.
-qint64 latestObservation(const Station& station, qint64 nowUtcSeconds);
+// The station's latest observation at `now`: most automatic stations report every 10 minutes,
+// some only on the half hour; a manual station at 9 am local time, `lateDays` days back.
+qint64 latestObservation(const Region& region, const Station& station, qint64 nowUtcSeconds);
 
 // A day's extreme: page text of the value and the time it was reached ("-" and "" for none).
 struct Extreme

@@ -6,6 +6,7 @@
 #include <QXmlStreamReader>
 
 #include <algorithm>
+#include <limits>
 
 namespace engine {
 namespace {
@@ -34,35 +35,48 @@ QString otherProduct(const QString& found, const QString& expected)
         .arg(found, expected);
 }
 
-// The layout's feed columns by the element type they show, built once per document so that
-// each element costs one hash lookup. Columns naming the same type are chained through `next`.
+// The layout's feed columns by the element types they show, built once per document so that
+// each element costs one hash lookup. A column names one type or alternatives ("pres|msl_pres"),
+// ranked by their order; the entries naming the same type are chained through `next`.
 class ColumnIndex
 {
 public:
-    explicit ColumnIndex(const config::StateLayout& layout)
-        : next_(std::min<qsizetype>(layout.columnCount, layout.xmlElements.size()), -1)
+    struct Entry
     {
+        qsizetype column;
+        int rank; // the alternative's position in its column's list: 0 wins over 1 ...
+        qsizetype next;
+    };
+
+    explicit ColumnIndex(const config::StateLayout& layout)
+    {
+        const qsizetype count = std::min<qsizetype>(layout.columnCount, layout.xmlElements.size());
         // Backwards, so each chain runs in column order from the first column of its type.
-        for (qsizetype c = next_.size() - 1; c >= 0; --c) {
-            const QString& type = layout.xmlElements.at(c);
-            if (type == config::kTimeLocal) {
+        for (qsizetype c = count - 1; c >= 0; --c) {
+            const QString& types = layout.xmlElements.at(c);
+            if (types == config::kTimeLocal) {
                 timeColumns_.prepend(c);
-            } else if (!type.isEmpty()) { // a column without a type shows no element
-                next_[c] = first_.value(type, -1);
-                first_.insert(type, c);
+                continue;
+            }
+            int rank = 0;
+            for (const QStringView type : QStringView(types).split(u'|')) {
+                const QStringView name = type.trimmed();
+                if (name.isEmpty()) // a column without a type shows no element
+                    continue;
+                entries_.append(Entry{c, rank++, first_.value(name, -1)});
+                first_.insert(name, entries_.size() - 1);
             }
         }
     }
 
-    // The first column showing `type`; -1 when none does.
+    // The first entry showing `type`; -1 when none does.
     qsizetype first(QStringView type) const { return first_.value(type, -1); }
-    // The next column showing the same type as column `c`; -1 after the last.
-    qsizetype next(qsizetype c) const { return next_.at(c); }
+    const Entry& entry(qsizetype e) const { return entries_.at(e); }
     const QList<qsizetype>& timeColumns() const { return timeColumns_; }
 
 private:
     QHash<QStringView, qsizetype> first_; // views into the layout's xmlElements
-    QList<qsizetype> next_;
+    QList<Entry> entries_;
     QList<qsizetype> timeColumns_;
 };
 
@@ -85,6 +99,9 @@ bool readStation(QXmlStreamReader& xml, const ColumnIndex& columns, qsizetype co
         row.wmo = attributes.value(QLatin1String("wmo-id")).trimmed().toString();
     }
     row.cells = QStringList(columnCount, QString()); // null: not seen yet
+    // The rank of the alternative each cell holds; kUnset while it holds none.
+    constexpr int kUnset = std::numeric_limits<int>::max();
+    QList<int> cellRank(columnCount, kUnset);
 
     bool periodSeen = false;
     for (int depth = 1; depth > 0 && !xml.atEnd();) {
@@ -105,17 +122,26 @@ bool readStation(QXmlStreamReader& xml, const ColumnIndex& columns, qsizetype co
                 }
                 ++depth;
             } else if (name == u"element" && periodSeen) {
-                const qsizetype c = columns.first(xml.attributes().value(QLatin1String("type")));
-                // A quantity the layout does not show, or one already read: the first wins.
-                if (c < 0 || !row.cells.at(c).isNull()) {
+                // The columns this type would improve: none shows it, or each holds an element
+                // of the same type or of a better alternative already (the first wins).
+                qsizetype e = columns.first(xml.attributes().value(QLatin1String("type")));
+                while (e >= 0 && columns.entry(e).rank >= cellRank.at(columns.entry(e).column))
+                    e = columns.entry(e).next;
+                if (e < 0) {
                     xml.skipCurrentElement();
                     break;
                 }
-                QString text = xml.readElementText(QXmlStreamReader::SkipChildElements).trimmed();
+                const QString text =
+                    xml.readElementText(QXmlStreamReader::SkipChildElements).trimmed();
                 if (text.isEmpty())
-                    text = kMissing;
-                for (qsizetype k = c; k >= 0; k = columns.next(k))
-                    row.cells[k] = text;
+                    break; // an empty element is not present: an alternative may follow
+                for (; e >= 0; e = columns.entry(e).next) {
+                    const ColumnIndex::Entry& entry = columns.entry(e);
+                    if (entry.rank < cellRank.at(entry.column)) {
+                        row.cells[entry.column] = text;
+                        cellRank[entry.column] = entry.rank;
+                    }
+                }
             } else {
                 ++depth;
             }

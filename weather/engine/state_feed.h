@@ -26,9 +26,11 @@ template <typename Rows> struct FeedResult
 //  - wmo: the station's `wmo-id`;
 //  - cells: one per layout column, from the station's first period. A column whose
 //    entry of `xmlElements` is kTimeLocal holds the period's `time-local` written by
-//    bureauTimeText(); any other column holds the trimmed text of the first `element` of that
-//    `type` (other attributes are ignored). A missing or empty element, and a column without an
-//    element type, read "-", the page's missing value.
+//    bureauTimeText(); any other entry names an element type, or alternatives separated by
+//    "|" ("pres|msl_pres|qnh_pres"), and the column holds the trimmed text of the first
+//    non-empty `element` of the first alternative the period has (other attributes are
+//    ignored). A column none of whose types the period has, and a column without an element
+//    type, read "-", the page's missing value.
 // The document is read once, front to back, with QXmlStreamReader.
 //
 // No rows, and an error text, for a document that is not well-formed XML (cut short
