@@ -195,17 +195,36 @@ private Q_SLOTS:
         QVERIFY(!line.value("tooltip").toString().contains(QLatin1Char('\r')));
     }
 
+    // The error log says what failed: the station is said not found only when it was looked
+    // for in a product that came.
+    void failureGoesToStandardError_data()
+    {
+        QTest::addColumn<bool>("bureauUp");
+        QTest::addColumn<QByteArray>("saved");
+        QTest::addColumn<QString>("said");
+        QTest::addColumn<bool>("notFoundSaid");
+        QTest::newRow("bureau down") << false << QByteArray() << "Winsock Error 10061" << false;
+        QTest::newRow("station gone")
+            << true << QByteArray("station=0\nstation_name=Nowhere\n")
+            << "Station named - Nowhere was NOT found at B.O.M. on last scan. If no error" << true;
+    }
+
     void failureGoesToStandardError()
     {
+        QFETCH(bool, bureauUp);
+        QFETCH(QByteArray, saved);
+        QFETCH(QString, said);
+        QFETCH(bool, notFoundSaid);
         QTcpServer closed;
         QVERIFY(closed.listen(QHostAddress::LocalHost));
         const QString deadPort = QString::number(closed.serverPort());
         closed.close();
-        writeDemoFolder(deadPort);
+        writeDemoFolder(bureauUp ? port_ : deadPort, saved);
         const Run run = print(QStringLiteral("--print"));
         QCOMPARE(run.exitCode, 1);
         QVERIFY(run.out.isEmpty());
-        QVERIFY2(run.err.contains(QStringLiteral("Winsock Error 10061")), qPrintable(run.err));
+        QVERIFY2(run.err.contains(said), qPrintable(run.err));
+        QCOMPARE(run.err.contains(QStringLiteral("NOT found")), notFoundSaid);
     }
 
     // Whole scans through the real transports: the product by FTP (pyftpdlib), by HTTPS (a TLS
@@ -223,6 +242,13 @@ private Q_SLOTS:
                                                << "https/file" << 0 << first;
         QTest::newRow("damaged") << "ftp/anon/gen/fwo/cut/IDV60920.xml" << QString() << 1
                                  << "State observations feed is not well-formed XML";
+        // Any product refused on the first road tries the second.
+        QTest::newRow("damaged on FTP, by HTTPS") << "ftp/anon/gen/fwo/cut/IDV60920.xml"
+                                                  << "https/file" << 0 << first;
+        QTest::newRow("empty on FTP, by HTTPS") << "ftp/anon/gen/fwo/empty/IDV60920.xml"
+                                                << "https/file" << 0 << first;
+        QTest::newRow("empty") << "ftp/anon/gen/fwo/empty/IDV60920.xml" << QString() << 1
+                               << "IDV60920.xml is empty (0 bytes)";
     }
 
     void feedTransports()
@@ -246,6 +272,7 @@ private Q_SLOTS:
         };
         write("anon/gen/fwo/IDV60920.xml", xml);
         write("anon/gen/fwo/cut/IDV60920.xml", xml.left(xml.size() / 2));
+        write("anon/gen/fwo/empty/IDV60920.xml", {});
         Peer ftp("net_ftp_peer.py", {served.path()});
         Peer https("net_https_peer.py",
                    ca.serverArgs("good") +

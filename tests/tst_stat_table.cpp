@@ -33,7 +33,7 @@ const RowTable kRows{
     {"<a>Newcastle</a>", {"06/02:30pm", "", "&nbsp;", "&nbsp", ""}},
     {"<a href=\"products/IDN60901/IDN60901.94769.shtml\">Sydney</a>",
      {"06/02:45pm", "20.5", "S", "9", "1012.0"}},
-    {"No link", {"06/02:00pm", "1"}},
+    {"<a>No link</a>", {"06/02:00pm", "1"}},
 };
 
 StatPassOptions chosen(const QString& station = QStringLiteral("Here"))
@@ -83,11 +83,12 @@ private Q_SLOTS:
         QTest::newRow("equal name after a containing one")
             << "Sydney" << QStringList{"06/02:45pm", "20.5 °C", "S", "9 km/h", "1012.0 hPa"}
             << "http://host/products/IDN60901/IDN60901.94769.shtml";
-        // No equal name: the first row, in block order, that contains it.
-        QTest::newRow("contained in a longer name") << "Sydney Air" << airport << airportUrl;
+        // No equal name: another station whose name contains it is not taken.
+        QTest::newRow("contained in a longer name") << "Sydney Air" << QStringList() << "";
+        QTest::newRow("equal name") << "Sydney Airport" << airport << airportUrl;
         // "-" and the non-breaking space read N/F, without a unit sign.
         QTest::newRow("calm and dash")
-            << "Observatory Hill"
+            << "Sydney - Observatory Hill"
             << QStringList{"06/03:00pm", "22.4 °C", "CALM", "CALM km/h", "N/F"}
             << "http://host/products/IDN60901/IDN60901.94768.shtml";
         // Empty cells read N/F too, in every column; so do the cells a short row lacks.
@@ -104,10 +105,12 @@ private Q_SLOTS:
         QFETCH(QStringList, values);
         QFETCH(QString, historyUrl);
         StatTable table;
+        table.values = QStringList{"last values"};
         const auto result = pass(table, chosen(station), {}, kRows);
         QCOMPARE(result.outcome,
                  values.isEmpty() ? StatPassOutcome::RowMissing : StatPassOutcome::Shown);
-        QCOMPARE(table.values, values);
+        // A station the rows lack keeps its last values.
+        QCOMPARE(table.values, values.isEmpty() ? QStringList{"last values"} : values);
         QCOMPARE(result.historyUrl, historyUrl);
     }
 
@@ -219,7 +222,7 @@ private Q_SLOTS:
                                 "scan\r\nSee Error Log if enabled in program About window."));
         QCOMPARE(texts.errorLogText,
                  QStringLiteral("Station named - Sydney Airport was NOT found at B.O.M. on last "
-                                "scan.If no error indicated with connection the Station should "
+                                "scan. If no error indicated with connection the Station should "
                                 "return when Data is available for it\r\nWait for more stats or "
                                 "reselect another station, the station name may have changed at "
                                 "BOM."));

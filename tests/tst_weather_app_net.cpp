@@ -1,12 +1,17 @@
 // The program's wiring of the network services: the alarm mail on the monitor's mail timer,
-// the about window on the about button with its error-log and update buttons.
+// the about window on the about button with its error-log and update buttons, and the scans
+// of a state product whose stations change between scans.
 
+#include "page_server.h"
 #include "platform/message_box.h"
 #include "weather/app/weather_app.h"
 #include "weather/net/frm_about.h"
 #include "weather/net/frm_err_msg.h"
 #include "weather/net/version_check.h"
 
+#include <QComboBox>
+#include <QLabel>
+#include <QListWidget>
 #include <QPushButton>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -45,6 +50,24 @@ private:
     bool inData_ = false;
 };
 
+// A state observations product of the real shape holding `stations` ("name:wmo:temperature").
+QByteArray stateProduct(const QStringList& stations)
+{
+    QByteArray xml = "<?xml version=\"1.0\"?>\n<product><amoc><identifier>IDN60920</identifier>"
+                     "<issue-time-utc>2020-07-29T01:51:01+00:00</issue-time-utc></amoc>"
+                     "<observations>\n";
+    for (const QString& station : stations) {
+        const QStringList f = station.split(u':');
+        xml += "<station wmo-id=\"" + f.at(1).toUtf8() + "\" type=\"AWS\" description=\"" +
+               f.at(0).toUtf8() +
+               "\"><period index=\"0\" time-local=\"2020-07-29T11:50:00+10:00\"><level "
+               "index=\"0\" type=\"surface\"><element units=\"Celsius\" "
+               "type=\"air_temperature\">" +
+               f.at(2).toUtf8() + "</element></level></period></station>\n";
+    }
+    return xml + "</observations></product>\n";
+}
+
 } // namespace
 
 class TestWeatherAppNet : public QObject
@@ -77,6 +100,92 @@ private Q_SLOTS:
         QCOMPARE(smtp.lines.count("RCPT TO:<me@example.com>"), 2);
         QVERIFY(smtp.lines.indexOf("Alarm ON") >= 0);
         QVERIFY(smtp.lines.indexOf("Alarm OFF") > smtp.lines.indexOf("Alarm ON"));
+    }
+
+    // Scans of a product whose stations change: a station that appears is listed, the chosen
+    // one stays chosen; while it is missing its last values stay on show, marked old and
+    // logged, never another station's whose name contains it; a refused product says why.
+    void stationsChangeBetweenScans()
+    {
+        PageServer server;
+        QTemporaryDir dir;
+        QFile shipped(QStringLiteral(NIMBULO_SOURCE_DIR "/data/weather.ini"));
+        QVERIFY(shipped.open(QIODevice::ReadOnly));
+        QByteArray layout = shipped.readAll();
+        layout.replace("st_url=ftp://ftp.bom.gov.au/anon/gen/fwo/IDN60920.xml",
+                       "st_url=http://www.bom.gov.au/fwo/IDN60920.xml");
+        layout.replace("st_fallback_url=https://reg.bom.gov.au/fwo/IDN60920.xml",
+                       "st_fallback_url=");
+        for (const auto& [name, content] :
+             {std::pair{"weather.ini", layout},
+              std::pair{"wsetting.ini",
+                        "[SavedSetting]\nstate=0\nstation=0\nstation_name=Cobar\nproxy_on=1\n"
+                        "proxy_server=127.0.0.1\nproxy_port=" +
+                            QByteArray::number(server.port()) + "\n"}}) {
+            QFile f(dir.filePath(name));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(content);
+        }
+        const auto serve = [&server](const QStringList& stations) {
+            server.setPage(QStringLiteral("IDN60920.xml"),
+                           stations.isEmpty() ? QByteArray() : stateProduct(stations));
+        };
+        serve({"Cobar:94711:15.0", "Cobar Airport:94710:20.0", "Alpha:94001:9.0"});
+        app::WeatherApp app(dir.path() + QStringLiteral("/"));
+        app::frmWeather& w = app.window();
+        engine::Monitor& m = app.monitor();
+        const auto scanned = [&](int requests) {
+            return QTest::qWaitFor([&] { return server.requests() > requests && !m.scanBusy(); },
+                                   20000);
+        };
+        const auto entries = [&w] {
+            QStringList list;
+            for (int i = 0; i < w.cmbCurrStation->count(); ++i)
+                list.append(w.cmbCurrStation->itemText(i));
+            return list;
+        };
+        const auto temperature = [&w] { return w.List1[1]->item(1)->text(); };
+        const auto refresh = [&] {
+            const int requests = server.requests();
+            w.cmdRefresh->click();
+            return scanned(requests);
+        };
+        app.start();
+        QVERIFY(scanned(0));
+        QTRY_COMPARE(w.cmbCurrStation->currentText(), QStringLiteral("Cobar"));
+        QCOMPARE(temperature(), QStringLiteral("15.0 \u00B0C"));
+        QVERIFY(m.historyUrl.endsWith(QStringLiteral(".94711.json")));
+
+        // Cobar gone, a portable station new.
+        serve({"Cobar Airport:94710:20.0", "Alpha:94001:9.0", "Portable 1:99001:30.0"});
+        QVERIFY(refresh());
+        QCOMPARE(entries(), QStringList({"Cobar Airport", "Alpha", "Portable 1", "Cobar"}));
+        QCOMPARE(w.cmbCurrStation->currentText(), QStringLiteral("Cobar"));
+        QCOMPARE(temperature(), QStringLiteral("15.0 \u00B0C"));
+        QVERIFY(m.tickerTip.contains(QStringLiteral("15.0")));
+        QVERIFY(m.historyUrl.endsWith(QStringLiteral(".94711.json")));
+        QVERIFY(w.lblStale->isVisibleTo(&w));
+        QVERIFY2(w.lblStale->text().startsWith(QStringLiteral("Last good scan ")) &&
+                     w.lblStale->text().contains(QStringLiteral("Cobar was not found")),
+                 qPrintable(w.lblStale->text()));
+        QVERIFY(app.log().text().contains(QStringLiteral("Station Cobar was not found")));
+        QVERIFY(!w.lblScanErr->isVisibleTo(&w)); // the product itself was good
+
+        // Cobar back, the portable station gone.
+        serve({"Cobar:94711:16.5", "Cobar Airport:94710:20.0", "Alpha:94001:9.0"});
+        QVERIFY(refresh());
+        QCOMPARE(entries(), QStringList({"Cobar", "Cobar Airport", "Alpha"}));
+        QCOMPARE(w.cmbCurrStation->currentText(), QStringLiteral("Cobar"));
+        QCOMPARE(temperature(), QStringLiteral("16.5 \u00B0C"));
+        QVERIFY(!w.lblStale->isVisibleTo(&w));
+
+        // A product of no bytes: logged, and the status label says so.
+        serve({});
+        QVERIFY(refresh());
+        QVERIFY(w.lblScanErr->isVisibleTo(&w));
+        QVERIFY2(w.lblScanErr->text().contains(QStringLiteral("is empty (0 bytes)")),
+                 qPrintable(w.lblScanErr->text()));
+        QCOMPARE(temperature(), QStringLiteral("16.5 \u00B0C"));
     }
 
     void aboutWindow()

@@ -36,12 +36,17 @@ QPushButton* button(const char* name, const QString& caption, QWidget* parent)
     return named(new QPushButton(caption, parent), name);
 }
 
-QLabel* statusLabel(const char* name, const QString& caption, QWidget* parent)
+QLabel* statusLabel(const char* name, QLabel* made)
 {
-    auto* label = named(new QLabel(caption, parent), name);
+    auto* label = named(made, name);
     label->setStyleSheet(QStringLiteral("color: #b00020; font-weight: bold;"));
     label->hide();
     return label;
+}
+
+QLabel* statusLabel(const char* name, const QString& caption, QWidget* parent)
+{
+    return statusLabel(name, new QLabel(caption, parent));
 }
 
 // Fills a combo box from a list model without raising its user-action signals.
@@ -94,7 +99,10 @@ frmWeather::frmWeather(engine::Monitor& monitor, QWidget* parent)
       cmdLinks(button("cmdLinks", QStringLiteral("Links"), this)),
       chkAlarm(named(new QCheckBox(QStringLiteral("Alarm On/Off"), this), "chkAlarm")),
       lblScanNow(statusLabel("lblScanNow", QStringLiteral("Scanning current stats"), this)),
-      lblScanErr(statusLabel("lblScanErr", QStringLiteral("No response on last scan"), this)),
+      // A refused product's reason can be long: the label never widens the window for it.
+      lblScanErr(statusLabel(
+          "lblScanErr",
+          new common::ElidedLabel(QStringLiteral("No response on last scan"), this, 300))),
       lblIsConnect(statusLabel("lblIsConnect", QStringLiteral("No Connection"), this)),
       lblTrend(named(new QLabel(this), "lblTrend")),
       lblStale(named(new common::ElidedLabel(QString(), this, 400), "lblStale")), monitor_(monitor),
@@ -251,7 +259,11 @@ void frmWeather::connectActions()
     });
     connect(&m, &engine::Monitor::published, this, &frmWeather::showStats);
     connect(&m, &engine::Monitor::scanningChanged, lblScanNow, &QWidget::setVisible);
-    connect(&m, &engine::Monitor::scanFailedChanged, lblScanErr, &QWidget::setVisible);
+    connect(&m, &engine::Monitor::scanFailedChanged, lblScanErr, [this](bool failed) {
+        if (failed)
+            lblScanErr->setText(monitor_.scanError);
+        lblScanErr->setVisible(failed);
+    });
     connect(&m, &engine::Monitor::scanStarted, lblIsConnect, &QWidget::hide);
     connect(&m, &engine::Monitor::refreshEnabledChanged, cmdRefresh, &QWidget::setEnabled);
     connect(&m, &engine::Monitor::staleChanged, lblStale, [this](const QString& text) {

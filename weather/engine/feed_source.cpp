@@ -16,6 +16,12 @@ template <typename Rows> std::optional<Rows> logged(FeedResult<Rows> read, net::
     return std::move(read.rows);
 }
 
+QString emptyProduct(const QString& url)
+{
+    return QStringLiteral("State observations feed at ") + url +
+           QStringLiteral(" is empty (0 bytes).\r\nConnection OK but the product held nothing.");
+}
+
 } // namespace
 
 FeedFetch<RowTable> fetchObservations(net::frmInet& inet, const config::StateLayout& layout,
@@ -30,12 +36,20 @@ FeedFetch<RowTable> fetchObservations(net::frmInet& inet, const config::StateLay
             return {};
         return {true, cutDataBlock(page, layout, layout.columnCount)};
     }
-    QString product = inet.myOpenURL(layout.obsUrl, true);
-    if (product.isEmpty() && !layout.obsFallbackUrl.isEmpty())
-        product = inet.myOpenURL(layout.obsFallbackUrl, true);
-    if (product.isEmpty())
-        return {};
-    std::optional<RowTable> rows = logged(readStateObservations(product, layout), log);
+    const auto fetchAndRead = [&](const QString& url) -> std::optional<RowTable> {
+        const QString logBefore = log.text();
+        const QString product = inet.myOpenURL(url, true);
+        if (product.isEmpty()) {
+            // A failed fetch has logged why; a body of no bytes is said here.
+            if (log.text() == logBefore)
+                log.writeTxt(emptyProduct(url));
+            return std::nullopt;
+        }
+        return logged(readStateObservations(product, layout), log);
+    };
+    std::optional<RowTable> rows = fetchAndRead(layout.obsUrl);
+    if (!rows && !layout.obsFallbackUrl.isEmpty())
+        rows = fetchAndRead(layout.obsFallbackUrl);
     return {rows.has_value(), std::move(rows)};
 }
 

@@ -25,10 +25,12 @@ template <typename Rows> struct FeedFetch
 // One scan's fetch and read, with the reader the layout names (st_feed):
 //  - HTML: the page at `obsUrl` fetched in data-block mode with the layout's markers and cut
 //    with cutDataBlock(); a page without the start marker arrives but gives no rows.
-//  - XML: the product at `obsUrl` fetched whole, and when that fails at `obsFallbackUrl` (the
-//    same product by another road: FTP first, then HTTPS); read with readStateObservations().
-//    A product the reader refuses puts its text into `log` and counts as not arrived, so the
-//    previous rows stay and nothing is shown as fresh.
+//  - XML: the product at `obsUrl` fetched whole and read with readStateObservations(); when
+//    the fetch fails or the product is refused (empty, cut short, not the product, another
+//    state's) the same at `obsFallbackUrl` once (the same product by another road: FTP first,
+//    then HTTPS). Each refusal, an empty body included, puts its text into `log`; when neither
+//    address gives a product it counts as not arrived, so the previous rows stay and nothing
+//    is shown as fresh.
 FeedFetch<RowTable> fetchObservations(net::frmInet& inet, const config::StateLayout& layout,
                                       net::ErrorLog& log);
 

@@ -241,19 +241,36 @@ void Monitor::reapplyAlarmChoices()
     syncAlarmSettings();
 }
 
-void Monitor::buildStationList()
+QStringList Monitor::stationNames() const
 {
-    stations = {};
+    QStringList names;
     for (const ObservationRow& row : rows_) {
         if (!row.name.isEmpty())
-            stations.entries.append(stationNameOf(row.name));
+            names.append(stationNameOf(row.name));
     }
+    return names;
+}
+
+void Monitor::buildStationList()
+{
+    // Within a region the station on show stays chosen, even while the rows lack it.
+    const QString chosen =
+        !stationListStale_ && stationChosen_ ? stations.currentText() : QString();
+    stations = {};
+    stations.entries = stationNames();
+    listedStations_ = stations.entries;
     stations.enabled = !stations.entries.isEmpty();
     if (!stations.enabled)
         stations.entries.append(QStringLiteral("Stations not found"));
 
-    restoreStationSelection();
-    restoreDisplays();
+    if (chosen.isEmpty() || !stations.enabled) {
+        restoreStationSelection();
+        restoreDisplays();
+    } else {
+        if (!stations.entries.contains(chosen))
+            stations.entries.append(chosen);
+        stationChosen_ = stations.select(int(stations.entries.indexOf(chosen)));
+    }
     Q_EMIT stationListChanged();
 }
 
@@ -393,26 +410,27 @@ void Monitor::scanOnce()
     Q_EMIT regionListEnabledChanged(true);
 
     bool cut = false;
-    if (!fetched.arrived) {
-        Q_EMIT scanFailedChanged(true);
-    } else if (fetched.rows) {
+    if (fetched.rows) {
         rows_ = std::move(*fetched.rows);
         cut = true;
-        if (stationListStale_)
+        // Stations come and go (portable fire-weather stations through a season).
+        if (stationListStale_ || stationNames() != listedStations_)
             buildStationList();
     }
     showStats();
+    // The chosen station is missing from this scan's rows: its last values stay, marked old.
+    if (cut && stationChosen_ && !lastPassShown_)
+        log_.writeTxt(QStringLiteral("Station ") + stations.currentText() +
+                      QStringLiteral(" was not found on last scan"));
 
-    // What went wrong, for the stale mark: the first line of what this scan logged, else why
-    // the rows on show are not this scan's.
-    QString reason;
-    if (log_.text() != logBefore)
-        reason = newestEntryLine(log_.text());
-    else if (!cut)
-        reason = QStringLiteral("No response on last scan");
-    else
-        reason = QStringLiteral("Station ") + stations.currentText() +
-                 QStringLiteral(" was not found on last scan");
+    // What went wrong, for the stale mark and the status label: the first line of what this
+    // scan logged, else that nothing came.
+    const QString reason = log_.text() != logBefore ? newestEntryLine(log_.text())
+                                                    : QStringLiteral("No response on last scan");
+    if (!fetched.arrived) {
+        scanError = reason;
+        Q_EMIT scanFailedChanged(true);
+    }
     noteScan(cut && lastPassShown_, reason);
 }
 
@@ -454,7 +472,9 @@ void Monitor::showStats()
         graphEnabled = false;
         tickerText = result.notFound.tickerText;
         tickerTip = result.notFound.tickerTip;
-        log_.writeTxt(result.notFound.errorLogText);
+        // Only a station looked for in rows can be missing: not after a failed download.
+        if (!stationNames().isEmpty())
+            log_.writeTxt(result.notFound.errorLogText);
         feedText = result.notFound.feedText;
         if (settings_.banner)
             bannerTip = result.notFound.bannerTip;

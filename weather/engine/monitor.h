@@ -132,6 +132,9 @@ public:
     // While the values on show are older than the last scan (it failed, or its page lacked the
     // station): "Last good scan hh:mm AM/PM; N scans since failed: <reason>"; else empty.
     QString staleText;
+    // What the status label says after a failed scan: the first line of what it logged, or
+    // "No response on last scan".
+    QString scanError;
 
     QTimer scanTimer;
     QTimer tmrTripLookup;
@@ -180,6 +183,7 @@ private:
     void publish();
     void applyDecision(const AlarmDecision& decision);
     void restoreStationSelection();
+    QStringList stationNames() const; // of the rows, in row order
     void restoreDisplays();
     void noteScan(bool fresh, const QString& reason);
 
@@ -202,6 +206,7 @@ private:
     bool scanBusy_ = false;
     bool stationChosen_ = false;
     bool stationListStale_ = true;
+    QStringList listedStations_; // the rows' stations when the list was last built
     bool lastPassShown_ = false;
     QString lastScanUrl_;
     QTime lastGoodScan_; // invalid before the first good scan

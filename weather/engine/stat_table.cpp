@@ -44,7 +44,7 @@ NotFoundTexts notFoundTexts(const QString& savedStationName)
         QStringLiteral("NoStn"),
         named % u" was NOT found at B.O.M. on last scan\r\n"
                 u"See Error Log if enabled in program About window.",
-        named % u" was NOT found at B.O.M. on last scan."
+        named % u" was NOT found at B.O.M. on last scan. "
                 u"If no error indicated with connection the Station should return when Data is "
                 u"available for it\r\n"
                 u"Wait for more stats or reselect another station, the station name may have "
@@ -105,10 +105,10 @@ StatPassResult fillStatTable(StatTable& table, const RowTable& rows,
                              const config::StateLayout& layout, const StatPassOptions& options)
 {
     StatPassResult result;
-    table.values.clear();
 
     if (!options.stationChosen) {
         result.outcome = StatPassOutcome::NotChosen;
+        table.values.clear();
         table.levelIcon = LevelNoStation;
         table.trendArrow = TrendNone;
         table.values.append(QStringLiteral("Station not found"));
@@ -116,18 +116,15 @@ StatPassResult fillStatTable(StatTable& table, const RowTable& rows,
         return result;
     }
 
-    // The row of exactly that station; else the first whose name contains the text, so a saved
-    // name that the bureau has since lengthened still finds its row.
-    auto found = std::find_if(rows.cbegin(), rows.cend(), [&](const ObservationRow& row) {
+    // The row of exactly that station: never another whose name contains it ("Cobar" is not
+    // "Cobar Airport"); the station list is made of these names.
+    const auto found = std::find_if(rows.cbegin(), rows.cend(), [&](const ObservationRow& row) {
         return stationNameOf(row.name) == options.station;
     });
     if (found == rows.cend())
-        found = std::find_if(rows.cbegin(), rows.cend(), [&](const ObservationRow& row) {
-            return row.name.contains(options.station);
-        });
-    if (found == rows.cend())
         return result;
     const ObservationRow& row = *found;
+    table.values.clear();
     result.outcome = StatPassOutcome::Shown;
     result.historyUrl = stationHistoryUrl(row, layout, options.bureauRoot);
 

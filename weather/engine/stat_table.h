@@ -77,8 +77,8 @@ enum class StatPassOutcome
 {
     NotChosen,  // no station chosen: `values` = ["Station not found"], level icon 3, arrow none;
                 // disable the graph button and publish StatPassResult::notFound
-    RowMissing, // no row holds the station: `values` is empty, nothing else changed; the caller
-                // publishes nothing and decides no alarm
+    RowMissing, // no row holds the station: the table keeps the last values, nothing changed;
+                // the caller publishes nothing and decides no alarm
     Shown,      // the table is filled: run the alarm decision, then publish
 };
 
@@ -92,8 +92,8 @@ struct StatPassResult
 };
 
 // The first half of `showStats`: finds the chosen station's row (the first row, in block order,
-// whose station name equals the station text, else the first whose name contains it; exact
-// case) and fills `table`:
+// whose station name equals the station text, exact case; never one whose name only contains
+// it) and fills `table`:
 //  - values: one text per header. An empty cell and the bureau's "-", "&nbsp;" and "&nbsp"
 //    read "N/F". Column 0 and the wind-direction column as they are; every other column
 //    "<cell> <sign>", or the cell alone when the sign is empty or the cell is "N/F".
