@@ -136,12 +136,25 @@ private Q_SLOTS:
         QVERIFY2(read.rows, qPrintable(read.error));
         QCOMPARE(read.rows->size(), 193);
         QHash<QString, QString> shown;
+        QHash<QString, ObservationRow> byName;
         for (const ObservationRow& row : *read.rows) {
+            byName.insert(stationNameOf(row.name), row);
             if (row.cells.at(pressure) != u"-")
                 shown.insert(stationNameOf(row.name), row.cells.at(pressure));
         }
         QCOMPARE(shown.size(), 81);
         QCOMPARE(shown.value("Sydney - Observatory Hill"), QStringLiteral("1016.0"));
+
+        // Issued 11:51 am on Wednesday 29/07 (+10:00): a manual station's 9 am reading of
+        // today is old; Monday's carries its day.
+        const auto dated = [&byName](const char* name) {
+            const ObservationRow row = byName.value(QString::fromUtf8(name));
+            return QStringLiteral("%1 %2").arg(row.otherDay).arg(row.old).trimmed();
+        };
+        QCOMPARE(dated("Sydney - Observatory Hill"), QStringLiteral("0"));
+        QCOMPARE(dated("Moruya Heads"), QStringLiteral("1"));
+        QCOMPARE(dated("Batemans Bay"), QStringLiteral("Mon 27/07 1"));
+        QCOMPARE(dated("Dorrigo"), QStringLiteral("Tue 28/07 1"));
     }
 
     void stateObservationsRefused_data()

@@ -160,6 +160,9 @@ private Q_SLOTS:
         QTest::newRow("alarm holds")
             << true << QByteArray("alert_toggle=2\nalert_type=0\nalert_compare=-50\n") << "alarm";
         QTest::newRow("bureau down") << false << QByteArray() << "stale";
+        // A manual station whose observer has not reported for two days.
+        QTest::newRow("old observation")
+            << true << QByteArray("station=99\nstation_name=Gabo Island\n") << "stale";
     }
 
     void printsJsonForWaybar()
@@ -183,11 +186,20 @@ private Q_SLOTS:
         QCOMPARE(line.keys(), QStringList({"alt", "class", "text", "tooltip"}));
         QCOMPARE(line.value("class").toString(), state);
         if (bureauUp) {
-            QVERIFY(QStringList({"cold", "mild", "hot", "nostation"})
+            QVERIFY(QStringList({"cold", "mild", "hot", "nostation", "neutral"})
                         .contains(line.value("alt").toString()));
             QVERIFY(line.value("text").toString().contains(QStringLiteral("\u00B0C")) ||
                     line.value("text").toString() == QStringLiteral("N/F"));
             QVERIFY(line.value("tooltip").toString().contains(QStringLiteral("Station is ")));
+            // Its day and since when it is old.
+            const bool old = state == u"stale";
+            QCOMPARE(line.value("tooltip").toString().contains(
+                         QRegularExpression(QStringLiteral("Last observation at \\w{3} \\d\\d/"
+                                                           "\\d\\d 09:00 AM\\n"))),
+                     old);
+            QCOMPARE(line.value("tooltip").toString().contains(
+                         QStringLiteral("Old observation: not updated since ")),
+                     old);
         } else {
             QCOMPARE(line.value("text").toString(), QStringLiteral("--"));
             QVERIFY(line.value("tooltip").toString().contains(QStringLiteral("10061")));

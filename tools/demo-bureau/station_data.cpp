@@ -90,7 +90,8 @@ QList<Region> makeRegions()
                      st("Wilsons Promontory", "94893", 3, 14.0, 3.5, 2.5, 3.5, 30),
                      st("Orbost", "94907", 4, 14.5, 5.0, 6.5, 5.5, 9, false),
                      st("Falls Creek", "94903", 5, 6.5, 6.5, 4.0, 3.0, 18, false),
-                     st("Horsham", "95839", 6, 15.0, 6.5, 7.5, 9.0, 13)}});
+                     st("Horsham", "95839", 6, 15.0, 6.5, 7.5, 9.0, 13),
+                     manual(st("Gabo Island", "94933", 4, 15.5, 3.0, 2.5, 4.0, 22), 2)}});
     regions.append({QStringLiteral("qld"),
                     QStringLiteral("Queensland"),
                     u'Q',

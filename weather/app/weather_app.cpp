@@ -387,16 +387,24 @@ int runPrint(const QString& appDir, PrintMode mode, QTextStream& out, QTextStrea
         static const char* const levels[] = {"cold", "mild", "hot", "nostation"};
         // No window, no alarm check box: the saved alarm's condition is the alarm.
         const bool alarm = engine::alarmHolds(monitor.alarmFindings(), monitor.alarmSettings());
-        const QString state = !shown  ? QStringLiteral("stale")
-                              : alarm ? QStringLiteral("alarm")
-                                      : QStringLiteral("ok");
+        // An observation long older than its product is stale too, and the tip says since when.
+        const bool old = shown && !monitor.staleText.isEmpty();
+        const QString state = !shown || (old && !alarm) ? QStringLiteral("stale")
+                              : alarm                   ? QStringLiteral("alarm")
+                                                        : QStringLiteral("ok");
+        QString tip = shown ? monitor.tickerTip : log.text();
+        if (old)
+            tip += monitor.staleText;
+        // No temperature: no level to style by.
+        const bool level = monitor.stats().values.value(1) != QLatin1String("N/F");
+        const QString alt = !shown  ? state
+                            : level ? QLatin1String(levels[qBound(0, monitor.stats().levelIcon, 3)])
+                                    : QStringLiteral("neutral");
         const QJsonObject line{
             {QStringLiteral("text"), shown ? monitor.tickerText : QStringLiteral("--")},
-            {QStringLiteral("tooltip"),
-             lineFeeds(shown ? monitor.tickerTip : log.text()).trimmed()},
+            {QStringLiteral("tooltip"), lineFeeds(tip).trimmed()},
             {QStringLiteral("class"), state},
-            {QStringLiteral("alt"),
-             shown ? QLatin1String(levels[qBound(0, monitor.stats().levelIcon, 3)]) : state}};
+            {QStringLiteral("alt"), alt}};
         out << QString::fromUtf8(QJsonDocument(line).toJson(QJsonDocument::Compact)) << Qt::endl;
         return 0;
     }

@@ -439,14 +439,25 @@ void Monitor::noteScan(bool fresh, const QString& reason)
     if (fresh) {
         lastGoodScan_ = QTime::currentTime();
         scansSinceGood_ = 0;
-        staleText.clear();
+        scanStaleText_.clear();
     } else if (lastGoodScan_.isValid()) {
         ++scansSinceGood_;
-        staleText = QStringLiteral("Last good scan %1; %2 scans since failed: %3")
-                        .arg(lastGoodScan_.toString(QStringLiteral("hh:mm AP")))
-                        .arg(scansSinceGood_)
-                        .arg(reason);
+        scanStaleText_ = QStringLiteral("Last good scan %1; %2 scans since failed: %3")
+                             .arg(lastGoodScan_.toString(QStringLiteral("hh:mm AP")))
+                             .arg(scansSinceGood_)
+                             .arg(reason);
     }
+    showStale();
+}
+
+void Monitor::showStale()
+{
+    if (!scanStaleText_.isEmpty())
+        staleText = scanStaleText_;
+    else if (lastPassShown_ && stats_.obsOld)
+        staleText = QStringLiteral("Old observation: not updated since ") + stats_.obsTime;
+    else
+        staleText.clear();
     Q_EMIT staleChanged(staleText);
 }
 
@@ -521,6 +532,8 @@ void Monitor::publish()
         bannerText = bannerTextOf(stats_, labels_).text;
         bannerTip = bannerTipOf(stats_.obsTime, station);
     }
+    if (!scanBusy_)
+        showStale(); // a station picked between scans; a scan shows it when it ends
     Q_EMIT published();
 }
 

@@ -130,7 +130,9 @@ public:
     QString historyUrl;
     bool graphEnabled = false;
     // While the values on show are older than the last scan (it failed, or its page lacked the
-    // station): "Last good scan hh:mm AM/PM; N scans since failed: <reason>"; else empty.
+    // station): "Last good scan hh:mm AM/PM; N scans since failed: <reason>"; else, while the
+    // shown observation is over 2 hours older than its product, "Old observation: not updated
+    // since <obsTime>"; else empty.
     QString staleText;
     // What the status label says after a failed scan: the first line of what it logged, or
     // "No response on last scan".
@@ -186,6 +188,7 @@ private:
     QStringList stationNames() const; // of the rows, in row order
     void restoreDisplays();
     void noteScan(bool fresh, const QString& reason);
+    void showStale(); // staleText from the scans and the shown observation
 
     QString layoutPath_;
     config::SettingsFile settingsFile_;
@@ -211,6 +214,7 @@ private:
     QString lastScanUrl_;
     QTime lastGoodScan_; // invalid before the first good scan
     int scansSinceGood_ = 0;
+    QString scanStaleText_; // the scans' part of staleText
 };
 
 } // namespace engine

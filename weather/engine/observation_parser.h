@@ -18,6 +18,11 @@ struct ObservationRow
     QString name;      // trimmed first cell: the station name, usually inside its history link
     QStringList cells; // trimmed value cells; cell i belongs to layout column i
     QString wmo = {};  // the station's WMO number when the feed names it; empty on pages
+    // A feed's observation against its product's issue time (pages know neither): the day it
+    // was made ("Mon 27/07") when that is not the issue's day in the station's time, else
+    // empty; and whether it was made more than 2 hours before the issue time.
+    QString otherDay = {};
+    bool old = false;
 };
 
 // The station name inside a row's name cell: the text after its first ">" without the last

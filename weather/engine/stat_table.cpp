@@ -139,6 +139,9 @@ StatPassResult fillStatTable(StatTable& table, const RowTable& rows,
             c < layout.columns.size() ? layout.columns[c] : noColumn;
         if (c == 0) {
             table.obsTime = obsTimeOf(cell);
+            if (!row.otherDay.isEmpty())
+                table.obsTime = row.otherDay % u' ' % table.obsTime;
+            table.obsOld = row.old;
             table.values.append(cell);
         } else if (c == 1) {
             alarmTests.testValue(c, cell, column.header, column.sign);

@@ -33,7 +33,8 @@ struct StatTable
 {
     QStringList headers; // every column's header in layout order; set at a region change
     QStringList values;  // one display text per column of the shown row
-    QString obsTime;     // "hh:mm AM/PM"
+    QString obsTime;     // "hh:mm AM/PM"; "Mon 27/07 hh:mm AM/PM" when not of the day
+    bool obsOld = false; // the feed's observation is over 2 hours older than its product
     int trendArrow = TrendNone;
     QString trendPrevious; // column 1's text at the previous pass; empty: no reference
     int levelIcon = LevelCold;
@@ -97,7 +98,8 @@ struct StatPassResult
 //  - values: one text per header. An empty cell and the bureau's "-", "&nbsp;" and "&nbsp"
 //    read "N/F". Column 0 and the wind-direction column as they are; every other column
 //    "<cell> <sign>", or the cell alone when the sign is empty or the cell is "N/F".
-//  - obsTime from the last 7 characters of cell 0 (see obsTimeOf).
+//  - obsTime from the last 7 characters of cell 0 (see obsTimeOf), after the row's `otherDay`
+//    when it has one; obsOld from the row's `old`.
 //  - levelIcon from column 1's number against iconLow / iconHigh.
 //  - with showTrend, trendArrow from column 1 against trendPrevious, which then takes column 1's
 //    text; without it both stay as they were.

@@ -1,5 +1,6 @@
 #include "weather/engine/state_feed.h"
 
+#include <QDateTime>
 #include <QHash>
 #include <QRegularExpression>
 #include <QStringBuilder>
@@ -83,8 +84,21 @@ private:
 // Reads one <station> element (the reader stands on its start) into a row; false when the
 // station has no name to list it by. Only the cells the layout shows are copied out of the
 // reader; everything else is looked at through views.
+// How far an observation made at `timeLocal` (ISO 8601 with its offset) stands from the
+// product's issue time `issued`: ObservationRow::otherDay and ::old.
+void dateAgainstIssue(QStringView timeLocal, const QDateTime& issued, ObservationRow& row)
+{
+    const QDateTime observed = QDateTime::fromString(timeLocal.toString(), Qt::ISODate);
+    if (!issued.isValid() || !observed.isValid())
+        return;
+    constexpr qint64 kOldSeconds = 2 * 3600;
+    row.old = observed.secsTo(issued) > kOldSeconds;
+    if (issued.toOffsetFromUtc(observed.offsetFromUtc()).date() != observed.date())
+        row.otherDay = observed.toString(QStringLiteral("ddd dd/MM"));
+}
+
 bool readStation(QXmlStreamReader& xml, const ColumnIndex& columns, qsizetype columnCount,
-                 ObservationRow& row)
+                 const QDateTime& issued, ObservationRow& row)
 {
     {
         const QXmlStreamAttributes attributes = xml.attributes();
@@ -114,9 +128,10 @@ bool readStation(QXmlStreamReader& xml, const ColumnIndex& columns, qsizetype co
                     break;
                 }
                 periodSeen = true;
+                const QStringView timeLocal = xml.attributes().value(QLatin1String("time-local"));
+                dateAgainstIssue(timeLocal, issued, row);
                 if (!columns.timeColumns().isEmpty()) {
-                    const QString time =
-                        bureauTimeText(xml.attributes().value(QLatin1String("time-local")));
+                    const QString time = bureauTimeText(timeLocal);
                     for (const qsizetype c : columns.timeColumns())
                         row.cells[c] = time;
                 }
@@ -252,12 +267,16 @@ FeedResult<RowTable> readStateObservations(const QString& document,
     RowTable rows;
     bool observations = false;
     QString identifier;
+    QDateTime issued; // invalid: the observations are not dated against it
     if (xml.readNextStartElement() && xml.name() == u"product") {
         while (xml.readNextStartElement()) {
             if (xml.name() == u"amoc") {
                 while (xml.readNextStartElement()) {
                     if (xml.name() == u"identifier")
                         identifier = xml.readElementText().trimmed();
+                    else if (xml.name() == u"issue-time-utc")
+                        issued =
+                            QDateTime::fromString(xml.readElementText().trimmed(), Qt::ISODate);
                     else
                         xml.skipCurrentElement();
                 }
@@ -267,7 +286,7 @@ FeedResult<RowTable> readStateObservations(const QString& document,
                     ObservationRow row;
                     if (xml.name() != u"station")
                         xml.skipCurrentElement();
-                    else if (readStation(xml, columns, layout.columnCount, row))
+                    else if (readStation(xml, columns, layout.columnCount, issued, row))
                         rows.append(std::move(row));
                 }
             } else {

@@ -24,6 +24,8 @@ template <typename Rows> struct FeedResult
 //    of the page's name cell that the station list cuts the name from; a station with neither
 //    attribute is left out;
 //  - wmo: the station's `wmo-id`;
+//  - otherDay, old: the first period's `time-local` against the product's <amoc>
+//    `issue-time-utc` (when the <amoc> comes before the observations, as the bureau writes it);
 //  - cells: one per layout column, from the station's first period. A column whose
 //    entry of `xmlElements` is kTimeLocal holds the period's `time-local` written by
 //    bureauTimeText(); any other entry names an element type, or alternatives separated by
