@@ -10,12 +10,15 @@
 #include "weather/net/version_check.h"
 
 #include <QComboBox>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
+#include <QTextStream>
 #include <QtTest>
 
 namespace {
@@ -76,6 +79,30 @@ class TestWeatherAppNet : public QObject
 
     QTemporaryDir dir_;
 
+    // A program folder with the shipped layout whose NSW product is fetched from `server`,
+    // and settings choosing `station` in NSW.
+    static void writeFolder(const QTemporaryDir& dir, const PageServer& server,
+                            const QByteArray& station)
+    {
+        QFile shipped(QStringLiteral(NIMBULO_SOURCE_DIR "/data/weather.ini"));
+        QVERIFY(shipped.open(QIODevice::ReadOnly));
+        QByteArray layout = shipped.readAll();
+        layout.replace("st_url=ftp://ftp.bom.gov.au/anon/gen/fwo/IDN60920.xml",
+                       "st_url=http://www.bom.gov.au/fwo/IDN60920.xml");
+        layout.replace("st_fallback_url=https://reg.bom.gov.au/fwo/IDN60920.xml",
+                       "st_fallback_url=");
+        for (const auto& [name, content] :
+             {std::pair{"weather.ini", layout},
+              std::pair{"wsetting.ini",
+                        "[SavedSetting]\nstate=0\nstation=0\nstation_name=" + station +
+                            "\nproxy_on=1\nproxy_server=127.0.0.1\nproxy_port=" +
+                            QByteArray::number(server.port()) + "\n"}}) {
+            QFile f(dir.filePath(name));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(content);
+        }
+    }
+
 private Q_SLOTS:
     void initTestCase()
     {
@@ -109,23 +136,7 @@ private Q_SLOTS:
     {
         PageServer server;
         QTemporaryDir dir;
-        QFile shipped(QStringLiteral(NIMBULO_SOURCE_DIR "/data/weather.ini"));
-        QVERIFY(shipped.open(QIODevice::ReadOnly));
-        QByteArray layout = shipped.readAll();
-        layout.replace("st_url=ftp://ftp.bom.gov.au/anon/gen/fwo/IDN60920.xml",
-                       "st_url=http://www.bom.gov.au/fwo/IDN60920.xml");
-        layout.replace("st_fallback_url=https://reg.bom.gov.au/fwo/IDN60920.xml",
-                       "st_fallback_url=");
-        for (const auto& [name, content] :
-             {std::pair{"weather.ini", layout},
-              std::pair{"wsetting.ini",
-                        "[SavedSetting]\nstate=0\nstation=0\nstation_name=Cobar\nproxy_on=1\n"
-                        "proxy_server=127.0.0.1\nproxy_port=" +
-                            QByteArray::number(server.port()) + "\n"}}) {
-            QFile f(dir.filePath(name));
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write(content);
-        }
+        writeFolder(dir, server, "Cobar");
         const auto serve = [&server](const QStringList& stations) {
             server.setPage(QStringLiteral("IDN60920.xml"),
                            stations.isEmpty() ? QByteArray() : stateProduct(stations));
@@ -186,6 +197,37 @@ private Q_SLOTS:
         QVERIFY2(w.lblScanErr->text().contains(QStringLiteral("is empty (0 bytes)")),
                  qPrintable(w.lblScanErr->text()));
         QCOMPARE(temperature(), QStringLiteral("16.5 \u00B0C"));
+    }
+
+    // The status bar's line styles a station by its temperature's level; without one, neutrally.
+    void jsonLevel_data()
+    {
+        QTest::addColumn<QString>("temperature");
+        QTest::addColumn<QString>("alt");
+        QTest::newRow("reported") << "35.0"
+                                  << "hot";
+        QTest::newRow("not reported") << ""
+                                      << "neutral";
+    }
+
+    void jsonLevel()
+    {
+        QFETCH(QString, temperature);
+        QFETCH(QString, alt);
+        PageServer server;
+        QTemporaryDir dir;
+        writeFolder(dir, server, "Alpha");
+        server.setPage(QStringLiteral("IDN60920.xml"),
+                       stateProduct({"Alpha:94001:" + temperature}));
+        QString json;
+        QTextStream out(&json);
+        QString errors;
+        QTextStream err(&errors);
+        QCOMPARE(app::runPrint(dir.path() + QStringLiteral("/"), app::PrintMode::Json, out, err),
+                 0);
+        const QJsonObject line = QJsonDocument::fromJson(json.toUtf8()).object();
+        QCOMPARE(line.value("class").toString(), QStringLiteral("ok"));
+        QCOMPARE(line.value("alt").toString(), alt);
     }
 
     void aboutWindow()
