@@ -232,6 +232,11 @@ private Q_SLOTS:
         row("QUIT 500", "QUIT", "500 what\r\n", 5, sent);
         row("no greeting", "GREETING", {}, 0, "");
         row("greeting without a code", "GREETING", "hello there\r\n", 0, "hello there");
+        // A reply ends only at a line without "-": continuation lines alone never answered.
+        row("greeting of continuation lines only", "GREETING", "220-one\r\n220-two\r\n", 0,
+            "220-two (the reply never ended)");
+        row("end of data answered by a continuation line", "END", "250-queued\r\n", 4,
+            "250-queued (the reply never ended)");
         row("HELO 501", "HELO", "501 bad name\r\n", 1, "501 bad name");
         row("RCPT 550", "RCPT", "550 no such user\r\n", 3, "550 no such user");
         row("end of data 552", "END", "552 too big\r\n", 4, "552 too big");

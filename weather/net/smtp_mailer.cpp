@@ -178,7 +178,7 @@ bool SmtpMailer::transact(const Mail& mail)
         [this] { return smtp::replyComplete(smtpReply) || !connected() || giveUp_(); },
         limits_.greetingMs);
     if (waitReply()) {
-        fail(QString::fromLatin1(smtpReply));
+        fail(smtpReply);
         return false;
     }
     if (!command("HELO " + SocketControl::localHostName().toLatin1()))
@@ -207,7 +207,7 @@ bool SmtpMailer::transact(const Mail& mail)
     if (!sendPiece("\r\n.\r\n"))
         return false;
     if (waitReply()) {
-        fail(QString::fromLatin1(smtpReply));
+        fail(smtpReply);
         return false;
     }
     smtpReply.clear();
@@ -223,7 +223,7 @@ bool SmtpMailer::command(const QByteArray& line)
     if (!sendPiece(withLineEnd(line)))
         return false;
     if (waitReply()) {
-        fail(QString::fromLatin1(smtpReply));
+        fail(smtpReply);
         return false;
     }
     return true;
@@ -239,7 +239,7 @@ bool SmtpMailer::sendPiece(const QByteArray& bytes)
     if (giveUp_())
         socket_->close();
     else
-        fail(QString::fromLatin1(smtpReply));
+        fail(smtpReply);
     return false;
 }
 
@@ -248,7 +248,19 @@ bool SmtpMailer::waitReply()
     platform::waitFor(
         [this] { return smtp::replyComplete(smtpReply) || !connected() || giveUp_(); },
         limits_.replyMs);
-    return smtp::replyFailed(smtpReply);
+    // Only continuation lines ("220-..."): the reply never ended, whatever its code says.
+    return !smtp::replyComplete(smtpReply) || smtp::replyFailed(smtpReply);
+}
+
+void SmtpMailer::fail(const QByteArray& reply)
+{
+    QString detail = QString::fromLatin1(reply);
+    if (reply.contains('\n') && !smtp::replyComplete(reply)) {
+        // Only continuation lines came (as many as the reply limit holds): the last one says it.
+        detail = QString::fromLatin1(reply.trimmed().split('\n').constLast().trimmed()) +
+                 QStringLiteral(" (the reply never ended)");
+    }
+    fail(detail);
 }
 
 void SmtpMailer::fail(const QString& detail)

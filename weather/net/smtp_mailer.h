@@ -107,7 +107,7 @@ public:
     bool smtpSent = false;
 
     // Waits for a complete reply, at most SmtpLimits::replyMs; true when the reply was a
-    // failure or did not come.
+    // failure or did not come whole (a reply ends only at a line that is not a continuation).
     bool waitReply();
 
 Q_SIGNALS:
@@ -128,6 +128,7 @@ private:
     bool sendPiece(const QByteArray& bytes);
     bool connected() const;
     void fail(const QString& detail);
+    void fail(const QByteArray& reply);
 
     SocketSource socketSource_;
     ErrorLog& log_;
