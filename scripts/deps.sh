@@ -13,6 +13,7 @@ packages=(
   libcurl4-openssl-dev ca-certificates openssl python3-pyftpdlib
   clang libclang-rt-14-dev iproute2
   qt6-wayland dbus dbus-x11 xfce4-panel sway waybar grim
+  qtkeychain-qt6-dev gnome-keyring # the mail password in the secret store; its test's Secret Service
 )
 
 missing=()

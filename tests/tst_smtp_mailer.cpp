@@ -1,16 +1,24 @@
 // The alarm mailer: reply and line rules, the mail text, the dialogue against scripted servers
 // and against a real SMTP server.
 
+#include "net_peers.h"
 #include "page_server.h"
 #include "platform/message_box.h"
 #include "platform/socket_control.h"
+#include "weather/config/mail_password.h"
 #include "weather/config/settings.h"
 #include "weather/net/error_log.h"
 #include "weather/net/frm_inet.h"
 #include "weather/net/frm_mail.h"
 #include "weather/net/mail_composer.h"
+#include "weather/net/mail_message.h"
+#include "weather/net/mail_outbox.h"
 #include "weather/net/smtp_mailer.h"
 
+#include <QComboBox>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
@@ -18,6 +26,7 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
+#include <QTimeZone>
 #include <QtTest>
 
 #include <utility>
@@ -83,19 +92,66 @@ private:
     QTcpServer server_;
 };
 
+net::MailMessage message(const QString& text,
+                         const QString& sender = QStringLiteral("alarm@example.com"),
+                         const QString& recipient = QStringLiteral("me@example.com"))
+{
+    return {sender,
+            recipient,
+            QStringLiteral("Nimbulo alarm ON: Sydney Airport 31.2 °C"),
+            text,
+            net::mail::newMessageId(sender),
+            QByteArray(),
+            QDateTime::currentDateTime()};
+}
+
 struct Mailer
 {
     net::FetchState state;
     config::ProxySettings proxy;
     net::ErrorLog log;
     net::frmInet inet{state, proxy, log};
-    Mailer() { inet.mailer().setLimits(net::SmtpLimits{3000, 1000, 1500, 3000}); }
+    net::MailOutbox outbox{inet, log};
+    Mailer()
+    {
+        inet.mailer().setLimits(net::SmtpLimits{3000, 1000, 1500, 3000});
+        outbox.submission().setLimits(net::SubmissionLimits{3000, 3000, 10000});
+    }
     void send(const QString& port, const QString& body,
               const QString& host = QStringLiteral("127.0.0.1"),
               const QString& sender = QStringLiteral("alarm@example.com"),
               const QString& recipient = QStringLiteral("me@example.com"))
     {
-        inet.MailStatsTo(net::MailServer{host, port}, sender, recipient, body);
+        inet.MailStatsTo(net::MailServer{host, port}, message(body, sender, recipient));
+    }
+    // Sends through the outbox and waits for the mail's end: whether it was taken, and the answer.
+    std::pair<bool, QString> submit(const net::MailAccount& account, const net::MailMessage& mail)
+    {
+        QSignalSpy finished(&outbox, &net::MailOutbox::finished);
+        const int number = outbox.send(account, mail);
+        if (!finished.wait(20000) || finished.first().at(0).toInt() != number)
+            return {false, QStringLiteral("<no end reported>")};
+        return {finished.first().at(1).toBool(), finished.first().at(2).toString()};
+    }
+};
+
+// A real SMTP server (tests/data/net_smtp_peer.py) and the mails it parsed back.
+struct SmtpPeer
+{
+    QTemporaryDir dir;
+    Peer peer;
+    explicit SmtpPeer(const QStringList& args)
+        : peer("net_smtp_peer.py", QStringList{QStringLiteral("--out"), dir.filePath("got")} + args)
+    {}
+    QList<QJsonObject> mails() const
+    {
+        QFile file(dir.filePath(QStringLiteral("got")));
+        QList<QJsonObject> all;
+        if (file.open(QIODevice::ReadOnly)) {
+            while (!file.atEnd())
+                all.append(QJsonDocument::fromJson(file.readLine()).object());
+        }
+        return all;
     }
 };
 
@@ -158,27 +214,77 @@ private Q_SLOTS:
         QCOMPARE(net::smtp::replyFailed(reply), failed);
     }
 
-    // Lone CR and LF break lines too; a lone dot becomes "_" and a leading dot is doubled.
-    void bodyLines()
+    // The body goes out in lines every server takes: plain ASCII as it is, other text 8bit
+    // only to a server that announced 8BITMIME, else (and for long lines or control
+    // characters) quoted-printable; lone CR and LF break lines too. On the plain road a lone
+    // dot becomes "_" and a leading dot is doubled.
+    void bodyForm_data()
     {
-        QCOMPARE(net::smtp::bodyLines(QStringLiteral("a\nb\rc\r\n\n.\r\n.5 mm")),
-                 (QList<QByteArray>{"a", "b", "c", "", "_", "..5 mm"}));
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("eightBitMime");
+        QTest::addColumn<QList<QByteArray>>("lines"); // as sent by the plain road
+        QTest::addColumn<QByteArray>("encoding");     // as the header names it
+        QTest::newRow("ascii") << QStringLiteral("a\nb\rc\r\n\n.\r\n.5 mm") << false
+                               << QList<QByteArray>{"a", "b", "c", "", "_", "..5 mm"}
+                               << QByteArray("7bit");
+        QTest::newRow("degree sign, 8BITMIME") << QStringLiteral("31.2 °C\r\n") << true
+                                               << QList<QByteArray>{"31.2 \xC2\xB0"
+                                                                    "C"}
+                                               << QByteArray("8bit");
+        QTest::newRow("degree sign, no 8BITMIME")
+            << QStringLiteral("31.2 °C = hot \r\n.\r\n") << false
+            << QList<QByteArray>{"31.2 =C2=B0C =3D hot=20", "=2E"}
+            << QByteArray("quoted-printable");
+        QList<QByteArray> soft(13, QByteArray(75, 'x') + '=');
+        QTest::newRow("line of 1000 octets, 8BITMIME")
+            << QString(1000, u'x') << true << (soft << QByteArray(25, 'x'))
+            << QByteArray("quoted-printable");
+        QTest::newRow("control character")
+            << QStringLiteral("a\x1b[2Jb") << true << QList<QByteArray>{"a=1B[2Jb"}
+            << QByteArray("quoted-printable");
+    }
+    void bodyForm()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, eightBitMime);
+        QFETCH(QList<QByteArray>, lines);
+        QFETCH(QByteArray, encoding);
+        const net::TransferEncoding chosen = net::mail::encodingFor(text, eightBitMime);
+        QList<QByteArray> sent;
+        for (const QByteArray& line : net::mail::bodyLines(text, chosen))
+            sent.append(net::smtp::dataLine(line));
+        QCOMPARE(sent, lines);
+        net::MailMessage mail = message(text);
+        QCOMPARE(net::mail::headerLines(mail, chosen).at(7),
+                 "Content-Transfer-Encoding: " + encoding);
     }
 
+    // The header: RFC 5322 date with its zone, the message id, the end mail's reference to the
+    // start mail, a subject that is not ASCII in encoded words.
     void headerLines()
     {
-        const QList<QByteArray> expected{"From: Nimbulo <a@b.c>",
-                                         "To: <d@e.f> ",
-                                         "Subject: Aus Nimbulo Alarm",
-                                         "Date: Fri, 7 Mar 2025 9:05:03",
-                                         "MIME-Version: 1.0",
-                                         "Content-Type: text/plain; charset=iso-8859-1",
-                                         "Content-Transfer-Encoding: 7bit",
-                                         ""};
-        QCOMPARE(net::smtp::headerLines(QStringLiteral("a@b.c"), QStringLiteral("d@e.f"),
-                                        QDateTime(QDate(2025, 3, 7), QTime(9, 5, 3)),
-                                        QLocale(QLocale::English, QLocale::Australia)),
-                 expected);
+        net::MailMessage mail = message({}, QStringLiteral("a@b.c"), QStringLiteral("d@e.f"));
+        mail.messageId = "<1@b.c>";
+        mail.inReplyTo = "<0@b.c>";
+        mail.subject = net::mail::alarmSubject(true, QStringLiteral("Sydney Airport"),
+                                               QStringLiteral("29.8 °C"));
+        mail.date = QDateTime(QDate(2025, 3, 7), QTime(9, 5, 3), QTimeZone(39600));
+        const QList<QByteArray> expected{
+            "From: Nimbulo <a@b.c>", "To: <d@e.f> ",
+            // Words of at most 39 octets, a character never split between two.
+            "Subject: =?UTF-8?B?" +
+                QByteArray("Nimbulo alarm OFF: Sydney Airport 29.8 ").toBase64() +
+                "?=\r\n =?UTF-8?B?" +
+                QByteArray("\xC2\xB0"
+                           "C")
+                    .toBase64() +
+                "?=",
+            "Date: Fri, 07 Mar 2025 09:05:03 +1100", "Message-ID: <1@b.c>", "In-Reply-To: <0@b.c>",
+            "References: <0@b.c>", "MIME-Version: 1.0", "Content-Type: text/plain; charset=UTF-8",
+            "Content-Transfer-Encoding: 7bit", ""};
+        QCOMPARE(net::mail::headerLines(mail, net::TransferEncoding::SevenBit), expected);
+        QVERIFY(net::mail::newMessageId(QStringLiteral("a@b.c")) !=
+                net::mail::newMessageId(QStringLiteral("a@b.c")));
     }
 
     void composeAlarmMail_data()
@@ -232,6 +338,11 @@ private Q_SLOTS:
         row("QUIT 500", "QUIT", "500 what\r\n", 5, sent);
         row("no greeting", "GREETING", {}, 0, "");
         row("greeting without a code", "GREETING", "hello there\r\n", 0, "hello there");
+        // A reply ends only at a line without "-": continuation lines alone never answered.
+        row("greeting of continuation lines only", "GREETING", "220-one\r\n220-two\r\n", 0,
+            "220-two (the reply never ended)");
+        row("end of data answered by a continuation line", "END", "250-queued\r\n", 4,
+            "250-queued (the reply never ended)");
         row("HELO 501", "HELO", "501 bad name\r\n", 1, "501 bad name");
         row("RCPT 550", "RCPT", "550 no such user\r\n", 3, "550 no such user");
         row("end of data 552", "END", "552 too big\r\n", 4, "552 too big");
@@ -273,8 +384,8 @@ private Q_SLOTS:
         if (sent) {
             QCOMPARE(server.lines.at(0),
                      "HELO " + platform::SocketControl::localHostName().toLatin1());
-            // After DATA: seven header lines, an empty line, the text and the end-of-data dot.
-            QCOMPARE(server.lines.mid(server.lines.indexOf("DATA") + 9),
+            // After DATA: nine header lines, an empty line, the text and the end-of-data dot.
+            QCOMPARE(server.lines.mid(server.lines.indexOf("DATA") + 11),
                      (QList<QByteArray>{"first", "_", "..5 mm", "last", "", ".", "QUIT"}));
         }
     }
@@ -340,7 +451,8 @@ private Q_SLOTS:
     }
 
     // The mail settings dialog: OK takes the boxes as typed into memory and the file; Cancel
-    // changes nothing, and so does OK on an address with a line break (it is refused).
+    // changes nothing, and so does OK on an address with a line break (it is refused). Another
+    // way of sending brings its usual port while the box held the previous way's.
     void mailSettingsDialog_data()
     {
         QTest::addColumn<bool>("ok");
@@ -357,12 +469,22 @@ private Q_SLOTS:
         platform::MessageBox::script({});
         QTemporaryDir dir;
         const config::SettingsFile file(dir.filePath(QStringLiteral("wsetting.ini")));
+        config::MailPasswordStore passwords(file);
+        Mailer mailer;
         config::AppSettings settings;
         settings.mailServer = QStringLiteral("old.example.com");
-        net::frmMail dialog(settings, file);
+        settings.mailPort = QStringLiteral("25");
+        net::frmMail dialog(settings, file, passwords, mailer.outbox);
         QCOMPARE(dialog.windowTitle(), QStringLiteral("E-mail settings"));
+        QVERIFY(!dialog.txtUser->isEnabled());
+        dialog.cmbSecurity->setCurrentIndex(int(net::MailSecurity::Tls));
+        QCOMPARE(dialog.txtPort->text(), QStringLiteral("465"));
+        QVERIFY(dialog.txtUser->isEnabled());
+        dialog.txtPort->setText(QStringLiteral("2465"));
+        dialog.cmbSecurity->setCurrentIndex(int(net::MailSecurity::StartTls));
+        QCOMPARE(dialog.txtPort->text(), QStringLiteral("2465"));
         dialog.txtServer->setText(QStringLiteral("mail.example.com"));
-        dialog.txtPort->setText(QStringLiteral("2525"));
+        dialog.txtUser->setText(QStringLiteral("me"));
         dialog.txtSender->setText(QStringLiteral("a@b.c"));
         dialog.txtRecip->setText(recipient);
         (ok || refused ? dialog.Command2 : dialog.Command1)->click();
@@ -370,49 +492,188 @@ private Q_SLOTS:
         QCOMPARE(dialog.result(), ok ? QDialog::Accepted : QDialog::Rejected);
         platform::MessageBox::unscript();
 
-        const QStringList expected = ok ? QStringList{"mail.example.com", "2525", "a@b.c", "d@e.f"}
-                                        : QStringList{"old.example.com", "", "", ""};
+        const QStringList expected =
+            ok ? QStringList{"mail.example.com", "2465", "a@b.c", "d@e.f", "me"}
+               : QStringList{"old.example.com", "25", "", "", ""};
         QCOMPARE((QStringList{settings.mailServer, settings.mailPort, settings.mailSender,
-                              settings.mailRecipient}),
+                              settings.mailRecipient, settings.mailUser}),
                  expected);
         QCOMPARE(file.raw("mail_recip"), ok ? QStringLiteral("d@e.f") : QString());
+        QCOMPARE(file.integer("mail_security"), ok ? 1 : 0);
+        QStringList labels;
+        for (const QLabel* label : dialog.findChildren<QLabel*>())
+            labels.append(label->text());
+        QVERIFY(labels.contains("SMTP server") && labels.contains("SMTP port"));
     }
 
-    // A complete alarm mail reaches a real SMTP server with the headers and text as composed.
-    void realServer()
+    // The alarm mails on each road reach a real server, are parsed back by Python's email
+    // package without a defect, and read as composed: the subject, UTF-8 text (8bit where the
+    // server takes it, quoted-printable on the plain road and for long lines), no line of 998
+    // octets or more, the date with its zone, and the end mail referring to the start mail.
+    void mailsParsedBack_data()
     {
-        const QString python = QStringLiteral("/usr/bin/python3");
-        if (QProcess::execute(python, {QStringLiteral("-c"), QStringLiteral("import aiosmtpd")}))
+        QTest::addColumn<int>("security");
+        QTest::addColumn<QByteArray>("cte"); // of the start mail
+        QTest::newRow("plain SMTP")
+            << int(net::MailSecurity::Plain) << QByteArray("quoted-printable");
+        QTest::newRow("STARTTLS") << int(net::MailSecurity::StartTls) << QByteArray("8bit");
+        QTest::newRow("TLS") << int(net::MailSecurity::Tls) << QByteArray("8bit");
+    }
+    void mailsParsedBack()
+    {
+        QFETCH(int, security);
+        QFETCH(QByteArray, cte);
+        if (!pythonHas("aiosmtpd"))
             QSKIP("python3-aiosmtpd is not installed");
-        QTemporaryDir dir;
-        const QString received = dir.filePath(QStringLiteral("received.txt"));
-        QProcess sink;
-        sink.start(python, {QStringLiteral(NIMBULO_TEST_DATA "/net_smtp_sink.py"), received});
-        QVERIFY(sink.waitForReadyRead(10000));
-        const QByteArray banner = sink.readLine().trimmed();
-        QVERIFY2(banner.startsWith("listening on 127.0.0.1:"), banner.constData());
-
-        const QString text = net::composeAlarmMail(sampleFacts(), [](const QString&) { return 0; });
+        TestCa ca;
+        QVERIFY(ca.ok());
+        const auto way = net::MailSecurity(security);
+        QStringList args;
+        if (way != net::MailSecurity::Plain)
+            args << ca.serverArgs(QStringLiteral("good")) << QStringLiteral("--login")
+                 << QStringLiteral("me:pa ss");
+        if (way == net::MailSecurity::Tls)
+            args << QStringLiteral("--tls");
+        SmtpPeer server(args);
         Mailer mailer;
-        mailer.inet.mailer().setLimits(net::SmtpLimits{});
-        mailer.send(QString::fromLatin1(banner.mid(banner.lastIndexOf(':') + 1)),
-                    text + QStringLiteral(".5 mm more\r\n.\r\n"));
-        sink.kill();
-        sink.waitForFinished();
-        QVERIFY2(mailer.log.isEmpty(), qPrintable(mailer.log.text()));
+        const net::MailAccount account{{QStringLiteral("127.0.0.1"), server.peer.port},
+                                       way,
+                                       QStringLiteral("me"),
+                                       QStringLiteral("pa ss")};
 
-        QFile file(received);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const QByteArray mail = file.readAll();
-        QVERIFY(mail.startsWith("MAIL FROM alarm@example.com\nRCPT TO me@example.com\n"));
-        const QByteArray content = mail.mid(mail.indexOf("From: "));
-        QVERIFY(content.startsWith("From: Nimbulo <alarm@example.com>\r\nTo: <me@example.com> \r\n"
-                                   "Subject: Aus Nimbulo Alarm\r\nDate: "));
-        // The message text arrives as composed (Latin-1), the line that begins with a dot whole,
-        // the lone "." as "_", then the text's last (empty) line and the empty line before the
-        // end of data.
-        QCOMPARE(content.mid(content.indexOf("\r\n\r\n") + 4),
-                 text.toLatin1() + ".5 mm more\r\n_\r\n\r\n\r\n--END--\n");
+        net::MailMessage start =
+            message(net::composeAlarmMail(sampleFacts(), [](const QString&) { return 0; }));
+        net::MailMessage end = message(QStringLiteral("Alarm OFF\r\n") + QString(3016, u'~') +
+                                       QStringLiteral("\r\n.\r\n.5 mm"));
+        end.subject = net::mail::alarmSubject(true, QStringLiteral("Sydney Airport"),
+                                              QStringLiteral("29.8 °C"));
+        end.inReplyTo = start.messageId;
+        for (const net::MailMessage& mail : {start, end}) {
+            const auto [accepted, answer] = mailer.submit(account, mail);
+            QVERIFY2(accepted, qPrintable(answer + mailer.log.text()));
+            QVERIFY2(answer.startsWith(QLatin1String("250 2.0.0 Message accepted")),
+                     qPrintable(answer));
+        }
+        QTRY_COMPARE(server.mails().size(), 2);
+        const QList<QJsonObject> got = server.mails();
+        for (int i = 0; i < 2; ++i) {
+            const net::MailMessage& sent = i == 0 ? start : end;
+            const QJsonObject& mail = got.at(i);
+            QCOMPARE(mail["defects"].toArray().size(), 0);
+            QCOMPARE(mail["subject"].toString(), sent.subject);
+            QCOMPARE(mail["charset"].toString(), QStringLiteral("utf-8"));
+            QCOMPARE(mail["cte"].toString().toLatin1(), i == 0 ? cte : "quoted-printable");
+            QVERIFY(mail["longest_line"].toInt() < 998);
+            QVERIFY(mail["date_zone"].toBool());
+            QCOMPARE(mail["message_id"].toString().toLatin1(), sent.messageId);
+            // The plain road ends the text with an empty line before the end-of-data dot.
+            const bool plain = way == net::MailSecurity::Plain;
+            QCOMPARE(mail["body"].toString(), QString(sent.text).replace("\r\n", "\n") +
+                                                  (sent.text.endsWith(u'\n') ? "" : "\n") +
+                                                  (plain ? "\n" : ""));
+            QCOMPARE(mail["tls"].toBool(), way != net::MailSecurity::Plain);
+            QCOMPARE(mail["login"].toBool(), way != net::MailSecurity::Plain);
+        }
+        QCOMPARE(got.at(1)["in_reply_to"].toString().toLatin1(), start.messageId);
+    }
+
+    // The encrypted ways fail in plain words with the server's reply, in the answer and the log,
+    // and never fall back to sending without TLS or without checking the certificate.
+    void submissionFailures_data()
+    {
+        QTest::addColumn<int>("security");
+        QTest::addColumn<QString>("certificate"); // of the server; "" offers no TLS
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<QString>("failure"); // the start of the answer
+        const auto tls = int(net::MailSecurity::Tls);
+        const auto startTls = int(net::MailSecurity::StartTls);
+        QTest::newRow("wrong password") << startTls << "good"
+                                        << "wrong"
+                                        << "The server refused the login (server: 535 ";
+        QTest::newRow("no STARTTLS offered") << startTls << ""
+                                             << "pa ss"
+                                             << "The server offers no STARTTLS";
+        QTest::newRow("unknown certificate authority")
+            << tls << "unknown"
+            << "pa ss"
+            << "The server's certificate is not trusted: it was issued by an unknown";
+        QTest::newRow("certificate for another host")
+            << startTls << "wrong host"
+            << "pa ss"
+            << "The server's certificate is not trusted: it was issued for another host name";
+    }
+    void submissionFailures()
+    {
+        QFETCH(int, security);
+        QFETCH(QString, certificate);
+        QFETCH(QString, password);
+        QFETCH(QString, failure);
+        if (!pythonHas("aiosmtpd"))
+            QSKIP("python3-aiosmtpd is not installed");
+        TestCa ca;
+        QVERIFY(ca.ok());
+        QStringList args{QStringLiteral("--login"), QStringLiteral("me:pa ss")};
+        if (!certificate.isEmpty())
+            args << ca.serverArgs(certificate);
+        if (security == int(net::MailSecurity::Tls))
+            args << QStringLiteral("--tls");
+        SmtpPeer server(args);
+        Mailer mailer;
+        const auto [accepted, answer] =
+            mailer.submit({{QStringLiteral("127.0.0.1"), server.peer.port},
+                           net::MailSecurity(security),
+                           QStringLiteral("me"),
+                           password},
+                          message(QStringLiteral("text")));
+        QVERIFY(!accepted);
+        QVERIFY2(answer.startsWith(failure), qPrintable(answer));
+        QCOMPARE(loggedDetail(mailer.log), answer);
+        QCOMPARE(server.mails().size(), 0);
+    }
+
+    // "Send test mail" sends with the boxes as they are and shows the server's answer or why
+    // it failed; the click returns at once.
+    void testMailButton_data()
+    {
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("accepted") << "pa ss"
+                                  << "Test mail sent. The server answered: 250 2.0.0 Message "
+                                     "accepted for delivery";
+        QTest::newRow("refused login")
+            << "wrong"
+            << "Test mail not sent. The server refused the login (server: 535 5.7.8 "
+               "Authentication credentials invalid)";
+    }
+    void testMailButton()
+    {
+        QFETCH(QString, password);
+        QFETCH(QString, shown);
+        if (!pythonHas("aiosmtpd"))
+            QSKIP("python3-aiosmtpd is not installed");
+        TestCa ca;
+        QVERIFY(ca.ok());
+        SmtpPeer server(ca.serverArgs(QStringLiteral("good")) +
+                        QStringList{QStringLiteral("--login"), QStringLiteral("me:pa ss")});
+        QTemporaryDir dir;
+        const config::SettingsFile file(dir.filePath(QStringLiteral("wsetting.ini")));
+        config::MailPasswordStore passwords(file);
+        Mailer mailer;
+        config::AppSettings settings;
+        net::frmMail dialog(settings, file, passwords, mailer.outbox);
+        dialog.cmbSecurity->setCurrentIndex(int(net::MailSecurity::StartTls));
+        dialog.txtServer->setText(QStringLiteral("127.0.0.1"));
+        dialog.txtPort->setText(server.peer.port);
+        dialog.txtUser->setText(QStringLiteral("me"));
+        dialog.txtPassword->setText(password);
+        dialog.txtSender->setText(QStringLiteral("a@b.c"));
+        dialog.txtRecip->setText(QStringLiteral("d@e.f"));
+        dialog.cmdTestMail->click();
+        QVERIFY(!dialog.cmdTestMail->isEnabled());
+        QTRY_VERIFY_WITH_TIMEOUT(dialog.cmdTestMail->isEnabled(), 20000);
+        QCOMPARE(dialog.lblTestResult->text(), shown);
+        QCOMPARE(server.mails().size(), password == "pa ss" ? 1 : 0);
+        QCOMPARE(file.raw("mail_server"), QString()); // nothing saved
     }
 };
 

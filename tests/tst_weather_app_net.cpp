@@ -111,7 +111,8 @@ private Q_SLOTS:
         platform::MessageBox::script({});
     }
 
-    // The start and the end of an alarm each send a mail to the configured recipient.
+    // The start and the end of an alarm each send a mail to the configured recipient, with
+    // their own subjects, the end mail answering the start mail.
     void alarmMailOnMailTimer()
     {
         AcceptingSmtp smtp;
@@ -127,6 +128,23 @@ private Q_SLOTS:
         QCOMPARE(smtp.lines.count("RCPT TO:<me@example.com>"), 2);
         QVERIFY(smtp.lines.indexOf("Alarm ON") >= 0);
         QVERIFY(smtp.lines.indexOf("Alarm OFF") > smtp.lines.indexOf("Alarm ON"));
+        QList<QByteArray> subjects;
+        QList<QByteArray> ids;
+        QList<QByteArray> answered;
+        for (const QByteArray& line : std::as_const(smtp.lines)) {
+            if (line.startsWith("Subject: "))
+                subjects.append(line.mid(9));
+            else if (line.startsWith("Message-ID: "))
+                ids.append(line.mid(12));
+            else if (line.startsWith("In-Reply-To: "))
+                answered.append(line.mid(13));
+        }
+        QCOMPARE(subjects.size(), 2);
+        QVERIFY2(subjects[0].startsWith("Nimbulo alarm ON:"), subjects[0].constData());
+        QVERIFY2(subjects[1].startsWith("Nimbulo alarm OFF:"), subjects[1].constData());
+        QCOMPARE(ids.size(), 2);
+        QVERIFY(ids[0] != ids[1]);
+        QCOMPARE(answered, QList<QByteArray>{ids[0]});
     }
 
     // Scans of a product whose stations change: a station that appears is listed, the chosen

@@ -6,11 +6,13 @@
 #include "platform/message_box.h"
 #include "weather/config/frm_options.h"
 #include "weather/config/layout_file.h"
+#include "weather/config/mail_password.h"
 #include "weather/net/frm_about.h"
 #include "weather/net/frm_err_msg.h"
 #include "weather/net/frm_mail.h"
 #include "weather/net/frm_upd_msg.h"
 #include "weather/net/mail_composer.h"
+#include "weather/net/mail_outbox.h"
 #include "weather/net/version_check.h"
 #include "weather/shell/frm_menu.h"
 #include "weather/shell/frm_ticker.h"
@@ -90,7 +92,8 @@ public:
     std::optional<config::MailChoice> showMailWindow(const config::MailChoice& mail) override
     {
         config::AppSettings& s = app_.monitor_->settings();
-        net::frmMail window(s, app_.monitor_->settingsFile(), app_.options_.get());
+        net::frmMail window(s, app_.monitor_->settingsFile(), *app_.mailPasswords_, *app_.outbox_,
+                            app_.options_.get());
         window.txtPort->setText(mail.port);
         if (window.exec() != QDialog::Accepted)
             return std::nullopt;
@@ -125,6 +128,8 @@ WeatherApp::WeatherApp(const QString& appDir, QObject* parent) : QObject(parent)
         monitor_->inet(), appDir, monitor_->settings().checkDate, window_.get());
     connect(window_.get(), &frmWeather::aboutRequested, this, &WeatherApp::showAbout);
     connect(monitor_.get(), &engine::Monitor::mailDue, this, &WeatherApp::sendAlarmMail);
+    mailPasswords_ = std::make_unique<config::MailPasswordStore>(monitor_->settingsFile());
+    outbox_ = std::make_unique<net::MailOutbox>(monitor_->inet(), log_);
     connect(monitor_.get(), &engine::Monitor::versionCheckDue, versionCheck_.get(),
             [this] { versionCheck_->checkVersion(false); });
     trayHost_ = platform::createTrayHost();
@@ -269,6 +274,11 @@ WeatherApp::~WeatherApp()
 void WeatherApp::start()
 {
     monitor_->loadSettings();
+    if (const config::AppSettings& s = monitor_->settings(); s.mailSecurity != 0) {
+        mailPasswords_->read(s.mailUser, s.mailServer, [this](const QString& password) {
+            monitor_->settings().mailPassword = password;
+        });
+    }
     // The main window stays hidden: the banner or the tray display shows the stats.
     displays_->startUp();
     platform::pumpEvents();
@@ -314,6 +324,7 @@ void WeatherApp::shutdown()
     // selection is saved.
     displays_->shutdown();
     monitor_->shutdown();
+    outbox_->abandon();
     if (window_->alarmWindow())
         window_->alarmWindow()->close();
     if (errorWindow_)
@@ -363,8 +374,20 @@ void WeatherApp::sendAlarmMail(bool endOfAlarm)
     facts.bureauSite = config::bureauRoot();
     facts.year = QDate::currentDate().year();
     const config::AppSettings& s = m.settings();
-    const QString text = net::composeAlarmMail(facts, widthIn(QApplication::font("QWidget")));
-    monitor_->inet().MailStatsTo({s.mailServer, s.mailPort}, s.mailSender, s.mailRecipient, text);
+    net::MailMessage message;
+    message.sender = s.mailSender;
+    message.recipient = s.mailRecipient;
+    message.subject = net::mail::alarmSubject(endOfAlarm, facts.station,
+                                              facts.values.value(m.alarmSettings().column));
+    message.text = net::composeAlarmMail(facts, widthIn(QApplication::font("QWidget")));
+    message.messageId = net::mail::newMessageId(s.mailSender);
+    message.date = QDateTime::currentDateTime();
+    // The end mail answers the start mail, so mail programs show them as one thread.
+    if (endOfAlarm)
+        message.inReplyTo = alarmMailId_;
+    else
+        alarmMailId_ = message.messageId;
+    outbox_->send(net::accountOf(s), message);
 }
 
 int runPrint(const QString& appDir, PrintMode mode, QTextStream& out, QTextStream& err)

@@ -12,6 +12,13 @@
 
 #include <memory>
 
+namespace config {
+class MailPasswordStore;
+}
+namespace net {
+class MailOutbox;
+}
+
 class QTextStream;
 
 namespace config {
@@ -102,6 +109,9 @@ private:
     shell::ToolTipHelp toolTips_;
     std::unique_ptr<OptionsWiring> optionsWiring_;
     std::unique_ptr<config::frmOptions> options_;
+    std::unique_ptr<config::MailPasswordStore> mailPasswords_;
+    std::unique_ptr<net::MailOutbox> outbox_;
+    QByteArray alarmMailId_; // the Message-ID of the last start-of-alarm mail
     bool shutDown_ = false;
     bool saveFailureShown_ = false;
     bool sessionEnding_ = false;

@@ -67,6 +67,10 @@ QList<SettingDef> buildTable()
         saved("mail_port", K::TrimmedText),
         saved("mail_send", K::TrimmedText),
         saved("mail_recip", K::TrimmedText),
+        saved("mail_security", K::Integer, "0"),
+        saved("mail_user", K::TrimmedText),
+        saved("mail_pass", K::Text),
+        saved("mail_keyring", K::FlagIsOne),
         saved("proxy_on", K::FlagNonZero),
         saved("proxy_server", K::TrimmedText),
         saved("proxy_port", K::TrimmedText),
@@ -84,6 +88,8 @@ QList<SettingDef> buildTable()
     for (SettingDef& def : table) {
         if (def.key == QLatin1String("interval"))
             def.range = std::pair{10, 240};
+        if (def.key == QLatin1String("mail_security"))
+            def.range = std::pair{0, 2};
     }
     return table;
 }
@@ -278,6 +284,8 @@ void loadSettings(const SettingsFile& file, AppSettings& s, SettingsTarget& targ
     s.mailPort = file.text("mail_port");
     s.mailSender = file.text("mail_send");
     s.mailRecipient = file.text("mail_recip");
+    s.mailSecurity = file.integer("mail_security");
+    s.mailUser = file.text("mail_user");
 
     ProxySettings& proxy = s.proxy;
     proxy.useProxy = file.flag("proxy_on");

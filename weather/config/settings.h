@@ -100,6 +100,9 @@ struct AppSettings
     QString mailPort;
     QString mailSender;
     QString mailRecipient;
+    int mailSecurity = 0; // net::MailSecurity: 0 plain, 1 STARTTLS, 2 TLS
+    QString mailUser;
+    QString mailPassword; // read from its store (MailPasswordStore) after the start
     bool sendMail = false;
     bool sendEndMail = false;
     ProxySettings proxy;

@@ -138,6 +138,8 @@ void CurlTransfer::startHop(const QString& url)
             curl_easy_setopt(e, CURLOPT_PROXYPASSWORD, password.constData());
         }
     }
+    if (options_.setUp)
+        options_.setUp(e);
     curl_multi_add_handle(multi_, e);
 }
 

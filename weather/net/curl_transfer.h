@@ -9,6 +9,7 @@
 #include <QTimer>
 
 #include <curl/curl.h>
+#include <functional>
 #include <map>
 #include <memory>
 
@@ -64,6 +65,10 @@ public:
         int fetchLimitMs = 60000;
         int receiveLimitMs = 30000;
         qsizetype maxBytes = 8 * 1024 * 1024;
+        // Called with the handle after the options above are set, before the transfer starts:
+        // another protocol (the mail submission's SMTP) sets its own options and protocols here.
+        // Runs on the thread that drives the transfer.
+        std::function<void(CURL*)> setUp;
     };
 
     explicit CurlTransfer(QObject* parent = nullptr);

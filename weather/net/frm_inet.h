@@ -78,12 +78,13 @@ public:
     std::array<std::unique_ptr<platform::SocketControl>, kSocketCount> WS;
 
     // Sends one alarm mail through `server` over element 2 of WS (SmtpMailer gives the
-    // dialogue): from senderEmail to RecipientEmail, with msgBlock as its text. Returns when
-    // the mail has been dealt with; while it waits, events are pumped.
-    void MailStatsTo(const MailServer& server, const QString& senderEmail,
-                     const QString& RecipientEmail, const QString& msgBlock);
+    // dialogue). Returns when the mail has been dealt with; while it waits, events are pumped.
+    void MailStatsTo(const MailServer& server, const MailMessage& message);
     // The mailer behind MailStatsTo (its limits, its progress).
     SmtpMailer& mailer();
+
+    // Why a server's certificate was refused, in plain words.
+    static QString certificateProblem(const TransferResult& result);
 
 private:
     // Progress of the running fetch.
@@ -112,7 +113,6 @@ private:
     std::optional<QString> judgeTransfer(const TransferResult& result, bool wholePage);
     // The marker checks of a data-block page; true when it passes.
     bool markersFound(QStringView page);
-    static QString certificateProblem(const TransferResult& result);
 
     FetchState& state_;
     const common::ProxySettings& proxy_;

@@ -14,10 +14,9 @@ SmtpMailer& frmInet::mailer()
     return *mailer_;
 }
 
-void frmInet::MailStatsTo(const MailServer& server, const QString& senderEmail,
-                          const QString& RecipientEmail, const QString& msgBlock)
+void frmInet::MailStatsTo(const MailServer& server, const MailMessage& message)
 {
-    mailer().send(server, senderEmail, RecipientEmail, msgBlock);
+    mailer().send(server, message);
 }
 
 } // namespace net

@@ -59,47 +59,18 @@ bool replyFailed(const QByteArray& reply)
     return code.toInt() >= 400;
 }
 
-QList<QByteArray> bodyLines(const QString& text)
+QByteArray dataLine(QByteArray line)
 {
-    QList<QByteArray> lines;
-    qsizetype start = 0;
-    for (qsizetype i = 0; i <= text.size(); ++i) {
-        const bool atEnd = i == text.size();
-        if (!atEnd && text[i] != u'\r' && text[i] != u'\n')
-            continue;
-        QByteArray line = QStringView(text).sliced(start, i - start).toLatin1();
-        if (line == ".")
-            line = "_";
-        else if (line.startsWith('.'))
-            line.prepend('.');
-        lines.append(line);
-        if (!atEnd && text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
-            ++i;
-        start = i + 1;
-    }
-    return lines;
+    if (line == ".")
+        return "_";
+    if (line.startsWith('.'))
+        line.prepend('.');
+    return line;
 }
 
 bool addressAcceptable(const QString& address)
 {
     return !address.contains(u'\r') && !address.contains(u'\n');
-}
-
-QList<QByteArray> headerLines(const QString& sender, const QString& recipient, const QDateTime& now,
-                              const QLocale& locale)
-{
-    const QString date = locale.toString(now.date(), QStringLiteral("ddd, d MMM yyyy")) +
-                         QLatin1Char(' ') + now.time().toString(QStringLiteral("h:mm:ss"));
-    return {
-        "From: Nimbulo <" + sender.toLatin1() + '>',
-        "To: <" + recipient.toLatin1() + "> ",
-        "Subject: Aus Nimbulo Alarm",
-        "Date: " + date.toLatin1(),
-        "MIME-Version: 1.0",
-        "Content-Type: text/plain; charset=iso-8859-1",
-        "Content-Transfer-Encoding: 7bit",
-        QByteArray(""),
-    };
 }
 
 QString errorEntry(const QString& detail, const QDateTime& now, const QLocale& locale)
@@ -118,10 +89,9 @@ SmtpMailer::SmtpMailer(SocketSource socket, ErrorLog& log, std::function<bool()>
 
 SmtpMailer::~SmtpMailer() = default;
 
-void SmtpMailer::send(const MailServer& server, const QString& sender, const QString& recipient,
-                      const QString& text)
+void SmtpMailer::send(const MailServer& server, const MailMessage& message)
 {
-    queue_.push_back({server, sender, recipient, text});
+    queue_.push_back({server, message});
     if (busy_)
         return; // the running call sends it next
     busy_ = true;
@@ -142,9 +112,12 @@ bool SmtpMailer::connected() const
 
 bool SmtpMailer::transact(const Mail& mail)
 {
-    if (!smtp::addressAcceptable(mail.sender) || !smtp::addressAcceptable(mail.recipient)) {
-        log_.writeTxt(smtp::errorEntry(QString::fromLatin1(smtp::kInvalidAddress),
-                                       QDateTime::currentDateTime(), QLocale::system()));
+    const MailMessage& message = mail.message;
+    lastAnswer_.clear();
+    if (!smtp::addressAcceptable(message.sender) || !smtp::addressAcceptable(message.recipient)) {
+        lastAnswer_ = QString::fromLatin1(smtp::kInvalidAddress);
+        log_.writeTxt(
+            smtp::errorEntry(lastAnswer_, QDateTime::currentDateTime(), QLocale::system()));
         return false;
     }
     socket_ = &socketSource_();
@@ -178,38 +151,38 @@ bool SmtpMailer::transact(const Mail& mail)
         [this] { return smtp::replyComplete(smtpReply) || !connected() || giveUp_(); },
         limits_.greetingMs);
     if (waitReply()) {
-        fail(QString::fromLatin1(smtpReply));
+        fail(smtpReply);
         return false;
     }
     if (!command("HELO " + SocketControl::localHostName().toLatin1()))
         return false;
     platform::pumpEvents();
-    if (!command("MAIL FROM:<" + mail.sender.toLatin1() + '>'))
+    if (!command("MAIL FROM:<" + message.sender.toUtf8() + '>'))
         return false;
     platform::pumpEvents();
-    if (!command("RCPT TO:<" + mail.recipient.toLatin1() + '>'))
+    if (!command("RCPT TO:<" + message.recipient.toUtf8() + '>'))
         return false;
     if (!command("DATA"))
         return false;
 
     smtpReply.clear();
-    const QList<QByteArray> header = smtp::headerLines(
-        mail.sender, mail.recipient, QDateTime::currentDateTime(), QLocale::system());
-    for (const QByteArray& line : header) {
+    const TransferEncoding encoding = mail::encodingFor(message.text, false);
+    for (const QByteArray& line : mail::headerLines(message, encoding)) {
         if (!sendPiece(withLineEnd(line)))
             return false;
     }
-    for (const QByteArray& line : smtp::bodyLines(mail.text)) {
-        if (!sendPiece(withLineEnd(line)))
+    for (const QByteArray& line : mail::bodyLines(message.text, encoding)) {
+        if (!sendPiece(withLineEnd(smtp::dataLine(line))))
             return false;
     }
     smtpReply.clear();
     if (!sendPiece("\r\n.\r\n"))
         return false;
     if (waitReply()) {
-        fail(QString::fromLatin1(smtpReply));
+        fail(smtpReply);
         return false;
     }
+    lastAnswer_ = QString::fromLatin1(smtpReply.trimmed());
     smtpReply.clear();
     if (sendPiece("QUIT\r\n"))
         waitReply(); // the mail is accepted whatever the answer
@@ -223,7 +196,7 @@ bool SmtpMailer::command(const QByteArray& line)
     if (!sendPiece(withLineEnd(line)))
         return false;
     if (waitReply()) {
-        fail(QString::fromLatin1(smtpReply));
+        fail(smtpReply);
         return false;
     }
     return true;
@@ -239,7 +212,7 @@ bool SmtpMailer::sendPiece(const QByteArray& bytes)
     if (giveUp_())
         socket_->close();
     else
-        fail(QString::fromLatin1(smtpReply));
+        fail(smtpReply);
     return false;
 }
 
@@ -248,7 +221,19 @@ bool SmtpMailer::waitReply()
     platform::waitFor(
         [this] { return smtp::replyComplete(smtpReply) || !connected() || giveUp_(); },
         limits_.replyMs);
-    return smtp::replyFailed(smtpReply);
+    // Only continuation lines ("220-..."): the reply never ended, whatever its code says.
+    return !smtp::replyComplete(smtpReply) || smtp::replyFailed(smtpReply);
+}
+
+void SmtpMailer::fail(const QByteArray& reply)
+{
+    QString detail = QString::fromLatin1(reply);
+    if (reply.contains('\n') && !smtp::replyComplete(reply)) {
+        // Only continuation lines came (as many as the reply limit holds): the last one says it.
+        detail = QString::fromLatin1(reply.trimmed().split('\n').constLast().trimmed()) +
+                 QStringLiteral(" (the reply never ended)");
+    }
+    fail(detail);
 }
 
 void SmtpMailer::fail(const QString& detail)
@@ -259,6 +244,7 @@ void SmtpMailer::fail(const QString& detail)
     QString shown = detail;
     while (shown.endsWith(u'\n') || shown.endsWith(u'\r'))
         shown.chop(1);
+    lastAnswer_ = shown;
     log_.writeTxt(smtp::errorEntry(shown, QDateTime::currentDateTime(), QLocale::system()));
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "weather/net/mail_message.h"
+
 #include <QByteArray>
 #include <QDateTime>
 #include <QList>
@@ -46,11 +48,10 @@ bool replyComplete(const QByteArray& reply);
 // characters, blanks around them removed, are digits forming a number below 400.
 bool replyFailed(const QByteArray& reply);
 
-// The lines the message text is sent as, each without its CR LF: the text is split at its line
-// ends (CR LF, or a lone CR or LF, which SMTP does not allow inside a line); a line that is
-// exactly "." becomes "_"; any other line beginning with "." gets a second "." in front
-// (RFC 5321 4.5.2: the server removes it again, so the reader sees the line unchanged).
-QList<QByteArray> bodyLines(const QString& text);
+// A line of the message as the dialogue sends it after DATA: a line that is exactly "." becomes
+// "_"; any other line beginning with "." gets a second "." in front (RFC 5321 4.5.2: the server
+// removes it again, so the reader sees the line unchanged).
+QByteArray dataLine(QByteArray line);
 
 // An address can go into "MAIL FROM:", "RCPT TO:" and the headers as it is: it holds no CR or
 // LF, which would end the line and let the rest pass for commands or header lines of its own.
@@ -59,10 +60,6 @@ bool addressAcceptable(const QString& address);
 // The logged detail of a mail refused for an address that is not acceptable.
 inline constexpr char kInvalidAddress[] = "Invalid e-mail address";
 
-// The header lines of the message, the last one empty.
-QList<QByteArray> headerLines(const QString& sender, const QString& recipient, const QDateTime& now,
-                              const QLocale& locale);
-
 // "Mail Error: " + short date + " " + long time + CR LF + "Error: " + detail.
 QString errorEntry(const QString& detail, const QDateTime& now, const QLocale& locale);
 
@@ -70,6 +67,8 @@ QString errorEntry(const QString& detail, const QDateTime& now, const QLocale& l
 
 // Sends the program's alarm mails over one socket element, talking SMTP itself: HELO,
 // MAIL FROM, RCPT TO, DATA, the header lines, the message lines, the end-of-data dot, QUIT.
+// HELO learns nothing of the server's extensions, so a body that is not plain ASCII goes
+// quoted-printable (mail::encodingFor without 8BITMIME).
 // A mail whose sender or recipient is not addressAcceptable() is not sent: no connection is made
 // and kInvalidAddress is logged as the detail. No authentication, no encryption, no retry: a
 // failed step closes the connection and writes
@@ -94,12 +93,13 @@ public:
                QObject* parent = nullptr);
     ~SmtpMailer() override;
 
-    void send(const MailServer& server, const QString& sender, const QString& recipient,
-              const QString& text);
+    void send(const MailServer& server, const MailMessage& message);
     void setLimits(const SmtpLimits& limits) { limits_ = limits; }
 
     // A mail is being sent.
     bool busy() const { return busy_; }
+    // The server's answer to the last mail's end of data, or the detail logged for its failure.
+    const QString& lastAnswer() const { return lastAnswer_; }
 
     // Everything received since it was last cleared, in arrival order (bounded in size).
     QByteArray smtpReply;
@@ -107,7 +107,7 @@ public:
     bool smtpSent = false;
 
     // Waits for a complete reply, at most SmtpLimits::replyMs; true when the reply was a
-    // failure or did not come.
+    // failure or did not come whole (a reply ends only at a line that is not a continuation).
     bool waitReply();
 
 Q_SIGNALS:
@@ -118,9 +118,7 @@ private:
     struct Mail
     {
         MailServer server;
-        QString sender;
-        QString recipient;
-        QString text;
+        MailMessage message;
     };
 
     bool transact(const Mail& mail);
@@ -128,6 +126,7 @@ private:
     bool sendPiece(const QByteArray& bytes);
     bool connected() const;
     void fail(const QString& detail);
+    void fail(const QByteArray& reply);
 
     SocketSource socketSource_;
     ErrorLog& log_;
@@ -136,6 +135,7 @@ private:
     platform::SocketControl* socket_ = nullptr;
     std::deque<Mail> queue_;
     bool busy_ = false;
+    QString lastAnswer_;
 };
 
 } // namespace net
