@@ -3,6 +3,7 @@
 #include "weather/config/layout_file.h"
 #include "weather/engine/forward_search.h"
 
+#include <QDateTime>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -18,6 +19,9 @@ struct ObservationRow
     QString name;      // trimmed first cell: the station name, usually inside its history link
     QStringList cells; // trimmed value cells; cell i belongs to layout column i
     QString wmo = {};  // the station's WMO number when the feed names it; empty on pages
+    // When the shown values were observed, with the station's offset from UTC, when the feed
+    // says so in full (the state product); invalid on pages, which give only "29/11:50am".
+    QDateTime observed = {};
 };
 
 // The station name inside a row's name cell: the text after its first ">" without the last

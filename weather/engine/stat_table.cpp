@@ -128,6 +128,7 @@ StatPassResult fillStatTable(StatTable& table, const RowTable& rows,
     if (found == rows.cend())
         return result;
     const ObservationRow& row = *found;
+    result.rowIndex = int(found - rows.cbegin());
     result.outcome = StatPassOutcome::Shown;
     result.historyUrl = stationHistoryUrl(row, layout, options.bureauRoot);
 

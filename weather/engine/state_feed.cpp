@@ -1,5 +1,6 @@
 #include "weather/engine/state_feed.h"
 
+#include <QDateTime>
 #include <QHash>
 #include <QRegularExpression>
 #include <QStringBuilder>
@@ -97,6 +98,8 @@ bool readStation(QXmlStreamReader& xml, const ColumnIndex& columns, qsizetype co
                     break;
                 }
                 periodSeen = true;
+                row.observed = QDateTime::fromString(
+                    xml.attributes().value(QLatin1String("time-local")).toString(), Qt::ISODate);
                 if (!columns.timeColumns().isEmpty()) {
                     const QString time =
                         bureauTimeText(xml.attributes().value(QLatin1String("time-local")));

@@ -24,6 +24,7 @@ template <typename Rows> struct FeedResult
 //    of the page's name cell that the station list cuts the name from; a station with neither
 //    attribute is left out;
 //  - wmo: the station's `wmo-id`;
+//  - observed: the first period's `time-local` (ISO 8601 with its offset);
 //  - cells: one per layout column, from the station's first period. A column whose
 //    entry of `xmlElements` is kTimeLocal holds the period's `time-local` written by
 //    bureauTimeText(); any other column holds the trimmed text of the first `element` of that
