@@ -358,7 +358,7 @@ double GraphPlot::xOf(const HistoryRow& entry) const
 
 int GraphPlot::entryAt(double x) const
 {
-    if (points.isEmpty())
+    if (points.isEmpty() || x < 0 || x > width)
         return -1;
     const auto right = std::lower_bound(points.cbegin(), points.cend(), x,
                                         [](const QPointF& p, double v) { return p.x() < v; });

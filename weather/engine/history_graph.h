@@ -204,7 +204,7 @@ struct GraphPlot
 
     // The x position of a reading.
     double xOf(const HistoryRow& entry) const;
-    // The entry of the drawn point nearest to x, or -1 when nothing is drawn.
+    // The entry of the drawn point nearest to x, or -1 when nothing is drawn or x is outside.
     int entryAt(double x) const;
     // Left edge of a label of `labelWidth` whose right end is at x, at least 1.
     static double labelLeft(double x, double labelWidth) { return std::max(1.0, x - labelWidth); }
