@@ -130,7 +130,22 @@ enum SqliteCode
 
 int sqliteCode(const QSqlError& error)
 {
-    return error.nativeErrorCode().toInt() & 0xff;
+    if (!error.nativeErrorCode().isEmpty())
+        return error.nativeErrorCode().toInt() & 0xff;
+    // A failed commit comes without the code (Qt 6.4), but with SQLite's fixed text for it.
+    static const std::pair<const char*, SqliteCode> kTexts[] = {
+        {"database or disk is full", kFull},
+        {"database disk image is malformed", kCorrupt},
+        {"file is not a database", kNotADatabase},
+        {"database is locked", kBusy},
+        {"disk I/O error", kIoError},
+    };
+    for (const auto& [text, code] : kTexts) {
+        if (error.databaseText().contains(QLatin1String(text)) ||
+            error.driverText().contains(QLatin1String(text)))
+            return code;
+    }
+    return 0;
 }
 
 QVariant cellValue(const QString& cell, bool text)
