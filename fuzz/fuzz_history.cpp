@@ -1,5 +1,5 @@
 // A history page through the graph's readers and arithmetic: the table read, and for each
-// column its range, plot, extremes, read-outs and date texts, over every span of hours.
+// column its range, plot, extremes, read-outs and date texts, over every span.
 
 #include "common/text_codec.h"
 #include "fuzz_support.h"
@@ -15,17 +15,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const QString page = common::decodeText(fuzz::bytes(data, size));
     const int graphCount = layout.columnCount;
     const std::optional<engine::HistoryTable> table =
-        engine::readHistoryPage(page, layout, graphCount);
+        engine::readHistoryPage(page, layout, graphCount, QDate(2025, 3, 7));
     if (!table || table->isEmpty())
         return 0;
-    const QDate today(2025, 3, 7);
+    fuzz::require(table->size() <= engine::kMaxHistoryRows, "the readings are bounded");
     for (const engine::HistoryRow& row : *table) {
-        (void)engine::historyDateText(row.time, today);
-        (void)engine::dayTimeText(row.time);
+        fuzz::require(row.observed.isValid(), "every reading has its time");
+        (void)engine::historyDateText(row.observed, true);
+        (void)engine::dayTimeText(row.observed);
     }
     for (int column = -1; column <= graphCount; ++column) {
         const engine::GraphStat stat = engine::graphStatOf(layout, column);
-        for (int hours = engine::Hours12; hours <= engine::Hours72; ++hours) {
+        for (int hours = engine::Hours12; hours < engine::kSpanCount; ++hours) {
             const engine::GraphPlot plot =
                 engine::plotGraph(*table, stat.cell, hours, QSizeF(420, 180));
             if (!plot.range.found)
@@ -41,7 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 if (entry >= 0) {
                     fuzz::require(entry < table->size(), "the entry at x is in the table");
                     (void)engine::readoutText(stat, table->at(entry));
-                    (void)plot.labelLeft(entry, 40);
+                    (void)plot.labelLeft(plot.xOf(table->at(entry)), 40);
                 }
             }
         }

@@ -23,7 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const engine::GraphPlot plot =
             engine::plotGraph(*read.rows, stat.cell, engine::Hours72, QSizeF(420, 180));
         if (plot.range.found)
-            fuzz::require(plot.points.size() == plot.lastEntry + 1, "one point per drawn entry");
+            fuzz::require(plot.points.size() <= plot.lastEntry + 1, "at most a point per reading");
     }
     return 0;
 }

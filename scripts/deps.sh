@@ -14,6 +14,7 @@ packages=(
   clang libclang-rt-14-dev iproute2
   qt6-wayland dbus dbus-x11 xfce4-panel sway waybar grim
   qtkeychain-qt6-dev gnome-keyring # the mail password in the secret store; its test's Secret Service
+  libqt6sql6-sqlite  # the station's record (Qt SQL's QSQLITE driver; qt6-base-dev has Qt6Sql)
 )
 
 missing=()

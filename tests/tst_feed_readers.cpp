@@ -7,6 +7,7 @@
 #include "weather/engine/stat_table.h"
 #include "weather/engine/state_feed.h"
 
+#include <QFile>
 #include <QtTest>
 
 using namespace engine;
@@ -229,18 +230,79 @@ private Q_SLOTS:
         QCOMPARE(bureauTimeText(iso), shown);
     }
 
-    // Numbers, strings, null, "-" and a missing field; kept as the history page's rows are.
+    // Numbers, strings, null, "-" and a missing field; each reading placed by its full time
+    // (with the offset its UTC time gives); one without a full time is left out.
     void stationHistory()
     {
         const config::StateLayout layout = feedLayout();
         const auto read =
             readStationHistory(samplePage("feed_station_94768.json"), layout, 3, "94768");
         QVERIFY2(read.rows, qPrintable(read.error));
-        QCOMPARE(describe(*read.rows), QStringList({
-                                           "29/11:30am|17.2|SSW|24|0.2",
-                                           "29/11:00am|17|CALM|N/F|N/F",
-                                           "29/12:00am|10.4|W|N/F|0.0",
-                                       }));
+        // The second has no UTC time: it is placed on the computer's clock.
+        QStringList rows = describe(*read.rows);
+        rows.sort();
+        QCOMPARE(rows, QStringList({
+                           "29/11:00am|17|CALM|N/F|N/F",
+                           "29/11:30am|17.2|SSW|24|0.2",
+                       }));
+        QVERIFY(std::any_of(read.rows->cbegin(), read.rows->cend(), [](const HistoryRow& row) {
+            return row.observed.toString(Qt::ISODate) == u"2020-07-29T11:30:00+10:00";
+        }));
+    }
+
+    // The bureau's own 72-hour files: every reading kept, newest first, dated by the file's
+    // full dates whatever the computer's date; the manual station's once-a-day readings are
+    // three days apart.
+    void realStationHistories_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("station");
+        QTest::addColumn<int>("readings");
+        QTest::addColumn<QString>("newest");
+        QTest::addColumn<QString>("oldest");
+        QTest::newRow("Brisbane") << "IDQ60901.94576.json" << "94576" << 144
+                                  << "2023-05-06T09:30:00+10:00" << "2023-05-03T10:00:00+10:00";
+        QTest::newRow("Batemans Bay, manual")
+            << "IDN60903.94941.json" << "94941" << 3 << "2024-01-31T09:00:00+11:00"
+            << "2024-01-29T09:00:00+11:00";
+    }
+
+    void realStationHistories()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, station);
+        QFETCH(int, readings);
+        QFETCH(QString, newest);
+        QFETCH(QString, oldest);
+        QFile sample(QStringLiteral(NIMBULO_SOURCE_DIR "/../shared/bureau-samples/") + file);
+        if (!sample.open(QIODevice::ReadOnly))
+            QSKIP("the bureau's samples (../shared/bureau-samples) are not here");
+        const config::StateLayout layout = config::loadStateLayout(
+            QStringLiteral("QLD"), QStringLiteral(NIMBULO_SOURCE_DIR "/data/weather.ini"));
+        const auto read = readStationHistory(sample.readAll(), layout, 11, station);
+        QVERIFY2(read.rows, qPrintable(read.error));
+        QCOMPARE(read.rows->size(), readings);
+        QCOMPARE(read.rows->first().observed.toString(Qt::ISODate), newest);
+        QCOMPARE(read.rows->last().observed.toString(Qt::ISODate), oldest);
+        for (qsizetype k = 1; k < read.rows->size(); ++k)
+            QVERIFY(read.rows->at(k).observed < read.rows->at(k - 1).observed);
+        // Over 12 hours the manual station draws its one reading of those hours, flat.
+        const engine::GraphPlot plot = engine::plotGraph(*read.rows, 0, engine::Hours12,
+                                                         QSizeF(300, 100));
+        QVERIFY(plot.range.found);
+        QCOMPARE(plot.points.size(), readings == 3 ? 1 : 25);
+    }
+
+    // A history of empty rows keeps nothing of them (bench_record times a million).
+    void emptyRowsCostNothing()
+    {
+        QByteArray document = "{\"observations\":{\"data\":[{}";
+        for (int i = 1; i < 20000; ++i)
+            document += ",{}";
+        document += "]}}";
+        const auto read = readStationHistory(document, feedLayout(), 3);
+        QVERIFY(read.rows);
+        QVERIFY(read.rows->isEmpty());
     }
 
     void stationHistoryRefused_data()

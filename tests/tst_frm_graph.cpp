@@ -7,6 +7,7 @@
 #include "weather/config/settings.h"
 #include "weather/engine/frm_graph.h"
 #include "weather/engine/monitor.h"
+#include "weather/engine/observation_record.h"
 #include "weather/net/error_log.h"
 #include "weather/net/frm_inet.h"
 
@@ -94,14 +95,20 @@ engine::ListModel graphListOf(const config::StateLayout& layout)
     return list;
 }
 
-// Five entries around midnight, newest first: temperature, direction, speed, rain.
+// Station time on 8 March 2024 (+10:00).
+QDateTime at(int day, int hour, int minute)
+{
+    return QDateTime(QDate(2024, 3, day), QTime(hour, minute), Qt::OffsetFromUTC, 10 * 3600);
+}
+
+// Five readings around midnight, newest first: temperature, direction, speed, rain.
 HistoryTable midnightTable()
 {
-    return {HistoryRow{QStringLiteral("08/01:00am"), {"20", "N", "10", "0"}},
-            HistoryRow{QStringLiteral("08/12:30am"), {"21", "NE", "0", "0"}},
-            HistoryRow{QStringLiteral("08/12:00am"), {"25", "E", "30", "0"}},
-            HistoryRow{QStringLiteral("07/11:30pm"), {"18", "SE", "5", "0"}},
-            HistoryRow{QStringLiteral("07/11:00pm"), {"19", "S", "N/F", "0"}}};
+    return {HistoryRow{QStringLiteral("08/01:00am"), {"20", "N", "10", "0"}, at(8, 1, 0)},
+            HistoryRow{QStringLiteral("08/12:30am"), {"21", "NE", "0", "0"}, at(8, 0, 30)},
+            HistoryRow{QStringLiteral("08/12:00am"), {"25", "E", "30", "0"}, at(8, 0, 0)},
+            HistoryRow{QStringLiteral("07/11:30pm"), {"18", "SE", "5", "0"}, at(7, 23, 30)},
+            HistoryRow{QStringLiteral("07/11:00pm"), {"19", "S", "N/F", "0"}, at(7, 23, 0)}};
 }
 
 bool isLineColour(QRgb p)
@@ -157,16 +164,16 @@ class TestFrmGraph : public QObject
     std::unique_ptr<GraphPage> graph_;
     QStringList opened_;
 
-    // A window drawing `table` as the graph page would after its download.
+    // A window drawing `table` as the graph page would after its download, over 12 hours.
     static void showTable(frmGraph& window, int stat = 0)
     {
         const config::StateLayout layout = sampleLayout();
         window.setSource(layout, graphListOf(layout), QStringLiteral("http://bom/hist.shtml"),
                          QStringLiteral("Test Station"));
-        window.setClock([] { return QDate(2024, 3, 8); });
         window.resize(640, 400);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
+        window.cmbGrpHrs->setCurrentIndex(engine::Hours12);
         window.cmbGrphType->setCurrentIndex(stat);
         window.drawGraph();
     }
@@ -203,8 +210,8 @@ private Q_SLOTS:
         platform::setUrlOpener({});
     }
 
-    // After a resize: the line in yellow from edge to edge, the day change as a white mark in
-    // the middle third at the x of the first entry of the new day, nothing white elsewhere.
+    // After a resize: the line in yellow up to the right edge, the midnight as a white mark in
+    // the middle third at its time's x, nothing white elsewhere.
     void rendersLineAndDayMarks()
     {
         const HistoryTable table = midnightTable();
@@ -214,9 +221,10 @@ private Q_SLOTS:
         QTRY_VERIFY(window.picCanvas->width() > 800);
         const QImage image = window.picCanvas->grab().toImage();
         const QSizeF area = window.picCanvas->plotArea();
+        const engine::GraphPlot plot = engine::plotGraph(table, 0, engine::Hours12, area);
 
-        // Entry 2 (08/12:00am) is the third point from the left: x = 2 × W / 4.
-        const int markX = int(std::lround(2 * area.width() / 4)) + 1;
+        // Midnight is an hour before the newest reading, which stands at the right edge.
+        const int markX = int(std::lround(area.width() * 11 / 12)) + 1;
         const int h = int(area.height());
         QVERIFY(isWhite(image.pixel(markX, 1 + h / 3 + 2)));
         QVERIFY(!isWhite(image.pixel(markX, 1 + h / 3 - 3)));
@@ -225,12 +233,13 @@ private Q_SLOTS:
             whiteColumns += isWhite(image.pixel(x, 1 + h / 2)) ? 1 : 0;
         QCOMPARE(whiteColumns, 1);
 
-        const engine::GraphPlot plot = engine::plotGraph(table, 0, engine::Hours72, area);
         QVERIFY(lineNear(image, int(area.width()), int(std::lround(plot.points.last().y())) + 1));
-        QVERIFY(lineNear(image, 1, int(std::lround(plot.points.first().y())) + 1));
-        // The maximum's label ends at its entry's x.
+        QVERIFY(lineNear(image, int(std::lround(plot.points.first().x())) + 1,
+                         int(std::lround(plot.points.first().y())) + 1));
+        QVERIFY(!lineNear(image, int(area.width() / 2), h / 2));
+        // The maximum's label ends at its reading's x (midnight's).
         const QLabel* max = label(window, "lblMinMax_0");
-        QVERIFY(qAbs(max->x() + max->width() - area.width() / 2) <= 1);
+        QVERIFY(qAbs(max->x() + max->width() - area.width() * 11 / 12) <= 1);
     }
 
     void labelsAndReadout()
@@ -238,11 +247,12 @@ private Q_SLOTS:
         const HistoryTable table = midnightTable();
         frmGraph window(table);
         showTable(window);
-        QCOMPARE(window.windowTitle(), QStringLiteral("3 Day (72hr) Graph - Test Station"));
+        QCOMPARE(window.windowTitle(), QStringLiteral("12 Hour Graph - Test Station"));
         QStringList hours;
         for (int i = 0; i < window.cmbGrpHrs->count(); ++i)
             hours.append(window.cmbGrpHrs->itemText(i));
-        QCOMPARE(hours, (QStringList{"12 Hrs", "24 hrs", "48 Hrs", "72 Hrs"}));
+        QCOMPARE(hours, (QStringList{"12 Hrs", "24 hrs", "48 Hrs", "72 Hrs", "7 Days", "30 Days",
+                                     "1 Year"}));
         const auto shown = [&window] {
             QStringList texts;
             for (const char* name : {"lblMinMax_0", "lblMinMax_1", "lblDateTime_0", "lblDateTime_1",
@@ -257,8 +267,13 @@ private Q_SLOTS:
         window.cmbGrphType->setCurrentIndex(1);
         QCOMPARE(shown().mid(0, 2), (QStringList{"30 km/h : E", "0 km/h"}));
         QCOMPARE(shown().at(5), QStringLiteral("Min : Friday @ 12:30 AM"));
+        // The caption names the span chosen.
+        window.cmbGrpHrs->setCurrentIndex(engine::Days7);
+        QCOMPARE(window.windowTitle(), QStringLiteral("7 Day Graph - Test Station"));
+        window.cmbGrpHrs->setCurrentIndex(engine::Hours12);
 
-        // The mouse readout: entry 2 lies at W / 2, entry 4 (no value) at the left edge.
+        // The mouse readout: the reading nearest the mouse (midnight at 11/12 of the width);
+        // nothing outside the area.
         const double w = window.picCanvas->plotArea().width();
         const auto moveTo = [&window](double plotX) {
             const QPointF local(plotX + engine::GraphCanvas::kMargin, 20);
@@ -267,30 +282,33 @@ private Q_SLOTS:
             QCoreApplication::sendEvent(window.picCanvas, &move);
             return window.picCanvas->toolTip();
         };
-        QCOMPARE(moveTo(w / 2 + 3), QStringLiteral("30 km/h : E @ 12:00 AM on 8th"));
-        QCOMPARE(moveTo(0), QStringLiteral("N/F : S @ 11:00 PM on 7th"));
+        QCOMPARE(moveTo(w * 11 / 12 + 1), QStringLiteral("30 km/h : E @ 12:00 AM on 8th"));
+        QCOMPARE(moveTo(0), QStringLiteral("5 km/h : SE @ 11:30 PM on 7th"));
         QCOMPARE(moveTo(-w / 2), QString());
     }
 
-    void flatSeriesShowsNoValues_data()
+    // A constant series draws its flat line; a series without values says so.
+    void flatSeries_data()
     {
         QTest::addColumn<int>("stat");
         QTest::addColumn<QStringList>("temperatures"); // newest first
-        QTest::newRow("rain 0 all along") << 2 << QStringList{"20", "21", "25"};
-        QTest::newRow("only N/F") << 0 << QStringList{"N/F", "N/F", "N/F"};
+        QTest::addColumn<QString>("maxText");
+        QTest::newRow("rain 0 all along") << 2 << QStringList{"20", "21", "25"} << "0 mm";
+        QTest::newRow("only N/F") << 0 << QStringList{"N/F", "N/F", "N/F"} << "No values found";
     }
 
-    void flatSeriesShowsNoValues()
+    void flatSeries()
     {
         QFETCH(int, stat);
         QFETCH(QStringList, temperatures);
+        QFETCH(QString, maxText);
         HistoryTable table;
-        for (const QString& t : temperatures)
-            table.append(HistoryRow{QStringLiteral("08/01:00am"), {t, "N", "1", "0"}});
+        for (int k = 0; k < temperatures.size(); ++k)
+            table.append(HistoryRow{QString(), {temperatures[k], "N", "1", "0"}, at(8, 1, 0).addSecs(-1800 * k)});
         frmGraph window(table);
         showTable(window, stat);
-        QCOMPARE(label(window, "lblMinMax_0")->text(), QStringLiteral("No values found"));
-        QCOMPARE(linePixels(window.picCanvas), 0);
+        QCOMPARE(label(window, "lblMinMax_0")->text(), maxText);
+        QCOMPARE(linePixels(window.picCanvas) > 0, maxText != u"No values found");
     }
 
     // The whole road: fetch, keep, draw; while waiting, the window says so and its controls
@@ -322,6 +340,7 @@ private Q_SLOTS:
 
         // The choices redraw without fetching; the next download starts again at the first
         // stat and 72 hours.
+        QCOMPARE(window.windowTitle(), QStringLiteral("3 Day (72hr) Graph - Test Station"));
         window.cmbGrpHrs->setCurrentIndex(engine::Hours12);
         window.cmbGrphType->setCurrentIndex(2); // rain: 0.2 and 0.0
         QCOMPARE(label(window, "lblMinMax_0")->text(), QStringLiteral("0.2 mm"));
@@ -342,12 +361,12 @@ private Q_SLOTS:
     void noData_data()
     {
         // A failed fetch, or a page with the observation markers but without the history block:
-        // the window says there is no data and the graph entries come back; a previous history
-        // is kept.
+        // the window says there is no data, draws nothing of the previous history, keeps its
+        // lists off and names no station; the graph entries come back.
         QTest::addColumn<bool>("fetchedBefore");
         QTest::addColumn<QByteArray>("page"); // empty: 404
         QTest::newRow("failed fetch") << false << QByteArray();
-        QTest::newRow("no history block")
+        QTest::newRow("no history block after a good one")
             << true << QByteArray("<p class=\"tabledata\">moved</p>\n<div id=\"footer\">\n");
     }
 
@@ -367,9 +386,11 @@ private Q_SLOTS:
         QCOMPARE(entry.size(), 2);
         QCOMPARE(entry.at(1).at(0).toBool(), true);
         QVERIFY(window.cmdClose->isEnabled());
-        QCOMPARE(window.cmbGrphType->isEnabled(), fetchedBefore);
+        QVERIFY(!window.cmbGrphType->isEnabled() && !window.cmbGrpHrs->isEnabled());
         QVERIFY(!window.picCanvas->isEnabled());
-        QCOMPARE(graph_->historyTable().size(), fetchedBefore ? 6 : 0);
+        QCOMPARE(linePixels(window.picCanvas), 0);
+        QCOMPARE(window.windowTitle(), QStringLiteral("3 Day (72hr) Graph"));
+        QCOMPARE(graph_->historyTable().size(), 0);
     }
 
     void secondRequestDuringDownloadIsDropped()
@@ -401,18 +422,61 @@ private Q_SLOTS:
         fetchSample(layout);
         QCOMPARE(label(window, "lblMinMax_0")->text(), QStringLiteral("No data found"));
         QVERIFY(log_.text().contains(QStringLiteral("Station history feed is not valid JSON")));
-        QCOMPARE(graph_->historyTable().size(), demo::kHistoryRows);
+        QCOMPARE(graph_->historyTable().size(), 0);
 
-        // The product of another station than the address names is refused the same way.
+        // The product of another station than the address names is refused the same way; the
+        // station's own product draws, and "Web Page" opens its page for people.
         config::StateLayout plain = layout;
         plain.historyUrl = QStringLiteral("http://bom/IDN60801.{wmo}.json");
+        const QString url = QString(plain.historyUrl).replace("{wmo}", region.stations[0].wmo);
         server_.setPage(demo::stationProduct(region, region.stations.at(1), now));
-        graph_->getGraphPage(plain,
-                             QString(plain.historyUrl).replace("{wmo}", region.stations[0].wmo),
-                             graphListOf(plain), region.stations[0].name);
+        graph_->getGraphPage(plain, url, graphListOf(plain), region.stations[0].name);
         QVERIFY(log_.text().contains("Station history feed is for station " +
                                      region.stations[1].wmo + ", not " + region.stations[0].wmo));
+        QCOMPARE(graph_->historyTable().size(), 0);
+        QVERIFY(!window.cmbGrpHrs->isEnabled());
+        server_.setPage(product);
+        graph_->getGraphPage(plain, url, graphListOf(plain), region.stations[0].name);
         QCOMPARE(graph_->historyTable().size(), demo::kHistoryRows);
+        window.cmdWlinks->click();
+        QCOMPARE(opened_.last(), "https://reg.bom.gov.au/products/IDN60801/IDN60801." +
+                                     region.stations[0].wmo + ".shtml");
+    }
+
+    // With a record, a history fills it; when the history then fails the graph draws from
+    // the record, and the longer spans come from it.
+    void recordKeepsTheGraphGoing()
+    {
+        QTemporaryDir dir;
+        engine::ObservationRecord record(dir.filePath(QStringLiteral("observations.sqlite")),
+                                         log_);
+        graph_->setRecord(&record);
+        const config::StateLayout layout = config::loadStateLayout(
+            QStringLiteral("NSW"), QStringLiteral(NIMBULO_SOURCE_DIR "/data/weather.ini"));
+        const demo::Region& region = *demo::findRegion(u"nsw");
+        const demo::Station& station = region.stations.first();
+        const qint64 now = 1709699400;
+        // Two downloads a day apart: the record holds both.
+        for (const qint64 when : {now - 86400, now}) {
+            server_.setPage(demo::stationProduct(region, station, when));
+            graph_->getGraphPage(layout, QStringLiteral("http://bom/hist.json"),
+                                 graphListOf(layout), station.name, station.wmo);
+        }
+        // 72 hours of half hours, both ends included.
+        QCOMPARE(graph_->historyTable().size(), demo::kHistoryRows + 1);
+        server_.clear();
+        graph_->getGraphPage(layout, QStringLiteral("http://bom/hist.json"), graphListOf(layout),
+                             station.name, station.wmo);
+        frmGraph& window = *graph_->window();
+        QCOMPARE(graph_->historyTable().size(), demo::kHistoryRows + 1);
+        QVERIFY(window.cmbGrpHrs->isEnabled());
+        QVERIFY(label(window, "lblMinMax_0")->text().endsWith(QStringLiteral(" °C")));
+        window.cmbGrpHrs->setCurrentIndex(engine::Days7);
+        const engine::GraphPlot& week = window.picCanvas->plot();
+        QVERIFY(week.points.size() > demo::kHistoryRows + 40);
+        QVERIFY(qAbs(week.points.first().x() / week.width * 168 - (168 - 96)) <= 1);
+        QCOMPARE(window.windowTitle(), "7 Day Graph - " + station.name);
+        graph_->setRecord(nullptr);
     }
 
     // The main window's graph button: on while the shown station has a history link, off

@@ -5,6 +5,8 @@
 #include "common/ini_file.h"
 #include "common/shell_link.h"
 #include "platform/registry_store.h"
+#include "weather/engine/observation_record.h"
+#include "weather/net/error_log.h"
 #include "weather/net/version_check.h"
 
 #include <QDir>
@@ -61,6 +63,41 @@ QString keptFile(const QString& writer)
     if (writer == QLatin1String("shortcut"))
         return QStringLiteral("Nimbulo.desktop");
     return QStringLiteral("weather.ini");
+}
+
+// Fills the disk but for `spare` bytes; the filler's path.
+QString fillDisk(const QString& mountPoint, off_t spare)
+{
+    const QByteArray fillerPath = QFile::encodeName(mountPoint + "/filler");
+    const int fd = ::open(fillerPath.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    const QByteArray page(kPage, 'f');
+    off_t filled = 0;
+    while (fd >= 0 && ::write(fd, page.constData(), page.size()) == page.size())
+        filled += page.size();
+    if (fd >= 0) {
+        (void)!::ftruncate(fd, std::max<off_t>(filled - spare, 0));
+        ::close(fd);
+    }
+    return QFile::decodeName(fillerPath);
+}
+
+config::StateLayout recordLayout()
+{
+    config::StateLayout layout;
+    layout.columnCount = 3;
+    layout.jsonFields = {"local_date_time", "air_temp", "weather"};
+    return layout;
+}
+
+// A day of ten-minute readings from `day` on, with a long weather text so pages fill quickly.
+engine::HistoryTable dayOfReadings(int day)
+{
+    engine::HistoryTable rows;
+    const QDateTime start(QDate(2024, 1, 1).addDays(day), QTime(0, 0), Qt::OffsetFromUTC, 36000);
+    for (int k = 0; k < 144; ++k)
+        rows.append({QString(), {QString::number(k % 30), QString(200, QLatin1Char('r'))},
+                     start.addSecs(600 * k)});
+    return rows;
 }
 
 } // namespace
@@ -130,6 +167,61 @@ private Q_SLOTS:
         QVERIFY(QFile::remove(QFile::decodeName(fillerPath)));
         QVERIFY(writeWith(writer, dir, true));
         QVERIFY(contents(kept).size() > 3 * kPage);
+    }
+
+    // The record on a full disk stops with one message and no damage, and resumes when there is
+    // room again; the settings beside it are untouched.
+    void recordStopsAndResumes()
+    {
+        const QString dir = mountPoint_.path() + QStringLiteral("/record");
+        QVERIFY(QDir().mkpath(dir));
+        QVERIFY(writeWith(QStringLiteral("settings"), dir, false));
+        const QByteArray settings = contents(dir + QStringLiteral("/wsetting.ini"));
+        net::ErrorLog log;
+        int stored = 0;
+        {
+            engine::ObservationRecord record(dir + QStringLiteral("/observations.sqlite"), log);
+            QVERIFY(record.isOpen());
+            stored += record.store("1", "One", dayOfReadings(0), recordLayout());
+            const QString filler = fillDisk(mountPoint_.path(), 0);
+            int refused = 0;
+            for (int day = 1; day <= 6; ++day) {
+                const int n = record.store("1", "One", dayOfReadings(day), recordLayout());
+                refused += n == 0 ? 1 : 0;
+                stored += n;
+            }
+            QVERIFY(refused > 0);
+            QVERIFY2(record.suspended(), qPrintable(log.text()));
+            QCOMPARE(log.text().count(QStringLiteral("the disk is full")), 1);
+            QVERIFY(QFile::remove(filler));
+            stored += record.store("1", "One", dayOfReadings(7), recordLayout());
+            QVERIFY(!record.suspended());
+            QVERIFY(log.text().contains(QStringLiteral("recording resumed")));
+        }
+        QCOMPARE(contents(dir + QStringLiteral("/wsetting.ini")), settings);
+        net::ErrorLog reopened;
+        engine::ObservationRecord record(dir + QStringLiteral("/observations.sqlite"), reopened);
+        QVERIFY(record.isOpen());
+        QCOMPARE(record.readings("1", 0, LLONG_MAX, recordLayout(), 2).size(), stored);
+        QVERIFY(reopened.text().isEmpty());
+    }
+
+    // A folder that cannot be written: no record, one message, stores do nothing.
+    void recordInReadOnlyFolder()
+    {
+        QTemporaryDir readOnly;
+        const QByteArray where = QFile::encodeName(readOnly.path());
+        QVERIFY2(mount("tmpfs", where.constData(), "tmpfs", MS_RDONLY, "size=64k") == 0,
+                 std::strerror(errno));
+        net::ErrorLog log;
+        {
+            engine::ObservationRecord record(readOnly.path() + "/observations.sqlite", log);
+            QVERIFY(!record.isOpen());
+            QCOMPARE(record.store("1", "One", dayOfReadings(0), recordLayout()), 0);
+            QCOMPARE(record.store("1", "One", dayOfReadings(1), recordLayout()), 0);
+        }
+        QCOMPARE(log.text().count(QStringLiteral("cannot be")), 1);
+        umount(where.constData());
     }
 };
 

@@ -144,8 +144,9 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("elements");
         QTest::addColumn<QStringList>("fields");
         const QString root = config::bureauRoot();
+        // The quantity names serve the record whatever the history's feed.
         QTest::newRow("the pages") << QByteArray("st_feed=html\nst_hist_feed=HTML") << false
-                                   << QString() << QStringList() << QStringList();
+                                   << QString() << QStringList() << QStringList({"", "air_temp"});
         // The COMMON section names XML and JSON, a region overrides one column of each.
         QTest::newRow("feeds, COMMON fallback")
             << QByteArray("st_fallback_url=/fwo/IDN60920.xml\nst_xml_2=apparent_temp\n"
@@ -165,6 +166,7 @@ private Q_SLOTS:
             layout("[COMMON]\nheaders=2\nst_feed=XML\nst_xml_1=time-local\n"
                    "st_xml_2=air_temperature\nst_hist_feed=json\nst_json_2=air_temp\n"
                    "st_hist_url=https://reg.example/fwo/IDN60801/IDN60801.{wmo}.json\n"
+                   "st_hist_page=products/IDN60801/IDN60801.{wmo}.shtml\n"
                    "[R]\nst_url=ftp://ftp.example/anon/gen/fwo/IDN60920.xml\n" +
                    region + "\n");
         const auto s = loadStateLayout(QStringLiteral("R"), path);
@@ -175,6 +177,8 @@ private Q_SLOTS:
         QCOMPARE(s.obsFallbackUrl, fallback);
         QCOMPARE(s.xmlElements, elements);
         QCOMPARE(s.jsonFields, fields);
+        QCOMPARE(s.historyPageUrl,
+                 config::bureauRoot() + QStringLiteral("products/IDN60801/IDN60801.{wmo}.shtml"));
     }
 
     // Page values that start with a scheme (any capitals) are used as written.

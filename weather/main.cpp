@@ -3,6 +3,8 @@
 //   weather [--appdir DIR] --print[=feed]  one scan, the feed text on standard output
 //   weather [--appdir DIR] --print=ticker  one scan, the one-line display text
 //   weather [--appdir DIR] --print=json    one scan, one line for a Waybar custom module
+//   weather [--appdir DIR] --print=record [DAYS]  the saved station's record (default 7 days),
+//                                          CSV
 
 #include "platform/app_dir.h"
 #include "platform/shutdown_signals.h"
@@ -31,10 +33,30 @@ std::optional<app::PrintMode> printMode(int argc, char** argv)
     return std::nullopt;
 }
 
+// `--print=record [DAYS]`: the days asked for (7 when not given); nullopt without the switch.
+std::optional<int> recordDays(int argc, char** argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--print=record") != 0)
+            continue;
+        bool ok = false;
+        const int days = i + 1 < argc ? QByteArray(argv[i + 1]).toInt(&ok) : 0;
+        return ok && days > 0 ? days : 7;
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
+    if (const auto days = recordDays(argc, argv)) {
+        QCoreApplication app(argc, argv);
+        platform::initAppDir(QCoreApplication::arguments());
+        QTextStream out(stdout);
+        QTextStream err(stderr);
+        return app::runPrintRecord(platform::appDir(), *days, out, err);
+    }
     if (const auto mode = printMode(argc, argv)) {
         // Headless: no display is needed, fonts still measure the leaders.
         qputenv("QT_QPA_PLATFORM", "offscreen");

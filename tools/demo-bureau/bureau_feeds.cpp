@@ -267,6 +267,9 @@ QByteArray stationProduct(const Region& region, const Station& station, qint64 n
             {QStringLiteral("local_date_time"), reading.dateTime},
             {QStringLiteral("local_date_time_full"),
              regionTime(region, reading.utcSeconds).toString(QStringLiteral("yyyyMMddHHmmss"))},
+            {QStringLiteral("aifstime_utc"),
+             QDateTime::fromSecsSinceEpoch(reading.utcSeconds, Qt::UTC)
+                 .toString(QStringLiteral("yyyyMMddHHmmss"))},
         };
         for (const Field& f : kFields)
             entry.insert(QLatin1String(f.name), jsonValue(reading.values[f.quantity], f.text));

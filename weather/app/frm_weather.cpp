@@ -6,8 +6,10 @@
 #include "platform/desktop.h"
 #include "platform/feed_box.h"
 #include "platform/message_box.h"
+#include "platform/save_file.h"
 #include "weather/engine/frm_graph.h"
 #include "weather/engine/monitor.h"
+#include "weather/engine/observation_record.h"
 #include "weather/shell/frm_alert.h"
 #include "weather/shell/level_images.h"
 
@@ -16,10 +18,13 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDate>
+#include <QDir>
+#include <QFileDialog>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QInputDialog>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -105,7 +110,8 @@ frmWeather::frmWeather(engine::Monitor& monitor, QWidget* parent)
           new common::ElidedLabel(QStringLiteral("No response on last scan"), this, 300))),
       lblIsConnect(statusLabel("lblIsConnect", QStringLiteral("No Connection"), this)),
       lblTrend(named(new QLabel(this), "lblTrend")),
-      lblStale(named(new common::ElidedLabel(QString(), this, 400), "lblStale")), monitor_(monitor),
+      lblStale(named(new common::ElidedLabel(QString(), this, 400), "lblStale")),
+      lblToday(named(new QLabel(this), "lblToday")), monitor_(monitor),
       graph_(std::make_unique<engine::GraphPage>(monitor.inet(), monitor.log()))
 {
     setObjectName(QStringLiteral("frmWeather"));
@@ -121,6 +127,26 @@ frmWeather::frmWeather(engine::Monitor& monitor, QWidget* parent)
     showRegionLists();
 
     feed_ = std::make_unique<platform::FeedBox>(this);
+
+    graph_->setRecord(monitor_.record());
+    connect(graph_.get(), &engine::GraphPage::exportRequested, this,
+            [this](int span) { exportRecord(span); });
+    askExportPath = [this](const QString& suggested) {
+        return QFileDialog::getSaveFileName(this, QStringLiteral("Export record"), suggested,
+                                            QStringLiteral("CSV files (*.csv)"));
+    };
+    askExportSpan = [this]() -> std::optional<int> {
+        QStringList spans;
+        for (int span = engine::Hours24; span < engine::kSpanCount; ++span)
+            spans.append(engine::spanListText(span));
+        bool ok = false;
+        const QString chosen =
+            QInputDialog::getItem(this, QStringLiteral("Export record"),
+                                  QStringLiteral("Readings of the last:"), spans, 1, false, &ok);
+        if (!ok)
+            return std::nullopt;
+        return engine::Hours24 + int(spans.indexOf(chosen));
+    };
 }
 
 frmWeather::~frmWeather()
@@ -185,6 +211,7 @@ void frmWeather::buildLayout()
     status->addWidget(lblIsConnect);
     status->addWidget(lblStale, 1);
     lblStale->hide();
+    status->addWidget(lblToday);
     status->addStretch();
     status->addWidget(chkAlarm);
 
@@ -325,6 +352,7 @@ void frmWeather::showStats()
     setWindowIcon(shell::levelIcon(stats.levelIcon));
     lblTrend->setPixmap(shell::trendArrow(stats.trendArrow));
     feed_->setText(monitor_.screenText);
+    lblToday->setText(monitor_.todayText);
     cmdGraph->setEnabled(monitor_.graphEnabled && !graph_->busy());
     if (cmbCurrStation->currentIndex() != monitor_.stations.selected)
         fill(cmbCurrStation, monitor_.stations);
@@ -332,8 +360,46 @@ void frmWeather::showStats()
 
 void frmWeather::getGraphPage()
 {
+    // The record follows the monitor's, which a test may open after the window was made.
+    graph_->setRecord(monitor_.record());
     graph_->getGraphPage(monitor_.layout(), monitor_.historyUrl, monitor_.alarmTypes,
-                         cmbCurrStation->currentText());
+                         cmbCurrStation->currentText(), monitor_.stationKey);
+}
+
+void frmWeather::exportRecord(std::optional<int> span)
+{
+    const engine::ObservationRecord* record = monitor_.record();
+    const QString station = monitor_.stationKey;
+    const auto tell = [this](const QString& text) {
+        platform::MessageBox::show(this, text, QStringLiteral("Export record"),
+                                   platform::MessageBox::Buttons::Ok,
+                                   platform::MessageBox::Icon::Warning);
+    };
+    std::optional<qint64> newest;
+    if (record && !station.isEmpty())
+        newest = record->newestObserved(station);
+    if (!newest) {
+        tell(QStringLiteral("There is no record of the shown station to export yet."));
+        return;
+    }
+    if (!span)
+        span = askExportSpan();
+    if (!span)
+        return;
+    const QString suggested =
+        QDir::home().filePath(QStringLiteral("%1-%2.csv")
+                                  .arg(monitor_.stations.currentText().isEmpty()
+                                           ? station
+                                           : monitor_.stations.currentText(),
+                                       QDate::currentDate().toString(Qt::ISODate)));
+    const QString path = askExportPath(suggested);
+    if (path.isEmpty())
+        return;
+    const QString csv =
+        record->csv(station, *newest - engine::spanSeconds(*span), *newest);
+    if (!platform::saveFileAtomically(path, csv.toUtf8()))
+        tell(QStringLiteral("The record could not be written to ") + path +
+             QStringLiteral(". Make sure the folder can be written and the disk is not full."));
 }
 
 void frmWeather::openAlarmWindow()

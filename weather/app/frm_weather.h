@@ -6,6 +6,8 @@
 #include <QWidget>
 
 #include <array>
+#include <functional>
+#include <optional>
 #include <memory>
 
 class QCheckBox;
@@ -60,6 +62,7 @@ public:
     QLabel* lblIsConnect;
     QLabel* lblTrend; // the current trend arrow (element 0 of the arrow images)
     QLabel* lblStale; // why the values on show are old, while they are
+    QLabel* lblToday; // the day's highest and lowest temperature so far, from the record
 
     // What the screen saver reads: the feed text or the alarm text.
     const QString& txtScr() const;
@@ -69,6 +72,14 @@ public:
     // station's history and draws it. The menu entry follows graphPage().graphEntryEnabled.
     void getGraphPage();
     engine::GraphPage& graphPage() { return *graph_; }
+
+    // "Export record...": the shown station's record over `span` (a GraphSpan; nullopt: asked
+    // for) as CSV into a file the user names. Told in a message box when there is nothing to
+    // export or the file cannot be written.
+    void exportRecord(std::optional<int> span);
+    // How the export asks; replaceable so a test can answer. Empty path / nullopt: cancelled.
+    std::function<QString(const QString& suggested)> askExportPath;
+    std::function<std::optional<int>()> askExportSpan;
 
 Q_SIGNALS:
     void aboutRequested();

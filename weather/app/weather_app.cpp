@@ -1,6 +1,7 @@
 #include "weather/app/weather_app.h"
 
 #include "common/frm_proxy.h"
+#include "weather/engine/observation_record.h"
 #include "common/ini_file.h"
 #include "platform/event_pump.h"
 #include "platform/message_box.h"
@@ -122,6 +123,7 @@ WeatherApp::WeatherApp(const QString& appDir, QObject* parent) : QObject(parent)
     monitor_ = std::make_unique<engine::Monitor>(appDir + QStringLiteral("weather.ini"),
                                                  appDir + QStringLiteral("wsetting.ini"), log_,
                                                  widthIn(windowFont));
+    monitor_->openRecord(appDir + engine::kRecordFileName.toString());
     window_ = std::make_unique<frmWeather>(*monitor_);
     connect(window_.get(), &frmWeather::closing, this, &WeatherApp::shutdown);
     versionCheck_ = std::make_unique<net::VersionCheck>(
@@ -180,6 +182,8 @@ void WeatherApp::connectMenu()
     connect(menu, &shell::frmMenu::aboutRequested, this, &WeatherApp::showAbout);
     // The graph entry does what the graph button does, and is usable when the button is.
     connect(menu, &shell::frmMenu::graphRequested, window_->cmdGraph, &QPushButton::click);
+    connect(menu, &shell::frmMenu::exportRequested, window_.get(),
+            [this] { window_->exportRecord(std::nullopt); });
     connect(menu->mnuTray, &QMenu::aboutToShow, menu,
             [this] { menu_->mnuGraph->setEnabled(window_->cmdGraph->isEnabled()); });
     connect(menu, &shell::frmMenu::forecastPicked, window_->lstForecast,
@@ -436,6 +440,25 @@ int runPrint(const QString& appDir, PrintMode mode, QTextStream& out, QTextStrea
             << Qt::endl;
     }
     return shown ? 0 : 1;
+}
+
+int runPrintRecord(const QString& appDir, int days, QTextStream& out, QTextStream& err)
+{
+    net::ErrorLog log;
+    const QString name =
+        config::SettingsFile(appDir + QStringLiteral("wsetting.ini")).text(QStringLiteral("station_name"));
+    const engine::ObservationRecord record(appDir + engine::kRecordFileName.toString(), log);
+    const QString station = record.stationNamed(name);
+    if (station.isEmpty()) {
+        log.writeTxt(QStringLiteral("The record holds no readings of the station ") + name +
+                     QLatin1Char('.'));
+        err << lineFeeds(log.text()) << Qt::endl;
+        return 1;
+    }
+    const qint64 now = QDateTime::currentSecsSinceEpoch();
+    out << record.csv(station, now - qint64(days) * 24 * 3600, now);
+    out.flush();
+    return 0;
 }
 
 } // namespace app

@@ -135,11 +135,11 @@ StateLayout loadStateLayout(const QString& section, const QString& layoutPath)
     layout.obsFallbackUrl = address("st_fallback_url");
     layout.historyFeed = is("st_hist_feed", "json") ? HistoryFeed::Json : HistoryFeed::Html;
     layout.historyUrl = address("st_hist_url");
+    layout.historyPageUrl = address("st_hist_page");
     for (int i = 1; i <= layout.columnCount; ++i) {
         if (layout.obsFeed == ObservationFeed::Xml)
             layout.xmlElements.append(reader.withFallback(numbered("st_xml_", i)));
-        if (layout.historyFeed == HistoryFeed::Json)
-            layout.jsonFields.append(reader.withFallback(numbered("st_json_", i)));
+        layout.jsonFields.append(reader.withFallback(numbered("st_json_", i)));
     }
     return layout;
 }

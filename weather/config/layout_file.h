@@ -65,6 +65,9 @@ struct StateLayout
     // st_hist_url: the history's address with "{wmo}" for the station's number; empty: the
     // address is the link in the row's name cell
     QString historyUrl;
+    // st_hist_page: the station's history page on the bureau's site, for people, with "{wmo}"
+    // for the station's number; empty: the history address itself
+    QString historyPageUrl;
     QString blockStart;
     QString blockEnd;
     QString rowMarker;
@@ -78,7 +81,8 @@ struct StateLayout
     QList<LayoutColumn> columns; // columnCount entries, in layout order
     QStringList xmlElements;     // XML feed: st_xml_<n> of each column, the element type or
                                  // kTimeLocal
-    QStringList jsonFields;      // JSON history: st_json_<n> of each column, the field name
+    QStringList jsonFields;      // st_json_<n> of each column: the bureau's name of its quantity,
+                                 // the field of the JSON history and the record's column
     QList<LayoutPage> forecastPages;
     QList<LayoutPage> radarPages;
     QString mapUrl; // empty: the region has no map page
@@ -99,9 +103,9 @@ RegionList loadRegionList(const QString& layoutPath);
 // Reads one region section in the fixed key order. Keys that fall back take the [COMMON] value
 // when the region's own is missing or empty; page lists and paths never fall back.
 // After the page keys the feed keys follow, each falling back: st_feed ("xml" in any capitals,
-// else HTML), st_fallback_url, st_hist_feed ("json", else HTML), st_hist_url, and per column
-// st_xml_<n> (XML feed only) and st_json_<n> (JSON history only). st_url, st_fallback_url and
-// st_hist_url are read with pageAddress().
+// else HTML), st_fallback_url, st_hist_feed ("json", else HTML), st_hist_url, st_hist_page, and
+// per column st_xml_<n> (XML feed only) and st_json_<n>. st_url, st_fallback_url, st_hist_url
+// and st_hist_page are read with pageAddress().
 StateLayout loadStateLayout(const QString& section, const QString& layoutPath);
 
 } // namespace config

@@ -7,6 +7,8 @@
 #include <QGuiApplication>
 #include <QPalette>
 
+#include <algorithm>
+
 namespace config {
 namespace {
 
@@ -55,6 +57,7 @@ QList<SettingDef> buildTable()
         saved("font_st", K::FlagIsOne),
         saved("no_xp_help", K::FlagIsOne),
         saved("tray_sni", K::FlagIsOne),
+        saved("record_years", K::Integer, "3"),
         saved("alert_toggle", K::Integer, "0"),
         saved("alert_type", K::Integer, "0"),
         saved("alert_value", K::Integer, "0"),
@@ -217,6 +220,7 @@ void loadSettings(const SettingsFile& file, AppSettings& s, SettingsTarget& targ
     s.noXpHelp = file.flag("no_xp_help");
     s.showTrend = file.flag("trend_arrow");
     s.traySni = file.flag("tray_sni");
+    s.recordYears = std::max(file.integer("record_years"), 0);
 
     // The display font keeps its default for every property whose stored value is missing.
     QFont font;

@@ -70,6 +70,7 @@ struct AppSettings
     bool noXpHelp = false;
     bool showTrend = false;
     bool traySni = false; // the value icon rather than the docked ticker on an XEmbed tray
+    int recordYears = 3;  // record_years: how long the record keeps readings; 0 for ever
     QFont displayFont;
     QColor foreColor; // text and background of banner and ticker; unset: the main window's
     QColor backColor;

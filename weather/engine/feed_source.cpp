@@ -54,7 +54,8 @@ FeedFetch<RowTable> fetchObservations(net::frmInet& inet, const config::StateLay
 }
 
 FeedFetch<HistoryTable> fetchHistory(net::frmInet& inet, const config::StateLayout& layout,
-                                     const QString& url, int graphCount, net::ErrorLog& log)
+                                     const QString& url, int graphCount, net::ErrorLog& log,
+                                     QDate today)
 {
     if (layout.historyFeed == config::HistoryFeed::Html) {
         inet.blockStart = layout.blockStart;
@@ -62,7 +63,7 @@ FeedFetch<HistoryTable> fetchHistory(net::frmInet& inet, const config::StateLayo
         const QString page = inet.myOpenURL(url, false);
         if (page.isEmpty())
             return {};
-        return {true, readHistoryPage(page, layout, graphCount)};
+        return {true, readHistoryPage(page, layout, graphCount, today)};
     }
     const QString product = inet.myOpenURL(url, true);
     if (product.isEmpty())

@@ -5,6 +5,8 @@
 #include "platform/event_pump.h"
 #include "weather/engine/feed_source.h"
 #include "weather/engine/monitor.h"
+#include "weather/engine/observation_record.h"
+#include "weather/engine/state_feed.h"
 #include "weather/net/frm_inet.h"
 
 #include <QComboBox>
@@ -68,7 +70,7 @@ void GraphCanvas::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     painter.fillRect(rect(), Qt::black);
-    if (plot_.points.size() < 2)
+    if (plot_.points.isEmpty())
         return;
     painter.translate(kMargin, kMargin);
 
@@ -77,14 +79,20 @@ void GraphCanvas::paintEvent(QPaintEvent*)
     line.setJoinStyle(Qt::RoundJoin);
     line.setCapStyle(Qt::RoundCap);
     painter.setPen(line);
-    painter.drawPolyline(plot_.points.constData(), int(plot_.points.size()));
+    for (const QPolygonF& run : plot_.lines) {
+        // A reading alone between gaps is a dot (the round cap of a line of no length).
+        if (run.size() == 1)
+            painter.drawPoint(run.first());
+        else
+            painter.drawPolyline(run);
+    }
 
     // Day marks stay one pixel wide and sharp: snapped to whole pixels, not blended.
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.setPen(QPen(kDayMarkColour, 0));
     const double h = plot_.height;
-    for (const int j : plot_.dayChanges) {
-        const int x = int(std::lround(plot_.points.at(j).x()));
+    for (const double mark : plot_.dayChanges) {
+        const int x = int(std::lround(mark));
         painter.drawLine(QPointF(x, h / 3), QPointF(x, h - h / 3));
     }
 }
@@ -108,12 +116,14 @@ frmGraph::frmGraph(const HistoryTable& history, QWidget* parent)
       cmdClose(named(new QPushButton(QStringLiteral("Close"), this), QStringLiteral("cmdClose"))),
       cmdWlinks(
           named(new QPushButton(QStringLiteral("Web Page"), this), QStringLiteral("cmdWlinks"))),
-      history_(history), today_([] { return QDate::currentDate(); })
+      cmdExport(named(new QPushButton(QStringLiteral("Export record\u2026"), this),
+                      QStringLiteral("cmdExport"))),
+      history_(history)
 {
     setObjectName(QStringLiteral("frmGraph"));
     setWindowTitle(baseCaption());
-    cmbGrpHrs->addItems({QStringLiteral("12 Hrs"), QStringLiteral("24 hrs"),
-                         QStringLiteral("48 Hrs"), QStringLiteral("72 Hrs")});
+    for (int span = 0; span < kSpanCount; ++span)
+        cmbGrpHrs->addItem(spanListText(span));
     cmbGrpHrs->setCurrentIndex(Hours72);
     buildLayout();
 
@@ -124,11 +134,13 @@ frmGraph::frmGraph(const HistoryTable& history, QWidget* parent)
         plot_ = GraphPlot{};
         close();
     });
-    connect(cmdWlinks, &QPushButton::clicked, this, [this] { platform::openUrl(historyUrl_); });
+    connect(cmdWlinks, &QPushButton::clicked, this, [this] { platform::openUrl(historyPage_); });
+    connect(cmdExport, &QPushButton::clicked, this,
+            [this] { Q_EMIT exportRequested(cmbGrpHrs->currentIndex()); });
     // The graph follows the window's size; a status text stays until the next download.
     connect(picCanvas, &GraphCanvas::resized, this, [this] {
         if (plot_.range.found && picCanvas->isEnabled())
-            drawGraph();
+            plotDrawn();
     });
     connect(picCanvas, &GraphCanvas::mouseMovedTo, this, &frmGraph::showReadout);
 }
@@ -141,6 +153,7 @@ void frmGraph::buildLayout()
     choices->addWidget(cmbGrphType, 1);
     choices->addWidget(cmbGrpHrs);
     choices->addStretch();
+    choices->addWidget(cmdExport);
     choices->addWidget(cmdWlinks);
     choices->addWidget(cmdClose);
 
@@ -175,10 +188,10 @@ void frmGraph::buildLayout()
 }
 
 void frmGraph::setSource(const config::StateLayout& layout, const ListModel& graphList,
-                         const QString& historyUrl, const QString& station)
+                         const QString& historyPage, const QString& station)
 {
     layout_ = layout;
-    historyUrl_ = historyUrl;
+    historyPage_ = historyPage;
     station_ = station;
     const QSignalBlocker blocker(cmbGrphType);
     cmbGrphType->clear();
@@ -215,9 +228,25 @@ void frmGraph::showDownloading()
     cmdClose->setEnabled(false);
 }
 
+void frmGraph::clearDrawing()
+{
+    for (const auto& labels : {lblMinMax, lblDateTime, lblDisp}) {
+        for (QLabel* label : labels)
+            label->clear();
+    }
+    picCanvas->clear();
+    plot_ = GraphPlot{};
+}
+
 void frmGraph::showNoData()
 {
-    placeLabel(lblMinMax[0], QStringLiteral("No data found"), lblMinMax[0]->x());
+    drawn_.clear();
+    clearDrawing();
+    // Nothing of any station is on show, so the caption names none.
+    setWindowTitle(spanCaption(cmbGrpHrs->currentIndex()));
+    cmbGrphType->setEnabled(false);
+    cmbGrpHrs->setEnabled(false);
+    placeLabel(lblMinMax[0], QStringLiteral("No data found"), kStatusLeft);
     cmdWlinks->setEnabled(true);
     cmdClose->setEnabled(true);
 }
@@ -240,54 +269,65 @@ void frmGraph::showDrawing()
 
 void frmGraph::drawGraph()
 {
-    for (const auto& labels : {lblMinMax, lblDateTime, lblDisp}) {
-        for (QLabel* label : labels)
-            label->clear();
-    }
-    picCanvas->clear();
-    plot_ = GraphPlot{};
-
     const int column = cmbGrphType->currentIndex() < 0 ? -1 : cmbGrphType->currentData().toInt();
     stat_ = graphStatOf(layout_, column);
-    const GraphPlot plot =
-        plotGraph(history_, stat_.cell, cmbGrpHrs->currentIndex(), picCanvas->plotArea());
+    drawn_ = source_ ? source_(cmbGrpHrs->currentIndex(), stat_.cell) : history_;
+    plotDrawn();
+}
+
+void frmGraph::plotDrawn()
+{
+    clearDrawing();
+    const int span = cmbGrpHrs->currentIndex();
+    const GraphPlot plot = plotGraph(drawn_, stat_.cell, span, picCanvas->plotArea());
+    setWindowTitle(spanCaption(span) + QStringLiteral(" - ") + station_);
     if (!plot.range.found) {
         placeLabel(lblMinMax[0], QStringLiteral("No values found"), kStatusLeft);
         return;
     }
     plot_ = plot;
-    setWindowTitle(baseCaption() + QStringLiteral(" - ") + station_);
     picCanvas->setPlot(plot_);
 
     const MinMax& range = plot_.range;
-    const HistoryRow& maxEntry = history_.at(range.maxEntry);
-    const HistoryRow& minEntry = history_.at(range.minEntry);
-    // Each label ends at the x of its entry.
-    const auto placeAtEntry = [this](QLabel* label, const QString& text, int entry) {
+    const HistoryRow& maxEntry = drawn_.at(range.maxEntry);
+    const HistoryRow& minEntry = drawn_.at(range.minEntry);
+    // Each label ends at the x of its reading.
+    const auto placeAtEntry = [this](QLabel* label, const QString& text, const HistoryRow& entry) {
         placeLabel(label, text, 0);
-        moveLabel(label, plot_.labelLeft(entry, label->width()));
+        moveLabel(label, GraphPlot::labelLeft(plot_.xOf(entry), label->width()));
     };
-    placeAtEntry(lblMinMax[0], extremeText(range.max, stat_, maxEntry, true), range.maxEntry);
-    // A calm minimum has no direction worth showing.
-    placeAtEntry(lblMinMax[1], extremeText(range.min, stat_, minEntry, range.min != 0),
-                 range.minEntry);
+    placeAtEntry(lblMinMax[0], extremeText(range.max, stat_, maxEntry, true), maxEntry);
+    // A calm minimum has no direction worth showing; a flat line has one value, labelled once.
+    if (range.minEntry != range.maxEntry)
+        placeAtEntry(lblMinMax[1], extremeText(range.min, stat_, minEntry, range.min != 0),
+                     minEntry);
 
-    const QDate today = today_();
+    // Beyond a week the weekday alone does not say which day.
+    const bool withDate = span > Days7;
     lblDateTime[0]->setText(QStringLiteral("<<<< ") +
-                            historyDateText(history_.at(plot_.lastEntry).time, today));
-    lblDateTime[1]->setText(historyDateText(history_.at(0).time, today) + QStringLiteral(" >>>>"));
-    lblDisp[0]->setText(QStringLiteral("Max : ") + historyDateText(maxEntry.time, today));
-    lblDisp[1]->setText(QStringLiteral("Min : ") + historyDateText(minEntry.time, today));
+                            historyDateText(drawn_.at(plot_.lastEntry).observed, withDate));
+    lblDateTime[1]->setText(historyDateText(drawn_.at(0).observed, withDate) +
+                            QStringLiteral(" >>>>"));
+    lblDisp[0]->setText(QStringLiteral("Max : ") + historyDateText(maxEntry.observed, withDate));
+    lblDisp[1]->setText(QStringLiteral("Min : ") + historyDateText(minEntry.observed, withDate));
 }
 
 void frmGraph::showReadout(double plotX)
 {
     const int entry = plot_.range.found ? plot_.entryAt(plotX) : -1;
-    const QString text = entry < 0 ? QString() : readoutText(stat_, history_.at(entry));
+    const QString text = entry < 0 ? QString() : readoutText(stat_, drawn_.at(entry));
     picCanvas->setToolTip(text);
     // A tooltip already showing follows the mouse; otherwise it appears after the usual pause.
     if (QToolTip::isVisible() && !text.isEmpty())
         QToolTip::showText(QCursor::pos(), text, picCanvas);
+}
+
+QString historyPageOf(const config::StateLayout& layout, const QString& historyUrl)
+{
+    const QString number = stationOfHistoryUrl(historyUrl, layout);
+    if (layout.historyPageUrl.isEmpty() || number.isEmpty())
+        return historyUrl;
+    return QString(layout.historyPageUrl).replace(QStringLiteral("{wmo}"), number);
 }
 
 GraphPage::GraphPage(net::frmInet& inet, net::ErrorLog& log, QObject* parent)
@@ -299,13 +339,11 @@ GraphPage::~GraphPage() = default;
 void GraphPage::setClock(std::function<QDate()> today)
 {
     today_ = std::move(today);
-    if (window_)
-        window_->setClock(today_);
 }
 
 void GraphPage::getGraphPage(const config::StateLayout& currentLayout,
                              const QString& currentHistoryUrl, const ListModel& graphList,
-                             const QString& station)
+                             const QString& station, const QString& stationKey)
 {
     if (busy_)
         return;
@@ -314,14 +352,15 @@ void GraphPage::getGraphPage(const config::StateLayout& currentLayout,
     const config::StateLayout layout = currentLayout;
     const QString historyUrl = currentHistoryUrl;
     const int graphCount = int(graphList.entries.size());
+    const int cellCount = graphCount + 1;
 
     Q_EMIT graphEntryEnabled(false);
     if (!window_) {
         window_ = std::make_unique<frmGraph>(history_);
-        window_->setClock(today_);
+        connect(window_.get(), &frmGraph::exportRequested, this, &GraphPage::exportRequested);
     }
     frmGraph& window = *window_;
-    window.setSource(layout, graphList, historyUrl, station);
+    window.setSource(layout, graphList, historyPageOf(layout, historyUrl), station);
     window.picCanvas->setEnabled(false);
     window.show();
     window.raise();
@@ -329,27 +368,37 @@ void GraphPage::getGraphPage(const config::StateLayout& currentLayout,
     window.showDownloading();
     platform::pumpEvents();
 
-    FeedFetch<HistoryTable> fetched = fetchHistory(inet_, layout, historyUrl, graphCount, log_);
-    if (!fetched.arrived) {
-        Q_EMIT graphEntryEnabled(true);
-        window.showNoData();
-        busy_ = false;
-        return;
-    }
+    FeedFetch<HistoryTable> fetched =
+        fetchHistory(inet_, layout, historyUrl, graphCount, log_, today_());
+    HistoryTable feed = fetched.rows.value_or(HistoryTable());
+    ObservationRecord* record = stationKey.isEmpty() ? nullptr : record_;
+    if (record)
+        record->store(stationKey, station, feed, layout);
 
-    window.enableChoices();
-    std::optional<HistoryTable>& rows = fetched.rows;
-    if (!rows) {
-        // A page without the history table is as good as none: say so and give the graph
-        // entries back rather than leave the window waiting and the buttons off.
-        Q_EMIT graphEntryEnabled(true);
-        window.showNoData();
-        busy_ = false;
-        return;
-    }
-    history_ = std::move(*rows);
+    // The readings of a span: the history's with the record's, up to the newest of either.
+    const auto readingsOf = [record, stationKey, layout, cellCount,
+                             feed](int span, int cell) -> HistoryTable {
+        if (!record)
+            return feed;
+        qint64 newest = feed.isEmpty() ? 0 : feed.first().observed.toSecsSinceEpoch();
+        if (const std::optional<qint64> recorded = record->newestObserved(stationKey))
+            newest = std::max(newest, *recorded);
+        // The three-day spans read every cell, so the stat can change without a query.
+        const bool longSpan = span > Hours72;
+        return mergeHistories(
+            feed, record->readings(stationKey, newest - spanSeconds(longSpan ? span : Hours72),
+                                   newest, layout, cellCount, longSpan ? cell : -1));
+    };
+    history_ = readingsOf(Hours72, -1);
+    window.setDataSource(readingsOf);
+
     Q_EMIT graphEntryEnabled(true);
-    window.showDrawing();
+    if (history_.isEmpty()) {
+        window.showNoData();
+    } else {
+        window.enableChoices();
+        window.showDrawing();
+    }
     busy_ = false;
 }
 

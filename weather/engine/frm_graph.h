@@ -22,6 +22,7 @@ class frmInet;
 namespace engine {
 
 struct ListModel;
+class ObservationRecord;
 
 // The graph's drawing area: a black field with the stat's line in yellow and the day changes
 // as white marks. The plot is drawn one unit in from each edge, so a line at the extremes stays
@@ -38,6 +39,7 @@ public:
 
     void setPlot(const GraphPlot& plot);
     void clear();
+    const GraphPlot& plot() const { return plot_; }
 
 Q_SIGNALS:
     void resized();
@@ -52,11 +54,13 @@ private:
     GraphPlot plot_;
 };
 
-// The graph window "3 Day (72hr) Graph": one stat of the history drawn over 12, 24, 48 or 72
-// hours, with the day changes marked, the oldest and newest times, the maximum and minimum
-// labelled at their entries and the value under the mouse as a tooltip. It draws from the
-// history table it was given and keeps nothing of its own but the stat list of that download;
-// changing the stat or the hours redraws without fetching. The graph follows the window's size.
+// The graph window "3 Day (72hr) Graph": one stat of a station's readings drawn over 12, 24,
+// 48 or 72 hours, 7 days, 30 days or a year, placed by time, with the day changes marked, the
+// oldest and newest times, the maximum and minimum labelled at their readings and the value
+// under the mouse as a tooltip. The caption names the span and the station whose readings are
+// drawn. It draws what its source gives for the chosen span and stat (the history table it
+// was made with when it has none); changing the stat or the span redraws without fetching. The
+// graph follows the window's size. "Export record..." asks for the record of the span on show.
 class frmGraph : public QWidget
 {
     Q_OBJECT
@@ -65,58 +69,76 @@ public:
     explicit frmGraph(const HistoryTable& history, QWidget* parent = nullptr);
     ~frmGraph() override;
 
-    // The clock for the history dates (today's date by default).
-    void setClock(std::function<QDate()> today) { today_ = std::move(today); }
+    // Where the readings of a span come from: (span, history cell of the stat) → readings,
+    // newest first. Unset: the history table.
+    using Source = std::function<HistoryTable(int span, int cell)>;
+    void setDataSource(Source source) { source_ = std::move(source); }
 
-    static QString baseCaption() { return QStringLiteral("3 Day (72hr) Graph"); }
+    static QString baseCaption() { return spanCaption(Hours72); }
 
     QComboBox* cmbGrphType; // item data: the 0-based layout column
-    QComboBox* cmbGrpHrs;
+    QComboBox* cmbGrpHrs;   // the spans (GraphSpan)
     GraphCanvas* picCanvas;
     std::array<QLabel*, 2> lblMinMax;   // maximum (or a status text), minimum
     std::array<QLabel*, 2> lblDateTime; // oldest, newest time shown
     std::array<QLabel*, 2> lblDisp;     // times of the maximum and the minimum
     QPushButton* cmdClose;
     QPushButton* cmdWlinks;
+    QPushButton* cmdExport;
 
     // What a download draws with: the region's layout, its graph list, the station's history
-    // page and its name for the caption. The stat list is refilled from `graphList`.
+    // page for people (what "Web Page" opens) and its name for the caption. The stat list is
+    // refilled from `graphList`.
     void setSource(const config::StateLayout& layout, const ListModel& graphList,
-                   const QString& historyUrl, const QString& station);
+                   const QString& historyPage, const QString& station);
 
     // The download's stages (see GraphPage::getGraphPage).
     void showDownloading();
+    // No readings for the station: nothing drawn, "No data found", the lists stay off and the
+    // caption names no station.
     void showNoData();
     void enableChoices();
     void showDrawing();
 
     void drawGraph();
 
+Q_SIGNALS:
+    void exportRequested(int span);
+
 private:
     void buildLayout();
+    void clearDrawing();
+    void plotDrawn(); // the drawing of what the source last gave, at the window's size
     void placeLabel(QLabel* label, const QString& text, double left);
     void moveLabel(QLabel* label, double left);
     void showReadout(double plotX);
 
     const HistoryTable& history_;
-    std::function<QDate()> today_;
+    Source source_;
+    HistoryTable drawn_; // what the source gave for the drawing on show
     config::StateLayout layout_;
-    QString historyUrl_;
+    QString historyPage_;
     QString station_;
     GraphStat stat_;
     GraphPlot plot_;
 };
 
-// `getGraphPage`: fetches the shown station's history page with the program's fetcher, keeps
-// its rows and has the graph window draw them. The window is made on the first call and kept.
+// The station's history page for people that "Web Page" opens: the layout's `historyPageUrl`
+// with the station's number of `historyUrl`; the history's own address when there is no such
+// page or number.
+QString historyPageOf(const config::StateLayout& layout, const QString& historyUrl);
+
+// `getGraphPage`: fetches the shown station's history with the program's fetcher, keeps its
+// readings (in the record too, when there is one) and has the graph window draw them. The window
+// is made on the first call and kept.
 //
 // In order: the graph entries (button and menu) are disabled; the window shows with its lists
-// and buttons disabled and "Wait....Downloading Data"; the page is fetched while events keep
-// running; a failed fetch shows "No data found" and gives back the graph entries and the
-// window's buttons; otherwise the buttons and lists come back, and when the page has the history
-// block its rows replace the history table and the graph is drawn. A page without the block
-// leaves the waiting text and the previous table, and the graph entries stay off until the next
-// display pass turns them on.
+// and buttons disabled and "Wait....Downloading Data"; the history is fetched while events keep
+// running. The readings drawn are the history's merged with the record's of the station (the
+// record alone when the history fails or is refused; the longer spans come from the record).
+// With none, the window shows "No data found" with nothing drawn and its lists off; otherwise
+// the lists come back and the graph is drawn. Either way the graph entries and the window's
+// buttons come back.
 class GraphPage : public QObject
 {
     Q_OBJECT
@@ -128,23 +150,33 @@ public:
     // The clock for the history dates (today's date by default).
     void setClock(std::function<QDate()> today);
 
+    // Where the readings are kept beyond the history's 72 hours; null: nowhere. It must outlive
+    // this object.
+    void setRecord(ObservationRecord* record) { record_ = record; }
+
     // A call while a download runs is dropped. Everything is copied at the start, so a region
-    // change during the download does not disturb it.
+    // change during the download does not disturb it. `stationKey` names the station in the
+    // record (stationKeyOf()); empty: the record is not used.
     void getGraphPage(const config::StateLayout& layout, const QString& historyUrl,
-                      const ListModel& graphList, const QString& station);
+                      const ListModel& graphList, const QString& station,
+                      const QString& stationKey = QString());
 
     bool busy() const { return busy_; }
+    // The readings of the last download: the history's merged with the record's last 72 hours.
     const HistoryTable& historyTable() const { return history_; }
     frmGraph* window() const { return window_.get(); }
 
 Q_SIGNALS:
     // The main window's graph button and the popup menu's graph entry follow this.
     void graphEntryEnabled(bool enabled);
+    // The window's "Export record..." with the span on show.
+    void exportRequested(int span);
 
 private:
     net::frmInet& inet_;
     net::ErrorLog& log_;
     std::function<QDate()> today_;
+    ObservationRecord* record_ = nullptr;
     HistoryTable history_;
     std::unique_ptr<frmGraph> window_;
     bool busy_ = false;

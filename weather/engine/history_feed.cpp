@@ -1,5 +1,6 @@
 #include "weather/engine/history_feed.h"
 
+#include <QDateTime>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -34,6 +35,31 @@ QString otherStation(const QString& found, const QString& expected)
     return QStringLiteral("Station history feed is for station %1, not %2.\r\n"
                           "Check the history address (st_hist_url) in weather.ini.")
         .arg(found, expected);
+}
+
+// When an observation was taken, on the station's clock: its local time with the offset that
+// its UTC time gives; the computer's offset when the product names only one of them.
+QDateTime observedAt(const QJsonObject& observation)
+{
+    QDateTime local =
+        QDateTime::fromString(observation.value(u"local_date_time_full").toString(),
+                              QStringLiteral("yyyyMMddHHmmss"));
+    QDateTime utc = QDateTime::fromString(observation.value(u"aifstime_utc").toString(),
+                                          QStringLiteral("yyyyMMddHHmmss"));
+    utc.setTimeSpec(Qt::UTC);
+    if (local.isValid() && utc.isValid()) {
+        local.setTimeSpec(Qt::UTC);
+        const qint64 offset = utc.secsTo(local);
+        // Offsets of the world's clocks; anything else is a damaged time.
+        if (offset >= -14 * 3600 && offset <= 14 * 3600)
+            return utc.toOffsetFromUtc(int(offset));
+        return {};
+    }
+    if (local.isValid())
+        return local.toOffsetFromUtc(local.offsetFromUtc());
+    if (utc.isValid())
+        return utc.toOffsetFromUtc(utc.toLocalTime().offsetFromUtc());
+    return {};
 }
 
 QString fieldOf(const config::StateLayout& layout, int column)
@@ -83,6 +109,10 @@ FeedResult<HistoryTable> readStationHistory(const QByteArray& document,
             return result;
         }
         HistoryRow row;
+        // A reading that cannot be placed in time is of no use: nothing more is copied.
+        row.observed = observedAt(observation);
+        if (!row.observed.isValid())
+            continue;
         const QJsonValue time = observation.value(timeField);
         row.time = time.isString() ? time.toString().trimmed() : QString();
         row.cells.reserve(cellCount);

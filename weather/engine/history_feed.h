@@ -9,8 +9,10 @@
 namespace engine {
 
 // Reads the bureau's station history product (IDx60801.<wmo>.json) into the kept history rows,
-// the same rows the history page gives: `observations.data` in its order (newest first), each
-// entry's time from the field that `jsonFields` names for layout column 1 and cell k (k = 0 …
+// the same rows the history page gives: each entry placed by its full local time
+// (`local_date_time_full`) with the offset its UTC time (`aifstime_utc`) gives (the computer's
+// offset when only one is there; an entry with neither is left out), its time text from the
+// field that `jsonFields` names for layout column 1 and cell k (k = 0 …
 // graphCount) from the field of column k + 2. A string is taken trimmed, a number in its shortest
 // form (17.0 reads "17"); a missing field, null, "-", an empty string or any other value reads
 // kNoValue. Rows are kept as HistoryKeeper keeps them. The document is parsed once with

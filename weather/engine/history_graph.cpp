@@ -3,32 +3,20 @@
 #include "common/number.h"
 #include "weather/engine/observation_parser.h"
 
+#include <QLocale>
 #include <QRegularExpression>
 #include <QTime>
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace engine {
 namespace {
 
-bool hasValue(QStringView cell)
-{
-    return !cell.isEmpty() && cell != kNoValue;
-}
-
 double cellNumber(QStringView cell)
 {
     return common::roundToCurrency(common::readNumber(cell));
-}
-
-bool onTheHour(QStringView time)
-{
-    if (time.size() <= 4)
-        return false;
-    // The minutes of a time written "hh:mmam".
-    const QStringView minute = time.sliced(time.size() - 4, 2);
-    return minute == u"00" || minute == u"01" || minute == u"59";
 }
 
 struct DayAndTime
@@ -109,17 +97,64 @@ QString historyValue(QString cell)
     return cell;
 }
 
+bool hasValue(QStringView cell)
+{
+    return !cell.isEmpty() && cell != kNoValue;
+}
+
 void HistoryKeeper::add(HistoryRow row)
 {
-    const bool onHour = onTheHour(row.time);
-    // An on-hour row and the row after it open entries.
-    const bool opensEntry = onHour || afterHour_;
-    afterHour_ = onHour;
-    if (opensEntry && stored_)
-        table_.append(std::move(row));
-    else
-        table_.last() = std::move(row);
-    stored_ = true;
+    if (!row.observed.isValid() || std::none_of(row.cells.cbegin(), row.cells.cend(),
+                                                [](const QString& c) { return hasValue(c); }))
+        return;
+    table_.append(std::move(row));
+    // Settled now and then, so a feed of any length holds at most twice the bound.
+    if (table_.size() >= 2 * kMaxHistoryRows)
+        settle();
+}
+
+void HistoryKeeper::settle()
+{
+    // Stable: of readings with the same time the first met stays first.
+    std::stable_sort(table_.begin(), table_.end(), [](const HistoryRow& a, const HistoryRow& b) {
+        return a.observed.toSecsSinceEpoch() > b.observed.toSecsSinceEpoch();
+    });
+    const auto repeated = std::unique(table_.begin(), table_.end(),
+                                      [](const HistoryRow& a, const HistoryRow& b) {
+                                          return a.observed.toSecsSinceEpoch() ==
+                                                 b.observed.toSecsSinceEpoch();
+                                      });
+    table_.erase(repeated, table_.end());
+    if (table_.size() > kMaxHistoryRows)
+        table_.resize(kMaxHistoryRows);
+}
+
+HistoryTable HistoryKeeper::take()
+{
+    settle();
+    return std::move(table_);
+}
+
+HistoryTable mergeHistories(const HistoryTable& preferred, const HistoryTable& other)
+{
+    HistoryTable merged;
+    merged.reserve(preferred.size() + other.size());
+    qsizetype i = 0;
+    qsizetype j = 0;
+    while (i < preferred.size() || j < other.size()) {
+        const qint64 a = i < preferred.size() ? preferred.at(i).observed.toSecsSinceEpoch()
+                                              : std::numeric_limits<qint64>::min();
+        const qint64 b = j < other.size() ? other.at(j).observed.toSecsSinceEpoch()
+                                          : std::numeric_limits<qint64>::min();
+        if (a >= b) {
+            merged.append(preferred.at(i++));
+            if (a == b)
+                ++j;
+        } else {
+            merged.append(other.at(j++));
+        }
+    }
+    return merged;
 }
 
 GraphCellReader::GraphCellReader(QStringView text, QStringView cellEnd)
@@ -173,7 +208,7 @@ QString GraphCellReader::readGraphCell()
 }
 
 std::optional<HistoryTable> readHistoryPage(QStringView page, const config::StateLayout& layout,
-                                            int graphCount)
+                                            int graphCount, QDate today)
 {
     const QString& startMarker =
         layout.historyBlockStart.isEmpty() ? layout.blockStart : layout.historyBlockStart;
@@ -195,44 +230,80 @@ std::optional<HistoryTable> readHistoryPage(QStringView page, const config::Stat
                 reader.readGraphCell();
             row.cells[i] = historyValue(reader.readGraphCell());
         }
+        row.observed = historyTimeOf(row.time, today);
         keeper.add(std::move(row));
     }
     return keeper.take();
 }
 
-int firstDrawnOffset(int upperBound, int hoursIndex)
+QDate historyDate(int day, QDate today)
 {
-    // Half-hourly entries: 12 hours are 24 entries, and so on.
-    int entries;
-    switch (hoursIndex) {
-    case Hours12:
-        entries = 24;
-        break;
-    case Hours24:
-        entries = 48;
-        break;
-    case Hours48:
-        entries = 96;
-        break;
-    default:
-        return 0;
-    }
-    return upperBound > entries ? upperBound - (entries - 1) : 0;
+    if (day < 1 || day > 31 || !today.isValid())
+        return {};
+    QDate month(today.year(), today.month(), 1);
+    if (day > today.day())
+        month = month.addMonths(-1);
+    // A day that the previous month lacks can only come from a clock that disagrees with the
+    // page; the nearest earlier month that has it is the best guess.
+    while (day > month.daysInMonth())
+        month = month.addMonths(-1);
+    return QDate(month.year(), month.month(), day);
 }
 
-MinMax findMinMax(const HistoryTable& table, int cell, int first)
+QDateTime historyTimeOf(QStringView time, QDate today)
+{
+    const std::optional<DayAndTime> parts = splitHistoryTime(time);
+    if (!parts)
+        return {};
+    const QDateTime local(historyDate(parts->day, today), parts->time);
+    return local.isValid() ? local.toOffsetFromUtc(local.offsetFromUtc()) : QDateTime();
+}
+
+qint64 spanSeconds(int span)
+{
+    constexpr qint64 hour = 3600;
+    switch (span) {
+    case Hours12:
+        return 12 * hour;
+    case Hours24:
+        return 24 * hour;
+    case Hours48:
+        return 48 * hour;
+    case Days7:
+        return 7 * 24 * hour;
+    case Days30:
+        return 30 * 24 * hour;
+    case Year1:
+        return 365 * 24 * hour;
+    default:
+        return 72 * hour;
+    }
+}
+
+QString spanListText(int span)
+{
+    static const char* const kTexts[kSpanCount] = {"12 Hrs", "24 hrs",  "48 Hrs", "72 Hrs",
+                                                   "7 Days", "30 Days", "1 Year"};
+    return QLatin1String(kTexts[std::clamp(span, 0, kSpanCount - 1)]);
+}
+
+QString spanCaption(int span)
+{
+    static const char* const kCaptions[kSpanCount] = {
+        "12 Hour Graph", "24 Hour Graph", "48 Hour Graph", "3 Day (72hr) Graph",
+        "7 Day Graph",   "30 Day Graph",  "1 Year Graph"};
+    return QLatin1String(kCaptions[std::clamp(span, 0, kSpanCount - 1)]);
+}
+
+MinMax findMinMax(const HistoryTable& table, int cell, int lastEntry)
 {
     MinMax result;
-    if (table.size() < 2)
-        return result;
-    const int n = int(table.size()) - 1;
     bool any = false;
-    for (int k = std::clamp(n - first, 0, n); k >= 0; --k) {
+    for (int k = std::min(lastEntry, int(table.size()) - 1); k >= 0; --k) {
         const QString value = table.at(k).cells.value(cell);
         if (!hasValue(value))
             continue;
         const double v = cellNumber(value);
-        // The first value sets both, so values beyond any fixed bound count too.
         if (!any || v > result.max) {
             result.max = v;
             result.maxEntry = k;
@@ -243,7 +314,7 @@ MinMax findMinMax(const HistoryTable& table, int cell, int first)
         }
         any = true;
     }
-    result.found = any && result.max != result.min;
+    result.found = any;
     return result;
 }
 
@@ -277,91 +348,153 @@ QString extremeText(double value, const GraphStat& stat, const HistoryRow& entry
 QString readoutText(const GraphStat& stat, const HistoryRow& entry)
 {
     return withDirection(valueWithSign(entry.cells.value(stat.cell), stat), stat, entry) +
-           QStringLiteral(" @ ") + dayTimeText(entry.time);
+           QStringLiteral(" @ ") + dayTimeText(entry.observed);
+}
+
+double GraphPlot::xOf(const HistoryRow& entry) const
+{
+    return double(entry.observed.toSecsSinceEpoch() - startSecs) / double(spanSecs) * width;
 }
 
 int GraphPlot::entryAt(double x) const
 {
-    if (xStep <= 0)
+    if (points.isEmpty() || x < 0 || x > width)
         return -1;
-    const long entry = std::lround((width - x) / xStep);
-    return entry < 0 || entry > lastEntry ? -1 : int(entry);
+    const auto right = std::lower_bound(points.cbegin(), points.cend(), x,
+                                        [](const QPointF& p, double v) { return p.x() < v; });
+    qsizetype i = right - points.cbegin();
+    if (i == points.size() || (i > 0 && x - points.at(i - 1).x() < points.at(i).x() - x))
+        --i;
+    return pointEntries.at(i);
 }
 
-double GraphPlot::labelLeft(int entry, double labelWidth) const
+namespace {
+
+// The time between readings above which two values are not joined.
+qint64 gapLimit(QList<qint64> steps)
 {
-    return std::max(1.0, xOf(entry) - labelWidth);
+    constexpr qint64 kShortest = 3 * 3600;
+    if (steps.isEmpty())
+        return kShortest;
+    const auto middle = steps.begin() + steps.size() / 2;
+    std::nth_element(steps.begin(), middle, steps.end());
+    return std::max(kShortest, *middle * 5 / 2);
 }
 
-GraphPlot plotGraph(const HistoryTable& table, int cell, int hoursIndex, QSizeF area)
+// Keeps of each unit of x the first, lowest, highest and last point (in that order of x), so a
+// run of many thousands of points draws as it would whole.
+QPolygonF thinned(const QPolygonF& run)
+{
+    if (run.size() < 1024)
+        return run;
+    QPolygonF out;
+    qsizetype i = 0;
+    while (i < run.size()) {
+        const double unit = std::floor(run.at(i).x());
+        qsizetype low = i, high = i, j = i;
+        for (; j < run.size() && std::floor(run.at(j).x()) == unit; ++j) {
+            if (run.at(j).y() > run.at(low).y())
+                low = j;
+            if (run.at(j).y() < run.at(high).y())
+                high = j;
+        }
+        out.append(run.at(i));
+        for (qsizetype k : {std::min(low, high), std::max(low, high)}) {
+            if (k != i && k != j - 1)
+                out.append(run.at(k));
+        }
+        if (j - 1 != i)
+            out.append(run.at(j - 1));
+        i = j;
+    }
+    return out;
+}
+
+} // namespace
+
+GraphPlot plotGraph(const HistoryTable& table, int cell, int span, QSizeF area)
 {
     GraphPlot plot;
-    const int n = int(table.size()) - 1;
-    plot.first = firstDrawnOffset(n, hoursIndex);
-    plot.range = findMinMax(table, cell, plot.first);
+    if (table.isEmpty())
+        return plot;
+    const QDateTime newest = table.first().observed;
+    plot.spanSecs = spanSeconds(span);
+    plot.startSecs = newest.toSecsSinceEpoch() - plot.spanSecs;
+    plot.lastEntry = int(table.size()) - 1;
+    while (plot.lastEntry > 0 &&
+           table.at(plot.lastEntry).observed.toSecsSinceEpoch() < plot.startSecs)
+        --plot.lastEntry;
+    plot.range = findMinMax(table, cell, plot.lastEntry);
     if (!plot.range.found)
         return plot;
 
-    // found implies two entries at least, so the drawn range spans one step or more, and a
-    // range with max ≠ min has a height to scale to.
-    plot.lastEntry = n - plot.first;
     plot.width = area.width();
     plot.height = area.height();
-    plot.xStep = plot.width / plot.lastEntry;
-    const double span = plot.range.max - plot.range.min;
+    const double valueSpan = plot.range.max - plot.range.min;
+    const auto yOf = [&](double v) {
+        return valueSpan == 0 ? plot.height / 2
+                              : plot.height - (v - plot.range.min) / valueSpan * plot.height;
+    };
 
-    // A leading gap is drawn at the level of the first value of the range.
-    double level = plot.range.min;
+    QList<qint64> times;
     for (int k = plot.lastEntry; k >= 0; --k) {
-        const QString value = table.at(k).cells.value(cell);
-        if (hasValue(value)) {
-            level = cellNumber(value);
-            break;
-        }
+        const HistoryRow& entry = table.at(k);
+        if (!hasValue(entry.cells.value(cell)))
+            continue;
+        plot.points.append(QPointF(plot.xOf(entry), yOf(cellNumber(entry.cells.at(cell)))));
+        plot.pointEntries.append(k);
+        times.append(entry.observed.toSecsSinceEpoch());
     }
+    QList<qint64> steps;
+    for (qsizetype i = 1; i < times.size(); ++i)
+        steps.append(times.at(i) - times.at(i - 1));
+    const qint64 limit = gapLimit(steps);
+    QPolygonF run;
+    for (qsizetype i = 0; i < plot.points.size(); ++i) {
+        if (i > 0 && times.at(i) - times.at(i - 1) > limit) {
+            plot.lines.append(thinned(run));
+            run.clear();
+        }
+        run.append(plot.points.at(i));
+    }
+    plot.lines.append(thinned(run));
 
-    QStringView previousDay;
-    for (int j = 0; j <= plot.lastEntry; ++j) {
-        const HistoryRow& entry = table.at(plot.lastEntry - j);
-        const QString value = entry.cells.value(cell);
-        if (hasValue(value))
-            level = cellNumber(value);
-        plot.points.append(
-            QPointF(j * plot.xStep, plot.height - (level - plot.range.min) / span * plot.height));
-        const QStringView day = QStringView(entry.time).left(2);
-        if (entry.time.contains(u"00:00") || (j > 0 && day != previousDay))
-            plot.dayChanges.append(j);
-        previousDay = day;
+    // Day marks at the station's midnights (month starts over a year), on its clock.
+    const int offset = newest.offsetFromUtc();
+    const QDateTime start = QDateTime::fromSecsSinceEpoch(plot.startSecs, Qt::OffsetFromUTC, offset);
+    QDate day = start.date().addDays(1);
+    if (span == Year1)
+        day = QDate(day.year(), day.month(), 1).addMonths(1);
+    for (;; day = span == Year1 ? day.addMonths(1) : day.addDays(1)) {
+        const QDateTime mark(day, QTime(0, 0), Qt::OffsetFromUTC, offset);
+        if (mark.toSecsSinceEpoch() > newest.toSecsSinceEpoch())
+            break;
+        plot.dayChanges.append(double(mark.toSecsSinceEpoch() - plot.startSecs) /
+                               double(plot.spanSecs) * plot.width);
     }
     return plot;
 }
 
-QString historyDateText(QStringView time, QDate today)
+QString historyDateText(const QDateTime& observed, bool withDate)
 {
-    const std::optional<DayAndTime> parts = splitHistoryTime(time);
-    if (!parts || !today.isValid())
-        return time.trimmed().toString();
-    QDate month(today.year(), today.month(), 1);
-    if (parts->day > today.day())
-        month = month.addMonths(-1);
-    // A day that the previous month lacks can only come from a clock that disagrees with the
-    // page; the nearest earlier month that has it is the best guess.
-    while (parts->day > month.daysInMonth())
-        month = month.addMonths(-1);
+    if (!observed.isValid())
+        return {};
     static const char* const kWeekdays[] = {"Monday", "Tuesday",  "Wednesday", "Thursday",
                                             "Friday", "Saturday", "Sunday"};
-    const QDate date(month.year(), month.month(), parts->day);
-    return QLatin1String(kWeekdays[date.dayOfWeek() - 1]) + QStringLiteral(" @ ") +
-           clockText(parts->time);
+    const QDate date = observed.date();
+    QString text = QLatin1String(kWeekdays[date.dayOfWeek() - 1]);
+    if (withDate)
+        text += QLatin1Char(' ') + QLocale::c().toString(date, QStringLiteral("d MMMM yyyy"));
+    return text + QStringLiteral(" @ ") + clockText(observed.time());
 }
 
-QString dayTimeText(QStringView time)
+QString dayTimeText(const QDateTime& observed)
 {
-    const std::optional<DayAndTime> parts = splitHistoryTime(time);
-    if (!parts)
-        return time.trimmed().toString();
-    return clockText(parts->time) + QStringLiteral(" on ") + QString::number(parts->day) +
-           ordinalSuffix(parts->day);
+    if (!observed.isValid())
+        return {};
+    const int day = observed.date().day();
+    return clockText(observed.time()) + QStringLiteral(" on ") + QString::number(day) +
+           ordinalSuffix(day);
 }
 
 } // namespace engine

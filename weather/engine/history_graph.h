@@ -4,13 +4,16 @@
 #include "weather/engine/forward_search.h"
 
 #include <QDate>
+#include <QDateTime>
 #include <QList>
 #include <QPointF>
+#include <QPolygonF>
 #include <QSizeF>
 #include <QString>
 #include <QStringList>
 #include <QStringView>
 
+#include <algorithm>
 #include <optional>
 
 namespace engine {
@@ -18,14 +21,17 @@ namespace engine {
 // The text a history cell holds when the page shows no value.
 inline constexpr QStringView kNoValue = u"N/F";
 
-// One kept row of a station's history page.
+// One kept reading of a station's history.
 struct HistoryRow
 {
-    QString time;      // the first cell as the page writes it: "06/03:30pm"
-    QStringList cells; // cell k holds layout column k + 1; kNoValue where the page has no value
+    QString time;      // the time as the feed writes it: "06/03:30pm"
+    QStringList cells; // cell k holds layout column k + 1; kNoValue where the feed has no value
+    // When the reading was taken: the station's local time with its offset from UTC. Readings
+    // are placed and drawn by it.
+    QDateTime observed = {};
 };
 
-// The kept rows of the last history page (`historyTable`), newest first.
+// The kept readings of a history (`historyTable`), newest first, one per observation time.
 using HistoryTable = QList<HistoryRow>;
 
 // The history page's cell reader (`readGraphCell`). It walks one text front to back; every
@@ -64,68 +70,94 @@ private:
     CellEndSearch cellEndSearch_;
 };
 
-// Collects a history's rows in page order (newest first) and keeps them per half hour: a row
-// whose minutes are 00, 01 or 59 (an on-hour row) opens a new entry, and so does the first row
-// after it; every other row overwrites the last entry. A half-hourly history keeps every row; a
-// 10-minute one keeps each on-hour row and the oldest row between it and the next older hour. A
-// time of four characters or fewer is never on the hour. Before the first row the table holds
-// one row with an empty time and one empty cell.
+// The most readings a history keeps: three days at one a minute, with room to spare. A feed
+// with more keeps its newest.
+inline constexpr int kMaxHistoryRows = 5000;
+
+// Collects a history's readings as a reader meets them and keeps them placed by time: newest
+// first, one per observation time (of readings with the same time the first met stays), at most
+// kMaxHistoryRows (the newest). A reading without a valid time or without any value is left
+// out, so a feed of empty rows costs no memory. Off-cadence readings (the bureau's specials)
+// are readings like any other.
 class HistoryKeeper
 {
 public:
     void add(HistoryRow row);
-    const HistoryTable& table() const { return table_; }
-    HistoryTable take() { return std::move(table_); }
+    HistoryTable take();
 
 private:
-    HistoryTable table_{HistoryRow{QString(), QStringList{QString()}}};
-    bool stored_ = false;
-    bool afterHour_ = false;
+    void settle(); // sorts, drops repeated times and trims to kMaxHistoryRows
+    HistoryTable table_;
 };
+
+// Whether a history cell holds a value (not empty, not kNoValue).
+bool hasValue(QStringView cell);
+
+// Readings of two histories (each newest first, as HistoryKeeper keeps them) as one: newest
+// first, one per time, `preferred`'s reading where both have one.
+HistoryTable mergeHistories(const HistoryTable& preferred, const HistoryTable& other);
 
 // A value cell of a history as the graph keeps it: kNoValue for an empty cell and the bureau's
 // "-", else the cell.
 QString historyValue(QString cell);
 
-// Reads a history page into the kept rows. nullopt when the page lacks the start marker
+// Reads a history page into the kept readings. nullopt when the page lacks the start marker
 // (`historyBlockStart`, or `blockStart` when that is empty; exact case).
 //
 // The block runs from one character after the start marker to one character after the first
 // `blockEnd` behind it, or to the end of the page. Rows start at `historyRowMarker`; each gives
 // its time cell and cells 0 … `graphCount`, where a position named by a non-zero entry of
 // `historySkipCells` first reads one cell and drops it. Value cells that are empty, "-" or a
-// non-breaking space become kNoValue. Rows are kept as HistoryKeeper keeps them.
+// non-breaking space become kNoValue. Rows are kept as HistoryKeeper keeps them. The page writes
+// only the day of the month ("06/03:30pm"): the reading's date is the latest on or before
+// `today` with that day (see historyDate()), in the computer's time zone.
 std::optional<HistoryTable> readHistoryPage(QStringView page, const config::StateLayout& layout,
-                                            int graphCount);
+                                            int graphCount, QDate today);
 
-// Positions of the graph window's hours list.
-enum GraphHours
+// The date of a day of the month seen on `today`: this month's when the day is not later than
+// today's, else the previous month's (December of the previous year in January; further back
+// when that month lacks the day). Invalid for a day outside 1 … 31.
+QDate historyDate(int day, QDate today);
+
+// A feed's short time ("06/03:30pm", "29/11:50am") on the computer's clock: the date from
+// historyDate(); invalid for a text of another shape.
+QDateTime historyTimeOf(QStringView time, QDate today);
+
+// Positions of the graph window's span list: the last 12 … 72 hours of a history, and the
+// record's longer spans.
+enum GraphSpan
 {
     Hours12 = 0,
     Hours24 = 1,
     Hours48 = 2,
-    Hours72 = 3
+    Hours72 = 3,
+    Days7 = 4,
+    Days30 = 5,
+    Year1 = 6
 };
+inline constexpr int kSpanCount = 7;
 
-// The offset `first` of a drawing: entries 0 … n − first of a table with upper bound n are
-// drawn, which is the newest 24, 48 or 96 entries for 12, 24 or 48 hours when the table holds
-// more than that, and every entry otherwise or for 72 hours.
-int firstDrawnOffset(int upperBound, int hoursIndex);
+// The length of a span in seconds.
+qint64 spanSeconds(int span);
+// The entry of the span list: "12 Hrs", "24 hrs", "48 Hrs", "72 Hrs", "7 Days", "30 Days",
+// "1 Year".
+QString spanListText(int span);
+// The graph window's caption for a span: "12 Hour Graph" … "3 Day (72hr) Graph", "7 Day Graph",
+// "30 Day Graph", "1 Year Graph".
+QString spanCaption(int span);
 
-// Maximum and minimum of one cell over the drawn entries, at four decimal places, with the
-// entries where they occur (the first met when scanning from the oldest drawn entry).
+// Maximum and minimum of one cell over entries `lastEntry` … 0, at four decimal places, with the
+// entries where they occur (the first met when scanning from the oldest entry).
 struct MinMax
 {
-    bool found = false; // at least one value and max ≠ min
+    bool found = false; // at least one value; max = min for a constant series
     double max = 0;
     double min = 0;
     int maxEntry = -1;
     int minEntry = -1;
 };
 
-// `findMinMax`: over entries n − first down to 0, skipping cells without a value. Not found for
-// fewer than two entries, a series without values, or one whose values are all equal.
-MinMax findMinMax(const HistoryTable& table, int cell, int first);
+MinMax findMinMax(const HistoryTable& table, int cell, int lastEntry);
 
 // What the graph shows of one layout column (the item data of the chosen stat).
 struct GraphStat
@@ -150,38 +182,43 @@ QString extremeText(double value, const GraphStat& stat, const HistoryRow& entry
 // wind speed " : " and the direction, then " @ " and dayTimeText() of the entry's time.
 QString readoutText(const GraphStat& stat, const HistoryRow& entry);
 
-// One drawing in an area of `width` × `height` units: the drawn entries from the oldest at x = 0
-// to the newest at x = width, the maximum at y = 0 and the minimum at y = height. A cell without
-// a value is drawn at the level of the value before it (the first value of the range for a
-// leading gap), so gaps are bridged.
+// One drawing of a span in an area of `width` × `height` units, placed by time: the span ends
+// at the newest reading (x = width) and starts the span's length before it (x = 0); readings
+// older than that are not drawn. The maximum is at y = 0 and the minimum at y = height; a
+// constant series is a flat line at half height. A reading without a value for the stat draws
+// nothing; neighbouring values are joined unless the time between them is a gap (longer than
+// three hours and than 2.5 times the usual time between readings), so a station's silence is
+// never bridged by a line while a once-a-day station still draws one.
 struct GraphPlot
 {
     MinMax range;
-    int first = 0;     // see firstDrawnOffset()
-    int lastEntry = 0; // n − first: the oldest entry drawn, at x = 0
+    int lastEntry = -1; // the oldest reading inside the span
+    qint64 startSecs = 0; // the span's start, seconds since 1970 (UTC)
+    qint64 spanSecs = 1;
     double width = 0;
     double height = 0;
-    double xStep = 0;      // x distance between neighbouring entries
-    QList<QPointF> points; // point j shows entry lastEntry − j
-    QList<int> dayChanges; // point indices where a new day starts
+    QList<QPolygonF> lines;    // runs of joined points, oldest first; a lone point is a run of one
+    QList<QPointF> points;     // every drawn value, oldest first
+    QList<int> pointEntries;   // the entry of each point
+    QList<double> dayChanges;  // x of each midnight (the first of each month for a year), station time
 
-    // The x position of entry k.
-    double xOf(int entry) const { return width - entry * xStep; }
-    // The entry at x (nearest), or -1 outside the drawn entries.
+    // The x position of a reading.
+    double xOf(const HistoryRow& entry) const;
+    // The entry of the drawn point nearest to x, or -1 when nothing is drawn or x is outside.
     int entryAt(double x) const;
-    // Left edge of a label of `labelWidth` whose right end is at entry k, at least 1.
-    double labelLeft(int entry, double labelWidth) const;
+    // Left edge of a label of `labelWidth` whose right end is at x, at least 1.
+    static double labelLeft(double x, double labelWidth) { return std::max(1.0, x - labelWidth); }
 };
 
-// `drawGraph`'s arithmetic; range.found false means nothing is drawn.
-GraphPlot plotGraph(const HistoryTable& table, int cell, int hoursIndex, QSizeF area);
+// `drawGraph`'s arithmetic; range.found false means nothing is drawn. Very long runs are thinned
+// to the first, lowest, highest and last point of each unit of width, which draws the same.
+GraphPlot plotGraph(const HistoryTable& table, int cell, int span, QSizeF area);
 
-// "Tuesday @ 3:30 PM" for a history time "06/03:30pm" seen on `today`: a day of the month later
-// than today's belongs to the previous month (December of the previous year in January; further
-// back when that month lacks the day). A text that is not a day and a time comes back trimmed.
-QString historyDateText(QStringView time, QDate today);
+// "Tuesday @ 3:30 PM" for a reading's time (the station's clock); with `withDate`
+// "Tuesday 6 May 2023 @ 3:30 PM". Empty for an invalid time.
+QString historyDateText(const QDateTime& observed, bool withDate = false);
 
-// "3:30 PM on 6th" for "06/03:30pm"; a text that is not a day and a time comes back trimmed.
-QString dayTimeText(QStringView time);
+// "3:30 PM on 6th" for a reading's time; empty for an invalid time.
+QString dayTimeText(const QDateTime& observed);
 
 } // namespace engine

@@ -3,10 +3,12 @@
 #include "common/number.h"
 #include "platform/event_pump.h"
 #include "weather/engine/feed_source.h"
+#include "weather/engine/observation_record.h"
 #include "weather/engine/state_feed.h"
 #include "weather/net/error_log.h"
 
 #include <QDate>
+#include <QLocale>
 #include <QTime>
 
 namespace engine {
@@ -83,6 +85,11 @@ Monitor::Monitor(QString layoutPath, QString settingsPath, net::ErrorLog& log, T
 }
 
 Monitor::~Monitor() = default;
+
+void Monitor::openRecord(const QString& path)
+{
+    record_ = std::make_unique<ObservationRecord>(path, log_);
+}
 
 void Monitor::loadSettings()
 {
@@ -432,6 +439,35 @@ void Monitor::scanOnce()
         Q_EMIT scanFailedChanged(true);
     }
     noteScan(cut && lastPassShown_, reason);
+    // Only a fresh row of the chosen station goes into the record.
+    if (cut && lastPassShown_)
+        recordShownRow();
+}
+
+void Monitor::recordShownRow()
+{
+    if (!record_ || shownRow_ < 0 || shownRow_ >= rows_.size())
+        return;
+    const ObservationRow& row = rows_.at(shownRow_);
+    HistoryRow reading;
+    reading.time = row.cells.value(0);
+    reading.observed =
+        row.observed.isValid() ? row.observed : historyTimeOf(reading.time, QDate::currentDate());
+    for (qsizetype c = 1; c < row.cells.size(); ++c)
+        reading.cells.append(historyValue(row.cells.at(c).trimmed()));
+    record_->store(stationKey, stations.currentText(), {reading}, layout_);
+    record_->applyRetention(settings_.recordYears, QDateTime::currentDateTime());
+
+    todayText.clear();
+    if (const auto day = record_->todaysTemperatures(stationKey)) {
+        const auto clock = [](const QDateTime& at) {
+            return QLocale::c().toString(at.time(), QStringLiteral("h:mm AP"));
+        };
+        todayText = QStringLiteral("Today: high %1 \u00B0C at %2, low %3 \u00B0C at %4")
+                        .arg(graphNumberText(day->high), clock(day->highAt),
+                             graphNumberText(day->low), clock(day->lowAt));
+    }
+    Q_EMIT published();
 }
 
 void Monitor::noteScan(bool fresh, const QString& reason)
@@ -496,6 +532,8 @@ void Monitor::showStats()
     }
 
     historyUrl = result.historyUrl;
+    shownRow_ = result.rowIndex;
+    stationKey = stationKeyOf(rows_.at(shownRow_));
     graphEnabled = !historyUrl.isEmpty();
     findings_ = result.alarm;
     applyDecision(alarmState_.decide(findings_, alarm_, scanBusy_));

@@ -13,11 +13,15 @@
 #include <QTime>
 #include <QTimer>
 
+#include <memory>
+
 namespace net {
 class ErrorLog;
 }
 
 namespace engine {
+
+class ObservationRecord;
 
 // A list the main window shows: its entries and the selected position (-1: none).
 struct ListModel
@@ -57,6 +61,12 @@ public:
     // Start-up: "Busy....." as the display text, the settings load (which selects the saved
     // region and starts the scan timer).
     void loadSettings();
+    // Keeps the record at `path` (observations.sqlite in the program folder): every scan that
+    // shows the station's row stores it there, and the retention setting is applied to it.
+    void openRecord(const QString& path);
+    // The record; null when none was opened.
+    ObservationRecord* record() const { return record_.get(); }
+
     // Arms the first scan (0.6 s later).
     void armFirstScan() { tmrTripLookup.start(); }
     // Shutdown: fetches give up, timers stop, the selection is saved.
@@ -128,6 +138,11 @@ public:
     QString bannerText;
     QString bannerTip;
     QString historyUrl;
+    QString stationKey; // the shown station's name in the record (stationKeyOf())
+    // The shown station's highest and lowest temperature of its day so far, from the record:
+    // "Today: high 24.1 °C at 2:30 PM, low 12.3 °C at 6:00 AM"; empty without a record or
+    // readings of that day.
+    QString todayText;
     bool graphEnabled = false;
     // While the values on show are older than the last scan (it failed, or its page lacked the
     // station): "Last good scan hh:mm AM/PM; N scans since failed: <reason>"; else, while the
@@ -189,6 +204,7 @@ private:
     void restoreDisplays();
     void noteScan(bool fresh, const QString& reason);
     void showStale(); // staleText from the scans and the shown observation
+    void recordShownRow();
 
     QString layoutPath_;
     config::SettingsFile settingsFile_;
@@ -215,6 +231,8 @@ private:
     QTime lastGoodScan_; // invalid before the first good scan
     int scansSinceGood_ = 0;
     QString scanStaleText_; // the scans' part of staleText
+    int shownRow_ = -1; // the row the last display pass showed
+    std::unique_ptr<ObservationRecord> record_;
 };
 
 } // namespace engine

@@ -3,6 +3,7 @@
 #include "weather/config/layout_file.h"
 #include "weather/engine/forward_search.h"
 
+#include <QDateTime>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -23,6 +24,9 @@ struct ObservationRow
     // empty; and whether it was made more than 2 hours before the issue time.
     QString otherDay = {};
     bool old = false;
+    // When the shown values were observed, with the station's offset from UTC, when the feed
+    // says so in full (the state product); invalid on pages, which give only "29/11:50am".
+    QDateTime observed = {};
 };
 
 // The station name inside a row's name cell: the text after its first ">" without the last

@@ -125,6 +125,7 @@ StatPassResult fillStatTable(StatTable& table, const RowTable& rows,
         return result;
     const ObservationRow& row = *found;
     table.values.clear();
+    result.rowIndex = int(found - rows.cbegin());
     result.outcome = StatPassOutcome::Shown;
     result.historyUrl = stationHistoryUrl(row, layout, options.bureauRoot);
 

@@ -88,6 +88,7 @@ struct StatPassResult
     StatPassOutcome outcome = StatPassOutcome::RowMissing;
     // Shown only: the history page of the row; empty disables `cmdGraph` and `mnuGraph`.
     QString historyUrl;
+    int rowIndex = -1;      // Shown only: the position of the station's row in the rows
     AlarmFindings alarm;    // cleared unless Shown
     NotFoundTexts notFound; // NotChosen only
 };

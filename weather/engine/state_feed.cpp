@@ -130,6 +130,7 @@ bool readStation(QXmlStreamReader& xml, const ColumnIndex& columns, qsizetype co
                 periodSeen = true;
                 const QStringView timeLocal = xml.attributes().value(QLatin1String("time-local"));
                 dateAgainstIssue(timeLocal, issued, row);
+                row.observed = QDateTime::fromString(timeLocal.toString(), Qt::ISODate);
                 if (!columns.timeColumns().isEmpty()) {
                     const QString time = bureauTimeText(timeLocal);
                     for (const qsizetype c : columns.timeColumns())

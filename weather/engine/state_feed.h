@@ -26,6 +26,7 @@ template <typename Rows> struct FeedResult
 //  - wmo: the station's `wmo-id`;
 //  - otherDay, old: the first period's `time-local` against the product's <amoc>
 //    `issue-time-utc` (when the <amoc> comes before the observations, as the bureau writes it);
+//  - observed: the first period's `time-local` (ISO 8601 with its offset);
 //  - cells: one per layout column, from the station's first period. A column whose
 //    entry of `xmlElements` is kTimeLocal holds the period's `time-local` written by
 //    bureauTimeText(); any other entry names an element type, or alternatives separated by

@@ -93,6 +93,8 @@ void frmMenu::buildTree()
     mnuSep2 = separator(mnuTray, "mnuSep2");
     mnuGraph =
         named(mnuTray->addAction(QStringLiteral("&Historical Graphs")), QStringLiteral("mnuGraph"));
+    mnuExport = named(mnuTray->addAction(QStringLiteral("E&xport record\u2026")),
+                      QStringLiteral("mnuExport"));
     mnuSep3 = separator(mnuTray, "mnuSep3");
     mnuUpdate =
         named(mnuTray->addAction(QStringLiteral("&Update Stats")), QStringLiteral("mnuUpdate"));
@@ -121,6 +123,7 @@ void frmMenu::buildTree()
     }
 
     connect(mnuGraph, &QAction::triggered, this, &frmMenu::graphRequested);
+    connect(mnuExport, &QAction::triggered, this, &frmMenu::exportRequested);
     connect(mnuUpdate, &QAction::triggered, &monitor_, &engine::Monitor::refresh);
     connect(mnuAbout, &QAction::triggered, this, &frmMenu::aboutRequested);
     connect(mnuShow, &QAction::triggered, this, &frmMenu::showRequested);

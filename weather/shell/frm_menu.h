@@ -61,6 +61,7 @@ public:
     QList<QAction*> mnuRainType;
     QAction* mnuSep2;
     QAction* mnuGraph;
+    QAction* mnuExport;
     QAction* mnuSep3;
     QAction* mnuUpdate;
     QAction* mnuSep;
@@ -75,6 +76,7 @@ public:
 
 Q_SIGNALS:
     void graphRequested();
+    void exportRequested(); // "Export record..."
     void aboutRequested();
     void showRequested();  // leave the hidden state and show the main window
     void closeRequested(); // leave the hidden state and end the program

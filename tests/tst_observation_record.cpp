@@ -1,0 +1,346 @@
+#include "killed_writer.h"
+#include "weather/engine/observation_record.h"
+#include "weather/net/error_log.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using engine::HistoryRow;
+using engine::HistoryTable;
+using engine::ObservationRecord;
+
+namespace {
+
+constexpr char kWriterEnv[] = "NIMBULO_RECORD_TORTURE_FILE";
+
+// Columns: time, temperature, wind direction, wind speed, rain (the record's air_temp,
+// wind_dir, wind_spd_kmh and rain_trace).
+config::StateLayout recordLayout()
+{
+    config::StateLayout layout;
+    layout.windDirColumn = 3;
+    layout.columnCount = 5;
+    layout.jsonFields = {"local_date_time", "air_temp", "wind_dir", "wind_spd_kmh", "rain_trace"};
+    return layout;
+}
+
+// Half-hourly readings from `newest` back, station time +10:00; cells "temp,dir,speed,rain".
+HistoryTable readings(const QDateTime& newest, const QStringList& cells, int minutesApart = 30)
+{
+    HistoryTable table;
+    for (qsizetype k = 0; k < cells.size(); ++k)
+        table.append(HistoryRow{QString(), cells.at(k).split(u','),
+                                newest.addSecs(-60LL * minutesApart * k)});
+    return table;
+}
+
+const QDateTime kNewest(QDate(2024, 3, 8), QTime(15, 0), Qt::OffsetFromUTC, 10 * 3600);
+
+QStringList describe(const HistoryTable& table)
+{
+    QStringList out;
+    for (const HistoryRow& row : table)
+        out.append(row.observed.toString(Qt::ISODate) + u'|' + row.cells.join(u'|'));
+    return out;
+}
+
+QString path(const QTemporaryDir& dir)
+{
+    return dir.filePath(QStringLiteral("observations.sqlite"));
+}
+
+// The killed writer: stores one reading a round, each in its own transaction, for ever.
+int runWriter(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    net::ErrorLog log;
+    ObservationRecord record(qEnvironmentVariable(kWriterEnv), log);
+    QTextStream out(stdout);
+    for (qint64 k = 0;; ++k) {
+        record.store(QStringLiteral("94768"), QStringLiteral("Sydney"),
+                     readings(kNewest.addSecs(600 * k), {"21.5,NNE,15,0.2"}), recordLayout());
+        if (k == 0)
+            out << "stored" << Qt::endl;
+    }
+}
+
+} // namespace
+
+class TestObservationRecord : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir dir_;
+    net::ErrorLog log_;
+
+private Q_SLOTS:
+    void init()
+    {
+        QFile::remove(path(dir_));
+        QFile::remove(path(dir_) + QStringLiteral("-wal"));
+        QFile::remove(path(dir_) + QStringLiteral("-shm"));
+        log_.clear();
+    }
+
+    // Repeated times are stored once, whoever brings them (a scan, a history); stations are
+    // kept apart; values come back as the feed wrote them, missing ones as N/F.
+    void storesOncePerTime()
+    {
+        ObservationRecord record(path(dir_), log_);
+        QVERIFY(record.isOpen());
+        const config::StateLayout layout = recordLayout();
+        QCOMPARE(record.store("94768", "Sydney", readings(kNewest, {"21.5,NNE,15,0.2"}), layout),
+                 1);
+        // The same observation time again (a scan of an unchanged product): nothing new.
+        QCOMPARE(record.store("94768", "Sydney", readings(kNewest, {"99,S,1,0"}), layout), 0);
+        // A history with that time, a duplicate, a gap and missing values fills the rest.
+        HistoryTable history =
+            readings(kNewest, {"9,N,9,9", "20.9,N/F,N/F,0.0", "20.1,SW,7,0.0", "-,CALM,0,0.0"});
+        history.append(history.at(1));
+        history.removeAt(2); // the gap at 14:00
+        QCOMPARE(record.store("94768", "Sydney", history, layout), 2);
+        QCOMPARE(record.store("94767", "Airport", readings(kNewest, {"1,N,1,1"}), layout), 1);
+
+        QCOMPARE(describe(record.readings("94768", 0, kNewest.toSecsSinceEpoch(), layout, 4)),
+                 QStringList({"2024-03-08T15:00:00+10:00|21.5|NNE|15|0.2",
+                              "2024-03-08T14:30:00+10:00|20.9|N/F|N/F|0",
+                              "2024-03-08T13:30:00+10:00|N/F|CALM|0|0"}));
+        // A graph of one stat reads that stat and the direction only.
+        QCOMPARE(describe(record.readings("94768", kNewest.addSecs(-1800).toSecsSinceEpoch(),
+                                          kNewest.toSecsSinceEpoch(), layout, 4, 2)),
+                 QStringList({"2024-03-08T15:00:00+10:00|N/F|NNE|15|N/F",
+                              "2024-03-08T14:30:00+10:00|N/F|N/F|N/F|N/F"}));
+        QCOMPARE(record.stationNamed("Airport"), QStringLiteral("94767"));
+        QVERIFY(log_.text().isEmpty());
+    }
+
+    // The CSV read back: a header, ISO 8601 times on the station's clock, oldest first, one
+    // column per quantity, empty where nothing was recorded, text quoted where it must be.
+    void exportsCsv()
+    {
+        ObservationRecord record(path(dir_), log_);
+        HistoryTable rows = readings(kNewest, {"21.5,NNE,15,0.2", "20,W,0,-"});
+        rows[1].cells[1] = QStringLiteral("W, \"gusty\"");
+        record.store("94768", "Sydney", rows, recordLayout());
+        const QStringList lines =
+            record.csv("94768", 0, kNewest.toSecsSinceEpoch()).split(u'\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 3);
+        // Fields of a line, quotes undone.
+        const auto fields = [](const QString& line) {
+            QStringList out{QString()};
+            bool quoted = false;
+            for (qsizetype i = 0; i < line.size(); ++i) {
+                const QChar c = line.at(i);
+                if (c == u'"' && quoted && i + 1 < line.size() && line.at(i + 1) == u'"')
+                    out.last() += line.at(++i);
+                else if (c == u'"')
+                    quoted = !quoted;
+                else if (c == u',' && !quoted)
+                    out.append(QString());
+                else
+                    out.last() += c;
+            }
+            return out;
+        };
+        const QStringList header = fields(lines.at(0));
+        QCOMPARE(header.first(), QStringLiteral("Time"));
+        const auto field = [&](int line, const char* name) {
+            const QStringList row = fields(lines.at(line));
+            [&] { QCOMPARE(row.size(), header.size()); }();
+            return row.value(header.indexOf(QLatin1String(name)));
+        };
+        QCOMPARE(field(1, "Time"), QStringLiteral("2024-03-08T14:30:00+10:00"));
+        QCOMPARE(QDateTime::fromString(field(2, "Time"), Qt::ISODate), kNewest);
+        QCOMPARE(field(2, "air_temp"), QStringLiteral("21.5"));
+        QCOMPARE(field(2, "wind_dir"), QStringLiteral("NNE"));
+        QCOMPARE(field(1, "wind_dir"), QStringLiteral("W, \"gusty\""));
+        QCOMPARE(field(1, "rain_trace"), QString());
+        QCOMPARE(field(1, "rel_hum"), QString());
+    }
+
+    // The day's highest and lowest temperature on the station's clock: yesterday's readings
+    // and missing values do not count; of equal values the first stays.
+    void todaysTemperatures()
+    {
+        ObservationRecord record(path(dir_), log_);
+        QVERIFY(!record.todaysTemperatures("94768"));
+        record.store("94768", "Sydney",
+                     readings(kNewest, {"20,N,1,0", "24.1,N,1,0", "-,N,1,0", "24.1,N,1,0",
+                                        "12.3,N,1,0"},
+                              180),
+                     recordLayout());
+        record.store("94768", "Sydney", readings(kNewest.addDays(-1), {"40,N,1,0", "-5,N,1,0"}),
+                     recordLayout());
+        const auto day = record.todaysTemperatures("94768");
+        QVERIFY(day);
+        QCOMPARE(day->high, 24.1);
+        QCOMPARE(day->highAt.time(), QTime(6, 0));
+        QCOMPARE(day->low, 12.3);
+        QCOMPARE(day->lowAt.time(), QTime(3, 0));
+    }
+
+    // Retention drops readings older than the years kept, at most once a day.
+    void retention()
+    {
+        ObservationRecord record(path(dir_), log_);
+        const config::StateLayout layout = recordLayout();
+        const auto store = [&](const QDateTime& at) {
+            return record.store("94768", "Sydney", readings(at, {"1,N,1,1"}), layout);
+        };
+        store(kNewest.addYears(-4));
+        store(kNewest.addYears(-2));
+        store(kNewest);
+        const auto count = [&] { return record.readings("94768", 0, LLONG_MAX, layout, 4).size(); };
+        record.applyRetention(0, kNewest);
+        QCOMPARE(count(), 3);
+        record.applyRetention(3, kNewest);
+        QCOMPARE(count(), 2);
+        store(kNewest.addYears(-5));
+        record.applyRetention(3, kNewest.addSecs(3600));
+        QCOMPARE(count(), 3); // the same day: not again
+        record.applyRetention(3, kNewest.addDays(1));
+        QCOMPARE(count(), 2);
+    }
+
+    // A record of the first version (without upkeep and view) is brought up to date and keeps
+    // its readings.
+    void migratesAnOlderRecord()
+    {
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "v1");
+            db.setDatabaseName(path(dir_));
+            QVERIFY(db.open());
+            QSqlQuery q(db);
+            QVERIFY(q.exec("CREATE TABLE station (id INTEGER PRIMARY KEY, key TEXT NOT NULL "
+                           "UNIQUE, name TEXT NOT NULL)"));
+            QVERIFY(q.exec("CREATE TABLE observation (station_id INTEGER NOT NULL, observed "
+                           "INTEGER NOT NULL, utc_offset INTEGER NOT NULL, air_temp INTEGER, "
+                           "apparent_t INTEGER, dewpt INTEGER, rel_hum INTEGER, delta_t "
+                           "INTEGER, wind_dir TEXT, wind_spd_kmh INTEGER, gust_kmh INTEGER, "
+                           "wind_spd_kt INTEGER, gust_kt INTEGER, press INTEGER, press_msl "
+                           "INTEGER, press_qnh INTEGER, rain_trace INTEGER, weather TEXT, "
+                           "PRIMARY KEY (station_id, observed)) WITHOUT ROWID"));
+            QVERIFY(q.exec("INSERT INTO station VALUES (1, '94768', 'Sydney')"));
+            QVERIFY(q.exec(QStringLiteral("INSERT INTO observation (station_id, observed, "
+                                          "utc_offset, air_temp) VALUES (1, %1, 600, 215)")
+                               .arg(kNewest.toSecsSinceEpoch())));
+            QVERIFY(q.exec("PRAGMA user_version=1"));
+        }
+        QSqlDatabase::removeDatabase("v1");
+
+        ObservationRecord record(path(dir_), log_);
+        QVERIFY(record.isOpen());
+        QCOMPARE(describe(record.readings("94768", 0, LLONG_MAX, recordLayout(), 1)),
+                 QStringList{"2024-03-08T15:00:00+10:00|21.5"});
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "check");
+            db.setDatabaseName(path(dir_));
+            QVERIFY(db.open());
+            QSqlQuery q(db);
+            QVERIFY(q.exec("PRAGMA user_version") && q.next());
+            QCOMPARE(q.value(0).toInt(), engine::recordSchemaVersion());
+            QVERIFY(q.exec("PRAGMA journal_mode") && q.next());
+            QCOMPARE(q.value(0).toString(), QStringLiteral("wal"));
+            QVERIFY(q.exec("SELECT station_name, air_temp FROM readings") && q.next());
+            QCOMPARE(q.value(0).toString(), QStringLiteral("Sydney"));
+            QCOMPARE(q.value(1).toDouble(), 21.5);
+        }
+        QSqlDatabase::removeDatabase("check");
+        QVERIFY(log_.text().isEmpty());
+    }
+
+    // A damaged file is set aside with the date and a new record started, with a message.
+    void damagedFileSetAside_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("not a database") << QByteArray(8192, 'x');
+        QByteArray header("SQLite format 3");
+        header.append('\0');
+        QTest::newRow("cut after the header") << header + QByteArray(84, '\0');
+    }
+
+    void damagedFileSetAside()
+    {
+        QFETCH(QByteArray, bytes);
+        {
+            QFile file(path(dir_));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(bytes);
+        }
+        ObservationRecord record(path(dir_), log_);
+        QVERIFY(record.isOpen());
+        const QString aside =
+            path(dir_) + ".damaged-" + QDate::currentDate().toString(Qt::ISODate);
+        QFile setAside(aside);
+        QVERIFY(setAside.open(QIODevice::ReadOnly));
+        QCOMPARE(setAside.readAll(), bytes);
+        QVERIFY2(log_.text().contains("was damaged") && log_.text().contains(aside),
+                 qPrintable(log_.text()));
+        QCOMPARE(record.store("94768", "Sydney", readings(kNewest, {"1,N,1,1"}), recordLayout()),
+                 1);
+        QVERIFY(QFile::remove(aside));
+    }
+
+    // A second copy holding the write lock delays a store a fraction of a second, no more:
+    // the store is skipped quietly and the next one goes in.
+    void secondCopyNeverBlocks()
+    {
+        ObservationRecord first(path(dir_), log_);
+        ObservationRecord second(path(dir_), log_);
+        QCOMPARE(second.store("94768", "Sydney", readings(kNewest, {"1,N,1,1"}), recordLayout()),
+                 1);
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "locker");
+            db.setDatabaseName(path(dir_));
+            QVERIFY(db.open());
+            QSqlQuery q(db);
+            QVERIFY(q.exec("BEGIN IMMEDIATE"));
+            QElapsedTimer waited;
+            waited.start();
+            QCOMPARE(first.store("94768", "Sydney", readings(kNewest.addSecs(600), {"2,N,2,2"}),
+                                 recordLayout()),
+                     0);
+            QVERIFY(waited.elapsed() < 2000);
+            // Readers are not held up by a writer.
+            QCOMPARE(first.readings("94768", 0, LLONG_MAX, recordLayout(), 4).size(), 1);
+            QVERIFY(q.exec("ROLLBACK"));
+        }
+        QSqlDatabase::removeDatabase("locker");
+        QCOMPARE(first.store("94768", "Sydney", readings(kNewest.addSecs(600), {"2,N,2,2"}),
+                             recordLayout()),
+                 1);
+        QVERIFY(log_.text().isEmpty());
+    }
+
+    // Killed in the middle of a write, the record opens cleanly with every stored reading
+    // whole.
+    void killedWriterLosesNothing()
+    {
+        killWriterAtRandomMoments(kWriterEnv, path(dir_), 40, 30000, [this] {
+            net::ErrorLog log;
+            const ObservationRecord record(path(dir_), log);
+            const HistoryTable rows =
+                record.readings("94768", 0, LLONG_MAX, recordLayout(), 4);
+            return record.isOpen() && log.text().isEmpty() && !rows.isEmpty() &&
+                   std::all_of(rows.cbegin(), rows.cend(), [](const HistoryRow& row) {
+                       return row.cells == QStringList{"21.5", "NNE", "15", "0.2"};
+                   });
+        });
+    }
+};
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsSet(kWriterEnv))
+        return runWriter(argc, argv);
+    QCoreApplication app(argc, argv);
+    TestObservationRecord test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_observation_record.moc"

@@ -1,0 +1,597 @@
+#include "weather/engine/observation_record.h"
+
+#include "weather/engine/state_feed.h"
+#include "weather/net/error_log.h"
+
+#include <QFile>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QVariant>
+
+#include <array>
+#include <cmath>
+
+namespace engine {
+namespace {
+
+// The record's schema, written once here. Step i brings a record of version i to version i + 1
+// (a new record runs them all); PRAGMA user_version holds the version reached. Numbers are
+// kept in tenths as integers, which SQLite stores in one or two bytes where a real number takes
+// eight; the view `readings` shows them as numbers with the station and the time spelled out.
+const QList<QStringList> kMigrations = {
+    // 1: the stations and their readings.
+    {
+        QStringLiteral(R"sql(
+CREATE TABLE station (
+    id INTEGER PRIMARY KEY,
+    key TEXT NOT NULL UNIQUE, -- the WMO number, or the name where the feed gives none
+    name TEXT NOT NULL        -- what the station list calls it
+))sql"),
+        QStringLiteral(R"sql(
+CREATE TABLE observation (
+    station_id INTEGER NOT NULL REFERENCES station (id),
+    observed INTEGER NOT NULL,   -- seconds since 1970, UTC
+    utc_offset INTEGER NOT NULL, -- minutes the station's clock is ahead of UTC
+    air_temp INTEGER,            -- this and every number below: tenths
+    apparent_t INTEGER,
+    dewpt INTEGER,
+    rel_hum INTEGER,
+    delta_t INTEGER,
+    wind_dir TEXT,
+    wind_spd_kmh INTEGER,
+    gust_kmh INTEGER,
+    wind_spd_kt INTEGER,
+    gust_kt INTEGER,
+    press INTEGER,
+    press_msl INTEGER,
+    press_qnh INTEGER,
+    rain_trace INTEGER,
+    weather TEXT,
+    PRIMARY KEY (station_id, observed)
+) WITHOUT ROWID)sql"),
+    },
+    // 2: the record's own upkeep (the day retention last ran), and a view for people.
+    {
+        QStringLiteral(R"sql(
+CREATE TABLE upkeep (
+    name TEXT PRIMARY KEY,
+    value TEXT NOT NULL
+))sql"),
+        QStringLiteral(R"sql(
+CREATE VIEW readings AS
+SELECT s.key AS station, s.name AS station_name,
+       datetime(o.observed + o.utc_offset * 60, 'unixepoch') AS local_time, o.utc_offset,
+       o.air_temp / 10.0 AS air_temp, o.apparent_t / 10.0 AS apparent_t, o.dewpt / 10.0 AS dewpt,
+       o.rel_hum / 10.0 AS rel_hum, o.delta_t / 10.0 AS delta_t, o.wind_dir,
+       o.wind_spd_kmh / 10.0 AS wind_spd_kmh, o.gust_kmh / 10.0 AS gust_kmh,
+       o.wind_spd_kt / 10.0 AS wind_spd_kt, o.gust_kt / 10.0 AS gust_kt,
+       o.press / 10.0 AS press, o.press_msl / 10.0 AS press_msl, o.press_qnh / 10.0 AS press_qnh,
+       o.rain_trace / 10.0 AS rain_trace, o.weather
+FROM observation o JOIN station s ON s.id = o.station_id)sql"),
+    },
+};
+
+// The quantity columns of `observation`, in table order, and which hold text.
+struct Quantity
+{
+    const char* name;
+    bool text;
+};
+constexpr std::array<Quantity, 15> kQuantities{{{"air_temp", false},
+                                                {"apparent_t", false},
+                                                {"dewpt", false},
+                                                {"rel_hum", false},
+                                                {"delta_t", false},
+                                                {"wind_dir", true},
+                                                {"wind_spd_kmh", false},
+                                                {"gust_kmh", false},
+                                                {"wind_spd_kt", false},
+                                                {"gust_kt", false},
+                                                {"press", false},
+                                                {"press_msl", false},
+                                                {"press_qnh", false},
+                                                {"rain_trace", false},
+                                                {"weather", true}}};
+constexpr int kWindDir = 5;
+constexpr int kAirTemp = 0;
+
+QString quantityList()
+{
+    QStringList names;
+    for (const Quantity& q : kQuantities)
+        names.append(QLatin1String(q.name));
+    return names.join(QStringLiteral(", "));
+}
+
+// The quantity of history cell k (layout column k + 1), -1 when the record has none.
+int quantityOfCell(const config::StateLayout& layout, int cell)
+{
+    const QString& field = layout.jsonFields.value(cell + 1);
+    for (int q = 0; q < int(kQuantities.size()); ++q) {
+        if (field == QLatin1String(kQuantities[q].name))
+            return q;
+    }
+    return -1;
+}
+
+// SQLite's primary result codes that matter here.
+enum SqliteCode
+{
+    kBusy = 5,
+    kLocked = 6,
+    kReadOnly = 8,
+    kIoError = 10,
+    kCorrupt = 11,
+    kFull = 13,
+    kCantOpen = 14,
+    kNotADatabase = 26,
+};
+
+int sqliteCode(const QSqlError& error)
+{
+    if (!error.nativeErrorCode().isEmpty())
+        return error.nativeErrorCode().toInt() & 0xff;
+    // A failed commit comes without the code (Qt 6.4), but with SQLite's fixed text for it.
+    static const std::pair<const char*, SqliteCode> kTexts[] = {
+        {"database or disk is full", kFull},
+        {"database disk image is malformed", kCorrupt},
+        {"file is not a database", kNotADatabase},
+        {"database is locked", kBusy},
+        {"disk I/O error", kIoError},
+    };
+    for (const auto& [text, code] : kTexts) {
+        if (error.databaseText().contains(QLatin1String(text)) ||
+            error.driverText().contains(QLatin1String(text)))
+            return code;
+    }
+    return 0;
+}
+
+QVariant cellValue(const QString& cell, bool text)
+{
+    if (!hasValue(cell))
+        return QVariant(text ? QMetaType(QMetaType::QString) : QMetaType(QMetaType::LongLong));
+    if (text)
+        return cell;
+    bool ok = false;
+    const double value = cell.trimmed().toDouble(&ok);
+    if (!ok || !std::isfinite(value) || std::abs(value) > 1e12)
+        return QVariant(QMetaType(QMetaType::LongLong));
+    return qint64(std::llround(value * 10));
+}
+
+QString numberText(qint64 tenths)
+{
+    return QString::number(double(tenths) / 10, 'g', QLocale::FloatingPointShortest);
+}
+
+QDateTime localTime(qint64 utc, int offsetMinutes)
+{
+    return QDateTime::fromSecsSinceEpoch(utc, Qt::OffsetFromUTC, offsetMinutes * 60);
+}
+
+// The time as the bureau's feeds write it: "06/09:30am".
+QString feedTimeText(const QDateTime& local)
+{
+    const QTime t = local.time();
+    const int hour12 = t.hour() % 12 == 0 ? 12 : t.hour() % 12;
+    return QStringLiteral("%1/%2:%3%4")
+        .arg(local.date().day(), 2, 10, QLatin1Char('0'))
+        .arg(hour12, 2, 10, QLatin1Char('0'))
+        .arg(t.minute(), 2, 10, QLatin1Char('0'))
+        .arg(t.hour() < 12 ? QLatin1String("am") : QLatin1String("pm"));
+}
+
+QString csvField(const QString& text)
+{
+    if (!text.contains(u',') && !text.contains(u'"') && !text.contains(u'\n'))
+        return text;
+    return u'"' + QString(text).replace(u'"', QStringLiteral("\"\"")) + u'"';
+}
+
+} // namespace
+
+QString stationKeyOf(const ObservationRow& row)
+{
+    const QString number = stationNumberOf(row);
+    return number.isEmpty() ? stationNameOf(row.name) : number;
+}
+
+int recordSchemaVersion()
+{
+    return int(kMigrations.size());
+}
+
+ObservationRecord::ObservationRecord(const QString& path, net::ErrorLog& log)
+    : path_(path),
+      connection_(QStringLiteral("record-%1").arg(reinterpret_cast<quintptr>(this), 0, 16)),
+      log_(log)
+{
+    open();
+}
+
+ObservationRecord::~ObservationRecord()
+{
+    {
+        QSqlDatabase db = QSqlDatabase::database(connection_, false);
+        if (db.isValid())
+            db.close();
+    }
+    QSqlDatabase::removeDatabase(connection_);
+}
+
+bool ObservationRecord::isOpen() const
+{
+    return QSqlDatabase::database(connection_, false).isOpen();
+}
+
+bool ObservationRecord::open()
+{
+    {
+        QSqlDatabase db = QSqlDatabase::contains(connection_)
+                              ? QSqlDatabase::database(connection_, false)
+                              : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection_);
+        db.setDatabaseName(path_);
+        // A lock held by another copy delays a write a little, never the monitor.
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=250"));
+        if (!db.open()) {
+            if (!closedLogged_)
+                log_.writeTxt(QStringLiteral("Observation record %1 cannot be opened (%2).\r\n"
+                                             "Observations are not recorded.")
+                                  .arg(path_, db.lastError().text()));
+            closedLogged_ = true;
+            return false;
+        }
+        QSqlQuery query(db);
+        // The quick check reads every page's structure: a damaged file shows here, not in
+        // the middle of a scan.
+        if (!query.exec(QStringLiteral("PRAGMA quick_check")) || !query.next() ||
+            query.value(0).toString() != u"ok") {
+            const QSqlError error = query.lastError();
+            const int code = sqliteCode(error);
+            if (code == kBusy || code == kLocked || code == kCantOpen || code == kReadOnly ||
+                code == kIoError) {
+                db.close();
+                if (!closedLogged_)
+                    log_.writeTxt(QStringLiteral("Observation record %1 cannot be read (%2).\r\n"
+                                                 "Observations are not recorded.")
+                                      .arg(path_, error.text()));
+                closedLogged_ = true;
+                return false;
+            }
+            query.finish();
+            setAside(error.isValid() ? error.text() : query.value(0).toString());
+            return open();
+        }
+        query.finish();
+        query.exec(QStringLiteral("PRAGMA journal_mode=WAL"));
+        query.exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
+        query.exec(QStringLiteral("PRAGMA user_version"));
+        const int version = query.next() ? query.value(0).toInt() : 0;
+        query.finish();
+        if (version > recordSchemaVersion()) {
+            db.close();
+            log_.writeTxt(QStringLiteral("Observation record %1 was written by a newer Nimbulo "
+                                         "(version %2).\r\nObservations are not recorded.")
+                              .arg(path_)
+                              .arg(version));
+            closedLogged_ = true;
+            return false;
+        }
+        if (version < recordSchemaVersion()) {
+            db.transaction();
+            for (int v = version; v < recordSchemaVersion(); ++v) {
+                for (const QString& statement : kMigrations.at(v)) {
+                    if (!query.exec(statement)) {
+                        const QSqlError error = query.lastError();
+                        db.rollback();
+                        failed(error, QStringLiteral("setting up"));
+                        db.close();
+                        return false;
+                    }
+                }
+            }
+            query.exec(QStringLiteral("PRAGMA user_version=%1").arg(recordSchemaVersion()));
+            if (!db.commit()) {
+                failed(db.lastError(), QStringLiteral("setting up"));
+                db.close();
+                return false;
+            }
+        }
+    }
+    closedLogged_ = false;
+    return true;
+}
+
+void ObservationRecord::setAside(const QString& why)
+{
+    {
+        QSqlDatabase db = QSqlDatabase::database(connection_, false);
+        db.close();
+    }
+    const QString base = path_ + QStringLiteral(".damaged-") +
+                         QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"));
+    QString aside = base;
+    for (int n = 2; QFile::exists(aside); ++n)
+        aside = base + QStringLiteral("-%1").arg(n);
+    QFile::rename(path_, aside);
+    // The journal belongs to the damaged file: it goes with it.
+    QFile::rename(path_ + QStringLiteral("-wal"), aside + QStringLiteral("-wal"));
+    QFile::remove(path_ + QStringLiteral("-shm"));
+    log_.writeTxt(QStringLiteral("Observation record %1 was damaged (%2).\r\nIt was set aside as "
+                                 "%3 and a new record started.")
+                      .arg(path_, why, aside));
+}
+
+bool ObservationRecord::ready()
+{
+    return isOpen() || open();
+}
+
+bool ObservationRecord::failed(const QSqlError& error, const QString& doing)
+{
+    const int code = sqliteCode(error);
+    if (code == kFull) {
+        if (!suspended_)
+            log_.writeTxt(QStringLiteral("Observation record %1: the disk is full.\r\nRecording "
+                                         "stops until there is room again.")
+                              .arg(path_));
+        suspended_ = true;
+    } else if (code == kCorrupt || code == kNotADatabase) {
+        setAside(error.text());
+        open();
+    } else if (code != kBusy && code != kLocked) {
+        // Busy: another copy writes; the next store fills the gap.
+        log_.writeTxt(QStringLiteral("Observation record %1: %2 failed (%3).")
+                          .arg(path_, doing, error.text()));
+    }
+    return false;
+}
+
+int ObservationRecord::store(const QString& station, const QString& name,
+                             const HistoryTable& readings, const config::StateLayout& layout)
+{
+    if (station.isEmpty() || readings.isEmpty() || !ready())
+        return 0;
+    QSqlDatabase db = QSqlDatabase::database(connection_, false);
+    QList<int> cellOf(kQuantities.size(), -1);
+    for (int k = 0; k < layout.jsonFields.size(); ++k) {
+        const int q = quantityOfCell(layout, k);
+        if (q >= 0 && cellOf[q] < 0)
+            cellOf[q] = k;
+    }
+
+    if (!db.transaction()) {
+        failed(db.lastError(), QStringLiteral("storing"));
+        return 0;
+    }
+    QSqlQuery query(db);
+    const auto abandon = [&](const QSqlError& error) {
+        query.finish();
+        db.rollback();
+        failed(error, QStringLiteral("storing"));
+        return 0;
+    };
+    query.prepare(QStringLiteral("INSERT INTO station (key, name) VALUES (?, ?) "
+                                 "ON CONFLICT (key) DO UPDATE SET name = excluded.name "
+                                 "WHERE name <> excluded.name"));
+    query.addBindValue(station);
+    query.addBindValue(name.isEmpty() ? station : name);
+    if (!query.exec())
+        return abandon(query.lastError());
+    query.prepare(QStringLiteral("SELECT id FROM station WHERE key = ?"));
+    query.addBindValue(station);
+    if (!query.exec() || !query.next())
+        return abandon(query.lastError());
+    const qint64 stationId = query.value(0).toLongLong();
+    query.finish();
+
+    QString marks;
+    for (size_t q = 0; q < kQuantities.size(); ++q)
+        marks += QStringLiteral(", ?");
+    if (!query.prepare(QStringLiteral("INSERT OR IGNORE INTO observation (station_id, observed, "
+                                      "utc_offset, %1) VALUES (?, ?, ?%2)")
+                           .arg(quantityList(), marks)))
+        return abandon(query.lastError());
+    int stored = 0;
+    for (const HistoryRow& reading : readings) {
+        if (!reading.observed.isValid())
+            continue;
+        query.bindValue(0, stationId);
+        query.bindValue(1, reading.observed.toSecsSinceEpoch());
+        query.bindValue(2, reading.observed.offsetFromUtc() / 60);
+        for (size_t q = 0; q < kQuantities.size(); ++q)
+            query.bindValue(int(q) + 3, cellValue(cellOf[q] < 0 ? QString()
+                                                                : reading.cells.value(cellOf[q]),
+                                                  kQuantities[q].text));
+        if (!query.exec())
+            return abandon(query.lastError());
+        stored += query.numRowsAffected() > 0 ? 1 : 0;
+    }
+    query.finish();
+    if (!db.commit())
+        return abandon(db.lastError());
+    if (suspended_) {
+        suspended_ = false;
+        log_.writeTxt(QStringLiteral("Observation record %1: there is room again; recording "
+                                     "resumed.")
+                          .arg(path_));
+    }
+    return stored;
+}
+
+HistoryTable ObservationRecord::readings(const QString& station, qint64 fromUtc, qint64 toUtc,
+                                         const config::StateLayout& layout, int cellCount,
+                                         int onlyCell) const
+{
+    HistoryTable rows;
+    if (!isOpen())
+        return rows;
+    // The cells to fill and the quantity each shows.
+    QList<std::pair<int, int>> wanted;
+    const int windDirCell = layout.windDirColumn >= 2 ? layout.windDirColumn - 2 : -1;
+    for (int k = 0; k < cellCount; ++k) {
+        if (onlyCell >= 0 && k != onlyCell && k != windDirCell)
+            continue;
+        if (const int q = quantityOfCell(layout, k); q >= 0)
+            wanted.append({k, q});
+    }
+    QStringList columns;
+    for (const auto& [cell, q] : wanted)
+        columns.append(QLatin1String(kQuantities[q].name));
+
+    QSqlQuery query(QSqlDatabase::database(connection_, false));
+    query.setForwardOnly(true);
+    query.prepare(QStringLiteral("SELECT observed, utc_offset%1 FROM observation WHERE "
+                                 "station_id = (SELECT id FROM station WHERE key = ?) AND "
+                                 "observed BETWEEN ? AND ? ORDER BY observed DESC")
+                      .arg(columns.isEmpty() ? QString() : QStringLiteral(", ") + columns.join(u", ")));
+    query.addBindValue(station);
+    query.addBindValue(fromUtc);
+    query.addBindValue(toUtc);
+    if (!query.exec())
+        return rows;
+    const QStringList empty(cellCount, kNoValue.toString());
+    while (query.next()) {
+        HistoryRow row;
+        row.observed = localTime(query.value(0).toLongLong(), query.value(1).toInt());
+        row.time = feedTimeText(row.observed);
+        row.cells = empty;
+        for (int i = 0; i < wanted.size(); ++i) {
+            const QVariant value = query.value(i + 2);
+            if (value.isNull())
+                continue;
+            const auto [cell, q] = wanted.at(i);
+            row.cells[cell] =
+                kQuantities[q].text ? value.toString() : numberText(value.toLongLong());
+        }
+        rows.append(std::move(row));
+    }
+    return rows;
+}
+
+std::optional<qint64> ObservationRecord::newestObserved(const QString& station) const
+{
+    if (!isOpen())
+        return std::nullopt;
+    QSqlQuery query(QSqlDatabase::database(connection_, false));
+    query.prepare(QStringLiteral("SELECT MAX(observed) FROM observation WHERE station_id = "
+                                 "(SELECT id FROM station WHERE key = ?)"));
+    query.addBindValue(station);
+    if (!query.exec() || !query.next() || query.value(0).isNull())
+        return std::nullopt;
+    return query.value(0).toLongLong();
+}
+
+QString ObservationRecord::csv(const QString& station, qint64 fromUtc, qint64 toUtc) const
+{
+    QString text = QStringLiteral("Time");
+    for (const Quantity& q : kQuantities)
+        text += u',' + QLatin1String(q.name);
+    text += u'\n';
+    if (!isOpen())
+        return text;
+    QSqlQuery query(QSqlDatabase::database(connection_, false));
+    query.setForwardOnly(true);
+    query.prepare(QStringLiteral("SELECT observed, utc_offset, %1 FROM observation WHERE "
+                                 "station_id = (SELECT id FROM station WHERE key = ?) AND "
+                                 "observed BETWEEN ? AND ? ORDER BY observed")
+                      .arg(quantityList()));
+    query.addBindValue(station);
+    query.addBindValue(fromUtc);
+    query.addBindValue(toUtc);
+    if (!query.exec())
+        return text;
+    while (query.next()) {
+        text += localTime(query.value(0).toLongLong(), query.value(1).toInt())
+                    .toString(Qt::ISODate);
+        for (int q = 0; q < int(kQuantities.size()); ++q) {
+            const QVariant value = query.value(q + 2);
+            text += u',';
+            if (!value.isNull())
+                text += kQuantities[q].text ? csvField(value.toString())
+                                            : numberText(value.toLongLong());
+        }
+        text += u'\n';
+    }
+    return text;
+}
+
+QString ObservationRecord::stationNamed(const QString& name) const
+{
+    QSqlQuery query(QSqlDatabase::database(connection_, false));
+    query.prepare(QStringLiteral("SELECT key FROM station WHERE name = ? ORDER BY id DESC"));
+    query.addBindValue(name);
+    return isOpen() && query.exec() && query.next() ? query.value(0).toString() : QString();
+}
+
+std::optional<ObservationRecord::DayExtremes>
+ObservationRecord::todaysTemperatures(const QString& station) const
+{
+    if (!isOpen())
+        return std::nullopt;
+    QSqlQuery query(QSqlDatabase::database(connection_, false));
+    query.setForwardOnly(true);
+    query.prepare(QStringLiteral("SELECT observed, utc_offset FROM observation WHERE station_id = "
+                                 "(SELECT id FROM station WHERE key = ?) ORDER BY observed DESC "
+                                 "LIMIT 1"));
+    query.addBindValue(station);
+    if (!query.exec() || !query.next())
+        return std::nullopt;
+    const QDateTime newest = localTime(query.value(0).toLongLong(), query.value(1).toInt());
+    const QDateTime midnight(newest.date(), QTime(0, 0), Qt::OffsetFromUTC,
+                             newest.offsetFromUtc());
+    query.finish();
+    query.prepare(QStringLiteral("SELECT observed, utc_offset, %1 FROM observation WHERE "
+                                 "station_id = (SELECT id FROM station WHERE key = ?) AND "
+                                 "observed >= ? AND %1 IS NOT NULL ORDER BY observed")
+                      .arg(QLatin1String(kQuantities[kAirTemp].name)));
+    query.addBindValue(station);
+    query.addBindValue(midnight.toSecsSinceEpoch());
+    if (!query.exec())
+        return std::nullopt;
+    std::optional<DayExtremes> day;
+    while (query.next()) {
+        const double value = double(query.value(2).toLongLong()) / 10;
+        const QDateTime at = localTime(query.value(0).toLongLong(), query.value(1).toInt());
+        if (!day) {
+            day = DayExtremes{value, value, at, at};
+            continue;
+        }
+        if (value > day->high)
+            day->high = value, day->highAt = at;
+        if (value < day->low)
+            day->low = value, day->lowAt = at;
+    }
+    return day;
+}
+
+void ObservationRecord::applyRetention(int years, const QDateTime& now)
+{
+    if (years <= 0 || !ready())
+        return;
+    QSqlDatabase db = QSqlDatabase::database(connection_, false);
+    QSqlQuery query(db);
+    const QString today = now.date().toString(Qt::ISODate);
+    query.exec(QStringLiteral("SELECT value FROM upkeep WHERE name = 'retention_day'"));
+    if (query.next() && query.value(0).toString() == today)
+        return;
+    query.finish();
+    db.transaction();
+    query.prepare(QStringLiteral("DELETE FROM observation WHERE observed < ?"));
+    query.addBindValue(now.addYears(-years).toSecsSinceEpoch());
+    bool ok = query.exec();
+    query.prepare(QStringLiteral("INSERT OR REPLACE INTO upkeep (name, value) VALUES "
+                                 "('retention_day', ?)"));
+    query.addBindValue(today);
+    ok = ok && query.exec();
+    if (!ok || !db.commit()) {
+        const QSqlError error = ok ? db.lastError() : query.lastError();
+        query.finish();
+        db.rollback();
+        failed(error, QStringLiteral("dropping old readings"));
+    }
+}
+
+} // namespace engine
