@@ -1,5 +1,7 @@
 #include "weather/engine/state_feed.h"
 
+#include "common/xml_guard.h"
+
 #include <QHash>
 #include <QRegularExpression>
 #include <QStringBuilder>
@@ -77,7 +79,7 @@ bool readStation(QXmlStreamReader& xml, const ColumnIndex& columns, qsizetype co
         QStringView name = attributes.value(QLatin1String("description")).trimmed();
         if (name.isEmpty())
             name = attributes.value(QLatin1String("stn-name")).trimmed();
-        if (name.isEmpty()) {
+        if (name.isEmpty() || name.size() > kMaxStationNameChars) {
             xml.skipCurrentElement();
             return false;
         }
@@ -112,7 +114,7 @@ bool readStation(QXmlStreamReader& xml, const ColumnIndex& columns, qsizetype co
                     break;
                 }
                 QString text = xml.readElementText(QXmlStreamReader::SkipChildElements).trimmed();
-                if (text.isEmpty())
+                if (text.isEmpty() || text.size() > kMaxCellChars)
                     text = kMissing;
                 for (qsizetype k = c; k >= 0; k = columns.next(k))
                     row.cells[k] = text;
@@ -226,7 +228,7 @@ FeedResult<RowTable> readStateObservations(const QString& document,
     RowTable rows;
     bool observations = false;
     QString identifier;
-    if (xml.readNextStartElement() && xml.name() == u"product") {
+    if (common::readXmlRoot(xml) && xml.name() == u"product") {
         while (xml.readNextStartElement()) {
             if (xml.name() == u"amoc") {
                 while (xml.readNextStartElement()) {

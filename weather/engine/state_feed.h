@@ -22,19 +22,24 @@ template <typename Rows> struct FeedResult
 // shape the observation page gives, so everything after the parser works on either:
 //  - name: "<a>" + the station's `description` ("stn-name" when it has none) + "</a>", the shape
 //    of the page's name cell that the station list cuts the name from; a station with neither
-//    attribute is left out;
+//    attribute, or with a name over kMaxStationNameChars (no settings file could keep it), is
+//    left out;
 //  - wmo: the station's `wmo-id`;
 //  - cells: one per layout column, from the station's first period. A column whose
 //    entry of `xmlElements` is kTimeLocal holds the period's `time-local` written by
 //    bureauTimeText(); any other column holds the trimmed text of the first `element` of that
-//    `type` (other attributes are ignored). A missing or empty element, and a column without an
-//    element type, read "-", the page's missing value.
-// The document is read once, front to back, with QXmlStreamReader.
+//    `type` (other attributes are ignored). A missing or empty element, one over kMaxCellChars
+//    (no reading is that long), and a column without an element type, read "-", the page's
+//    missing value.
+// The document is read once, front to back, with QXmlStreamReader, after common::readXmlRoot():
+// a document with a DTD or an entity of its own is not well-formed here.
 //
 // No rows, and an error text, for a document that is not well-formed XML (cut short
 // included), one that is not a product with observations, a product whose <amoc> identifier
 // differs from the one the layout's address names (productIdOf(obsUrl), when both are known:
 // another state's product), and a product that lists no station.
+inline constexpr qsizetype kMaxStationNameChars = 127;
+inline constexpr qsizetype kMaxCellChars = 256;
 FeedResult<RowTable> readStateObservations(const QString& document,
                                            const config::StateLayout& layout);
 
