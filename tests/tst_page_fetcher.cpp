@@ -555,6 +555,9 @@ private Q_SLOTS:
         QTest::newRow("stalled server")
             << QStringList{"--stall"} << "data.txt" << QString()
             << "Time-out: no complete answer within the time limit from URL|%1/data.txt";
+        QTest::newRow("final reply withheld")
+            << QStringList{"--withhold-226"} << "data.txt" << QString()
+            << "Time-out: no complete answer within the time limit from URL|%1/data.txt";
     }
 
     void ftp()
@@ -581,6 +584,30 @@ private Q_SLOTS:
                                                      entries.first().section("\r\n", -1);
         QCOMPARE(seen, QString(logged).replace("%1", server.url("ftp", {})));
         QCOMPARE(rig.state.fetchFailed, result.isEmpty());
+    }
+
+    // A server that sends the file and then withholds its final "226" reply: events keep
+    // running while the fetch waits for it, so the shutdown its announcement triggers ends the
+    // fetch with "" and nothing logged, long before any time limit.
+    void ftpWithheldReplyLeavesEventsRunning()
+    {
+        if (!pythonHas("pyftpdlib"))
+            QSKIP("python3-pyftpdlib is not installed");
+        QTemporaryDir dir;
+        QFile data(dir.filePath(QStringLiteral("data.txt")));
+        QVERIFY(data.open(QIODevice::WriteOnly) && data.write("IDN60920\r\n") > 0);
+        data.close();
+        Peer server("net_ftp_peer.py", {dir.path(), QStringLiteral("--withhold-226")});
+        QVERIFY(!server.port.isEmpty());
+        Rig rig;
+        rig.inet.setTimeLimits(8000, 8000);
+        QObject::connect(&server.process, &QProcess::readyRead, [&] {
+            if (server.process.readLine().startsWith("withheld"))
+                rig.state.appClosing = true;
+        });
+        QCOMPARE(rig.fetch(true, server.url("ftp", "/data.txt")), QString());
+        QVERIFY(rig.state.appClosing);
+        QCOMPARE(rig.messages(), QStringList());
     }
 
     // A shutdown during an https:// transfer ends it at once with "" and nothing logged.

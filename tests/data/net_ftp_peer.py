@@ -1,9 +1,11 @@
 """An FTP server (pyftpdlib) on 127.0.0.1 for the fetcher's tests, serving DIR read-only.
 Prints "port N" once listening, then serves until killed.
 
-Usage: net_ftp_peer.py DIR [--no-anonymous] [--stall]
+Usage: net_ftp_peer.py DIR [--no-anonymous] [--stall] [--withhold-226]
   --no-anonymous  only a named user may log in, so an anonymous login is refused
   --stall         RETR is never answered
+  --withhold-226  a file is sent, but its final "226" reply never is; "withheld" is printed
+                  instead
 """
 import argparse
 import logging
@@ -19,11 +21,20 @@ class StallingHandler(FTPHandler):
         pass
 
 
+class WithholdingHandler(FTPHandler):
+    def respond(self, resp, logfun=logging.debug):
+        if resp.startswith("226"):
+            print("withheld", flush=True)
+            return
+        FTPHandler.respond(self, resp, logfun)
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("dir")
     parser.add_argument("--no-anonymous", action="store_true")
     parser.add_argument("--stall", action="store_true")
+    parser.add_argument("--withhold-226", action="store_true")
     args = parser.parse_args()
     logging.basicConfig(level=logging.ERROR)
     authorizer = DummyAuthorizer()
@@ -31,7 +42,11 @@ def main():
         authorizer.add_user("someone", "secret", args.dir)
     else:
         authorizer.add_anonymous(args.dir)
-    handler = StallingHandler if args.stall else FTPHandler
+    handler = FTPHandler
+    if args.stall:
+        handler = StallingHandler
+    elif args.withhold_226:
+        handler = WithholdingHandler
     handler.authorizer = authorizer
     handler.auth_failed_timeout = 0  # refuse at once, as the test's time limits are short
     server = FTPServer(("127.0.0.1", 0), handler)
