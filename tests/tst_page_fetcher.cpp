@@ -392,6 +392,30 @@ private Q_SLOTS:
         QVERIFY(!rig.state.fetchBusy);
     }
 
+    // How long the timed scans leave an address alone after its server asked for `seconds`.
+    void retryAfterBound_data()
+    {
+        QTest::addColumn<qint64>("seconds");
+        QTest::addColumn<QTime>("now");
+        QTest::addColumn<qint64>("held"); // seconds
+        const QTime noon(12, 0);
+        QTest::newRow("two minutes") << qint64(120) << noon << qint64(120);
+        QTest::newRow("none") << qint64(0) << noon << qint64(0);
+        QTest::newRow("negative") << qint64(-5) << noon << qint64(0);
+        QTest::newRow("3000 years") << qint64(99999999999) << noon << qint64(3600);
+        QTest::newRow("2^63-1") << std::numeric_limits<qint64>::max() << noon << qint64(3600);
+        QTest::newRow("past midnight") << qint64(3600) << QTime(23, 30) << qint64(1800);
+    }
+
+    void retryAfterBound()
+    {
+        QFETCH(qint64, seconds);
+        QFETCH(QTime, now);
+        QFETCH(qint64, held);
+        const QDateTime start(QDate(2024, 3, 5), now);
+        QCOMPARE(start.secsTo(net::retryAfterEnd(seconds, start)), held);
+    }
+
     // A shutdown while the fetch waits ends it with "", though the server would still deliver.
     void shutdownEndsTheWait()
     {
@@ -457,6 +481,16 @@ private Q_SLOTS:
         row("404", "good", "/status/404", "", {fetch_text::notFound("%1/status/404")});
         row("429 with Retry-After", "good", "/status/429", "",
             {fetch_text::serverBusy(429, "%1/status/429", {})}, true, true);
+        // Held off for an hour at most, whatever the server asks.
+        row("503 with Retry-After of 3000 years", "good", "/status/503/99999999999", "",
+            {fetch_text::serverBusy(503, "%1/status/503/99999999999", {})}, true, true);
+        row("429 with Retry-After of 2^63-1 s", "good", "/status/429/9223372036854775807", "",
+            {fetch_text::serverBusy(429, "%1/status/429/9223372036854775807", {})}, true, true);
+        row("429 with Retry-After in the year 9999", "good",
+            "/status/429/Fri,%2031%20Dec%209999%2023:59:59%20GMT", "",
+            {fetch_text::serverBusy(429, "%1/status/429/Fri,%2031%20Dec%209999%2023:59:59%20GMT",
+                                    {})},
+            true, true);
         row("start marker missing", "good", "/echo", "", {fetch_text::kStartMissing}, false);
         row("TLS handshake fails", "", "/page", "", {fetch_text::handshakeFailed("127.0.0.1", {})});
         row("unknown CA", "unknown", "/page", "",
@@ -490,7 +524,13 @@ private Q_SLOTS:
                 entries[i].startsWith(QString(logged[i]).replace("%1", server.url("https", {}))),
                 qPrintable(entries[i]));
         QCOMPARE(rig.state.fetchFailed, result.isEmpty());
-        QCOMPARE(!rig.state.retryAfter.hasExpired(), retryAfter);
+        const QString url = server.url("https", path);
+        QCOMPARE(rig.state.holdsOff(url), retryAfter);
+        QCOMPARE(rig.state.retryAfter.size(), retryAfter ? 1 : 0);
+        if (retryAfter) { // an hour at most, and the log says until when
+            QVERIFY(rig.state.retryAfter.value(url).remainingTime() <= 3600 * 1000);
+            QVERIFY(entries.constFirst().contains("leave this address alone until "));
+        }
     }
 
     // The request a server sees: HTTP/1.1 with Host, the program's User-Agent, compression on.

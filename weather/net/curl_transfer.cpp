@@ -268,7 +268,7 @@ void CurlTransfer::Session::hopDone(CURLcode code)
     curl_easy_getinfo(e, CURLINFO_SSL_VERIFYRESULT, &result_.verifyResult);
     curl_off_t retryAfter = 0;
     curl_easy_getinfo(e, CURLINFO_RETRY_AFTER, &retryAfter);
-    result_.retryAfterSeconds = long(retryAfter);
+    result_.retryAfterSeconds = qint64(retryAfter);
     result_.detail = QString::fromUtf8(errorBuffer_).trimmed();
     if (result_.detail.isEmpty() && code != CURLE_OK)
         result_.detail = QString::fromUtf8(curl_easy_strerror(code));

@@ -19,9 +19,9 @@ struct TransferResult
 {
     CURLcode code = CURLE_OK;
     long status = 0;
-    long proxyStatus = 0;  // the proxy's answer to CONNECT
-    long verifyResult = 0; // OpenSSL's certificate verification result
-    long retryAfterSeconds = 0;
+    long proxyStatus = 0;         // the proxy's answer to CONNECT
+    long verifyResult = 0;        // OpenSSL's certificate verification result
+    qint64 retryAfterSeconds = 0; // as the server asked, unbounded
     int redirects = 0;
     bool redirectToPlainHttp = false;
     bool tooLarge = false;

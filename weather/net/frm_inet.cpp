@@ -176,14 +176,16 @@ std::optional<QString> frmInet::judgeTransfer(const TransferResult& r, bool whol
         return fail(fetch_text::notFound(r.url));
     case 429:
     case 503: {
-        QString notBefore;
+        // Bounded, and only for the address that asked (a busy update server or history feed
+        // does not stop the scans of the observations).
+        QString resumeAt;
         if (r.retryAfterSeconds > 0) {
-            state_.retryAfter.setRemainingTime(qint64(r.retryAfterSeconds) * 1000);
-            notBefore = QDateTime::currentDateTime()
-                            .addSecs(r.retryAfterSeconds)
-                            .toString(QStringLiteral("HH:mm:ss"));
+            const QDateTime now = QDateTime::currentDateTime();
+            const QDateTime end = retryAfterEnd(r.retryAfterSeconds, now);
+            state_.retryAfter.insert(requestUrl, QDeadlineTimer(now.msecsTo(end)));
+            resumeAt = end.toString(QStringLiteral("HH:mm:ss"));
         }
-        return fail(fetch_text::serverBusy(int(r.status), r.url, notBefore));
+        return fail(fetch_text::serverBusy(int(r.status), r.url, resumeAt));
     }
     default:
         return fail(fetch_text::otherStatus(int(r.status), r.url));

@@ -26,7 +26,8 @@ class ErrorLog;
 // where the failure has a message. It blocks until the fetch has ended but pumps events while
 // it waits, so the user interface stays alive. An https:// or ftp:// address goes through
 // CurlTransfer (its port honoured, the proxy reached with CONNECT); every failure of those is
-// logged, and a 429/503 with Retry-After sets FetchState::retryAfter. Any other address gets an
+// logged, and a 429/503 with Retry-After holds the timed scans off that address for a while
+// (FetchState::retryAfter, bounded by retryAfterEnd()). Any other address gets an
 // HTTP/1.0 GET, straight from the web server (always port 80) or through the proxy of the
 // settings it was given, as described next. In data-block mode every transport checks the
 // page for both markers.

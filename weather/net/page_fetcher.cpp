@@ -4,6 +4,8 @@
 #include "common/text_codec.h"
 #include "weather/config/settings.h"
 
+#include <algorithm>
+
 namespace net {
 
 QString fetch_text::socketError(int number, const QString& description)
@@ -36,12 +38,22 @@ QString fetch_text::notFound(const QString& url)
     return QStringLiteral("Page not found (HTTP 404) at URL\r\n") + url;
 }
 
-QString fetch_text::serverBusy(int status, const QString& url, const QString& notBefore)
+QString fetch_text::serverBusy(int status, const QString& url, const QString& resumeAt)
 {
     QString text = QStringLiteral("The server is busy (HTTP %1) at URL\r\n").arg(status) + url;
-    if (!notBefore.isEmpty())
-        text += QStringLiteral("\r\nIt asks for no request before ") + notBefore + QLatin1Char('.');
+    if (!resumeAt.isEmpty())
+        text += QStringLiteral("\r\nThe timed scans leave this address alone until ") + resumeAt +
+                QLatin1Char('.');
     return text;
+}
+
+QDateTime retryAfterEnd(qint64 seconds, const QDateTime& now)
+{
+    if (seconds <= 0)
+        return now;
+    constexpr qint64 kLongestSeconds = 3600;
+    const QDateTime nextMidnight(now.date().addDays(1), QTime(0, 0));
+    return std::min(now.addSecs(std::min(seconds, kLongestSeconds)), nextMidnight);
 }
 
 QString fetch_text::otherStatus(int status, const QString& url)
