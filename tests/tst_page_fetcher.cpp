@@ -333,7 +333,16 @@ private Q_SLOTS:
             {fetch_text::kBasicAuthRequired});
         row("407 Digest", {{auth + "Proxy-Authenticate: Digest realm=\"x\"\r\n\r\n"}}, false, "",
             true, {fetch_text::kOtherAuthRequired});
-        row("server never answers", {{}, false}, true, "", true, {}, 400, 200);
+        row("server never answers", {{}, false}, true, "", true, {fetch_text::timedOut(kPageUrl)},
+            400, 200);
+        row("server closes without answering", {{}}, true, "", true,
+            {fetch_text::noAnswer(kPageUrl)});
+        row("302", {{"HTTP/1.0 302 Found\r\nLocation: /new\r\n\r\n"}}, true, "", true,
+            {fetch_text::otherStatus(302, kPageUrl)});
+        row("500", {{"HTTP/1.0 500 Oops\r\n\r\n"}}, true, "", true,
+            {fetch_text::otherStatus(500, kPageUrl)});
+        row("not HTTP", {{"SSH-2.0-OpenSSH\r\n\r\n"}}, true, "", true,
+            {fetch_text::notHttp(kPageUrl)});
         row("response of the largest size", {{head + filler}}, true, QString::fromLatin1(filler),
             false);
         row("response past the largest size", {{head + filler + "y"}}, true, "", true,
@@ -376,6 +385,12 @@ private Q_SLOTS:
         row("port out of range", kPageUrl, QStringLiteral("127.0.0.1:65536"),
             QStringLiteral("Winsock Error 10049 - DescriptionAddress not available from the "
                            "local machine"));
+        // Refused before connecting: they would break the request line.
+        const QString injected = kPageUrl + " HTTP/1.0\r\nX-Injected: 1\r\n";
+        row("line breaks in the address", injected, "127.0.0.1:" + closedPort(),
+            fetch_text::badAddress(injected));
+        row("space in the address", "http://www.example.com/a b", {},
+            fetch_text::badAddress("http://www.example.com/a b"));
     }
 
     void socketErrors()
@@ -477,6 +492,10 @@ private Q_SLOTS:
         row("redirect loop stopped", "good", "/loop", "", {fetch_text::redirectLoop("%1/loop")});
         row("redirect to http refused", "good", "/to-http", "",
             {fetch_text::redirectToPlainHttp("%1/to-http", "")});
+        row("redirect to file: refused", "good", "/redirect/file:///etc/passwd", "",
+            {fetch_text::redirectRefused("%1/redirect/file:///etc/passwd", "")});
+        row("header line over 100 KB", "good", "/long-header", "",
+            {fetch_text::headerTooLong("%1/long-header")});
         row("403", "good", "/status/403", "", {fetch_text::kForbidden});
         row("404", "good", "/status/404", "", {fetch_text::notFound("%1/status/404")});
         row("429 with Retry-After", "good", "/status/429", "",

@@ -9,6 +9,7 @@ Usage: net_https_peer.py [--cert FILE --key FILE] [--file PATH]
                  with "Retry-After: 120", or what follows /N: /status/429/Fri, 31 Dec 9999 ...)
   /echo          the request head as the body
   /file          the bytes of --file
+  /redirect/T    redirects to T (URL-decoded)        /long-header  a 1 MB header line
 """
 import argparse
 import gzip
@@ -58,6 +59,10 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.redirect("/page" if left == 0 else "/hop/%d" % (left - 1))
         elif path == "/loop":
             self.redirect("/loop")
+        elif path.startswith("/redirect/"):
+            self.redirect(urllib.parse.unquote(path[10:]))
+        elif path == "/long-header":
+            self.send(200, b"x", [("X-Long", "y" * 1024 * 1024)])
         elif path == "/to-http":
             self.redirect("http://127.0.0.1:%d/page" % self.server.server_port)
         elif path.startswith("/status/"):

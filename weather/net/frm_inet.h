@@ -10,6 +10,7 @@
 #include <QElapsedTimer>
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
 #include <array>
 #include <memory>
@@ -39,6 +40,10 @@ class ErrorLog;
 // the start. A shutdown (`appClosing`) ends any wait at once with "". A response larger than
 // kMaxResponseBytes ends the fetch at once with a logged message. A socket error (a reset
 // included) fails the fetch with its "Winsock Error" message only, whatever arrived before it.
+//
+// Every failure logs its reason: a time limit passed, a server that closed without answering,
+// an answer that is not HTTP, a status other than 200 (301 and 407 with their own texts), an
+// address with a space or control character (refused before connecting).
 //
 // A call made while a fetch is already running (from an event handled during its wait)
 // returns "" at once and leaves the running fetch undisturbed.
@@ -121,6 +126,9 @@ private:
     int fetchLimitMs_ = kFetchLimitMs;
     int receiveLimitMs_ = kReceiveLimitMs;
     Fetch fetch_;
+    // Wake the HTTP/1.0 wait at its limits (waitOver() judges them).
+    QTimer fetchLimitTimer_;
+    QTimer receiveLimitTimer_;
     PageText pageText_;
     CurlTransfer transfer_;
     std::unique_ptr<SmtpMailer> mailer_;

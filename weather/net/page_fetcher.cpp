@@ -72,6 +72,33 @@ QString fetch_text::redirectToPlainHttp(const QString& url, const QString& targe
            QStringLiteral("\r\n = ") + target;
 }
 
+QString fetch_text::redirectRefused(const QString& url, const QString& target)
+{
+    return QStringLiteral("Redirect from https to another kind of address refused at URL\r\n") +
+           url + QStringLiteral("\r\n = ") + target;
+}
+
+QString fetch_text::headerTooLong(const QString& url)
+{
+    return QStringLiteral("The server's answer has a header line over 100 KB at URL\r\n") + url;
+}
+
+QString fetch_text::notHttp(const QString& url)
+{
+    return QStringLiteral("The server's answer is not HTTP at URL\r\n") + url;
+}
+
+QString fetch_text::noAnswer(const QString& url)
+{
+    return QStringLiteral("The server closed the connection without an answer at URL\r\n") + url;
+}
+
+QString fetch_text::badAddress(const QString& url)
+{
+    return QStringLiteral("The address holds a space or a control character:\r\n") +
+           common::printableText(url);
+}
+
 QString fetch_text::ftpRefused(const QString& url, const QString& reply)
 {
     return QStringLiteral("The FTP server refused at URL\r\n") + url + QStringLiteral("\r\n") +
@@ -125,6 +152,12 @@ QString proxyAuthScheme(const QString& response)
            response.at(end) != QLatin1Char('\r') && response.at(end) != QLatin1Char('\n'))
         ++end;
     return response.mid(start, end - start);
+}
+
+bool requestableUrl(QStringView url)
+{
+    return std::none_of(url.begin(), url.end(),
+                        [](QChar c) { return c.unicode() <= 0x20 || c.unicode() == 0x7F; });
 }
 
 QByteArray httpRequest(const QString& url, const common::ProxySettings& proxy)

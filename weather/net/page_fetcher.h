@@ -67,6 +67,15 @@ QString serverBusy(int status, const QString& url, const QString& resumeAt);
 QString otherStatus(int status, const QString& url);
 QString redirectLoop(const QString& url);
 QString redirectToPlainHttp(const QString& url, const QString& target);
+// A redirect from https to an address of another scheme (file:, ftp:, …).
+QString redirectRefused(const QString& url, const QString& target);
+// A header line longer than libcurl reads (100 KB).
+QString headerTooLong(const QString& url);
+// An HTTP/1.0 answer that is not HTTP (no status), and a server that closed without answering.
+QString notHttp(const QString& url);
+QString noAnswer(const QString& url);
+// An http:// address with a space or a control character, which would break the request line.
+QString badAddress(const QString& url);
 QString ftpRefused(const QString& url, const QString& reply);
 QString timedOut(const QString& url);
 QString transferFailed(const QString& url, const QString& detail);
@@ -90,6 +99,9 @@ int httpStatus(const QString& response);
 // at the start of a line): the text after the key up to the next space or line end. "" when
 // the header is missing or the scheme is empty.
 QString proxyAuthScheme(const QString& response);
+
+// True when `url` can stand in a request line: no space, no control character.
+bool requestableUrl(QStringView url);
 
 // The HTTP/1.0 request for `url`: the request line with the full URL as given, then
 // "Accept: text/html" or, with both the proxy and its authentication on, the Basic proxy
