@@ -608,6 +608,10 @@ private Q_SLOTS:
         QTest::newRow("missing file")
             << QStringList{} << "nothing.txt" << QString()
             << "The FTP server refused at URL|550 /nothing.txt is not retrievable.";
+        // The server's reply reaches the log (and a terminal) without its escape sequence.
+        QTest::newRow("reply with an escape sequence")
+            << QStringList{"--escape"} << "nothing.txt" << QString()
+            << "The FTP server refused at URL|550  [2J/nothing.txt is not retrievable.";
         QTest::newRow("refused login") << QStringList{"--no-anonymous"} << "data.txt" << QString()
                                        << "The FTP server refused at URL|530 Anonymous access not "
                                           "allowed.";

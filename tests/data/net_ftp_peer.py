@@ -6,6 +6,7 @@ Usage: net_ftp_peer.py DIR [--no-anonymous] [--stall] [--withhold-226]
   --stall         RETR is never answered
   --withhold-226  a file is sent, but its final "226" reply never is; "withheld" is printed
                   instead
+  --escape        its "550" replies carry a terminal escape sequence (clear the screen)
 """
 import argparse
 import logging
@@ -19,6 +20,13 @@ from pyftpdlib.servers import FTPServer
 class StallingHandler(FTPHandler):
     def ftp_RETR(self, file, rest_pos=0):
         pass
+
+
+class EscapingHandler(FTPHandler):
+    def respond(self, resp, logfun=logging.debug):
+        if resp.startswith("550 "):
+            resp = "550 \x1b[2J" + resp[4:]
+        FTPHandler.respond(self, resp, logfun)
 
 
 class WithholdingHandler(FTPHandler):
@@ -35,6 +43,7 @@ def main():
     parser.add_argument("--no-anonymous", action="store_true")
     parser.add_argument("--stall", action="store_true")
     parser.add_argument("--withhold-226", action="store_true")
+    parser.add_argument("--escape", action="store_true")
     args = parser.parse_args()
     logging.basicConfig(level=logging.ERROR)
     authorizer = DummyAuthorizer()
@@ -47,6 +56,8 @@ def main():
         handler = StallingHandler
     elif args.withhold_226:
         handler = WithholdingHandler
+    elif args.escape:
+        handler = EscapingHandler
     handler.authorizer = authorizer
     handler.auth_failed_timeout = 0  # refuse at once, as the test's time limits are short
     server = FTPServer(("127.0.0.1", 0), handler)
