@@ -85,20 +85,32 @@ private Q_SLOTS:
         QCOMPARE(describe(*read.rows), QStringList{"<a>A</a>||-|-|-|-|-|-"});
     }
 
-    // A cell no reading could fill reads as missing; its neighbours are kept.
-    void stateOverlongCell()
+    // Texts a station's cells and name cannot show: a cell no reading could fill reads as
+    // missing (its neighbours are kept); line breaks read as spaces.
+    void stateCellTexts_data()
     {
-        const QString cell(kMaxCellChars + 1, u'9');
-        const auto read = readStateObservations(
-            "<product><observations><station description=\"A\"><period>"
-            "<element type=\"air_temperature\">" +
-                cell +
-                "</element>"
-                "<element "
-                "type=\"wind_dir\">NW</element></period></station></observations></product>",
-            feedLayout());
+        QTest::addColumn<QString>("station"); // attributes and elements of one period
+        QTest::addColumn<QString>("row");
+        QTest::newRow("overlong cell")
+            << "description=\"A\"><period><element type=\"air_temperature\">" +
+                   QString(kMaxCellChars + 1, u'9') +
+                   "</element><element type=\"wind_dir\">NW</element></period>"
+            << "<a>A</a>||-|-|NW|-|-|-";
+        QTest::newRow("line breaks")
+            << "description=\"Sydney&#13;&#10;Airport\" wmo-id=\"9&#10;4\"><period><element "
+               "type=\"air_temperature\">&#13;1&#10;2&#9;</element></period>"
+            << "<a>Sydney  Airport</a>|9 4|-|1 2|-|-|-|-";
+    }
+
+    void stateCellTexts()
+    {
+        QFETCH(QString, station);
+        QFETCH(QString, row);
+        const auto read = readStateObservations("<product><observations><station " + station +
+                                                    "</station></observations></product>",
+                                                feedLayout());
         QVERIFY2(read.rows, qPrintable(read.error));
-        QCOMPARE(describe(*read.rows), QStringList{"<a>A</a>||-|-|NW|-|-|-"});
+        QCOMPARE(describe(*read.rows), QStringList{row});
     }
 
     void stateObservationsRefused_data()

@@ -1,5 +1,7 @@
 #include "weather/engine/history_feed.h"
 
+#include "common/text_codec.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -16,7 +18,7 @@ const QString kNoRows = QStringLiteral("Station history feed lists no observatio
 QString textOf(const QJsonValue& value)
 {
     if (value.isString())
-        return historyValue(value.toString().trimmed());
+        return historyValue(common::printableText(value.toString()).trimmed());
     if (value.isDouble())
         return QString::number(value.toDouble(), 'g', QLocale::FloatingPointShortest);
     return kNoValue.toString();
@@ -84,7 +86,7 @@ FeedResult<HistoryTable> readStationHistory(const QByteArray& document,
         }
         HistoryRow row;
         const QJsonValue time = observation.value(timeField);
-        row.time = time.isString() ? time.toString().trimmed() : QString();
+        row.time = time.isString() ? common::printableText(time.toString()).trimmed() : QString();
         row.cells.reserve(cellCount);
         for (const QString& field : fields)
             row.cells.append(field.isEmpty() ? kNoValue.toString()

@@ -1,5 +1,6 @@
 #include "weather/engine/state_feed.h"
 
+#include "common/text_codec.h"
 #include "common/xml_guard.h"
 
 #include <QHash>
@@ -83,8 +84,9 @@ bool readStation(QXmlStreamReader& xml, const ColumnIndex& columns, qsizetype co
             xml.skipCurrentElement();
             return false;
         }
-        row.name = QLatin1String("<a>") % name % QLatin1String("</a>");
-        row.wmo = attributes.value(QLatin1String("wmo-id")).trimmed().toString();
+        // Line breaks and other controls (&#13;&#10;) would shift lines wherever it is shown.
+        row.name = QLatin1String("<a>") % common::printableText(name) % QLatin1String("</a>");
+        row.wmo = common::printableText(attributes.value(QLatin1String("wmo-id")).trimmed());
     }
     row.cells = QStringList(columnCount, QString()); // null: not seen yet
 
@@ -113,7 +115,9 @@ bool readStation(QXmlStreamReader& xml, const ColumnIndex& columns, qsizetype co
                     xml.skipCurrentElement();
                     break;
                 }
-                QString text = xml.readElementText(QXmlStreamReader::SkipChildElements).trimmed();
+                QString text =
+                    common::printableText(xml.readElementText(QXmlStreamReader::SkipChildElements))
+                        .trimmed();
                 if (text.isEmpty() || text.size() > kMaxCellChars)
                     text = kMissing;
                 for (qsizetype k = c; k >= 0; k = columns.next(k))

@@ -31,6 +31,7 @@ template <typename Rows> struct FeedResult
 //    `type` (other attributes are ignored). A missing or empty element, one over kMaxCellChars
 //    (no reading is that long), and a column without an element type, read "-", the page's
 //    missing value.
+// Control characters in names and cells (line breaks written &#13;&#10;) read as spaces.
 // The document is read once, front to back, with QXmlStreamReader, after common::readXmlRoot():
 // a document with a DTD or an entity of its own is not well-formed here.
 //
