@@ -60,4 +60,15 @@ QString decodeText(const QByteArray& bytes)
     return text;
 }
 
+QString printableText(QStringView text)
+{
+    QString out = text.toString();
+    for (QChar& c : out) {
+        const char16_t u = c.unicode();
+        if (u < 0x20 || (u >= 0x7F && u <= 0x9F) || u == 0x2028 || u == 0x2029)
+            c = u' ';
+    }
+    return out;
+}
+
 } // namespace common

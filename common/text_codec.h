@@ -14,4 +14,9 @@ QString decodeText(const QByteArray& bytes);
 QString fromWindows1252(const QByteArray& bytes);
 QByteArray toWindows1252(const QString& text);
 
+// `text` from outside (a feed, a server's reply) made safe to show on one line, print to a
+// terminal or log: every control character (C0, DEL, C1: line breaks, tabs, the escape that
+// starts a terminal sequence) and the Unicode line and paragraph separators become a space.
+QString printableText(QStringView text);
+
 } // namespace common

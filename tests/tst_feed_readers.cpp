@@ -158,6 +158,34 @@ private Q_SLOTS:
         QCOMPARE(dated("Dorrigo"), QStringLiteral("Tue 28/07 1"));
     }
 
+    // Texts a station's cells and name cannot show: a cell no reading could fill reads as
+    // missing (its neighbours are kept); line breaks read as spaces.
+    void stateCellTexts_data()
+    {
+        QTest::addColumn<QString>("station"); // attributes and elements of one period
+        QTest::addColumn<QString>("row");
+        QTest::newRow("overlong cell")
+            << "description=\"A\"><period><element type=\"air_temperature\">" +
+                   QString(kMaxCellChars + 1, u'9') +
+                   "</element><element type=\"wind_dir\">NW</element></period>"
+            << "<a>A</a>||-|-|NW|-|-|-";
+        QTest::newRow("line breaks")
+            << "description=\"Sydney&#13;&#10;Airport\" wmo-id=\"9&#10;4\"><period><element "
+               "type=\"air_temperature\">&#13;1&#10;2&#9;</element></period>"
+            << "<a>Sydney  Airport</a>|9 4|-|1 2|-|-|-|-";
+    }
+
+    void stateCellTexts()
+    {
+        QFETCH(QString, station);
+        QFETCH(QString, row);
+        const auto read = readStateObservations("<product><observations><station " + station +
+                                                    "</station></observations></product>",
+                                                feedLayout());
+        QVERIFY2(read.rows, qPrintable(read.error));
+        QCOMPARE(describe(*read.rows), QStringList{row});
+    }
+
     void stateObservationsRefused_data()
     {
         QTest::addColumn<QByteArray>("document");
@@ -189,6 +217,31 @@ private Q_SLOTS:
                           "time-local=\"2020-07-29T11:50:00+10:00\"/></station></observations>"
                           "</product>")
             << kProduct << noStations;
+        // One name too long to keep in the settings: the station cannot be chosen.
+        QTest::newRow("only a station with an overlong name")
+            << "<product><observations><station description=\"" +
+                   QByteArray(kMaxStationNameChars + 1, 'N') +
+                   "\"><period/></station></observations></product>"
+            << kProduct << noStations;
+        // An entity used a thousand times: 4 million characters from 9 KB (and 400 million
+        // from the 500 KB of a hundred thousand uses).
+        const QByteArray dtd =
+            "<!DOCTYPE product [<!ENTITY big \"" + QByteArray(4000, 'x') + "\">]>";
+        QTest::newRow("DTD with an entity")
+            << dtd +
+                   "<product><observations><station description=\"A\"><period><element "
+                   "type=\"air_temperature\">" +
+                   QByteArray(1000, 'x').replace("x", "&big;") +
+                   "</element></period>"
+                   "</station></observations></product>"
+            << kProduct << notXml + "a document type declaration (DTD) is not accepted";
+        QTest::newRow("DTD alone")
+            << QByteArray(sample).replace("?>", "?><!DOCTYPE product>") << kProduct
+            << notXml + "a document type declaration (DTD) is not accepted";
+        QTest::newRow("undeclared entity")
+            << QByteArray("<product><observations><station description=\"&big;\"/>"
+                          "</observations></product>")
+            << kProduct << notXml + "Entity 'big' not declared";
     }
 
     void stateObservationsRefused()

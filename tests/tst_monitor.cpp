@@ -257,11 +257,12 @@ private Q_SLOTS:
         m->scanTimerTick();
         QVERIFY(check.isEmpty() && !m->tmrTripLookup.isActive());
         m->fetchState().fetchBusy = false;
-        // So is one before the time a server named in a Retry-After.
-        m->fetchState().retryAfter.setRemainingTime(60000);
+        // So is one before the time the observations' server named in a Retry-After; that of
+        // another address (the update server, a history feed) holds up nothing else.
+        m->fetchState().retryAfter.insert(m->layout().obsUrl, QDeadlineTimer(60000));
         m->scanTimerTick();
         QVERIFY(check.isEmpty() && !m->tmrTripLookup.isActive());
-        m->fetchState().retryAfter = {};
+        m->fetchState().retryAfter = {{"https://elsewhere.example/x", QDeadlineTimer(60000)}};
         // Once a day a version check replaces the scan.
         m->tmrScan();
         QVERIFY(check.size() == 1 && !m->tmrTripLookup.isActive());

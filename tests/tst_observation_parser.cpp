@@ -161,8 +161,9 @@ private Q_SLOTS:
         // A cell whose end marker is missing reads as empty, line by line.
         QTest::newRow("end marker missing")
             << QStringLiteral("<td>12\n<td>13\n") << "</td>" << QStringList{"", ""} << false;
+        // A line break would shift the values shown below it against their labels.
         QTest::newRow("end marker on a later line")
-            << QStringLiteral("<td>12\n34</td>\n") << "</td>" << QStringList{"12\n34"} << false;
+            << QStringLiteral("<td>12\n34</td>\n") << "</td>" << QStringList{"12 34"} << false;
     }
 
     void cellReader()

@@ -333,7 +333,16 @@ private Q_SLOTS:
             {fetch_text::kBasicAuthRequired});
         row("407 Digest", {{auth + "Proxy-Authenticate: Digest realm=\"x\"\r\n\r\n"}}, false, "",
             true, {fetch_text::kOtherAuthRequired});
-        row("server never answers", {{}, false}, true, "", true, {}, 400, 200);
+        row("server never answers", {{}, false}, true, "", true, {fetch_text::timedOut(kPageUrl)},
+            400, 200);
+        row("server closes without answering", {{}}, true, "", true,
+            {fetch_text::noAnswer(kPageUrl)});
+        row("302", {{"HTTP/1.0 302 Found\r\nLocation: /new\r\n\r\n"}}, true, "", true,
+            {fetch_text::otherStatus(302, kPageUrl)});
+        row("500", {{"HTTP/1.0 500 Oops\r\n\r\n"}}, true, "", true,
+            {fetch_text::otherStatus(500, kPageUrl)});
+        row("not HTTP", {{"SSH-2.0-OpenSSH\r\n\r\n"}}, true, "", true,
+            {fetch_text::notHttp(kPageUrl)});
         row("response of the largest size", {{head + filler}}, true, QString::fromLatin1(filler),
             false);
         row("response past the largest size", {{head + filler + "y"}}, true, "", true,
@@ -376,6 +385,12 @@ private Q_SLOTS:
         row("port out of range", kPageUrl, QStringLiteral("127.0.0.1:65536"),
             QStringLiteral("Winsock Error 10049 - DescriptionAddress not available from the "
                            "local machine"));
+        // Refused before connecting: they would break the request line.
+        const QString injected = kPageUrl + " HTTP/1.0\r\nX-Injected: 1\r\n";
+        row("line breaks in the address", injected, "127.0.0.1:" + closedPort(),
+            fetch_text::badAddress(injected));
+        row("space in the address", "http://www.example.com/a b", {},
+            fetch_text::badAddress("http://www.example.com/a b"));
     }
 
     void socketErrors()
@@ -390,6 +405,30 @@ private Q_SLOTS:
         QCOMPARE(rig.fetch(true, url), QString());
         QCOMPARE(rig.messages(), QStringList{logged});
         QVERIFY(!rig.state.fetchBusy);
+    }
+
+    // How long the timed scans leave an address alone after its server asked for `seconds`.
+    void retryAfterBound_data()
+    {
+        QTest::addColumn<qint64>("seconds");
+        QTest::addColumn<QTime>("now");
+        QTest::addColumn<qint64>("held"); // seconds
+        const QTime noon(12, 0);
+        QTest::newRow("two minutes") << qint64(120) << noon << qint64(120);
+        QTest::newRow("none") << qint64(0) << noon << qint64(0);
+        QTest::newRow("negative") << qint64(-5) << noon << qint64(0);
+        QTest::newRow("3000 years") << qint64(99999999999) << noon << qint64(3600);
+        QTest::newRow("2^63-1") << std::numeric_limits<qint64>::max() << noon << qint64(3600);
+        QTest::newRow("past midnight") << qint64(3600) << QTime(23, 30) << qint64(1800);
+    }
+
+    void retryAfterBound()
+    {
+        QFETCH(qint64, seconds);
+        QFETCH(QTime, now);
+        QFETCH(qint64, held);
+        const QDateTime start(QDate(2024, 3, 5), now);
+        QCOMPARE(start.secsTo(net::retryAfterEnd(seconds, start)), held);
     }
 
     // A shutdown while the fetch waits ends it with "", though the server would still deliver.
@@ -453,10 +492,24 @@ private Q_SLOTS:
         row("redirect loop stopped", "good", "/loop", "", {fetch_text::redirectLoop("%1/loop")});
         row("redirect to http refused", "good", "/to-http", "",
             {fetch_text::redirectToPlainHttp("%1/to-http", "")});
+        row("redirect to file: refused", "good", "/redirect/file:///etc/passwd", "",
+            {fetch_text::redirectRefused("%1/redirect/file:///etc/passwd", "")});
+        row("header line over 100 KB", "good", "/long-header", "",
+            {fetch_text::headerTooLong("%1/long-header")});
         row("403", "good", "/status/403", "", {fetch_text::kForbidden});
         row("404", "good", "/status/404", "", {fetch_text::notFound("%1/status/404")});
         row("429 with Retry-After", "good", "/status/429", "",
             {fetch_text::serverBusy(429, "%1/status/429", {})}, true, true);
+        // Held off for an hour at most, whatever the server asks.
+        row("503 with Retry-After of 3000 years", "good", "/status/503/99999999999", "",
+            {fetch_text::serverBusy(503, "%1/status/503/99999999999", {})}, true, true);
+        row("429 with Retry-After of 2^63-1 s", "good", "/status/429/9223372036854775807", "",
+            {fetch_text::serverBusy(429, "%1/status/429/9223372036854775807", {})}, true, true);
+        row("429 with Retry-After in the year 9999", "good",
+            "/status/429/Fri,%2031%20Dec%209999%2023:59:59%20GMT", "",
+            {fetch_text::serverBusy(429, "%1/status/429/Fri,%2031%20Dec%209999%2023:59:59%20GMT",
+                                    {})},
+            true, true);
         row("start marker missing", "good", "/echo", "", {fetch_text::kStartMissing}, false);
         row("TLS handshake fails", "", "/page", "", {fetch_text::handshakeFailed("127.0.0.1", {})});
         row("unknown CA", "unknown", "/page", "",
@@ -490,7 +543,13 @@ private Q_SLOTS:
                 entries[i].startsWith(QString(logged[i]).replace("%1", server.url("https", {}))),
                 qPrintable(entries[i]));
         QCOMPARE(rig.state.fetchFailed, result.isEmpty());
-        QCOMPARE(!rig.state.retryAfter.hasExpired(), retryAfter);
+        const QString url = server.url("https", path);
+        QCOMPARE(rig.state.holdsOff(url), retryAfter);
+        QCOMPARE(rig.state.retryAfter.size(), retryAfter ? 1 : 0);
+        if (retryAfter) { // an hour at most, and the log says until when
+            QVERIFY(rig.state.retryAfter.value(url).remainingTime() <= 3600 * 1000);
+            QVERIFY(entries.constFirst().contains("leave this address alone until "));
+        }
     }
 
     // The request a server sees: HTTP/1.1 with Host, the program's User-Agent, compression on.
@@ -549,11 +608,18 @@ private Q_SLOTS:
         QTest::newRow("missing file")
             << QStringList{} << "nothing.txt" << QString()
             << "The FTP server refused at URL|550 /nothing.txt is not retrievable.";
+        // The server's reply reaches the log (and a terminal) without its escape sequence.
+        QTest::newRow("reply with an escape sequence")
+            << QStringList{"--escape"} << "nothing.txt" << QString()
+            << "The FTP server refused at URL|550  [2J/nothing.txt is not retrievable.";
         QTest::newRow("refused login") << QStringList{"--no-anonymous"} << "data.txt" << QString()
                                        << "The FTP server refused at URL|530 Anonymous access not "
                                           "allowed.";
         QTest::newRow("stalled server")
             << QStringList{"--stall"} << "data.txt" << QString()
+            << "Time-out: no complete answer within the time limit from URL|%1/data.txt";
+        QTest::newRow("final reply withheld")
+            << QStringList{"--withhold-226"} << "data.txt" << QString()
             << "Time-out: no complete answer within the time limit from URL|%1/data.txt";
     }
 
@@ -581,6 +647,30 @@ private Q_SLOTS:
                                                      entries.first().section("\r\n", -1);
         QCOMPARE(seen, QString(logged).replace("%1", server.url("ftp", {})));
         QCOMPARE(rig.state.fetchFailed, result.isEmpty());
+    }
+
+    // A server that sends the file and then withholds its final "226" reply: events keep
+    // running while the fetch waits for it, so the shutdown its announcement triggers ends the
+    // fetch with "" and nothing logged, long before any time limit.
+    void ftpWithheldReplyLeavesEventsRunning()
+    {
+        if (!pythonHas("pyftpdlib"))
+            QSKIP("python3-pyftpdlib is not installed");
+        QTemporaryDir dir;
+        QFile data(dir.filePath(QStringLiteral("data.txt")));
+        QVERIFY(data.open(QIODevice::WriteOnly) && data.write("IDN60920\r\n") > 0);
+        data.close();
+        Peer server("net_ftp_peer.py", {dir.path(), QStringLiteral("--withhold-226")});
+        QVERIFY(!server.port.isEmpty());
+        Rig rig;
+        rig.inet.setTimeLimits(8000, 8000);
+        QObject::connect(&server.process, &QProcess::readyRead, [&] {
+            if (server.process.readLine().startsWith("withheld"))
+                rig.state.appClosing = true;
+        });
+        QCOMPARE(rig.fetch(true, server.url("ftp", "/data.txt")), QString());
+        QVERIFY(rig.state.appClosing);
+        QCOMPARE(rig.messages(), QStringList());
     }
 
     // A shutdown during an https:// transfer ends it at once with "" and nothing logged.

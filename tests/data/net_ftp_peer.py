@@ -1,9 +1,12 @@
 """An FTP server (pyftpdlib) on 127.0.0.1 for the fetcher's tests, serving DIR read-only.
 Prints "port N" once listening, then serves until killed.
 
-Usage: net_ftp_peer.py DIR [--no-anonymous] [--stall]
+Usage: net_ftp_peer.py DIR [--no-anonymous] [--stall] [--withhold-226]
   --no-anonymous  only a named user may log in, so an anonymous login is refused
   --stall         RETR is never answered
+  --withhold-226  a file is sent, but its final "226" reply never is; "withheld" is printed
+                  instead
+  --escape        its "550" replies carry a terminal escape sequence (clear the screen)
 """
 import argparse
 import logging
@@ -19,11 +22,28 @@ class StallingHandler(FTPHandler):
         pass
 
 
+class EscapingHandler(FTPHandler):
+    def respond(self, resp, logfun=logging.debug):
+        if resp.startswith("550 "):
+            resp = "550 \x1b[2J" + resp[4:]
+        FTPHandler.respond(self, resp, logfun)
+
+
+class WithholdingHandler(FTPHandler):
+    def respond(self, resp, logfun=logging.debug):
+        if resp.startswith("226"):
+            print("withheld", flush=True)
+            return
+        FTPHandler.respond(self, resp, logfun)
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("dir")
     parser.add_argument("--no-anonymous", action="store_true")
     parser.add_argument("--stall", action="store_true")
+    parser.add_argument("--withhold-226", action="store_true")
+    parser.add_argument("--escape", action="store_true")
     args = parser.parse_args()
     logging.basicConfig(level=logging.ERROR)
     authorizer = DummyAuthorizer()
@@ -31,7 +51,13 @@ def main():
         authorizer.add_user("someone", "secret", args.dir)
     else:
         authorizer.add_anonymous(args.dir)
-    handler = StallingHandler if args.stall else FTPHandler
+    handler = FTPHandler
+    if args.stall:
+        handler = StallingHandler
+    elif args.withhold_226:
+        handler = WithholdingHandler
+    elif args.escape:
+        handler = EscapingHandler
     handler.authorizer = authorizer
     handler.auth_failed_timeout = 0  # refuse at once, as the test's time limits are short
     server = FTPServer(("127.0.0.1", 0), handler)

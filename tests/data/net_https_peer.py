@@ -6,13 +6,16 @@ Usage: net_https_peer.py [--cert FILE --key FILE] [--file PATH]
   /gzip          the page gzip-encoded (406 unless the client accepts gzip)
   /hop/N         redirects N times, then /page       /loop     redirects to itself
   /to-http       redirects to http://127.0.0.1/page  /status/N answers status N (429 and 503
-                 with "Retry-After: 120")            /echo     the request head as the body
+                 with "Retry-After: 120", or what follows /N: /status/429/Fri, 31 Dec 9999 ...)
+  /echo          the request head as the body
   /file          the bytes of --file
+  /redirect/T    redirects to T (URL-decoded)        /long-header  a 1 MB header line
 """
 import argparse
 import gzip
 import http.server
 import ssl
+import urllib.parse
 import sys
 import urllib.parse
 
@@ -56,11 +59,17 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.redirect("/page" if left == 0 else "/hop/%d" % (left - 1))
         elif path == "/loop":
             self.redirect("/loop")
+        elif path.startswith("/redirect/"):
+            self.redirect(urllib.parse.unquote(path[10:]))
+        elif path == "/long-header":
+            self.send(200, b"x", [("X-Long", "y" * 1024 * 1024)])
         elif path == "/to-http":
             self.redirect("http://127.0.0.1:%d/page" % self.server.server_port)
         elif path.startswith("/status/"):
-            status = int(path[8:])
-            retry = [("Retry-After", "120")] if status in (429, 503) else []
+            status, _, after = path[8:].partition("/")
+            status = int(status)
+            after = urllib.parse.unquote(after) or "120"
+            retry = [("Retry-After", after)] if status in (429, 503) else []
             self.send(status, b"no", retry)
         elif path == "/echo":
             self.send(200, (self.requestline + "\r\n" + str(self.headers)).encode())

@@ -3,6 +3,7 @@
 #include "common/frm_proxy.h"
 #include "weather/engine/observation_record.h"
 #include "common/ini_file.h"
+#include "common/text_codec.h"
 #include "platform/event_pump.h"
 #include "platform/message_box.h"
 #include "weather/config/frm_options.h"
@@ -42,9 +43,14 @@ engine::TextWidth widthIn(const QFont& font)
     return engine::twipsWidth(font, screen ? screen->logicalDotsPerInchX() : 96.0);
 }
 
-QString lineFeeds(QString text)
+// For a terminal: CR LF line ends as LF; any other control character (an escape sequence a
+// server put in its reply, say) as a space.
+QString lineFeeds(const QString& text)
 {
-    return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    QStringList lines = text.split(QStringLiteral("\r\n"));
+    for (QString& line : lines)
+        line = common::printableText(line);
+    return lines.join(QLatin1Char('\n'));
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "weather/engine/history_feed.h"
 
+#include "common/text_codec.h"
+
 #include <QDateTime>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -17,7 +19,7 @@ const QString kNoRows = QStringLiteral("Station history feed lists no observatio
 QString textOf(const QJsonValue& value)
 {
     if (value.isString())
-        return historyValue(value.toString().trimmed());
+        return historyValue(common::printableText(value.toString()).trimmed());
     if (value.isDouble())
         return QString::number(value.toDouble(), 'g', QLocale::FloatingPointShortest);
     return kNoValue.toString();
@@ -114,7 +116,7 @@ FeedResult<HistoryTable> readStationHistory(const QByteArray& document,
         if (!row.observed.isValid())
             continue;
         const QJsonValue time = observation.value(timeField);
-        row.time = time.isString() ? time.toString().trimmed() : QString();
+        row.time = time.isString() ? common::printableText(time.toString()).trimmed() : QString();
         row.cells.reserve(cellCount);
         for (const QString& field : fields)
             row.cells.append(field.isEmpty() ? kNoValue.toString()

@@ -365,8 +365,9 @@ QString Monitor::radarUrl() const
 
 void Monitor::scanTimerTick()
 {
-    // A tick while a fetch runs is lost, not queued; so is one before a server's Retry-After.
-    if (!fetch_.fetchBusy && fetch_.retryAfter.hasExpired())
+    // A tick while a fetch runs is lost, not queued; so is one before the Retry-After of the
+    // observations' server.
+    if (!fetch_.fetchBusy && !fetch_.holdsOff(layout_.obsUrl))
         tmrScan();
 }
 

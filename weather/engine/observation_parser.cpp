@@ -1,5 +1,7 @@
 #include "weather/engine/observation_parser.h"
 
+#include "common/text_codec.h"
+
 namespace engine {
 
 QString stationNameOf(const QString& nameCell)
@@ -44,7 +46,7 @@ QString CellReader::readCell()
 
     // Every path moves strictly forward (the LF lies after the ">"), so row loops end.
     pos_ = nextLf < 0 ? text_.size() : nextLf;
-    return text_.sliced(start, end - start).trimmed().toString();
+    return common::printableText(text_.sliced(start, end - start).trimmed());
 }
 
 std::optional<QStringView> findDataBlock(QStringView page, QStringView blockStart,

@@ -1,5 +1,8 @@
 #include "weather/engine/state_feed.h"
 
+#include "common/text_codec.h"
+#include "common/xml_guard.h"
+
 #include <QDateTime>
 #include <QHash>
 #include <QRegularExpression>
@@ -105,12 +108,13 @@ bool readStation(QXmlStreamReader& xml, const ColumnIndex& columns, qsizetype co
         QStringView name = attributes.value(QLatin1String("description")).trimmed();
         if (name.isEmpty())
             name = attributes.value(QLatin1String("stn-name")).trimmed();
-        if (name.isEmpty()) {
+        if (name.isEmpty() || name.size() > kMaxStationNameChars) {
             xml.skipCurrentElement();
             return false;
         }
-        row.name = QLatin1String("<a>") % name % QLatin1String("</a>");
-        row.wmo = attributes.value(QLatin1String("wmo-id")).trimmed().toString();
+        // Line breaks and other controls (&#13;&#10;) would shift lines wherever it is shown.
+        row.name = QLatin1String("<a>") % common::printableText(name) % QLatin1String("</a>");
+        row.wmo = common::printableText(attributes.value(QLatin1String("wmo-id")).trimmed());
     }
     row.cells = QStringList(columnCount, QString()); // null: not seen yet
     // The rank of the alternative each cell holds; kUnset while it holds none.
@@ -148,9 +152,12 @@ bool readStation(QXmlStreamReader& xml, const ColumnIndex& columns, qsizetype co
                     break;
                 }
                 const QString text =
-                    xml.readElementText(QXmlStreamReader::SkipChildElements).trimmed();
-                if (text.isEmpty())
-                    break; // an empty element is not present: an alternative may follow
+                    common::printableText(xml.readElementText(QXmlStreamReader::SkipChildElements))
+                        .trimmed();
+                // An empty element is not present, and none is that long: an alternative may
+                // follow.
+                if (text.isEmpty() || text.size() > kMaxCellChars)
+                    break;
                 for (; e >= 0; e = columns.entry(e).next) {
                     const ColumnIndex::Entry& entry = columns.entry(e);
                     if (entry.rank < cellRank.at(entry.column)) {
@@ -269,7 +276,7 @@ FeedResult<RowTable> readStateObservations(const QString& document,
     bool observations = false;
     QString identifier;
     QDateTime issued; // invalid: the observations are not dated against it
-    if (xml.readNextStartElement() && xml.name() == u"product") {
+    if (common::readXmlRoot(xml) && xml.name() == u"product") {
         while (xml.readNextStartElement()) {
             if (xml.name() == u"amoc") {
                 while (xml.readNextStartElement()) {

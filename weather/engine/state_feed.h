@@ -22,7 +22,8 @@ template <typename Rows> struct FeedResult
 // shape the observation page gives, so everything after the parser works on either:
 //  - name: "<a>" + the station's `description` ("stn-name" when it has none) + "</a>", the shape
 //    of the page's name cell that the station list cuts the name from; a station with neither
-//    attribute is left out;
+//    attribute, or with a name over kMaxStationNameChars (no settings file could keep it), is
+//    left out;
 //  - wmo: the station's `wmo-id`;
 //  - otherDay, old: the first period's `time-local` against the product's <amoc>
 //    `issue-time-utc` (when the <amoc> comes before the observations, as the bureau writes it);
@@ -32,14 +33,19 @@ template <typename Rows> struct FeedResult
 //    bureauTimeText(); any other entry names an element type, or alternatives separated by
 //    "|" ("pres|msl_pres|qnh_pres"), and the column holds the trimmed text of the first
 //    non-empty `element` of the first alternative the period has (other attributes are
-//    ignored). A column none of whose types the period has, and a column without an element
-//    type, read "-", the page's missing value.
-// The document is read once, front to back, with QXmlStreamReader.
+//    ignored). A column none of whose types the period has, one whose text is over
+//    kMaxCellChars (no reading is that long), and a column without an element type, read "-",
+//    the page's missing value.
+// Control characters in names and cells (line breaks written &#13;&#10;) read as spaces.
+// The document is read once, front to back, with QXmlStreamReader, after common::readXmlRoot():
+// a document with a DTD or an entity of its own is not well-formed here.
 //
 // No rows, and an error text, for a document that is not well-formed XML (cut short
 // included), one that is not a product with observations, a product whose <amoc> identifier
 // differs from the one the layout's address names (productIdOf(obsUrl), when both are known:
 // another state's product), and a product that lists no station.
+inline constexpr qsizetype kMaxStationNameChars = 127;
+inline constexpr qsizetype kMaxCellChars = 256;
 FeedResult<RowTable> readStateObservations(const QString& document,
                                            const config::StateLayout& layout);
 

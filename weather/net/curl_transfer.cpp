@@ -1,9 +1,14 @@
 #include "weather/net/curl_transfer.h"
 
+#include <QElapsedTimer>
 #include <QSocketNotifier>
+#include <QTimer>
 #include <QUrl>
 
 #include <algorithm>
+#include <functional>
+#include <map>
+#include <memory>
 #include <mutex>
 
 namespace net {
@@ -23,13 +28,114 @@ bool isRedirect(long status)
 
 } // namespace
 
+// The transfer on the worker thread: started there, driven by its event loop, its result
+// handed to `deliver` (called on the worker) tagged with the serial it was started with.
+class CurlTransfer::Session : public QObject
+{
+public:
+    using Deliver = std::function<void(quint64 serial, const TransferResult& result)>;
+
+    Session(const std::atomic<quint64>& wanted, Deliver deliver);
+    ~Session() override;
+
+    void start(quint64 serial, const Options& options);
+    void abort() { release(); }
+
+private:
+    struct Watch
+    {
+        std::unique_ptr<QSocketNotifier> read;
+        std::unique_ptr<QSocketNotifier> write;
+    };
+
+    static size_t onBody(char* data, size_t size, size_t count, void* self);
+    static size_t onHeader(char* data, size_t size, size_t count, void* self);
+    static int onProgress(void* self, curl_off_t, curl_off_t, curl_off_t, curl_off_t);
+    static int onSocket(CURL* easy, curl_socket_t fd, int what, void* self, void* socketData);
+    static int onTimer(CURLM* multi, long timeoutMs, void* self);
+
+    void heard();
+    void watch(curl_socket_t fd, int what);
+    void socketAction(curl_socket_t fd, int events);
+    void startHop(const QString& url);
+    void hopDone(CURLcode code);
+    void release();
+
+    const std::atomic<quint64>& wanted_;
+    Deliver deliver_;
+    quint64 serial_ = 0;
+    CURLM* multi_ = nullptr;
+    CURL* easy_ = nullptr;
+    QTimer timer_{this};
+    QTimer stall_{this};
+    QElapsedTimer sinceHeard_; // the stall as the progress callback sees it
+    bool stalled_ = false;
+    std::map<curl_socket_t, Watch> watches_;
+    Options options_;
+    QElapsedTimer sinceStart_;
+    TransferResult result_;
+    char errorBuffer_[CURL_ERROR_SIZE] = {};
+};
+
 CurlTransfer::CurlTransfer(QObject* parent) : QObject(parent)
 {
     initCurl();
+    session_ = new Session(wanted_, [this](quint64 serial, const TransferResult& result) {
+        // Queued to this object: dropped unread if it is gone by then.
+        QMetaObject::invokeMethod(
+            this, [this, serial, result] { deliver(serial, result); }, Qt::QueuedConnection);
+    });
+    session_->moveToThread(&thread_);
+    connect(&thread_, &QThread::finished, session_, &QObject::deleteLater);
+    thread_.setObjectName(QStringLiteral("curl transfer"));
+    thread_.start();
+}
+
+CurlTransfer::~CurlTransfer()
+{
+    // A blocking curl wait gives up at its next progress call; the session is deleted, and its
+    // transfer released, as the thread ends.
+    wanted_ = 0;
+    thread_.quit();
+    thread_.wait();
+}
+
+void CurlTransfer::start(const Options& options)
+{
+    abort();
+    serial_ = ++wanted_;
+    done_ = false;
+    result_ = TransferResult{};
+    QMetaObject::invokeMethod(
+        session_, [s = session_, serial = serial_, options] { s->start(serial, options); },
+        Qt::QueuedConnection);
+}
+
+void CurlTransfer::abort()
+{
+    if (!running())
+        return;
+    ++wanted_; // the running transfer's result is no longer wanted
+    serial_ = 0;
+    QMetaObject::invokeMethod(session_, &Session::abort, Qt::QueuedConnection);
+}
+
+void CurlTransfer::deliver(quint64 serial, const TransferResult& result)
+{
+    if (serial != serial_ || done_)
+        return;
+    result_ = result;
+    done_ = true;
+    Q_EMIT finished();
+}
+
+CurlTransfer::Session::Session(const std::atomic<quint64>& wanted, Deliver deliver)
+    : wanted_(wanted), deliver_(std::move(deliver))
+{
     multi_ = curl_multi_init();
-    curl_multi_setopt(multi_, CURLMOPT_SOCKETFUNCTION, &CurlTransfer::onSocket);
+    curl_multi_setopt(multi_, CURLMOPT_SOCKETFUNCTION, &Session::onSocket);
     curl_multi_setopt(multi_, CURLMOPT_SOCKETDATA, this);
-    curl_multi_setopt(multi_, CURLMOPT_TIMERFUNCTION, &CurlTransfer::onTimer);
+    curl_multi_setopt(multi_, CURLMOPT_TIMERFUNCTION, &Session::onTimer);
     curl_multi_setopt(multi_, CURLMOPT_TIMERDATA, this);
     timer_.setSingleShot(true);
     connect(&timer_, &QTimer::timeout, this, [this] { socketAction(CURL_SOCKET_TIMEOUT, 0); });
@@ -39,28 +145,26 @@ CurlTransfer::CurlTransfer(QObject* parent) : QObject(parent)
     connect(&stall_, &QTimer::timeout, this, [this] { hopDone(CURLE_OPERATION_TIMEDOUT); });
 }
 
-CurlTransfer::~CurlTransfer()
+CurlTransfer::Session::~Session()
 {
     release();
     curl_multi_cleanup(multi_);
 }
 
-void CurlTransfer::start(const Options& options)
+void CurlTransfer::Session::start(quint64 serial, const Options& options)
 {
     release();
+    if (serial != wanted_)
+        return; // aborted or replaced before it began
+    serial_ = serial;
     options_ = options;
     result_ = TransferResult{};
-    done_ = false;
+    stalled_ = false;
     sinceStart_.start();
     startHop(options.url);
 }
 
-void CurlTransfer::abort()
-{
-    release();
-}
-
-void CurlTransfer::release()
+void CurlTransfer::Session::release()
 {
     timer_.stop();
     stall_.stop();
@@ -81,7 +185,7 @@ void CurlTransfer::release()
     watches_.clear();
 }
 
-void CurlTransfer::startHop(const QString& url)
+void CurlTransfer::Session::startHop(const QString& url)
 {
     if (!easy_) {
         easy_ = curl_easy_init();
@@ -99,9 +203,9 @@ void CurlTransfer::startHop(const QString& url)
     curl_easy_setopt(e, CURLOPT_PROTOCOLS_STR, "https,ftp");
     curl_easy_setopt(e, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(e, CURLOPT_ERRORBUFFER, errorBuffer_);
-    curl_easy_setopt(e, CURLOPT_WRITEFUNCTION, &CurlTransfer::onBody);
+    curl_easy_setopt(e, CURLOPT_WRITEFUNCTION, &Session::onBody);
     curl_easy_setopt(e, CURLOPT_WRITEDATA, this);
-    curl_easy_setopt(e, CURLOPT_HEADERFUNCTION, &CurlTransfer::onHeader);
+    curl_easy_setopt(e, CURLOPT_HEADERFUNCTION, &Session::onHeader);
     curl_easy_setopt(e, CURLOPT_HEADERDATA, this);
     curl_easy_setopt(e, CURLOPT_USERAGENT, options_.userAgent.constData());
     curl_easy_setopt(e, CURLOPT_ACCEPT_ENCODING, ""); // every encoding curl can decode
@@ -119,6 +223,17 @@ void CurlTransfer::startHop(const QString& url)
     const qint64 left = std::max<qint64>(1, options_.fetchLimitMs - sinceStart_.elapsed());
     curl_easy_setopt(e, CURLOPT_TIMEOUT_MS, long(left));
     stall_.start(options_.receiveLimitMs);
+    sinceHeard_.start();
+    // curl waits for some FTP replies in a blocking poll, where stall_ cannot fire: bound each
+    // reply wait by the stall limit too, and let the progress callback end it sooner.
+    curl_easy_setopt(e, CURLOPT_SERVER_RESPONSE_TIMEOUT,
+                     long(std::max(1, (options_.receiveLimitMs + 999) / 1000)));
+    curl_easy_setopt(e, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(e, CURLOPT_XFERINFOFUNCTION, &Session::onProgress);
+    curl_easy_setopt(e, CURLOPT_XFERINFODATA, this);
+    // A connection kept for reuse would say QUIT, and wait for its answer, from the handle
+    // cleanup, where no limit of this transfer applies.
+    curl_easy_setopt(e, CURLOPT_FORBID_REUSE, 1L);
 
     // An empty proxy also keeps curl from taking one from the environment.
     const common::ProxySettings& proxy = options_.proxy;
@@ -143,16 +258,19 @@ void CurlTransfer::startHop(const QString& url)
     curl_multi_add_handle(multi_, e);
 }
 
-void CurlTransfer::hopDone(CURLcode code)
+void CurlTransfer::Session::hopDone(CURLcode code)
 {
     CURL* e = easy_;
+    // The progress callback ended a stalled wait.
+    if (stalled_ && code == CURLE_ABORTED_BY_CALLBACK)
+        code = CURLE_OPERATION_TIMEDOUT;
     result_.code = code;
     curl_easy_getinfo(e, CURLINFO_RESPONSE_CODE, &result_.status);
     curl_easy_getinfo(e, CURLINFO_HTTP_CONNECTCODE, &result_.proxyStatus);
     curl_easy_getinfo(e, CURLINFO_SSL_VERIFYRESULT, &result_.verifyResult);
     curl_off_t retryAfter = 0;
     curl_easy_getinfo(e, CURLINFO_RETRY_AFTER, &retryAfter);
-    result_.retryAfterSeconds = long(retryAfter);
+    result_.retryAfterSeconds = qint64(retryAfter);
     result_.detail = QString::fromUtf8(errorBuffer_).trimmed();
     if (result_.detail.isEmpty() && code != CURLE_OK)
         result_.detail = QString::fromUtf8(curl_easy_strerror(code));
@@ -174,48 +292,66 @@ void CurlTransfer::hopDone(CURLcode code)
         }
     }
     release();
-    done_ = true;
-    Q_EMIT finished();
+    deliver_(serial_, result_);
 }
 
-size_t CurlTransfer::onBody(char* data, size_t size, size_t count, void* self)
+void CurlTransfer::Session::heard()
 {
-    auto* t = static_cast<CurlTransfer*>(self);
+    stall_.start();
+    sinceHeard_.start();
+}
+
+int CurlTransfer::Session::onProgress(void* self, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
+{
+    auto* t = static_cast<Session*>(self);
+    if (t->serial_ != t->wanted_)
+        return 1; // aborted by the caller
+    if (t->sinceHeard_.elapsed() >= t->options_.receiveLimitMs) {
+        t->stalled_ = true;
+        return 1;
+    }
+    return 0;
+}
+
+size_t CurlTransfer::Session::onBody(char* data, size_t size, size_t count, void* self)
+{
+    auto* t = static_cast<Session*>(self);
     const size_t bytes = size * count;
     if (t->result_.body.size() + qsizetype(bytes) > t->options_.maxBytes) {
         t->result_.tooLarge = true;
         return CURL_WRITEFUNC_ERROR;
     }
     t->result_.body.append(data, qsizetype(bytes));
-    t->stall_.start();
+    t->heard();
     return bytes;
 }
 
-size_t CurlTransfer::onHeader(char* data, size_t size, size_t count, void* self)
+size_t CurlTransfer::Session::onHeader(char* data, size_t size, size_t count, void* self)
 {
-    auto* t = static_cast<CurlTransfer*>(self);
+    auto* t = static_cast<Session*>(self);
     const size_t bytes = size * count;
     const QByteArray line(data, qsizetype(bytes));
     if (line.startsWith("HTTP/")) // a new response (a proxy's CONNECT answer comes first)
         t->result_.head.clear();
     t->result_.head += line;
-    t->stall_.start();
-    // For FTP the "headers" are the server's reply lines.
-    if (!line.trimmed().isEmpty())
+    t->heard();
+    // For FTP the "headers" are the server's reply lines; the answer to QUIT, as the connection
+    // closes, tells nothing about the transfer.
+    if (!line.trimmed().isEmpty() && !line.startsWith("221 "))
         t->result_.lastReply = QString::fromUtf8(line.trimmed());
     return bytes;
 }
 
-int CurlTransfer::onSocket(CURL*, curl_socket_t fd, int what, void* self, void*)
+int CurlTransfer::Session::onSocket(CURL*, curl_socket_t fd, int what, void* self, void*)
 {
-    static_cast<CurlTransfer*>(self)->watch(fd, what);
+    static_cast<Session*>(self)->watch(fd, what);
     return 0;
 }
 
-int CurlTransfer::onTimer(CURLM*, long timeoutMs, void* self)
+int CurlTransfer::Session::onTimer(CURLM*, long timeoutMs, void* self)
 {
     // curl must not be called back from here: the timer's event does it.
-    auto* t = static_cast<CurlTransfer*>(self);
+    auto* t = static_cast<Session*>(self);
     if (timeoutMs < 0)
         t->timer_.stop();
     else
@@ -223,7 +359,7 @@ int CurlTransfer::onTimer(CURLM*, long timeoutMs, void* self)
     return 0;
 }
 
-void CurlTransfer::watch(curl_socket_t fd, int what)
+void CurlTransfer::Session::watch(curl_socket_t fd, int what)
 {
     Watch& w = watches_[fd];
     // Notifiers may be dropped from inside their own signal: disable now, delete later.
@@ -245,9 +381,9 @@ void CurlTransfer::watch(curl_socket_t fd, int what)
         watches_.erase(fd);
 }
 
-void CurlTransfer::socketAction(curl_socket_t fd, int events)
+void CurlTransfer::Session::socketAction(curl_socket_t fd, int events)
 {
-    if (!easy_ || done_)
+    if (!easy_)
         return;
     int running = 0;
     curl_multi_socket_action(multi_, fd, events, &running);

@@ -3,17 +3,13 @@
 #include "common/proxy_settings.h"
 
 #include <QByteArray>
-#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
-#include <QTimer>
+#include <QThread>
 
+#include <atomic>
 #include <curl/curl.h>
 #include <functional>
-#include <map>
-#include <memory>
-
-class QSocketNotifier;
 
 namespace net {
 
@@ -24,9 +20,9 @@ struct TransferResult
 {
     CURLcode code = CURLE_OK;
     long status = 0;
-    long proxyStatus = 0;  // the proxy's answer to CONNECT
-    long verifyResult = 0; // OpenSSL's certificate verification result
-    long retryAfterSeconds = 0;
+    long proxyStatus = 0;         // the proxy's answer to CONNECT
+    long verifyResult = 0;        // OpenSSL's certificate verification result
+    qint64 retryAfterSeconds = 0; // as the server asked, unbounded
     int redirects = 0;
     bool redirectToPlainHttp = false;
     bool tooLarge = false;
@@ -38,10 +34,17 @@ struct TransferResult
     QString detail; // curl's own description of a failure
 };
 
-// One transfer of an https:// or ftp:// address with libcurl's multi interface, driven by the
-// Qt event loop of the calling thread: curl names the sockets to watch (a QSocketNotifier per
-// direction) and its next deadline (a single-shot QTimer), so nothing runs in a thread and
-// nothing polls.
+// One transfer of an https:// or ftp:// address with libcurl's multi interface, run on a worker
+// thread of its own with its own Qt event loop: curl names the sockets to watch (a
+// QSocketNotifier per direction) and its next deadline (a single-shot QTimer), so nothing polls.
+// libcurl waits for some FTP replies (the final "226" of a download, the answer to QUIT) in a
+// blocking poll; on the worker that wait never holds up the calling thread, and it is bounded
+// by the stall limit (CURLOPT_SERVER_RESPONSE_TIMEOUT, and the progress callback that curl calls
+// every second during it).
+//
+// For the caller nothing of the thread shows: start(), abort() and the accessors are called
+// from the thread that made the object, and finished() is emitted there, from its event loop,
+// with result() complete.
 //
 // HTTPS: HTTP/1.1 or HTTP/2, Host and `userAgent`, compressed bodies accepted and decoded,
 // chunked bodies, up to kMaxRedirects redirects followed (never from https to http: that ends
@@ -72,13 +75,16 @@ public:
     };
 
     explicit CurlTransfer(QObject* parent = nullptr);
+    // Ends a running transfer and the worker; waits at most about a second (a blocking curl
+    // wait notices the end at its next progress call).
     ~CurlTransfer() override;
 
     // Starts a transfer; a running one is aborted first.
     void start(const Options& options);
-    // Ends a running transfer at once, closing its connections; finished() stays false.
+    // Ends a running transfer at once for the caller (finished() stays false and its result is
+    // never delivered); the worker closes its connections as soon as curl returns to it.
     void abort();
-    bool running() const { return easy_ != nullptr && !done_; }
+    bool running() const { return serial_ != 0 && !done_; }
     bool done() const { return done_; }
     const TransferResult& result() const { return result_; }
 
@@ -86,33 +92,16 @@ Q_SIGNALS:
     void finished();
 
 private:
-    struct Watch
-    {
-        std::unique_ptr<QSocketNotifier> read;
-        std::unique_ptr<QSocketNotifier> write;
-    };
+    void deliver(quint64 serial, const TransferResult& result);
 
-    static size_t onBody(char* data, size_t size, size_t count, void* self);
-    static size_t onHeader(char* data, size_t size, size_t count, void* self);
-    static int onSocket(CURL* easy, curl_socket_t fd, int what, void* self, void* socketData);
-    static int onTimer(CURLM* multi, long timeoutMs, void* self);
-
-    void watch(curl_socket_t fd, int what);
-    void socketAction(curl_socket_t fd, int events);
-    void startHop(const QString& url);
-    void hopDone(CURLcode code);
-    void release();
-
-    CURLM* multi_ = nullptr;
-    CURL* easy_ = nullptr;
-    QTimer timer_;
-    QTimer stall_;
-    std::map<curl_socket_t, Watch> watches_;
-    Options options_;
-    QElapsedTimer sinceStart_;
-    TransferResult result_;
-    char errorBuffer_[CURL_ERROR_SIZE] = {};
+    // The transfer the caller waits for; the worker drops any other. Read by the worker.
+    std::atomic<quint64> wanted_{0};
+    quint64 serial_ = 0;
     bool done_ = false;
+    TransferResult result_;
+    QThread thread_;
+    class Session;
+    Session* session_; // lives on thread_, deleted there when it ends
 };
 
 } // namespace net

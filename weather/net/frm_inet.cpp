@@ -18,6 +18,10 @@ frmInet::frmInet(FetchState& state, const common::ProxySettings& proxy, ErrorLog
     : QObject(parent), state_(state), proxy_(proxy), log_(log)
 {
     setObjectName(QStringLiteral("frmInet"));
+    for (QTimer* limit : {&fetchLimitTimer_, &receiveLimitTimer_}) {
+        limit->setSingleShot(true);
+        limit->setTimerType(Qt::PreciseTimer);
+    }
 }
 
 frmInet::~frmInet() = default;
@@ -66,12 +70,18 @@ QString frmInet::myOpenURL(const QString& sUrl, bool NoDelimCheck)
 
 std::optional<QString> frmInet::httpFetch(bool wholePage)
 {
+    if (!requestableUrl(requestUrl)) {
+        log_.writeTxt(fetch_text::badAddress(requestUrl));
+        return std::nullopt;
+    }
     SocketControl& ws = loadSocket(1);
     connect(&ws, &SocketControl::connected, this, &frmInet::onConnected);
     connect(&ws, &SocketControl::dataArrival, this, &frmInet::onDataArrival);
     connect(&ws, &SocketControl::error, this, &frmInet::onSocketError);
 
     fetch_.sinceStart.start();
+    // The limits wake the wait themselves: a silent server sends no event that would.
+    fetchLimitTimer_.start(fetchLimitMs_);
     if (proxy_.useProxy)
         ws.connectTo(proxy_.server, proxy_.port);
     else
@@ -81,6 +91,8 @@ std::optional<QString> frmInet::httpFetch(bool wholePage)
     platform::waitFor([this, wholePage] { return waitOver(wholePage); },
                       fetchLimitMs_ + receiveLimitMs_);
 
+    fetchLimitTimer_.stop();
+    receiveLimitTimer_.stop();
     const std::optional<QString> page = state_.appClosing ? std::nullopt : evaluate(wholePage);
     ws.close();
     return page;
@@ -129,7 +141,9 @@ std::optional<QString> frmInet::judgeTransfer(const TransferResult& r, bool whol
                         : fetch_text::kOtherAuthRequired);
     }
     if (r.redirectToPlainHttp)
-        return fail(fetch_text::redirectToPlainHttp(r.url, r.redirect));
+        return fail(r.redirect.startsWith(QLatin1String("http://"), Qt::CaseInsensitive)
+                        ? fetch_text::redirectToPlainHttp(r.url, r.redirect)
+                        : fetch_text::redirectRefused(r.url, common::printableText(r.redirect)));
     if (r.tooLarge)
         return fail(fetch_text::kPageTooLarge);
     switch (r.code) {
@@ -145,13 +159,15 @@ std::optional<QString> frmInet::judgeTransfer(const TransferResult& r, bool whol
     case CURLE_PEER_FAILED_VERIFICATION:
         return fail(fetch_text::certificateNotTrusted(host, certificateProblem(r)));
     case CURLE_SSL_CONNECT_ERROR:
-        return fail(fetch_text::handshakeFailed(host, r.detail));
+        return fail(fetch_text::handshakeFailed(host, common::printableText(r.detail)));
     case CURLE_TOO_MANY_REDIRECTS:
         return fail(fetch_text::redirectLoop(requestUrl));
     case CURLE_OPERATION_TIMEDOUT:
         return fail(fetch_text::timedOut(r.url));
     case CURLE_FILESIZE_EXCEEDED:
         return fail(fetch_text::kPageTooLarge);
+    case CURLE_OUT_OF_MEMORY: // what libcurl says of a header line past its 100 KB
+        return fail(fetch_text::headerTooLong(r.url));
     case CURLE_LOGIN_DENIED:
     case CURLE_REMOTE_ACCESS_DENIED:
     case CURLE_REMOTE_FILE_NOT_FOUND:
@@ -160,9 +176,9 @@ std::optional<QString> frmInet::judgeTransfer(const TransferResult& r, bool whol
     case CURLE_FTP_COULDNT_RETR_FILE:
     case CURLE_FTP_COULDNT_SET_TYPE:
     case CURLE_FTP_ACCEPT_FAILED:
-        return fail(fetch_text::ftpRefused(r.url, r.lastReply));
+        return fail(fetch_text::ftpRefused(r.url, common::printableText(r.lastReply)));
     default:
-        return fail(fetch_text::transferFailed(r.url, r.detail));
+        return fail(fetch_text::transferFailed(r.url, common::printableText(r.detail)));
     }
 
     // An FTP transfer that ends well has no status to judge (its last reply is a 226).
@@ -176,14 +192,16 @@ std::optional<QString> frmInet::judgeTransfer(const TransferResult& r, bool whol
         return fail(fetch_text::notFound(r.url));
     case 429:
     case 503: {
-        QString notBefore;
+        // Bounded, and only for the address that asked (a busy update server or history feed
+        // does not stop the scans of the observations).
+        QString resumeAt;
         if (r.retryAfterSeconds > 0) {
-            state_.retryAfter.setRemainingTime(qint64(r.retryAfterSeconds) * 1000);
-            notBefore = QDateTime::currentDateTime()
-                            .addSecs(r.retryAfterSeconds)
-                            .toString(QStringLiteral("HH:mm:ss"));
+            const QDateTime now = QDateTime::currentDateTime();
+            const QDateTime end = retryAfterEnd(r.retryAfterSeconds, now);
+            state_.retryAfter.insert(requestUrl, QDeadlineTimer(now.msecsTo(end)));
+            resumeAt = end.toString(QStringLiteral("HH:mm:ss"));
         }
-        return fail(fetch_text::serverBusy(int(r.status), r.url, notBefore));
+        return fail(fetch_text::serverBusy(int(r.status), r.url, resumeAt));
     }
     default:
         return fail(fetch_text::otherStatus(int(r.status), r.url));
@@ -264,8 +282,14 @@ std::optional<QString> frmInet::evaluate(bool wholePage)
     }
     // A socket error (a reset in mid-page, say) has been logged and failed the fetch; what
     // arrived before it is no page, and judging it would log a second, misleading reason.
-    if (fetch_.failed || responseText.isEmpty())
+    if (fetch_.failed)
         return std::nullopt;
+    if (responseText.isEmpty()) {
+        const bool gone = fetch_.requestSent && WS[1]->state() != SocketControl::State::Connected &&
+                          fetch_.sinceStart.elapsed() < fetchLimitMs_;
+        log_.writeTxt(gone ? fetch_text::noAnswer(requestUrl) : fetch_text::timedOut(requestUrl));
+        return std::nullopt;
+    }
 
     // The decoded response is judged and cut in place: the body is what is left of it.
     QString& text = pageText_.finish(responseText);
@@ -291,7 +315,11 @@ std::optional<QString> frmInet::evaluate(bool wholePage)
                 ? fetch_text::kBasicAuthRequired
                 : fetch_text::kOtherAuthRequired);
         return std::nullopt;
+    case 0:
+        log_.writeTxt(fetch_text::notHttp(requestUrl));
+        return std::nullopt;
     default:
+        log_.writeTxt(fetch_text::otherStatus(httpStatus(head.toString()), requestUrl));
         return std::nullopt;
     }
 }
@@ -304,6 +332,7 @@ void frmInet::onConnected()
     fetch_.requestSent = true;
     fetch_.receiving = true;
     fetch_.sinceRequest.start();
+    receiveLimitTimer_.start(receiveLimitMs_);
 }
 
 void frmInet::onDataArrival(const QByteArray& data)

@@ -10,6 +10,7 @@
 #include <QElapsedTimer>
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
 #include <array>
 #include <memory>
@@ -26,7 +27,8 @@ class ErrorLog;
 // where the failure has a message. It blocks until the fetch has ended but pumps events while
 // it waits, so the user interface stays alive. An https:// or ftp:// address goes through
 // CurlTransfer (its port honoured, the proxy reached with CONNECT); every failure of those is
-// logged, and a 429/503 with Retry-After sets FetchState::retryAfter. Any other address gets an
+// logged, and a 429/503 with Retry-After holds the timed scans off that address for a while
+// (FetchState::retryAfter, bounded by retryAfterEnd()). Any other address gets an
 // HTTP/1.0 GET, straight from the web server (always port 80) or through the proxy of the
 // settings it was given, as described next. In data-block mode every transport checks the
 // page for both markers.
@@ -38,6 +40,10 @@ class ErrorLog;
 // the start. A shutdown (`appClosing`) ends any wait at once with "". A response larger than
 // kMaxResponseBytes ends the fetch at once with a logged message. A socket error (a reset
 // included) fails the fetch with its "Winsock Error" message only, whatever arrived before it.
+//
+// Every failure logs its reason: a time limit passed, a server that closed without answering,
+// an answer that is not HTTP, a status other than 200 (301 and 407 with their own texts), an
+// address with a space or control character (refused before connecting).
 //
 // A call made while a fetch is already running (from an event handled during its wait)
 // returns "" at once and leaves the running fetch undisturbed.
@@ -120,6 +126,9 @@ private:
     int fetchLimitMs_ = kFetchLimitMs;
     int receiveLimitMs_ = kReceiveLimitMs;
     Fetch fetch_;
+    // Wake the HTTP/1.0 wait at its limits (waitOver() judges them).
+    QTimer fetchLimitTimer_;
+    QTimer receiveLimitTimer_;
     PageText pageText_;
     CurlTransfer transfer_;
     std::unique_ptr<SmtpMailer> mailer_;

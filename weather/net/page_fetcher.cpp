@@ -4,6 +4,8 @@
 #include "common/text_codec.h"
 #include "weather/config/settings.h"
 
+#include <algorithm>
+
 namespace net {
 
 QString fetch_text::socketError(int number, const QString& description)
@@ -36,12 +38,22 @@ QString fetch_text::notFound(const QString& url)
     return QStringLiteral("Page not found (HTTP 404) at URL\r\n") + url;
 }
 
-QString fetch_text::serverBusy(int status, const QString& url, const QString& notBefore)
+QString fetch_text::serverBusy(int status, const QString& url, const QString& resumeAt)
 {
     QString text = QStringLiteral("The server is busy (HTTP %1) at URL\r\n").arg(status) + url;
-    if (!notBefore.isEmpty())
-        text += QStringLiteral("\r\nIt asks for no request before ") + notBefore + QLatin1Char('.');
+    if (!resumeAt.isEmpty())
+        text += QStringLiteral("\r\nThe timed scans leave this address alone until ") + resumeAt +
+                QLatin1Char('.');
     return text;
+}
+
+QDateTime retryAfterEnd(qint64 seconds, const QDateTime& now)
+{
+    if (seconds <= 0)
+        return now;
+    constexpr qint64 kLongestSeconds = 3600;
+    const QDateTime nextMidnight(now.date().addDays(1), QTime(0, 0));
+    return std::min(now.addSecs(std::min(seconds, kLongestSeconds)), nextMidnight);
 }
 
 QString fetch_text::otherStatus(int status, const QString& url)
@@ -58,6 +70,33 @@ QString fetch_text::redirectToPlainHttp(const QString& url, const QString& targe
 {
     return QStringLiteral("Redirect from https to plain http refused at URL\r\n") + url +
            QStringLiteral("\r\n = ") + target;
+}
+
+QString fetch_text::redirectRefused(const QString& url, const QString& target)
+{
+    return QStringLiteral("Redirect from https to another kind of address refused at URL\r\n") +
+           url + QStringLiteral("\r\n = ") + target;
+}
+
+QString fetch_text::headerTooLong(const QString& url)
+{
+    return QStringLiteral("The server's answer has a header line over 100 KB at URL\r\n") + url;
+}
+
+QString fetch_text::notHttp(const QString& url)
+{
+    return QStringLiteral("The server's answer is not HTTP at URL\r\n") + url;
+}
+
+QString fetch_text::noAnswer(const QString& url)
+{
+    return QStringLiteral("The server closed the connection without an answer at URL\r\n") + url;
+}
+
+QString fetch_text::badAddress(const QString& url)
+{
+    return QStringLiteral("The address holds a space or a control character:\r\n") +
+           common::printableText(url);
 }
 
 QString fetch_text::ftpRefused(const QString& url, const QString& reply)
@@ -113,6 +152,12 @@ QString proxyAuthScheme(const QString& response)
            response.at(end) != QLatin1Char('\r') && response.at(end) != QLatin1Char('\n'))
         ++end;
     return response.mid(start, end - start);
+}
+
+bool requestableUrl(QStringView url)
+{
+    return std::none_of(url.begin(), url.end(),
+                        [](QChar c) { return c.unicode() <= 0x20 || c.unicode() == 0x7F; });
 }
 
 QByteArray httpRequest(const QString& url, const common::ProxySettings& proxy)

@@ -3,7 +3,9 @@
 #include "common/proxy_settings.h"
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QDeadlineTimer>
+#include <QHash>
 #include <QString>
 #include <QStringDecoder>
 
@@ -16,10 +18,21 @@ struct FetchState
     bool fetchBusy = false;   // a fetch is under way: the scan timers skip their tick
     bool fetchFailed = false; // the last fetch failed
     bool appClosing = false;  // the program is shutting down: a waiting fetch gives up
-    // A server asked to be left alone until then (HTTP 429/503 with Retry-After): the timed
-    // scans skip their tick before it. Expired unless a server asked.
-    QDeadlineTimer retryAfter;
+    // Addresses whose server asked to be left alone (HTTP 429/503 with Retry-After), each with
+    // the time it may be fetched again by a timed scan (retryAfterEnd()).
+    QHash<QString, QDeadlineTimer> retryAfter;
+
+    // True while a timed scan must leave `url` alone.
+    bool holdsOff(const QString& url) const
+    {
+        return !retryAfter.value(url, QDeadlineTimer()).hasExpired();
+    }
 };
+
+// When a timed scan may fetch again from a server that asked for `seconds` of rest at `now`:
+// no later than an hour after `now`, nor than the next midnight (the next day's first scan, the
+// daily check, is never held up); any count of seconds however large, none for 0 or less.
+QDateTime retryAfterEnd(qint64 seconds, const QDateTime& now);
 
 // The texts the fetcher logs.
 namespace fetch_text {
@@ -48,11 +61,21 @@ inline const QString kForbidden = QStringLiteral(
 QString certificateNotTrusted(const QString& host, const QString& reason);
 QString handshakeFailed(const QString& host, const QString& detail);
 QString notFound(const QString& url);
-// HTTP 429 or 503; `notBefore` is "" when the server named no time.
-QString serverBusy(int status, const QString& url, const QString& notBefore);
+// HTTP 429 or 503; `resumeAt` (the time the timed scans of `url` resume) is "" when the server
+// named no time.
+QString serverBusy(int status, const QString& url, const QString& resumeAt);
 QString otherStatus(int status, const QString& url);
 QString redirectLoop(const QString& url);
 QString redirectToPlainHttp(const QString& url, const QString& target);
+// A redirect from https to an address of another scheme (file:, ftp:, …).
+QString redirectRefused(const QString& url, const QString& target);
+// A header line longer than libcurl reads (100 KB).
+QString headerTooLong(const QString& url);
+// An HTTP/1.0 answer that is not HTTP (no status), and a server that closed without answering.
+QString notHttp(const QString& url);
+QString noAnswer(const QString& url);
+// An http:// address with a space or a control character, which would break the request line.
+QString badAddress(const QString& url);
 QString ftpRefused(const QString& url, const QString& reply);
 QString timedOut(const QString& url);
 QString transferFailed(const QString& url, const QString& detail);
@@ -76,6 +99,9 @@ int httpStatus(const QString& response);
 // at the start of a line): the text after the key up to the next space or line end. "" when
 // the header is missing or the scheme is empty.
 QString proxyAuthScheme(const QString& response);
+
+// True when `url` can stand in a request line: no space, no control character.
+bool requestableUrl(QStringView url);
 
 // The HTTP/1.0 request for `url`: the request line with the full URL as given, then
 // "Accept: text/html" or, with both the proxy and its authentication on, the Basic proxy
