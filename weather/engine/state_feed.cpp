@@ -83,6 +83,7 @@ bool readStation(QXmlStreamReader& xml, const ColumnIndex& columns, qsizetype co
         }
         row.name = QLatin1String("<a>") % name % QLatin1String("</a>");
         row.wmo = attributes.value(QLatin1String("wmo-id")).trimmed().toString();
+        row.district = attributes.value(QLatin1String("forecast-district-id")).trimmed().toString();
     }
     row.cells = QStringList(columnCount, QString()); // null: not seen yet
 

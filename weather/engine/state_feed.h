@@ -23,7 +23,7 @@ template <typename Rows> struct FeedResult
 //  - name: "<a>" + the station's `description` ("stn-name" when it has none) + "</a>", the shape
 //    of the page's name cell that the station list cuts the name from; a station with neither
 //    attribute is left out;
-//  - wmo: the station's `wmo-id`;
+//  - wmo: the station's `wmo-id`; district: its `forecast-district-id`;
 //  - cells: one per layout column, from the station's first period. A column whose
 //    entry of `xmlElements` is kTimeLocal holds the period's `time-local` written by
 //    bureauTimeText(); any other column holds the trimmed text of the first `element` of that
