@@ -65,6 +65,10 @@ struct StateLayout
     // st_hist_url: the history's address with "{wmo}" for the station's number; empty: the
     // address is the link in the row's name cell
     QString historyUrl;
+    // fc_town_url: the state's town forecasts (precis) product; empty: the region has none.
+    // fc_town_fallback_url: the same product by another road, tried when the first fails.
+    QString townForecastUrl;
+    QString townForecastFallbackUrl;
     QString blockStart;
     QString blockEnd;
     QString rowMarker;
@@ -101,7 +105,9 @@ RegionList loadRegionList(const QString& layoutPath);
 // After the page keys the feed keys follow, each falling back: st_feed ("xml" in any capitals,
 // else HTML), st_fallback_url, st_hist_feed ("json", else HTML), st_hist_url, and per column
 // st_xml_<n> (XML feed only) and st_json_<n> (JSON history only). st_url, st_fallback_url and
-// st_hist_url are read with pageAddress().
+// st_hist_url are read with pageAddress(). Last the region's own fc_town_url and
+// fc_town_fallback_url (no fallback to [COMMON]: a region without town forecasts has none),
+// read with pageAddress() when not empty.
 StateLayout loadStateLayout(const QString& section, const QString& layoutPath);
 
 } // namespace config
