@@ -3,6 +3,7 @@
 //   weather [--appdir DIR] --print[=feed]  one scan, the feed text on standard output
 //   weather [--appdir DIR] --print=ticker  one scan, the one-line display text
 //   weather [--appdir DIR] --print=json    one scan, one line for a Waybar custom module
+//   weather [--appdir DIR] --print=forecast  one scan, the town forecast, a line per period
 
 #include "platform/app_dir.h"
 #include "platform/shutdown_signals.h"
@@ -27,6 +28,8 @@ std::optional<app::PrintMode> printMode(int argc, char** argv)
             return app::PrintMode::Ticker;
         if (!std::strcmp(argv[i], "--print=json"))
             return app::PrintMode::Json;
+        if (!std::strcmp(argv[i], "--print=forecast"))
+            return app::PrintMode::Forecast;
     }
     return std::nullopt;
 }

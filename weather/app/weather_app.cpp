@@ -44,6 +44,29 @@ QString lineFeeds(QString text)
     return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
 }
 
+int printForecast(const engine::ForecastWatch& forecast, net::ErrorLog& log, QTextStream& out,
+                  QTextStream& err)
+{
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    const engine::ForecastTown* town = forecast.shown();
+    const QList<engine::ForecastPeriod> ahead =
+        town ? engine::periodsAhead(*town, now) : QList<engine::ForecastPeriod>();
+    if (!town) {
+        log.writeTxt(forecast.missingText());
+    } else if (engine::forecastOutOfDate(forecast.issued(), now)) {
+        log.writeTxt(QStringLiteral("The forecast for %1 is out of date: issued %2.")
+                         .arg(town->name, engine::issueTimeText(forecast)));
+    } else if (ahead.isEmpty()) {
+        log.writeTxt(QStringLiteral("The forecast for %1 has no period ahead.").arg(town->name));
+    } else {
+        for (const engine::ForecastPeriod& period : ahead)
+            out << engine::periodLine(period) << Qt::endl;
+        return 0;
+    }
+    err << lineFeeds(log.text()) << Qt::endl;
+    return 1;
+}
+
 } // namespace
 
 // What the options dialog applies through the rest of the program.
@@ -372,9 +395,12 @@ int runPrint(const QString& appDir, PrintMode mode, QTextStream& out, QTextStrea
     net::ErrorLog log;
     engine::Monitor monitor(appDir + QStringLiteral("weather.ini"),
                             appDir + QStringLiteral("wsetting.ini"), log, widthIn(QFont()));
+    monitor.fetchForecasts = mode == PrintMode::Forecast;
     monitor.loadSettings();
     monitor.scanTimer.stop();
     monitor.tripLookupTick();
+    if (mode == PrintMode::Forecast)
+        return printForecast(monitor.forecast(), log, out, err);
 
     const bool shown = monitor.lastPassShown();
     if (!shown) {
