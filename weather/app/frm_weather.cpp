@@ -8,6 +8,7 @@
 #include "platform/message_box.h"
 #include "weather/engine/frm_graph.h"
 #include "weather/engine/monitor.h"
+#include "weather/shell/forecast_strip.h"
 #include "weather/shell/frm_alert.h"
 #include "weather/shell/level_images.h"
 
@@ -16,6 +17,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDate>
+#include <QDateTime>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -97,7 +99,8 @@ frmWeather::frmWeather(engine::Monitor& monitor, QWidget* parent)
       lblScanErr(statusLabel("lblScanErr", QStringLiteral("No response on last scan"), this)),
       lblIsConnect(statusLabel("lblIsConnect", QStringLiteral("No Connection"), this)),
       lblTrend(named(new QLabel(this), "lblTrend")),
-      lblStale(named(new common::ElidedLabel(QString(), this, 400), "lblStale")), monitor_(monitor),
+      lblStale(named(new common::ElidedLabel(QString(), this, 400), "lblStale")),
+      fraForecast(new shell::ForecastStrip(this)), monitor_(monitor),
       graph_(std::make_unique<engine::GraphPage>(monitor.inet(), monitor.log()))
 {
     setObjectName(QStringLiteral("frmWeather"));
@@ -111,6 +114,7 @@ frmWeather::frmWeather(engine::Monitor& monitor, QWidget* parent)
     cmdGraph->setEnabled(monitor_.graphEnabled);
     // Before any region is loaded (none may be) the lists and page buttons show the empty model.
     showRegionLists();
+    fraForecast->showForecast(monitor_.forecast(), QDateTime::currentDateTimeUtc());
 
     feed_ = std::make_unique<platform::FeedBox>(this);
 }
@@ -191,9 +195,10 @@ void frmWeather::buildLayout()
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(choice);
     layout->addLayout(middle, 1);
+    layout->addWidget(fraForecast);
     layout->addLayout(status);
     layout->addLayout(buttons);
-    resize(620, 460);
+    resize(640, 600);
 }
 
 void frmWeather::connectActions()
@@ -250,6 +255,9 @@ void frmWeather::connectActions()
         lstForecast->setCurrentRow(monitor_.forecasts.selected);
     });
     connect(&m, &engine::Monitor::published, this, &frmWeather::showStats);
+    connect(&m, &engine::Monitor::forecastChanged, fraForecast, [this] {
+        fraForecast->showForecast(monitor_.forecast(), QDateTime::currentDateTimeUtc());
+    });
     connect(&m, &engine::Monitor::scanningChanged, lblScanNow, &QWidget::setVisible);
     connect(&m, &engine::Monitor::scanFailedChanged, lblScanErr, &QWidget::setVisible);
     connect(&m, &engine::Monitor::scanStarted, lblIsConnect, &QWidget::hide);

@@ -21,6 +21,9 @@ namespace engine {
 class GraphPage;
 class Monitor;
 } // namespace engine
+namespace shell {
+class ForecastStrip;
+}
 
 namespace app {
 
@@ -58,8 +61,9 @@ public:
     QLabel* lblScanNow;
     QLabel* lblScanErr;
     QLabel* lblIsConnect;
-    QLabel* lblTrend; // the current trend arrow (element 0 of the arrow images)
-    QLabel* lblStale; // why the values on show are old, while they are
+    QLabel* lblTrend;                  // the current trend arrow (element 0 of the arrow images)
+    QLabel* lblStale;                  // why the values on show are old, while they are
+    shell::ForecastStrip* fraForecast; // the town forecast for the next days
 
     // What the screen saver reads: the feed text or the alarm text.
     const QString& txtScr() const;

@@ -55,7 +55,7 @@ int printForecast(const engine::ForecastWatch& forecast, net::ErrorLog& log, QTe
         log.writeTxt(forecast.missingText());
     } else if (engine::forecastOutOfDate(forecast.issued(), now)) {
         log.writeTxt(QStringLiteral("The forecast for %1 is out of date: issued %2.")
-                         .arg(town->name, engine::issueTimeText(forecast)));
+                         .arg(town->name, engine::issueTimeText(forecast.issued(), town)));
     } else if (ahead.isEmpty()) {
         log.writeTxt(QStringLiteral("The forecast for %1 has no period ahead.").arg(town->name));
     } else {

@@ -113,11 +113,10 @@ QString ForecastWatch::missingText() const
     return QStringLiteral("No forecast for this town in the bureau's product.");
 }
 
-QString issueTimeText(const ForecastWatch& watch)
+QString issueTimeText(const QDateTime& issuedAt, const ForecastTown* town)
 {
-    const ForecastTown* town = watch.shown();
-    QDateTime issued = watch.issued().toUTC();
-    if (town && town->periods.first().start.isValid())
+    QDateTime issued = issuedAt.toUTC();
+    if (town && !town->periods.isEmpty() && town->periods.first().start.isValid())
         issued = issued.toOffsetFromUtc(town->periods.first().start.offsetFromUtc());
     return shortDayName(issued.date()) % u' ' % issued.toString(QStringLiteral("dd/MM hh:mm AP"));
 }
@@ -129,7 +128,8 @@ QString forecastTipText(const ForecastWatch& watch, const QDateTime& now)
         return QString();
     const QString crlf = QStringLiteral("\r\n");
     if (forecastOutOfDate(watch.issued(), now))
-        return QStringLiteral("Forecast out of date (issued ") % issueTimeText(watch) % u')' % crlf;
+        return QStringLiteral("Forecast out of date (issued ") %
+               issueTimeText(watch.issued(), town) % u')' % crlf;
     QString text;
     for (const QString& line : glanceLines(*town, now))
         text += line % crlf;

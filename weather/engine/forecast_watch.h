@@ -75,8 +75,8 @@ private:
 // before; each line ends with CR LF. Empty without a forecast.
 QString forecastTipText(const ForecastWatch& watch, const QDateTime& now);
 
-// "Sun 27/10 03:50 PM": an issue time in the shown town's wall clock (the offset of its first
-// period), else in UTC.
-QString issueTimeText(const ForecastWatch& watch);
+// "Sun 27/10 03:50 PM": an issue time in the town's wall clock (the offset of its first period),
+// else in UTC.
+QString issueTimeText(const QDateTime& issued, const ForecastTown* town);
 
 } // namespace engine
