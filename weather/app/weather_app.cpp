@@ -129,6 +129,7 @@ public:
             return std::nullopt;
         return dialog.choice();
     }
+    void forecastTownChosen(const QString& aac) override { app_.monitor_->chooseForecastTown(aac); }
 
 private:
     WeatherApp& app_;
@@ -252,6 +253,17 @@ void WeatherApp::showOptions()
 {
     // Without any region (no usable layout file) the dialog still opens, its stat lists empty.
     optionsDialog();
+    // The towns of the last forecast product read, under their districts.
+    const engine::TownForecasts& product = monitor_->forecast().product();
+    QList<config::ForecastTownChoice> towns;
+    for (const engine::ForecastTown& town : product.towns) {
+        const auto district = std::find_if(
+            product.districts.cbegin(), product.districts.cend(),
+            [&town](const engine::ForecastDistrict& d) { return d.aac == town.district; });
+        towns.append({district == product.districts.cend() ? QString() : district->name, town.name,
+                      town.aac});
+    }
+    options_->setForecastTowns(towns, monitor_->settings().forecastTown);
     options_->setWindowModality(Qt::ApplicationModal);
     options_->show();
     options_->raise();
