@@ -181,6 +181,43 @@ private Q_SLOTS:
                  config::bureauRoot() + QStringLiteral("products/IDN60801/IDN60801.{wmo}.shtml"));
     }
 
+    // The shipped layout names each state's town forecasts product, by FTP then HTTPS;
+    // Antarctica has none.
+    void shippedTownForecasts_data()
+    {
+        QTest::addColumn<QString>("section");
+        QTest::addColumn<QString>("product");
+        const char* const products[][2] = {
+            {"NSW", "IDN11060"}, {"VIC", "IDV10753"}, {"QLD", "IDQ11295"}, {"WA", "IDW14199"},
+            {"SA", "IDS10044"},  {"TAS", "IDT16710"}, {"NT", "IDD10207"},  {"ANT", ""}};
+        for (const auto& [section, product] : products)
+            QTest::newRow(section) << section << product;
+    }
+    void shippedTownForecasts()
+    {
+        QFETCH(QString, section);
+        QFETCH(QString, product);
+        const auto s =
+            loadStateLayout(section, QStringLiteral(NIMBULO_SOURCE_DIR "/data/weather.ini"));
+        QCOMPARE(s.townForecastUrl, product.isEmpty()
+                                        ? QString()
+                                        : "ftp://ftp.bom.gov.au/anon/gen/fwo/" + product + ".xml");
+        QCOMPARE(s.townForecastFallbackUrl,
+                 product.isEmpty() ? QString() : "https://reg.bom.gov.au/fwo/" + product + ".xml");
+    }
+
+    // A region without the keys has no town forecasts, whatever [COMMON] says; a path is joined
+    // to the bureau's root.
+    void townForecastKeysAreTheRegions()
+    {
+        const QString path = layout("[COMMON]\nfc_town_url=ftp://x/IDN11060.xml\n[R]\n"
+                                    "fc_town_fallback_url=fwo/IDN11060.xml\n[S]\n");
+        QCOMPARE(loadStateLayout(QStringLiteral("S"), path).townForecastUrl, QString());
+        const auto r = loadStateLayout(QStringLiteral("R"), path);
+        QCOMPARE(r.townForecastUrl, QString());
+        QCOMPARE(r.townForecastFallbackUrl, config::bureauRoot() + "fwo/IDN11060.xml");
+    }
+
     // Page values that start with a scheme (any capitals) are used as written.
     void addressesWithAScheme()
     {

@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QStandardItemModel>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -67,6 +68,10 @@ public:
     std::optional<config::ProxySettings> showProxyDialog(const config::ProxySettings&) override
     {
         return std::nullopt;
+    }
+    void forecastTownChosen(const QString& aac) override
+    {
+        calls << QStringLiteral("town '%1'").arg(aac);
     }
 };
 
@@ -357,6 +362,50 @@ private Q_SLOTS:
                                 "already be used by another\r\nprogram, choose an alternative"));
         expectSaved({"key_toggle=1", "key=17"}); // the key as it was
         QVERIFY(!host_.hotKey);
+    }
+
+    // The region's towns under their districts; OK hands on a town that differs from the saved
+    // one, "Town of the station" going back to the default; a saved town not listed stays.
+    void forecastTown_data()
+    {
+        QTest::addColumn<QString>("saved");
+        QTest::addColumn<QString>("pick"); // the entry picked; empty: none
+        QTest::addColumn<QStringList>("calls");
+        QTest::newRow("a town") << ""
+                                << "    Canberra" << QStringList{"town 'NSW_PT027'"};
+        QTest::newRow("back to the station's") << "NSW_PT027"
+                                               << "Town of the station" << QStringList{"town ''"};
+        QTest::newRow("unchanged") << "NSW_PT027"
+                                   << "" << QStringList{};
+        QTest::newRow("saved, not listed") << "VIC_PT001"
+                                           << "" << QStringList{};
+    }
+    void forecastTown()
+    {
+        QFETCH(QString, saved);
+        QFETCH(QString, pick);
+        QFETCH(QStringList, calls);
+        create("[SavedSetting]\ninterval=30\n");
+        settings_.forecastTown = saved;
+        dialog_->setForecastTowns({{"Sydney Metropolitan", "Sydney", "NSW_PT131"},
+                                   {"Sydney Metropolitan", "Penrith", "NSW_PT114"},
+                                   {"Australian Capital Territory", "Canberra", "NSW_PT027"}},
+                                  saved);
+        QComboBox* box = dialog_->cmbForecastTown;
+        QStringList entries;
+        for (int i = 0; i < box->count(); ++i)
+            entries << box->itemText(i);
+        QCOMPARE(entries.mid(0, 6),
+                 (QStringList{"Town of the station", "Sydney Metropolitan", "    Sydney",
+                              "    Penrith", "Australian Capital Territory", "    Canberra"}));
+        QCOMPARE(box->currentData().toString(), saved);
+        // A district's heading cannot be chosen.
+        const auto* model = qobject_cast<QStandardItemModel*>(box->model());
+        QVERIFY(model && !(model->item(1)->flags() & Qt::ItemIsEnabled));
+        if (!pick.isEmpty())
+            box->setCurrentIndex(box->findText(pick));
+        dialog_->cmdOK->click();
+        QCOMPARE(host_.calls.filter("town"), calls);
     }
 
     void cancelKeepsTheControls()

@@ -2,6 +2,7 @@
 
 #include "net_peers.h"
 #include "tools/demo-bureau/bureau_feeds.h"
+#include "weather/engine/town_forecast.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -308,6 +309,109 @@ private Q_SLOTS:
         QCOMPARE(run.exitCode, exitCode);
         QVERIFY2((exitCode == 0 ? run.out : run.err).contains(shown),
                  qPrintable(run.out + run.err));
+    }
+
+    // The town forecast through the real transports: Victoria's observations by FTP give the
+    // station and its district, the precis product comes by FTP or, when that fails, by HTTPS;
+    // refused products and a forecast too old say why on standard error.
+    void forecastTransports_data()
+    {
+        QTest::addColumn<QString>("product"); // "ftp", "https", "dead" stand for the servers
+        QTest::addColumn<QString>("fallback");
+        QTest::addColumn<QByteArray>("saved");
+        QTest::addColumn<QString>("error"); // empty: the forecast is printed
+        const QString ftp = "ftp/anon/gen/fwo/IDV10753.xml";
+        QTest::newRow("by FTP") << ftp << QString() << QByteArray() << QString();
+        QTest::newRow("FTP refused, by HTTPS") << "dead/anon/gen/fwo/IDV10753.xml"
+                                               << "https/file" << QByteArray() << QString();
+        QTest::newRow("another state's")
+            << "ftp/anon/gen/fwo/nsw/IDV10753.xml" << QString() << QByteArray()
+            << "Town forecasts feed is product IDN11060, not IDV10753";
+        QTest::newRow("damaged") << "ftp/anon/gen/fwo/cut/IDV10753.xml" << QString() << QByteArray()
+                                 << "Town forecasts feed is not well-formed XML";
+        QTest::newRow("town not in it") << ftp << QString() << QByteArray("fc_town=VIC_PT999\n")
+                                        << "Town forecasts feed has no forecast for VIC_PT999";
+        QTest::newRow("issued three days ago")
+            << "ftp/anon/gen/fwo/old/IDV10753.xml" << QString() << QByteArray()
+            << "The forecast for Melbourne is out of date";
+    }
+
+    void forecastTransports()
+    {
+        QFETCH(QString, product);
+        QFETCH(QString, fallback);
+        QFETCH(QByteArray, saved);
+        QFETCH(QString, error);
+        if (!pythonHas("pyftpdlib"))
+            QSKIP("python3-pyftpdlib is not installed");
+        TestCa ca;
+        QVERIFY(ca.ok());
+        QTemporaryDir served;
+        const qint64 now = QDateTime::currentSecsSinceEpoch();
+        const demo::Region& vic = *demo::findRegion(u"vic");
+        const QByteArray precis = demo::townForecastProduct(vic, now);
+        const auto write = [&served](const QString& path, const QByteArray& bytes) {
+            QVERIFY(QDir(served.path()).mkpath(QFileInfo(path).path()));
+            QFile file(served.filePath(path));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(bytes);
+        };
+        write("anon/gen/fwo/IDV60920.xml", demo::stateProduct({&vic}, u'V', now));
+        write("anon/gen/fwo/IDV10753.xml", precis);
+        write("anon/gen/fwo/cut/IDV10753.xml", precis.left(precis.size() / 2));
+        write("anon/gen/fwo/nsw/IDV10753.xml",
+              demo::townForecastProduct(*demo::findRegion(u"nsw"), now));
+        write("anon/gen/fwo/old/IDV10753.xml", demo::townForecastProduct(vic, now - 3 * 86400));
+        Peer ftp("net_ftp_peer.py", {served.path()});
+        Peer https("net_https_peer.py",
+                   ca.serverArgs("good") +
+                       QStringList{"--file", served.filePath("anon/gen/fwo/IDV10753.xml")});
+        QTcpServer closed;
+        QVERIFY(closed.listen(QHostAddress::LocalHost));
+        const QString dead = QString::number(closed.serverPort());
+        closed.close();
+        const auto address = [&](const QString& where) {
+            if (where.isEmpty())
+                return QString();
+            const QString server = where.section(u'/', 0, 0);
+            const QString path = u'/' + where.section(u'/', 1);
+            if (server == u"https")
+                return https.url("https", path);
+            return server == u"ftp" ? ftp.url("ftp", path)
+                                    : QStringLiteral("ftp://127.0.0.1:") + dead + path;
+        };
+        writeProgramFolder({}, ftp.url("ftp", "/anon/gen/fwo/IDV60920.xml"), {}, saved);
+        QFile layoutFile(dir_.filePath("weather.ini"));
+        QVERIFY(layoutFile.open(QIODevice::ReadWrite));
+        QByteArray layout = layoutFile.readAll();
+        layout.replace("fc_town_url=ftp://ftp.bom.gov.au/anon/gen/fwo/IDV10753.xml",
+                       "fc_town_url=" + address(product).toUtf8());
+        layout.replace("fc_town_fallback_url=https://reg.bom.gov.au/fwo/IDV10753.xml",
+                       "fc_town_fallback_url=" + address(fallback).toUtf8());
+        layoutFile.resize(0);
+        layoutFile.write(layout);
+        layoutFile.close();
+
+        const Run run = print(QStringLiteral("--print=forecast"));
+        if (!error.isEmpty()) {
+            QCOMPARE(run.exitCode, 1);
+            QVERIFY2(run.out.isEmpty() && run.err.contains(error), qPrintable(run.out + run.err));
+            return;
+        }
+        QVERIFY2(run.exitCode == 0, qPrintable(run.err));
+        // The first station, "Melbourne (Olympic Park)", shows its town's forecast: every
+        // period still ahead, a line each.
+        const auto read = engine::readTownForecasts(QString::fromUtf8(precis), "IDV10753");
+        QVERIFY(read.rows);
+        const engine::TownForecasts& forecasts = *read.rows;
+        const engine::ForecastTown* melbourne = forecasts.town(
+            engine::defaultTownOf(forecasts, "VIC_PW001", "Melbourne (Olympic Park)"));
+        QVERIFY(melbourne && melbourne->name == u"Melbourne");
+        QStringList lines;
+        for (const auto& period : engine::periodsAhead(*melbourne, QDateTime::currentDateTimeUtc()))
+            lines.append(engine::periodLine(period));
+        QCOMPARE(lines.size(), 7);
+        QCOMPARE(run.out, lines.join(u'\n') + u'\n');
     }
 };
 

@@ -5,6 +5,7 @@
 //   weather [--appdir DIR] --print=json    one scan, one line for a Waybar custom module
 //   weather [--appdir DIR] --print=record [DAYS]  the saved station's record (default 7 days),
 //                                          CSV
+//   weather [--appdir DIR] --print=forecast  one scan, the town forecast, a line per period
 
 #include "platform/app_dir.h"
 #include "platform/shutdown_signals.h"
@@ -29,6 +30,8 @@ std::optional<app::PrintMode> printMode(int argc, char** argv)
             return app::PrintMode::Ticker;
         if (!std::strcmp(argv[i], "--print=json"))
             return app::PrintMode::Json;
+        if (!std::strcmp(argv[i], "--print=forecast"))
+            return app::PrintMode::Forecast;
     }
     return std::nullopt;
 }

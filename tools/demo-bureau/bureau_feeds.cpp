@@ -8,6 +8,7 @@
 #include <QTimeZone>
 #include <QXmlStreamWriter>
 
+#include <cmath>
 #include <cstdlib>
 
 namespace demo {
@@ -140,14 +141,6 @@ void writeRain(QXmlStreamWriter& xml, const Region& region, const Station& stati
                  covering(lastDayEnd - 86400, lastDayEnd));
 }
 
-// A district's code as the bureau's forecasts name it: "NSW_PW008" for the eighth.
-QString districtId(const Region& region, const Station& station)
-{
-    return QStringLiteral("%1_PW%2")
-        .arg(region.code.toUpper())
-        .arg(station.district + 1, 3, 10, QLatin1Char('0'));
-}
-
 void writeStation(QXmlStreamWriter& xml, const Region& region, const Station& station,
                   qint64 nowUtc)
 {
@@ -163,7 +156,8 @@ void writeStation(QXmlStreamWriter& xml, const Region& region, const Station& st
     xml.writeAttribute(QStringLiteral("stn-name"), station.name.toUpper());
     xml.writeAttribute(QStringLiteral("type"),
                        station.manual ? QStringLiteral("Non-AWS") : QStringLiteral("AWS"));
-    xml.writeAttribute(QStringLiteral("forecast-district-id"), districtId(region, station));
+    xml.writeAttribute(QStringLiteral("forecast-district-id"),
+                       forecastDistrictId(region, station.district));
     xml.writeAttribute(QStringLiteral("description"), station.name);
     xml.writeStartElement(QStringLiteral("period"));
     xml.writeAttribute(QStringLiteral("index"), QStringLiteral("0"));
@@ -203,7 +197,211 @@ QJsonValue jsonValue(const QString& value, bool text)
     return value.toDouble();
 }
 
+// A number in [0, 1) that depends only on the texts and the day: the forecast of a town for a
+// day is the same in every product that lists it.
+double dayNoise(const QString& town, qint64 day, int salt)
+{
+    quint64 hash = 1469598103934665603ULL ^ quint64(day * 7919 + salt);
+    for (const QChar c : town)
+        hash = (hash ^ c.unicode()) * 1099511628211ULL;
+    hash ^= hash >> 29;
+    return double(hash % 100000) / 100000.0;
+}
+
+struct DayWeather
+{
+    int icon;
+    const char* precis;
+    int chance;
+    const char* range; // nullptr: none given
+};
+
+// The weather of a day from its chance of rain and its coldest hour.
+DayWeather weatherOf(double chance, double minimum)
+{
+    const int percent = int(chance * 100) / 5 * 5;
+    if (percent < 10)
+        return minimum <= 2 ? DayWeather{14, "Frost then sunny.", percent, nullptr}
+                            : DayWeather{1, "Sunny.", percent, nullptr};
+    if (percent < 25)
+        return {3, "Partly cloudy.", percent, nullptr};
+    if (percent < 40)
+        return {4, "Cloudy.", percent, "0 to 1 mm"};
+    if (percent < 55)
+        return {17, "Shower or two.", percent, "0 to 2 mm"};
+    if (percent < 70)
+        return {11, "Showers.", percent, "1 to 5 mm"};
+    if (percent < 85)
+        return {12, "Rain.", percent, "4 to 10 mm"};
+    return {16, "Possible thunderstorm.", percent, "5 to 20 mm"};
+}
+
+void writeForecastElement(QXmlStreamWriter& xml, const char* name, const char* type,
+                          const QString& value, bool celsius = false)
+{
+    xml.writeStartElement(QLatin1String(name));
+    xml.writeAttribute(QStringLiteral("type"), QLatin1String(type));
+    if (celsius)
+        xml.writeAttribute(QStringLiteral("units"), QStringLiteral("Celsius"));
+    xml.writeCharacters(value);
+    xml.writeEndElement();
+}
+
+// One period of a town: the day's weather from the station's climate on that date.
+void writePeriod(QXmlStreamWriter& xml, const Region& region, const Station& station,
+                 const QString& town, int index, qint64 start, qint64 end, bool withMaximum,
+                 bool withMinimum)
+{
+    const QDate date = regionTime(region, start).date();
+    const qint64 day = date.toJulianDay();
+    // Southern summer peaks in mid January.
+    const double season = std::cos(2 * M_PI * (date.dayOfYear() - 15) / 365.25);
+    const double mean = station.meanTemp + station.seasonal * season;
+    const double minimum = mean - station.daily + 4 * (dayNoise(town, day, 1) - 0.5);
+    const double maximum = mean + station.daily + 4 * (dayNoise(town, day, 2) - 0.5);
+    const DayWeather weather = weatherOf(dayNoise(town, day, 3), minimum);
+
+    xml.writeStartElement(QStringLiteral("forecast-period"));
+    xml.writeAttribute(QStringLiteral("index"), QString::number(index));
+    xml.writeAttribute(QStringLiteral("start-time-local"), localIso(region, start));
+    xml.writeAttribute(QStringLiteral("end-time-local"), localIso(region, end));
+    xml.writeAttribute(QStringLiteral("start-time-utc"), utcIso(start));
+    xml.writeAttribute(QStringLiteral("end-time-utc"), utcIso(end));
+    // An evening's part-day: clear or cloudy, without temperatures or amounts.
+    const bool evening = !withMaximum && !withMinimum;
+    writeForecastElement(xml, "element", "forecast_icon_code",
+                         QString::number(evening ? (weather.chance < 25 ? 2 : 4) : weather.icon));
+    if (weather.range && !evening)
+        writeForecastElement(xml, "element", "precipitation_range", QLatin1String(weather.range));
+    if (withMinimum)
+        writeForecastElement(xml, "element", "air_temperature_minimum",
+                             QString::number(std::lround(minimum)), true);
+    if (withMaximum)
+        writeForecastElement(xml, "element", "air_temperature_maximum",
+                             QString::number(std::lround(maximum)), true);
+    writeForecastElement(xml, "text", "precis",
+                         evening ? QString::fromLatin1(weather.chance < 25 ? "Clear." : "Cloudy.")
+                                 : QString::fromLatin1(weather.precis));
+    writeForecastElement(xml, "text", "probability_of_precipitation",
+                         QString::number(evening ? weather.chance / 2 / 5 * 5 : weather.chance) +
+                             QLatin1Char('%'));
+    xml.writeEndElement();
+}
+
+QString townOf(const Station& station)
+{
+    QString town = station.name.section(QStringLiteral(" ("), 0, 0);
+    if (town.endsWith(QLatin1String(" Airport")))
+        town.chop(8);
+    return town;
+}
+
+struct PrecisProduct
+{
+    const char* code;
+    const char* id;
+};
+
+constexpr PrecisProduct kPrecisProducts[] = {
+    {"nsw", "IDN11060"}, {"vic", "IDV10753"}, {"qld", "IDQ11295"}, {"sa", "IDS10044"},
+    {"wa", "IDW14199"},  {"tas", "IDT16710"}, {"nt", "IDD10207"},
+};
+
 } // namespace
+
+QString townForecastProductId(const Region& region)
+{
+    for (const PrecisProduct& p : kPrecisProducts) {
+        if (region.code == QLatin1String(p.code))
+            return QLatin1String(p.id);
+    }
+    return QString();
+}
+
+QString forecastDistrictId(const Region& region, int district)
+{
+    return QStringLiteral("%1_PW%2")
+        .arg(region.code.toUpper())
+        .arg(district + 1, 3, 10, QLatin1Char('0'));
+}
+
+QByteArray townForecastProduct(const Region& region, qint64 nowUtc)
+{
+    // The latest issue before now: 4:25 am or 4:20 pm of the region's clock.
+    const qint64 midnight = localMidnight(region, nowUtc);
+    const qint64 morning = midnight + 4 * 3600 + 25 * 60;
+    const qint64 afternoon = midnight + 16 * 3600 + 20 * 60;
+    const qint64 issued = nowUtc >= afternoon ? afternoon
+                          : nowUtc >= morning ? morning
+                                              : midnight - 24 * 3600 + 16 * 3600 + 20 * 60;
+    const qint64 issueMidnight = localMidnight(region, issued);
+    const bool morningIssue = issued - issueMidnight < 12 * 3600;
+    const QString prefix = region.code.toUpper();
+
+    QByteArray bytes;
+    QXmlStreamWriter xml(&bytes);
+    xml.setAutoFormatting(true);
+    xml.writeStartDocument();
+    xml.writeStartElement(QStringLiteral("product"));
+    xml.writeAttribute(QStringLiteral("version"), QStringLiteral("1.7"));
+    xml.writeStartElement(QStringLiteral("amoc"));
+    xml.writeStartElement(QStringLiteral("source"));
+    xml.writeTextElement(QStringLiteral("sender"),
+                         QStringLiteral("Demo bureau: generated forecasts, not real weather"));
+    xml.writeTextElement(QStringLiteral("region"), region.title);
+    xml.writeEndElement();
+    xml.writeTextElement(QStringLiteral("identifier"), townForecastProductId(region));
+    xml.writeTextElement(QStringLiteral("issue-time-utc"),
+                         QDateTime::fromSecsSinceEpoch(issued, QTimeZone::utc())
+                             .toString(QStringLiteral("yyyy-MM-ddTHH:mm:ssZ")));
+    xml.writeStartElement(QStringLiteral("issue-time-local"));
+    xml.writeAttribute(QStringLiteral("tz"), region.zoneName);
+    xml.writeCharacters(localIso(region, issued));
+    xml.writeEndElement();
+    xml.writeTextElement(QStringLiteral("status"), QStringLiteral("O"));
+    xml.writeTextElement(QStringLiteral("product-type"), QStringLiteral("F"));
+    xml.writeEndElement(); // amoc
+
+    xml.writeStartElement(QStringLiteral("forecast"));
+    xml.writeEmptyElement(QStringLiteral("area"));
+    xml.writeAttribute(QStringLiteral("aac"), prefix + QStringLiteral("_FA001"));
+    xml.writeAttribute(QStringLiteral("description"), region.title);
+    xml.writeAttribute(QStringLiteral("type"), QStringLiteral("region"));
+    int townNumber = 0;
+    for (int d = 0; d < region.districts.size(); ++d) {
+        xml.writeEmptyElement(QStringLiteral("area"));
+        xml.writeAttribute(QStringLiteral("aac"), forecastDistrictId(region, d));
+        xml.writeAttribute(QStringLiteral("description"), region.districts.at(d).name);
+        xml.writeAttribute(QStringLiteral("type"), QStringLiteral("public-district"));
+        xml.writeAttribute(QStringLiteral("parent-aac"), prefix + QStringLiteral("_FA001"));
+        QStringList towns;
+        for (const Station& station : region.stations) {
+            const QString town = townOf(station);
+            if (station.district != d || towns.contains(town))
+                continue;
+            towns.append(town);
+            xml.writeStartElement(QStringLiteral("area"));
+            xml.writeAttribute(QStringLiteral("aac"), QStringLiteral("%1_PT%2").arg(prefix).arg(
+                                                          ++townNumber, 3, 10, QLatin1Char('0')));
+            xml.writeAttribute(QStringLiteral("description"), town);
+            xml.writeAttribute(QStringLiteral("type"), QStringLiteral("location"));
+            xml.writeAttribute(QStringLiteral("parent-aac"), forecastDistrictId(region, d));
+            // From the next hour to midnight, then whole days.
+            const qint64 firstStart = (issued / 3600 + 1) * 3600;
+            writePeriod(xml, region, station, town, 0, firstStart, issueMidnight + 24 * 3600,
+                        morningIssue, false);
+            for (int i = 1; i < 7; ++i) {
+                const qint64 start = issueMidnight + i * 24 * 3600;
+                writePeriod(xml, region, station, town, i, start, start + 24 * 3600, true, true);
+            }
+            xml.writeEndElement(); // area
+        }
+    }
+    xml.writeEndElement(); // forecast
+    xml.writeEndElement(); // product
+    xml.writeEndDocument();
+    return bytes;
+}
 
 QString stateProductId(QChar letter)
 {

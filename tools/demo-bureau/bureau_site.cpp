@@ -52,6 +52,9 @@ BureauSite BureauSite::fromLayout(const QString& layoutPath)
         site.observationPages_.insert(
             QStringLiteral("/%1/observations/%1all.shtml").arg(region.code), &region);
         site.stateProducts_.insert(stateProductPath(region.productLetter), region.productLetter);
+        if (const QString precis = townForecastProductId(region); !precis.isEmpty())
+            site.townProducts_.insert(QStringLiteral("/fwo/") + precis + QStringLiteral(".xml"),
+                                      &region);
         for (const Station& station : region.stations) {
             site.historyPages_.insert(historyPath(region, station), {&region, &station});
             site.stationProducts_.insert(stationProductPath(region, station), {&region, &station});
@@ -108,6 +111,8 @@ Page BureauSite::page(const QString& path, qint64 nowUtc) const
         }
         return {200, kXml, stateProduct(sharing, *it, nowUtc)};
     }
+    if (const auto it = townProducts_.constFind(product); it != townProducts_.cend())
+        return {200, kXml, townForecastProduct(**it, nowUtc)};
     if (const auto it = stationProducts_.constFind(product); it != stationProducts_.cend())
         return {200, kJson, stationProduct(*it->region, *it->station, nowUtc)};
     if (path == QLatin1String("/freeload/wthrvers.txt")) {

@@ -17,11 +17,11 @@ struct Page
 };
 
 // What the demo bureau serves: for every region it has stations for, the observation page, the
-// history page of every station, the state observations product (XML) and every station's
-// product (JSON) at the bureau's paths (also below "/anon/gen", where the bureau's FTP server
-// keeps them); learnt from a layout file, a placeholder for each forecast, radar, map,
-// flood-warning and tide page the layout names, and the update server's version file and
-// layout file.
+// history page of every station, the state observations product (XML), the town forecasts
+// product (XML) and every station's product (JSON) at the bureau's paths (also below "/anon/gen",
+// where the bureau's FTP server keeps them); learnt from a layout file, a placeholder for each
+// forecast, radar, map, flood-warning and tide page the layout names, and the update server's
+// version file and layout file.
 class BureauSite
 {
 public:
@@ -59,8 +59,9 @@ private:
     QHash<QString, const Region*> observationPages_;
     QHash<QString, StationRef> historyPages_;
     QHash<QString, StationRef> stationProducts_;
-    QHash<QString, QChar> stateProducts_;  // path -> product letter
-    QHash<QString, QString> placeholders_; // path -> title
+    QHash<QString, QChar> stateProducts_;        // path -> product letter
+    QHash<QString, const Region*> townProducts_; // path -> region of the precis product
+    QHash<QString, QString> placeholders_;       // path -> title
 };
 
 // The site path of a page address of the layout: the part after the bureau's root address, with

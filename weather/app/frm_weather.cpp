@@ -10,6 +10,7 @@
 #include "weather/engine/frm_graph.h"
 #include "weather/engine/monitor.h"
 #include "weather/engine/observation_record.h"
+#include "weather/shell/forecast_strip.h"
 #include "weather/shell/frm_alert.h"
 #include "weather/shell/level_images.h"
 
@@ -20,6 +21,7 @@
 #include <QDate>
 #include <QDir>
 #include <QFileDialog>
+#include <QDateTime>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -111,7 +113,8 @@ frmWeather::frmWeather(engine::Monitor& monitor, QWidget* parent)
       lblIsConnect(statusLabel("lblIsConnect", QStringLiteral("No Connection"), this)),
       lblTrend(named(new QLabel(this), "lblTrend")),
       lblStale(named(new common::ElidedLabel(QString(), this, 400), "lblStale")),
-      lblToday(named(new QLabel(this), "lblToday")), monitor_(monitor),
+      lblToday(named(new QLabel(this), "lblToday")),
+      fraForecast(new shell::ForecastStrip(this)), monitor_(monitor),
       graph_(std::make_unique<engine::GraphPage>(monitor.inet(), monitor.log()))
 {
     setObjectName(QStringLiteral("frmWeather"));
@@ -125,6 +128,7 @@ frmWeather::frmWeather(engine::Monitor& monitor, QWidget* parent)
     cmdGraph->setEnabled(monitor_.graphEnabled);
     // Before any region is loaded (none may be) the lists and page buttons show the empty model.
     showRegionLists();
+    fraForecast->showForecast(monitor_.forecast(), QDateTime::currentDateTimeUtc());
 
     feed_ = std::make_unique<platform::FeedBox>(this);
 
@@ -226,9 +230,10 @@ void frmWeather::buildLayout()
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(choice);
     layout->addLayout(middle, 1);
+    layout->addWidget(fraForecast);
     layout->addLayout(status);
     layout->addLayout(buttons);
-    resize(620, 460);
+    resize(640, 600);
 }
 
 void frmWeather::connectActions()
@@ -285,6 +290,9 @@ void frmWeather::connectActions()
         lstForecast->setCurrentRow(monitor_.forecasts.selected);
     });
     connect(&m, &engine::Monitor::published, this, &frmWeather::showStats);
+    connect(&m, &engine::Monitor::forecastChanged, fraForecast, [this] {
+        fraForecast->showForecast(monitor_.forecast(), QDateTime::currentDateTimeUtc());
+    });
     connect(&m, &engine::Monitor::scanningChanged, lblScanNow, &QWidget::setVisible);
     connect(&m, &engine::Monitor::scanFailedChanged, lblScanErr, [this](bool failed) {
         if (failed)

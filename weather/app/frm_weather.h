@@ -23,6 +23,9 @@ namespace engine {
 class GraphPage;
 class Monitor;
 } // namespace engine
+namespace shell {
+class ForecastStrip;
+}
 
 namespace app {
 
@@ -63,6 +66,7 @@ public:
     QLabel* lblTrend; // the current trend arrow (element 0 of the arrow images)
     QLabel* lblStale; // why the values on show are old, while they are
     QLabel* lblToday; // the day's highest and lowest temperature so far, from the record
+    shell::ForecastStrip* fraForecast; // the town forecast for the next days
 
     // What the screen saver reads: the feed text or the alarm text.
     const QString& txtScr() const;

@@ -53,6 +53,29 @@ QString lineFeeds(const QString& text)
     return lines.join(QLatin1Char('\n'));
 }
 
+int printForecast(const engine::ForecastWatch& forecast, net::ErrorLog& log, QTextStream& out,
+                  QTextStream& err)
+{
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    const engine::ForecastTown* town = forecast.shown();
+    const QList<engine::ForecastPeriod> ahead =
+        town ? engine::periodsAhead(*town, now) : QList<engine::ForecastPeriod>();
+    if (!town) {
+        log.writeTxt(forecast.missingText());
+    } else if (engine::forecastOutOfDate(forecast.issued(), now)) {
+        log.writeTxt(QStringLiteral("The forecast for %1 is out of date: issued %2.")
+                         .arg(town->name, engine::issueTimeText(forecast.issued(), town)));
+    } else if (ahead.isEmpty()) {
+        log.writeTxt(QStringLiteral("The forecast for %1 has no period ahead.").arg(town->name));
+    } else {
+        for (const engine::ForecastPeriod& period : ahead)
+            out << engine::periodLine(period) << Qt::endl;
+        return 0;
+    }
+    err << lineFeeds(log.text()) << Qt::endl;
+    return 1;
+}
+
 } // namespace
 
 // What the options dialog applies through the rest of the program.
@@ -116,6 +139,7 @@ public:
             return std::nullopt;
         return dialog.choice();
     }
+    void forecastTownChosen(const QString& aac) override { app_.monitor_->chooseForecastTown(aac); }
 
 private:
     WeatherApp& app_;
@@ -244,6 +268,17 @@ void WeatherApp::showOptions()
 {
     // Without any region (no usable layout file) the dialog still opens, its stat lists empty.
     optionsDialog();
+    // The towns of the last forecast product read, under their districts.
+    const engine::TownForecasts& product = monitor_->forecast().product();
+    QList<config::ForecastTownChoice> towns;
+    for (const engine::ForecastTown& town : product.towns) {
+        const auto district = std::find_if(
+            product.districts.cbegin(), product.districts.cend(),
+            [&town](const engine::ForecastDistrict& d) { return d.aac == town.district; });
+        towns.append({district == product.districts.cend() ? QString() : district->name, town.name,
+                      town.aac});
+    }
+    options_->setForecastTowns(towns, monitor_->settings().forecastTown);
     options_->setWindowModality(Qt::ApplicationModal);
     options_->show();
     options_->raise();
@@ -405,9 +440,12 @@ int runPrint(const QString& appDir, PrintMode mode, QTextStream& out, QTextStrea
     net::ErrorLog log;
     engine::Monitor monitor(appDir + QStringLiteral("weather.ini"),
                             appDir + QStringLiteral("wsetting.ini"), log, widthIn(QFont()));
+    monitor.fetchForecasts = mode == PrintMode::Forecast;
     monitor.loadSettings();
     monitor.scanTimer.stop();
     monitor.tripLookupTick();
+    if (mode == PrintMode::Forecast)
+        return printForecast(monitor.forecast(), log, out, err);
 
     const bool shown = monitor.lastPassShown();
     if (!shown) {

@@ -117,13 +117,14 @@ private:
     bool sessionEnding_ = false;
 };
 
-// What `weather --print` prints: the screen-saver feed text, the one-line display text, or one
-// line of JSON in the shape of Waybar's custom module.
+// What `weather --print` prints: the screen-saver feed text, the one-line display text, one
+// line of JSON in the shape of Waybar's custom module, or the town forecast.
 enum class PrintMode
 {
     Feed,
     Ticker,
-    Json
+    Json,
+    Forecast
 };
 
 // One scan without any window, for scripts and status bars: the program folder's saved
@@ -136,6 +137,10 @@ enum class PrintMode
 // "mild", "hot", "nostation"; "neutral" when the station reports no temperature). A failed scan still prints its line, with class and alt "stale", the display text
 // "--" and the error log as the tooltip, and the result is 0: the line reports the failure, and
 // Waybar hides a module whose command ends with any other status.
+//
+// Forecast fetches the town forecast too (only this mode does) and prints one line per period
+// still ahead (periodLine()); with no forecast for the town, or one issued more than 36 hours
+// ago, the error log (with why) goes to `err` and the result is 1.
 int runPrint(const QString& appDir, PrintMode mode, QTextStream& out, QTextStream& err);
 
 // `weather --print=record [DAYS]`: the record of the saved station over the last `days` days as

@@ -204,9 +204,11 @@ frmOptions::frmOptions(SettingsFile file, AppSettings& settings, OptionsHost& ho
       chkHotKey(checkBox("chkHotKey", "HotKey Toggle", Frame7)),
       cmdSetHotKey(button("cmdSetHotKey", "Set key/s", Frame7)),
       lblHotKey(named(new common::ElidedLabel(QStringLiteral("Key is"), Frame7), "lblHotKey")),
-      lblNoHotKey(named(new QLabel(Frame7), "lblNoHotKey")), cmdOK(button("cmdOK", "OK", this)),
-      cmdCancel(button("cmdCancel", "Cancel", this)), file_(std::move(file)), settings_(settings),
-      host_(host)
+      lblNoHotKey(named(new QLabel(Frame7), "lblNoHotKey")),
+      Frame8(named(new QGroupBox(QStringLiteral("Town forecast"), this), "Frame8")),
+      cmbForecastTown(named(new QComboBox(Frame8), "cmbForecastTown")),
+      cmdOK(button("cmdOK", "OK", this)), cmdCancel(button("cmdCancel", "Cancel", this)),
+      file_(std::move(file)), settings_(settings), host_(host)
 {
     setObjectName(QStringLiteral("frmOptions"));
     setWindowTitle(QStringLiteral("Options"));
@@ -291,6 +293,12 @@ void frmOptions::buildLayout()
     hotKey->addWidget(lblHotKey);
     hotKey->addWidget(lblNoHotKey);
 
+    auto* town = new QVBoxLayout(Frame8);
+    town->addWidget(cmbForecastTown);
+    cmbForecastTown->setMinimumContentsLength(16);
+    cmbForecastTown->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    setForecastTowns({}, settings_.forecastTown);
+
     auto* left = new QVBoxLayout;
     left->addWidget(chkToolTip);
     left->addWidget(Frame2);
@@ -300,6 +308,7 @@ void frmOptions::buildLayout()
     middle->addWidget(Frame5);
     middle->addWidget(Frame1);
     middle->addWidget(Frame7);
+    middle->addWidget(Frame8);
     auto* columns = new QHBoxLayout;
     columns->addLayout(left);
     columns->addLayout(middle);
@@ -730,8 +739,41 @@ void frmOptions::accept()
     shortcut("start_icon", chkStartIcon, true);
     shortcut("desk_icon", chkDeskIcon, false);
 
-    // 17.
+    // 17. The town forecast's town.
+    if (const QString town = cmbForecastTown->currentData().toString();
+        town != settings_.forecastTown)
+        host_.forecastTownChosen(town);
+
+    // 18.
     hide();
+}
+
+void frmOptions::setForecastTowns(const QList<ForecastTownChoice>& towns, const QString& current)
+{
+    cmbForecastTown->clear();
+    cmbForecastTown->addItem(QStringLiteral("Town of the station"), QString());
+    auto* model = qobject_cast<QStandardItemModel*>(cmbForecastTown->model());
+    QString district;
+    int selected = current.isEmpty() ? 0 : -1;
+    for (const ForecastTownChoice& town : towns) {
+        if (town.district != district || cmbForecastTown->count() == 1) {
+            district = town.district;
+            cmbForecastTown->addItem(district.isEmpty() ? QStringLiteral("Other towns") : district);
+            // A heading, not a town.
+            if (QStandardItem* heading =
+                    model ? model->item(cmbForecastTown->count() - 1) : nullptr)
+                heading->setFlags(Qt::NoItemFlags);
+        }
+        cmbForecastTown->addItem(QStringLiteral("    ") + town.name, town.aac);
+        if (town.aac == current)
+            selected = cmbForecastTown->count() - 1;
+    }
+    // A saved town the product does not list (yet) stays chosen until the user picks another.
+    if (selected < 0) {
+        cmbForecastTown->addItem(current, current);
+        selected = cmbForecastTown->count() - 1;
+    }
+    cmbForecastTown->setCurrentIndex(selected);
 }
 
 } // namespace config

@@ -87,6 +87,14 @@ struct MailChoice
     QString recipient;
 };
 
+// A town the forecast can be chosen for, with the district it belongs to.
+struct ForecastTownChoice
+{
+    QString district; // the district's name, as the product gives it
+    QString name;
+    QString aac;
+};
+
 // What the options dialog asks of the rest of the program when it applies its settings.
 class OptionsHost
 {
@@ -108,6 +116,8 @@ public:
     virtual std::optional<MailChoice> showMailWindow(const MailChoice& mail) = 0;
     // The proxy dialog, modal; the settings it leaves, nothing on Cancel.
     virtual std::optional<ProxySettings> showProxyDialog(const ProxySettings& proxy) = 0;
+    // The user chose another town for the forecast (an `aac`; empty: the station's town).
+    virtual void forecastTownChosen(const QString& aac) = 0;
 };
 
 // The options dialog "Options": every setting that is not a selection of the main window.
@@ -127,6 +137,11 @@ public:
     // alarm choices applied to it, each running the controls' change handlers.
     void regionChanged(const StateLayout& layout, const QStringList& entries,
                        const QList<int>& columns);
+
+    // The towns of the region's forecast product, in product order (those of a district
+    // together), offered under their district after "Town of the station"; `current` is the
+    // saved fc_town, kept as an entry of its own when the list does not have it.
+    void setForecastTowns(const QList<ForecastTownChoice>& towns, const QString& current);
 
     // The platform colour and font dialogs; tests replace them. Nothing means cancelled.
     std::function<std::optional<QColor>(const QColor& initial)> chooseColor;
@@ -181,7 +196,9 @@ public:
     QCheckBox* chkHotKey;
     QPushButton* cmdSetHotKey;
     QLabel* lblHotKey;
-    QLabel* lblNoHotKey; // why it cannot take a global key
+    QLabel* lblNoHotKey;        // why it cannot take a global key
+    QGroupBox* Frame8;          // "Town forecast"
+    QComboBox* cmbForecastTown; // item data: the town's aac; district headings cannot be picked
     QPushButton* cmdOK;
     QPushButton* cmdCancel;
 

@@ -141,6 +141,12 @@ StateLayout loadStateLayout(const QString& section, const QString& layoutPath)
             layout.xmlElements.append(reader.withFallback(numbered("st_xml_", i)));
         layout.jsonFields.append(reader.withFallback(numbered("st_json_", i)));
     }
+    const auto ownAddress = [&reader](const char* key) {
+        const QString value = reader.own(QLatin1String(key));
+        return value.isEmpty() ? QString() : pageAddress(value);
+    };
+    layout.townForecastUrl = ownAddress("fc_town_url");
+    layout.townForecastFallbackUrl = ownAddress("fc_town_fallback_url");
     return layout;
 }
 

@@ -36,6 +36,7 @@ QList<SettingDef> buildTable()
         saved("display_2", K::Integer, "-1"),
         saved("display_2_toggle", K::FlagNonZero),
         saved("forecast", K::Integer, "0"),
+        saved("fc_town", K::TrimmedText),
         saved("check_date", K::Text),
         saved("interval", K::Integer, "30"),
         saved("auto_update", K::FlagIsOne),
@@ -261,6 +262,7 @@ void loadSettings(const SettingsFile& file, AppSettings& s, SettingsTarget& targ
         s.checkDate = todayText();
 
     target.selectForecast(file.integer("forecast"));
+    s.forecastTown = file.text("fc_town");
     target.selectDisplays(file.integer("display"), file.integer("display_2"));
     s.secondValue = file.flag("display_2_toggle");
     target.showSecondValue(s.secondValue);

@@ -81,6 +81,7 @@ struct AppSettings
     int interval = 30;
     bool autoUpdate = false;
     QString checkDate;
+    QString forecastTown; // fc_town: the town forecast's `aac`; empty: the station's town
     bool secondValue = false;
     int iconLow = 0;
     int iconHigh = 0;

@@ -9,6 +9,7 @@
 
 #include <QDate>
 #include <QLocale>
+#include <QDateTime>
 #include <QTime>
 
 namespace engine {
@@ -46,7 +47,8 @@ void selectOrFirst(ListModel& list, int index)
 Monitor::Monitor(QString layoutPath, QString settingsPath, net::ErrorLog& log, TextWidth width,
                  QObject* parent)
     : QObject(parent), layoutPath_(std::move(layoutPath)), settingsFile_(std::move(settingsPath)),
-      log_(log), width_(std::move(width)), inet_(fetch_, settings_.proxy, log)
+      log_(log), width_(std::move(width)), inet_(fetch_, settings_.proxy, log),
+      forecast_(inet_, log)
 {
     tmrTripLookup.setObjectName(QStringLiteral("tmrTripLookup"));
     tmrTripLookup.setSingleShot(true);
@@ -95,6 +97,7 @@ void Monitor::loadSettings()
 {
     tickerText = QStringLiteral("Busy.....");
     config::loadSettings(settingsFile_, settings_, *this);
+    forecast_.setChosenTown(settings_.forecastTown);
     syncAlarmSettings();
 }
 
@@ -197,8 +200,12 @@ void Monitor::selectRegion(int index)
     alarmCheckClicked(false);
     Q_EMIT alarmCheckCleared();
 
+    // A town the user chose is one of the old region's product.
+    if (regionIndex_ >= 0 && index != regionIndex_ && !settings_.forecastTown.isEmpty())
+        chooseForecastTown(QString());
     regionIndex_ = index;
     layout_ = config::loadStateLayout(regionList_.sections.at(index), layoutPath_);
+    forecast_.setLayout(layout_);
 
     displays = {};
     displays2 = {};
@@ -319,6 +326,7 @@ void Monitor::pickStation(int index)
     stats_.trendPrevious.clear();
     stationChosen_ = true;
     showStats();
+    followForecast(false);
 }
 
 void Monitor::pickDisplay(int index)
@@ -349,6 +357,15 @@ void Monitor::selectForecast(int index)
 void Monitor::selectRadar(int index)
 {
     radars.select(index);
+}
+
+void Monitor::chooseForecastTown(const QString& aac)
+{
+    settings_.forecastTown = aac;
+    settingsFile_.write(QStringLiteral("fc_town"), aac);
+    forecast_.setChosenTown(aac);
+    republish();
+    Q_EMIT forecastChanged();
 }
 
 QString Monitor::forecastUrl() const
@@ -443,6 +460,8 @@ void Monitor::scanOnce()
     // Only a fresh row of the chosen station goes into the record.
     if (cut && lastPassShown_)
         recordShownRow();
+    // After the scan's own outcome, so that a forecast's failure is not taken for the scan's.
+    followForecast(true);
 }
 
 void Monitor::recordShownRow()
@@ -469,6 +488,26 @@ void Monitor::recordShownRow()
                              graphNumberText(day->low), clock(day->lowAt));
     }
     Q_EMIT published();
+}
+
+void Monitor::followForecast(bool fetchWhenDue)
+{
+    const QString station = stations.currentText();
+    QString district;
+    for (const ObservationRow& row : rows_) {
+        if (!row.name.isEmpty() && stationNameOf(row.name) == station) {
+            district = row.district;
+            break;
+        }
+    }
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    const QString tipBefore = forecastTipText(forecast_, now);
+    forecast_.setStation(station, district);
+    if (fetchWhenDue && fetchForecasts && forecast_.due())
+        forecast_.fetch();
+    if (forecastTipText(forecast_, now) != tipBefore)
+        republish();
+    Q_EMIT forecastChanged();
 }
 
 void Monitor::noteScan(bool fresh, const QString& reason)
@@ -564,12 +603,15 @@ void Monitor::publish()
         tickerText = *text;
     const QString station = stations.currentText();
     const StatTexts texts = statTexts(stats_, station, labels_, width_);
-    tickerTip = texts.tickerTip;
+    QString forecastTip = forecastTipText(forecast_, QDateTime::currentDateTimeUtc());
+    if (!forecastTip.isEmpty())
+        forecastTip.prepend(QStringLiteral("\r\n"));
+    tickerTip = texts.tickerTip + forecastTip;
     feedText = texts.feedText;
     screenText = screenFeedText(findings_.valueAlarm, feedText);
     if (settings_.banner) {
         bannerText = bannerTextOf(stats_, labels_).text;
-        bannerTip = bannerTipOf(stats_.obsTime, station);
+        bannerTip = bannerTipOf(stats_.obsTime, station) + forecastTip;
     }
     if (!scanBusy_)
         showStale(); // a station picked between scans; a scan shows it when it ends

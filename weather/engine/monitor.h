@@ -3,6 +3,7 @@
 #include "weather/config/layout_file.h"
 #include "weather/config/settings.h"
 #include "weather/engine/alarm.h"
+#include "weather/engine/forecast_watch.h"
 #include "weather/engine/observation_parser.h"
 #include "weather/engine/publishing.h"
 #include "weather/engine/stat_table.h"
@@ -86,6 +87,8 @@ public:
     void alarmWindowClosed();
     void selectForecast(int index) override;
     void selectRadar(int index);
+    // The options' town for the forecast (fc_town, written there); empty: the station's town.
+    void chooseForecastTown(const QString& aac);
 
     // The scan cycle's steps, public so a test or a headless run can drive them.
     void scanTimerTick(); // the scan timer's callback: skips the tick while a fetch runs
@@ -121,6 +124,7 @@ public:
     // The last display pass found the station's row and published its stats.
     bool lastPassShown() const { return lastPassShown_; }
     const QString& lastScanUrl() const { return lastScanUrl_; }
+    const ForecastWatch& forecast() const { return forecast_; }
 
     ListModel stations;       // cmbCurrStation
     ListModel displays;       // cmbDisplay
@@ -129,6 +133,9 @@ public:
     ListModel forecasts;      // lstForecast
     ListModel radars;         // lstRadar
     bool secondValue = false; // chkShowExt
+    // Scans also fetch the town forecast when it is due; a headless run that prints no
+    // forecast switches it off.
+    bool fetchForecasts = true;
 
     // Published texts.
     QString tickerText;
@@ -184,6 +191,7 @@ Q_SIGNALS:
     void displayChoiceChanged(); // a display list or the second-value box changed
     void pageChoiceChanged();    // the forecast selection changed
     void staleChanged(const QString& staleText);
+    void forecastChanged(); // the town, the forecast or its age may show differently
 
 private:
     void loadRegionList() override;
@@ -205,6 +213,8 @@ private:
     void noteScan(bool fresh, const QString& reason);
     void showStale(); // staleText from the scans and the shown observation
     void recordShownRow();
+    // The forecast follows the shown station (its default town); fetched when due.
+    void followForecast(bool fetchWhenDue);
 
     QString layoutPath_;
     config::SettingsFile settingsFile_;
@@ -222,6 +232,7 @@ private:
     AlarmFindings findings_;
     net::FetchState fetch_;
     net::frmInet inet_;
+    ForecastWatch forecast_;
     bool scanBusy_ = false;
     bool stationChosen_ = false;
     bool stationListStale_ = true;

@@ -24,7 +24,7 @@ template <typename Rows> struct FeedResult
 //    of the page's name cell that the station list cuts the name from; a station with neither
 //    attribute, or with a name over kMaxStationNameChars (no settings file could keep it), is
 //    left out;
-//  - wmo: the station's `wmo-id`;
+//  - wmo: the station's `wmo-id`; district: its `forecast-district-id`;
 //  - otherDay, old: the first period's `time-local` against the product's <amoc>
 //    `issue-time-utc` (when the <amoc> comes before the observations, as the bureau writes it);
 //  - observed: the first period's `time-local` (ISO 8601 with its offset);

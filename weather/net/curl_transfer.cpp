@@ -202,6 +202,9 @@ void CurlTransfer::Session::startHop(const QString& url)
     curl_easy_setopt(e, CURLOPT_URL, address.constData());
     curl_easy_setopt(e, CURLOPT_PROTOCOLS_STR, "https,ftp");
     curl_easy_setopt(e, CURLOPT_NOSIGNAL, 1L);
+    // A connection kept for the next transfer would be one whose socket release() no longer
+    // watches: a second product from the same FTP server then waited out its time limit.
+    curl_easy_setopt(e, CURLOPT_FORBID_REUSE, 1L);
     curl_easy_setopt(e, CURLOPT_ERRORBUFFER, errorBuffer_);
     curl_easy_setopt(e, CURLOPT_WRITEFUNCTION, &Session::onBody);
     curl_easy_setopt(e, CURLOPT_WRITEDATA, this);

@@ -1,0 +1,139 @@
+#include "weather/engine/forecast_watch.h"
+
+#include "weather/net/error_log.h"
+#include "weather/net/frm_inet.h"
+
+#include <QStringBuilder>
+
+namespace engine {
+namespace {
+
+constexpr qint64 kRefetchMsecs = 3600 * 1000;
+
+QString noTown(const QString& town)
+{
+    return QStringLiteral("Town forecasts feed has no forecast for %1.\r\n"
+                          "Connection OK; the last good forecast stays.")
+        .arg(town);
+}
+
+} // namespace
+
+ForecastWatch::ForecastWatch(net::frmInet& inet, net::ErrorLog& log) : inet_(inet), log_(log) {}
+
+void ForecastWatch::setLayout(const config::StateLayout& layout)
+{
+    if (layout.townForecastUrl == url_ && layout.townForecastFallbackUrl == fallbackUrl_)
+        return;
+    url_ = layout.townForecastUrl;
+    fallbackUrl_ = layout.townForecastFallbackUrl;
+    // A layout with only the second road still has the product.
+    if (url_.isEmpty())
+        std::swap(url_, fallbackUrl_);
+    product_ = {};
+    shown_ = {};
+    issued_ = {};
+    lastFetch_.invalidate();
+}
+
+void ForecastWatch::setStation(const QString& name, const QString& district)
+{
+    if (name == station_ && district == district_)
+        return;
+    station_ = name;
+    district_ = district;
+    showWanted();
+}
+
+void ForecastWatch::setChosenTown(const QString& aac)
+{
+    if (aac == chosen_)
+        return;
+    chosen_ = aac;
+    showWanted();
+}
+
+QString ForecastWatch::wantedTown() const
+{
+    return chosen_.isEmpty() ? defaultTownOf(product_, district_, station_) : chosen_;
+}
+
+bool ForecastWatch::due() const
+{
+    return available() && (!lastFetch_.isValid() || lastFetch_.hasExpired(kRefetchMsecs));
+}
+
+void ForecastWatch::fetch()
+{
+    if (!available())
+        return;
+    lastFetch_.start();
+    // A failed fetch gives an empty text and has logged why.
+    QString document = inet_.myOpenURL(url_, true);
+    if (document.isEmpty() && !fallbackUrl_.isEmpty())
+        document = inet_.myOpenURL(fallbackUrl_, true);
+    if (document.isEmpty())
+        return;
+    auto read = readTownForecasts(document, productIdOf(url_));
+    if (!read.rows) {
+        log_.writeTxt(read.error);
+        return;
+    }
+    product_ = std::move(*read.rows);
+    const QString wanted = wantedTown();
+    const ForecastTown* town = product_.town(wanted);
+    if (!wanted.isEmpty() && (!town || town->periods.isEmpty()))
+        log_.writeTxt(noTown(town ? town->name : wanted));
+    showWanted();
+}
+
+void ForecastWatch::showWanted()
+{
+    const QString wanted = wantedTown();
+    const ForecastTown* town = product_.town(wanted);
+    if (town && !town->periods.isEmpty()) {
+        shown_ = *town;
+        issued_ = product_.issued;
+    } else if (wanted.isEmpty() || wanted != shown_.aac) {
+        shown_ = {};
+        issued_ = {};
+    }
+}
+
+QString ForecastWatch::missingText() const
+{
+    if (shown())
+        return QString();
+    if (!available())
+        return QStringLiteral("The bureau has no town forecasts for this region.");
+    if (product_.towns.isEmpty())
+        return QStringLiteral("Town forecast not read yet.");
+    if (wantedTown().isEmpty())
+        return QStringLiteral("No town near this station: choose one under Settings.");
+    return QStringLiteral("No forecast for this town in the bureau's product.");
+}
+
+QString issueTimeText(const QDateTime& issuedAt, const ForecastTown* town)
+{
+    QDateTime issued = issuedAt.toUTC();
+    if (town && !town->periods.isEmpty() && town->periods.first().start.isValid())
+        issued = issued.toOffsetFromUtc(town->periods.first().start.offsetFromUtc());
+    return shortDayName(issued.date()) % u' ' % issued.toString(QStringLiteral("dd/MM hh:mm AP"));
+}
+
+QString forecastTipText(const ForecastWatch& watch, const QDateTime& now)
+{
+    const ForecastTown* town = watch.shown();
+    if (!town)
+        return QString();
+    const QString crlf = QStringLiteral("\r\n");
+    if (forecastOutOfDate(watch.issued(), now))
+        return QStringLiteral("Forecast out of date (issued ") %
+               issueTimeText(watch.issued(), town) % u')' % crlf;
+    QString text;
+    for (const QString& line : glanceLines(*town, now))
+        text += line % crlf;
+    return text;
+}
+
+} // namespace engine
