@@ -13,6 +13,7 @@ packages=(
   libcurl4-openssl-dev ca-certificates openssl python3-pyftpdlib
   clang libclang-rt-14-dev iproute2
   qt6-wayland dbus dbus-x11 xfce4-panel sway waybar grim
+  lintian appstream dpkg-dev librsvg2-bin man-db  # the Debian package: build, icons, checks
 )
 
 missing=()
