@@ -1,5 +1,6 @@
 #include "common/shell_link.h"
 
+#include "platform/app_dir.h"
 #include "platform/save_file.h"
 
 #include <QFile>
@@ -61,12 +62,16 @@ QString CShellLink::entryText() const
 CShellLink monitorShortcut(const QString& appDir)
 {
     CShellLink link;
-    link.setPath(appDir + QStringLiteral("weather"));
+    // A system-wide install starts its installed command, with the icon of the desktop's theme.
+    const bool installed =
+        platform::appDirKind() == platform::AppDirKind::PerUser && appDir == platform::appDir();
+    link.setPath(installed ? platform::monitorProgram() : appDir + QStringLiteral("weather"));
     QString workingFolder = appDir;
     if (workingFolder.size() > 1 && workingFolder.endsWith(QLatin1Char('/')))
         workingFolder.chop(1);
     link.setWorkingDirectory(workingFolder);
-    link.setIcon(appDir + QStringLiteral("icons/nimbulo.svg"));
+    link.setIcon(installed ? QStringLiteral("nimbulo")
+                           : appDir + QStringLiteral("icons/nimbulo.svg"));
     return link;
 }
 

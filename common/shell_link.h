@@ -38,6 +38,8 @@ private:
 
 // The shortcut that starts the monitor of the program folder `appDir` (with a trailing "/"):
 // `appDir`weather, working in that folder, with the icon installed there (icons/nimbulo.svg).
+// For the per-user folder of a system-wide install: the installed command
+// (platform::monitorProgram()) with the theme's icon "nimbulo".
 CShellLink monitorShortcut(const QString& appDir);
 
 } // namespace common

@@ -50,6 +50,9 @@ frmAbout::frmAbout(QWidget* parent)
     lblSite->setTextInteractionFlags(Qt::LinksAccessibleByMouse);
     lblSite->setCursor(Qt::PointingHandCursor);
     cmdOK->setDefault(true);
+    // A build for a package names no web site.
+    lblSite->setVisible(!homePage().isEmpty());
+    cmdGoHome->setVisible(!homePage().isEmpty());
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(lblTitle);

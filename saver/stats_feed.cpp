@@ -13,9 +13,9 @@ const QString kCrLf = QStringLiteral("\r\n");
 
 QString notRunningText(const QString& homeAddress)
 {
-    return QStringLiteral("Nimbulo") + kCrLf + homeAddress + kCrLf +
-           QStringLiteral("Nimbulo program") + kCrLf + QStringLiteral("Not running") + kCrLf +
-           QStringLiteral("Start up Nimbulo");
+    const QString site = homeAddress.isEmpty() ? QString() : homeAddress + kCrLf;
+    return QStringLiteral("Nimbulo") + kCrLf + site + QStringLiteral("Nimbulo program") + kCrLf +
+           QStringLiteral("Not running") + kCrLf + QStringLiteral("Start up Nimbulo");
 }
 
 QString noReadingsText()

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "common/home_page.h"
+#include "common/deployment.h"
 
 #include <QString>
 #include <QStringList>
@@ -15,7 +15,8 @@ inline constexpr char kAppTitle[] = "Nimbulo (Australia)";
 using common::homePage;
 
 // What the saver shows when the main program is not running: "Nimbulo", the product's web
-// address, "Nimbulo program", "Not running", "Start up Nimbulo", separated by CR LF.
+// address (left out when the build names none), "Nimbulo program", "Not running", "Start up
+// Nimbulo", separated by CR LF.
 QString notRunningText(const QString& homeAddress = homePage());
 // What it shows when the main program runs but its feed text is empty.
 QString noReadingsText();

@@ -15,6 +15,7 @@ packages=(
   qt6-wayland dbus dbus-x11 xfce4-panel sway waybar grim
   qtkeychain-qt6-dev gnome-keyring # the mail password in the secret store; its test's Secret Service
   libqt6sql6-sqlite  # the station's record (Qt SQL's QSQLITE driver; qt6-base-dev has Qt6Sql)
+  lintian appstream dpkg-dev librsvg2-bin man-db  # the Debian package: build, icons, checks
 )
 
 missing=()

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds everything with AddressSanitizer and UBSan, warnings as errors, and runs every test.
 # Tests that need a display get a private X server (xvfb-run); the rest run offscreen. Then the
-# fuzz targets run for NIMBULO_FUZZ_SECONDS each (default 30; 0 skips them): any finding fails.
+# Debian package is built (a Release build of the programs) and checked, and the fuzz targets
+# run for NIMBULO_FUZZ_SECONDS each (default 30; 0 skips them): any finding fails.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -17,6 +18,8 @@ export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 xvfb-run -a -s "-screen 0 1280x800x24" \
   ctest --test-dir "$build" --output-on-failure --timeout 300 -j "$(nproc)"
+
+scripts/check-package.sh
 
 fuzz_seconds=${NIMBULO_FUZZ_SECONDS:-30}
 [ "$fuzz_seconds" -eq 0 ] || scripts/fuzz.sh "$fuzz_seconds"

@@ -38,6 +38,9 @@ private Q_SLOTS:
         QCOMPARE(saver::notRunningText(QStringLiteral("http://site/")),
                  QStringLiteral("Nimbulo\r\nhttp://site/\r\nNimbulo program\r\nNot running\r\n"
                                 "Start up Nimbulo"));
+        // A build that names no web site shows no empty line in its place.
+        QCOMPARE(saver::notRunningText(QString()),
+                 QStringLiteral("Nimbulo\r\nNimbulo program\r\nNot running\r\nStart up Nimbulo"));
         QCOMPARE(saver::noReadingsText(),
                  QStringLiteral("Nimbulo found\r\nNo readings\r\nCheck Nimbulo\r\n"));
     }

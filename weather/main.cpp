@@ -1,12 +1,7 @@
-// weather: the Nimbulo monitor.
-//   weather [--appdir DIR]                 the monitor with its window
-//   weather [--appdir DIR] --print[=feed]  one scan, the feed text on standard output
-//   weather [--appdir DIR] --print=ticker  one scan, the one-line display text
-//   weather [--appdir DIR] --print=json    one scan, one line for a Waybar custom module
-//   weather [--appdir DIR] --print=record [DAYS]  the saved station's record (default 7 days),
-//                                          CSV
-//   weather [--appdir DIR] --print=forecast  one scan, the town forecast, a line per period
+// weather (installed as nimbulo): the Nimbulo monitor; kHelp below lists its command lines.
 
+#include "common/info_options.h"
+#include "common/program_folder.h"
 #include "platform/app_dir.h"
 #include "platform/shutdown_signals.h"
 #include "platform/single_instance.h"
@@ -20,6 +15,30 @@
 #include <optional>
 
 namespace {
+
+const char* const kHelp =
+    "Usage: %1 [--appdir DIR] [--print[=feed|=ticker|=json|=forecast|=record [DAYS]]]\n"
+    "Shows live weather observations of the Bureau of Meteorology for a station of your\n"
+    "choice: in the panel's tray or on a desk banner, in tooltips and in the main window.\n"
+    "\n"
+    "  --appdir DIR     use DIR as the program folder (layout file weather.ini, settings\n"
+    "                   wsetting.ini, link menus custom1.ini and custom2.ini)\n"
+    "  --print          one scan of the saved station without any window; print its values\n"
+    "                   (the screen saver's text) and end\n"
+    "  --print=ticker   the same, printing the one-line display text (for a status bar)\n"
+    "  --print=json     the same, printing one line for Waybar's custom module\n"
+    "  --print=forecast the same, printing the town forecast, a line per period\n"
+    "  --print=record [DAYS]\n"
+    "                   print the saved station's own record of the last DAYS days\n"
+    "                   (default 7) as CSV, without a scan\n"
+    "  --help           show this help and end\n"
+    "  --version        show the version and end\n"
+    "\n"
+    "Without --appdir the program folder is the program's own folder when it holds the\n"
+    "layout file, else $XDG_DATA_HOME/nimbulo (~/.local/share/nimbulo), made at first start.\n"
+    "Certificates: the system's CA store and the file named by SSL_CERT_FILE.\n"
+    "Exit status: 0; with --print 1 when the scan failed (--print=json prints class \"stale\"\n"
+    "and ends with 0).\n";
 
 std::optional<app::PrintMode> printMode(int argc, char** argv)
 {
@@ -53,9 +72,11 @@ std::optional<int> recordDays(int argc, char** argv)
 
 int main(int argc, char** argv)
 {
+    if (common::answerInfoOption(argc, argv, kHelp))
+        return 0;
     if (const auto days = recordDays(argc, argv)) {
         QCoreApplication app(argc, argv);
-        platform::initAppDir(QCoreApplication::arguments());
+        common::initProgramFolder(QCoreApplication::arguments());
         QTextStream out(stdout);
         QTextStream err(stderr);
         return app::runPrintRecord(platform::appDir(), *days, out, err);
@@ -64,14 +85,14 @@ int main(int argc, char** argv)
         // Headless: no display is needed, fonts still measure the leaders.
         qputenv("QT_QPA_PLATFORM", "offscreen");
         QGuiApplication app(argc, argv);
-        platform::initAppDir(QCoreApplication::arguments());
+        common::initProgramFolder(QCoreApplication::arguments());
         QTextStream out(stdout);
         QTextStream err(stderr);
         return app::runPrint(platform::appDir(), *mode, out, err);
     }
 
     QApplication app(argc, argv);
-    platform::initAppDir(QCoreApplication::arguments());
+    common::initProgramFolder(QCoreApplication::arguments());
     QApplication::setQuitOnLastWindowClosed(false);
 
     // One copy per settings file, however its folder is reached.

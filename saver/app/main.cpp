@@ -1,17 +1,9 @@
 // nimsaver: the Nimbulo screen saver, showing the stats the running monitor fetched last.
-//   nimsaver [/s]            full screen until a click, a key or a mouse movement
-//   nimsaver /p N            preview inside window N (also /p:N)
-//   nimsaver /c              the settings dialog
-//   nimsaver /a              the change-password dialog
-//   nimsaver -root           full screen (under xscreensaver: in its window)
-//   nimsaver -window-id N    inside window N, as the preview
-//   --root, --window-id N    the same, as xscreensaver passes them
-//   --appdir DIR             with any of the above: the program folder (as the other programs)
-//   --dump FILE              with any of the above: write the lines shown to FILE at every
-//                            feed read
-// Any other command line ends at once, and so does a second copy.
+// kHelp below lists its command lines; any other command line ends at once, and so does a
+// second copy.
 
-#include "platform/app_dir.h"
+#include "common/info_options.h"
+#include "common/program_folder.h"
 #include "platform/registry_store.h"
 #include "platform/single_instance.h"
 #include "saver/command_line.h"
@@ -20,6 +12,25 @@
 #include <QApplication>
 
 namespace {
+
+const char* const kHelp =
+    "Usage: %1 [/s | /p N | /c | /a | -root | -window-id N] [--appdir DIR] [--dump FILE]\n"
+    "The Nimbulo screen saver: scrolls the weather values the running monitor fetched last.\n"
+    "\n"
+    "  /s, -root         run full screen until a key, a click or a mouse movement (the\n"
+    "                    default); under xscreensaver -root draws into the window named by\n"
+    "                    XSCREENSAVER_WINDOW\n"
+    "  /p N, -window-id N  draw inside window N (a preview)\n"
+    "  /c                open the settings\n"
+    "  /a                change the password\n"
+    "  --appdir DIR      use DIR as the program folder\n"
+    "  --dump FILE       write the lines shown to FILE at every read of the values\n"
+    "  --help            show this help and end\n"
+    "  --version         show the version and end\n"
+    "\n"
+    "xscreensaver's options are taken with one dash or two. Settings and password are kept in\n"
+    "$XDG_CONFIG_HOME/nimbulo/registry.ini (~/.config/nimbulo/registry.ini).\n"
+    "Exit status: 0.\n";
 
 // Removes "--dump FILE" or "--dump=FILE" from the arguments and returns FILE.
 QString takeDumpPath(QStringList& arguments)
@@ -42,8 +53,10 @@ QString takeDumpPath(QStringList& arguments)
 
 int main(int argc, char** argv)
 {
+    if (common::answerInfoOption(argc, argv, kHelp))
+        return 0;
     QApplication app(argc, argv);
-    QStringList arguments = platform::initAppDir(QCoreApplication::arguments().mid(1));
+    QStringList arguments = common::initProgramFolder(QCoreApplication::arguments().mid(1));
     const QString dumpPath = takeDumpPath(arguments);
     const saver::CommandLine commandLine =
         saver::parseCommandLine(arguments, qEnvironmentVariable("XSCREENSAVER_WINDOW"));

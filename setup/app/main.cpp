@@ -1,9 +1,9 @@
-// nimsetup: the installer's first-run questions and shortcuts.
-//   nimsetup [--appdir DIR] add   ask the questions, write the settings, make the shortcuts
-//   nimsetup [--appdir DIR] rem   remove the shortcuts
-// Without a display the removal still runs, windowless; add then ends with status 2 and says
-// how to answer the questions later.
+// nimsetup: the installer's first-run questions and shortcuts; kHelp below lists its command
+// lines. Without a display the removal still runs, windowless; add then ends with status 2 and
+// says how to answer the questions later.
 
+#include "common/info_options.h"
+#include "common/program_folder.h"
 #include "platform/app_dir.h"
 #include "platform/message_box.h"
 #include "platform/x11/x11_display.h"
@@ -14,6 +14,21 @@
 #include <cstdio>
 
 namespace {
+
+const char* const kHelp =
+    "Usage: %1 [--appdir DIR] add|rem\n"
+    "Nimbulo's first-run questions and shortcuts.\n"
+    "\n"
+    "  add           ask the first-run questions (region, tray or banner, banner position,\n"
+    "                start-up and desktop shortcuts, proxy) and write them to wsetting.ini\n"
+    "  rem           remove the start-up and desktop shortcuts (no display needed)\n"
+    "  --appdir DIR  use DIR as the program folder\n"
+    "  --help        show this help and end\n"
+    "  --version     show the version and end\n"
+    "\n"
+    "The start-up shortcut is $XDG_CONFIG_HOME/autostart/Nimbulo.desktop, the desktop one\n"
+    "Nimbulo.desktop in the desktop folder (XDG_DESKTOP_DIR).\n"
+    "Exit status: 0; 2 when add finds no display to ask on.\n";
 
 const QString kSeparateRun =
     QStringLiteral("This is part of Nimbulo installer system it cannot be run seperately");
@@ -32,7 +47,7 @@ bool canShowWindows(int argc, char** argv)
 int runWithoutWindows(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    const QStringList arguments = platform::initAppDir(QCoreApplication::arguments());
+    const QStringList arguments = common::initProgramFolder(QCoreApplication::arguments());
     const auto say = [](const QString& text) {
         std::fprintf(stderr, "nimsetup: %s\n", qPrintable(text));
     };
@@ -41,9 +56,9 @@ int runWithoutWindows(int argc, char** argv)
         setup::deleteShortcuts(setup::ShortcutFolders::current());
         return 0;
     case setup::Mode::Add:
-        say(QStringLiteral("no display to ask the first-run questions on; run \"%1nimsetup\" add "
+        say(QStringLiteral("no display to ask the first-run questions on; run \"%1\" add "
                            "from your desktop to answer them")
-                .arg(platform::appDir()));
+                .arg(QCoreApplication::applicationFilePath()));
         return 2;
     case setup::Mode::Other:
         say(kSeparateRun);
@@ -56,11 +71,13 @@ int runWithoutWindows(int argc, char** argv)
 
 int main(int argc, char** argv)
 {
+    if (common::answerInfoOption(argc, argv, kHelp))
+        return 0;
     if (!canShowWindows(argc, argv))
         return runWithoutWindows(argc, argv);
 
     QApplication app(argc, argv);
-    const QStringList arguments = platform::initAppDir(QCoreApplication::arguments());
+    const QStringList arguments = common::initProgramFolder(QCoreApplication::arguments());
     const setup::Mode mode = setup::modeOf(arguments);
     if (mode == setup::Mode::Other) {
         platform::MessageBox::show(nullptr, kSeparateRun, QStringLiteral("Nimbulo"),

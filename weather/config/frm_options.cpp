@@ -1,5 +1,6 @@
 #include "weather/config/frm_options.h"
 
+#include "common/deployment.h"
 #include "common/elided_label.h"
 #include "common/number.h"
 #include "common/object_names.h"
@@ -265,6 +266,12 @@ void frmOptions::buildLayout()
     for (QWidget* w :
          std::initializer_list<QWidget*>{chkStartIcon, chkDeskIcon, chkUpdates, cmdSetCon})
         general->addWidget(w);
+    // A build for a package names no update server: its updates come through the system's.
+    if (!common::updatesFromServer()) {
+        chkUpdates->setEnabled(false);
+        chkUpdates->setText(QStringLiteral("Updates come with the package"));
+        chkUpdates->setToolTip(common::updatesWithPackageText());
+    }
 
     auto* polling = new QGridLayout(Frame1);
     polling->addWidget(Label2, 0, 0);
@@ -440,7 +447,7 @@ void frmOptions::loadControls()
         lblColor->setFont(settings_.displayFont);
 
     chkToolTip->setChecked(file_.flag("tool_tips"));
-    chkUpdates->setChecked(file_.flag("auto_update"));
+    chkUpdates->setChecked(file_.flag("auto_update") && common::updatesFromServer());
     chkHotKey->setChecked(file_.flag("key_toggle"));
     lblHotKey->setEnabled(chkHotKey->isChecked());
     cmdSetHotKey->setEnabled(chkHotKey->isChecked());
@@ -726,8 +733,10 @@ void frmOptions::accept()
         host_.setHelpTips(settings_.toolTips);
 
     // 15. The daily check.
-    settings_.autoUpdate = chkUpdates->isChecked();
-    file_.writeFlag("auto_update", settings_.autoUpdate);
+    if (chkUpdates->isEnabled()) {
+        settings_.autoUpdate = chkUpdates->isChecked();
+        file_.writeFlag("auto_update", settings_.autoUpdate);
+    }
 
     // 16. Shortcuts, made or removed only when the box differs from the stored setting.
     const auto shortcut = [this](const char* name, QCheckBox* box, bool startup) {

@@ -1,5 +1,6 @@
 #include "weather/config/settings.h"
 
+#include "common/deployment.h"
 #include "common/ini_file.h"
 #include "common/number.h"
 
@@ -256,7 +257,8 @@ void loadSettings(const SettingsFile& file, AppSettings& s, SettingsTarget& targ
     s.stationName = file.text("station_name");
 
     s.interval = file.integer("interval");
-    s.autoUpdate = file.flag("auto_update");
+    // Without an update server (a build for a package) the daily check never takes a scan's tick.
+    s.autoUpdate = file.flag("auto_update") && common::updatesFromServer();
     s.checkDate = file.text("check_date");
     if (s.checkDate.isEmpty())
         s.checkDate = todayText();

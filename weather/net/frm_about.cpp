@@ -121,6 +121,17 @@ frmAbout::frmAbout(ErrorLog& log, const QString& appDir, QWidget* parent)
     lblSite->setCursor(Qt::PointingHandCursor);
     cmdErrLog->setEnabled(!log.isEmpty());
     cmdOK->setDefault(true);
+    // A build for a package names no update server or web site: the window offers neither.
+    if (!updatesFromServer()) {
+        cmdUpdateme->hide();
+        lblDescription->setText(lblDescription->text() + QLatin1Char('\n') +
+                                common::updatesWithPackageText());
+    }
+    if (homePage().isEmpty()) {
+        lblSite->hide();
+        cmdGoHome->hide();
+        cmdErrLog->setToolTip(QStringLiteral("Click button to see what went wrong"));
+    }
 
     auto* head = new QGridLayout;
     head->addWidget(picIcon, 0, 0, 3, 1, Qt::AlignTop);

@@ -120,8 +120,10 @@ std::optional<QString> frmInet::curlFetch(bool wholePage)
 
 QString frmInet::userAgent()
 {
-    return QStringLiteral("Nimbulo/") + programVersion() + QStringLiteral(" (+") + homePage() +
-           QLatin1Char(')');
+    // A contact address only when the build names a web site: never a made-up one.
+    const QString name = QStringLiteral("Nimbulo/") + programVersion();
+    return homePage().isEmpty() ? name
+                                : name + QStringLiteral(" (+") + homePage() + QLatin1Char(')');
 }
 
 std::optional<QString> frmInet::judgeTransfer(const TransferResult& r, bool wholePage)

@@ -63,7 +63,8 @@ public:
     ~frmInet() override;
 
     QString myOpenURL(const QString& sUrl, bool NoDelimCheck);
-    // "Nimbulo/<version> (+<home page>)", sent with every https:// request.
+    // "Nimbulo/<version> (+<home page>)", sent with every https:// request; "Nimbulo/<version>"
+    // when the build names no home page.
     static QString userAgent();
 
     // Time limits of a fetch: counted from its start, and for receiving from the request.

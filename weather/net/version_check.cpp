@@ -41,22 +41,10 @@ std::filesystem::path fsPath(const QString& path)
 
 } // namespace
 
-QString updateRoot()
-{
-    return QStringLiteral(NIMBULO_UPDATE_ROOT);
-}
-
 void openUrl()
 {
-    platform::openUrl(homePage());
-}
-
-QString programVersion()
-{
-    return QStringLiteral("%1.%2.%3")
-        .arg(NIMBULO_VERSION_MAJOR)
-        .arg(NIMBULO_VERSION_MINOR)
-        .arg(NIMBULO_VERSION_PATCH);
+    if (!homePage().isEmpty())
+        platform::openUrl(homePage());
 }
 
 std::optional<LatestVersions> readVersionFile(const QString& text)
@@ -136,7 +124,7 @@ void VersionCheck::setBusy(bool busy)
 
 void VersionCheck::checkVersion(bool manual)
 {
-    if (busy_)
+    if (busy_ || !updatesFromServer())
         return;
     lastCheckDate_ = config::todayText();
     iniVersion_ = common::readIni(QStringLiteral("FixedSetting"), QStringLiteral("ver"),

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "common/home_page.h"
+#include "common/deployment.h"
 
 #include <QObject>
 #include <QPointer>
@@ -15,15 +15,14 @@ namespace net {
 class frmInet;
 class frmUpdMsg;
 
-// Addresses fixed when the program is built: the update server's root ("https://host/"), which
-// serves freeload/wthrvers.txt and freeload/weather.ini, and the product's home page.
-QString updateRoot();
+// Addresses fixed when the program is built (empty when the build names none) and the
+// program's version.
 using common::homePage;
-// Opens the product's home page in the user's browser.
+using common::programVersion;
+using common::updateRoot;
+using common::updatesFromServer;
+// Opens the product's home page in the user's browser (nothing when the build names none).
 void openUrl();
-
-// This program's version, major.minor.revision.
-QString programVersion();
 
 // The versions a version file announces: the 5 characters after "exe=" and after "ini="
 // (keys in any capitals; "" when "ini=" is missing).
@@ -76,6 +75,8 @@ LayoutInstall installLayout(const QString& text, const QString& latestIni,
 // Nimbulo" and a daily one shows nothing. A version file that cannot be fetched is reported
 // only to a manual check. The message window's update button sends the user to the maker's
 // site or downloads, checks and installs the layout file, with a message for each outcome.
+//
+// A build that names no update server fetches nothing: checkVersion() then does nothing.
 //
 // A check or an update asked for while one runs (from an event handled during its fetch) is
 // dropped; busyChanged() lets a button follow.
