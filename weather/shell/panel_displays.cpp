@@ -14,6 +14,11 @@ PanelDisplays::PanelDisplays(engine::Monitor& monitor, QWidget& mainWindow,
     : QObject(parent), monitor_(monitor), mainWindow_(mainWindow), tray_(host)
 {
     connect(&monitor_, &engine::Monitor::published, this, &PanelDisplays::published);
+    // A scan that ends without new values marks the ticker's face old.
+    connect(&monitor_, &engine::Monitor::staleChanged, this, [this] {
+        setTrayContent();
+        tray_.paintTicker();
+    });
     connect(&monitor_, &engine::Monitor::displayChoiceChanged, this,
             &PanelDisplays::setDisplayWidth);
     connect(&tray_, &TrayDisplay::popupMenuRequested, this, &PanelDisplays::popupMenuRequested);
@@ -68,7 +73,8 @@ void PanelDisplays::applyTrayOptions()
 void PanelDisplays::setTrayContent()
 {
     const config::AppSettings& s = monitor_.settings();
-    tray_.setContent({monitor_.tickerText, s.showTrend, monitor_.stats().trendArrow},
+    tray_.setContent({monitor_.tickerText, s.showTrend, monitor_.stats().trendArrow,
+                      !monitor_.staleText.isEmpty()},
                      monitor_.stats().levelIcon);
     tray_.setValueFacts(monitor_.tickerTip,
                         !monitor_.alarmState().alarmOff &&
