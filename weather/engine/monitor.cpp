@@ -258,7 +258,6 @@ void Monitor::buildStationList()
         !stationListStale_ && stationChosen_ ? stations.currentText() : QString();
     stations = {};
     stations.entries = stationNames();
-    listedStations_ = stations.entries;
     stations.enabled = !stations.entries.isEmpty();
     if (!stations.enabled)
         stations.entries.append(QStringLiteral("Stations not found"));
@@ -414,7 +413,7 @@ void Monitor::scanOnce()
         rows_ = std::move(*fetched.rows);
         cut = true;
         // Stations come and go (portable fire-weather stations through a season).
-        if (stationListStale_ || stationNames() != listedStations_)
+        if (stationListStale_ || stations.entries != stationNames())
             buildStationList();
     }
     showStats();
