@@ -205,6 +205,7 @@ private Q_SLOTS:
         w.cmbCurrStation->setCurrentIndex(1);
         Q_EMIT w.cmbCurrStation->activated(1);
         QCOMPARE(temperature(), QStringLiteral("9.0 \u00B0C"));
+        QVERIFY(!w.lblStale->isVisibleTo(&w)); // Alpha's values are the last scan's
         QVERIFY(refresh());
         QCOMPARE(entries(), QStringList({"Cobar Airport", "Alpha"}));
         QCOMPARE(w.cmbCurrStation->currentText(), QStringLiteral("Alpha"));

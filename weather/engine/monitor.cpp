@@ -311,6 +311,13 @@ void Monitor::pickStation(int index)
     stats_.trendPrevious.clear();
     stationChosen_ = true;
     showStats();
+    // The last scan's rows hold the picked station: its values are as fresh as that scan.
+    if (lastPassShown_ && rowsScanned_.isValid()) {
+        lastGoodScan_ = rowsScanned_;
+        scansSinceGood_ = 0;
+        scanStaleText_.clear();
+        showStale();
+    }
 }
 
 void Monitor::pickDisplay(int index)
@@ -409,8 +416,10 @@ void Monitor::scanOnce()
     Q_EMIT regionListEnabledChanged(true);
 
     bool cut = false;
+    rowsScanned_ = QTime();
     if (fetched.rows) {
         rows_ = std::move(*fetched.rows);
+        rowsScanned_ = QTime::currentTime();
         cut = true;
         // Stations come and go (portable fire-weather stations through a season).
         if (stationListStale_ || stations.entries != stationNames())
@@ -436,7 +445,7 @@ void Monitor::scanOnce()
 void Monitor::noteScan(bool fresh, const QString& reason)
 {
     if (fresh) {
-        lastGoodScan_ = QTime::currentTime();
+        lastGoodScan_ = rowsScanned_;
         scansSinceGood_ = 0;
         scanStaleText_.clear();
     } else if (lastGoodScan_.isValid()) {

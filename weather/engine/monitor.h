@@ -217,6 +217,7 @@ private:
     QTime lastGoodScan_; // invalid before the first good scan
     int scansSinceGood_ = 0;
     QString scanStaleText_; // the scans' part of staleText
+    QTime rowsScanned_;     // when the last scan brought the rows; invalid: it brought none
 };
 
 } // namespace engine
