@@ -76,7 +76,11 @@ void PanelDisplays::setTrayContent()
     tray_.setContent({monitor_.tickerText, s.showTrend, monitor_.stats().trendArrow,
                       !monitor_.staleText.isEmpty()},
                      monitor_.stats().levelIcon);
-    tray_.setValueFacts(monitor_.tickerTip,
+    // The value icon's tip says, as the other stats tips do, when the values are old.
+    QString tip = monitor_.tickerTip;
+    if (!monitor_.staleText.isEmpty())
+        tip += monitor_.staleText + QStringLiteral("\r\n");
+    tray_.setValueFacts(tip,
                         !monitor_.alarmState().alarmOff &&
                             engine::alarmHolds(monitor_.alarmFindings(), monitor_.alarmSettings()));
 }
