@@ -28,7 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     table.headers = engine::headersOf(layout);
     engine::StatPassOptions options;
     options.stationChosen = true;
-    options.station = read.rows->constLast().name;
+    options.station = engine::stationNameOf(read.rows->constLast().name);
     options.bureauRoot = config::bureauRoot();
     const engine::StatPassResult result = engine::fillStatTable(table, *read.rows, layout, options);
     if (result.outcome == engine::StatPassOutcome::Shown)

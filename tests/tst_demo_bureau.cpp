@@ -228,7 +228,7 @@ private slots:
             QVERIFY2(!common::readIni(QStringLiteral("Trans"), column.header, kLayout).isEmpty(),
                      qPrintable(column.header));
         }
-        for (const auto& pages : {layout.forecastPages, layout.radarPages}) {
+        for (const auto& pages : {layout.forecastPages, layout.radarPages, layout.infoPages}) {
             for (const config::LayoutPage& page : pages)
                 QCOMPARE(site_.page(sitePath(page.url), kNow).status, 200);
         }

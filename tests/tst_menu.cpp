@@ -114,7 +114,8 @@ private Q_SLOTS:
                  (QStringList{"&Forecast", "-", "&Rain radar", "-", "&Historical Graphs", "-",
                               "&Update Stats", "-", "&Weather Info Links", "-", "&About Nimbulo",
                               "&General Settings", "&Close"}));
-        QCOMPARE(captions(menu_->mnuLinksType).size(), 11);
+        QCOMPARE(captions(menu_->mnuLinksType),
+                 QStringList({"&Rainfall Maps", "&Flood Warnings", "&Elsewhere"}));
         // The readme names the entry that opens the main window as the menu calls it.
         QFile readme(QStringLiteral(NIMBULO_SOURCE_DIR "/data/readme.txt"));
         QVERIFY(readme.open(QIODevice::ReadOnly));
@@ -125,28 +126,33 @@ private Q_SLOTS:
         QVERIFY(!menu_->mnuCLinksType[0]->menuAction()->isVisible());
     }
 
-    void fixedLinks_data()
+    // The weather-information links come from the layout file, the flood link with the
+    // region's path; a region without one has no flood link.
+    void infoLinks_data()
     {
         QTest::addColumn<int>("region");
+        QTest::addColumn<QStringList>("links");
         QTest::addColumn<int>("index");
         QTest::addColumn<QString>("url");
-        QTest::newRow("flood with the region's path") << 0 << 7 << root() + "/hydro/flood/nsw/";
-        QTest::newRow("flood without a path") << 1 << 7 << root() + "/hydro/flood/";
-        QTest::newRow("sunrise") << 0 << 10
-                                 << QStringLiteral(
-                                        "http://www.ga.gov.au/geodesy/astro/sunrise.jsp");
+        QTest::newRow("flood with the region's path")
+            << 0 << QStringList{"&Rainfall Maps", "&Flood Warnings", "&Elsewhere"} << 1
+            << root() + "/nsw/flood/";
+        QTest::newRow("no flood path")
+            << 1 << QStringList{"&Rainfall Maps", "&Elsewhere"} << 1 << "https://example.org/x";
+        QTest::newRow("relative to the bureau") << 1 << QStringList{"&Rainfall Maps", "&Elsewhere"}
+                                                << 0 << root() + "/climate/maps/rainfall/";
     }
 
-    void fixedLinks()
+    void infoLinks()
     {
         QFETCH(int, region);
+        QFETCH(QStringList, links);
         QFETCH(int, index);
         QFETCH(QString, url);
         selectRegion(region);
-        menu_->mnuLink1[index]->trigger();
+        QCOMPARE(captions(menu_->mnuLinksType).mid(0, links.size()), links);
+        menu_->mnuLink1.at(index)->trigger();
         QCOMPARE(opened_, QStringList{url});
-        QVERIFY(shell::fixedLinkUrl(-1, monitor_->layout()).isEmpty());
-        QVERIFY(shell::fixedLinkUrl(11, monitor_->layout()).isEmpty());
     }
 
     void forecastAndRadarEntriesFollowTheRegion()

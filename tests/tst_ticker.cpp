@@ -54,19 +54,33 @@ private Q_SLOTS:
         QVERIFY(!ticker.arrowShown());
     }
 
+    // In its colours; old values dimmed: drawn, but nowhere in the full text colour.
+    void drawsTextInItsColours_data()
+    {
+        QTest::addColumn<bool>("stale");
+        QTest::newRow("current") << false;
+        QTest::newRow("old") << true;
+    }
+
     void drawsTextInItsColours()
     {
+        QFETCH(bool, stale);
         frmTicker ticker;
         ticker.resize(120, 20);
         ticker.setColors(Qt::yellow, Qt::darkBlue);
-        ticker.paintTicker({QStringLiteral("WWWW"), false, 4});
+        ticker.paintTicker({QStringLiteral("WWWW"), false, 4, stale});
         const QImage image = ticker.picTicker->grab().toImage();
         QCOMPARE(image.pixelColor(image.width() - 1, 0), QColor(Qt::darkBlue));
-        bool textDrawn = false;
-        for (int x = 0; x < 40 && !textDrawn; ++x)
-            for (int y = 0; y < image.height() && !textDrawn; ++y)
-                textDrawn = image.pixelColor(x, y) == QColor(Qt::yellow);
-        QVERIFY(textDrawn);
+        bool fullColour = false;
+        bool drawn = false;
+        for (int x = 0; x < 40; ++x) {
+            for (int y = 0; y < image.height() - 1; ++y) {
+                fullColour = fullColour || image.pixelColor(x, y) == QColor(Qt::yellow);
+                drawn = drawn || image.pixelColor(x, y) != QColor(Qt::darkBlue);
+            }
+        }
+        QVERIFY(drawn);
+        QCOMPARE(fullColour, !stale);
     }
 
     void mouseActions()

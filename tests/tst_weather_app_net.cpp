@@ -215,6 +215,18 @@ private Q_SLOTS:
         QVERIFY2(w.lblScanErr->text().contains(QStringLiteral("is empty (0 bytes)")),
                  qPrintable(w.lblScanErr->text()));
         QCOMPARE(temperature(), QStringLiteral("16.5 \u00B0C"));
+
+        // Another station picked while Cobar is missing: the next scan lists Cobar no more.
+        serve({"Cobar Airport:94710:20.0", "Alpha:94001:9.0"});
+        QVERIFY(refresh());
+        QCOMPARE(entries(), QStringList({"Cobar Airport", "Alpha", "Cobar"}));
+        w.cmbCurrStation->setCurrentIndex(1);
+        Q_EMIT w.cmbCurrStation->activated(1);
+        QCOMPARE(temperature(), QStringLiteral("9.0 \u00B0C"));
+        QVERIFY(!w.lblStale->isVisibleTo(&w)); // Alpha's values are the last scan's
+        QVERIFY(refresh());
+        QCOMPARE(entries(), QStringList({"Cobar Airport", "Alpha"}));
+        QCOMPARE(w.cmbCurrStation->currentText(), QStringLiteral("Alpha"));
     }
 
     // The status bar's line styles a station by its temperature's level; without one, neutrally.

@@ -86,12 +86,8 @@ BureauSite BureauSite::fromLayout(const QString& layoutPath)
             site.placeholders_.insert(sitePath(p.url), QStringLiteral("Radar: ") + p.name);
         if (!layout.mapUrl.isEmpty())
             site.placeholders_.insert(sitePath(layout.mapUrl), QStringLiteral("Map: ") + section);
-        if (!layout.floodWarnPath.isEmpty())
-            site.placeholders_.insert(QStringLiteral("/hydro/flood/") + layout.floodWarnPath,
-                                      QStringLiteral("Flood warnings: ") + section);
-        if (!layout.tidePath.isEmpty())
-            site.placeholders_.insert(QStringLiteral("/oceanography/tides/MAPS/") + layout.tidePath,
-                                      QStringLiteral("Tide times: ") + section);
+        for (const config::LayoutPage& p : layout.infoPages)
+            site.placeholders_.insert(sitePath(p.url), QString(p.name).remove(u'&'));
     }
     return site;
 }

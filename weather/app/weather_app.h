@@ -134,7 +134,8 @@ enum class PrintMode
 // Json prints {"text", "tooltip", "class", "alt"}: the display text, the stats tip, "alarm"
 // while the saved alarm's condition holds, else "stale" while the observation is over 2 hours
 // older than its product (the tip then says since when), else "ok", and the level ("cold",
-// "mild", "hot", "nostation"; "neutral" when the station reports no temperature). A failed scan still prints its line, with class and alt "stale", the display text
+// "mild", "hot", "nostation"; "neutral" when the station reports no temperature). A failed scan
+// still prints its line, with class and alt "stale", the display text
 // "--" and the error log as the tooltip, and the result is 0: the line reports the failure, and
 // Waybar hides a module whose command ends with any other status.
 //

@@ -122,6 +122,20 @@ StateLayout loadStateLayout(const QString& section, const QString& layoutPath)
     layout.mapUrl = map.isEmpty() ? QString() : pageAddress(map);
     layout.floodWarnPath = reader.own(QStringLiteral("fl_warn_url"));
     layout.tidePath = reader.own(QStringLiteral("tide_time"));
+    // The weather-information links: a layout update mends them when the bureau moves a page.
+    const int links = countOf(reader.withFallback(QStringLiteral("info_links")));
+    for (int i = 1; i <= links; ++i) {
+        QString url = reader.withFallback(numbered("info_url_", i));
+        bool pathMissing = url.isEmpty();
+        for (const auto& [key, path] :
+             {std::pair{QLatin1String("{fl_warn_url}"), &layout.floodWarnPath},
+              std::pair{QLatin1String("{tide_time}"), &layout.tidePath}}) {
+            pathMissing = pathMissing || (url.contains(key) && path->isEmpty());
+            url.replace(key, *path);
+        }
+        if (!pathMissing)
+            layout.infoPages.append({reader.withFallback(numbered("info_", i)), pageAddress(url)});
+    }
 
     const auto is = [&reader](const char* key, const char* value) {
         return reader.withFallback(QLatin1String(key))

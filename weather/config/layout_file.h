@@ -92,6 +92,11 @@ struct StateLayout
     QString mapUrl; // empty: the region has no map page
     QString floodWarnPath;
     QString tidePath;
+    // info_links, info_<i>, info_url_<i> (falling back): the popup menu's weather-information
+    // links; "{fl_warn_url}" and "{tide_time}" in an address stand for floodWarnPath and
+    // tidePath, and a link naming one is left out where that is empty, as is a link without an
+    // address.
+    QList<LayoutPage> infoPages;
 };
 
 // The regions of the layout file, in file order: section names and the names shown to the user.

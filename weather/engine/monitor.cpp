@@ -272,7 +272,6 @@ void Monitor::buildStationList()
         !stationListStale_ && stationChosen_ ? stations.currentText() : QString();
     stations = {};
     stations.entries = stationNames();
-    listedStations_ = stations.entries;
     stations.enabled = !stations.entries.isEmpty();
     if (!stations.enabled)
         stations.entries.append(QStringLiteral("Stations not found"));
@@ -326,6 +325,13 @@ void Monitor::pickStation(int index)
     stats_.trendPrevious.clear();
     stationChosen_ = true;
     showStats();
+    // The last scan's rows hold the picked station: its values are as fresh as that scan.
+    if (lastPassShown_ && rowsScanned_.isValid()) {
+        lastGoodScan_ = rowsScanned_;
+        scansSinceGood_ = 0;
+        scanStaleText_.clear();
+        showStale();
+    }
     followForecast(false);
 }
 
@@ -435,11 +441,13 @@ void Monitor::scanOnce()
     Q_EMIT regionListEnabledChanged(true);
 
     bool cut = false;
+    rowsScanned_ = QTime();
     if (fetched.rows) {
         rows_ = std::move(*fetched.rows);
+        rowsScanned_ = QTime::currentTime();
         cut = true;
         // Stations come and go (portable fire-weather stations through a season).
-        if (stationListStale_ || stationNames() != listedStations_)
+        if (stationListStale_ || stations.entries != stationNames())
             buildStationList();
     }
     showStats();
@@ -513,7 +521,7 @@ void Monitor::followForecast(bool fetchWhenDue)
 void Monitor::noteScan(bool fresh, const QString& reason)
 {
     if (fresh) {
-        lastGoodScan_ = QTime::currentTime();
+        lastGoodScan_ = rowsScanned_;
         scansSinceGood_ = 0;
         scanStaleText_.clear();
     } else if (lastGoodScan_.isValid()) {

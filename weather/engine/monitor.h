@@ -95,6 +95,9 @@ public:
     void tmrScan();
     void tripLookupTick();
     void scanOnce();
+    // The station list from the rows, rebuilt by a scan whenever the rows' stations differ from
+    // it: after a region change, or while no station is chosen, the saved station is restored;
+    // otherwise the chosen one stays chosen, listed after the others while the rows lack it.
     void buildStationList();
     void showStats();
     // Composes the published texts again from the shown stats, without a new pass, so that a
@@ -236,12 +239,12 @@ private:
     bool scanBusy_ = false;
     bool stationChosen_ = false;
     bool stationListStale_ = true;
-    QStringList listedStations_; // the rows' stations when the list was last built
     bool lastPassShown_ = false;
     QString lastScanUrl_;
     QTime lastGoodScan_; // invalid before the first good scan
     int scansSinceGood_ = 0;
     QString scanStaleText_; // the scans' part of staleText
+    QTime rowsScanned_;     // when the last scan brought the rows; invalid: it brought none
     int shownRow_ = -1; // the row the last display pass showed
     std::unique_ptr<ObservationRecord> record_;
 };

@@ -10,32 +10,6 @@
 namespace shell {
 namespace {
 
-// The national geoscience agency's web server, home of the sunrise calculator.
-constexpr char kGeoscienceRoot[] = "http://www.ga.gov.au";
-
-struct FixedLink
-{
-    const char* caption;
-    const char* path;
-};
-
-constexpr FixedLink kLinks[kFixedLinks] = {
-    {"&Rainfall Maps", "/cgi-bin/silo/rain_maps.cgi"},
-    {"&Temperature Maps", "/cgi-bin/silo/temp_maps.cgi"},
-    {"&Solar Radiation Maps", "/jsp/awap/solar/index.jsp"},
-    {"&UV Forecast", "/weather/national/charts/UV.shtml"},
-    {"Synoptic &Chart", "/australia/charts/synoptic_col.shtml"},
-    {"Satellite &Images", "/weather/satellite/"},
-    {"&Marine Services", "/marine/"},
-    {"&Flood Warnings", "/hydro/flood/"},
-    {"National &Warnings", "/weather/warnings.shtml"},
-    {"Ti&de Times Calculator", "/oceanography/tides/MAPS/"},
-    {"Su&nrise Sunset Calculator", "/geodesy/astro/sunrise.jsp"},
-};
-constexpr int kFloodLink = 7;
-constexpr int kTideLink = 9;
-constexpr int kSunriseLink = 10;
-
 QString indexed(const QString& name, qsizetype index)
 {
     return name + QLatin1Char('_') + QString::number(index);
@@ -49,23 +23,6 @@ QAction* separator(QMenu* menu, const char* name)
 }
 
 } // namespace
-
-QString fixedLinkUrl(int index, const config::StateLayout& layout)
-{
-    if (index < 0 || index >= kFixedLinks)
-        return {};
-    if (index == kSunriseLink)
-        return QLatin1String(kGeoscienceRoot) + QLatin1String(kLinks[index].path);
-    QString root = config::bureauRoot();
-    if (root.endsWith(QLatin1Char('/')))
-        root.chop(1);
-    QString url = root + QLatin1String(kLinks[index].path);
-    if (index == kFloodLink)
-        url += layout.floodWarnPath;
-    else if (index == kTideLink)
-        url += layout.tidePath;
-    return url;
-}
 
 void openMenuUrl(const QString& url)
 {
@@ -108,12 +65,6 @@ void frmMenu::buildTree()
         named(mnuTray->addAction(QStringLiteral("&General Settings")), QStringLiteral("mnuShow"));
     mnuClose = named(mnuTray->addAction(QStringLiteral("&Close")), QStringLiteral("mnuClose"));
 
-    for (int i = 0; i < kFixedLinks; ++i) {
-        mnuLink1[i] = named(mnuLinksType->addAction(QLatin1String(kLinks[i].caption)),
-                            indexed(QStringLiteral("mnuLink1"), i));
-        connect(mnuLink1[i], &QAction::triggered, this,
-                [this, i] { openMenuUrl(fixedLinkUrl(i, monitor_.layout())); });
-    }
     mnuSepC = separator(mnuLinksType, "mnuSepC");
     mnuSepC->setVisible(false);
     for (int k = 0; k < 2; ++k) {
@@ -146,11 +97,26 @@ void frmMenu::showRegion(const QString& appDir)
     showPages(mnuForecast, mnuForeType, monitor_.forecasts.entries, "mnuForeType",
               &frmMenu::pickForecast);
     showPages(mnuRain, mnuRainType, monitor_.radars.entries, "mnuRainType", &frmMenu::pickRadar);
+    showInfoLinks();
     config::loadCustomMenus(appDir, monitor_.layout().sectionName, custom_);
     mnuSepC->setVisible(custom_.separatorShown);
     for (int k = 0; k < 2; ++k)
         showCustomMenu(k);
     config::setMenuBitmaps(mnuTray);
+}
+
+void frmMenu::showInfoLinks()
+{
+    qDeleteAll(mnuLink1);
+    mnuLink1.clear();
+    const QList<config::LayoutPage>& pages = monitor_.layout().infoPages;
+    for (qsizetype i = 0; i < pages.size(); ++i) {
+        auto* action = named(new QAction(pages.at(i).name, mnuLinksType),
+                             indexed(QStringLiteral("mnuLink1"), i));
+        mnuLinksType->insertAction(mnuSepC, action); // before the custom menus
+        connect(action, &QAction::triggered, this, [url = pages.at(i).url] { openMenuUrl(url); });
+        mnuLink1.append(action);
+    }
 }
 
 void frmMenu::showPages(QMenu* menu, QList<QAction*>& entries, const QStringList& names,

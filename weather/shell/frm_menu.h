@@ -21,21 +21,14 @@ class Monitor;
 
 namespace shell {
 
-// The fixed weather-information links (`mnuLink1` 0 ... 10).
-inline constexpr int kFixedLinks = 11;
-
-// The address of fixed link `index`; the flood-warning and tide links end with the region's
-// paths. Empty for an index outside 0 ... 10.
-QString fixedLinkUrl(int index, const config::StateLayout& layout);
-
 // Opens a menu entry's address in the browser; nothing for an empty address.
 void openMenuUrl(const QString& url);
 
 // The hidden form that holds the popup menu `mnuTray`, which drives the program while the main
 // window is hidden. It pops up at the mouse from the tray icon, the docked ticker, the banner's
 // menu button and the global hotkey. Its forecast, radar and custom link entries follow the
-// region the monitor has loaded (regionLoaded()). Show, close, graph and about are handed to
-// the program through signals.
+// region the monitor has loaded (regionLoaded()), as do its weather-information links. Show, close,
+// graph and about are handed to the program through signals.
 class frmMenu : public QWidget
 {
     Q_OBJECT
@@ -47,8 +40,8 @@ public:
     // The links submenu alone, for the main window's links button.
     void popUpLinks(const QPoint& at = QCursor::pos());
 
-    // Follows the monitor's new region: forecast and radar entries, custom link menus from the
-    // program folder `appDir`, then the menu pictures.
+    // Follows the monitor's new region: forecast and radar entries, the weather-information
+    // links, custom link menus from the program folder `appDir`, then the menu pictures.
     void showRegion(const QString& appDir);
 
     const config::CustomMenus& customMenus() const { return custom_; }
@@ -66,7 +59,7 @@ public:
     QAction* mnuUpdate;
     QAction* mnuSep;
     QMenu* mnuLinksType;
-    std::array<QAction*, kFixedLinks> mnuLink1{};
+    QList<QAction*> mnuLink1; // the region's weather-information links (the layout's)
     QAction* mnuSepC;
     std::array<QMenu*, 2> mnuCLinksType{};
     QAction* mnuSep4;
@@ -96,6 +89,7 @@ private:
     };
 
     void buildTree();
+    void showInfoLinks();
     void showPages(QMenu* menu, QList<QAction*>& entries, const QStringList& names,
                    const char* name, void (frmMenu::*pick)(int));
     void pickForecast(int index);

@@ -4,6 +4,7 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPen>
 #include <QTimer>
 
 namespace shell {
@@ -133,7 +134,16 @@ void frmTicker::drawStrip(QWidget* strip)
     painter.fillRect(area, background_);
     const QFontMetrics metrics(strip->font());
     const int top = (area.height() - metrics.height()) / 2;
-    painter.setPen(foreground_);
+    QColor text = foreground_;
+    if (content_.stale) {
+        // Half way to the background: still legible, plainly not current.
+        text = QColor::fromRgbF((foreground_.redF() + background_.redF()) / 2,
+                                (foreground_.greenF() + background_.greenF()) / 2,
+                                (foreground_.blueF() + background_.blueF()) / 2);
+        painter.setPen(QPen(text, 1, Qt::DotLine));
+        painter.drawLine(0, area.height() - 1, area.width() - 1, area.height() - 1);
+    }
+    painter.setPen(text);
     painter.drawText(QPoint(bordered_ ? 1 : 0, top + metrics.ascent()), printed_);
     if (!arrow_.isNull()) {
         const qreal ratio = arrow_.devicePixelRatio();

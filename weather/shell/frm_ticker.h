@@ -27,6 +27,9 @@ struct TickerContent
     QString tickerText;
     bool showTrend = false;
     int trendArrow = 4; // the current arrow image (4: none)
+    // The values are older than the last scan, or the observation older than its product:
+    // the text is drawn dimmed, over a dotted line.
+    bool stale = false;
 };
 
 // The ticker `frmTicker`: a small borderless window whose strip `picTicker` prints the chosen

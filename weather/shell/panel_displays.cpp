@@ -14,6 +14,11 @@ PanelDisplays::PanelDisplays(engine::Monitor& monitor, QWidget& mainWindow,
     : QObject(parent), monitor_(monitor), mainWindow_(mainWindow), tray_(host)
 {
     connect(&monitor_, &engine::Monitor::published, this, &PanelDisplays::published);
+    // A scan that ends without new values marks the ticker's face old.
+    connect(&monitor_, &engine::Monitor::staleChanged, this, [this] {
+        setTrayContent();
+        tray_.paintTicker();
+    });
     connect(&monitor_, &engine::Monitor::displayChoiceChanged, this,
             &PanelDisplays::setDisplayWidth);
     connect(&tray_, &TrayDisplay::popupMenuRequested, this, &PanelDisplays::popupMenuRequested);
@@ -68,9 +73,14 @@ void PanelDisplays::applyTrayOptions()
 void PanelDisplays::setTrayContent()
 {
     const config::AppSettings& s = monitor_.settings();
-    tray_.setContent({monitor_.tickerText, s.showTrend, monitor_.stats().trendArrow},
+    tray_.setContent({monitor_.tickerText, s.showTrend, monitor_.stats().trendArrow,
+                      !monitor_.staleText.isEmpty()},
                      monitor_.stats().levelIcon);
-    tray_.setValueFacts(monitor_.tickerTip,
+    // The value icon's tip says, as the other stats tips do, when the values are old.
+    QString tip = monitor_.tickerTip;
+    if (!monitor_.staleText.isEmpty())
+        tip += monitor_.staleText + QStringLiteral("\r\n");
+    tray_.setValueFacts(tip,
                         !monitor_.alarmState().alarmOff &&
                             engine::alarmHolds(monitor_.alarmFindings(), monitor_.alarmSettings()));
 }
