@@ -201,8 +201,9 @@ size_t CurlTransfer::onHeader(char* data, size_t size, size_t count, void* self)
         t->result_.head.clear();
     t->result_.head += line;
     t->stall_.start();
-    // For FTP the "headers" are the server's reply lines.
-    if (!line.trimmed().isEmpty())
+    // For FTP the "headers" are the server's reply lines; the goodbye to the closing QUIT is
+    // not the answer that tells what went wrong.
+    if (!line.trimmed().isEmpty() && !line.startsWith("221 "))
         t->result_.lastReply = QString::fromUtf8(line.trimmed());
     return bytes;
 }
