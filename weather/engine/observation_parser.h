@@ -15,10 +15,11 @@ namespace engine {
 // One station row of an observation page's data block.
 struct ObservationRow
 {
-    QString name;          // trimmed first cell: the station name, usually inside its history link
-    QStringList cells;     // trimmed value cells; cell i belongs to layout column i
-    QString wmo = {};      // the station's WMO number when the feed names it; empty on pages
-    QString district = {}; // the feed's forecast-district-id ("NSW_PW005"); empty on pages
+    QString name;      // trimmed first cell: the station name, usually inside its history link
+    QStringList cells; // trimmed value cells; cell i belongs to layout column i
+    QString wmo = {};  // the station's WMO number when the feed names it; empty on pages
+    // The station's forecast district as the feed names it ("NSW_PW005"); empty on pages.
+    QString district = {};
 };
 
 // The station name inside a row's name cell: the text after its first ">" without the last
