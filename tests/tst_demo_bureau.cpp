@@ -14,6 +14,7 @@
 #include "weather/engine/history_graph.h"
 #include "weather/engine/observation_parser.h"
 #include "weather/engine/state_feed.h"
+#include "weather/engine/town_forecast.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -352,6 +353,77 @@ private slots:
         QVERIFY(atSynoptic.elementsOfKind.value("AWS").contains("msl_pres"));
         QVERIFY(now.elementsOfKind.value("Non-AWS").contains("msl_pres"));
         QVERIFY(!now.elementsOfKind.value("Non-AWS").contains("gust_kmh"));
+    }
+
+    // The region's town forecasts in the bureau's shape, read by the program's reader at both
+    // addresses: issued within the last half day, a town for every station of the region in
+    // the station's district whose name begins the station's, seven periods from the day of
+    // issue on, each whole day with its minimum and maximum; Antarctica has none.
+    void townForecasts_data() { region_data(); }
+    void townForecasts()
+    {
+        QFETCH(QString, section);
+        const config::StateLayout layout = config::loadStateLayout(section, kLayout);
+        const Region* region = findRegion(section.toLower());
+        QVERIFY(region);
+        if (layout.townForecastUrl.isEmpty()) {
+            QVERIFY(townForecastProductId(*region).isEmpty());
+            return;
+        }
+        const Page product = site_.page(sitePath(layout.townForecastUrl), kNow);
+        QCOMPARE(product.status, 200);
+        QCOMPARE(site_.page(sitePath(layout.townForecastFallbackUrl), kNow).body, product.body);
+        const auto read = engine::readTownForecasts(QString::fromUtf8(product.body),
+                                                    engine::productIdOf(layout.townForecastUrl));
+        QVERIFY2(read.rows, qPrintable(read.error));
+        const engine::TownForecasts& forecasts = *read.rows;
+        const qint64 age = forecasts.issued.secsTo(QDateTime::fromSecsSinceEpoch(kNow));
+        QVERIFY2(age >= 0 && age < 12 * 3600, qPrintable(QString::number(age)));
+
+        const auto observations = engine::readStateObservations(
+            QString::fromUtf8(site_.page(sitePath(layout.obsUrl), kNow).body), layout);
+        QVERIFY(observations.rows);
+        for (const Station& station : region->stations) {
+            const auto row =
+                std::find_if(observations.rows->cbegin(), observations.rows->cend(),
+                             [&](const engine::ObservationRow& r) { return r.wmo == station.wmo; });
+            QVERIFY(row != observations.rows->cend());
+            const engine::ForecastTown* town =
+                forecasts.town(engine::defaultTownOf(forecasts, row->district, station.name));
+            QVERIFY2(town && station.name.startsWith(town->name), qPrintable(station.name));
+            QCOMPARE(town->periods.size(), 7);
+            for (qsizetype i = 0; i < town->periods.size(); ++i) {
+                const engine::ForecastPeriod& period = town->periods.at(i);
+                QVERIFY(engine::knownIconCode(period.iconCode) && !period.precis.isEmpty());
+                QCOMPARE(period.start.date(), town->periods.first().start.date().addDays(i));
+                if (i > 0)
+                    QVERIFY(period.minimum && period.maximum && *period.minimum <= *period.maximum);
+            }
+        }
+    }
+
+    // The forecast follows the date and the season.
+    void townForecastsFollowTheDate()
+    {
+        const Region& nsw = *findRegion(u"nsw");
+        const auto sydneyMaximum = [&nsw](qint64 when) {
+            const auto read = engine::readTownForecasts(
+                QString::fromUtf8(townForecastProduct(nsw, when)), QStringLiteral("IDN11060"));
+            const engine::ForecastTown* sydney = nullptr;
+            for (const engine::ForecastTown& t : read.rows->towns) {
+                if (t.name == u"Sydney")
+                    sydney = &t;
+            }
+            int sum = 0;
+            for (const engine::ForecastPeriod& period : sydney->periods.mid(1))
+                sum += *period.maximum;
+            return sum / 6;
+        };
+        QVERIFY(townForecastProduct(nsw, kNow) != townForecastProduct(nsw, kNow + 86400));
+        const qint64 july = kNow + 181 * 86400;
+        QVERIFY2(
+            sydneyMaximum(kNow) > sydneyMaximum(july) + 4,
+            qPrintable(QStringLiteral("%1 %2").arg(sydneyMaximum(kNow)).arg(sydneyMaximum(july))));
     }
 
     void pagesFollowTheClock()

@@ -81,6 +81,31 @@ private Q_SLOTS:
         MessageBox::unscript();
     }
 
+    // The town forecast of the saved town in the strip, out of date for a product of 2024; the
+    // options offer the product's towns, and a town picked there shows at once.
+    void forecastStripAndTownChoice()
+    {
+        write(QStringLiteral("weather.ini"), kLayout + "fc_town_url=r1/IDN11060.xml\n");
+        QFile sample(QStringLiteral(NIMBULO_TEST_DATA "/feed_precis_nsw.xml"));
+        QVERIFY(sample.open(QIODevice::ReadOnly));
+        server_.setPage(QStringLiteral("r1/IDN11060.xml"), sample.readAll());
+        restart("fc_town=NSW_PT027\n");
+        app_->start();
+        app::frmWeather& w = app_->window();
+        const auto* title = w.findChild<QLabel*>(QStringLiteral("lblForecastTitle"));
+        QVERIFY(title);
+        QTRY_COMPARE(
+            title->text(),
+            QStringLiteral("Forecast for Canberra out of date: issued Sun 27/10 03:50 PM"));
+        w.cmdSettings->click();
+        QComboBox* towns = app_->options()->cmbForecastTown;
+        QCOMPARE(towns->currentText(), QStringLiteral("    Canberra"));
+        towns->setCurrentIndex(towns->findText(QStringLiteral("    Sydney")));
+        app_->options()->cmdOK->click();
+        QCOMPARE(title->text(),
+                 QStringLiteral("Forecast for Sydney out of date: issued Sun 27/10 03:50 PM"));
+    }
+
     void startUpArmsFirstScanAndShowsIt()
     {
         app::frmWeather& w = app_->window();

@@ -45,6 +45,14 @@ const QByteArray kLayout =
     "[R2]\ndisplay=Region Two\nst_url=r2/obs.html\nforecasts=0\nrain=0\n"
     "[Trans]\nAir Temperature=Temp\n";
 
+// A region reading the state product and its town forecasts from the scripted server.
+const QByteArray kForecastLayout =
+    "[RegionHeads]\nregions=2\nregion_1=R\nregion_2=S\n"
+    "[R]\ndisplay=R\nst_feed=xml\nst_url=/r/IDN60920.xml\nfc_town_url=/r/IDN11060.xml\n"
+    "headers=2\nskip=1\nst_hdr_1=Date/Time\nst_xml_1=time-local\nst_hdr_2=Temp\n"
+    "st_xml_2=air_temperature\n"
+    "[S]\ndisplay=S\nst_feed=xml\nst_url=/s/IDV60920.xml\n";
+
 } // namespace
 
 class TestMonitor : public QObject
@@ -217,6 +225,87 @@ private Q_SLOTS:
                  qPrintable(log_->text()));
         QCOMPARE(m->stats().values, shown);
         QCOMPARE(m->stations.entries.size(), 4);
+    }
+
+    // The town forecast is fetched with the first scan, then not again within the hour; the
+    // station's district gives its town, the options' town replaces it; the stats tip says a
+    // forecast of 2024 is out of date.
+    void forecastFollowsTheScans()
+    {
+        writeFile(QStringLiteral("weather.ini"), kForecastLayout);
+        server_->setPage(QStringLiteral("r/IDN60920.xml"), samplePage("feed_state_nsw.xml"));
+        server_->setPage(QStringLiteral("r/IDN11060.xml"), samplePage("feed_precis_nsw.xml"));
+        auto m = monitor("state=0\n");
+        m->tripLookupTick();
+        m->tripLookupTick();
+        QCOMPARE(server_->requestedUrls.filter("IDN11060").size(), 1);
+        QVERIFY(m->forecast().shown());
+        QCOMPARE(m->forecast().shown()->name, QStringLiteral("Sydney"));
+        QVERIFY2(m->tickerTip.endsWith("Station is Sydney - Observatory Hill\r\n\r\n"
+                                       "Forecast out of date (issued Sun 27/10 03:50 PM)\r\n"),
+                 qPrintable(m->tickerTip));
+
+        // A station without a district has no town until one is chosen.
+        m->pickStation(int(m->stations.entries.indexOf("Canberra Airport")));
+        QVERIFY(!m->forecast().shown());
+        QVERIFY(!m->tickerTip.contains(QStringLiteral("Forecast")));
+        m->chooseForecastTown(QStringLiteral("NSW_PT027"));
+        QCOMPARE(m->forecast().shown()->name, QStringLiteral("Canberra"));
+        QCOMPARE(m->settingsFile().text("fc_town"), QStringLiteral("NSW_PT027"));
+        QVERIFY(m->tickerTip.contains(QStringLiteral("Forecast out of date")));
+        // Another region's product has other towns: its station's town again.
+        m->selectRegion(1);
+        QCOMPARE(m->settingsFile().text("fc_town"), QString());
+    }
+
+    // A fetch that fails, and products refused or without the town, are logged; the last good
+    // forecast stays with its issue time.
+    void forecastKeepsTheLastGood_data()
+    {
+        QTest::addColumn<QByteArray>("product"); // empty: the server has gone
+        QTest::addColumn<QString>("chosen");     // the options' town; empty: the station's
+        QTest::addColumn<QString>("logged");
+        const QByteArray sample = samplePage("feed_precis_nsw.xml");
+        QTest::newRow("damaged") << sample.left(sample.size() / 3) << ""
+                                 << "Town forecasts feed is not well-formed XML";
+        QTest::newRow("another state's")
+            << QByteArray(sample).replace("<identifier>IDN11060", "<identifier>IDV10753") << ""
+            << "Town forecasts feed is product IDV10753, not IDN11060";
+        QTest::newRow("without the chosen town")
+            << QByteArray(sample).replace("NSW_PT131", "NSW_PT999") << "NSW_PT131"
+            << "Town forecasts feed has no forecast for NSW_PT131";
+        QTest::newRow("town without periods")
+            << QByteArray(sample).replace("forecast-period", "later-period") << ""
+            << "Town forecasts feed has no forecast for Sydney";
+        QTest::newRow("server gone") << QByteArray() << ""
+                                     << "Winsock Error 10061";
+    }
+    void forecastKeepsTheLastGood()
+    {
+        QFETCH(QByteArray, product);
+        QFETCH(QString, chosen);
+        QFETCH(QString, logged);
+        writeFile(QStringLiteral("weather.ini"), kForecastLayout);
+        server_->setPage(QStringLiteral("r/IDN11060.xml"), samplePage("feed_precis_nsw.xml"));
+        auto m = monitor("state=0\n");
+        engine::ForecastWatch watch(m->inet(), *log_);
+        watch.setLayout(m->layout());
+        watch.setStation(QStringLiteral("Sydney - Observatory Hill"), QStringLiteral("NSW_PW005"));
+        watch.setChosenTown(chosen);
+        watch.fetch();
+        QVERIFY(watch.shown());
+        const QDateTime issued = watch.issued();
+        if (product.isEmpty())
+            server_.reset(); // the connection is refused
+        else
+            server_->setPage(QStringLiteral("r/IDN11060.xml"), product);
+        log_->clear();
+        watch.fetch();
+        QVERIFY2(log_->text().contains(logged), qPrintable(log_->text()));
+        QVERIFY(watch.shown());
+        QCOMPARE(watch.shown()->name, QStringLiteral("Sydney"));
+        QCOMPARE(watch.shown()->periods.size(), 3);
+        QCOMPARE(watch.issued(), issued);
     }
 
     void triggersDuringScanAreDropped()

@@ -413,6 +413,45 @@ private Q_SLOTS:
         QCOMPARE(lines.size(), 7);
         QCOMPARE(run.out, lines.join(u'\n') + u'\n');
     }
+
+    // The bureau's real products by FTP: the NSW observations name Observatory Hill's district,
+    // whose town is Sydney in the real town forecasts; issued in 2024, they are out of date.
+    void realProductsOutOfDate()
+    {
+        if (!pythonHas("pyftpdlib"))
+            QSKIP("python3-pyftpdlib is not installed");
+        const QString samples = QStringLiteral(NIMBULO_SOURCE_DIR "/../shared/bureau-samples/");
+        if (!QFile::exists(samples + "IDN11060.xml") ||
+            !QFile::exists(samples + "IDN60920-2020-07-29.xml"))
+            QSKIP("The bureau's real products are not in ../shared/bureau-samples/");
+        QTemporaryDir served; // a copy for this run only, removed with it
+        QVERIFY(QDir(served.path()).mkpath("anon/gen/fwo"));
+        QVERIFY(
+            QFile::copy(samples + "IDN11060.xml", served.filePath("anon/gen/fwo/IDN11060.xml")));
+        QVERIFY(QFile::copy(samples + "IDN60920-2020-07-29.xml",
+                            served.filePath("anon/gen/fwo/IDN60920.xml")));
+        Peer ftp("net_ftp_peer.py", {served.path()});
+        QFile shipped(QStringLiteral(NIMBULO_SOURCE_DIR "/data/weather.ini"));
+        QVERIFY(shipped.open(QIODevice::ReadOnly));
+        QByteArray layout = shipped.readAll();
+        layout.replace("ftp://ftp.bom.gov.au/anon/gen/fwo/",
+                       ftp.url("ftp", "/anon/gen/fwo/").toUtf8());
+        QFile file(dir_.filePath("weather.ini"));
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(layout);
+        file.close();
+        QFile settings(dir_.filePath("wsetting.ini"));
+        QVERIFY(settings.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        settings.write(
+            "[SavedSetting]\nstate=0\nstation=0\nstation_name=Sydney - Observatory Hill\n");
+        settings.close();
+
+        const Run run = print(QStringLiteral("--print=forecast"));
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY2(run.out.isEmpty() && run.err.contains("The forecast for Sydney is out of date: "
+                                                       "issued Sun 27/10 03:50 PM"),
+                 qPrintable(run.out + run.err));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestPrintMode)

@@ -59,9 +59,10 @@ private:
     QHash<QString, const Region*> observationPages_;
     QHash<QString, StationRef> historyPages_;
     QHash<QString, StationRef> stationProducts_;
-    QHash<QString, QChar> stateProducts_;        // path -> product letter
-    QHash<QString, const Region*> townProducts_; // path -> region of the precis product
-    QHash<QString, QString> placeholders_;       // path -> title
+    QHash<QString, QChar> stateProducts_;  // path -> product letter
+    QHash<QString, QString> placeholders_; // path -> title
+    // path -> the region of the town forecasts (precis) product
+    QHash<QString, const Region*> townProducts_;
 };
 
 // The site path of a page address of the layout: the part after the bureau's root address, with

@@ -8,7 +8,10 @@
 namespace engine {
 namespace {
 
-constexpr qint64 kRefetchMsecs = 3600 * 1000;
+// An hour, less a minute: the scan that comes an hour after the one that fetched starts a little
+// less than an hour after that fetch began (the first scan starts a moment after the timer),
+// and would otherwise wait for the next one.
+constexpr qint64 kRefetchMsecs = 59 * 60 * 1000;
 
 QString noTown(const QString& town)
 {

@@ -31,8 +31,9 @@ public:
     // The user's town (an `aac`); empty: the station's default town.
     void setChosenTown(const QString& aac);
 
-    // The region has a product and none was fetched yet, or the last fetch began an hour ago or
-    // more: the products are issued a few times a day.
+    // The region has a product and none was fetched yet, or the last fetch began an hour ago
+    // (less a minute for the scans' own timing) or more: the products are issued a few times a
+    // day.
     bool due() const;
     // Fetches the product (the fallback address when the first fails) and reads it. A failed
     // fetch, a refused product and one without the wanted town (or without any period for it)

@@ -27,7 +27,8 @@ struct ObservationRow
     // When the shown values were observed, with the station's offset from UTC, when the feed
     // says so in full (the state product); invalid on pages, which give only "29/11:50am".
     QDateTime observed = {};
-    QString district = {}; // the feed's forecast-district-id ("NSW_PW005"); empty on pages
+    // The station's forecast district as the feed names it ("NSW_PW005"); empty on pages.
+    QString district = {};
 };
 
 // The station name inside a row's name cell: the text after its first ">" without the last
