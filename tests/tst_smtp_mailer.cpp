@@ -631,6 +631,30 @@ private Q_SLOTS:
         QCOMPARE(server.mails().size(), 0);
     }
 
+    // libcurl waits for the answer to QUIT in a blocking poll: a server that withholds it holds
+    // up the mail's worker thread, never the user interface, and the mail counts as sent.
+    void quitNeverAnswered()
+    {
+        if (!pythonHas("aiosmtpd"))
+            QSKIP("python3-aiosmtpd is not installed");
+        TestCa ca;
+        QVERIFY(ca.ok());
+        SmtpPeer server(ca.serverArgs(QStringLiteral("good")) +
+                        QStringList{QStringLiteral("--tls"), QStringLiteral("--silent-quit")});
+        Mailer mailer;
+        int turns = 0;
+        QTimer ticking;
+        connect(&ticking, &QTimer::timeout, [&turns] { ++turns; });
+        ticking.start(20);
+        const auto [accepted, answer] = mailer.submit(
+            {{QStringLiteral("127.0.0.1"), server.peer.port}, net::MailSecurity::Tls, {}, {}},
+            message(QStringLiteral("text")));
+        QVERIFY2(accepted, qPrintable(answer));
+        QCOMPARE(server.mails().size(), 1);
+        // The reply limit of 3 s passed while the event loop kept turning.
+        QVERIFY2(turns > 20, qPrintable(QString::number(turns)));
+    }
+
     // "Send test mail" sends with the boxes as they are and shows the server's answer or why
     // it failed; the click returns at once.
     void testMailButton_data()

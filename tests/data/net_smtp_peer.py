@@ -7,9 +7,11 @@ connections.
   --cert/--key  the server's certificate; with them STARTTLS is offered and required
   --tls         TLS from the start (implicit TLS) instead of STARTTLS
   --login U:P   AUTH (PLAIN, LOGIN) required, over TLS only, with this user and password
+  --silent-quit QUIT is never answered
 """
 
 import argparse
+import asyncio
 import email
 import email.policy
 import json
@@ -18,7 +20,17 @@ import ssl
 import time
 
 from aiosmtpd.controller import Controller
-from aiosmtpd.smtp import AuthResult
+from aiosmtpd.smtp import SMTP, AuthResult
+
+
+class SilentQuit(SMTP):
+    async def smtp_QUIT(self, arg):
+        await asyncio.sleep(3600)
+
+
+class SilentQuitController(Controller):
+    def factory(self):
+        return SilentQuit(self.handler, **self.SMTP_kwargs)
 
 
 class Sink:
@@ -68,6 +80,7 @@ def main():
     parser.add_argument("--key")
     parser.add_argument("--tls", action="store_true")
     parser.add_argument("--login")
+    parser.add_argument("--silent-quit", action="store_true")
     args = parser.parse_args()
 
     kwargs = {"hostname": "127.0.0.1", "port": free_port(), "decode_data": False}
@@ -90,7 +103,8 @@ def main():
         kwargs["auth_required"] = True
         # aiosmtpd counts only STARTTLS as TLS; with implicit TLS every connection is.
         kwargs["auth_require_tls"] = not args.tls
-    controller = Controller(Sink(args.out, args.tls), **kwargs)
+    kind = SilentQuitController if args.silent_quit else Controller
+    controller = kind(Sink(args.out, args.tls), **kwargs)
     controller.start()
     print("port %d" % kwargs["port"], flush=True)
     try:
