@@ -476,6 +476,7 @@ private Q_SLOTS:
         settings.mailPort = QStringLiteral("25");
         net::frmMail dialog(settings, file, passwords, mailer.outbox);
         QCOMPARE(dialog.windowTitle(), QStringLiteral("E-mail settings"));
+        QCOMPARE(dialog.lblPasswordPlace->text(), QStringLiteral("No password saved"));
         QVERIFY(!dialog.txtUser->isEnabled());
         dialog.cmbSecurity->setCurrentIndex(int(net::MailSecurity::Tls));
         QCOMPARE(dialog.txtPort->text(), QStringLiteral("465"));
