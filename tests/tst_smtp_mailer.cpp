@@ -115,7 +115,7 @@ struct Mailer
     Mailer()
     {
         inet.mailer().setLimits(net::SmtpLimits{3000, 1000, 1500, 3000});
-        outbox.submission().setLimits(net::SubmissionLimits{3000, 3000, 10000});
+        outbox.submission().setLimits(net::SubmissionLimits{3000, 3000, 6000});
     }
     void send(const QString& port, const QString& body,
               const QString& host = QStringLiteral("127.0.0.1"),
@@ -584,8 +584,8 @@ private Q_SLOTS:
     {
         QTest::addColumn<int>("security");
         QTest::addColumn<QString>("certificate"); // of the server; "" offers no TLS
-        QTest::addColumn<QString>("password");
-        QTest::addColumn<QString>("failure"); // the start of the answer
+        QTest::addColumn<QString>("password");    // "endless": a greeting that never ends
+        QTest::addColumn<QString>("failure");     // the start of the answer
         const auto tls = int(net::MailSecurity::Tls);
         const auto startTls = int(net::MailSecurity::StartTls);
         QTest::newRow("wrong password") << startTls << "good"
@@ -602,6 +602,10 @@ private Q_SLOTS:
             << startTls << "wrong host"
             << "pa ss"
             << "The server's certificate is not trusted: it was issued for another host name";
+        QTest::newRow("greeting of continuation lines only")
+            << tls << "good"
+            << "endless"
+            << "The server did not answer in time (server: 220-still greeting)";
     }
     void submissionFailures()
     {
@@ -618,6 +622,8 @@ private Q_SLOTS:
             args << ca.serverArgs(certificate);
         if (security == int(net::MailSecurity::Tls))
             args << QStringLiteral("--tls");
+        if (password == "endless")
+            args << QStringLiteral("--endless-greeting");
         SmtpPeer server(args);
         Mailer mailer;
         const auto [accepted, answer] =
