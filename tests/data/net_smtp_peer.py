@@ -7,9 +7,12 @@ connections.
   --cert/--key  the server's certificate; with them STARTTLS is offered and required
   --tls         TLS from the start (implicit TLS) instead of STARTTLS
   --login U:P   AUTH (PLAIN, LOGIN) required, over TLS only, with this user and password
+  --silent-quit QUIT is never answered
+  --endless-greeting  the greeting is continuation lines ("220-") without end
 """
 
 import argparse
+import asyncio
 import email
 import email.policy
 import json
@@ -18,7 +21,29 @@ import ssl
 import time
 
 from aiosmtpd.controller import Controller
-from aiosmtpd.smtp import AuthResult
+from aiosmtpd.smtp import SMTP, AuthResult
+
+
+class SilentQuit(SMTP):
+    async def smtp_QUIT(self, arg):
+        await asyncio.sleep(3600)
+
+
+class EndlessGreeting(SMTP):
+    async def push(self, status):
+        if status.startswith("220 "):
+            while True:
+                await super().push("220-still greeting")
+                await asyncio.sleep(0.2)
+        await super().push(status)
+
+
+def controller_of(server_class):
+    class Custom(Controller):
+        def factory(self):
+            return server_class(self.handler, **self.SMTP_kwargs)
+
+    return Custom
 
 
 class Sink:
@@ -68,6 +93,8 @@ def main():
     parser.add_argument("--key")
     parser.add_argument("--tls", action="store_true")
     parser.add_argument("--login")
+    parser.add_argument("--silent-quit", action="store_true")
+    parser.add_argument("--endless-greeting", action="store_true")
     args = parser.parse_args()
 
     kwargs = {"hostname": "127.0.0.1", "port": free_port(), "decode_data": False}
@@ -90,7 +117,12 @@ def main():
         kwargs["auth_required"] = True
         # aiosmtpd counts only STARTTLS as TLS; with implicit TLS every connection is.
         kwargs["auth_require_tls"] = not args.tls
-    controller = Controller(Sink(args.out, args.tls), **kwargs)
+    kind = Controller
+    if args.silent_quit:
+        kind = controller_of(SilentQuit)
+    elif args.endless_greeting:
+        kind = controller_of(EndlessGreeting)
+    controller = kind(Sink(args.out, args.tls), **kwargs)
     controller.start()
     print("port %d" % kwargs["port"], flush=True)
     try:

@@ -564,7 +564,7 @@ void frmOptions::sendMailClicked()
         platform::MessageBox::show(
             this,
             QStringLiteral("Mail settings must be set to use E-mail alerts\r\nUse next window to "
-                           "set STMP server, port, sender and recipient Email addresses."),
+                           "set SMTP server, port, sender and recipient Email addresses."),
             QStringLiteral("Set E-mail"), platform::MessageBox::Buttons::Ok,
             platform::MessageBox::Icon::Warning);
         openMailWindow();

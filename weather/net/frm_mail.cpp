@@ -16,6 +16,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace net {
 namespace {
 
@@ -57,6 +59,7 @@ frmMail::frmMail(config::AppSettings& settings, const config::SettingsFile& file
     txtPassword->setEchoMode(QLineEdit::Password);
     lblPasswordPlace->setWordWrap(true);
     lblTestResult->setWordWrap(true);
+    lblTestResult->setTextFormat(Qt::PlainText); // the server's words, never markup
     lblTestResult->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
     auto* server = new QHBoxLayout;
@@ -157,7 +160,17 @@ void frmMail::sendTestMail()
     message.date = QDateTime::currentDateTime();
     cmdTestMail->setEnabled(false);
     lblTestResult->setText(QStringLiteral("Sending a test mail..."));
+    // The plain road returns only when the mail is done, handling events meanwhile.
+    sendingInline_ = true;
     testMail_ = outbox_.send(account(), message);
+    sendingInline_ = false;
+}
+
+void frmMail::done(int result)
+{
+    // Closing now would destroy the dialog under the running send().
+    if (!sendingInline_)
+        QDialog::done(result);
 }
 
 void frmMail::save()

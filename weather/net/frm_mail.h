@@ -30,7 +30,8 @@ struct MailAccount;
 // is refused: a message box says so and the dialog stays open with nothing taken.
 //
 // "Send test mail" sends one mail now with the boxes as they are and shows the server's answer,
-// or why it failed, in lblTestResult.
+// or why it failed, in lblTestResult. While a plain test mail is under way (it is sent with
+// events handled meanwhile) the dialog does not close.
 class frmMail : public QDialog
 {
     Q_OBJECT
@@ -52,6 +53,8 @@ public:
     QPushButton* Command2; // OK
     QPushButton* Command1; // Cancel
 
+    void done(int result) override;
+
 private:
     bool addressesAcceptable();
     MailAccount account() const;
@@ -63,6 +66,7 @@ private:
     config::MailPasswordStore& passwords_;
     MailOutbox& outbox_;
     int testMail_ = 0; // the number of the test mail under way
+    bool sendingInline_ = false;
 };
 
 } // namespace net
