@@ -57,7 +57,9 @@ bool layOutUserFolder(const QString& folder, const QString& shipped)
 QStringList initProgramFolder(const QStringList& arguments)
 {
     QStringList rest = platform::initAppDir(arguments);
-    if (platform::appDirKind() == platform::AppDirKind::PerUser)
+    // A program without shipped files (run from a build's folder) makes no folder for nothing.
+    if (platform::appDirKind() == platform::AppDirKind::PerUser &&
+        QFileInfo::exists(platform::shippedDir() + QStringLiteral("weather.ini")))
         layOutUserFolder(platform::appDir(), platform::shippedDir());
     return rest;
 }

@@ -202,9 +202,6 @@ void CurlTransfer::Session::startHop(const QString& url)
     curl_easy_setopt(e, CURLOPT_URL, address.constData());
     curl_easy_setopt(e, CURLOPT_PROTOCOLS_STR, "https,ftp");
     curl_easy_setopt(e, CURLOPT_NOSIGNAL, 1L);
-    // A connection kept for the next transfer would be one whose socket release() no longer
-    // watches: a second product from the same FTP server then waited out its time limit.
-    curl_easy_setopt(e, CURLOPT_FORBID_REUSE, 1L);
     curl_easy_setopt(e, CURLOPT_ERRORBUFFER, errorBuffer_);
     curl_easy_setopt(e, CURLOPT_WRITEFUNCTION, &Session::onBody);
     curl_easy_setopt(e, CURLOPT_WRITEDATA, this);
@@ -235,7 +232,8 @@ void CurlTransfer::Session::startHop(const QString& url)
     curl_easy_setopt(e, CURLOPT_XFERINFOFUNCTION, &Session::onProgress);
     curl_easy_setopt(e, CURLOPT_XFERINFODATA, this);
     // A connection kept for reuse would say QUIT, and wait for its answer, from the handle
-    // cleanup, where no limit of this transfer applies.
+    // cleanup, where no limit of this transfer applies; and a second product from the same
+    // server would wait on a connection nothing watches.
     curl_easy_setopt(e, CURLOPT_FORBID_REUSE, 1L);
 
     // An empty proxy also keeps curl from taking one from the environment.
