@@ -17,8 +17,9 @@ namespace {
 
 // The record's schema, written once here. Step i brings a record of version i to version i + 1
 // (a new record runs them all); PRAGMA user_version holds the version reached. Numbers are
-// kept in tenths as integers, which SQLite stores in one or two bytes where a real number takes
-// eight; the view `readings` shows them as numbers with the station and the time spelled out.
+// kept as integers (tenths, or whole where the bureau gives whole numbers), which SQLite stores
+// in one or two bytes where a real number takes eight; the view `readings` shows them as the
+// feeds do, with the station and the time spelled out.
 const QList<QStringList> kMigrations = {
     // 1: the stations and their readings.
     {
@@ -33,13 +34,13 @@ CREATE TABLE observation (
     station_id INTEGER NOT NULL REFERENCES station (id),
     observed INTEGER NOT NULL,   -- seconds since 1970, UTC
     utc_offset INTEGER NOT NULL, -- minutes the station's clock is ahead of UTC
-    air_temp INTEGER,            -- this and every number below: tenths
+    air_temp INTEGER,            -- tenths of a degree, as every number below but whole ones
     apparent_t INTEGER,
     dewpt INTEGER,
-    rel_hum INTEGER,
+    rel_hum INTEGER,             -- whole per cent
     delta_t INTEGER,
     wind_dir TEXT,
-    wind_spd_kmh INTEGER,
+    wind_spd_kmh INTEGER,        -- whole km/h and knots
     gust_kmh INTEGER,
     wind_spd_kt INTEGER,
     gust_kt INTEGER,
@@ -63,9 +64,8 @@ CREATE VIEW readings AS
 SELECT s.key AS station, s.name AS station_name,
        datetime(o.observed + o.utc_offset * 60, 'unixepoch') AS local_time, o.utc_offset,
        o.air_temp / 10.0 AS air_temp, o.apparent_t / 10.0 AS apparent_t, o.dewpt / 10.0 AS dewpt,
-       o.rel_hum / 10.0 AS rel_hum, o.delta_t / 10.0 AS delta_t, o.wind_dir,
-       o.wind_spd_kmh / 10.0 AS wind_spd_kmh, o.gust_kmh / 10.0 AS gust_kmh,
-       o.wind_spd_kt / 10.0 AS wind_spd_kt, o.gust_kt / 10.0 AS gust_kt,
+       o.rel_hum, o.delta_t / 10.0 AS delta_t, o.wind_dir, o.wind_spd_kmh, o.gust_kmh,
+       o.wind_spd_kt, o.gust_kt,
        o.press / 10.0 AS press, o.press_msl / 10.0 AS press_msl, o.press_qnh / 10.0 AS press_qnh,
        o.rain_trace / 10.0 AS rain_trace, o.weather
 FROM observation o JOIN station s ON s.id = o.station_id)sql"),
@@ -73,26 +73,27 @@ FROM observation o JOIN station s ON s.id = o.station_id)sql"),
 };
 
 // The quantity columns of `observation`, in table order, and which hold text.
+// A number is stored times `scale` (tenths, or whole for quantities the bureau gives whole).
 struct Quantity
 {
     const char* name;
-    bool text;
+    int scale; // 0: text
 };
-constexpr std::array<Quantity, 15> kQuantities{{{"air_temp", false},
-                                                {"apparent_t", false},
-                                                {"dewpt", false},
-                                                {"rel_hum", false},
-                                                {"delta_t", false},
-                                                {"wind_dir", true},
-                                                {"wind_spd_kmh", false},
-                                                {"gust_kmh", false},
-                                                {"wind_spd_kt", false},
-                                                {"gust_kt", false},
-                                                {"press", false},
-                                                {"press_msl", false},
-                                                {"press_qnh", false},
-                                                {"rain_trace", false},
-                                                {"weather", true}}};
+constexpr std::array<Quantity, 15> kQuantities{{{"air_temp", 10},
+                                                {"apparent_t", 10},
+                                                {"dewpt", 10},
+                                                {"rel_hum", 1},
+                                                {"delta_t", 10},
+                                                {"wind_dir", 0},
+                                                {"wind_spd_kmh", 1},
+                                                {"gust_kmh", 1},
+                                                {"wind_spd_kt", 1},
+                                                {"gust_kt", 1},
+                                                {"press", 10},
+                                                {"press_msl", 10},
+                                                {"press_qnh", 10},
+                                                {"rain_trace", 10},
+                                                {"weather", 0}}};
 constexpr int kWindDir = 5;
 constexpr int kAirTemp = 0;
 
@@ -148,8 +149,9 @@ int sqliteCode(const QSqlError& error)
     return 0;
 }
 
-QVariant cellValue(const QString& cell, bool text)
+QVariant cellValue(const QString& cell, const Quantity& quantity)
 {
+    const bool text = quantity.scale == 0;
     if (!hasValue(cell))
         return QVariant(text ? QMetaType(QMetaType::QString) : QMetaType(QMetaType::LongLong));
     if (text)
@@ -158,29 +160,25 @@ QVariant cellValue(const QString& cell, bool text)
     const double value = cell.trimmed().toDouble(&ok);
     if (!ok || !std::isfinite(value) || std::abs(value) > 1e12)
         return QVariant(QMetaType(QMetaType::LongLong));
-    return qint64(std::llround(value * 10));
+    return qint64(std::llround(value * quantity.scale));
 }
 
-QString numberText(qint64 tenths)
+// A stored number as the feeds write it: "21.5", "20", "-0.4".
+QString numberText(qint64 stored, int scale)
 {
-    return QString::number(double(tenths) / 10, 'g', QLocale::FloatingPointShortest);
+    if (scale == 1)
+        return QString::number(stored);
+    const qint64 whole = std::abs(stored) / 10;
+    const qint64 tenth = std::abs(stored) % 10;
+    QString text = QString::number(whole);
+    if (tenth != 0)
+        text += u'.' + QString::number(tenth);
+    return stored < 0 ? u'-' + text : text;
 }
 
 QDateTime localTime(qint64 utc, int offsetMinutes)
 {
     return QDateTime::fromSecsSinceEpoch(utc, Qt::OffsetFromUTC, offsetMinutes * 60);
-}
-
-// The time as the bureau's feeds write it: "06/09:30am".
-QString feedTimeText(const QDateTime& local)
-{
-    const QTime t = local.time();
-    const int hour12 = t.hour() % 12 == 0 ? 12 : t.hour() % 12;
-    return QStringLiteral("%1/%2:%3%4")
-        .arg(local.date().day(), 2, 10, QLatin1Char('0'))
-        .arg(hour12, 2, 10, QLatin1Char('0'))
-        .arg(t.minute(), 2, 10, QLatin1Char('0'))
-        .arg(t.hour() < 12 ? QLatin1String("am") : QLatin1String("pm"));
 }
 
 QString csvField(const QString& text)
@@ -404,7 +402,7 @@ int ObservationRecord::store(const QString& station, const QString& name,
         for (size_t q = 0; q < kQuantities.size(); ++q)
             query.bindValue(int(q) + 3, cellValue(cellOf[q] < 0 ? QString()
                                                                 : reading.cells.value(cellOf[q]),
-                                                  kQuantities[q].text));
+                                                  kQuantities[q]));
         if (!query.exec())
             return abandon(query.lastError());
         stored += query.numRowsAffected() > 0 ? 1 : 0;
@@ -456,15 +454,14 @@ HistoryTable ObservationRecord::readings(const QString& station, qint64 fromUtc,
     while (query.next()) {
         HistoryRow row;
         row.observed = localTime(query.value(0).toLongLong(), query.value(1).toInt());
-        row.time = feedTimeText(row.observed);
         row.cells = empty;
         for (int i = 0; i < wanted.size(); ++i) {
             const QVariant value = query.value(i + 2);
             if (value.isNull())
                 continue;
             const auto [cell, q] = wanted.at(i);
-            row.cells[cell] =
-                kQuantities[q].text ? value.toString() : numberText(value.toLongLong());
+            const int scale = kQuantities[q].scale;
+            row.cells[cell] = scale == 0 ? value.toString() : numberText(value.toLongLong(), scale);
         }
         rows.append(std::move(row));
     }
@@ -510,8 +507,9 @@ QString ObservationRecord::csv(const QString& station, qint64 fromUtc, qint64 to
             const QVariant value = query.value(q + 2);
             text += u',';
             if (!value.isNull())
-                text += kQuantities[q].text ? csvField(value.toString())
-                                            : numberText(value.toLongLong());
+                text += kQuantities[q].scale == 0
+                            ? csvField(value.toString())
+                            : numberText(value.toLongLong(), kQuantities[q].scale);
         }
         text += u'\n';
     }
