@@ -127,7 +127,8 @@ enum class PrintMode
 // Waybar hides a module whose command ends with any other status.
 int runPrint(const QString& appDir, PrintMode mode, QTextStream& out, QTextStream& err);
 
-// `weather --print=record [DAYS]`: the record of the saved station over the last `days` days as
+// `weather --print=record [DAYS]`: the record of the saved station (without one saved, of the
+// station recorded last) over the last `days` days as
 // CSV (see ObservationRecord::csv()) on `out`, without a scan. 1, with the reason on `err`, when
 // the record holds nothing of that station.
 int runPrintRecord(const QString& appDir, int days, QTextStream& out, QTextStream& err);

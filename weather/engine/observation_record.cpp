@@ -519,8 +519,13 @@ QString ObservationRecord::csv(const QString& station, qint64 fromUtc, qint64 to
 QString ObservationRecord::stationNamed(const QString& name) const
 {
     QSqlQuery query(QSqlDatabase::database(connection_, false));
-    query.prepare(QStringLiteral("SELECT key FROM station WHERE name = ? ORDER BY id DESC"));
-    query.addBindValue(name);
+    if (name.isEmpty()) {
+        query.prepare(QStringLiteral("SELECT s.key FROM observation o JOIN station s ON s.id = "
+                                     "o.station_id ORDER BY o.observed DESC LIMIT 1"));
+    } else {
+        query.prepare(QStringLiteral("SELECT key FROM station WHERE name = ? ORDER BY id DESC"));
+        query.addBindValue(name);
+    }
     return isOpen() && query.exec() && query.next() ? query.value(0).toString() : QString();
 }
 

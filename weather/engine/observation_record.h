@@ -79,7 +79,8 @@ public:
     // one row per reading, oldest first, the time in ISO 8601 on the station's clock.
     QString csv(const QString& station, qint64 fromUtc, qint64 toUtc) const;
 
-    // The station recorded under `name` (the station list's name); empty when none.
+    // The station recorded under `name` (the station list's name); with an empty name the
+    // station of the newest reading. Empty when none.
     QString stationNamed(const QString& name) const;
 
     // The highest and lowest air temperature of the station's day that holds its newest
