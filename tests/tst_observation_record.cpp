@@ -170,8 +170,8 @@ private Q_SLOTS:
         ObservationRecord record(path(dir_), log_);
         QVERIFY(!record.todaysTemperatures("94768"));
         record.store("94768", "Sydney",
-                     readings(kNewest, {"20,N,1,0", "24.1,N,1,0", "-,N,1,0", "24.1,N,1,0",
-                                        "12.3,N,1,0"},
+                     readings(kNewest,
+                              {"20,N,1,0", "24.1,N,1,0", "-,N,1,0", "24.1,N,1,0", "12.3,N,1,0"},
                               180),
                      recordLayout());
         record.store("94768", "Sydney", readings(kNewest.addDays(-1), {"40,N,1,0", "-5,N,1,0"}),
@@ -222,8 +222,8 @@ private Q_SLOTS:
                            "INTEGER NOT NULL, utc_offset INTEGER NOT NULL, air_temp INTEGER, "
                            "apparent_t INTEGER, dewpt INTEGER, rel_hum INTEGER, delta_t "
                            "INTEGER, wind_dir TEXT, wind_spd_kmh INTEGER, gust_kmh INTEGER, "
-                           "wind_spd_kt INTEGER, gust_kt INTEGER, press INTEGER, press_msl "
-                           "INTEGER, press_qnh INTEGER, rain_trace INTEGER, weather TEXT, "
+                           "wind_spd_kt INTEGER, gust_kt INTEGER, press_msl INTEGER, "
+                           "rain_trace INTEGER, weather TEXT, "
                            "PRIMARY KEY (station_id, observed)) WITHOUT ROWID"));
             QVERIFY(q.exec("INSERT INTO station VALUES (1, '94768', 'Sydney')"));
             QVERIFY(q.exec(QStringLiteral("INSERT INTO observation (station_id, observed, "
@@ -274,8 +274,7 @@ private Q_SLOTS:
         }
         ObservationRecord record(path(dir_), log_);
         QVERIFY(record.isOpen());
-        const QString aside =
-            path(dir_) + ".damaged-" + QDate::currentDate().toString(Qt::ISODate);
+        const QString aside = path(dir_) + ".damaged-" + QDate::currentDate().toString(Qt::ISODate);
         QFile setAside(aside);
         QVERIFY(setAside.open(QIODevice::ReadOnly));
         QCOMPARE(setAside.readAll(), bytes);
@@ -324,8 +323,7 @@ private Q_SLOTS:
         killWriterAtRandomMoments(kWriterEnv, path(dir_), 40, 30000, [this] {
             net::ErrorLog log;
             const ObservationRecord record(path(dir_), log);
-            const HistoryTable rows =
-                record.readings("94768", 0, LLONG_MAX, recordLayout(), 4);
+            const HistoryTable rows = record.readings("94768", 0, LLONG_MAX, recordLayout(), 4);
             return record.isOpen() && log.text().isEmpty() && !rows.isEmpty() &&
                    std::all_of(rows.cbegin(), rows.cend(), [](const HistoryRow& row) {
                        return row.cells == QStringList{"21.5", "NNE", "15", "0.2"};

@@ -119,11 +119,10 @@ void HistoryKeeper::settle()
     std::stable_sort(table_.begin(), table_.end(), [](const HistoryRow& a, const HistoryRow& b) {
         return a.observed.toSecsSinceEpoch() > b.observed.toSecsSinceEpoch();
     });
-    const auto repeated = std::unique(table_.begin(), table_.end(),
-                                      [](const HistoryRow& a, const HistoryRow& b) {
-                                          return a.observed.toSecsSinceEpoch() ==
-                                                 b.observed.toSecsSinceEpoch();
-                                      });
+    const auto repeated =
+        std::unique(table_.begin(), table_.end(), [](const HistoryRow& a, const HistoryRow& b) {
+            return a.observed.toSecsSinceEpoch() == b.observed.toSecsSinceEpoch();
+        });
     table_.erase(repeated, table_.end());
     if (table_.size() > kMaxHistoryRows)
         table_.resize(kMaxHistoryRows);
@@ -481,7 +480,8 @@ GraphPlot plotGraph(const HistoryTable& table, int cell, int span, QSizeF area)
 
     // Day marks at the station's midnights (month starts over a year), on its clock.
     const int offset = newest.offsetFromUtc();
-    const QDateTime start = QDateTime::fromSecsSinceEpoch(plot.startSecs, Qt::OffsetFromUTC, offset);
+    const QDateTime start =
+        QDateTime::fromSecsSinceEpoch(plot.startSecs, Qt::OffsetFromUTC, offset);
     QDate day = start.date().addDays(1);
     if (span == Year1)
         day = QDate(day.year(), day.month(), 1).addMonths(1);

@@ -192,15 +192,16 @@ QString readoutText(const GraphStat& stat, const HistoryRow& entry);
 struct GraphPlot
 {
     MinMax range;
-    int lastEntry = -1; // the oldest reading inside the span
+    int lastEntry = -1;   // the oldest reading inside the span
     qint64 startSecs = 0; // the span's start, seconds since 1970 (UTC)
     qint64 spanSecs = 1;
     double width = 0;
     double height = 0;
-    QList<QPolygonF> lines;    // runs of joined points, oldest first; a lone point is a run of one
-    QList<QPointF> points;     // every drawn value, oldest first
-    QList<int> pointEntries;   // the entry of each point
-    QList<double> dayChanges;  // x of each midnight (the first of each month for a year), station time
+    QList<QPolygonF> lines;  // runs of joined points, oldest first; a lone point is a run of one
+    QList<QPointF> points;   // every drawn value, oldest first
+    QList<int> pointEntries; // the entry of each point
+    QList<double>
+        dayChanges; // x of each midnight (the first of each month for a year), station time
 
     // The x position of a reading.
     double xOf(const HistoryRow& entry) const;

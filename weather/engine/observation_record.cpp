@@ -44,9 +44,7 @@ CREATE TABLE observation (
     gust_kmh INTEGER,
     wind_spd_kt INTEGER,
     gust_kt INTEGER,
-    press INTEGER,
-    press_msl INTEGER,
-    press_qnh INTEGER,
+    press_msl INTEGER,           -- sea-level pressure, whatever element the feed names it by
     rain_trace INTEGER,
     weather TEXT,
     PRIMARY KEY (station_id, observed)
@@ -66,8 +64,7 @@ SELECT s.key AS station, s.name AS station_name,
        o.air_temp / 10.0 AS air_temp, o.apparent_t / 10.0 AS apparent_t, o.dewpt / 10.0 AS dewpt,
        o.rel_hum, o.delta_t / 10.0 AS delta_t, o.wind_dir, o.wind_spd_kmh, o.gust_kmh,
        o.wind_spd_kt, o.gust_kt,
-       o.press / 10.0 AS press, o.press_msl / 10.0 AS press_msl, o.press_qnh / 10.0 AS press_qnh,
-       o.rain_trace / 10.0 AS rain_trace, o.weather
+       o.press_msl / 10.0 AS press_msl, o.rain_trace / 10.0 AS rain_trace, o.weather
 FROM observation o JOIN station s ON s.id = o.station_id)sql"),
     },
 };
@@ -79,7 +76,7 @@ struct Quantity
     const char* name;
     int scale; // 0: text
 };
-constexpr std::array<Quantity, 15> kQuantities{{{"air_temp", 10},
+constexpr std::array<Quantity, 13> kQuantities{{{"air_temp", 10},
                                                 {"apparent_t", 10},
                                                 {"dewpt", 10},
                                                 {"rel_hum", 1},
@@ -89,12 +86,9 @@ constexpr std::array<Quantity, 15> kQuantities{{{"air_temp", 10},
                                                 {"gust_kmh", 1},
                                                 {"wind_spd_kt", 1},
                                                 {"gust_kt", 1},
-                                                {"press", 10},
                                                 {"press_msl", 10},
-                                                {"press_qnh", 10},
                                                 {"rain_trace", 10},
                                                 {"weather", 0}}};
-constexpr int kWindDir = 5;
 constexpr int kAirTemp = 0;
 
 QString quantityList()
@@ -400,9 +394,9 @@ int ObservationRecord::store(const QString& station, const QString& name,
         query.bindValue(1, reading.observed.toSecsSinceEpoch());
         query.bindValue(2, reading.observed.offsetFromUtc() / 60);
         for (size_t q = 0; q < kQuantities.size(); ++q)
-            query.bindValue(int(q) + 3, cellValue(cellOf[q] < 0 ? QString()
-                                                                : reading.cells.value(cellOf[q]),
-                                                  kQuantities[q]));
+            query.bindValue(int(q) + 3,
+                            cellValue(cellOf[q] < 0 ? QString() : reading.cells.value(cellOf[q]),
+                                      kQuantities[q]));
         if (!query.exec())
             return abandon(query.lastError());
         stored += query.numRowsAffected() > 0 ? 1 : 0;
@@ -441,10 +435,11 @@ HistoryTable ObservationRecord::readings(const QString& station, qint64 fromUtc,
 
     QSqlQuery query(QSqlDatabase::database(connection_, false));
     query.setForwardOnly(true);
-    query.prepare(QStringLiteral("SELECT observed, utc_offset%1 FROM observation WHERE "
-                                 "station_id = (SELECT id FROM station WHERE key = ?) AND "
-                                 "observed BETWEEN ? AND ? ORDER BY observed DESC")
-                      .arg(columns.isEmpty() ? QString() : QStringLiteral(", ") + columns.join(u", ")));
+    query.prepare(
+        QStringLiteral("SELECT observed, utc_offset%1 FROM observation WHERE "
+                       "station_id = (SELECT id FROM station WHERE key = ?) AND "
+                       "observed BETWEEN ? AND ? ORDER BY observed DESC")
+            .arg(columns.isEmpty() ? QString() : QStringLiteral(", ") + columns.join(u", ")));
     query.addBindValue(station);
     query.addBindValue(fromUtc);
     query.addBindValue(toUtc);
@@ -501,8 +496,8 @@ QString ObservationRecord::csv(const QString& station, qint64 fromUtc, qint64 to
     if (!query.exec())
         return text;
     while (query.next()) {
-        text += localTime(query.value(0).toLongLong(), query.value(1).toInt())
-                    .toString(Qt::ISODate);
+        text +=
+            localTime(query.value(0).toLongLong(), query.value(1).toInt()).toString(Qt::ISODate);
         for (int q = 0; q < int(kQuantities.size()); ++q) {
             const QVariant value = query.value(q + 2);
             text += u',';
@@ -543,8 +538,7 @@ ObservationRecord::todaysTemperatures(const QString& station) const
     if (!query.exec() || !query.next())
         return std::nullopt;
     const QDateTime newest = localTime(query.value(0).toLongLong(), query.value(1).toInt());
-    const QDateTime midnight(newest.date(), QTime(0, 0), Qt::OffsetFromUTC,
-                             newest.offsetFromUtc());
+    const QDateTime midnight(newest.date(), QTime(0, 0), Qt::OffsetFromUTC, newest.offsetFromUtc());
     query.finish();
     query.prepare(QStringLiteral("SELECT observed, utc_offset, %1 FROM observation WHERE "
                                  "station_id = (SELECT id FROM station WHERE key = ?) AND "
