@@ -110,10 +110,11 @@ private Q_SLOTS:
     void treeAndCaptions()
     {
         QCOMPARE(menu_->mnuTray->title(), QStringLiteral("Tray"));
-        QCOMPARE(captions(menu_->mnuTray),
-                 (QStringList{"&Forecast", "-", "&Rain radar", "-", "&Historical Graphs", "-",
-                              "&Update Stats", "-", "&Weather Info Links", "-", "&About Nimbulo",
-                              "&General Settings", "&Close"}));
+        QCOMPARE(
+            captions(menu_->mnuTray),
+            (QStringList{"&Forecast", "-", "&Rain radar", "-", "&Historical Graphs",
+                         "E&xport record\u2026", "-", "&Update Stats", "-", "&Weather Info Links",
+                         "-", "&About Nimbulo", "&General Settings", "&Close"}));
         QCOMPARE(captions(menu_->mnuLinksType).size(), 11);
         // The readme names the entry that opens the main window as the menu calls it.
         QFile readme(QStringLiteral(NIMBULO_SOURCE_DIR "/data/readme.txt"));

@@ -1,4 +1,5 @@
 #include "killed_writer.h"
+#include "weather/engine/history_graph.h"
 #include "weather/engine/observation_record.h"
 #include "weather/net/error_log.h"
 
@@ -117,6 +118,36 @@ private Q_SLOTS:
                               "2024-03-08T14:30:00+10:00|N/F|N/F|N/F|N/F"}));
         QCOMPARE(record.stationNamed("Airport"), QStringLiteral("94767"));
         QVERIFY(log_.text().isEmpty());
+    }
+
+    // A year read as each part's extremes: at most two readings a part, the year's extremes
+    // and their times as the full readings give them, a silent week still a gap.
+    void yearByParts()
+    {
+        ObservationRecord record(path(dir_), log_);
+        const config::StateLayout layout = recordLayout();
+        QStringList cells;
+        for (int k = 0; k < 365 * 24; ++k)
+            cells.append(QStringLiteral("%1,N,%2,0").arg((k * 37) % 1001 / 10.0).arg(k % 50));
+        HistoryTable table = readings(kNewest, cells, 60);
+        table.erase(table.begin() + 1000, table.begin() + 1168);
+        record.store("94768", "Sydney", table, layout);
+        const qint64 to = kNewest.toSecsSinceEpoch();
+        const qint64 from = to - engine::spanSeconds(engine::Year1);
+        const HistoryTable all = record.readings("94768", from, to, layout, 4, 0);
+        const HistoryTable parts =
+            record.readings("94768", from, to, layout, 4, 0, engine::kGraphParts);
+        QCOMPARE(all.size(), 365 * 24 - 168);
+        QVERIFY(parts.size() <= 2 * engine::kGraphParts && parts.size() < all.size());
+        const engine::MinMax full = engine::findMinMax(all, 0, int(all.size()) - 1);
+        const engine::MinMax thin = engine::findMinMax(parts, 0, int(parts.size()) - 1);
+        QCOMPARE(std::pair(thin.max, thin.min), std::pair(full.max, full.min));
+        QCOMPARE(parts.at(thin.maxEntry).observed, all.at(full.maxEntry).observed);
+        QCOMPARE(parts.at(thin.minEntry).observed, all.at(full.minEntry).observed);
+        for (qsizetype k = 1; k < parts.size(); ++k)
+            QVERIFY(parts.at(k).observed < parts.at(k - 1).observed);
+        const engine::GraphPlot plot = engine::plotGraph(parts, 0, engine::Year1, QSizeF(600, 100));
+        QCOMPARE(plot.lines.size(), 2);
     }
 
     // The CSV read back: a header, ISO 8601 times on the station's clock, oldest first, one

@@ -467,7 +467,10 @@ GraphPlot plotGraph(const HistoryTable& table, int cell, int span, QSizeF area)
     QList<qint64> steps;
     for (qsizetype i = 1; i < times.size(); ++i)
         steps.append(times.at(i) - times.at(i - 1));
-    const qint64 limit = gapLimit(steps);
+    qint64 limit = gapLimit(steps);
+    // Read by parts, neighbouring extremes may lie two parts apart without a reading missing.
+    if (span > Days30)
+        limit = std::max(limit, plot.spanSecs * 5 / 2 / kGraphParts);
     QPolygonF run;
     for (qsizetype i = 0; i < plot.points.size(); ++i) {
         if (i > 0 && times.at(i) - times.at(i - 1) > limit) {

@@ -7,6 +7,7 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QVarLengthArray>
 #include <QVariant>
 
 #include <array>
@@ -415,11 +416,13 @@ int ObservationRecord::store(const QString& station, const QString& name,
 
 HistoryTable ObservationRecord::readings(const QString& station, qint64 fromUtc, qint64 toUtc,
                                          const config::StateLayout& layout, int cellCount,
-                                         int onlyCell) const
+                                         int onlyCell, int buckets) const
 {
     HistoryTable rows;
     if (!isOpen())
         return rows;
+    const int onlyQuantity = onlyCell >= 0 ? quantityOfCell(layout, onlyCell) : -1;
+    const bool thinned = buckets > 0 && onlyQuantity >= 0 && kQuantities[onlyQuantity].scale > 0;
     // The cells to fill and the quantity each shows.
     QList<std::pair<int, int>> wanted;
     const int windDirCell = layout.windDirColumn >= 2 ? layout.windDirColumn - 2 : -1;
@@ -435,17 +438,81 @@ HistoryTable ObservationRecord::readings(const QString& station, qint64 fromUtc,
 
     QSqlQuery query(QSqlDatabase::database(connection_, false));
     query.setForwardOnly(true);
-    query.prepare(
-        QStringLiteral("SELECT observed, utc_offset%1 FROM observation WHERE "
-                       "station_id = (SELECT id FROM station WHERE key = ?) AND "
-                       "observed BETWEEN ? AND ? ORDER BY observed DESC")
-            .arg(columns.isEmpty() ? QString() : QStringLiteral(", ") + columns.join(u", ")));
+    const QString selected =
+        columns.isEmpty() ? QString() : QStringLiteral(", ") + columns.join(u", ");
+    const QString where = QStringLiteral("FROM observation WHERE station_id = (SELECT id FROM "
+                                         "station WHERE key = ?) AND observed BETWEEN ? AND ?");
+    query.prepare(QStringLiteral("SELECT observed, utc_offset%1 %2 ORDER BY observed DESC")
+                      .arg(selected, where));
     query.addBindValue(station);
     query.addBindValue(fromUtc);
     query.addBindValue(toUtc);
     if (!query.exec())
         return rows;
     const QStringList empty(cellCount, kNoValue.toString());
+    // A row's columns as the query gives them: time, offset, then the wanted quantities.
+    using Columns = QVarLengthArray<QVariant, 8>;
+    const auto columnsOf = [&query, &wanted] {
+        Columns columns;
+        for (int i = 0; i < wanted.size() + 2; ++i)
+            columns.append(query.value(i));
+        return columns;
+    };
+    const auto rowOf = [&](const Columns& record) {
+        HistoryRow row;
+        row.observed = localTime(record.value(0).toLongLong(), record.value(1).toInt());
+        row.cells = empty;
+        for (int i = 0; i < wanted.size(); ++i) {
+            const QVariant value = record.value(i + 2);
+            if (value.isNull())
+                continue;
+            const auto [cell, q] = wanted.at(i);
+            const int scale = kQuantities[q].scale;
+            row.cells[cell] = scale == 0 ? value.toString() : numberText(value.toLongLong(), scale);
+        }
+        return row;
+    };
+    if (thinned) {
+        // Each part's highest and lowest reading, newest part first; of equal values the
+        // oldest, as findMinMax() keeps them. A row is made only for the extremes.
+        const int valueAt = int(std::find_if(wanted.cbegin(), wanted.cend(),
+                                             [&](const auto& w) { return w.first == onlyCell; }) -
+                                wanted.cbegin()) +
+                            2;
+        const qint64 width = std::max<qint64>((toUtc - fromUtc) / buckets, 1);
+        qint64 part = -1;
+        Columns high;
+        Columns low;
+        const auto flush = [&] {
+            if (part < 0)
+                return;
+            const qint64 a = high.value(0).toLongLong();
+            const qint64 b = low.value(0).toLongLong();
+            rows.append(rowOf(a >= b ? high : low));
+            if (a != b)
+                rows.append(rowOf(a >= b ? low : high));
+        };
+        while (query.next()) {
+            const QVariant value = query.value(valueAt);
+            if (value.isNull())
+                continue;
+            const qint64 v = value.toLongLong();
+            const qint64 p = (query.value(0).toLongLong() - fromUtc) / width;
+            if (p != part) {
+                flush();
+                part = p;
+                high = low = columnsOf();
+                continue;
+            }
+            // Newest first: a later-met equal value is older and takes the place.
+            if (v >= high.value(valueAt).toLongLong())
+                high = columnsOf();
+            if (v <= low.value(valueAt).toLongLong())
+                low = columnsOf();
+        }
+        flush();
+        return rows;
+    }
     while (query.next()) {
         HistoryRow row;
         row.observed = localTime(query.value(0).toLongLong(), query.value(1).toInt());
