@@ -293,9 +293,11 @@ private slots:
             const auto json = engine::readStationHistory(site_.page(sitePath(history), kNow).body,
                                                          layout, graphCountOf(layout));
             QVERIFY2(json.rows, qPrintable(json.error));
+            // The page writes days of the month: dated on the stations' latest possible date.
             const auto page = engine::readHistoryPage(
                 QString::fromUtf8(site_.page(historyPath(*region, *station), kNow).body), layout,
-                graphCountOf(layout));
+                graphCountOf(layout),
+                QDateTime::fromSecsSinceEpoch(kNow + 14 * 3600, Qt::UTC).date());
             QVERIFY(page);
             QCOMPARE(json.rows->size(), kHistoryRows);
             QCOMPARE(page->size(), kHistoryRows);
@@ -305,6 +307,7 @@ private slots:
                 QCOMPARE(page->at(r).time, cells.first());
                 QCOMPARE(page->at(r).cells, cells.mid(1));
                 QCOMPARE(json.rows->at(r).time, cells.first());
+                QCOMPARE(json.rows->at(r).observed.toSecsSinceEpoch(), reading.utcSeconds);
                 // JSON numbers come in their shortest form: 17.0 reads 17.
                 for (int c = 1; c < cells.size(); ++c) {
                     const QString& got = json.rows->at(r).cells.at(c - 1);

@@ -313,11 +313,12 @@ private Q_SLOTS:
         QTest::addColumn<int>("readings");
         QTest::addColumn<QString>("newest");
         QTest::addColumn<QString>("oldest");
-        QTest::newRow("Brisbane") << "IDQ60901.94576.json" << "94576" << 144
-                                  << "2023-05-06T09:30:00+10:00" << "2023-05-03T10:00:00+10:00";
-        QTest::newRow("Batemans Bay, manual")
-            << "IDN60903.94941.json" << "94941" << 3 << "2024-01-31T09:00:00+11:00"
-            << "2024-01-29T09:00:00+11:00";
+        QTest::newRow("Brisbane") << "IDQ60901.94576.json"
+                                  << "94576" << 144 << "2023-05-06T09:30:00+10:00"
+                                  << "2023-05-03T10:00:00+10:00";
+        QTest::newRow("Batemans Bay, manual") << "IDN60903.94941.json"
+                                              << "94941" << 3 << "2024-01-31T09:00:00+11:00"
+                                              << "2024-01-29T09:00:00+11:00";
     }
 
     void realStationHistories()
@@ -340,8 +341,8 @@ private Q_SLOTS:
         for (qsizetype k = 1; k < read.rows->size(); ++k)
             QVERIFY(read.rows->at(k).observed < read.rows->at(k - 1).observed);
         // Over 12 hours the manual station draws its one reading of those hours, flat.
-        const engine::GraphPlot plot = engine::plotGraph(*read.rows, 0, engine::Hours12,
-                                                         QSizeF(300, 100));
+        const engine::GraphPlot plot =
+            engine::plotGraph(*read.rows, 0, engine::Hours12, QSizeF(300, 100));
         QVERIFY(plot.range.found);
         QCOMPARE(plot.points.size(), readings == 3 ? 1 : 25);
     }

@@ -10,6 +10,7 @@
 #include "weather/engine/observation_record.h"
 #include "weather/net/error_log.h"
 #include "weather/net/frm_inet.h"
+#include "weather/shell/frm_menu.h"
 
 #include <QComboBox>
 #include <QFile>
@@ -304,7 +305,8 @@ private Q_SLOTS:
         QFETCH(QString, maxText);
         HistoryTable table;
         for (int k = 0; k < temperatures.size(); ++k)
-            table.append(HistoryRow{QString(), {temperatures[k], "N", "1", "0"}, at(8, 1, 0).addSecs(-1800 * k)});
+            table.append(HistoryRow{
+                QString(), {temperatures[k], "N", "1", "0"}, at(8, 1, 0).addSecs(-1800 * k)});
         frmGraph window(table);
         showTable(window, stat);
         QCOMPARE(label(window, "lblMinMax_0")->text(), maxText);
@@ -448,8 +450,7 @@ private Q_SLOTS:
     void recordKeepsTheGraphGoing()
     {
         QTemporaryDir dir;
-        engine::ObservationRecord record(dir.filePath(QStringLiteral("observations.sqlite")),
-                                         log_);
+        engine::ObservationRecord record(dir.filePath(QStringLiteral("observations.sqlite")), log_);
         graph_->setRecord(&record);
         const config::StateLayout layout = config::loadStateLayout(
             QStringLiteral("NSW"), QStringLiteral(NIMBULO_SOURCE_DIR "/data/weather.ini"));
@@ -497,7 +498,8 @@ private Q_SLOTS:
               "st_hdr_2=Temp \xc2\xb0"
               "C\nst_sgn_2=\xc2\xb0"
               "C\nst_hdr_3=Wind Dir\n"
-              "st_hdr_4=Wind Spd km/h\nst_sgn_4=km/h\nst_hdr_5=Rain mm\nst_sgn_5=mm\n");
+              "st_hdr_4=Wind Spd km/h\nst_sgn_4=km/h\nst_hdr_5=Rain mm\nst_sgn_5=mm\n"
+              "st_json_2=air_temp\nst_json_3=wind_dir\n");
         write("wsetting.ini", "[SavedSetting]\nproxy_on=1\nproxy_server=127.0.0.1\nproxy_port=" +
                                   QByteArray::number(server_.port()) + "\n");
         server_.clear();
@@ -529,6 +531,23 @@ private Q_SLOTS:
         QCOMPARE(window->windowTitle(), QStringLiteral("3 Day (72hr) Graph - Alpha"));
         QCOMPARE(label(*window, "lblMinMax_0")->text(), QStringLiteral("23.1 \u00b0C"));
         server_.onRequest = nullptr;
+
+        // The scan went into the record, and the history filled it: the day's extremes so far
+        // (the history's on the scan's day) and the export of the record as CSV.
+        QCOMPARE(
+            main.lblToday->text(),
+            QStringLiteral("Today: high 21.5 \u00b0C at 3:30 PM, low 21.5 \u00b0C at 3:30 PM"));
+        const QString csv = dir.filePath(QStringLiteral("alpha.csv"));
+        main.askExportSpan = [] { return std::optional<int>(engine::Days7); };
+        main.askExportPath = [&csv](const QString&) { return csv; };
+        app.menu().mnuExport->trigger();
+        QFile exported(csv);
+        QVERIFY(exported.open(QIODevice::ReadOnly));
+        const QList<QByteArray> lines = exported.readAll().split('\n');
+        QVERIFY(lines.first().startsWith("Time,air_temp,"));
+        // The history's six readings (the scan's is one of them), oldest first.
+        QCOMPARE(lines.size(), 1 + 6 + 1);
+        QVERIFY(lines.at(6).contains(",21.5,") && lines.at(6).contains("T15:30:00"));
     }
 };
 

@@ -95,7 +95,8 @@ engine::HistoryTable dayOfReadings(int day)
     engine::HistoryTable rows;
     const QDateTime start(QDate(2024, 1, 1).addDays(day), QTime(0, 0), Qt::OffsetFromUTC, 36000);
     for (int k = 0; k < 144; ++k)
-        rows.append({QString(), {QString::number(k % 30), QString(200, QLatin1Char('r'))},
+        rows.append({QString(),
+                     {QString::number(k % 30), QString(200, QLatin1Char('r'))},
                      start.addSecs(600 * k)});
     return rows;
 }

@@ -124,10 +124,10 @@ private Q_SLOTS:
         // the 8th): an off-cadence special between regular ones, a repeated time (the first
         // stays), a row without values and one without a time are left out.
         QTest::newRow("placed by time")
-            << historyPage({"07/02:00pm", "28/11:00pm", "07/03:00pm", "07/02:41pm", "07/02:00pm",
-                            "07/02:30pm", "yesterday"},
-                           {"1,N,1,0", "2,N,2,0", "3,N,3,0", "4,N,4,0", "5,N,5,0", "-,-,-,-",
-                            "7,N,7,0"})
+            << historyPage(
+                   {"07/02:00pm", "28/11:00pm", "07/03:00pm", "07/02:41pm", "07/02:00pm",
+                    "07/02:30pm", "yesterday"},
+                   {"1,N,1,0", "2,N,2,0", "3,N,3,0", "4,N,4,0", "5,N,5,0", "-,-,-,-", "7,N,7,0"})
             << plain
             << QStringList{"07/03:00pm|3|N|3|0", "07/02:41pm|4|N|4|0", "07/02:00pm|1|N|1|0",
                            "28/11:00pm|2|N|2|0"};
@@ -235,8 +235,7 @@ private Q_SLOTS:
         QFETCH(int, minutesApart);
         QFETCH(int, span);
         QFETCH(int, drawn);
-        const HistoryTable table =
-            valueTable({}, entries, QList<int>(entries, minutesApart));
+        const HistoryTable table = valueTable({}, entries, QList<int>(entries, minutesApart));
         const engine::GraphPlot plot = engine::plotGraph(table, 0, span, QSizeF(460, 200));
         QCOMPARE(plot.points.size(), drawn);
         QCOMPARE(plot.lastEntry, drawn - 1);
@@ -287,8 +286,8 @@ private Q_SLOTS:
 
     void plotGraph_data()
     {
-        QTest::addColumn<QStringList>("values");     // newest first
-        QTest::addColumn<QList<int>>("minutesApart"); // between each and the next older
+        QTest::addColumn<QStringList>("values");         // newest first
+        QTest::addColumn<QList<int>>("minutesApart");    // between each and the next older
         QTest::addColumn<QList<QList<double>>>("lines"); // ys of each joined run, oldest first
 
         // Height 100 spans min 10 (y = 100) to max 20 (y = 0).
@@ -335,10 +334,9 @@ private Q_SLOTS:
 
         HistoryTable year;
         for (int k = 0; k < 52560; ++k)
-            year.append(HistoryRow{QString(), {QString::number(k % 500)},
-                                   kNewest.addSecs(-600LL * k)});
-        const engine::GraphPlot plot =
-            engine::plotGraph(year, 0, engine::Year1, QSizeF(600, 100));
+            year.append(
+                HistoryRow{QString(), {QString::number(k % 500)}, kNewest.addSecs(-600LL * k)});
+        const engine::GraphPlot plot = engine::plotGraph(year, 0, engine::Year1, QSizeF(600, 100));
         QCOMPARE(plot.dayChanges.size(), 12);
         QCOMPARE(plot.lines.size(), 1);
         QVERIFY(plot.lines.first().size() < 4 * 601);
@@ -394,8 +392,8 @@ private Q_SLOTS:
         QTest::newRow("same month") << 6 << QDate(2024, 3, 6) << QDate(2024, 3, 6);
         QTest::newRow("previous month") << 28 << QDate(2024, 3, 2) << QDate(2024, 2, 28);
         QTest::newRow("previous year") << 31 << QDate(2025, 1, 1) << QDate(2024, 12, 31);
-        QTest::newRow("day the previous month lacks") << 31 << QDate(2024, 5, 1)
-                                                      << QDate(2024, 3, 31);
+        QTest::newRow("day the previous month lacks")
+            << 31 << QDate(2024, 5, 1) << QDate(2024, 3, 31);
     }
 
     void pageDates()
@@ -410,8 +408,8 @@ private Q_SLOTS:
     {
         QTest::addColumn<int>("day");
         QTest::addColumn<QString>("text");
-        for (const QString day : {"1st", "2nd", "3rd", "11th", "12th", "13th", "21st", "22nd",
-                                  "23rd", "31st"})
+        for (const QString day :
+             {"1st", "2nd", "3rd", "11th", "12th", "13th", "21st", "22nd", "23rd", "31st"})
             QTest::newRow(qPrintable(day))
                 << day.chopped(2).toInt() << QStringLiteral("1:05 PM on %1").arg(day);
     }

@@ -110,10 +110,11 @@ private Q_SLOTS:
     void treeAndCaptions()
     {
         QCOMPARE(menu_->mnuTray->title(), QStringLiteral("Tray"));
-        QCOMPARE(captions(menu_->mnuTray),
-                 (QStringList{"&Forecast", "-", "&Rain radar", "-", "&Historical Graphs", "-",
-                              "&Update Stats", "-", "&Weather Info Links", "-", "&About Nimbulo",
-                              "&General Settings", "&Close"}));
+        QCOMPARE(
+            captions(menu_->mnuTray),
+            (QStringList{"&Forecast", "-", "&Rain radar", "-", "&Historical Graphs",
+                         "E&xport record\u2026", "-", "&Update Stats", "-", "&Weather Info Links",
+                         "-", "&About Nimbulo", "&General Settings", "&Close"}));
         QCOMPARE(captions(menu_->mnuLinksType),
                  QStringList({"&Rainfall Maps", "&Flood Warnings", "&Elsewhere"}));
         // The readme names the entry that opens the main window as the menu calls it.

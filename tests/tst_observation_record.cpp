@@ -1,4 +1,5 @@
 #include "killed_writer.h"
+#include "weather/engine/history_graph.h"
 #include "weather/engine/observation_record.h"
 #include "weather/net/error_log.h"
 
@@ -119,6 +120,36 @@ private Q_SLOTS:
         QVERIFY(log_.text().isEmpty());
     }
 
+    // A year read as each part's extremes: at most two readings a part, the year's extremes
+    // and their times as the full readings give them, a silent week still a gap.
+    void yearByParts()
+    {
+        ObservationRecord record(path(dir_), log_);
+        const config::StateLayout layout = recordLayout();
+        QStringList cells;
+        for (int k = 0; k < 365 * 24; ++k)
+            cells.append(QStringLiteral("%1,N,%2,0").arg((k * 37) % 1001 / 10.0).arg(k % 50));
+        HistoryTable table = readings(kNewest, cells, 60);
+        table.erase(table.begin() + 1000, table.begin() + 1168);
+        record.store("94768", "Sydney", table, layout);
+        const qint64 to = kNewest.toSecsSinceEpoch();
+        const qint64 from = to - engine::spanSeconds(engine::Year1);
+        const HistoryTable all = record.readings("94768", from, to, layout, 4, 0);
+        const HistoryTable parts =
+            record.readings("94768", from, to, layout, 4, 0, engine::kGraphParts);
+        QCOMPARE(all.size(), 365 * 24 - 168);
+        QVERIFY(parts.size() <= 2 * engine::kGraphParts && parts.size() < all.size());
+        const engine::MinMax full = engine::findMinMax(all, 0, int(all.size()) - 1);
+        const engine::MinMax thin = engine::findMinMax(parts, 0, int(parts.size()) - 1);
+        QCOMPARE(std::pair(thin.max, thin.min), std::pair(full.max, full.min));
+        QCOMPARE(parts.at(thin.maxEntry).observed, all.at(full.maxEntry).observed);
+        QCOMPARE(parts.at(thin.minEntry).observed, all.at(full.minEntry).observed);
+        for (qsizetype k = 1; k < parts.size(); ++k)
+            QVERIFY(parts.at(k).observed < parts.at(k - 1).observed);
+        const engine::GraphPlot plot = engine::plotGraph(parts, 0, engine::Year1, QSizeF(600, 100));
+        QCOMPARE(plot.lines.size(), 2);
+    }
+
     // The CSV read back: a header, ISO 8601 times on the station's clock, oldest first, one
     // column per quantity, empty where nothing was recorded, text quoted where it must be.
     void exportsCsv()
@@ -170,8 +201,8 @@ private Q_SLOTS:
         ObservationRecord record(path(dir_), log_);
         QVERIFY(!record.todaysTemperatures("94768"));
         record.store("94768", "Sydney",
-                     readings(kNewest, {"20,N,1,0", "24.1,N,1,0", "-,N,1,0", "24.1,N,1,0",
-                                        "12.3,N,1,0"},
+                     readings(kNewest,
+                              {"20,N,1,0", "24.1,N,1,0", "-,N,1,0", "24.1,N,1,0", "12.3,N,1,0"},
                               180),
                      recordLayout());
         record.store("94768", "Sydney", readings(kNewest.addDays(-1), {"40,N,1,0", "-5,N,1,0"}),
@@ -222,8 +253,8 @@ private Q_SLOTS:
                            "INTEGER NOT NULL, utc_offset INTEGER NOT NULL, air_temp INTEGER, "
                            "apparent_t INTEGER, dewpt INTEGER, rel_hum INTEGER, delta_t "
                            "INTEGER, wind_dir TEXT, wind_spd_kmh INTEGER, gust_kmh INTEGER, "
-                           "wind_spd_kt INTEGER, gust_kt INTEGER, press INTEGER, press_msl "
-                           "INTEGER, press_qnh INTEGER, rain_trace INTEGER, weather TEXT, "
+                           "wind_spd_kt INTEGER, gust_kt INTEGER, press_msl INTEGER, "
+                           "rain_trace INTEGER, weather TEXT, "
                            "PRIMARY KEY (station_id, observed)) WITHOUT ROWID"));
             QVERIFY(q.exec("INSERT INTO station VALUES (1, '94768', 'Sydney')"));
             QVERIFY(q.exec(QStringLiteral("INSERT INTO observation (station_id, observed, "
@@ -274,8 +305,7 @@ private Q_SLOTS:
         }
         ObservationRecord record(path(dir_), log_);
         QVERIFY(record.isOpen());
-        const QString aside =
-            path(dir_) + ".damaged-" + QDate::currentDate().toString(Qt::ISODate);
+        const QString aside = path(dir_) + ".damaged-" + QDate::currentDate().toString(Qt::ISODate);
         QFile setAside(aside);
         QVERIFY(setAside.open(QIODevice::ReadOnly));
         QCOMPARE(setAside.readAll(), bytes);
@@ -324,8 +354,7 @@ private Q_SLOTS:
         killWriterAtRandomMoments(kWriterEnv, path(dir_), 40, 30000, [this] {
             net::ErrorLog log;
             const ObservationRecord record(path(dir_), log);
-            const HistoryTable rows =
-                record.readings("94768", 0, LLONG_MAX, recordLayout(), 4);
+            const HistoryTable rows = record.readings("94768", 0, LLONG_MAX, recordLayout(), 4);
             return record.isOpen() && log.text().isEmpty() && !rows.isEmpty() &&
                    std::all_of(rows.cbegin(), rows.cend(), [](const HistoryRow& row) {
                        return row.cells == QStringList{"21.5", "NNE", "15", "0.2"};

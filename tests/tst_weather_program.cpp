@@ -15,10 +15,16 @@ namespace {
 const QByteArray kLayout =
     "[RegionHeads]\nregions=1\nregion_1=R1\n"
     "[R1]\ndisplay=Region One\nst_url=r1/obs.html\ndelim_1=<table>\ndelim_2=</table>\n"
-    "delim_3=<th>\ndelim_4=</t\nheaders=2\nskip=1\nst_hdr_1=Date/Time\nst_hdr_2=Temp\n";
+    "delim_3=<th>\ndelim_4=</t\nheaders=2\nskip=1\nst_hdr_1=Date/Time\nst_hdr_2=Temp\n"
+    "st_json_2=air_temp\n";
 
-const QByteArray kPage = "<table>\n<tr><th><a href=\"/p/1.shtml\">Alpha</a></th>\n"
-                         "<td>06/10:00am</td>\n<td>35.5</td>\n</tr>\n</table>\n";
+QByteArray page(const char* time, const char* temperature)
+{
+    return QByteArray("<table>\n<tr><th><a href=\"/p/1.shtml\">Alpha</a></th>\n<td>") + time +
+           "</td>\n<td>" + temperature + "</td>\n</tr>\n</table>\n";
+}
+
+const QByteArray kPage = page("06/10:00am", "35.5");
 
 } // namespace
 
@@ -85,6 +91,40 @@ private Q_SLOTS:
         const QString saved = settingsText();
         for (const char* key : {"state=0", "display=0", "check_date="})
             QVERIFY2(saved.contains(QLatin1String(key)), qPrintable(saved));
+    }
+
+    // The record through the real program: each good scan stores the station's row once per
+    // observation time, a failed scan adds nothing, and `--print=record` prints it as CSV.
+    void recordsScans()
+    {
+        const auto printed = [this] {
+            QProcess print;
+            print.start(QStringLiteral(WEATHER_EXE),
+                        {QStringLiteral("--appdir"), dir_.path(), QStringLiteral("--print=record"),
+                         QStringLiteral("100")});
+            print.waitForFinished(30000);
+            QStringList temperatures;
+            const QList<QByteArray> lines = print.readAllStandardOutput().split('\n');
+            for (const QByteArray& line : lines.mid(1))
+                if (!line.isEmpty())
+                    temperatures.append(QString::fromUtf8(line.split(',').value(1)));
+            return temperatures;
+        };
+        const auto scan = [&](const QByteArray& body) {
+            server_.setPage(QStringLiteral("r1/obs.html"), body);
+            QProcess weather;
+            startMonitor(weather, dir_.path());
+            QTest::qWait(1500); // the scan's answer is read and recorded
+            weather.terminate();
+            waitForEnd(weather);
+        };
+        QFile::remove(dir_.filePath("observations.sqlite"));
+        scan(page("06/10:00am", "35.5"));
+        QCOMPARE(printed(), QStringList{"35.5"});
+        scan(page("06/10:00am", "40.1")); // the same observation: not again
+        scan(page("06/10:30am", "36"));
+        scan("<p>no table</p>"); // a failed scan
+        QCOMPARE(printed(), (QStringList{"35.5", "36"}));
     }
 
     // A start through a symbolic link to the running copy's folder ends at once.

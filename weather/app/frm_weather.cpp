@@ -394,17 +394,15 @@ void frmWeather::exportRecord(std::optional<int> span)
         span = askExportSpan();
     if (!span)
         return;
-    const QString suggested =
-        QDir::home().filePath(QStringLiteral("%1-%2.csv")
-                                  .arg(monitor_.stations.currentText().isEmpty()
-                                           ? station
-                                           : monitor_.stations.currentText(),
-                                       QDate::currentDate().toString(Qt::ISODate)));
+    const QString suggested = QDir::home().filePath(
+        QStringLiteral("%1-%2.csv")
+            .arg(monitor_.stations.currentText().isEmpty() ? station
+                                                           : monitor_.stations.currentText(),
+                 QDate::currentDate().toString(Qt::ISODate)));
     const QString path = askExportPath(suggested);
     if (path.isEmpty())
         return;
-    const QString csv =
-        record->csv(station, *newest - engine::spanSeconds(*span), *newest);
+    const QString csv = record->csv(station, *newest - engine::spanSeconds(*span), *newest);
     if (!platform::saveFileAtomically(path, csv.toUtf8()))
         tell(QStringLiteral("The record could not be written to ") + path +
              QStringLiteral(". Make sure the folder can be written and the disk is not full."));

@@ -7,8 +7,8 @@
 
 #include <array>
 #include <functional>
-#include <optional>
 #include <memory>
+#include <optional>
 
 class QCheckBox;
 class QComboBox;

@@ -1,7 +1,6 @@
 #include "weather/app/weather_app.h"
 
 #include "common/frm_proxy.h"
-#include "weather/engine/observation_record.h"
 #include "common/ini_file.h"
 #include "common/text_codec.h"
 #include "platform/event_pump.h"
@@ -9,6 +8,7 @@
 #include "weather/config/frm_options.h"
 #include "weather/config/layout_file.h"
 #include "weather/config/mail_password.h"
+#include "weather/engine/observation_record.h"
 #include "weather/net/frm_about.h"
 #include "weather/net/frm_err_msg.h"
 #include "weather/net/frm_mail.h"
@@ -489,8 +489,8 @@ int runPrint(const QString& appDir, PrintMode mode, QTextStream& out, QTextStrea
 int runPrintRecord(const QString& appDir, int days, QTextStream& out, QTextStream& err)
 {
     net::ErrorLog log;
-    const QString name =
-        config::SettingsFile(appDir + QStringLiteral("wsetting.ini")).text(QStringLiteral("station_name"));
+    const QString name = config::SettingsFile(appDir + QStringLiteral("wsetting.ini"))
+                             .text(QStringLiteral("station_name"));
     const engine::ObservationRecord record(appDir + engine::kRecordFileName.toString(), log);
     const QString station = record.stationNamed(name);
     if (station.isEmpty()) {

@@ -144,7 +144,8 @@ enum class PrintMode
 // ago, the error log (with why) goes to `err` and the result is 1.
 int runPrint(const QString& appDir, PrintMode mode, QTextStream& out, QTextStream& err);
 
-// `weather --print=record [DAYS]`: the record of the saved station over the last `days` days as
+// `weather --print=record [DAYS]`: the record of the saved station (without one saved, of the
+// station recorded last) over the last `days` days as
 // CSV (see ObservationRecord::csv()) on `out`, without a scan. 1, with the reason on `err`, when
 // the record holds nothing of that station.
 int runPrintRecord(const QString& appDir, int days, QTextStream& out, QTextStream& err);

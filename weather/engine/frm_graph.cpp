@@ -385,9 +385,11 @@ void GraphPage::getGraphPage(const config::StateLayout& currentLayout,
             newest = std::max(newest, *recorded);
         // The three-day spans read every cell, so the stat can change without a query.
         const bool longSpan = span > Hours72;
+        // Beyond a month the readings outnumber the pixels: extremes per part are enough.
         return mergeHistories(
             feed, record->readings(stationKey, newest - spanSeconds(longSpan ? span : Hours72),
-                                   newest, layout, cellCount, longSpan ? cell : -1));
+                                   newest, layout, cellCount, longSpan ? cell : -1,
+                                   span > Days30 ? kGraphParts : 0));
     };
     history_ = readingsOf(Hours72, -1);
     window.setDataSource(readingsOf);

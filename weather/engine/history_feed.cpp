@@ -39,26 +39,45 @@ QString otherStation(const QString& found, const QString& expected)
         .arg(found, expected);
 }
 
+// "20230506093000" as a date and time (no zone); invalid for any other text. Read by hand: a
+// product of many rows costs a few comparisons per row.
+QDateTime fullTime(const QJsonValue& value)
+{
+    if (!value.isString())
+        return {};
+    const QString text = value.toString();
+    if (text.size() != 14)
+        return {};
+    int parts[6] = {};
+    const int widths[6] = {4, 2, 2, 2, 2, 2};
+    for (int p = 0, at = 0; p < 6; at += widths[p++]) {
+        for (int i = at; i < at + widths[p]; ++i) {
+            if (!text.at(i).isDigit())
+                return {};
+            parts[p] = parts[p] * 10 + text.at(i).digitValue();
+        }
+    }
+    return QDateTime(QDate(parts[0], parts[1], parts[2]), QTime(parts[3], parts[4], parts[5]),
+                     Qt::UTC);
+}
+
 // When an observation was taken, on the station's clock: its local time with the offset that
 // its UTC time gives; the computer's offset when the product names only one of them.
 QDateTime observedAt(const QJsonObject& observation)
 {
-    QDateTime local =
-        QDateTime::fromString(observation.value(u"local_date_time_full").toString(),
-                              QStringLiteral("yyyyMMddHHmmss"));
-    QDateTime utc = QDateTime::fromString(observation.value(u"aifstime_utc").toString(),
-                                          QStringLiteral("yyyyMMddHHmmss"));
-    utc.setTimeSpec(Qt::UTC);
+    const QDateTime local = fullTime(observation.value(u"local_date_time_full"));
+    const QDateTime utc = fullTime(observation.value(u"aifstime_utc"));
     if (local.isValid() && utc.isValid()) {
-        local.setTimeSpec(Qt::UTC);
         const qint64 offset = utc.secsTo(local);
         // Offsets of the world's clocks; anything else is a damaged time.
         if (offset >= -14 * 3600 && offset <= 14 * 3600)
             return utc.toOffsetFromUtc(int(offset));
         return {};
     }
-    if (local.isValid())
-        return local.toOffsetFromUtc(local.offsetFromUtc());
+    if (local.isValid()) {
+        const QDateTime onComputer(local.date(), local.time());
+        return onComputer.toOffsetFromUtc(onComputer.offsetFromUtc());
+    }
     if (utc.isValid())
         return utc.toOffsetFromUtc(utc.toLocalTime().offsetFromUtc());
     return {};

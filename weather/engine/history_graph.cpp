@@ -119,11 +119,10 @@ void HistoryKeeper::settle()
     std::stable_sort(table_.begin(), table_.end(), [](const HistoryRow& a, const HistoryRow& b) {
         return a.observed.toSecsSinceEpoch() > b.observed.toSecsSinceEpoch();
     });
-    const auto repeated = std::unique(table_.begin(), table_.end(),
-                                      [](const HistoryRow& a, const HistoryRow& b) {
-                                          return a.observed.toSecsSinceEpoch() ==
-                                                 b.observed.toSecsSinceEpoch();
-                                      });
+    const auto repeated =
+        std::unique(table_.begin(), table_.end(), [](const HistoryRow& a, const HistoryRow& b) {
+            return a.observed.toSecsSinceEpoch() == b.observed.toSecsSinceEpoch();
+        });
     table_.erase(repeated, table_.end());
     if (table_.size() > kMaxHistoryRows)
         table_.resize(kMaxHistoryRows);
@@ -295,27 +294,46 @@ QString spanCaption(int span)
     return QLatin1String(kCaptions[std::clamp(span, 0, kSpanCount - 1)]);
 }
 
-MinMax findMinMax(const HistoryTable& table, int cell, int lastEntry)
+namespace {
+
+// The numbers of one cell of entries 0 … lastEntry, each read once; NaN where there is none.
+QList<double> cellNumbers(const HistoryTable& table, int cell, int lastEntry)
+{
+    QList<double> numbers(std::min<qsizetype>(lastEntry + 1, table.size()));
+    for (qsizetype k = 0; k < numbers.size(); ++k) {
+        const QString value = table.at(k).cells.value(cell);
+        numbers[k] = hasValue(value) ? cellNumber(value) : std::nan("");
+    }
+    return numbers;
+}
+
+MinMax minMaxOf(const QList<double>& numbers)
 {
     MinMax result;
     bool any = false;
-    for (int k = std::min(lastEntry, int(table.size()) - 1); k >= 0; --k) {
-        const QString value = table.at(k).cells.value(cell);
-        if (!hasValue(value))
+    for (qsizetype k = numbers.size() - 1; k >= 0; --k) {
+        const double v = numbers.at(k);
+        if (std::isnan(v))
             continue;
-        const double v = cellNumber(value);
         if (!any || v > result.max) {
             result.max = v;
-            result.maxEntry = k;
+            result.maxEntry = int(k);
         }
         if (!any || v < result.min) {
             result.min = v;
-            result.minEntry = k;
+            result.minEntry = int(k);
         }
         any = true;
     }
     result.found = any;
     return result;
+}
+
+} // namespace
+
+MinMax findMinMax(const HistoryTable& table, int cell, int lastEntry)
+{
+    return minMaxOf(cellNumbers(table, cell, lastEntry));
 }
 
 GraphStat graphStatOf(const config::StateLayout& layout, int column)
@@ -424,7 +442,8 @@ GraphPlot plotGraph(const HistoryTable& table, int cell, int span, QSizeF area)
     while (plot.lastEntry > 0 &&
            table.at(plot.lastEntry).observed.toSecsSinceEpoch() < plot.startSecs)
         --plot.lastEntry;
-    plot.range = findMinMax(table, cell, plot.lastEntry);
+    const QList<double> numbers = cellNumbers(table, cell, plot.lastEntry);
+    plot.range = minMaxOf(numbers);
     if (!plot.range.found)
         return plot;
 
@@ -439,16 +458,19 @@ GraphPlot plotGraph(const HistoryTable& table, int cell, int span, QSizeF area)
     QList<qint64> times;
     for (int k = plot.lastEntry; k >= 0; --k) {
         const HistoryRow& entry = table.at(k);
-        if (!hasValue(entry.cells.value(cell)))
+        if (std::isnan(numbers.at(k)))
             continue;
-        plot.points.append(QPointF(plot.xOf(entry), yOf(cellNumber(entry.cells.at(cell)))));
+        plot.points.append(QPointF(plot.xOf(entry), yOf(numbers.at(k))));
         plot.pointEntries.append(k);
         times.append(entry.observed.toSecsSinceEpoch());
     }
     QList<qint64> steps;
     for (qsizetype i = 1; i < times.size(); ++i)
         steps.append(times.at(i) - times.at(i - 1));
-    const qint64 limit = gapLimit(steps);
+    qint64 limit = gapLimit(steps);
+    // Read by parts, neighbouring extremes may lie two parts apart without a reading missing.
+    if (span > Days30)
+        limit = std::max(limit, plot.spanSecs * 5 / 2 / kGraphParts);
     QPolygonF run;
     for (qsizetype i = 0; i < plot.points.size(); ++i) {
         if (i > 0 && times.at(i) - times.at(i - 1) > limit) {
@@ -461,7 +483,8 @@ GraphPlot plotGraph(const HistoryTable& table, int cell, int span, QSizeF area)
 
     // Day marks at the station's midnights (month starts over a year), on its clock.
     const int offset = newest.offsetFromUtc();
-    const QDateTime start = QDateTime::fromSecsSinceEpoch(plot.startSecs, Qt::OffsetFromUTC, offset);
+    const QDateTime start =
+        QDateTime::fromSecsSinceEpoch(plot.startSecs, Qt::OffsetFromUTC, offset);
     QDate day = start.date().addDays(1);
     if (span == Year1)
         day = QDate(day.year(), day.month(), 1).addMonths(1);

@@ -137,6 +137,10 @@ enum GraphSpan
 };
 inline constexpr int kSpanCount = 7;
 
+// A span longer than 30 days is drawn from the lowest and highest reading of each of this many
+// equal parts of it (more than a screen's width of pixels).
+inline constexpr int kGraphParts = 2000;
+
 // The length of a span in seconds.
 qint64 spanSeconds(int span);
 // The entry of the span list: "12 Hrs", "24 hrs", "48 Hrs", "72 Hrs", "7 Days", "30 Days",
@@ -187,20 +191,22 @@ QString readoutText(const GraphStat& stat, const HistoryRow& entry);
 // older than that are not drawn. The maximum is at y = 0 and the minimum at y = height; a
 // constant series is a flat line at half height. A reading without a value for the stat draws
 // nothing; neighbouring values are joined unless the time between them is a gap (longer than
-// three hours and than 2.5 times the usual time between readings), so a station's silence is
-// never bridged by a line while a once-a-day station still draws one.
+// three hours and than 2.5 times the usual time between readings; beyond 30 days also than 2.5
+// parts, see kGraphParts), so a station's silence is never bridged by a line while a once-a-day
+// station still draws one.
 struct GraphPlot
 {
     MinMax range;
-    int lastEntry = -1; // the oldest reading inside the span
+    int lastEntry = -1;   // the oldest reading inside the span
     qint64 startSecs = 0; // the span's start, seconds since 1970 (UTC)
     qint64 spanSecs = 1;
     double width = 0;
     double height = 0;
-    QList<QPolygonF> lines;    // runs of joined points, oldest first; a lone point is a run of one
-    QList<QPointF> points;     // every drawn value, oldest first
-    QList<int> pointEntries;   // the entry of each point
-    QList<double> dayChanges;  // x of each midnight (the first of each month for a year), station time
+    QList<QPolygonF> lines;  // runs of joined points, oldest first; a lone point is a run of one
+    QList<QPointF> points;   // every drawn value, oldest first
+    QList<int> pointEntries; // the entry of each point
+    QList<double>
+        dayChanges; // x of each midnight (the first of each month for a year), station time
 
     // The x position of a reading.
     double xOf(const HistoryRow& entry) const;

@@ -581,7 +581,11 @@ void Monitor::showStats()
 
     historyUrl = result.historyUrl;
     shownRow_ = result.rowIndex;
-    stationKey = stationKeyOf(rows_.at(shownRow_));
+    // Another station's extremes are not this one's: they wait for its first recorded scan.
+    if (const QString key = stationKeyOf(rows_.at(shownRow_)); key != stationKey) {
+        stationKey = key;
+        todayText.clear();
+    }
     graphEnabled = !historyUrl.isEmpty();
     findings_ = result.alarm;
     applyDecision(alarmState_.decide(findings_, alarm_, scanBusy_));

@@ -7,6 +7,7 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QVarLengthArray>
 #include <QVariant>
 
 #include <array>
@@ -17,8 +18,9 @@ namespace {
 
 // The record's schema, written once here. Step i brings a record of version i to version i + 1
 // (a new record runs them all); PRAGMA user_version holds the version reached. Numbers are
-// kept in tenths as integers, which SQLite stores in one or two bytes where a real number takes
-// eight; the view `readings` shows them as numbers with the station and the time spelled out.
+// kept as integers (tenths, or whole where the bureau gives whole numbers), which SQLite stores
+// in one or two bytes where a real number takes eight; the view `readings` shows them as the
+// feeds do, with the station and the time spelled out.
 const QList<QStringList> kMigrations = {
     // 1: the stations and their readings.
     {
@@ -33,19 +35,17 @@ CREATE TABLE observation (
     station_id INTEGER NOT NULL REFERENCES station (id),
     observed INTEGER NOT NULL,   -- seconds since 1970, UTC
     utc_offset INTEGER NOT NULL, -- minutes the station's clock is ahead of UTC
-    air_temp INTEGER,            -- this and every number below: tenths
+    air_temp INTEGER,            -- tenths of a degree, as every number below but whole ones
     apparent_t INTEGER,
     dewpt INTEGER,
-    rel_hum INTEGER,
+    rel_hum INTEGER,             -- whole per cent
     delta_t INTEGER,
     wind_dir TEXT,
-    wind_spd_kmh INTEGER,
+    wind_spd_kmh INTEGER,        -- whole km/h and knots
     gust_kmh INTEGER,
     wind_spd_kt INTEGER,
     gust_kt INTEGER,
-    press INTEGER,
-    press_msl INTEGER,
-    press_qnh INTEGER,
+    press_msl INTEGER,           -- sea-level pressure, whatever element the feed names it by
     rain_trace INTEGER,
     weather TEXT,
     PRIMARY KEY (station_id, observed)
@@ -63,37 +63,33 @@ CREATE VIEW readings AS
 SELECT s.key AS station, s.name AS station_name,
        datetime(o.observed + o.utc_offset * 60, 'unixepoch') AS local_time, o.utc_offset,
        o.air_temp / 10.0 AS air_temp, o.apparent_t / 10.0 AS apparent_t, o.dewpt / 10.0 AS dewpt,
-       o.rel_hum / 10.0 AS rel_hum, o.delta_t / 10.0 AS delta_t, o.wind_dir,
-       o.wind_spd_kmh / 10.0 AS wind_spd_kmh, o.gust_kmh / 10.0 AS gust_kmh,
-       o.wind_spd_kt / 10.0 AS wind_spd_kt, o.gust_kt / 10.0 AS gust_kt,
-       o.press / 10.0 AS press, o.press_msl / 10.0 AS press_msl, o.press_qnh / 10.0 AS press_qnh,
-       o.rain_trace / 10.0 AS rain_trace, o.weather
+       o.rel_hum, o.delta_t / 10.0 AS delta_t, o.wind_dir, o.wind_spd_kmh, o.gust_kmh,
+       o.wind_spd_kt, o.gust_kt,
+       o.press_msl / 10.0 AS press_msl, o.rain_trace / 10.0 AS rain_trace, o.weather
 FROM observation o JOIN station s ON s.id = o.station_id)sql"),
     },
 };
 
 // The quantity columns of `observation`, in table order, and which hold text.
+// A number is stored times `scale` (tenths, or whole for quantities the bureau gives whole).
 struct Quantity
 {
     const char* name;
-    bool text;
+    int scale; // 0: text
 };
-constexpr std::array<Quantity, 15> kQuantities{{{"air_temp", false},
-                                                {"apparent_t", false},
-                                                {"dewpt", false},
-                                                {"rel_hum", false},
-                                                {"delta_t", false},
-                                                {"wind_dir", true},
-                                                {"wind_spd_kmh", false},
-                                                {"gust_kmh", false},
-                                                {"wind_spd_kt", false},
-                                                {"gust_kt", false},
-                                                {"press", false},
-                                                {"press_msl", false},
-                                                {"press_qnh", false},
-                                                {"rain_trace", false},
-                                                {"weather", true}}};
-constexpr int kWindDir = 5;
+constexpr std::array<Quantity, 13> kQuantities{{{"air_temp", 10},
+                                                {"apparent_t", 10},
+                                                {"dewpt", 10},
+                                                {"rel_hum", 1},
+                                                {"delta_t", 10},
+                                                {"wind_dir", 0},
+                                                {"wind_spd_kmh", 1},
+                                                {"gust_kmh", 1},
+                                                {"wind_spd_kt", 1},
+                                                {"gust_kt", 1},
+                                                {"press_msl", 10},
+                                                {"rain_trace", 10},
+                                                {"weather", 0}}};
 constexpr int kAirTemp = 0;
 
 QString quantityList()
@@ -148,8 +144,9 @@ int sqliteCode(const QSqlError& error)
     return 0;
 }
 
-QVariant cellValue(const QString& cell, bool text)
+QVariant cellValue(const QString& cell, const Quantity& quantity)
 {
+    const bool text = quantity.scale == 0;
     if (!hasValue(cell))
         return QVariant(text ? QMetaType(QMetaType::QString) : QMetaType(QMetaType::LongLong));
     if (text)
@@ -158,29 +155,25 @@ QVariant cellValue(const QString& cell, bool text)
     const double value = cell.trimmed().toDouble(&ok);
     if (!ok || !std::isfinite(value) || std::abs(value) > 1e12)
         return QVariant(QMetaType(QMetaType::LongLong));
-    return qint64(std::llround(value * 10));
+    return qint64(std::llround(value * quantity.scale));
 }
 
-QString numberText(qint64 tenths)
+// A stored number as the feeds write it: "21.5", "20", "-0.4".
+QString numberText(qint64 stored, int scale)
 {
-    return QString::number(double(tenths) / 10, 'g', QLocale::FloatingPointShortest);
+    if (scale == 1)
+        return QString::number(stored);
+    const qint64 whole = std::abs(stored) / 10;
+    const qint64 tenth = std::abs(stored) % 10;
+    QString text = QString::number(whole);
+    if (tenth != 0)
+        text += u'.' + QString::number(tenth);
+    return stored < 0 ? u'-' + text : text;
 }
 
 QDateTime localTime(qint64 utc, int offsetMinutes)
 {
     return QDateTime::fromSecsSinceEpoch(utc, Qt::OffsetFromUTC, offsetMinutes * 60);
-}
-
-// The time as the bureau's feeds write it: "06/09:30am".
-QString feedTimeText(const QDateTime& local)
-{
-    const QTime t = local.time();
-    const int hour12 = t.hour() % 12 == 0 ? 12 : t.hour() % 12;
-    return QStringLiteral("%1/%2:%3%4")
-        .arg(local.date().day(), 2, 10, QLatin1Char('0'))
-        .arg(hour12, 2, 10, QLatin1Char('0'))
-        .arg(t.minute(), 2, 10, QLatin1Char('0'))
-        .arg(t.hour() < 12 ? QLatin1String("am") : QLatin1String("pm"));
 }
 
 QString csvField(const QString& text)
@@ -402,9 +395,9 @@ int ObservationRecord::store(const QString& station, const QString& name,
         query.bindValue(1, reading.observed.toSecsSinceEpoch());
         query.bindValue(2, reading.observed.offsetFromUtc() / 60);
         for (size_t q = 0; q < kQuantities.size(); ++q)
-            query.bindValue(int(q) + 3, cellValue(cellOf[q] < 0 ? QString()
-                                                                : reading.cells.value(cellOf[q]),
-                                                  kQuantities[q].text));
+            query.bindValue(int(q) + 3,
+                            cellValue(cellOf[q] < 0 ? QString() : reading.cells.value(cellOf[q]),
+                                      kQuantities[q]));
         if (!query.exec())
             return abandon(query.lastError());
         stored += query.numRowsAffected() > 0 ? 1 : 0;
@@ -423,11 +416,13 @@ int ObservationRecord::store(const QString& station, const QString& name,
 
 HistoryTable ObservationRecord::readings(const QString& station, qint64 fromUtc, qint64 toUtc,
                                          const config::StateLayout& layout, int cellCount,
-                                         int onlyCell) const
+                                         int onlyCell, int buckets) const
 {
     HistoryTable rows;
     if (!isOpen())
         return rows;
+    const int onlyQuantity = onlyCell >= 0 ? quantityOfCell(layout, onlyCell) : -1;
+    const bool thinned = buckets > 0 && onlyQuantity >= 0 && kQuantities[onlyQuantity].scale > 0;
     // The cells to fill and the quantity each shows.
     QList<std::pair<int, int>> wanted;
     const int windDirCell = layout.windDirColumn >= 2 ? layout.windDirColumn - 2 : -1;
@@ -443,28 +438,92 @@ HistoryTable ObservationRecord::readings(const QString& station, qint64 fromUtc,
 
     QSqlQuery query(QSqlDatabase::database(connection_, false));
     query.setForwardOnly(true);
-    query.prepare(QStringLiteral("SELECT observed, utc_offset%1 FROM observation WHERE "
-                                 "station_id = (SELECT id FROM station WHERE key = ?) AND "
-                                 "observed BETWEEN ? AND ? ORDER BY observed DESC")
-                      .arg(columns.isEmpty() ? QString() : QStringLiteral(", ") + columns.join(u", ")));
+    const QString selected =
+        columns.isEmpty() ? QString() : QStringLiteral(", ") + columns.join(u", ");
+    const QString where = QStringLiteral("FROM observation WHERE station_id = (SELECT id FROM "
+                                         "station WHERE key = ?) AND observed BETWEEN ? AND ?");
+    query.prepare(QStringLiteral("SELECT observed, utc_offset%1 %2 ORDER BY observed DESC")
+                      .arg(selected, where));
     query.addBindValue(station);
     query.addBindValue(fromUtc);
     query.addBindValue(toUtc);
     if (!query.exec())
         return rows;
     const QStringList empty(cellCount, kNoValue.toString());
+    // A row's columns as the query gives them: time, offset, then the wanted quantities.
+    using Columns = QVarLengthArray<QVariant, 8>;
+    const auto columnsOf = [&query, &wanted] {
+        Columns columns;
+        for (int i = 0; i < wanted.size() + 2; ++i)
+            columns.append(query.value(i));
+        return columns;
+    };
+    const auto rowOf = [&](const Columns& record) {
+        HistoryRow row;
+        row.observed = localTime(record.value(0).toLongLong(), record.value(1).toInt());
+        row.cells = empty;
+        for (int i = 0; i < wanted.size(); ++i) {
+            const QVariant value = record.value(i + 2);
+            if (value.isNull())
+                continue;
+            const auto [cell, q] = wanted.at(i);
+            const int scale = kQuantities[q].scale;
+            row.cells[cell] = scale == 0 ? value.toString() : numberText(value.toLongLong(), scale);
+        }
+        return row;
+    };
+    if (thinned) {
+        // Each part's highest and lowest reading, newest part first; of equal values the
+        // oldest, as findMinMax() keeps them. A row is made only for the extremes.
+        const int valueAt = int(std::find_if(wanted.cbegin(), wanted.cend(),
+                                             [&](const auto& w) { return w.first == onlyCell; }) -
+                                wanted.cbegin()) +
+                            2;
+        const qint64 width = std::max<qint64>((toUtc - fromUtc) / buckets, 1);
+        qint64 part = -1;
+        Columns high;
+        Columns low;
+        const auto flush = [&] {
+            if (part < 0)
+                return;
+            const qint64 a = high.value(0).toLongLong();
+            const qint64 b = low.value(0).toLongLong();
+            rows.append(rowOf(a >= b ? high : low));
+            if (a != b)
+                rows.append(rowOf(a >= b ? low : high));
+        };
+        while (query.next()) {
+            const QVariant value = query.value(valueAt);
+            if (value.isNull())
+                continue;
+            const qint64 v = value.toLongLong();
+            const qint64 p = (query.value(0).toLongLong() - fromUtc) / width;
+            if (p != part) {
+                flush();
+                part = p;
+                high = low = columnsOf();
+                continue;
+            }
+            // Newest first: a later-met equal value is older and takes the place.
+            if (v >= high.value(valueAt).toLongLong())
+                high = columnsOf();
+            if (v <= low.value(valueAt).toLongLong())
+                low = columnsOf();
+        }
+        flush();
+        return rows;
+    }
     while (query.next()) {
         HistoryRow row;
         row.observed = localTime(query.value(0).toLongLong(), query.value(1).toInt());
-        row.time = feedTimeText(row.observed);
         row.cells = empty;
         for (int i = 0; i < wanted.size(); ++i) {
             const QVariant value = query.value(i + 2);
             if (value.isNull())
                 continue;
             const auto [cell, q] = wanted.at(i);
-            row.cells[cell] =
-                kQuantities[q].text ? value.toString() : numberText(value.toLongLong());
+            const int scale = kQuantities[q].scale;
+            row.cells[cell] = scale == 0 ? value.toString() : numberText(value.toLongLong(), scale);
         }
         rows.append(std::move(row));
     }
@@ -504,14 +563,15 @@ QString ObservationRecord::csv(const QString& station, qint64 fromUtc, qint64 to
     if (!query.exec())
         return text;
     while (query.next()) {
-        text += localTime(query.value(0).toLongLong(), query.value(1).toInt())
-                    .toString(Qt::ISODate);
+        text +=
+            localTime(query.value(0).toLongLong(), query.value(1).toInt()).toString(Qt::ISODate);
         for (int q = 0; q < int(kQuantities.size()); ++q) {
             const QVariant value = query.value(q + 2);
             text += u',';
             if (!value.isNull())
-                text += kQuantities[q].text ? csvField(value.toString())
-                                            : numberText(value.toLongLong());
+                text += kQuantities[q].scale == 0
+                            ? csvField(value.toString())
+                            : numberText(value.toLongLong(), kQuantities[q].scale);
         }
         text += u'\n';
     }
@@ -521,8 +581,13 @@ QString ObservationRecord::csv(const QString& station, qint64 fromUtc, qint64 to
 QString ObservationRecord::stationNamed(const QString& name) const
 {
     QSqlQuery query(QSqlDatabase::database(connection_, false));
-    query.prepare(QStringLiteral("SELECT key FROM station WHERE name = ? ORDER BY id DESC"));
-    query.addBindValue(name);
+    if (name.isEmpty()) {
+        query.prepare(QStringLiteral("SELECT s.key FROM observation o JOIN station s ON s.id = "
+                                     "o.station_id ORDER BY o.observed DESC LIMIT 1"));
+    } else {
+        query.prepare(QStringLiteral("SELECT key FROM station WHERE name = ? ORDER BY id DESC"));
+        query.addBindValue(name);
+    }
     return isOpen() && query.exec() && query.next() ? query.value(0).toString() : QString();
 }
 
@@ -540,8 +605,7 @@ ObservationRecord::todaysTemperatures(const QString& station) const
     if (!query.exec() || !query.next())
         return std::nullopt;
     const QDateTime newest = localTime(query.value(0).toLongLong(), query.value(1).toInt());
-    const QDateTime midnight(newest.date(), QTime(0, 0), Qt::OffsetFromUTC,
-                             newest.offsetFromUtc());
+    const QDateTime midnight(newest.date(), QTime(0, 0), Qt::OffsetFromUTC, newest.offsetFromUtc());
     query.finish();
     query.prepare(QStringLiteral("SELECT observed, utc_offset, %1 FROM observation WHERE "
                                  "station_id = (SELECT id FROM station WHERE key = ?) AND "

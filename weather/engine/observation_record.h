@@ -67,10 +67,13 @@ public:
     // The station's readings observed from `fromUtc` to `toUtc` (seconds since 1970) inclusive,
     // newest first, as history rows with cells 0 … `cellCount` − 1 of the layout's columns (cell
     // k = column k + 1; kNoValue where the record has nothing). With `onlyCell` ≥ 0 only that
-    // cell and the wind direction are filled, which is all a graph of one stat needs.
+    // cell and the wind direction are filled, which is all a graph of one stat needs. With
+    // `buckets` > 0 as well (a number), the span is cut into that many equal parts and only the
+    // lowest and the highest reading of each part come back: a year's graph needs no more than
+    // its width can show, and SQLite finds them far faster than every row can be read.
     HistoryTable readings(const QString& station, qint64 fromUtc, qint64 toUtc,
-                          const config::StateLayout& layout, int cellCount,
-                          int onlyCell = -1) const;
+                          const config::StateLayout& layout, int cellCount, int onlyCell = -1,
+                          int buckets = 0) const;
 
     // The time of the station's newest reading (seconds since 1970); nullopt without any.
     std::optional<qint64> newestObserved(const QString& station) const;
@@ -79,7 +82,8 @@ public:
     // one row per reading, oldest first, the time in ISO 8601 on the station's clock.
     QString csv(const QString& station, qint64 fromUtc, qint64 toUtc) const;
 
-    // The station recorded under `name` (the station list's name); empty when none.
+    // The station recorded under `name` (the station list's name); with an empty name the
+    // station of the newest reading. Empty when none.
     QString stationNamed(const QString& name) const;
 
     // The highest and lowest air temperature of the station's day that holds its newest
