@@ -165,7 +165,7 @@ private Q_SLOTS:
         QTest::newRow("a DTD")
             << "<?xml version=\"1.0\"?><!DOCTYPE product [<!ENTITY a \"aaaa\">]>" +
                    sample.mid(sample.indexOf("<product"))
-            << kNsw << "Town forecasts feed declares a document type";
+            << kNsw << "Town forecasts feed is not well-formed XML (a document type declaration";
         QTest::newRow("another state's") << sample << "IDV10753"
                                          << "Town forecasts feed is product IDN11060, not IDV10753";
         QTest::newRow("observations product")

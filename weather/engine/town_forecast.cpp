@@ -1,5 +1,7 @@
 #include "weather/engine/town_forecast.h"
 
+#include "common/xml_guard.h"
+
 #include <QStringBuilder>
 #include <QXmlStreamReader>
 
@@ -12,9 +14,6 @@ namespace {
 // every tooltip and strip cell a page long.
 constexpr qsizetype kMaxText = 160;
 
-const QString kDtd = QStringLiteral(
-    "Town forecasts feed declares a document type; the bureau's products have none.\r\n"
-    "Connection OK but the product was refused.");
 const QString kNotProduct = QStringLiteral("Town forecasts feed is not a forecast product.\r\n"
                                            "Connection OK but correct data page not retrieved.");
 const QString kNoIssueTime = QStringLiteral("Town forecasts feed has no issue time.\r\n"
@@ -36,23 +35,6 @@ QString otherProduct(const QString& found, const QString& expected)
     return QStringLiteral("Town forecasts feed is product %1, not %2.\r\n"
                           "Check the forecast address (fc_town_url) in weather.ini.")
         .arg(found, expected);
-}
-
-// Moves to the document element. False at a DTD (`dtd` set) or when there is none.
-bool toDocumentElement(QXmlStreamReader& xml, bool& dtd)
-{
-    while (!xml.atEnd()) {
-        switch (xml.readNext()) {
-        case QXmlStreamReader::DTD:
-            dtd = true;
-            return false;
-        case QXmlStreamReader::StartElement:
-            return true;
-        default:
-            break;
-        }
-    }
-    return false;
 }
 
 // A whole number of the text ("25", "-2", "30%"); nothing for any other text or one far out of
@@ -166,10 +148,9 @@ FeedResult<TownForecasts> readTownForecasts(const QString& document, const QStri
     TownForecasts forecasts;
     QXmlStreamReader xml(document);
     xml.setNamespaceProcessing(false);
-    bool dtd = false;
     bool forecastSeen = false;
     QString issued;
-    if (toDocumentElement(xml, dtd) && xml.name() == u"product") {
+    if (common::readXmlRoot(xml) && xml.name() == u"product") {
         while (xml.readNextStartElement()) {
             if (xml.name() == u"amoc") {
                 while (xml.readNextStartElement()) {
@@ -194,15 +175,11 @@ FeedResult<TownForecasts> readTownForecasts(const QString& document, const QStri
         }
     }
     // The rest is read too, so a document cut short or with trailing garbage is not taken.
-    while (!dtd && !xml.atEnd()) {
-        if (xml.readNext() == QXmlStreamReader::DTD)
-            dtd = true;
-    }
+    while (!xml.atEnd())
+        xml.readNext();
     forecasts.issued = isoTime(issued).toUTC();
 
-    if (dtd)
-        result.error = kDtd;
-    else if (xml.hasError())
+    if (xml.hasError())
         result.error = notXml(xml);
     else if (!forecastSeen)
         result.error = kNotProduct;
