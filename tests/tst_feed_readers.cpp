@@ -73,6 +73,9 @@ private Q_SLOTS:
                      "<a>Penrith Lakes</a>|94763|30/12:00pm|19.9|NW|11|-|-",
                      "<a>Canberra Airport</a>|94926|07/01:30pm|-1.5|ENE|-|0.0|-",
                  }));
+        // The full time, for the record: the latest period's, with its offset.
+        QCOMPARE(read.rows->first().observed.toString(Qt::ISODate),
+                 QStringLiteral("2020-07-29T11:50:00+10:00"));
     }
 
     // A column the layout gives no element type shows none, not an element without a type.

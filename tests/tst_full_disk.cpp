@@ -193,6 +193,13 @@ private Q_SLOTS:
             }
             QVERIFY(refused > 0);
             QVERIFY2(record.suspended(), qPrintable(log.text()));
+            {
+                // Opened again on the full disk, the sound record is not taken for damaged.
+                net::ErrorLog again;
+                const engine::ObservationRecord second(dir + "/observations.sqlite", again);
+                QVERIFY2(!again.text().contains(QStringLiteral("damaged")),
+                         qPrintable(again.text()));
+            }
             QCOMPARE(log.text().count(QStringLiteral("the disk is full")), 1);
             QVERIFY(QFile::remove(filler));
             stored += record.store("1", "One", dayOfReadings(7), recordLayout());

@@ -1,6 +1,7 @@
 #include "graph_sample.h"
 #include "page_server.h"
 #include "weather/engine/monitor.h"
+#include "weather/engine/observation_record.h"
 #include "weather/net/error_log.h"
 
 #include <QFile>
@@ -306,6 +307,50 @@ private Q_SLOTS:
         QCOMPARE(watch.shown()->name, QStringLiteral("Sydney"));
         QCOMPARE(watch.shown()->periods.size(), 3);
         QCOMPARE(watch.issued(), issued);
+    }
+
+    // The bureau's real state product scanned with the shipped layout into the record: the
+    // chosen station's observation at its own time, once however often it is scanned; another
+    // station after a change; nothing from a refused product.
+    void recordsScansOfTheRealProduct()
+    {
+        QFile sample(
+            QStringLiteral(NIMBULO_SOURCE_DIR "/../shared/bureau-samples/IDN60920-2020-07-29.xml"));
+        if (!sample.open(QIODevice::ReadOnly))
+            QSKIP("the bureau's samples (../shared/bureau-samples) are not here");
+        const QByteArray product = sample.readAll();
+        QFile shipped(QStringLiteral(NIMBULO_SOURCE_DIR "/data/weather.ini"));
+        QVERIFY(shipped.open(QIODevice::ReadOnly));
+        QByteArray layout = shipped.readAll();
+        layout.replace("st_url=ftp://ftp.bom.gov.au/anon/gen/fwo/IDN60920.xml",
+                       "st_url=r/IDN60920.xml");
+        writeFile(QStringLiteral("weather.ini"), layout);
+        server_->setPage(QStringLiteral("r/IDN60920.xml"), product);
+        auto m = monitor("state=0\nstation_name=Sydney - Observatory Hill\n");
+        m->openRecord(dir_->filePath(QStringLiteral("observations.sqlite")));
+        m->tripLookupTick();
+        m->tripLookupTick();
+        QCOMPARE(m->stationKey, QStringLiteral("94768"));
+        const auto recorded = [&m](const QString& station) {
+            QStringList rows;
+            for (const engine::HistoryRow& row :
+                 m->record()->readings(station, 0, LLONG_MAX, m->layout(), 12))
+                rows.append(row.observed.toUTC().toString(Qt::ISODate) + u'|' + row.cells.at(0) +
+                            u'|' + row.cells.at(5)); // temperature, direction
+            return rows;
+        };
+        QCOMPARE(recorded("94768"), QStringList{"2020-07-29T01:50:00Z|17.2|SSW"});
+        QCOMPARE(m->todayText, QStringLiteral("Today: high 17.2 \u00B0C at 11:50 AM, low 17.2 "
+                                              "\u00B0C at 11:50 AM"));
+
+        m->pickStation(int(m->stations.entries.indexOf(QStringLiteral("Canberra"))));
+        server_->setPage(QStringLiteral("r/IDN60920.xml"), product.left(product.size() / 2));
+        m->tripLookupTick();
+        QVERIFY(recorded("94926").isEmpty());
+        server_->setPage(QStringLiteral("r/IDN60920.xml"), product);
+        m->tripLookupTick();
+        QCOMPARE(recorded("94926").size(), 1);
+        QCOMPARE(recorded("94768").size(), 1);
     }
 
     void triggersDuringScanAreDropped()

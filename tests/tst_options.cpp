@@ -309,6 +309,9 @@ private Q_SLOTS:
         dialog_->chkToolTip->setChecked(true);
         dialog_->chkUpdates->setChecked(true);
         dialog_->chkDeskIcon->setChecked(true);
+        // The record is kept 3 years unless chosen otherwise; 0 is for ever.
+        QCOMPARE(dialog_->cmbRecordYears->currentData().toInt(), 3);
+        pick(dialog_->cmbRecordYears, dialog_->cmbRecordYears->findData(0));
         dialog_->cmdOK->click();
 
         QCOMPARE(host_.calls, (QStringList{"timer 60", "alarm", "trend cleared", "tips 1",
@@ -317,7 +320,8 @@ private Q_SLOTS:
         QCOMPARE(host_.alarm.setPoint, 1000.0);
         expectSaved({"alert_toggle=1", "alert_type=2", "alert_value=1000", "alert_compare=1000.0",
                      "alert_wind=3", "trend_arrow=0", "banner=1", "banner_pos=1", "tool_tips=1",
-                     "auto_update=1", "desk_icon=1", "start_icon=0", "key_toggle=0"});
+                     "auto_update=1", "desk_icon=1", "start_icon=0", "key_toggle=0",
+                     "record_years=0"});
 
         // Shortcuts and tips change only where a box differs from what is stored.
         host_.calls.clear();

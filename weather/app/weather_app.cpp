@@ -491,7 +491,13 @@ int runPrintRecord(const QString& appDir, int days, QTextStream& out, QTextStrea
     net::ErrorLog log;
     const QString name = config::SettingsFile(appDir + QStringLiteral("wsetting.ini"))
                              .text(QStringLiteral("station_name"));
-    const engine::ObservationRecord record(appDir + engine::kRecordFileName.toString(), log);
+    const QString path = appDir + engine::kRecordFileName.toString();
+    // Printing makes no record where there is none.
+    if (!QFileInfo::exists(path)) {
+        err << QStringLiteral("There is no observation record in ") << appDir << Qt::endl;
+        return 1;
+    }
+    const engine::ObservationRecord record(path, log);
     const QString station = record.stationNamed(name);
     if (station.isEmpty()) {
         log.writeTxt(QStringLiteral("The record holds no readings of the station ") + name +

@@ -185,6 +185,7 @@ frmOptions::frmOptions(SettingsFile file, AppSettings& settings, OptionsHost& ho
       chkStartIcon(checkBox("chkStartIcon", "Start-up group Shortcut", Frame5)),
       chkDeskIcon(checkBox("chkDeskIcon", "Desktop Shortcut", Frame5)),
       chkUpdates(checkBox("chkUpdates", "Autocheck for Updates", Frame5)),
+      cmbRecordYears(named(new QComboBox(Frame5), "cmbRecordYears")),
       cmdSetCon(button("cmdSetCon", "Set http proxy", Frame5)),
       Frame1(named(new QGroupBox(QStringLiteral("Polling intervals"), this), "Frame1")),
       VScroll1(scrollBar("VScroll1", kIntervalBase - 240, kIntervalBase - 10, Frame1)),
@@ -262,9 +263,15 @@ void frmOptions::buildLayout()
     display->addWidget(lblNoDock, 3, 0, 1, 2);
     display->addWidget(lblNoStrip, 4, 0, 1, 2);
 
+    // Item data: years; 0 keeps the record for ever.
+    for (const int years : {1, 2, 3, 5, 10, 0})
+        cmbRecordYears->addItem(years == 0   ? QStringLiteral("Keep record for ever")
+                                : years == 1 ? QStringLiteral("Keep record 1 year")
+                                             : QStringLiteral("Keep record %1 years").arg(years),
+                                years);
     auto* general = new QVBoxLayout(Frame5);
-    for (QWidget* w :
-         std::initializer_list<QWidget*>{chkStartIcon, chkDeskIcon, chkUpdates, cmdSetCon})
+    for (QWidget* w : std::initializer_list<QWidget*>{chkStartIcon, chkDeskIcon, chkUpdates,
+                                                      cmbRecordYears, cmdSetCon})
         general->addWidget(w);
     // A build for a package names no update server: its updates come through the system's.
     if (!common::updatesFromServer()) {
@@ -420,6 +427,11 @@ void frmOptions::loadControls()
 
     chkTrendArrow->setChecked(file_.flag("trend_arrow"));
     chkTraySni->setChecked(file_.flag("tray_sni"));
+    // A number of years the list lacks (written by hand) is offered as it is.
+    const int years = std::max(file_.integer("record_years"), 0);
+    if (cmbRecordYears->findData(years) < 0)
+        cmbRecordYears->addItem(QStringLiteral("Keep record %1 years").arg(years), years);
+    cmbRecordYears->setCurrentIndex(cmbRecordYears->findData(years));
     settings_.iconLow = file_.integer("icon_set_1");
     settings_.iconHigh = file_.integer("icon_set_2");
     VScroll2[0]->setValue(kIconBase[0] - settings_.iconLow);
@@ -702,6 +714,8 @@ void frmOptions::accept()
         settings_.traySni = chkTraySni->isChecked();
         file_.writeFlag("tray_sni", settings_.traySni);
     }
+    settings_.recordYears = cmbRecordYears->currentData().toInt();
+    file_.writeInteger("record_years", settings_.recordYears);
 
     // 10. The hotkey: registered again only when it changed; left as saved where the session
     // cannot take one.

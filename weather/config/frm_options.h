@@ -176,6 +176,7 @@ public:
     QCheckBox* chkStartIcon;
     QCheckBox* chkDeskIcon;
     QCheckBox* chkUpdates;
+    QComboBox* cmbRecordYears; // how long the observation record keeps readings (record_years)
     QPushButton* cmdSetCon;
     QGroupBox* Frame1; // "Polling intervals"
     QScrollBar* VScroll1;

@@ -482,7 +482,7 @@ void Monitor::recordShownRow()
     reading.observed =
         row.observed.isValid() ? row.observed : historyTimeOf(reading.time, QDate::currentDate());
     for (qsizetype c = 1; c < row.cells.size(); ++c)
-        reading.cells.append(historyValue(row.cells.at(c).trimmed()));
+        reading.cells.append(normalizedCell(row.cells.at(c)));
     record_->store(stationKey, stations.currentText(), {reading}, layout_);
     record_->applyRetention(settings_.recordYears, QDateTime::currentDateTime());
 

@@ -116,11 +116,9 @@ enum SqliteCode
 {
     kBusy = 5,
     kLocked = 6,
-    kReadOnly = 8,
     kIoError = 10,
     kCorrupt = 11,
     kFull = 13,
-    kCantOpen = 14,
     kNotADatabase = 26,
 };
 
@@ -239,23 +237,27 @@ bool ObservationRecord::open()
         QSqlQuery query(db);
         // The quick check reads every page's structure: a damaged file shows here, not in
         // the middle of a scan.
-        if (!query.exec(QStringLiteral("PRAGMA quick_check")) || !query.next() ||
-            query.value(0).toString() != u"ok") {
-            const QSqlError error = query.lastError();
-            const int code = sqliteCode(error);
-            if (code == kBusy || code == kLocked || code == kCantOpen || code == kReadOnly ||
-                code == kIoError) {
-                db.close();
-                if (!closedLogged_)
-                    log_.writeTxt(QStringLiteral("Observation record %1 cannot be read (%2).\r\n"
-                                                 "Observations are not recorded.")
-                                      .arg(path_, error.text()));
-                closedLogged_ = true;
-                return false;
-            }
+        const bool checked = query.exec(QStringLiteral("PRAGMA quick_check")) && query.next();
+        const QSqlError error = query.lastError();
+        // Only SQLite's own verdict sets a file aside: a lock, a full disk or a folder that
+        // cannot be written leave a sound record alone.
+        const bool damaged =
+            checked ? query.value(0).toString() != u"ok"
+                    : sqliteCode(error) == kCorrupt || sqliteCode(error) == kNotADatabase;
+        if (damaged) {
+            const QString why = checked ? query.value(0).toString() : error.text();
             query.finish();
-            setAside(error.isValid() ? error.text() : query.value(0).toString());
+            setAside(why);
             return open();
+        }
+        if (!checked) {
+            db.close();
+            if (!closedLogged_)
+                log_.writeTxt(QStringLiteral("Observation record %1 cannot be read (%2).\r\n"
+                                             "Observations are not recorded.")
+                                  .arg(path_, error.text()));
+            closedLogged_ = true;
+            return false;
         }
         query.finish();
         query.exec(QStringLiteral("PRAGMA journal_mode=WAL"));
