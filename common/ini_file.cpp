@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QStringList>
 
+#include <algorithm>
+
 namespace common {
 namespace {
 
@@ -42,11 +44,9 @@ bool splitEntry(QStringView trimmedLine, QStringView* key, QStringView* value)
     return !key->isEmpty();
 }
 
-QString cleanValue(QStringView value)
+// The start of `value` that fits in kIniValueLimit bytes of UTF-8, cut between characters.
+QString cutToLimit(QStringView value)
 {
-    if (value.size() >= 2 && value.startsWith(u'"') && value.endsWith(u'"'))
-        value = value.mid(1, value.size() - 2);
-
     // Keep whole characters only: count the UTF-8 length of each code point.
     qsizetype bytes = 0;
     qsizetype end = 0;
@@ -64,6 +64,13 @@ QString cleanValue(QStringView value)
     return value.left(end).toString();
 }
 
+QString cleanValue(QStringView value)
+{
+    if (value.size() >= 2 && value.startsWith(u'"') && value.endsWith(u'"'))
+        value = value.mid(1, value.size() - 2);
+    return cutToLimit(value);
+}
+
 struct IniText
 {
     QStringList lines;
@@ -78,12 +85,16 @@ bool loadLines(const QString& path, IniText* ini)
     if (!file.open(QIODevice::ReadOnly))
         return false;
     const QString text = decodeText(file.readAll());
-    if (text.contains(QLatin1String("\r\n")))
-        ini->lineEnd = QStringLiteral("\r\n");
     ini->lines = text.split(QLatin1Char('\n'));
-    for (QString& line : ini->lines) {
-        if (line.endsWith(QLatin1Char('\r')))
-            line.chop(1);
+    // CR LF only when every line ends so: in a file with any bare LF, a CR before a line end is
+    // the line's own, kept as it is (else a second write would turn the file's line ends).
+    const bool crLf =
+        ini->lines.size() > 1 && std::all_of(ini->lines.cbegin(), ini->lines.cend() - 1,
+                                             [](const QString& l) { return l.endsWith(u'\r'); });
+    if (crLf) {
+        ini->lineEnd = QStringLiteral("\r\n");
+        for (qsizetype i = 0; i + 1 < ini->lines.size(); ++i)
+            ini->lines[i].chop(1);
     }
     // The text after the final line end is an empty last "line"; it is written back as the end.
     if (!ini->lines.isEmpty() && ini->lines.constLast().isEmpty())
@@ -166,7 +177,8 @@ bool writeEntry(const QString& section, const QString& key, const QString& value
     if (!loadLines(path, &ini))
         return false;
 
-    const QString entry = key.trimmed() + QLatin1Char('=') + value;
+    // No more is kept than a read gives back (a 7 MB station name would be saved whole and lost).
+    const QString entry = key.trimmed() + QLatin1Char('=') + cutToLimit(value);
     qsizetype header = -1;    // the first matching section's header line
     qsizetype lastEntry = -1; // its last non-blank line
     bool replaced = false;

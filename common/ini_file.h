@@ -35,7 +35,9 @@ private:
 // Writes one value. An existing key (the first in the first matching section) gets its value
 // replaced in place; a new key goes after the last entry of its section; a new section goes at
 // the end of the file; a missing file is created. Every other line (comments, blank lines, lines
-// that are not key=value) is kept as it was, and the file keeps its line-end style. The file is
+// that are not key=value) is kept as it was, and the file keeps its line-end style (CR LF when
+// every line ends so). A value is saved only as far as readIni() reads it back (kIniValueLimit
+// bytes, cut between characters). The file is
 // replaced atomically (temporary file beside it, then rename), so a crash or a full disk never
 // leaves it half-written. Returns false, and leaves the file untouched, when the write fails or
 // when the section, key or value cannot be represented in the format (empty or containing a

@@ -179,7 +179,7 @@ int RegistryStore::regWrite(const QString& root, const QString& keyPath, const Q
         lines << QLatin1Char('[') + section + QLatin1Char(']') << line;
     }
 
-    QDir().mkpath(QFileInfo(path_).absolutePath());
+    makePrivateFolder(QFileInfo(path_).absolutePath());
     return saveFileAtomically(path_, (lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8())
                ? kOk
                : kWriteFailed;

@@ -73,6 +73,11 @@ private Q_SLOTS:
         QCOMPARE(store.regRead("HKCU", "software\\nimbulo\\screensaver", "v", kind, read),
                  RegistryStore::kOk);
         QCOMPARE(read, value);
+        // The saver's password is in there: the folder and the file are the owner's alone.
+        QCOMPARE(QFile::permissions(dir_.filePath("sub")) & 0x7077,
+                 QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QCOMPARE(QFile::permissions(dir_.filePath("sub/registry.ini")) & 0x7077,
+                 QFile::ReadOwner | QFile::WriteOwner);
     }
 
     void errors()
