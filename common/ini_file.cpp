@@ -4,6 +4,7 @@
 #include "platform/save_file.h"
 
 #include <QFile>
+#include <QHash>
 #include <QStringList>
 
 #include <algorithm>
@@ -121,39 +122,45 @@ bool representable(const QString& section, const QString& key, const QString& va
 
 } // namespace
 
-IniDocument IniDocument::load(const QString& path)
+IniDocument IniDocument::load(const QString& path, qint64 maxBytes)
 {
     IniDocument doc;
     QFile file(path);
-    if (file.open(QIODevice::ReadOnly))
-        doc.text_ = decodeText(file.readAll());
+    if (!file.open(QIODevice::ReadOnly) || (maxBytes >= 0 && file.size() > maxBytes))
+        return doc;
+    const QString text = decodeText(file.readAll());
+    // One pass: each value is looked up by its names afterwards, whatever the file's size.
+    QHash<QString, QString>* section = nullptr;
+    qsizetype pos = 0;
+    while (pos < text.size()) {
+        qsizetype next = text.indexOf(QLatin1Char('\n'), pos);
+        if (next < 0)
+            next = text.size();
+        const QStringView line = QStringView(text).mid(pos, next - pos).trimmed();
+        pos = next + 1;
+
+        QStringView name;
+        if (isSectionHeader(line, &name)) {
+            // Only the first section of a name counts; a later one is skipped whole.
+            const QString folded = name.toString().toCaseFolded();
+            section = doc.sections_.contains(folded) ? nullptr : &doc.sections_[folded];
+            continue;
+        }
+        QStringView entryKey;
+        QStringView entryValue;
+        if (section && splitEntry(line, &entryKey, &entryValue)) {
+            const QString key = entryKey.toString().toCaseFolded();
+            if (!section->contains(key)) // the first key of a name wins
+                section->insert(key, cleanValue(entryValue));
+        }
+    }
     return doc;
 }
 
 QString IniDocument::value(const QString& section, const QString& key) const
 {
-    bool inSection = false;
-    qsizetype pos = 0;
-    while (pos < text_.size()) {
-        qsizetype next = text_.indexOf(QLatin1Char('\n'), pos);
-        if (next < 0)
-            next = text_.size();
-        const QStringView line = QStringView(text_).mid(pos, next - pos).trimmed();
-        pos = next + 1;
-
-        QStringView name;
-        if (isSectionHeader(line, &name)) {
-            if (inSection)
-                return {}; // only the first section of that name counts
-            inSection = sameName(name, section);
-            continue;
-        }
-        QStringView entryKey;
-        QStringView entryValue;
-        if (inSection && splitEntry(line, &entryKey, &entryValue) && sameName(entryKey, key))
-            return cleanValue(entryValue);
-    }
-    return {};
+    const auto found = sections_.constFind(section.trimmed().toCaseFolded());
+    return found == sections_.cend() ? QString() : found->value(key.trimmed().toCaseFolded());
 }
 
 QString readIni(const QString& section, const QString& key, const QString& path)
