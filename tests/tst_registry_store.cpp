@@ -94,6 +94,9 @@ private Q_SLOTS:
         QCOMPARE(read("HKCU", "k", "D", v), RegistryStore::kWrongType);
         QCOMPARE(store.regWrite("HKLM", "k", "n", "S", QStringLiteral("x")),
                  RegistryStore::kAccessDenied);
+        // A name whose line would read as a section header (a fuzz finding) is refused.
+        QCOMPARE(store.regWrite("HKCU", "k", "[n]", "S", QStringLiteral("x")),
+                 RegistryStore::kWrongType);
         QCOMPARE(RegistryStore::regRoot(QStringLiteral("hkcr")), QStringLiteral("HKCR"));
         QCOMPARE(RegistryStore::regRoot(QStringLiteral("HKEY")), QString());
     }
