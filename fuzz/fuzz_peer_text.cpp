@@ -1,12 +1,14 @@
 // Texts a peer chooses and what the program makes of them. Input: a text 0x1F a Retry-After
 // in seconds. Properties: the text made printable (a server's reply, a feed's name or value)
 // keeps its length and holds no control character, and goes into --print=json's one line and
-// back unchanged; a Retry-After holds the scans off for an hour at most and never past
-// midnight; a custom-menu address reaches the desktop's opener only as a web or mail address;
-// an address that may stand in the HTTP/1.0 request line cannot break it.
+// back unchanged; the saver shows one clean line per line of its feed text; a Retry-After
+// holds the scans off for an hour at most and never past midnight; a custom-menu address
+// reaches the desktop's opener only as a web or mail address; an address that may stand in the
+// HTTP/1.0 request line cannot break it.
 
 #include "common/text_codec.h"
 #include "fuzz_support.h"
+#include "saver/stats_feed.h"
 #include "weather/config/custom_menus.h"
 #include "weather/net/page_fetcher.h"
 
@@ -26,6 +28,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         fuzz::require(u >= 0x20 && !(u >= 0x7F && u <= 0x9F) && u != 0x2028 && u != 0x2029,
                       "a printable text holds no control character");
     }
+    // The saver's feed text, which any program can set: one display line per CR LF line.
+    const QStringList items = saver::displayItemsOf(text, QTime(12, 0));
+    fuzz::require(items.size() == text.count(QLatin1String("\r\n")) + 2,
+                  "one saver line per feed line");
+    for (const QString& item : items)
+        fuzz::require(item == common::printableText(item),
+                      "a saver line holds no control character");
+
     const QByteArray json =
         QJsonDocument(QJsonObject{{QStringLiteral("text"), shown}}).toJson(QJsonDocument::Compact);
     fuzz::require(!json.contains('\n'), "a --print=json line is one line");
