@@ -85,6 +85,19 @@ private Q_SLOTS:
         QCOMPARE(describe(*read.rows), QStringList{"<a>A</a>||-|-|-|-|-|-"});
     }
 
+    // The bureau's own product passes the DTD guard and the caps whole: every station listed.
+    void stateObservationsOfTheBureau()
+    {
+        QFile file(
+            QStringLiteral(NIMBULO_SOURCE_DIR "/../shared/bureau-samples/IDN60920-2020-07-29.xml"));
+        if (!file.open(QIODevice::ReadOnly))
+            QSKIP("the bureau's samples (../shared/bureau-samples/) are not here");
+        const QByteArray product = file.readAll();
+        const auto read = readStateObservations(QString::fromUtf8(product), feedLayout());
+        QVERIFY2(read.rows, qPrintable(read.error));
+        QCOMPARE(read.rows->size(), product.count("<station "));
+    }
+
     // Texts a station's cells and name cannot show: a cell no reading could fill reads as
     // missing (its neighbours are kept); line breaks read as spaces.
     void stateCellTexts_data()
