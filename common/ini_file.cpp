@@ -4,7 +4,10 @@
 #include "platform/save_file.h"
 
 #include <QFile>
+#include <QHash>
 #include <QStringList>
+
+#include <algorithm>
 
 namespace common {
 namespace {
@@ -42,11 +45,9 @@ bool splitEntry(QStringView trimmedLine, QStringView* key, QStringView* value)
     return !key->isEmpty();
 }
 
-QString cleanValue(QStringView value)
+// The start of `value` that fits in kIniValueLimit bytes of UTF-8, cut between characters.
+QString cutToLimit(QStringView value)
 {
-    if (value.size() >= 2 && value.startsWith(u'"') && value.endsWith(u'"'))
-        value = value.mid(1, value.size() - 2);
-
     // Keep whole characters only: count the UTF-8 length of each code point.
     qsizetype bytes = 0;
     qsizetype end = 0;
@@ -64,6 +65,13 @@ QString cleanValue(QStringView value)
     return value.left(end).toString();
 }
 
+QString cleanValue(QStringView value)
+{
+    if (value.size() >= 2 && value.startsWith(u'"') && value.endsWith(u'"'))
+        value = value.mid(1, value.size() - 2);
+    return cutToLimit(value);
+}
+
 struct IniText
 {
     QStringList lines;
@@ -78,12 +86,16 @@ bool loadLines(const QString& path, IniText* ini)
     if (!file.open(QIODevice::ReadOnly))
         return false;
     const QString text = decodeText(file.readAll());
-    if (text.contains(QLatin1String("\r\n")))
-        ini->lineEnd = QStringLiteral("\r\n");
     ini->lines = text.split(QLatin1Char('\n'));
-    for (QString& line : ini->lines) {
-        if (line.endsWith(QLatin1Char('\r')))
-            line.chop(1);
+    // CR LF only when every line ends so: in a file with any bare LF, a CR before a line end is
+    // the line's own, kept as it is (else a second write would turn the file's line ends).
+    const bool crLf =
+        ini->lines.size() > 1 && std::all_of(ini->lines.cbegin(), ini->lines.cend() - 1,
+                                             [](const QString& l) { return l.endsWith(u'\r'); });
+    if (crLf) {
+        ini->lineEnd = QStringLiteral("\r\n");
+        for (qsizetype i = 0; i + 1 < ini->lines.size(); ++i)
+            ini->lines[i].chop(1);
     }
     // The text after the final line end is an empty last "line"; it is written back as the end.
     if (!ini->lines.isEmpty() && ini->lines.constLast().isEmpty())
@@ -110,39 +122,45 @@ bool representable(const QString& section, const QString& key, const QString& va
 
 } // namespace
 
-IniDocument IniDocument::load(const QString& path)
+IniDocument IniDocument::load(const QString& path, qint64 maxBytes)
 {
     IniDocument doc;
     QFile file(path);
-    if (file.open(QIODevice::ReadOnly))
-        doc.text_ = decodeText(file.readAll());
+    if (!file.open(QIODevice::ReadOnly) || (maxBytes >= 0 && file.size() > maxBytes))
+        return doc;
+    const QString text = decodeText(file.readAll());
+    // One pass: each value is looked up by its names afterwards, whatever the file's size.
+    QHash<QString, QString>* section = nullptr;
+    qsizetype pos = 0;
+    while (pos < text.size()) {
+        qsizetype next = text.indexOf(QLatin1Char('\n'), pos);
+        if (next < 0)
+            next = text.size();
+        const QStringView line = QStringView(text).mid(pos, next - pos).trimmed();
+        pos = next + 1;
+
+        QStringView name;
+        if (isSectionHeader(line, &name)) {
+            // Only the first section of a name counts; a later one is skipped whole.
+            const QString folded = name.toString().toCaseFolded();
+            section = doc.sections_.contains(folded) ? nullptr : &doc.sections_[folded];
+            continue;
+        }
+        QStringView entryKey;
+        QStringView entryValue;
+        if (section && splitEntry(line, &entryKey, &entryValue)) {
+            const QString key = entryKey.toString().toCaseFolded();
+            if (!section->contains(key)) // the first key of a name wins
+                section->insert(key, cleanValue(entryValue));
+        }
+    }
     return doc;
 }
 
 QString IniDocument::value(const QString& section, const QString& key) const
 {
-    bool inSection = false;
-    qsizetype pos = 0;
-    while (pos < text_.size()) {
-        qsizetype next = text_.indexOf(QLatin1Char('\n'), pos);
-        if (next < 0)
-            next = text_.size();
-        const QStringView line = QStringView(text_).mid(pos, next - pos).trimmed();
-        pos = next + 1;
-
-        QStringView name;
-        if (isSectionHeader(line, &name)) {
-            if (inSection)
-                return {}; // only the first section of that name counts
-            inSection = sameName(name, section);
-            continue;
-        }
-        QStringView entryKey;
-        QStringView entryValue;
-        if (inSection && splitEntry(line, &entryKey, &entryValue) && sameName(entryKey, key))
-            return cleanValue(entryValue);
-    }
-    return {};
+    const auto found = sections_.constFind(section.trimmed().toCaseFolded());
+    return found == sections_.cend() ? QString() : found->value(key.trimmed().toCaseFolded());
 }
 
 QString readIni(const QString& section, const QString& key, const QString& path)
@@ -166,7 +184,8 @@ bool writeEntry(const QString& section, const QString& key, const QString& value
     if (!loadLines(path, &ini))
         return false;
 
-    const QString entry = key.trimmed() + QLatin1Char('=') + value;
+    // No more is kept than a read gives back (a 7 MB station name would be saved whole and lost).
+    const QString entry = key.trimmed() + QLatin1Char('=') + cutToLimit(value);
     qsizetype header = -1;    // the first matching section's header line
     qsizetype lastEntry = -1; // its last non-blank line
     bool replaced = false;

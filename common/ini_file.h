@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 
 #include <functional>
@@ -21,21 +22,26 @@ inline constexpr int kIniValueLimit = 127;
 QString readIni(const QString& section, const QString& key, const QString& path);
 
 // A snapshot of an INI file for a run of reads that belong together (a whole region layout),
-// so the file is read and decoded once. value() gives exactly what readIni() gives.
+// so the file is read, decoded and indexed once: loading is linear in the file's size, and
+// value() gives exactly what readIni() gives without reading the file again. A file larger
+// than `maxBytes` (when not negative) reads as empty.
 class IniDocument
 {
 public:
-    static IniDocument load(const QString& path);
+    static IniDocument load(const QString& path, qint64 maxBytes = -1);
     QString value(const QString& section, const QString& key) const;
 
 private:
-    QString text_;
+    // Values by case-folded section and key names.
+    QHash<QString, QHash<QString, QString>> sections_;
 };
 
 // Writes one value. An existing key (the first in the first matching section) gets its value
 // replaced in place; a new key goes after the last entry of its section; a new section goes at
 // the end of the file; a missing file is created. Every other line (comments, blank lines, lines
-// that are not key=value) is kept as it was, and the file keeps its line-end style. The file is
+// that are not key=value) is kept as it was, and the file keeps its line-end style (CR LF when
+// every line ends so). A value is saved only as far as readIni() reads it back (kIniValueLimit
+// bytes, cut between characters). The file is
 // replaced atomically (temporary file beside it, then rename), so a crash or a full disk never
 // leaves it half-written. Returns false, and leaves the file untouched, when the write fails or
 // when the section, key or value cannot be represented in the format (empty or containing a

@@ -1,5 +1,6 @@
 // A history page through the graph's readers and arithmetic: the table read, and for each
-// column its range, plot, extremes, read-outs and date texts, over every span.
+// column its range, plot, extremes, read-outs and date texts, over every span. The reader's
+// heap grows no faster than the page.
 
 #include "common/text_codec.h"
 #include "fuzz_support.h"
@@ -14,8 +15,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const config::StateLayout& layout = layouts.at(static_cast<qsizetype>(size) % layouts.size());
     const QString page = common::decodeText(fuzz::bytes(data, size));
     const int graphCount = layout.columnCount;
-    const std::optional<engine::HistoryTable> table =
-        engine::readHistoryPage(page, layout, graphCount, QDate(2025, 3, 7));
+    std::optional<engine::HistoryTable> table;
+    fuzz::requireLinearHeap(size, 256, [&] {
+        table = engine::readHistoryPage(page, layout, graphCount, QDate(2025, 3, 7));
+    });
     if (!table || table->isEmpty())
         return 0;
     fuzz::require(table->size() <= engine::kMaxHistoryRows, "the readings are bounded");

@@ -1,5 +1,6 @@
 // INI reading: any file content, looked up by names taken from the file itself and by fixed
-// ones. Property: no value comes back longer than the limit.
+// ones. Properties: no value comes back longer than the limit; reading the file takes a heap no
+// faster than its size.
 
 #include "common/ini_file.h"
 #include "fuzz_support.h"
@@ -9,7 +10,8 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const QString path = fuzz::asFile(fuzz::bytes(data, size));
-    const common::IniDocument document = common::IniDocument::load(path);
+    common::IniDocument document;
+    fuzz::requireLinearHeap(size, 128, [&] { document = common::IniDocument::load(path); });
     // Names as the file spells them (and spelled with blanks around), plus names it may lack.
     const QString text = QString::fromUtf8(fuzz::bytes(data, size));
     QStringList sections{QStringLiteral("FixedSetting"), QStringLiteral(" Mail ")};

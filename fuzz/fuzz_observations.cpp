@@ -14,8 +14,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const config::StateLayout& layout = layouts.at(static_cast<qsizetype>(size) % layouts.size());
     const QString page = common::decodeText(fuzz::bytes(data, size));
 
-    const engine::RowTable split =
-        engine::splitRows(page, layout.rowMarker, layout.cellEnd, layout.columnCount);
+    engine::RowTable split;
+    fuzz::requireLinearHeap(size, 256, [&] {
+        split = engine::splitRows(page, layout.rowMarker, layout.cellEnd, layout.columnCount);
+    });
     for (const engine::ObservationRow& row : split)
         fuzz::require(row.cells.size() <= layout.columnCount, "no more cells than columns");
 

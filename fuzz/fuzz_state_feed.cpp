@@ -1,6 +1,7 @@
 // A state observations product through the scan's feed reader: the rows read with each shipped
 // layout's columns, each row's station name, number and history address, and the stat table
-// filled for a station of the product.
+// filled for a station of the product. Its heap grows no faster than the product (no entity
+// expands into a text of its own choosing).
 
 #include "common/text_codec.h"
 #include "fuzz_support.h"
@@ -11,9 +12,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     const QList<config::StateLayout>& layouts = fuzz::shippedLayouts();
     const config::StateLayout& layout = layouts.at(static_cast<qsizetype>(size) % layouts.size());
-    const QString product = common::decodeText(fuzz::bytes(data, size));
-    const engine::FeedResult<engine::RowTable> read =
-        engine::readStateObservations(product, layout);
+    engine::FeedResult<engine::RowTable> read;
+    fuzz::requireLinearHeap(size, 64, [&] {
+        read = engine::readStateObservations(common::decodeText(fuzz::bytes(data, size)), layout);
+    });
     fuzz::require(read.rows.has_value() == read.error.isEmpty(), "rows or a reason, not both");
     if (!read.rows)
         return 0;

@@ -11,9 +11,11 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <sanitizer/allocator_interface.h>
 
 namespace fuzz {
 
@@ -28,6 +30,82 @@ inline void require(bool holds, const char* what)
     if (!holds) {
         std::fprintf(stderr, "property does not hold: %s\n", what);
         std::abort();
+    }
+}
+
+// The heap the work of one input takes, counted by the sanitizer's allocation hooks while a
+// HeapMeter is running: the most held at once above what was held at its start, and the sum of
+// every allocation (the volume of copying, which grows with the time a reader spends).
+class HeapMeter
+{
+public:
+    HeapMeter()
+    {
+        static const bool installed = [] {
+            return __sanitizer_install_malloc_and_free_hooks(&onMalloc, &onFree) != 0;
+        }();
+        require(installed, "the allocation hooks are installed");
+        state() = {};
+        state().running = true;
+    }
+    ~HeapMeter() { state().running = false; }
+    HeapMeter(const HeapMeter&) = delete;
+    HeapMeter& operator=(const HeapMeter&) = delete;
+
+    std::size_t peak() const { return static_cast<std::size_t>(state().peak); }
+    std::size_t volume() const { return state().volume; }
+
+private:
+    struct State
+    {
+        bool running = false;
+        std::int64_t held = 0; // may go below 0: blocks from before the start are freed too
+        std::int64_t peak = 0;
+        std::size_t volume = 0;
+    };
+    static State& state()
+    {
+        static State s;
+        return s;
+    }
+    static void onMalloc(const volatile void*, std::size_t size)
+    {
+        State& s = state();
+        if (!s.running)
+            return;
+        s.held += static_cast<std::int64_t>(size);
+        s.peak = std::max(s.peak, s.held);
+        s.volume += size;
+    }
+    static void onFree(const volatile void* block)
+    {
+        State& s = state();
+        if (s.running && block)
+            s.held -= static_cast<std::int64_t>(
+                __sanitizer_get_allocated_size(const_cast<const void*>(block)));
+    }
+};
+
+// Runs `work` on an input of `inputSize` bytes and requires that its heap grows no faster than
+// the input: at most `perByte` bytes held at once, and 8 × `perByte` allocated in all, per input
+// byte, beyond a fixed 8 MB. Amplification (an entity used a million times), a copy per line
+// or a table the input does not pay for fail here, however fast or slow the machine.
+template <typename Work>
+void requireLinearHeap(std::size_t inputSize, std::size_t perByte, Work&& work)
+{
+    constexpr std::size_t kSlack = 8u << 20;
+    std::size_t peak = 0;
+    std::size_t volume = 0;
+    {
+        HeapMeter meter;
+        work();
+        peak = meter.peak();
+        volume = meter.volume();
+    }
+    if (peak > kSlack + perByte * inputSize || volume > kSlack + 8 * perByte * inputSize) {
+        std::fprintf(stderr, "heap of %zu bytes at its peak, %zu allocated in all, for %zu bytes\n",
+                     peak, volume, inputSize);
+        require(false, "the heap grows no faster than the input");
     }
 }
 

@@ -152,8 +152,9 @@ int RegistryStore::regWrite(const QString& root, const QString& keyPath, const Q
         return kUnknownRoot;
     if (canonical != QLatin1String("HKCU"))
         return kAccessDenied; // only the user's own part is writable
+    // A name the file could not give back: its line would read as a section header, or split.
     if (valueName.isEmpty() || valueName.contains(QLatin1Char('=')) ||
-        valueName.contains(QLatin1Char('\n')))
+        valueName.contains(QLatin1Char('\n')) || valueName.startsWith(QLatin1Char('[')))
         return kWrongType;
 
     const QString k = kind.toUpper();
@@ -179,7 +180,7 @@ int RegistryStore::regWrite(const QString& root, const QString& keyPath, const Q
         lines << QLatin1Char('[') + section + QLatin1Char(']') << line;
     }
 
-    QDir().mkpath(QFileInfo(path_).absolutePath());
+    makePrivateFolder(QFileInfo(path_).absolutePath());
     return saveFileAtomically(path_, (lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8())
                ? kOk
                : kWriteFailed;

@@ -30,7 +30,8 @@ public:
     // Returns kOk and sets `value`, or an error code and leaves `value` alone.
     int regRead(const QString& root, const QString& keyPath, const QString& valueName,
                 const QString& kind, QVariant& value) const;
-    // Creates the key when missing and writes the value as the kind says.
+    // Creates the key when missing and writes the value as the kind says. A value name that is
+    // empty, holds "=" or a line break, or starts with "[" cannot be kept: kWrongType.
     int regWrite(const QString& root, const QString& keyPath, const QString& valueName,
                  const QString& kind, const QVariant& value) const;
 

@@ -1,5 +1,6 @@
 #include "saver/stats_feed.h"
 
+#include "common/text_codec.h"
 #include "platform/feed_box.h"
 
 #include <QLocale>
@@ -40,7 +41,11 @@ QString timeLine(const QTime& time)
 
 QStringList displayItemsOf(const QString& statsText, const QTime& time)
 {
-    return (timeLine(time) + kCrLf + statsText).split(kCrLf);
+    QStringList items = (timeLine(time) + kCrLf + statsText).split(kCrLf);
+    // Any program can set the text: a lone line break or an escape would break a display line.
+    for (QString& item : items)
+        item = common::printableText(item);
+    return items;
 }
 
 } // namespace saver

@@ -28,7 +28,8 @@ QString readStatsText(const QString& homeAddress = homePage());
 
 // "Time: " and the time as "hh:mm AM/PM".
 QString timeLine(const QTime& time);
-// The lines a display shows: the time line, then the text split at CR LF.
+// The lines a display shows: the time line, then the text split at CR LF, any other control
+// character (a lone line feed, an escape) shown as a space.
 QStringList displayItemsOf(const QString& statsText, const QTime& time);
 
 } // namespace saver

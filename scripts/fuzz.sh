@@ -18,10 +18,22 @@ findings="$build/findings"
 rm -rf "$findings"
 mkdir -p "$findings"
 
+# The longest input of a target: a fetched page's readers up to the response cap (8 MB), the
+# layout just past the size a layout may have; 0 lets libFuzzer choose.
+max_len_of() {
+  case $1 in
+    fuzz_observations | fuzz_state_feed | fuzz_station_history | fuzz_history | fuzz_http_response)
+      echo $((8 * 1024 * 1024)) ;;
+    fuzz_layout) echo $((1024 * 1024 + 1)) ;;
+    *) echo 0 ;;
+  esac
+}
+
 run_target() {
   local name=$1 work="$build/corpus/$1"
   mkdir -p "$work"
   if "$build/fuzz/$name" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+      -max_len="$(max_len_of "$name")" \
       -print_final_stats=1 -artifact_prefix="$findings/$name-" \
       "$work" "fuzz/corpus/$name" >"$findings/$name.log" 2>&1; then
     echo "$name: $(grep -m1 -o 'stat::number_of_executed_units: *[0-9]*' "$findings/$name.log" |
@@ -32,7 +44,7 @@ run_target() {
     return 1
   fi
 }
-export -f run_target
+export -f run_target max_len_of
 export build seconds findings
 
 targets=$(ls fuzz/fuzz_*.cpp | xargs -n1 basename | sed 's/\.cpp$//')

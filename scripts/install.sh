@@ -23,6 +23,8 @@ if [ -z "$build" ]; then
 fi
 upgrade=0
 [ -e "$prefix/wsetting.ini" ] && upgrade=1
+# The settings in it hold the scrambled proxy password: a new program folder is the user's alone.
+[ -d "$prefix" ] || install -d -m 700 "$prefix"
 cmake --install "$build" --prefix "$prefix" >/dev/null
 
 apps=${XDG_DATA_HOME:-$HOME/.local/share}/applications

@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
 # A soak run, a measurement and not a test: the monitor (Release build) runs under Xvfb with
-# openbox and tint2 for SOAK_MINUTES (default 15) against the demo bureau. The bureau is started
+# openbox and tint2 for SOAK_MINUTES (default 15) against the demo bureau, over the roads the
+# shipped layout takes: the state product by FTP (the bureau's FTP front, reached directly),
+# HTTPS through the proxy's CONNECT tunnel (certificates from a CA made here, trusted through
+# SSL_CERT_FILE) for the fallback and the station histories. The bureau is started
 # afresh every 20 s, its answers alternating between good ones and failing ones (404, a body cut
 # short, a 407); halfway through each period the monitor's Refresh button is clicked. Every 30 s
 # the monitor's resident memory, open descriptors, CPU time and the bureau connections of the
@@ -13,7 +16,10 @@ minutes=${SOAK_MINUTES:-15}
 build=${NIMBULO_SOAK_BUILD:-build-demo}
 
 scripts/deps.sh
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DNIMBULO_TESTS=OFF >/dev/null
+# The shipped https roots, as scripts/run-demo.sh builds them.
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DNIMBULO_TESTS=OFF \
+  -DNIMBULO_BUREAU_ROOT=https://reg.bom.gov.au/ -DNIMBULO_UPDATE_ROOT=https://nimbulo.example/ \
+  >/dev/null
 cmake --build "$build" --parallel "$(nproc)" --target weather demo-bureau
 
 out="$root/$build/soak"
@@ -25,6 +31,16 @@ cp "$build/weather/Media/Ding.wav" "$program/Media/"
 port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
 printf '[SavedSetting]\nstate=0\ninterval=10\ntrend_arrow=1\nicon_set_1=10\nicon_set_2=30\nproxy_on=1\nproxy_server=127.0.0.1\nproxy_port=%s\n' \
   "$port" >"$program/wsetting.ini"
+
+# The demo's certificate authority (made once, as scripts/run-demo.sh does).
+ca="$root/$build/demo-ca"
+if [ ! -f "$ca/ca.pem" ]; then
+  mkdir -p "$ca"
+  openssl req -x509 -newkey rsa:2048 -nodes -days 3650 -subj "/CN=Nimbulo demo bureau CA" \
+    -keyout "$ca/ca.key" -out "$ca/ca.pem" 2>/dev/null
+fi
+export SSL_CERT_FILE="$ca/ca.pem"
+export no_proxy=127.0.0.1
 
 pids=()
 cleanup() {
@@ -44,13 +60,26 @@ tint2 >"$out/tint2.log" 2>&1 &
 pids+=($!)
 sleep 2
 
+# The FTP front lives through the bureau's restarts; it reads each file from the bureau's port.
+/usr/bin/python3 tools/demo-bureau/ftp_front.py --http-port "$port" >"$out/ftp.log" 2>&1 &
+pids+=($!)
+ftpport=""
+for _ in $(seq 50); do
+  ftpport=$(sed -n 's/^listening on 127\.0\.0\.1:\([0-9]*\).*/\1/p' "$out/ftp.log")
+  [ -n "$ftpport" ] && break
+  sleep 0.1
+done
+[ -n "$ftpport" ] || { echo "the demo bureau's FTP front did not start:"; cat "$out/ftp.log"; exit 1; }
+sed -i "s|ftp://ftp\.bom\.gov\.au/anon/gen/fwo/|ftp://127.0.0.1:$ftpport/anon/gen/fwo/|" \
+  "$program/weather.ini"
+
 main_window() { xdotool search --onlyvisible --name '^Nimbulo \(Australia\)' | head -n1 || true; }
 answers=("" "--status 404" "" "--cut 2000" "" "--status 407")
 bureau_and_refresh() {
   local i=0 bureau window
   while :; do
     # shellcheck disable=SC2086 # the answer is a list of options
-    "$build/tools/demo-bureau/demo-bureau" --port "$port" --layout "$program/weather.ini" \
+    "$build/tools/demo-bureau/demo-bureau" --port "$port" --tls "$ca" --layout "$program/weather.ini" \
       ${answers[i % ${#answers[@]}]} >>"$out/bureau.log" 2>&1 &
     bureau=$!
     echo "$bureau" >"$out/bureau.pid"
@@ -94,8 +123,8 @@ while :; do
   rss=$(awk '/^VmRSS/ { print $2 }' "/proc/$monitor/status")
   fds=$(find "/proc/$monitor/fd" -mindepth 1 -maxdepth 1 | wc -l)
   cpu=$(awk -v t="$ticks" '{ printf "%.2f", ($14 + $15) / t }' "/proc/$monitor/stat")
-  # The bureau closes first (HTTP/1.0), so each recent connection waits on its port.
-  connections=$(ss -Htan state time-wait "( sport = :$port )" | wc -l)
+  # The servers close first, so each recent connection waits on their ports.
+  connections=$(ss -Htan state time-wait "( sport = :$port or sport = :$ftpport )" | wc -l)
   printf '%s\t%s\t%s\t%s\t%s\n' $((now - start)) "$rss" "$fds" "$cpu" "$connections" >>"$samples"
   [ "$now" -ge "$end" ] && break
   sleep 30

@@ -35,9 +35,9 @@ QByteArray contents(const QString& path)
 bool writeWith(const QString& writer, const QString& dir, bool big)
 {
     const QString value = QString(big ? 3 * kPage : 20, big ? QLatin1Char('n') : QLatin1Char('o'));
-    if (writer == QLatin1String("settings"))
-        return common::writeIni(QStringLiteral("Mail"), QStringLiteral("mail_server"), value,
-                                dir + QStringLiteral("/wsetting.ini"));
+    if (writer == QLatin1String("settings")) // a value is kept to 127 bytes; a section name is not
+        return common::writeIni(big ? value : QStringLiteral("Mail"), QStringLiteral("mail_server"),
+                                value, dir + QStringLiteral("/wsetting.ini"));
     if (writer == QLatin1String("registry"))
         return platform::RegistryStore(dir + QStringLiteral("/registry.ini"))
                    .regWrite(QStringLiteral("HKCU"), QStringLiteral("Software\\Nimbulo"),

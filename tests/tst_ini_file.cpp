@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -122,6 +123,9 @@ private Q_SLOTS:
         row("final line end added", "[S]\nk=1", "2", "[S]\nk=2\n");
         row("windows-1252 becomes utf-8", "[S]\nh=\260C\n", "v", "[S]\nh=\302\260C\nk=v\n");
         row("empty value", "[S]\nk=1\n", "", "[S]\nk=\n");
+        // Bare CRs are a line's own; the line ends stay LF, write after write.
+        row("bare CRs", "\r\r", "v", "\r\r\n[S]\nk=v\n");
+        row("CR before some line ends", "a\r\n[S]\n", "v", "a\r\n[S]\nk=v\n");
     }
 
     void write()
@@ -133,6 +137,67 @@ private Q_SLOTS:
         QVERIFY(writeIni(QStringLiteral("S"), QStringLiteral("k"), value, path));
         QCOMPARE(contents(path), after);
         QCOMPARE(readIni(QStringLiteral("S"), QStringLiteral("k"), path), value);
+        QVERIFY(writeIni(QStringLiteral("S"), QStringLiteral("k"), value, path));
+        QCOMPARE(contents(path), after);
+    }
+
+    // What is saved is what a read gives back: no more (a 7 MB station name stays 127 bytes).
+    void writeKeepsWhatIsReadBack_data()
+    {
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<int>("kept"); // characters
+        QTest::newRow("7 MB") << QString(7 << 20, u'n') << common::kIniValueLimit;
+        QTest::newRow("two-byte characters")
+            << QString(100, QChar(0xB0)) << common::kIniValueLimit / 2;
+    }
+
+    void writeKeepsWhatIsReadBack()
+    {
+        QFETCH(QString, value);
+        QFETCH(int, kept);
+        const QString path = file("[S]\n");
+        QVERIFY(writeIni(QStringLiteral("S"), QStringLiteral("k"), value, path));
+        const QString read = readIni(QStringLiteral("S"), QStringLiteral("k"), path);
+        QCOMPARE(read, value.left(kept));
+        QCOMPARE(contents(path), "[S]\nk=" + read.toUtf8() + "\n");
+    }
+
+    // Settings hold the scrambled proxy password: a new file is the owner's alone, an existing
+    // file keeps its mode, and a link is not written through.
+    void writeKeepsFilesPrivate_data()
+    {
+        QTest::addColumn<int>("modeBefore"); // owner, group and others; 0: no file yet
+        QTest::addColumn<int>("modeAfter");
+        const int readOwner = QFile::ReadOwner;
+        const int readWriteOwner = QFile::ReadOwner | QFile::WriteOwner;
+        QTest::newRow("new file") << 0 << readWriteOwner;
+        QTest::newRow("read-only kept") << readOwner << readOwner;
+        QTest::newRow("group-readable kept")
+            << (readWriteOwner | QFile::ReadGroup) << (readWriteOwner | QFile::ReadGroup);
+    }
+
+    void writeKeepsFilesPrivate()
+    {
+        QFETCH(int, modeBefore);
+        QFETCH(int, modeAfter);
+        const QString path = dir_.filePath("mode.ini");
+        QFile::remove(path);
+        if (modeBefore != 0) {
+            file("[S]\n", "mode.ini");
+            QVERIFY(QFile::setPermissions(path, QFile::Permissions(modeBefore)));
+        }
+        QVERIFY(writeIni(QStringLiteral("S"), QStringLiteral("k"), QStringLiteral("v"), path));
+        QCOMPARE(int(QFile::permissions(path) & 0x7077), modeAfter);
+    }
+
+    void writeRefusesALink()
+    {
+        const QString target = file("[S]\nk=1\n", QStringLiteral("target.ini"));
+        const QString link = dir_.filePath("link.ini");
+        QVERIFY(QFile::link(target, link));
+        QVERIFY(!writeIni(QStringLiteral("S"), QStringLiteral("k"), QStringLiteral("2"), link));
+        QCOMPARE(contents(target), QByteArray("[S]\nk=1\n"));
+        QVERIFY(QFileInfo(link).isSymLink());
     }
 
     void writeRefusesWhatTheFormatCannotHold_data()

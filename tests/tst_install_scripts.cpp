@@ -75,6 +75,9 @@ private Q_SLOTS:
              {"weather", "nimsaver", "nimsetup", "weather.ini", "icons/nimbulo.svg"})
             QVERIFY2(QFile::exists(prefix_ + '/' + file), file);
         QVERIFY(QFile::exists(path("home/.local/share/applications/nimbulo-weather.desktop")));
+        // Its settings will hold the scrambled proxy password: the folder is the user's alone.
+        QCOMPARE(QFile::permissions(prefix_) & 0x7077,
+                 QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 
         // The user's choices, as the questions and the saver's dialogs leave them.
         const QByteArray settings = "[SavedSetting]\nstate=2\nproxy_on=1\nproxy_server=10.0.0.8\n"

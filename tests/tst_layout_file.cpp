@@ -43,6 +43,9 @@ private Q_SLOTS:
         QTest::newRow("negative") << QByteArray("regions=-4") << 0;
         QTest::newRow("rounded half to even") << QByteArray("regions=2.5") << 2;
         QTest::newRow("hostile") << QByteArray("regions=2000000000") << config::kMaxLayoutCount;
+        // A file this large is no layout: it is not read at all.
+        QTest::newRow("file over 1 MB")
+            << "regions=2\n" + QByteArray(config::kMaxLayoutBytes, ';') << 0;
     }
 
     void regionCounts()

@@ -233,6 +233,40 @@ private Q_SLOTS:
         QCOMPARE(opened_, QStringList{"http://melbourne.example/"});
     }
 
+    // Only web and mail addresses reach the desktop's opener; any other is refused with a
+    // message saying why.
+    void customLinksOutsideTheWeb_data()
+    {
+        QTest::addColumn<QString>("url");
+        QTest::addColumn<bool>("opened");
+        for (const char* url : {"https://a.example/x", "ftp://ftp.example/f", "HTTP://a.example/",
+                                "mailto:me@example.com"})
+            QTest::newRow(url) << QString::fromLatin1(url) << true;
+        for (const char* url : {"file:///etc/passwd", "smb://host/share", "javascript:alert(1)",
+                                "/usr/bin/xterm", "--help", "http:///no-host"})
+            QTest::newRow(url) << QString::fromLatin1(url) << false;
+    }
+
+    void customLinksOutsideTheWeb()
+    {
+        QFETCH(QString, url);
+        QFETCH(bool, opened);
+        QFile file(dir_.filePath("custom1.ini"));
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write("[MNU]\nname=Mine\n[NSW]\nsub_mnu_num=1\nsub_mnu_0=Link\nsub_mnu_URL_0=" +
+                   url.toUtf8() + "\n");
+        file.close();
+        selectRegion(0);
+        platform::MessageBox::script({});
+        action("mnuCLinksType0_0")->trigger();
+        QCOMPARE(opened_, opened ? QStringList{url} : QStringList{});
+        const auto boxes = platform::MessageBox::shownBoxes();
+        QCOMPARE(boxes.size(), opened ? 0 : 1);
+        if (!opened)
+            QVERIFY(boxes.constFirst().text.contains("Only http, https, ftp and mailto"));
+        platform::MessageBox::unscript();
+    }
+
     // The menu, hotkey, options and tips as the program wires them.
     void inTheProgram()
     {

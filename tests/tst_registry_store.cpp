@@ -73,6 +73,11 @@ private Q_SLOTS:
         QCOMPARE(store.regRead("HKCU", "software\\nimbulo\\screensaver", "v", kind, read),
                  RegistryStore::kOk);
         QCOMPARE(read, value);
+        // The saver's password is in there: the folder and the file are the owner's alone.
+        QCOMPARE(QFile::permissions(dir_.filePath("sub")) & 0x7077,
+                 QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QCOMPARE(QFile::permissions(dir_.filePath("sub/registry.ini")) & 0x7077,
+                 QFile::ReadOwner | QFile::WriteOwner);
     }
 
     void errors()
@@ -89,6 +94,9 @@ private Q_SLOTS:
         QCOMPARE(read("HKCU", "k", "D", v), RegistryStore::kWrongType);
         QCOMPARE(store.regWrite("HKLM", "k", "n", "S", QStringLiteral("x")),
                  RegistryStore::kAccessDenied);
+        // A name whose line would read as a section header (a fuzz finding) is refused.
+        QCOMPARE(store.regWrite("HKCU", "k", "[n]", "S", QStringLiteral("x")),
+                 RegistryStore::kWrongType);
         QCOMPARE(RegistryStore::regRoot(QStringLiteral("hkcr")), QStringLiteral("HKCR"));
         QCOMPARE(RegistryStore::regRoot(QStringLiteral("HKEY")), QString());
     }

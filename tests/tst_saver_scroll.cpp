@@ -56,9 +56,9 @@ private Q_SLOTS:
                                              "Temp - - - - >   35.5 C", "Rain > 1.0 mm"};
         QTest::newRow("alert at midnight") << QTime(0, 0) << "Nimbulo\r\nALERT"
                                            << QStringList{"Time: 12:00 AM", "Nimbulo", "ALERT"};
-        // A lone line feed is not a line break of the feed.
+        // A lone line feed is not a line break of the feed, nor kept to break a display line.
         QTest::newRow("lone LF in the morning")
-            << QTime(9, 59, 59) << "a\nb" << QStringList{"Time: 09:59 AM", "a\nb"};
+            << QTime(9, 59, 59) << "a\nb\x1b[2J" << QStringList{"Time: 09:59 AM", "a b [2J"};
     }
 
     void feedSplitting()

@@ -11,6 +11,7 @@
 #include "weather/net/frm_upd_msg.h"
 #include "weather/net/version_check.h"
 
+#include <QFileInfo>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
@@ -206,8 +207,8 @@ private Q_SLOTS:
         QCOMPARE(net::checkLayoutDownload(text), verdict);
     }
 
-    // The download replaces weather.ini by way of tmp.txt, which stays when it is not
-    // installed; "installed" is the layout file afterwards, empty when it is unchanged.
+    // The download replaces weather.ini by way of tmp.txt, which never stays behind;
+    // "installed" is the layout file afterwards, empty when it is unchanged.
     void installLayout_data()
     {
         QTest::addColumn<QString>("text");
@@ -226,6 +227,8 @@ private Q_SLOTS:
             << text << "1.0.2 1.0.0" << LayoutInstall::NotMatching << QByteArray();
         QTest::newRow("installed version of another length")
             << text << "1.0.1 1.0" << LayoutInstall::NotMatching << QByteArray();
+        QTest::newRow("over 1 MB") << text + QString(1024 * 1024, u';') << "1.0.1 1.0.0"
+                                   << LayoutInstall::TooLarge << QByteArray();
         // A download that cannot be written leaves the installed layout whole.
         QTest::newRow("tmp.txt cannot be written")
             << text << "1.0.1 1.0.0" << LayoutInstall::WriteFailed << QByteArray();
@@ -242,7 +245,7 @@ private Q_SLOTS:
         const QStringList v = versions.split(u' ');
         QCOMPARE(net::installLayout(text, v[0], v[1], appDir_), outcome);
         QCOMPARE(readAll(layoutPath()), installed.isEmpty() ? before : installed);
-        QCOMPARE(QFile::exists(appDir_ + "tmp.txt"), outcome != LayoutInstall::Installed);
+        QCOMPARE(QFileInfo(appDir_ + "tmp.txt").isFile(), false);
     }
 
     // Whole checks against the demo bureau, reached as the proxy.
@@ -277,6 +280,13 @@ private Q_SLOTS:
         QTest::newRow("equal versions, manual")
             << none << QString() << none << 0 << true << QString()
             << "Version Check|There are No Updates for Nimbulo" << v0;
+        // Refused, and the user told so.
+        QTest::newRow("installed layout version of another length")
+            << QByteArray("1.0") << QString() << v1 << 0 << false << layout
+            << "INI Update ERROR|ERROR installing new INI.\r\n\r\nThe INI file downloaded is not "
+               "version " +
+                   QString::fromLatin1(v1)
+            << QByteArray("1.0");
         QTest::newRow("incomplete download")
             << none << QString() << v1 << -8 << true << layout
             << error + "The INI file downloaded was incomplete." << v0;

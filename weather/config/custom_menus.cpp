@@ -3,11 +3,13 @@
 #include "common/files.h"
 #include "common/ini_file.h"
 #include "common/number.h"
+#include "common/text_codec.h"
 #include "weather/config/layout_file.h"
 
 #include <QApplication>
 #include <QMenu>
 #include <QStyle>
+#include <QUrl>
 
 namespace config {
 namespace {
@@ -54,6 +56,25 @@ void setPicture(const QList<QAction*>& actions, int position, int picture)
 }
 
 } // namespace
+
+bool openableLink(const QString& url)
+{
+    const QUrl parsed(url, QUrl::StrictMode);
+    if (!parsed.isValid() || url.startsWith(u'-'))
+        return false;
+    const QString scheme = parsed.scheme().toLower();
+    if (scheme == u"mailto")
+        return !parsed.path().isEmpty();
+    return (scheme == u"http" || scheme == u"https" || scheme == u"ftp") &&
+           !parsed.host().isEmpty();
+}
+
+QString refusedLinkText(const QString& url)
+{
+    return QStringLiteral("This link is not opened:\r\n") + common::printableText(url) +
+           QStringLiteral("\r\n\r\nOnly http, https, ftp and mailto addresses are opened from "
+                          "a custom menu.");
+}
 
 void buildCustomMenu(const QString& path, int k, const QString& section, CustomMenus& menus)
 {

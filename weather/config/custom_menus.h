@@ -45,6 +45,13 @@ void buildCustomMenu(const QString& path, int k, const QString& section, CustomM
 // once shown stay shown with their caption.
 void loadCustomMenus(const QString& appDir, const QString& section, CustomMenus& menus);
 
+// True for a link the desktop's opener may be given: an http://, https:// or ftp:// address
+// with a host, or a mailto: address. Anything else (file:, smb:, javascript:, a bare path or
+// program, an option such as "--help") is refused: the opener would run or reveal it.
+bool openableLink(const QString& url);
+// What the user is told of a link openableLink() refuses.
+QString refusedLinkText(const QString& url);
+
 // The menu pictures: the entries of the popup menu `mnuTray` and of its links submenu get their
 // small pictures by position; a custom menu's entry only while it is visible.
 void setMenuBitmaps(QMenu* mnuTray);

@@ -15,7 +15,7 @@ class LayoutReader
 {
 public:
     LayoutReader(const QString& section, const QString& path)
-        : section_(section), file_(common::IniDocument::load(path))
+        : section_(section), file_(common::IniDocument::load(path, kMaxLayoutBytes))
     {}
 
     QString own(const QString& key) const { return file_.value(section_, key); }
@@ -81,7 +81,7 @@ QString pageAddress(const QString& layoutValue)
 RegionList loadRegionList(const QString& layoutPath)
 {
     const QString heads = QStringLiteral("RegionHeads");
-    const auto file = common::IniDocument::load(layoutPath);
+    const auto file = common::IniDocument::load(layoutPath, kMaxLayoutBytes);
     RegionList list;
     const int count = countOf(file.value(heads, QStringLiteral("regions")));
     for (int i = 1; i <= count; ++i) {

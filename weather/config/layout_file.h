@@ -20,6 +20,8 @@ QString pageAddress(const QString& layoutValue);
 // Counts in the layout file above this are treated as this many, so a damaged or hostile file
 // cannot make the program read millions of keys.
 inline constexpr int kMaxLayoutCount = 999;
+// A layout file larger than this (the shipped one is some 30 KB) is not read: it reads as empty.
+inline constexpr qint64 kMaxLayoutBytes = 1024 * 1024;
 
 struct LayoutColumn
 {

@@ -4,6 +4,7 @@
 #include "platform/desktop.h"
 #include "platform/message_box.h"
 #include "platform/save_file.h"
+#include "weather/config/layout_file.h"
 #include "weather/config/settings.h"
 #include "weather/net/frm_inet.h"
 #include "weather/net/frm_upd_msg.h"
@@ -85,19 +86,28 @@ LayoutInstall installLayout(const QString& text, const QString& latestIni,
     QString content = text;
     if (!content.contains(u'\r'))
         content.replace(u'\n', kCrLf);
+    const QByteArray bytes = (content + kCrLf).toUtf8();
+    if (bytes.size() > config::kMaxLayoutBytes)
+        return LayoutInstall::TooLarge;
     const QString tmpPath = appDir + QStringLiteral("tmp.txt");
-    if (!platform::saveFileAtomically(tmpPath, (content + kCrLf).toUtf8()))
+    if (!platform::saveFileAtomically(tmpPath, bytes))
         return LayoutInstall::WriteFailed;
 
     const QString newVer =
         common::readIni(QStringLiteral("FixedSetting"), QStringLiteral("ver"), tmpPath);
-    if (newVer.isEmpty() || newVer != latestIni || iniVersion.size() != latestIni.size())
+    if (newVer.isEmpty() || newVer != latestIni || iniVersion.size() != latestIni.size()) {
+        QFile::remove(tmpPath);
         return LayoutInstall::NotMatching;
+    }
 
     // rename() replaces the target in one step: the old layout stays until the new one is in.
     std::error_code error;
     std::filesystem::rename(fsPath(tmpPath), fsPath(appDir + QStringLiteral("weather.ini")), error);
-    return error ? LayoutInstall::WriteFailed : LayoutInstall::Installed;
+    if (error) {
+        QFile::remove(tmpPath);
+        return LayoutInstall::WriteFailed;
+    }
+    return LayoutInstall::Installed;
 }
 
 VersionCheck::VersionCheck(frmInet& inet, QString appDir, QString& lastCheckDate, QWidget* owner,
@@ -241,6 +251,21 @@ void VersionCheck::updateLayout()
                 title, MessageBox::Icon::Critical);
         break;
     case LayoutInstall::NotMatching:
+        showBox(owner_,
+                QStringLiteral("ERROR installing new INI.") + kCrLf + kCrLf +
+                    QStringLiteral("The INI file downloaded is not version ") + latestIni_ +
+                    QStringLiteral(" of the same form as the installed version ") + iniVersion_ +
+                    QLatin1Char('.') + kCrLf +
+                    QStringLiteral("The INI file in use has not been changed."),
+                title, MessageBox::Icon::Critical);
+        break;
+    case LayoutInstall::TooLarge:
+        showBox(owner_,
+                QStringLiteral("ERROR installing new INI.") + kCrLf + kCrLf +
+                    QStringLiteral("The INI file downloaded is larger than 1 MB: it cannot be a "
+                                   "layout file.") +
+                    kCrLf + QStringLiteral("The INI file in use has not been changed."),
+                title, MessageBox::Icon::Critical);
         break;
     }
 }

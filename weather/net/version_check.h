@@ -57,13 +57,14 @@ enum class LayoutInstall
 {
     Installed,
     NotMatching, // its [FixedSetting] ver is empty or not `latestIni`, or the installed
-                 // version's length differs from `latestIni`'s: nothing replaced, tmp.txt stays
+                 // version's length differs from `latestIni`'s: nothing replaced
+    TooLarge,    // over config::kMaxLayoutBytes: nothing replaced
     WriteFailed, // tmp.txt could not be written or not put in place: nothing replaced
 };
 // Installs a complete layout download in `appDir` (with its trailing "/"): a text without any
 // CR gets CR LF line ends; it is written to tmp.txt (followed by CR LF), its version read back,
 // and when it matches, tmp.txt replaces weather.ini in one rename, so at every moment
-// weather.ini is either the old file or the new one, whole.
+// weather.ini is either the old file or the new one, whole. tmp.txt never stays behind.
 LayoutInstall installLayout(const QString& text, const QString& latestIni,
                             const QString& iniVersion, const QString& appDir);
 

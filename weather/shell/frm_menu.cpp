@@ -2,6 +2,7 @@
 
 #include "common/object_names.h"
 #include "platform/desktop.h"
+#include "platform/message_box.h"
 #include "weather/config/layout_file.h"
 #include "weather/engine/monitor.h"
 
@@ -164,7 +165,14 @@ QAction* frmMenu::customAction(QMenu* menu, const QString& name, int k, bool ext
     QAction* action = named(menu->addAction(QString()), name);
     connect(action, &QAction::triggered, this, [this, k, extra, index] {
         const config::CustomMenu& m = custom_.menus[k];
-        openMenuUrl((extra ? m.extras : m.links).value(index).url);
+        const QString url = (extra ? m.extras : m.links).value(index).url;
+        if (!url.isEmpty() && !config::openableLink(url)) {
+            platform::MessageBox::show(
+                this, config::refusedLinkText(url), QStringLiteral("Custom menu"),
+                platform::MessageBox::Buttons::Ok, platform::MessageBox::Icon::Warning);
+            return;
+        }
+        openMenuUrl(url);
     });
     return action;
 }
