@@ -345,6 +345,9 @@ private Q_SLOTS:
             "250-queued (the reply never ended)");
         row("HELO 501", "HELO", "501 bad name\r\n", 1, "501 bad name");
         row("RCPT 550", "RCPT", "550 no such user\r\n", 3, "550 no such user");
+        // A reply's escape sequence and line breaks never reach the log or a terminal.
+        row("RCPT 550 of several lines, with an escape", "RCPT",
+            "550-no such\x1b[2J user\r\n550 here\r\n", 3, "550-no such [2J user  550 here");
         row("end of data 552", "END", "552 too big\r\n", 4, "552 too big");
         row("silent after the message", "SILENT", {}, 4, "");
         QTcpServer closed;

@@ -1,5 +1,6 @@
 #include "weather/net/smtp_mailer.h"
 
+#include "common/text_codec.h"
 #include "platform/event_pump.h"
 #include "platform/socket_control.h"
 #include "weather/net/error_log.h"
@@ -241,9 +242,9 @@ void SmtpMailer::fail(const QString& detail)
     socket_->close();
     if (giveUp_())
         return;
-    QString shown = detail;
-    while (shown.endsWith(u'\n') || shown.endsWith(u'\r'))
-        shown.chop(1);
+    // A server's text reaches the log and the dialog without its control characters (escape
+    // sequences, line breaks of a many-line reply).
+    const QString shown = common::printableText(detail).trimmed();
     lastAnswer_ = shown;
     log_.writeTxt(smtp::errorEntry(shown, QDateTime::currentDateTime(), QLocale::system()));
 }
