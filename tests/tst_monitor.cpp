@@ -475,6 +475,20 @@ private Q_SLOTS:
         QVERIFY(file.flag(QStringLiteral("display_2_toggle")));
         QVERIFY(!m->scanTimer.isActive());
     }
+
+    // The bureau out since start: no scan has listed the stations, and closing keeps the
+    // station the user chose instead of saving none.
+    void shutdownWithoutAScanKeepsTheStation()
+    {
+        auto m = monitor("state=0\nstation=1\nstation_name=Bravo\n");
+        server_.reset(); // the connection is refused
+        m->tripLookupTick();
+        QVERIFY(m->stations.entries.isEmpty());
+        m->shutdown();
+        const config::SettingsFile file(dir_->filePath("wsetting.ini"));
+        QCOMPARE(file.text(QStringLiteral("station_name")), QStringLiteral("Bravo"));
+        QCOMPARE(file.integer(QStringLiteral("station")), 1);
+    }
 };
 
 QTEST_MAIN(TestMonitor)

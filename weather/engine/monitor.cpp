@@ -8,8 +8,8 @@
 #include "weather/net/error_log.h"
 
 #include <QDate>
-#include <QLocale>
 #include <QDateTime>
+#include <QLocale>
 #include <QTime>
 
 namespace engine {
@@ -127,6 +127,12 @@ void Monitor::saveSelection() const
     selection.state = regionIndex_;
     selection.station = stations.selected;
     selection.stationName = stations.currentText();
+    if (stations.entries.isEmpty()) {
+        // No scan has listed the stations yet (the bureau out since start): the saved choice
+        // stays, rather than being replaced by none.
+        selection.station = common::readInteger(settingsFile_.text("station"));
+        selection.stationName = settingsFile_.text("station_name");
+    }
     selection.forecast = forecasts.selected;
     selection.display = displays.selected;
     selection.display2 = displays2.selected;
