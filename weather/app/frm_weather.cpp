@@ -19,9 +19,9 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDate>
+#include <QDateTime>
 #include <QDir>
 #include <QFileDialog>
-#include <QDateTime>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -113,9 +113,8 @@ frmWeather::frmWeather(engine::Monitor& monitor, QWidget* parent)
       lblIsConnect(statusLabel("lblIsConnect", QStringLiteral("No Connection"), this)),
       lblTrend(named(new QLabel(this), "lblTrend")),
       lblStale(named(new common::ElidedLabel(QString(), this, 400), "lblStale")),
-      lblToday(named(new QLabel(this), "lblToday")),
-      fraForecast(new shell::ForecastStrip(this)), monitor_(monitor),
-      graph_(std::make_unique<engine::GraphPage>(monitor.inet(), monitor.log()))
+      lblToday(named(new QLabel(this), "lblToday")), fraForecast(new shell::ForecastStrip(this)),
+      monitor_(monitor), graph_(std::make_unique<engine::GraphPage>(monitor.inet(), monitor.log()))
 {
     setObjectName(QStringLiteral("frmWeather"));
     setWindowTitle(QStringLiteral("Nimbulo (Australia) ver ") + versionText());

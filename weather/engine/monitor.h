@@ -245,7 +245,7 @@ private:
     int scansSinceGood_ = 0;
     QString scanStaleText_; // the scans' part of staleText
     QTime rowsScanned_;     // when the last scan brought the rows; invalid: it brought none
-    int shownRow_ = -1; // the row the last display pass showed
+    int shownRow_ = -1;     // the row the last display pass showed
     std::unique_ptr<ObservationRecord> record_;
 };
 

@@ -115,8 +115,8 @@ bool readStation(QXmlStreamReader& xml, const ColumnIndex& columns, qsizetype co
         // Line breaks and other controls (&#13;&#10;) would shift lines wherever it is shown.
         row.name = QLatin1String("<a>") % common::printableText(name) % QLatin1String("</a>");
         row.wmo = common::printableText(attributes.value(QLatin1String("wmo-id")).trimmed());
-        row.district =
-            common::printableText(attributes.value(QLatin1String("forecast-district-id")).trimmed());
+        row.district = common::printableText(
+            attributes.value(QLatin1String("forecast-district-id")).trimmed());
     }
     row.cells = QStringList(columnCount, QString()); // null: not seen yet
     // The rank of the alternative each cell holds; kUnset while it holds none.
