@@ -8,6 +8,7 @@
 # Usage: scripts/check-package.sh [PACKAGE.deb]   (without one it is built first)
 set -euo pipefail
 cd "$(dirname "$0")/.."
+. scripts/demo-services.sh
 root=$PWD
 
 work=$(mktemp -d)
@@ -100,18 +101,7 @@ build=${NIMBULO_PACKAGE_BUILD:-build-package}
 [ -x "$build/tools/demo-bureau/demo-bureau" ] ||
   cmake --build "$build" --target demo-bureau >/dev/null
 ca="$work/ca"
-mkdir -p "$ca"
-openssl req -x509 -newkey rsa:2048 -nodes -days 1 -subj "/CN=Nimbulo check CA" \
-  -keyout "$ca/ca.key" -out "$ca/ca.pem" 2>/dev/null
-listenPort() {
-  local found=""
-  for _ in $(seq 50); do
-    found=$(sed -n 's/^listening on 127\.0\.0\.1:\([0-9]*\).*/\1/p' "$1")
-    [ -n "$found" ] && break
-    sleep 0.1
-  done
-  echo "$found"
-}
+makeDemoCa "$ca"
 "$build/tools/demo-bureau/demo-bureau" --port 0 --tls "$ca" --layout "$folder/weather.ini" \
   >"$work/bureau.log" 2>&1 &
 pids+=($!)

@@ -8,6 +8,7 @@
 # and one headless scan (`weather --print`) is printed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+. scripts/demo-services.sh
 root=$PWD
 
 scripts/deps.sh
@@ -29,24 +30,9 @@ cp "$build/weather/Media/Ding.wav" "$program/Media/"
 # The demo's own certificate authority, made once; the demo bureau makes its server
 # certificate from it at every start.
 ca="$root/$build/demo-ca"
-if [ ! -f "$ca/ca.pem" ]; then
-  mkdir -p "$ca"
-  openssl req -x509 -newkey rsa:2048 -nodes -days 3650 -subj "/CN=Nimbulo demo bureau CA" \
-    -keyout "$ca/ca.key" -out "$ca/ca.pem" 2>/dev/null
-fi
+makeDemoCa "$ca"
 export SSL_CERT_FILE="$ca/ca.pem"
 
-# listenPort LOG: the port a service names in its "listening on 127.0.0.1:PORT" line of LOG,
-# waited for up to 5 s; "" when it never comes.
-listenPort() {
-  local found=""
-  for _ in $(seq 50); do
-    found=$(sed -n 's/^listening on 127\.0\.0\.1:\([0-9]*\).*/\1/p' "$1")
-    [ -n "$found" ] && break
-    sleep 0.1
-  done
-  echo "$found"
-}
 
 log="$program/demo-bureau.log"
 "$build/tools/demo-bureau/demo-bureau" --port 0 --tls "$ca" --layout "$program/weather.ini" \

@@ -11,6 +11,7 @@
 # Usage: scripts/soak.sh       (NIMBULO_SOAK_BUILD: build directory, default build-demo)
 set -euo pipefail
 cd "$(dirname "$0")/.."
+. scripts/demo-services.sh
 root=$PWD
 minutes=${SOAK_MINUTES:-15}
 build=${NIMBULO_SOAK_BUILD:-build-demo}
@@ -34,11 +35,7 @@ printf '[SavedSetting]\nstate=0\ninterval=10\ntrend_arrow=1\nicon_set_1=10\nicon
 
 # The demo's certificate authority (made once, as scripts/run-demo.sh does).
 ca="$root/$build/demo-ca"
-if [ ! -f "$ca/ca.pem" ]; then
-  mkdir -p "$ca"
-  openssl req -x509 -newkey rsa:2048 -nodes -days 3650 -subj "/CN=Nimbulo demo bureau CA" \
-    -keyout "$ca/ca.key" -out "$ca/ca.pem" 2>/dev/null
-fi
+makeDemoCa "$ca"
 export SSL_CERT_FILE="$ca/ca.pem"
 export no_proxy=127.0.0.1
 

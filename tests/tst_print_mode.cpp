@@ -15,6 +15,35 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+// The roads a product comes by in the whole runs: a real FTP server over the folder `served`,
+// a TLS server giving `httpsFile` for any path, and a port where nothing listens.
+struct Roads
+{
+    Roads(const QString& served, const QString& httpsFile, const TestCa& ca)
+        : ftp("net_ftp_peer.py", {served}),
+          https("net_https_peer.py", ca.serverArgs("good") + QStringList{"--file", httpsFile})
+    {
+        QTcpServer closed;
+        closed.listen(QHostAddress::LocalHost);
+        dead = QString::number(closed.serverPort());
+    }
+    // "ftp/<path>", "https/<path>", "dead/<path>"; empty: no address.
+    QString address(const QString& where) const
+    {
+        if (where.isEmpty())
+            return QString();
+        const QString server = where.section(u'/', 0, 0);
+        const QString path = u'/' + where.section(u'/', 1);
+        if (server == u"https")
+            return https.url("https", path);
+        return server == u"ftp" ? ftp.url("ftp", path)
+                                : QStringLiteral("ftp://127.0.0.1:") + dead + path;
+    }
+    Peer ftp;
+    Peer https;
+    QString dead;
+};
+
 class TestPrintMode : public QObject
 {
     Q_OBJECT
@@ -286,24 +315,8 @@ private Q_SLOTS:
         write("anon/gen/fwo/IDV60920.xml", xml);
         write("anon/gen/fwo/cut/IDV60920.xml", xml.left(xml.size() / 2));
         write("anon/gen/fwo/empty/IDV60920.xml", {});
-        Peer ftp("net_ftp_peer.py", {served.path()});
-        Peer https("net_https_peer.py",
-                   ca.serverArgs("good") +
-                       QStringList{"--file", served.filePath("anon/gen/fwo/IDV60920.xml")});
-        QTcpServer closed;
-        QVERIFY(closed.listen(QHostAddress::LocalHost));
-        const QString dead = QString::number(closed.serverPort());
-        closed.close();
-        const auto address = [&](const QString& where) {
-            if (where.isEmpty())
-                return QString();
-            const QString server = where.section(u'/', 0, 0);
-            const QString path = u'/' + where.section(u'/', 1);
-            if (server == u"https")
-                return https.url("https", path);
-            return server == u"ftp" ? ftp.url("ftp", path)
-                                    : QStringLiteral("ftp://127.0.0.1:") + dead + path;
-        };
+        const Roads roads(served.path(), served.filePath("anon/gen/fwo/IDV60920.xml"), ca);
+        const auto address = [&roads](const QString& where) { return roads.address(where); };
         writeProgramFolder({}, address(product), address(fallback));
         const Run run = print(QStringLiteral("--print"));
         QCOMPARE(run.exitCode, exitCode);
@@ -362,24 +375,9 @@ private Q_SLOTS:
         write("anon/gen/fwo/nsw/IDV10753.xml",
               demo::townForecastProduct(*demo::findRegion(u"nsw"), now));
         write("anon/gen/fwo/old/IDV10753.xml", demo::townForecastProduct(vic, now - 3 * 86400));
-        Peer ftp("net_ftp_peer.py", {served.path()});
-        Peer https("net_https_peer.py",
-                   ca.serverArgs("good") +
-                       QStringList{"--file", served.filePath("anon/gen/fwo/IDV10753.xml")});
-        QTcpServer closed;
-        QVERIFY(closed.listen(QHostAddress::LocalHost));
-        const QString dead = QString::number(closed.serverPort());
-        closed.close();
-        const auto address = [&](const QString& where) {
-            if (where.isEmpty())
-                return QString();
-            const QString server = where.section(u'/', 0, 0);
-            const QString path = u'/' + where.section(u'/', 1);
-            if (server == u"https")
-                return https.url("https", path);
-            return server == u"ftp" ? ftp.url("ftp", path)
-                                    : QStringLiteral("ftp://127.0.0.1:") + dead + path;
-        };
+        const Roads roads(served.path(), served.filePath("anon/gen/fwo/IDV10753.xml"), ca);
+        const Peer& ftp = roads.ftp;
+        const auto address = [&roads](const QString& where) { return roads.address(where); };
         writeProgramFolder({}, ftp.url("ftp", "/anon/gen/fwo/IDV60920.xml"), {}, saved);
         QFile layoutFile(dir_.filePath("weather.ini"));
         QVERIFY(layoutFile.open(QIODevice::ReadWrite));
