@@ -238,12 +238,22 @@ private Q_SLOTS:
         QCOMPARE(count(), 2);
     }
 
-    // A record of the first version (without upkeep and view) is brought up to date and keeps
-    // its readings.
+    // A record of an older version is brought up to date and keeps its readings exactly as
+    // they read before: numbers far from the usual, missing air temperature, a wind direction
+    // that is no point of the compass, a station on a half-hour clock, summer time.
+    void migratesAnOlderRecord_data()
+    {
+        QTest::addColumn<int>("version");
+        QTest::newRow("version 1") << 1;
+        QTest::newRow("version 2") << 2;
+    }
+
     void migratesAnOlderRecord()
     {
+        QFETCH(int, version);
+        const qint64 at = kNewest.toSecsSinceEpoch();
         {
-            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "v1");
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "old");
             db.setDatabaseName(path(dir_));
             QVERIFY(db.open());
             QSqlQuery q(db);
@@ -256,18 +266,50 @@ private Q_SLOTS:
                            "wind_spd_kt INTEGER, gust_kt INTEGER, press_msl INTEGER, "
                            "rain_trace INTEGER, weather TEXT, "
                            "PRIMARY KEY (station_id, observed)) WITHOUT ROWID"));
-            QVERIFY(q.exec("INSERT INTO station VALUES (1, '94768', 'Sydney')"));
-            QVERIFY(q.exec(QStringLiteral("INSERT INTO observation (station_id, observed, "
-                                          "utc_offset, air_temp) VALUES (1, %1, 600, 215)")
-                               .arg(kNewest.toSecsSinceEpoch())));
-            QVERIFY(q.exec("PRAGMA user_version=1"));
+            if (version >= 2) {
+                QVERIFY(q.exec("CREATE TABLE upkeep (name TEXT PRIMARY KEY, value TEXT NOT NULL)"));
+                QVERIFY(q.exec("CREATE VIEW readings AS SELECT * FROM observation"));
+            }
+            QVERIFY(q.exec("INSERT INTO station VALUES (1, '94768', 'Sydney'), "
+                           "(2, '94672', 'Adelaide')"));
+            QVERIFY(q.exec(
+                QStringLiteral("INSERT INTO observation VALUES "
+                               "(1, %1, 600, 215, 198, 102, 45, 38, 'NNE', 15, 24, 8, 13, 10132, "
+                               "2, NULL), "
+                               "(1, %2, 660, NULL, 150, -12, 100, 0, 'VRB', 0, 1, 0, 1, 9876, 0, "
+                               "'Fog'), "
+                               "(1, %3, 600, 412, 458, -35, 4, 203, 'CALM', NULL, NULL, NULL, "
+                               "NULL, 10415, 1204, NULL), "
+                               "(2, %1, 570, -31, -52, -88, 71, 9, 'WSW', 120, 150, 65, 81, "
+                               "NULL, NULL, NULL)")
+                    .arg(at)
+                    .arg(at - 1800)
+                    .arg(at - 86400)));
+            QVERIFY(q.exec(QStringLiteral("PRAGMA user_version=%1").arg(version)));
         }
-        QSqlDatabase::removeDatabase("v1");
+        QSqlDatabase::removeDatabase("old");
 
         ObservationRecord record(path(dir_), log_);
         QVERIFY(record.isOpen());
-        QCOMPARE(describe(record.readings("94768", 0, LLONG_MAX, recordLayout(), 1)),
-                 QStringList{"2024-03-08T15:00:00+10:00|21.5"});
+        config::StateLayout layout;
+        layout.windDirColumn = 7;
+        layout.jsonFields = {"local_date_time", "air_temp",    "apparent_t", "dewpt",
+                             "rel_hum",         "delta_t",     "wind_dir",   "wind_spd_kmh",
+                             "gust_kmh",        "wind_spd_kt", "gust_kt",    "press_msl",
+                             "rain_trace",      "weather"};
+        const HistoryTable sydney = record.readings("94768", 0, LLONG_MAX, layout, 13);
+        QCOMPARE(describe(sydney),
+                 QStringList({"2024-03-08T15:00:00+10:00|21.5|19.8|10.2|45|3.8|NNE|15|24|8|13|"
+                              "1013.2|0.2|N/F",
+                              "2024-03-08T15:30:00+11:00|N/F|15|-1.2|100|0|VRB|0|1|0|1|987.6|0|Fog",
+                              "2024-03-07T15:00:00+10:00|41.2|45.8|-3.5|4|20.3|CALM|N/F|N/F|N/F|"
+                              "N/F|1041.5|120.4|N/F"}));
+        QCOMPARE(describe(record.readings("94672", 0, LLONG_MAX, layout, 13)),
+                 QStringList{"2024-03-08T14:30:00+09:30|-3.1|-5.2|-8.8|71|0.9|WSW|120|150|65|81|"
+                             "N/F|N/F|N/F"});
+        // The same readings stored afresh read back the same.
+        QCOMPARE(record.store("copy", "Copy", sydney, layout), 3);
+        QCOMPARE(describe(record.readings("copy", 0, LLONG_MAX, layout, 13)), describe(sydney));
         {
             QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "check");
             db.setDatabaseName(path(dir_));
@@ -277,9 +319,15 @@ private Q_SLOTS:
             QCOMPARE(q.value(0).toInt(), engine::recordSchemaVersion());
             QVERIFY(q.exec("PRAGMA journal_mode") && q.next());
             QCOMPARE(q.value(0).toString(), QStringLiteral("wal"));
-            QVERIFY(q.exec("SELECT station_name, air_temp FROM readings") && q.next());
-            QCOMPARE(q.value(0).toString(), QStringLiteral("Sydney"));
-            QCOMPARE(q.value(1).toDouble(), 21.5);
+            QVERIFY(q.exec("SELECT station_name, local_time, utc_offset, air_temp, wind_dir, "
+                           "press_msl FROM readings WHERE station = '94672'") &&
+                    q.next());
+            QCOMPARE(q.value(0).toString(), QStringLiteral("Adelaide"));
+            QCOMPARE(q.value(1).toString(), QStringLiteral("2024-03-08 14:30:00"));
+            QCOMPARE(q.value(2).toInt(), 570);
+            QCOMPARE(q.value(3).toDouble(), -3.1);
+            QCOMPARE(q.value(4).toString(), QStringLiteral("WSW"));
+            QVERIFY(q.value(5).isNull());
         }
         QSqlDatabase::removeDatabase("check");
         QVERIFY(log_.text().isEmpty());
