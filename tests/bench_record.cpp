@@ -101,7 +101,8 @@ int main(int argc, char** argv)
     qint64 bytes = 0;
     for (const char* end : {"", "-wal"})
         bytes += QFileInfo(path + QLatin1String(end)).size();
-    out << "file after a year: " << bytes / 1024 << " KiB" << Qt::endl;
+    out << "file after a year: " << bytes / 1024 << " KiB (" << bytes << " bytes, "
+        << double(bytes) / kYear << " a reading)" << Qt::endl;
     if (!log.text().isEmpty())
         out << "log: " << log.text() << Qt::endl;
 

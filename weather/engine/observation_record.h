@@ -28,9 +28,11 @@ int recordSchemaVersion();
 
 // The station's own record: every reading the monitor saw or read in a history, kept in an
 // SQLite file (Qt SQL's QSQLITE driver, WAL journal). A reading is keyed by its station (the
-// WMO number, or the name where the feed gives none) and its time in UTC; each quantity is a
-// column holding a number or NULL, the wind direction and the weather are text. A reading whose
-// time the record already holds for the station is kept as it is.
+// WMO number, or the name where the feed gives none) and its time in UTC (whole seconds, 1970 …
+// 2106; readings of other times are not kept); each quantity reads back as a column holding a
+// number or NULL, the wind direction and the weather as text (stored compactly: a year of
+// ten-minute readings takes under 2 MB). A reading whose time the record already holds for the
+// station is kept as it is.
 //
 // Which layout column goes into which quantity: the column's `jsonFields` name (st_json_<n>),
 // the bureau's name for it (air_temp, rel_hum, wind_dir, …); columns of other names are not
