@@ -150,6 +150,37 @@ private Q_SLOTS:
         QCOMPARE(plot.lines.size(), 2);
     }
 
+    // Every wind direction reads back as stored, in the program and in the view for people:
+    // the points of the compass, CALM, and texts that are neither (even one like a number).
+    void windDirections()
+    {
+        ObservationRecord record(path(dir_), log_);
+        const QStringList directions{"N",   "NNE", "NE",   "ENE", "E",   "ESE", "SE",
+                                     "SSE", "S",   "SSW",  "SW",  "WSW", "W",   "WNW",
+                                     "NW",  "NNW", "CALM", "VRB", "5",   "n"};
+        QStringList cells;
+        for (const QString& direction : directions)
+            cells.append("1," + direction + ",1,1");
+        QCOMPARE(record.store("94768", "Sydney", readings(kNewest, cells, 10), recordLayout()),
+                 directions.size());
+        QStringList read;
+        for (const HistoryRow& row : record.readings("94768", 0, LLONG_MAX, recordLayout(), 4))
+            read.append(row.cells.at(1));
+        QCOMPARE(read, directions);
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "view");
+            db.setDatabaseName(path(dir_));
+            QVERIFY(db.open());
+            QSqlQuery q(db);
+            QVERIFY(q.exec("SELECT wind_dir FROM readings ORDER BY local_time DESC"));
+            QStringList viewed;
+            while (q.next())
+                viewed.append(q.value(0).toString());
+            QCOMPARE(viewed, directions);
+        }
+        QSqlDatabase::removeDatabase("view");
+    }
+
     // The CSV read back: a header, ISO 8601 times on the station's clock, oldest first, one
     // column per quantity, empty where nothing was recorded, text quoted where it must be.
     void exportsCsv()

@@ -192,12 +192,19 @@ void encode(std::array<QVariant, kQuantities.size()>& values)
     }
 }
 
-// The quantities' names, or with `stored` their stored columns, as a list for SQL.
+// The column a quantity is read from: its generated column, but the wind direction's code,
+// turned into text by cellText() far faster than by the generated column (which is for people).
+QLatin1String readColumn(size_t q)
+{
+    return QLatin1String(q == kWindDir ? kQuantities[q].stored : kQuantities[q].name);
+}
+
+// The columns the quantities are read from, or with `stored` written to, as a list for SQL.
 QString quantityList(bool stored = false)
 {
     QStringList names;
-    for (const Quantity& q : kQuantities)
-        names.append(QLatin1String(stored ? q.stored : q.name));
+    for (size_t q = 0; q < kQuantities.size(); ++q)
+        names.append(stored ? QLatin1String(kQuantities[q].stored) : readColumn(q));
     return names.join(QStringLiteral(", "));
 }
 
@@ -268,6 +275,18 @@ QString numberText(qint64 stored, int scale)
     if (tenth != 0)
         text += u'.' + QString::number(tenth);
     return stored < 0 ? u'-' + text : text;
+}
+
+// Quantity q's cell from the value of its readColumn() (not NULL): "21.5", "NNE".
+QString cellText(const QVariant& value, size_t q)
+{
+    if (kQuantities[q].scale > 0)
+        return numberText(value.toLongLong(), kQuantities[q].scale);
+    const qint64 code = value.toLongLong();
+    if (q == kWindDir && value.typeId() == QMetaType::LongLong && code >= 0 &&
+        code < qint64(kCompass.size()))
+        return QLatin1String(kCompass[size_t(code)]);
+    return value.toString();
 }
 
 QDateTime localTime(qint64 utc, int offsetMinutes)
@@ -548,7 +567,7 @@ HistoryTable ObservationRecord::readings(const QString& station, qint64 fromUtc,
     }
     QStringList columns;
     for (const auto& [cell, q] : wanted)
-        columns.append(QLatin1String(kQuantities[q].name));
+        columns.append(readColumn(q));
 
     QSqlQuery query(QSqlDatabase::database(connection_, false));
     query.setForwardOnly(true);
@@ -578,8 +597,7 @@ HistoryTable ObservationRecord::readings(const QString& station, qint64 fromUtc,
             if (value.isNull())
                 continue;
             const auto [cell, q] = wanted.at(i);
-            const int scale = kQuantities[q].scale;
-            row.cells[cell] = scale == 0 ? value.toString() : numberText(value.toLongLong(), scale);
+            row.cells[cell] = cellText(value, q);
         }
         return row;
     };
@@ -633,8 +651,7 @@ HistoryTable ObservationRecord::readings(const QString& station, qint64 fromUtc,
             if (value.isNull())
                 continue;
             const auto [cell, q] = wanted.at(i);
-            const int scale = kQuantities[q].scale;
-            row.cells[cell] = scale == 0 ? value.toString() : numberText(value.toLongLong(), scale);
+            row.cells[cell] = cellText(value, q);
         }
         rows.append(std::move(row));
     }
@@ -678,9 +695,7 @@ QString ObservationRecord::csv(const QString& station, qint64 fromUtc, qint64 to
             const QVariant value = query.value(q + 2);
             text += u',';
             if (!value.isNull())
-                text += kQuantities[q].scale == 0
-                            ? csvField(value.toString())
-                            : numberText(value.toLongLong(), kQuantities[q].scale);
+                text += csvField(cellText(value, q));
         }
         text += u'\n';
     }
