@@ -350,6 +350,9 @@ private Q_SLOTS:
             QCOMPARE(q.value(0).toInt(), engine::recordSchemaVersion());
             QVERIFY(q.exec("PRAGMA journal_mode") && q.next());
             QCOMPARE(q.value(0).toString(), QStringLiteral("wal"));
+            // The old layout's pages are given back.
+            QVERIFY(q.exec("PRAGMA freelist_count") && q.next());
+            QCOMPARE(q.value(0).toInt(), 0);
             QVERIFY(q.exec("SELECT station_name, local_time, utc_offset, air_temp, wind_dir, "
                            "press_msl FROM readings WHERE station = '94672'") &&
                     q.next());

@@ -413,6 +413,10 @@ bool ObservationRecord::open()
                 db.close();
                 return false;
             }
+            // A converted record gives back the pages of its old layout (once; where the disk
+            // has no room for it, new readings reuse them instead).
+            if (version > 0)
+                query.exec(QStringLiteral("VACUUM"));
         }
     }
     closedLogged_ = false;
