@@ -84,7 +84,7 @@ CREATE TABLE reading (
     id INTEGER PRIMARY KEY,     -- station id × 2^32 + observed: 5 bytes where two columns took 6
     station_id INTEGER AS (id >> 32),
     observed INTEGER AS (id & 4294967295), -- seconds since 1970, UTC
-    offset_from_aest INTEGER NOT NULL,     -- minutes ahead of +10:00, nothing to store there
+    offset_from_aest INTEGER NOT NULL,     -- minutes ahead of +10:00: no byte for most stations
     utc_offset INTEGER AS (offset_from_aest + 600),
     air_temp INTEGER,           -- tenths of a degree, as the numbers below but whole ones
     apparent_from_air INTEGER,  -- apparent_t − air_temp (apparent_t itself without air_temp)
@@ -161,6 +161,9 @@ constexpr std::array<const char*, 17> kCompass{"N",  "NNE", "NE", "ENE", "E",   
 
 // The key of a reading: station id × 2^32 + the time (seconds since 1970, UTC).
 constexpr qint64 kTimesPerStation = qint64(1) << 32;
+// What offset_from_aest and press_from_1000 are counted from (step 3).
+constexpr int kAestMinutes = 600;
+constexpr qint64 kPressureBase = 10000;
 
 // The readings of a station from one time to another, by the key; binds station, from, station,
 // to (times clamped to those the key holds).
@@ -184,7 +187,7 @@ void encode(std::array<QVariant, kQuantities.size()>& values)
             values[q] = values[q].toLongLong() - air.toLongLong();
     }
     if (!values[kPressure].isNull())
-        values[kPressure] = values[kPressure].toLongLong() - 10000;
+        values[kPressure] = values[kPressure].toLongLong() - kPressureBase;
     const QString dir = values[kWindDir].toString();
     for (size_t code = 0; code < kCompass.size(); ++code) {
         if (dir == QLatin1String(kCompass[code]))
@@ -527,7 +530,7 @@ int ObservationRecord::store(const QString& station, const QString& name,
     int stored = 0;
     for (const HistoryRow* reading : ordered) {
         query.bindValue(0, stationId * kTimesPerStation + reading->observed.toSecsSinceEpoch());
-        query.bindValue(1, reading->observed.offsetFromUtc() / 60 - 600);
+        query.bindValue(1, reading->observed.offsetFromUtc() / 60 - kAestMinutes);
         std::array<QVariant, kQuantities.size()> values;
         for (size_t q = 0; q < kQuantities.size(); ++q)
             values[q] = cellValue(cellOf[q] < 0 ? QString() : reading->cells.value(cellOf[q]),
