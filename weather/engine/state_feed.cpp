@@ -84,14 +84,11 @@ private:
     QList<qsizetype> timeColumns_;
 };
 
-// Reads one <station> element (the reader stands on its start) into a row; false when the
-// station has no name to list it by. Only the cells the layout shows are copied out of the
-// reader; everything else is looked at through views.
-// How far an observation made at `timeLocal` (ISO 8601 with its offset) stands from the
-// product's issue time `issued`: ObservationRow::otherDay and ::old.
-void dateAgainstIssue(QStringView timeLocal, const QDateTime& issued, ObservationRow& row)
+// How far the row's observation (ObservationRow::observed) stands from the product's issue time
+// `issued`: ObservationRow::otherDay and ::old.
+void dateAgainstIssue(const QDateTime& issued, ObservationRow& row)
 {
-    const QDateTime observed = QDateTime::fromString(timeLocal.toString(), Qt::ISODate);
+    const QDateTime& observed = row.observed;
     if (!issued.isValid() || !observed.isValid())
         return;
     constexpr qint64 kOldSeconds = 2 * 3600;
@@ -100,6 +97,9 @@ void dateAgainstIssue(QStringView timeLocal, const QDateTime& issued, Observatio
         row.otherDay = observed.toString(QStringLiteral("ddd dd/MM"));
 }
 
+// Reads one <station> element (the reader stands on its start) into a row; false when the
+// station has no name to list it by. Only the cells the layout shows are copied out of the
+// reader; everything else is looked at through views.
 bool readStation(QXmlStreamReader& xml, const ColumnIndex& columns, qsizetype columnCount,
                  const QDateTime& issued, ObservationRow& row)
 {
@@ -135,8 +135,8 @@ bool readStation(QXmlStreamReader& xml, const ColumnIndex& columns, qsizetype co
                 }
                 periodSeen = true;
                 const QStringView timeLocal = xml.attributes().value(QLatin1String("time-local"));
-                dateAgainstIssue(timeLocal, issued, row);
                 row.observed = QDateTime::fromString(timeLocal.toString(), Qt::ISODate);
+                dateAgainstIssue(issued, row);
                 if (!columns.timeColumns().isEmpty()) {
                     const QString time = bureauTimeText(timeLocal);
                     for (const qsizetype c : columns.timeColumns())
