@@ -1,27 +1,65 @@
-// The tray's value icon as hosts ask for it: every size from 16 to 48 pixels at 1x and 2x, one
-// value or two, in the alarm colours, with the trend arrow where it fits.
+// The tray's value icon as hosts ask for it: legible digits at every panel size, on light and
+// dark panels, in the alarm colours, faded with the stale mark, the trend arrow where it fits.
 
 #include "weather/shell/value_icon.h"
 
+#include <QPainter>
 #include <QtTest>
 
 using shell::ValueIconFace;
 
 namespace {
 
-// Pixels in `area` whose colour is near `colour` (the antialiased edges excluded).
-int pixelsNear(const QImage& image, const QRect& area, const QColor& colour)
+bool near(const QColor& c, const QColor& colour)
 {
-    int n = 0;
-    for (int y = area.top(); y <= area.bottom(); ++y) {
-        for (int x = area.left(); x <= area.right(); ++x) {
-            const QColor c = image.pixelColor(x, y);
-            if (c.alpha() > 200 && qAbs(c.red() - colour.red()) < 40 &&
-                qAbs(c.green() - colour.green()) < 40 && qAbs(c.blue() - colour.blue()) < 40)
-                ++n;
+    return c.alpha() > 160 && qAbs(c.red() - colour.red()) < 60 &&
+           qAbs(c.green() - colour.green()) < 60 && qAbs(c.blue() - colour.blue()) < 60;
+}
+
+// The glyphs of the value: runs of columns holding pixels of `colour`, each its ink's box.
+QList<QRect> glyphBoxes(const QImage& image, const QColor& colour)
+{
+    QList<QRect> boxes;
+    QRect box;
+    for (int x = 0; x < image.width(); ++x) {
+        QRect column;
+        for (int y = 0; y < image.height(); ++y) {
+            if (near(image.pixelColor(x, y), colour))
+                column |= QRect(x, y, 1, 1);
+        }
+        if (column.isValid())
+            box |= column;
+        if ((!column.isValid() || x == image.width() - 1) && box.isValid()) {
+            boxes.append(box);
+            box = QRect();
         }
     }
-    return n;
+    return boxes;
+}
+
+double luma(const QColor& c)
+{
+    return 0.299 * c.redF() + 0.587 * c.greenF() + 0.114 * c.blueF();
+}
+
+// The icon over a panel of `panel`, as a host shows it.
+QImage onPanel(const QImage& icon, const QColor& panel)
+{
+    QImage out(icon.size(), QImage::Format_ARGB32_Premultiplied);
+    out.fill(panel);
+    QImage pixels = icon;
+    pixels.setDevicePixelRatio(1); // pixel over pixel
+    QPainter p(&out);
+    p.drawImage(0, 0, pixels);
+    return out;
+}
+
+ValueIconFace faceOf(const QString& text, const QColor& foreground = QColor(0x10, 0x10, 0x10))
+{
+    ValueIconFace face;
+    face.tickerText = text;
+    face.foreground = foreground;
+    return face;
 }
 
 } // namespace
@@ -31,90 +69,145 @@ class TestValueIcon : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void drawsTheValue_data()
+    void readsAtPanelSizes_data()
     {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("digits"); // digits of the short form
         QTest::addColumn<int>("size");
         QTest::addColumn<qreal>("ratio");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<bool>("alarm");
-        QTest::addColumn<int>("arrow");
-        const QString one = QStringLiteral("21.4 \u00B0C");
-        const QString two = QStringLiteral("-3.5 \u00B0C / 100 %");
-        for (const int size : {16, 22, 24, 32, 48}) {
-            for (const qreal ratio : {1.0, 2.0}) {
-                const QByteArray at = QByteArray::number(size) + "@" + QByteArray::number(ratio);
-                QTest::newRow(at + " one") << size << ratio << one << false << 4;
-                QTest::newRow(at + " two, alarm") << size << ratio << two << true << 4;
-                QTest::newRow(at + " one, rising") << size << ratio << one << false << 3;
-                QTest::newRow(at + " two, falling, alarm") << size << ratio << two << true << 1;
+        QTest::addColumn<QColor>("ink");
+        const QList<std::pair<QString, int>> values{{QStringLiteral("24.6 \u00B0C"), 2},
+                                                    {QStringLiteral("-12.3 \u00B0C"), 2},
+                                                    {QStringLiteral("1009.8 hPa"), 4},
+                                                    {QStringLiteral("100 %"), 3}};
+        for (const auto& [text, digits] : values) {
+            for (const int size : {16, 22, 24, 32}) {
+                for (const qreal ratio : {1.0, 2.0}) {
+                    for (const QColor& ink : {QColor(0x10, 0x10, 0x10), QColor(Qt::white)}) {
+                        QTest::addRow("%s %d@%g %s", qPrintable(text), size, ratio,
+                                      ink.lightness() > 128 ? "light" : "dark")
+                            << text << digits << size << ratio << ink;
+                    }
+                }
             }
         }
     }
 
-    void drawsTheValue()
+    void readsAtPanelSizes()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, digits);
+        QFETCH(int, size);
+        QFETCH(qreal, ratio);
+        QFETCH(QColor, ink);
+        const QImage image = shell::drawValueIcon(faceOf(text, ink), size, ratio);
+        QCOMPARE(image.size(), QSize(qRound(size * ratio), qRound(size * ratio)));
+        QCOMPARE(image.devicePixelRatio(), ratio);
+        QCOMPARE(image.pixelColor(0, 0).alpha(), 0); // the panel shows through
+
+        // Each digit its own glyph, tall enough to read.
+        const int least = size == 16 ? 10 : size < 32 ? 13 : 12;
+        int tall = 0;
+        const QList<QRect> glyphs = glyphBoxes(image, ink);
+        for (const QRect& glyph : glyphs)
+            tall += glyph.height() >= least * ratio ? 1 : 0;
+        QVERIFY2(tall >= digits,
+                 qPrintable(QStringLiteral("%1 glyphs of %2 px").arg(tall).arg(least * ratio)));
+
+        // On a light and a dark panel each glyph stands out of the panel over its height.
+        for (const QColor& panel : {QColor(0xee, 0xee, 0xee), QColor(0x22, 0x22, 0x22)}) {
+            const QImage shown = onPanel(image, panel);
+            for (const QRect& glyph : glyphs) {
+                QRect rows;
+                for (int y = glyph.top() - 2; y <= glyph.bottom() + 2; ++y) {
+                    for (int x = glyph.left() - 2; x <= glyph.right() + 2; ++x) {
+                        if (shown.rect().contains(x, y) &&
+                            qAbs(luma(shown.pixelColor(x, y)) - luma(panel)) >= 0.6)
+                            rows |= QRect(glyph.left(), y, 1, 1);
+                    }
+                }
+                QVERIFY2(rows.height() >= glyph.height(), qPrintable(panel.name()));
+            }
+        }
+    }
+
+    void showsAlarmStaleAndTrend_data()
+    {
+        QTest::addColumn<int>("size");
+        QTest::addColumn<qreal>("ratio");
+        for (const int size : {16, 24, 32, 48}) {
+            for (const qreal ratio : {1.0, 2.0})
+                QTest::addRow("%d@%g", size, ratio) << size << ratio;
+        }
+    }
+
+    void showsAlarmStaleAndTrend()
     {
         QFETCH(int, size);
         QFETCH(qreal, ratio);
-        QFETCH(QString, text);
-        QFETCH(bool, alarm);
-        QFETCH(int, arrow);
-        ValueIconFace face;
-        face.tickerText = text;
-        face.alarm = alarm;
-        face.showTrend = true;
-        face.trendArrow = arrow;
-        face.foreground = QColor(0x10, 0x10, 0x10);
-        const QImage image = shell::drawValueIcon(face, size, ratio);
         const int device = qRound(size * ratio);
-        QCOMPARE(image.size(), QSize(device, device));
-        QCOMPARE(image.devicePixelRatio(), ratio);
+        ValueIconFace face = faceOf(QStringLiteral("21.4 \u00B0C"));
+        const QImage fresh = shell::drawValueIcon(face, size, ratio);
+        const int inked = glyphBoxes(fresh, face.foreground).size();
 
-        // Alarm: white on red; else the panel shows through.
-        const QColor ink = alarm ? shell::kAlarmForeground : face.foreground;
-        if (alarm)
-            QCOMPARE(image.pixelColor(0, 0), shell::kAlarmBackground);
-        else
-            QCOMPARE(image.pixelColor(0, 0).alpha(), 0);
+        // An alarm: white on red.
+        face.alarm = true;
+        const QImage alarm = shell::drawValueIcon(face, size, ratio);
+        QCOMPARE(alarm.pixelColor(0, 0), shell::kAlarmBackground);
+        QCOMPARE(glyphBoxes(alarm, shell::kAlarmForeground).size(), inked);
 
-        // Nothing is cut: the outermost device pixels carry no ink.
-        const QRect all = image.rect();
-        for (const QRect& edge : {QRect(0, 0, device, 1), QRect(0, device - 1, device, 1),
-                                  QRect(0, 0, 1, device), QRect(device - 1, 0, 1, device)})
-            QCOMPARE(pixelsNear(image, edge, ink), 0);
+        // Stale: the value faded (little left in the full colour but the marks), the dotted
+        // line under it.
+        face.alarm = false;
+        face.marks = shell::PanelMark::Stale;
+        const QImage stale = shell::drawValueIcon(face, size, ratio);
+        const auto fullColour = [&](const QImage& image) {
+            int n = 0;
+            for (int y = 0; y < device; ++y) {
+                for (int x = 0; x < device; ++x)
+                    n += near(image.pixelColor(x, y), face.foreground) ? 1 : 0;
+            }
+            return n;
+        };
+        QVERIFY(fullColour(stale) * 3 < fullColour(fresh));
+        int dots = 0;
+        for (int y = device / 2; y < device; ++y) {
+            int run = 0;
+            for (int x = 0; x < device; ++x)
+                run += near(stale.pixelColor(x, y), face.foreground) ? 1 : 0;
+            dots = qMax(dots, run);
+        }
+        QVERIFY2(dots >= device / 8, "no dotted line");
 
-        // Each value has ink on its own line; a value that is too long drops its unit but
-        // never vanishes.
-        const int width = arrow < 4 && size >= 22 ? device * 3 / 4 : device;
-        const bool twoLines = text.contains(QStringLiteral(" / "));
-        const QRect top(0, 0, width, twoLines ? device / 2 : device);
-        QVERIFY2(pixelsNear(image, top, ink) >= device / 4, "no ink for the first value");
-        if (twoLines)
-            QVERIFY(pixelsNear(image, QRect(0, device / 2, width, device / 2), ink) >= device / 4);
-
-        // The arrow sits in the right quarter where the picture is 22 pixels or more.
-        const QColor arrowColour = arrow == 3 ? QColor(0xd9, 0x3b, 0x2b) : QColor(0x2f, 0x6f, 0xd6);
-        const int arrowPixels = pixelsNear(image, all, arrowColour);
-        if (arrow < 4 && size >= 22)
-            QVERIFY(pixelsNear(image, QRect(device * 3 / 4, 0, device / 4, device), arrowColour) >
-                    0);
-        else if (!alarm)
-            QCOMPARE(arrowPixels, 0);
+        // The trend arrow takes the right quarter from 32 pixels on; smaller icons keep the
+        // room for the digits.
+        face.marks = {};
+        face.showTrend = true;
+        face.trendArrow = 3;
+        const QImage rising = shell::drawValueIcon(face, size, ratio);
+        const QImage right = rising.copy(device * 3 / 4, 0, device / 4, device);
+        bool red = false;
+        for (int y = 0; y < right.height() && !red; ++y) {
+            for (int x = 0; x < right.width() && !red; ++x)
+                red = near(right.pixelColor(x, y), QColor(0xd9, 0x3b, 0x2b));
+        }
+        QCOMPARE(red, size >= shell::kFullTextFrom);
     }
 
     void shortensWhatDoesNotFit()
     {
-        // In a square "21.4 °C" loses its unit; at 16 pixels its decimal too (or squeezed in).
         const auto drawn = [](const QString& text, int size) {
-            ValueIconFace face;
-            face.tickerText = text;
-            return shell::drawValueIcon(face, size, 1);
+            return shell::drawValueIcon(faceOf(text), size, 1);
         };
-        const QString full = QStringLiteral("21.4 \u00B0C");
-        const QImage small = drawn(full, 16);
-        QVERIFY(small == drawn(QStringLiteral("21"), 16) ||
-                small == drawn(QStringLiteral("21.4"), 16));
-        QCOMPARE(drawn(full, 48), drawn(QStringLiteral("21.4"), 48));
-        QVERIFY(drawn(full, 48) != drawn(QStringLiteral("21"), 48));
+        // Small icons: whole units; large ones the value as published, less its unit where that
+        // would not stay legible.
+        QCOMPARE(drawn(QStringLiteral("24.6 \u00B0C"), 16), drawn(QStringLiteral("25\u00B0"), 16));
+        QCOMPARE(drawn(QStringLiteral("1009.8 hPa"), 22), drawn(QStringLiteral("1010"), 22));
+        QCOMPARE(drawn(QStringLiteral("-0.4 \u00B0C"), 24), drawn(QStringLiteral("0\u00B0"), 24));
+        QCOMPARE(drawn(QStringLiteral("84 %"), 16), drawn(QStringLiteral("84%"), 16));
+        QCOMPARE(drawn(QStringLiteral("100 %"), 16), drawn(QStringLiteral("100"), 16));
+        QCOMPARE(drawn(QStringLiteral("21.4 \u00B0C"), 48), drawn(QStringLiteral("21.4"), 48));
+        QVERIFY(drawn(QStringLiteral("21.4 \u00B0C"), 48) != drawn(QStringLiteral("21"), 48));
     }
 };
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "weather/shell/panel_marks.h"
+
 #include <QColor>
 #include <QFont>
 #include <QIcon>
@@ -11,25 +13,37 @@ namespace shell {
 // What the tray's value icon shows.
 struct ValueIconFace
 {
-    QString tickerText; // "21.0 °C", or two values "21.0 °C / 84 %"
+    QString tickerText; // one value, "21.0 °C" (a second value gets an icon of its own)
     bool alarm = false; // an alarm holds: drawn in the alarm colours
     int trendArrow = 4; // the current arrow image (4: none)
     bool showTrend = false;
-    QColor foreground = Qt::white;
-    QColor background; // invalid: transparent, the panel shows through
-    QFont font;        // the family and weight; the size is chosen to fit
+    PanelMarks marks = {}; // Stale: drawn faded, over a dotted line, with the mark
+    QColor foreground = Qt::black;
+    QFont font; // the family; the size is chosen to fit
 };
 
 // The alarm colours of the value icon: white on red.
 inline const QColor kAlarmForeground = Qt::white;
 inline const QColor kAlarmBackground = QColor(0xc8, 0x10, 0x10);
 
+// The icons smaller than this many logical pixels show the short form of the value.
+constexpr int kFullTextFrom = 32;
+// The least height of the digits in an icon of `size` logical pixels (below kFullTextFrom).
+int valueDigitHeight(int size);
+
+// The short form of a value for small icons: the number rounded to whole units, "°" for a
+// temperature and "%" kept below 100, other units dropped ("24.6 °C" -> "25°", "1009.8 hPa" ->
+// "1010", "84 %" -> "84%", "100 %" -> "100"); a text that is no number stays as it is.
+QString shortValueText(const QString& value);
+
 // The value drawn into a square picture of `size` logical pixels at `ratio` device pixels per
-// pixel: each value (one, or two on two lines) as large as fits with one device pixel kept clear
-// at every edge, small text without antialiasing; a value too long to stay legible loses its
-// unit, then its decimals. The trend
-// arrow takes the right quarter where the picture is 22 pixels or more. Pure: the same face,
-// size and ratio always give the same picture.
+// pixel, on a transparent background (the alarm's red where one holds), each glyph outlined in
+// the colour that contrasts with the value's, so it reads on light and dark panels alike. The
+// digits are valueDigitHeight() high, their tops and baselines on pixel rows, each glyph
+// narrowed into whole pixel columns where the row would not fit. Below kFullTextFrom the short
+// form fills the picture; from kFullTextFrom on the published text (less its unit, then its
+// decimals, where the glyphs would be narrowed too far) over a row with the marks and the trend
+// arrow. Pure: the same face, size and ratio always give the same picture.
 QImage drawValueIcon(const ValueIconFace& face, int size, qreal ratio);
 
 // The value icon with pictures for the sizes tray hosts ask for (16 to 48 pixels, at 1x and 2x).
