@@ -1,4 +1,5 @@
 #include "weather/shell/frm_desk.h"
+#include "weather/shell/level_images.h"
 
 #include <QPushButton>
 #include <QRegion>
@@ -140,6 +141,39 @@ private Q_SLOTS:
         desk.cmdMoveLeft->click();
         QCOMPARE(desk.printed(), longText);
         QCOMPARE(desk.cmdMoveLeft->text(), QStringLiteral("<"));
+    }
+
+    // A text longer than the strip ends in "…" before the stale mark and the trend arrow, which
+    // keep the right end; a right click opens the menu, a double-click asks for the window.
+    void endsVisiblyAndAnswersTheMouse()
+    {
+        frmDesk desk;
+        desk.setDesktopSource([] { return desktopWith(platform::EdgeBottom, true); });
+        desk.setLook(Qt::black, Qt::white, QFont());
+        desk.resize(300, desk.height());
+        QString longText;
+        for (int i = 0; i < 20; ++i)
+            longText += QStringLiteral("    Value%1:%1.5    ").arg(i);
+        desk.setText(longText, true, shell::trendArrow(3, 16), shell::PanelMark::Stale);
+        desk.prtBanner();
+        const QImage strip = desk.picDspl->grab().toImage();
+        QVERIFY2(desk.drawn().endsWith(QChar(0x2026)), qPrintable(desk.drawn()));
+        bool red = false;
+        for (int x = strip.width() - 16; x < strip.width(); ++x) {
+            for (int y = 0; y < strip.height(); ++y) {
+                const QColor c = strip.pixelColor(x, y);
+                QVERIFY(c != QColor(Qt::black)); // no text under the arrow
+                red = red || (c.red() > 200 && c.green() < 100);
+            }
+        }
+        QVERIFY(red);
+
+        QSignalSpy menu(&desk, &frmDesk::popupMenuRequested);
+        QSignalSpy restore(&desk, &frmDesk::restoreRequested);
+        QTest::mouseClick(desk.picDspl, Qt::RightButton);
+        QTest::mouseDClick(desk.picDspl, Qt::LeftButton);
+        QCOMPARE(menu.count(), 1);
+        QCOMPARE(restore.count(), 1);
     }
 };
 

@@ -11,6 +11,7 @@
 #include <QDBusMetaType>
 #include <QDBusReply>
 #include <QImage>
+#include <QSet>
 #include <QTemporaryDir>
 
 namespace {
@@ -61,9 +62,10 @@ class TestDesktopsX11 : public QObject
                             dir_.filePath("weather.ini")));
         QFile settings(dir_.filePath("wsetting.ini"));
         QVERIFY(settings.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        settings.write("[SavedSetting]\nstate=1\nbanner=0\nfore_color=0\nback_color=65535\n"
-                       "proxy_on=1\nproxy_server=127.0.0.1\nproxy_port=9\ntray_sni=" +
-                       QByteArray(traySni ? "1" : "0") + "\n");
+        settings.write(
+            "[SavedSetting]\nstate=1\nbanner=0\nfore_color=0\nback_color=65535\n"
+            "use_sys_color=0\nproxy_on=1\nproxy_server=127.0.0.1\nproxy_port=9\ntray_sni=" +
+            QByteArray(traySni ? "1" : "0") + "\n");
     }
 
     QProcess* startWeather()
@@ -87,8 +89,8 @@ class TestDesktopsX11 : public QObject
 
     bool docked() const { return !x_.named(x_.root(), QStringLiteral("1KQ")).isEmpty(); }
 
-    // Pixels of the value's ground along the bottom panel, as the screen shows them.
-    int groundInPanel() const
+    // Pixels of `colour` along the bottom panel, as the screen shows them.
+    int groundInPanel(const QColor& colour = kBackColour) const
     {
         const QString file = dir_.filePath(QStringLiteral("probe.png"));
         QProcess import;
@@ -98,7 +100,7 @@ class TestDesktopsX11 : public QObject
         int n = 0;
         for (int y = qMax(0, image.height() - 30); y < image.height(); ++y) {
             for (int x = 0; x < image.width(); ++x)
-                n += image.pixelColor(x, y) == kBackColour;
+                n += image.pixelColor(x, y) == colour;
         }
         return n;
     }
@@ -240,26 +242,36 @@ private Q_SLOTS:
                     return !pixmaps.isEmpty();
                 },
                 30000));
-            // Every picture has the chosen ground at its corner (bytes A R G B, network order).
+            // Pictures for the panel sizes, the panel showing through each (bytes A R G B,
+            // network order).
+            QSet<int> sizes;
             for (const IconPixmap& p : pixmaps) {
                 QVERIFY(p.width > 0 && p.bytes.size() == p.width * p.height * 4);
-                QCOMPARE(QColor(uchar(p.bytes[1]), uchar(p.bytes[2]), uchar(p.bytes[3])),
-                         kBackColour);
+                QCOMPARE(uchar(p.bytes[0]), uchar(0));
+                sizes.insert(p.width);
             }
+            QVERIFY(sizes.contains(16) && sizes.contains(22) && sizes.contains(24) &&
+                    sizes.contains(32));
             QVERIFY(!docked());
-            QVERIFY(X11Session::waitUntil([&] { return groundInPanel() > 100; }, 30000));
-            // The stats tip is its tooltip, the popup menu its menu; Activate brings the main
-            // window back, and the item goes.
+            // The value's outline (light round black digits) is on the panel.
+            QVERIFY(X11Session::waitUntil(
+                [&] { return groundInPanel(QColor(0xf4, 0xf4, 0xf4)) > 20; }, 30000));
+            // Named as the product; the stats tip is its tooltip, the popup menu its menu;
+            // Activate brings the main window back, beside which the value stays.
             const QString name = registeredItems().constFirst();
-            QVERIFY2(itemTip(name).startsWith(QStringLiteral("Nimbulo:\n")),
+            QCOMPARE(itemProperty(name, QStringLiteral("Title")).toString(),
+                     QStringLiteral("Nimbulo"));
+            QCOMPARE(itemProperty(name, QStringLiteral("Id")).toString(),
+                     QStringLiteral("Nimbulo"));
+            QVERIFY2(itemTip(name).startsWith(QStringLiteral("Nimbulo\n")),
                      qPrintable(itemTip(name)));
             QVERIFY(itemProperty(name, QStringLiteral("Menu")).value<QDBusObjectPath>().path() !=
                     QStringLiteral("/"));
             x_.saveScreenshot(QStringLiteral("xfce-value-icon.png"));
             item(name, QStringLiteral("org.kde.StatusNotifierItem"))
                 ->call(QStringLiteral("Activate"), 0, 0);
-            QVERIFY(X11Session::waitUntil([] { return registeredItems().isEmpty(); }, 20000));
-            QVERIFY(mainWindowShown());
+            QVERIFY(X11Session::waitUntil([&] { return mainWindowShown(); }, 20000));
+            QCOMPARE(registeredItems().size(), 1);
         } else {
             QVERIFY(X11Session::waitUntil([&] { return docked(); }, 30000));
             QVERIFY(X11Session::waitUntil([&] { return groundInPanel() > 100; }, 30000));

@@ -349,10 +349,17 @@ private Q_SLOTS:
         }
         QVERIFY(w.lblStale->isVisible());
         QCOMPARE(w.List1[1]->item(1)->text(), QStringLiteral("35.5 C")); // still on show
+        // Every panel display marks its value stale, in one way.
+        shell::PanelDisplays& panel = app_->displays();
+        panel.printBanner();
+        QVERIFY(panel.tray().content().marks.testFlag(shell::PanelMark::Stale));
+        QVERIFY(panel.banner().marks().testFlag(shell::PanelMark::Stale));
 
         server_.setPage(QStringLiteral("r1/obs.html"), kPage);
         w.cmdRefresh->click();
         QTRY_VERIFY(w.lblStale->isHidden());
+        panel.printBanner();
+        QVERIFY(!panel.tray().content().marks && !panel.banner().marks());
     }
 
     void alarmWindowFollowsTheAlarm()

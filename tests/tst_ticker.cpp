@@ -68,7 +68,9 @@ private Q_SLOTS:
         frmTicker ticker;
         ticker.resize(120, 20);
         ticker.setColors(Qt::yellow, Qt::darkBlue);
-        ticker.paintTicker({QStringLiteral("WWWW"), false, 4, stale});
+        ticker.paintTicker(
+            {QStringLiteral("WWWW"), false, 4,
+             stale ? shell::PanelMarks(shell::PanelMark::Stale) : shell::PanelMarks()});
         const QImage image = ticker.picTicker->grab().toImage();
         QCOMPARE(image.pixelColor(image.width() - 1, 0), QColor(Qt::darkBlue));
         bool fullColour = false;

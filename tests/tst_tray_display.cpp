@@ -386,15 +386,27 @@ private Q_SLOTS:
         QCOMPARE(restore.count(), 1);
     }
 
+    void dockedTickerMouse_data()
+    {
+        QTest::addColumn<bool>("twice");
+        QTest::newRow("click") << false;
+        QTest::newRow("double-click") << true;
+    }
+
+    // The right click opens the menu; a click (or a double-click) brings the window back once.
     void dockedTickerMouse()
     {
+        QFETCH(bool, twice);
         Fixture f;
         f.display.startTrayDisplay();
         QSignalSpy menu(&f.display, &TrayDisplay::popupMenuRequested);
         QSignalSpy restore(&f.display, &TrayDisplay::restoreRequested);
         QTest::mouseClick(f.display.ticker()->picTicker, Qt::RightButton);
         QCOMPARE(menu.count(), 1);
-        QTest::mouseDClick(f.display.ticker()->picTicker, Qt::LeftButton);
+        if (twice)
+            QTest::mouseDClick(f.display.ticker()->picTicker, Qt::LeftButton);
+        else
+            QTest::mouseClick(f.display.ticker()->picTicker, Qt::LeftButton);
         QCOMPARE(restore.count(), 1);
         QCOMPARE(f.tray.docked, 0);
     }

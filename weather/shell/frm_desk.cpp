@@ -74,6 +74,7 @@ frmDesk::frmDesk(QWidget* parent)
     // The banner never becomes the active window, where alone Qt would show its tips.
     setAttribute(Qt::WA_AlwaysShowToolTips);
     setMouseTracking(true);
+    picDspl->installEventFilter(this);
 
     cmdMenu->setAutoRaise(true);
     cmdMoveLeft->setFocusPolicy(Qt::NoFocus);
@@ -124,10 +125,12 @@ void frmDesk::setLook(const QColor& foreground, const QColor& background, const 
     cmdMoveLeft->setFixedSize(height, height);
 }
 
-void frmDesk::setText(const QString& bannerText, bool showArrow, const QPixmap& arrow)
+void frmDesk::setText(const QString& bannerText, bool showArrow, const QPixmap& arrow,
+                      PanelMarks marks)
 {
     bannerText_ = bannerText;
     arrow_ = showArrow ? arrow : QPixmap();
+    marks_ = marks;
 }
 
 void frmDesk::setMenuIcon(const QIcon& icon)
@@ -244,11 +247,26 @@ void frmDesk::resizeEvent(QResizeEvent* event)
     prtBanner();
 }
 
+int frmDesk::markSide(int stripHeight)
+{
+    return qMax(7, stripHeight - 6);
+}
+
+int frmDesk::endWidth(int stripHeight) const
+{
+    int width = 0;
+    if (!arrow_.isNull())
+        width += qRound(arrow_.width() / arrow_.devicePixelRatio()) + 2;
+    if (marks_)
+        width += panelMarksWidth(marks_, markSide(stripHeight)) + 2;
+    return width;
+}
+
 void frmDesk::prtBanner()
 {
     int width = qMax(1, this->width() - menuWidth() - 2);
     const QFontMetrics metrics(picDspl->font());
-    if (metrics.horizontalAdvance(bannerText_) > width) {
+    if (metrics.horizontalAdvance(bannerText_.trimmed()) + endWidth(height() - 2) > width) {
         width = qMax(1, width - cmdMoveLeft->width());
         cmdMoveLeft->move(width + menuWidth() + 1, 0);
         cmdMoveLeft->setEnabled(true);
@@ -278,9 +296,8 @@ void frmDesk::moveLeftClicked()
     }
     tailShown = true;
     const QFontMetrics metrics(picDspl->font());
-    const auto fits = [&](const QString& s) {
-        return metrics.horizontalAdvance(s) <= picDspl->width();
-    };
+    const int room = picDspl->width() - endWidth(picDspl->height());
+    const auto fits = [&](const QString& s) { return metrics.horizontalAdvance(s) <= room; };
     if (fits(bannerText_))
         return;
     printed_ = bannerTail(bannerText_, fits) + QString(5, QLatin1Char(' '));
@@ -293,15 +310,44 @@ void frmDesk::drawText(QWidget* strip)
 {
     QPainter painter(strip);
     painter.fillRect(strip->rect(), background_);
-    painter.setPen(foreground_);
     const QFontMetrics metrics(strip->font());
-    painter.drawText(QPoint(0, (strip->height() - metrics.height()) / 2 + metrics.ascent()),
-                     printed_);
+    // The arrow and the marks keep the right end; the text stops short of them.
+    int right = strip->width();
     if (!arrow_.isNull()) {
         const QSize size = (QSizeF(arrow_.size()) / arrow_.devicePixelRatio()).toSize();
-        painter.drawPixmap(strip->width() - size.width(), (strip->height() - size.height()) / 2,
-                           arrow_);
+        right -= size.width();
+        painter.drawPixmap(right, (strip->height() - size.height()) / 2, arrow_);
+        right -= 2;
     }
+    if (marks_) {
+        const int side = markSide(strip->height());
+        const int width = panelMarksWidth(marks_, side);
+        right -= width;
+        drawPanelMarks(painter, QRectF(right, (strip->height() - side) / 2, width, side), marks_,
+                       foreground_);
+        right -= 2;
+    }
+    const bool stale = marks_.testFlag(PanelMark::Stale);
+    const QColor text = stale ? staleColour(foreground_, background_) : foreground_;
+    drawn_ = metrics.elidedText(printed_, Qt::ElideRight, qMax(0, right));
+    if (stale)
+        drawStaleLine(painter, 0, metrics.horizontalAdvance(drawn_.trimmed()) - 1,
+                      strip->height() - 2, text);
+    painter.setPen(text);
+    painter.drawText(QPoint(0, (strip->height() - metrics.height()) / 2 + metrics.ascent()),
+                     drawn_);
+}
+
+bool frmDesk::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == picDspl) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (event->type() == QEvent::MouseButtonRelease && mouse->button() == Qt::RightButton)
+            Q_EMIT popupMenuRequested(mouse->globalPosition().toPoint());
+        else if (event->type() == QEvent::MouseButtonDblClick && mouse->button() == Qt::LeftButton)
+            Q_EMIT restoreRequested();
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void frmDesk::mouseMoveEvent(QMouseEvent* event)

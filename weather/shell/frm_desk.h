@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/work_area.h"
+#include "weather/shell/panel_marks.h"
 
 #include <QColor>
 #include <QFont>
@@ -31,7 +32,8 @@ QString bannerTail(const QString& text, const std::function<bool(const QString&)
 // text does not fit, `cmdMoveLeft` ("<") that shows the text's end for 6 seconds. It reserves
 // its strip (a strut: maximised windows stop at it; the strip dies with the window, also when
 // the program is killed), follows the panel to another edge (`tmrPos`, every second) and gives
-// the strip back in undoDesk().
+// the strip back in undoDesk(). Text that does not fit ends in "…" before the arrow and the
+// marks, which keep the right end.
 class frmDesk : public QWidget
 {
     Q_OBJECT
@@ -64,7 +66,8 @@ public:
 
     // The look and content that printBanner hands over.
     void setLook(const QColor& foreground, const QColor& background, const QFont& font);
-    void setText(const QString& bannerText, bool showArrow, const QPixmap& arrow);
+    void setText(const QString& bannerText, bool showArrow, const QPixmap& arrow,
+                 PanelMarks marks = {});
     void setMenuIcon(const QIcon& icon);
 
     void initBanner();  // place the banner and reserve its strip
@@ -79,12 +82,16 @@ public:
 
     int reservedStrip() const { return reserved_; } // 0: nothing reserved
     const QString& printed() const { return printed_; }
+    const QString& drawn() const { return drawn_; } // the printed text as the last paint fit it
+    PanelMarks marks() const { return marks_; }
     void drawText(QWidget* strip);
 
 Q_SIGNALS:
-    void popupMenuRequested(QPoint global);
+    void popupMenuRequested(QPoint global); // the menu button, or a right click on the text
+    void restoreRequested();                // a double-click on the text: the main window
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
 
@@ -95,11 +102,16 @@ private:
     void moveLeftClicked();
     void reprint();
     int menuWidth() const;
+    // The side of a mark and the width the arrow and the marks take in a strip this high.
+    static int markSide(int stripHeight);
+    int endWidth(int stripHeight) const;
 
     std::function<platform::DesktopState()> desktop_;
     QString bannerText_;
     QString printed_;
+    QString drawn_;
     QPixmap arrow_;
+    PanelMarks marks_;
     QColor foreground_;
     QColor background_;
     QRect screen_;

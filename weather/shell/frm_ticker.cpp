@@ -4,7 +4,6 @@
 
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPen>
 #include <QTimer>
 
 namespace shell {
@@ -96,12 +95,19 @@ QSize frmTicker::textSize(const TickerContent& content) const
     int width = metrics.horizontalAdvance(printed);
     if (content.showTrend)
         width = qMax(width, metrics.horizontalAdvance(printed.trimmed()) + 2 + arrowSize());
+    if (content.marks)
+        width += 2 + panelMarksWidth(content.marks, markSize());
     return {width + border, metrics.height() + border};
 }
 
 int frmTicker::arrowSize() const
 {
     return qMax(8, height() - 2);
+}
+
+int frmTicker::markSize() const
+{
+    return qMax(7, height() - 4);
 }
 
 void frmTicker::fitText()
@@ -134,22 +140,28 @@ void frmTicker::drawStrip(QWidget* strip)
     painter.fillRect(area, background_);
     const QFontMetrics metrics(strip->font());
     const int top = (area.height() - metrics.height()) / 2;
-    QColor text = foreground_;
-    if (content_.stale) {
-        // Half way to the background: still legible, plainly not current.
-        text = QColor::fromRgbF((foreground_.redF() + background_.redF()) / 2,
-                                (foreground_.greenF() + background_.greenF()) / 2,
-                                (foreground_.blueF() + background_.blueF()) / 2);
-        painter.setPen(QPen(text, 1, Qt::DotLine));
-        painter.drawLine(0, area.height() - 1, area.width() - 1, area.height() - 1);
-    }
+    const bool stale = content_.marks.testFlag(PanelMark::Stale);
+    const QColor text = stale ? staleColour(foreground_, background_) : foreground_;
+    const int left = bordered_ ? 1 : 0;
+    const int textWidth = metrics.horizontalAdvance(printed_.trimmed());
+    if (stale)
+        drawStaleLine(painter, left, left + textWidth - 1, area.height() - 2 - left, text);
     painter.setPen(text);
-    painter.drawText(QPoint(bordered_ ? 1 : 0, top + metrics.ascent()), printed_);
+    painter.drawText(QPoint(left, top + metrics.ascent()), printed_);
+    int right = area.width() - left;
     if (!arrow_.isNull()) {
         const qreal ratio = arrow_.devicePixelRatio();
         const QSize size = (QSizeF(arrow_.size()) / ratio).toSize();
-        painter.drawPixmap(area.width() - size.width() - (bordered_ ? 1 : 0),
-                           (area.height() - size.height()) / 2, arrow_);
+        right -= size.width();
+        painter.drawPixmap(right, (area.height() - size.height()) / 2, arrow_);
+    }
+    // The marks follow the text (before the arrow, which keeps the right end).
+    if (content_.marks) {
+        const int side = markSize();
+        const int width = panelMarksWidth(content_.marks, side);
+        const int at = qMin(left + textWidth + 2 + width, right - 1);
+        drawPanelMarks(painter, QRectF(at - width, (area.height() - side) / 2, width, side),
+                       content_.marks, foreground_);
     }
     if (bordered_) {
         painter.setPen(foreground_);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "weather/shell/panel_marks.h"
+
 #include <QColor>
 #include <QFont>
 #include <QPixmap>
@@ -27,9 +29,9 @@ struct TickerContent
     QString tickerText;
     bool showTrend = false;
     int trendArrow = 4; // the current arrow image (4: none)
-    // The values are older than the last scan, or the observation older than its product:
-    // the text is drawn dimmed, over a dotted line.
-    bool stale = false;
+    // Stale: the values are older than the last scan, or the observation older than its
+    // product; the text is drawn faded, over a dotted line, with the mark after it.
+    PanelMarks marks = {};
 };
 
 // The ticker `frmTicker`: a small borderless window whose strip `picTicker` prints the chosen
@@ -68,7 +70,7 @@ public:
     void drawStrip(QWidget* strip);
 
 Q_SIGNALS:
-    void clicked();                          // refresh the stats tooltip
+    void clicked();                          // a left click
     void doubleClicked();                    // back to the main window
     void rightButtonReleased(QPoint global); // the popup menu, while docked
     void pointerInside(bool inside);         // the pointer came onto the ticker or left it
@@ -80,6 +82,7 @@ protected:
 private:
     void fitText();
     int arrowSize() const;
+    int markSize() const;
 
     QColor foreground_;
     QColor background_;

@@ -18,11 +18,14 @@ PanelDisplays::PanelDisplays(engine::Monitor& monitor, QWidget& mainWindow,
     connect(&monitor_, &engine::Monitor::staleChanged, this, [this] {
         setTrayContent();
         tray_.paintTicker();
+        if (banner_.isVisible())
+            printBanner();
     });
     connect(&monitor_, &engine::Monitor::displayChoiceChanged, this,
             &PanelDisplays::setDisplayWidth);
     connect(&tray_, &TrayDisplay::popupMenuRequested, this, &PanelDisplays::popupMenuRequested);
     connect(&banner_, &frmDesk::popupMenuRequested, this, &PanelDisplays::popupMenuRequested);
+    connect(&banner_, &frmDesk::restoreRequested, this, &PanelDisplays::restoreMainWindow);
     connect(&tray_, &TrayDisplay::restoreRequested, this, [this] {
         mainWindow_.show();
         mainWindow_.raise();
@@ -55,6 +58,11 @@ void PanelDisplays::setDisplayWidth()
                                  monitor_.settings().showTrend, monitor_.secondValue);
 }
 
+PanelMarks PanelDisplays::marks() const
+{
+    return monitor_.staleText.isEmpty() ? PanelMarks() : PanelMarks(PanelMark::Stale);
+}
+
 void PanelDisplays::applyTrayOptions()
 {
     const config::AppSettings& s = monitor_.settings();
@@ -73,14 +81,18 @@ void PanelDisplays::applyTrayOptions()
 void PanelDisplays::setTrayContent()
 {
     const config::AppSettings& s = monitor_.settings();
-    tray_.setContent({monitor_.tickerText, s.showTrend, monitor_.stats().trendArrow,
-                      !monitor_.staleText.isEmpty()},
+    tray_.setContent({monitor_.tickerText, s.showTrend, monitor_.stats().trendArrow, marks()},
                      monitor_.stats().levelIcon);
     // The value icon's tip says, as the other stats tips do, when the values are old.
     QString tip = monitor_.tickerTip;
     if (!monitor_.staleText.isEmpty())
         tip += monitor_.staleText + QStringLiteral("\r\n");
-    tray_.setValueFacts(tip,
+    const QString station = monitor_.stations.currentText();
+    const QString time = monitor_.stats().obsTime;
+    const QString title = station.isEmpty() || time.isEmpty()
+                              ? QStringLiteral("Nimbulo")
+                              : station + QStringLiteral(" at ") + time;
+    tray_.setValueFacts(title, tip,
                         !monitor_.alarmState().alarmOff &&
                             engine::alarmHolds(monitor_.alarmFindings(), monitor_.alarmSettings()));
 }
@@ -143,13 +155,16 @@ void PanelDisplays::restoreMainWindow()
 {
     if (banner_.isVisible())
         banner_.closeBanner();
-    if (tray_.state.trayActive) {
-        if (tray_.state.tickerDocked)
-            tray_.stopDockedTicker();
-        else
-            tray_.closeStdTray();
+    // The value icon stays beside the window; the ticker and the standard icon give way to it.
+    if (!tray_.staysWithWindow()) {
+        if (tray_.state.trayActive) {
+            if (tray_.state.tickerDocked)
+                tray_.stopDockedTicker();
+            else
+                tray_.closeStdTray();
+        }
+        tray_.setInUse(false);
     }
-    tray_.setInUse(false);
     mainWindow_.show();
     mainWindow_.raise();
     mainWindow_.activateWindow();
@@ -187,7 +202,7 @@ void PanelDisplays::printBanner()
     // Before the first pass that found the station the line says so.
     const QString text =
         noData ? engine::bannerTextOf(stats, engine::TransLabels()).text : monitor_.bannerText;
-    banner_.setText(text, s.showTrend, trendArrow(arrow));
+    banner_.setText(text, s.showTrend, trendArrow(arrow), noData ? PanelMarks() : marks());
     banner_.setMenuIcon(levelIcon(stats.levelIcon));
     banner_.prtBanner();
     banner_.picDspl->setToolTip(monitor_.bannerTip);

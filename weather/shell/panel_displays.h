@@ -50,6 +50,10 @@ Q_SIGNALS:
     // The right click on the tray display or the banner's menu button: the popup menu opens.
     void popupMenuRequested(QPoint global);
 
+    // The marks every panel display shows beside the value: Stale while the monitor has a
+    // stale text.
+    PanelMarks marks() const;
+
 private:
     // The banner is chosen and the session can reserve its strip.
     bool bannerChosen() const;

@@ -11,7 +11,9 @@ class QSystemTrayIcon;
 namespace shell {
 
 // The value as a StatusNotifierItem: a tray icon whose picture is the value itself, its tooltip
-// the stats tip, its context menu the popup menu, Activate bringing the main window back.
+// the stats tip, its context menu the popup menu, Activate bringing the main window back. With
+// the second value on ("21.0 °C / 84 %") each value gets an item of its own, side by side in
+// the host, so both stay legible at panel sizes.
 //
 // Qt chooses a tray icon's back end (StatusNotifierItem or XEmbed) once, when the icon is made,
 // and stays with XEmbed if no host was up then. So the icon is only made while a host owns the
@@ -31,17 +33,19 @@ public:
     void close() override;
     bool shown() const override;
 
-    QSystemTrayIcon* icon() const { return icon_; }
+    // The item of the first value; nullptr while none is up.
+    QSystemTrayIcon* icon() const { return icons_.value(0); }
 
 private:
     void hostChanged(bool running);
-    void makeIcon();
+    void makeIcons();
+    void dropIcons();
     void refresh();
 
     platform::SniWatcher& watcher_;
     QPointer<QMenu> menu_;
-    QSystemTrayIcon* icon_ = nullptr;
-    ValueIconFace face_;
+    QList<QSystemTrayIcon*> icons_;
+    QList<ValueIconFace> faces_;
     QString tip_;
     bool open_ = false;
 };

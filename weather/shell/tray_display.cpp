@@ -116,11 +116,8 @@ TrayDisplay::TrayDisplay(platform::TrayHost& host, QObject* parent)
     connect(&host_, &platform::TrayHost::trayChanged, this, &TrayDisplay::trayChanged);
     connect(&sniWatcher_, &platform::SniWatcher::hostChanged, this, &TrayDisplay::sniHostChanged);
     connect(&sni_, &SniValueDisplay::lost, this, &TrayDisplay::trayChanged);
-    connect(&sni_, &SniValueDisplay::restoreRequested, this, [this] {
-        inUse_ = false;
-        closeStdTray();
-        Q_EMIT restoreRequested();
-    });
+    // The value icon stays while the main window is open (it is the value, not a way back).
+    connect(&sni_, &SniValueDisplay::restoreRequested, this, &TrayDisplay::restoreRequested);
     // A tray that tells its changes wakes the resting check (see checkPass).
     connect(&host_, &platform::TrayHost::layoutChanged, this, [this] {
         if (state.tickerDocked && state.trayActive)
@@ -154,8 +151,9 @@ void TrayDisplay::setContent(const TickerContent& content, int levelIcon)
     levelIcon_ = levelIcon;
 }
 
-void TrayDisplay::setValueFacts(const QString& tickerTip, bool alarm)
+void TrayDisplay::setValueFacts(const QString& tipTitle, const QString& tickerTip, bool alarm)
 {
+    tipTitle_ = tipTitle;
     tickerTip_ = tickerTip;
     alarm_ = alarm;
 }
@@ -174,8 +172,9 @@ void TrayDisplay::makeTicker()
 {
     ticker_ = std::make_unique<frmTicker>();
     connect(ticker_->tmrCheck, &QTimer::timeout, this, &TrayDisplay::trayCheckTick);
-    connect(ticker_.get(), &frmTicker::clicked, this, &TrayDisplay::statTipsRequested);
-    connect(ticker_.get(), &frmTicker::doubleClicked, this, &TrayDisplay::tickerDoubleClicked);
+    // A click (or a double-click) brings the main window back, as on the value icon.
+    connect(ticker_.get(), &frmTicker::clicked, this, &TrayDisplay::tickerClicked);
+    connect(ticker_.get(), &frmTicker::doubleClicked, this, &TrayDisplay::tickerClicked);
     connect(ticker_.get(), &frmTicker::rightButtonReleased, this, [this](QPoint global) {
         // The free (hover) ticker has no menu: the standard icon's right click opens it.
         if (state.tickerDocked)
@@ -486,15 +485,13 @@ void TrayDisplay::showValueIcon()
     face.alarm = alarm_;
     face.showTrend = content_.showTrend;
     face.trendArrow = content_.trendArrow;
+    face.marks = content_.marks;
     face.font = options_.useSysFont ? QApplication::font() : options_.displayFont;
-    if (!options_.useSysColor) {
-        face.foreground = options_.foreColor;
-        face.background = options_.backColor;
-    } else {
-        // The panel shows through, the value in the desktop theme's text colour.
-        face.foreground = QApplication::palette().color(QPalette::WindowText);
-    }
-    sni_.showValue(face, QStringLiteral("Nimbulo:"), tickerTip_);
+    // The panel shows through: the value in the chosen colour, or the desktop theme's text
+    // colour; its outline keeps it legible on any panel.
+    face.foreground = options_.useSysColor ? QApplication::palette().color(QPalette::WindowText)
+                                           : options_.foreColor;
+    sni_.showValue(face, tipTitle_, tickerTip_);
 }
 
 void TrayDisplay::setStdTray()
@@ -600,8 +597,10 @@ void TrayDisplay::trayIconRightClicked(QPoint global)
     Q_EMIT popupMenuRequested(global);
 }
 
-void TrayDisplay::tickerDoubleClicked()
+void TrayDisplay::tickerClicked()
 {
+    if (!state.trayActive)
+        return; // the second click of a double-click
     ticker_->hide();
     ticker_->tmrCheck->stop();
     // The free ticker belongs to the standard icon, which goes with it.

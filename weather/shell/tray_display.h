@@ -124,8 +124,12 @@ public:
     const TrayOptions& options() const { return options_; }
     // What the ticker prints and the standard icon's level image, kept for every paint.
     void setContent(const TickerContent& content, int levelIcon);
-    // The stats tip and whether an alarm holds, for the value icon.
-    void setValueFacts(const QString& tickerTip, bool alarm);
+    const TickerContent& content() const { return content_; }
+    // The stats tip (its title: the station and time) and whether an alarm holds, for the
+    // value icon.
+    void setValueFacts(const QString& tipTitle, const QString& tickerTip, bool alarm);
+    // The display stays up while the main window is open (the value icon).
+    bool staysWithWindow() const { return way_ == TrayWay::SniValueIcon && state.trayActive; }
     // The popup menu the value icon's host shows (not owned).
     void setContextMenu(QMenu* menu) { sni_.setContextMenu(menu); }
     // Tests replace the desktop and the `EnableAutoTray` read (nullopt: unreadable).
@@ -183,7 +187,7 @@ private:
     bool tallTray(int height) const;
     void checkPass();
     void showHiddenIconsHelp();
-    void tickerDoubleClicked();
+    void tickerClicked();
     void trayChanged();
     void sniHostChanged(bool running);
     void showValueIcon();
@@ -197,6 +201,7 @@ private:
     TrayOptions options_;
     TickerContent content_;
     int levelIcon_ = 0;
+    QString tipTitle_;
     QString tickerTip_;
     bool alarm_ = false;
     std::unique_ptr<frmTicker> ticker_;
