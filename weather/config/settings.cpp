@@ -49,7 +49,8 @@ QList<SettingDef> buildTable()
         saved("banner_pos", K::FlagNonZero),
         saved("fore_color", K::Integer),
         saved("back_color", K::Integer),
-        saved("use_sys_color", K::FlagIsOne),
+        // The panel displays follow the desktop's palette unless the user chose colours.
+        saved("use_sys_color", K::FlagIsOne, "1"),
         saved("use_sys_font", K::FlagIsOne),
         saved("font_na", K::Text),
         saved("font_si", K::Number),
@@ -132,7 +133,9 @@ QString SettingsFile::raw(const QString& key) const
 bool SettingsFile::flag(const QString& key) const
 {
     const SettingDef& d = def(key);
-    const double value = common::readNumber(raw(key));
+    // A flag never written takes its default: new settings get it, stored choices stay.
+    const QString stored = raw(key);
+    const double value = common::readNumber(stored.isEmpty() ? d.defaultValue : stored);
     switch (d.kind) {
     case SettingKind::FlagIsOne:
         return value == 1;

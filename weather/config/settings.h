@@ -74,7 +74,7 @@ struct AppSettings
     QFont displayFont;
     QColor foreColor; // text and background of banner and ticker; unset: the main window's
     QColor backColor;
-    bool useSysColor = false;
+    bool useSysColor = true;
     bool useSysFont = false;
     int savedStation = -1; // -1: none saved, the first station is taken
     QString stationName;
