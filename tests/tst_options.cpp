@@ -171,8 +171,10 @@ private Q_SLOTS:
             QVERIFY2(control->isEnabled() == !wayland, qPrintable(control->objectName()));
         for (const QLabel* reason : {dialog_->lblNoDock, dialog_->lblNoStrip, dialog_->lblNoHotKey})
             QCOMPARE(reason->text().isEmpty(), !wayland);
-        // The value icon is the only way there.
+        // The value icon is the only way there. Without a host for it (none runs here), the box
+        // says that the ticker stays docked.
         QCOMPARE(dialog_->chkTraySni->isChecked(), wayland);
+        QCOMPARE(dialog_->lblNoSniHost->text().isEmpty(), wayland);
         if (wayland && qEnvironmentVariableIsSet("NIMBULO_ARTEFACTS")) {
             dialog_->show();
             QVERIFY(QTest::qWaitForWindowExposed(dialog_.get()));

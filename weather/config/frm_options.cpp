@@ -178,6 +178,7 @@ frmOptions::frmOptions(SettingsFile file, AppSettings& settings, OptionsHost& ho
       cmbDispType(named(new QComboBox(Frame4), "cmbDispType")),
       chkTraySni(checkBox("chkTraySni", "Value as tray icon, not docked", Frame4)),
       lblNoDock(named(new QLabel(Frame4), "lblNoDock")),
+      lblNoSniHost(named(new QLabel(Frame4), "lblNoSniHost")),
       lblNoStrip(named(new QLabel(Frame4), "lblNoStrip")),
       Label3(named(new QLabel(QStringLiteral("Position"), Frame4), "Label3")),
       cmbBanner(named(new QComboBox(Frame4), "cmbBanner")),
@@ -261,7 +262,8 @@ void frmOptions::buildLayout()
     display->addWidget(cmbBanner, 1, 1);
     display->addWidget(chkTraySni, 2, 0, 1, 2);
     display->addWidget(lblNoDock, 3, 0, 1, 2);
-    display->addWidget(lblNoStrip, 4, 0, 1, 2);
+    display->addWidget(lblNoSniHost, 4, 0, 1, 2);
+    display->addWidget(lblNoStrip, 5, 0, 1, 2);
 
     // Item data: years; 0 keeps the record for ever.
     for (const int years : {1, 2, 3, 5, 10, 0})
@@ -416,6 +418,19 @@ void frmOptions::greyOutUnavailable()
     explain(lblNoStrip, noStrip, {Label3, cmbBanner});
     explain(lblNoHotKey, platform::notAvailable(platform::Ability::GlobalHotKey),
             {chkHotKey, cmdSetHotKey, lblHotKey});
+    lblNoSniHost->setWordWrap(true);
+    noteSniHost(sniWatcher_.hostRunning());
+    connect(&sniWatcher_, &platform::SniWatcher::hostChanged, this, &frmOptions::noteSniHost);
+}
+
+void frmOptions::noteSniHost(bool running)
+{
+    // Where the ticker cannot dock, the value icon is the only way and waits for its host.
+    const bool shown = !running && chkTraySni->isEnabled();
+    lblNoSniHost->setText(shown ? QStringLiteral("No panel here shows tray icons of this kind: "
+                                                 "the value stays docked until one does.")
+                                : QString());
+    lblNoSniHost->setVisible(shown);
 }
 
 void frmOptions::loadControls()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/sni_watcher.h"
 #include "weather/config/layout_file.h"
 #include "weather/config/settings.h"
 
@@ -169,6 +170,7 @@ public:
     QComboBox* cmbDispType;
     QCheckBox* chkTraySni; // the value icon rather than the docked ticker
     QLabel* lblNoDock;     // why the session cannot dock the ticker (hidden when it can)
+    QLabel* lblNoSniHost;  // the value icon needs a status notifier host (hidden while one runs)
     QLabel* lblNoStrip;    // why it cannot reserve the banner's strip
     QLabel* Label3;
     QComboBox* cmbBanner;
@@ -213,6 +215,8 @@ private:
     void loadControls();
     // Greys out what the session cannot do, each with its one-line reason.
     void greyOutUnavailable();
+    // Says under the value icon's box that no host shows it, while none runs.
+    void noteSniHost(bool running);
     void applyHotKeyChoice();
     void alarmTypePicked();
     void alarmScrolled();
@@ -238,6 +242,7 @@ private:
     QColor backColor_;
     HotKeyCapture capture_;
     QString registeredKeyText_;
+    platform::SniWatcher sniWatcher_;
 };
 
 } // namespace config
