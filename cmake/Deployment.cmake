@@ -21,3 +21,8 @@ set(NIMBULO_UPDATE_ROOT "${_update_root}" CACHE STRING
     "Root address of the update server, which serves freeload/wthrvers.txt and freeload/weather.ini; empty: updates come with the package")
 set(NIMBULO_HOME_PAGE "${_home_page}" CACHE STRING
     "The product's home page, opened from the about windows and the update message; empty: none")
+
+# The desktop entry's id (its file name without ".desktop", also the AppStream component id): the
+# programs name their windows by it (the Wayland app_id), so the desktop matches them to it.
+set(NIMBULO_APP_ID "au.nimbulo.Nimbulo" CACHE STRING
+    "AppStream component id; also the name of the desktop entry")

@@ -6,8 +6,6 @@ if(NOT NIMBULO_SYSTEM_INSTALL)
   return()
 endif()
 
-set(NIMBULO_APP_ID "au.nimbulo.Nimbulo" CACHE STRING
-    "AppStream component id; also the name of the desktop entry")
 set(NIMBULO_MAINTAINER "Nimbulo maintainers <maintainers@users.noreply.c-seed-fef9503e.example>"
     CACHE STRING "The package's Maintainer field")
 set(_data ${PROJECT_SOURCE_DIR}/data)

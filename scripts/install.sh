@@ -29,7 +29,10 @@ cmake --install "$build" --prefix "$prefix" >/dev/null
 
 apps=${XDG_DATA_HOME:-$HOME/.local/share}/applications
 mkdir -p "$apps"
-entry="$apps/nimbulo-weather.desktop"
+# Named by the desktop entry id the monitor gives its windows (NIMBULO_APP_ID), so the desktop
+# matches them to it.
+entry="$apps/au.nimbulo.Nimbulo.desktop"
+rm -f "$apps/nimbulo-weather.desktop" # the name of older installs
 cat >"$entry" <<ENTRY
 [Desktop Entry]
 Type=Application
@@ -41,6 +44,7 @@ Path=$prefix
 Icon=$prefix/icons/nimbulo.svg
 Terminal=false
 Categories=Utility;
+StartupWMClass=Nimbulo
 ENTRY
 desktop-file-validate "$entry"
 echo "Installed into $prefix; menu entry $entry"

@@ -24,5 +24,6 @@ if [ "$purge" = 1 ]; then
   rmdir "$registry" 2>/dev/null || true
 fi
 rmdir "$prefix" 2>/dev/null || true
-rm -f "${XDG_DATA_HOME:-$HOME/.local/share}/applications/nimbulo-weather.desktop"
+rm -f "${XDG_DATA_HOME:-$HOME/.local/share}/applications/au.nimbulo.Nimbulo.desktop" \
+  "${XDG_DATA_HOME:-$HOME/.local/share}/applications/nimbulo-weather.desktop"
 echo "Nimbulo removed from $prefix"

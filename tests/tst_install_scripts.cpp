@@ -74,7 +74,7 @@ private Q_SLOTS:
         for (const char* file :
              {"weather", "nimsaver", "nimsetup", "weather.ini", "icons/nimbulo.svg"})
             QVERIFY2(QFile::exists(prefix_ + '/' + file), file);
-        QVERIFY(QFile::exists(path("home/.local/share/applications/nimbulo-weather.desktop")));
+        QVERIFY(QFile::exists(path("home/.local/share/applications/au.nimbulo.Nimbulo.desktop")));
         // Its settings will hold the scrambled proxy password: the folder is the user's alone.
         QCOMPARE(QFile::permissions(prefix_) & 0x7077,
                  QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);

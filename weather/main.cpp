@@ -2,6 +2,7 @@
 
 #include "common/info_options.h"
 #include "common/program_folder.h"
+#include "common/program_identity.h"
 #include "platform/app_dir.h"
 #include "platform/shutdown_signals.h"
 #include "platform/single_instance.h"
@@ -92,6 +93,7 @@ int main(int argc, char** argv)
     }
 
     QApplication app(argc, argv);
+    common::setProgramIdentity();
     common::initProgramFolder(QCoreApplication::arguments());
     QApplication::setQuitOnLastWindowClosed(false);
 

@@ -4,6 +4,7 @@
 
 #include "common/info_options.h"
 #include "common/program_folder.h"
+#include "common/program_identity.h"
 #include "platform/registry_store.h"
 #include "platform/single_instance.h"
 #include "saver/command_line.h"
@@ -56,6 +57,7 @@ int main(int argc, char** argv)
     if (common::answerInfoOption(argc, argv, kHelp))
         return 0;
     QApplication app(argc, argv);
+    common::setProgramIdentity();
     QStringList arguments = common::initProgramFolder(QCoreApplication::arguments().mid(1));
     const QString dumpPath = takeDumpPath(arguments);
     const saver::CommandLine commandLine =

@@ -4,6 +4,7 @@
 
 #include "common/info_options.h"
 #include "common/program_folder.h"
+#include "common/program_identity.h"
 #include "platform/app_dir.h"
 #include "platform/message_box.h"
 #include "platform/x11/x11_display.h"
@@ -77,6 +78,7 @@ int main(int argc, char** argv)
         return runWithoutWindows(argc, argv);
 
     QApplication app(argc, argv);
+    common::setProgramIdentity();
     const QStringList arguments = common::initProgramFolder(QCoreApplication::arguments());
     const setup::Mode mode = setup::modeOf(arguments);
     if (mode == setup::Mode::Other) {
