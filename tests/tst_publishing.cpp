@@ -5,17 +5,15 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <algorithm>
+
 using engine::StatTable;
+using engine::TextWidth;
 using engine::TransLabels;
 
 namespace {
 
 // Widths in twips by text; texts not listed measure 0.
-engine::TextWidth widths(const QHash<QString, int>& table)
-{
-    return [table](const QString& text) { return table.value(text); };
-}
-
 StatTable sydneyTable()
 {
     StatTable table;
@@ -72,37 +70,34 @@ private Q_SLOTS:
         QCOMPARE(result.value_or("<kept>"), text);
     }
 
-    void leaders_data()
+    void leadersLineUpTheValues_data()
     {
-        // The leader shortens as the measured label widens: the tooltip at 460 and 620 twips,
-        // the feed at 850 and 1130.
-        QTest::addColumn<QString>("tipLine");
-        QTest::addColumn<int>("width");
-        QTest::addColumn<QString>("feedLine");
-        QTest::newRow("459") << "Temp - - - - - - >   1" << 459 << "Temp - - - - >   1";
-        QTest::newRow("460") << "Temp - - - >   1" << 460 << "Temp - - - - >   1";
-        QTest::newRow("619") << "Temp - - - >   1" << 619 << "Temp - - - - >   1";
-        QTest::newRow("620") << "Temp - >   1" << 620 << "Temp - - - - >   1";
-        QTest::newRow("849") << "Temp - >   1" << 849 << "Temp - - - - >   1";
-        QTest::newRow("850") << "Temp - >   1" << 850 << "Temp - - >   1";
-        QTest::newRow("1129") << "Temp - >   1" << 1129 << "Temp - - >   1";
-        QTest::newRow("1130") << "Temp - >   1" << 1130 << "Temp > 1";
+        QTest::addColumn<QString>("family"); // empty: a terminal's fixed pitch
+        QTest::newRow("terminal") << QString();
+        QTest::newRow("DejaVu Sans") << "DejaVu Sans";
+        QTest::newRow("DejaVu Serif") << "DejaVu Serif";
     }
 
-    void leaders()
+    void leadersLineUpTheValues()
     {
-        QFETCH(QString, tipLine);
-        QFETCH(int, width);
-        QFETCH(QString, feedLine);
-        StatTable table;
-        table.headers = QStringList{"Time", "Temp"};
-        table.values = QStringList{"06/03:30pm", "1"};
-        table.obsTime = "03:30 PM";
-        const auto texts =
-            engine::statTexts(table, "Here", TransLabels(), widths({{"Temp", width}}));
-        QCOMPARE(texts.tickerTip,
-                 tipLine + "\r\n\r\nLast observation at 03:30 PM\r\nStation is Here\r\n");
-        QCOMPARE(texts.feedText, "Here at: 03:30 PM\r\n" + feedLine);
+        // In the font the texts are measured in, every value starts at the same place (within
+        // a space of a proportional font), in the tip and in the feed.
+        QFETCH(QString, family);
+        const TextWidth width = family.isEmpty() ? TextWidth(&engine::characterWidth)
+                                                 : engine::twipsWidth(QFont(family, 9), 96);
+        const StatTable table = sydneyTable();
+        const auto texts = engine::statTexts(table, "Sydney Airport", TransLabels(), width);
+        const int slack = family.isEmpty() ? 0 : width(QStringLiteral(" "));
+        for (const QString& text : {texts.tickerTip, texts.feedText}) {
+            QList<int> starts;
+            for (const QString& line : text.split(QStringLiteral("\r\n"))) {
+                if (const qsizetype end = line.indexOf(QStringLiteral(" >   ")); end > 0)
+                    starts.append(width(line.left(end + 5)));
+            }
+            QCOMPARE(starts.size(), table.headers.size() - 1);
+            const auto [least, most] = std::minmax_element(starts.cbegin(), starts.cend());
+            QVERIFY2(*most - *least <= slack, qPrintable(text));
+        }
     }
 
     void statTextsWithTransLabels()
@@ -111,22 +106,18 @@ private Q_SLOTS:
         // header. Column 0 is in neither.
         const StatTable table = sydneyTable();
         const TransLabels labels = TransLabels::load(transLayout(), table.headers);
-        const auto width = widths({{"T", 100},
-                                   {"Temp", 900},
-                                   {"Rel Hum", 500},
-                                   {"Rain since 9am", 1200},
-                                   {"Wind Dir", 700}});
-        const auto texts = engine::statTexts(table, "Sydney Airport", labels, width);
-        QCOMPARE(texts.tickerTip, QString::fromUtf8("T - - - - - - >   21.0 °C\r\n"
-                                                    "Rel Hum - - - >   N/F\r\n"
+        const auto texts =
+            engine::statTexts(table, "Sydney Airport", labels, TextWidth(&engine::characterWidth));
+        QCOMPARE(texts.tickerTip, QString::fromUtf8("T - - - - - - -  >   21.0 °C\r\n"
+                                                    "Rel Hum - - - -  >   N/F\r\n"
                                                     "Rain since 9am - >   \r\n"
-                                                    "Wind Dir - >   SSE\r\n"
+                                                    "Wind Dir - - - - >   SSE\r\n"
                                                     "\r\nLast observation at 03:30 PM\r\n"
                                                     "Station is Sydney Airport\r\n"));
         QCOMPARE(texts.feedText, QString::fromUtf8("Sydney Airport at: 03:30 PM\r\n"
-                                                   "Temp - - >   21.0 °C\r\n"
-                                                   "Rel Hum - - - - >   N/F\r\n"
-                                                   "Rain since 9am > \r\n"
+                                                   "Temp - - - - - - >   21.0 °C\r\n"
+                                                   "Rel Hum - - - -  >   N/F\r\n"
+                                                   "Rain since 9am - >   \r\n"
                                                    "Wind Dir - - - - >   SSE"));
     }
 

@@ -439,7 +439,9 @@ int runPrint(const QString& appDir, PrintMode mode, QTextStream& out, QTextStrea
 {
     net::ErrorLog log;
     engine::Monitor monitor(appDir + QStringLiteral("weather.ini"),
-                            appDir + QStringLiteral("wsetting.ini"), log, widthIn(QFont()));
+                            appDir + QStringLiteral("wsetting.ini"), log,
+                            // Printed for a terminal: the leaders count characters.
+                            &engine::characterWidth);
     monitor.fetchForecasts = mode == PrintMode::Forecast;
     monitor.loadSettings();
     monitor.scanTimer.stop();

@@ -11,23 +11,29 @@ namespace {
 
 const QString kCrLf = QStringLiteral("\r\n");
 
-// Leaders shorten as the text widens, so the values line up in a proportional font.
-QString tipLeader(int twips)
+// The leaders that end every text at the same width, so the values after them line up in the
+// font `width` measures: " - >" after the widest text, more "- " pairs after narrower ones,
+// then spaces before the ">" for what a pair is too wide to fill.
+QStringList alignedLeaders(const QStringList& texts, const TextWidth& width)
 {
-    if (twips < 460)
-        return QStringLiteral(" - - - - - - >   ");
-    if (twips < 620)
-        return QStringLiteral(" - - - >   ");
-    return QStringLiteral(" - >   ");
-}
-
-QString feedLeader(int twips)
-{
-    if (twips < 850)
-        return QStringLiteral(" - - - - >   ");
-    if (twips < 1130)
-        return QStringLiteral(" - - >   ");
-    return QStringLiteral(" > ");
+    const auto leader = [](int pairs, int spaces) {
+        return QString(QStringLiteral(" -")).repeated(pairs) + QString(spaces, QLatin1Char(' ')) +
+               QStringLiteral(" >   ");
+    };
+    int target = 0;
+    for (const QString& text : texts)
+        target = qMax(target, width(text + leader(1, 0)));
+    QStringList leaders;
+    for (const QString& text : texts) {
+        int pairs = 1;
+        while (pairs < 64 && width(text + leader(pairs + 1, 0)) <= target)
+            ++pairs;
+        int spaces = 0;
+        while (spaces < 8 && width(text + leader(pairs, spaces + 1)) <= target)
+            ++spaces;
+        leaders.append(leader(pairs, spaces));
+    }
+    return leaders;
 }
 
 QString valueAt(const QStringList& values, qsizetype i)
@@ -55,6 +61,11 @@ TextWidth twipsWidth(const QFont& font, qreal logicalDpi)
     return [metrics = QFontMetrics(font), logicalDpi](const QString& text) {
         return qRound(metrics.horizontalAdvance(text) * 1440.0 / logicalDpi);
     };
+}
+
+int characterWidth(const QString& text)
+{
+    return int(text.size());
 }
 
 TransLabels TransLabels::load(const QString& layoutPath, const QStringList& headers)
@@ -92,14 +103,20 @@ std::optional<QString> tickerTextOf(const QStringList& values, int displayColumn
 StatTexts statTexts(const StatTable& table, const QString& station, const TransLabels& labels,
                     const TextWidth& width)
 {
+    QStringList headers;
+    QStringList shown;
+    for (qsizetype i = 1; i < table.headers.size(); ++i) {
+        headers.append(table.headers[i]);
+        shown.append(labels.labelOf(table.headers[i]));
+    }
+    const QStringList tipLeaders = alignedLeaders(shown, width);
+    const QStringList feedLeaders = alignedLeaders(headers, width);
     StatTexts texts;
     texts.feedText = station % u" at: " % table.obsTime;
-    for (qsizetype i = 1; i < table.headers.size(); ++i) {
-        const QString& header = table.headers[i];
-        const QString value = valueAt(table.values, i);
-        const QString label = labels.labelOf(header);
-        texts.tickerTip += label % tipLeader(width(label)) % value % kCrLf;
-        texts.feedText += kCrLf % header % feedLeader(width(header)) % value;
+    for (qsizetype i = 0; i < headers.size(); ++i) {
+        const QString value = valueAt(table.values, i + 1);
+        texts.tickerTip += shown[i] % tipLeaders[i] % value % kCrLf;
+        texts.feedText += kCrLf % headers[i] % feedLeaders[i] % value;
     }
     texts.tickerTip +=
         kCrLf % u"Last observation at " % table.obsTime % kCrLf % u"Station is " % station % kCrLf;

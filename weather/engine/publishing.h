@@ -12,13 +12,15 @@
 
 namespace engine {
 
-// The width of a text in the main window's font, in twips (1/1440 inch). The display texts pick
-// their leaders by it; tests inject their own.
+// The width of a text in the main window's font, in twips (1/1440 inch). The display texts size
+// their leaders by it, so the values line up; tests inject their own.
 using TextWidth = std::function<int(const QString&)>;
 
 // The real measure: the text's advance in `font`, in pixels, times 1440 / `logicalDpi`
 // (15 twips per pixel at 96 DPI).
 TextWidth twipsWidth(const QFont& font, qreal logicalDpi);
+// The width of a text in a fixed-pitch font (a terminal): its characters.
+int characterWidth(const QString& text);
 
 // The short display labels of the layout file's [Trans] section (key = a column header, value =
 // its label). Read once per region, so a pass does not reread the file per value.
@@ -45,11 +47,13 @@ std::optional<QString> tickerTextOf(const QStringList& values, int displayColumn
 // The stats tooltip and the screen-saver feed of a shown station.
 struct StatTexts
 {
-    // One line per stat column: label (Trans label or header), a leader by the label's width,
-    // the value text; then a blank line, "Last observation at <time>" and "Station is <station>".
+    // One line per stat column: label (Trans label or header), a leader (" - - >   ") that
+    // ends at the same width after every label, the value text; then a blank line, "Last
+    // observation at <time>" and "Station is <station>".
     QString tickerTip;
-    // "<station> at: <time>", then one line per stat column: header, a leader by the header's
-    // width, the value text. Lines end with CR LF; no line break at the end.
+    // "<station> at: <time>", then one line per stat column: header, a leader that ends at the
+    // same width after every header, the value text. Lines end with CR LF; no line break at the
+    // end.
     QString feedText;
 };
 StatTexts statTexts(const StatTable& table, const QString& station, const TransLabels& labels,
