@@ -18,9 +18,9 @@
 
 namespace {
 
-const QRgb kBackColour = qRgb(255, 255, 0);  // back_color 65535 (BGR): the value icon's ground
-const QRgb kOkColour = qRgb(0, 255, 0);      // Waybar's style for class "ok"
-const QRgb kStaleColour = qRgb(255, 0, 255); // ... and for "stale"
+const QRgb kOutlineColour = qRgb(0xf4, 0xf4, 0xf4); // around the value icon's black digits
+const QRgb kOkColour = qRgb(0, 255, 0);             // Waybar's style for class "ok"
+const QRgb kStaleColour = qRgb(255, 0, 255);        // ... and for "stale"
 
 bool waitUntil(const std::function<bool()>& done, int ms)
 {
@@ -184,10 +184,11 @@ private Q_SLOTS:
         writeFile(QStringLiteral("app/weather.ini"),
                   layout.readAll().replace("st_url=ftp://ftp.bom.gov.au/anon/gen/fwo/",
                                            "st_url=http://www.bom.gov.au/fwo/"));
-        writeFile(QStringLiteral("app/wsetting.ini"),
-                  "[SavedSetting]\nstate=1\nbanner=0\nfore_color=0\nback_color=65535\n"
-                  "proxy_on=1\nproxy_server=127.0.0.1\nproxy_port=" +
-                      port_.toUtf8() + "\n");
+        writeFile(
+            QStringLiteral("app/wsetting.ini"),
+            "[SavedSetting]\nstate=1\nbanner=0\nuse_sys_color=0\nfore_color=0\nback_color=65535\n"
+            "proxy_on=1\nproxy_server=127.0.0.1\nproxy_port=" +
+                port_.toUtf8() + "\n");
         const QByteArray print =
             QByteArray(WEATHER_EXE) + " --appdir " + appDir_.toUtf8() + " --print=json";
         writeFile(QStringLiteral("waybar.json"),
@@ -251,7 +252,7 @@ private Q_SLOTS:
                  waybar->readAllStandardError().constData());
         QCOMPARE(barPixels(kStaleColour), 0);
         QProcess* weather = spawn(QStringLiteral(WEATHER_EXE), {"--appdir", appDir_});
-        QVERIFY2(waitUntil([&] { return barPixels(kBackColour) > 100; }, 60000),
+        QVERIFY2(waitUntil([&] { return barPixels(kOutlineColour) > 20; }, 60000),
                  weather->readAllStandardError().constData());
         QVERIFY(!mainWindowShown());
         screenshot(QStringLiteral("sway-waybar.png"));

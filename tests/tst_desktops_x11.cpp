@@ -16,7 +16,7 @@
 
 namespace {
 
-const QColor kBackColour(255, 255, 0); // back_color 65535 (BGR): the value icon's ground
+const QColor kBackColour(255, 255, 0); // back_color 65535 (BGR): the docked ticker's ground
 
 // One picture of an item's IconPixmap: width, height, ARGB32 in network byte order.
 struct IconPixmap
