@@ -46,13 +46,13 @@ public:
     // The banner's colours, text and arrow, then its drawing (`printBanner`).
     void printBanner();
 
-Q_SIGNALS:
-    // The right click on the tray display or the banner's menu button: the popup menu opens.
-    void popupMenuRequested(QPoint global);
-
     // The marks every panel display shows beside the value: Stale while the monitor has a
     // stale text.
     PanelMarks marks() const;
+
+Q_SIGNALS:
+    // The right click on the tray display or the banner's menu button: the popup menu opens.
+    void popupMenuRequested(QPoint global);
 
 private:
     // The banner is chosen and the session can reserve its strip.
