@@ -10,7 +10,7 @@ packages=(
   xvfb xauth openbox tint2 x11-utils xdotool imagemagick
   fonts-dejavu-core fonts-comic-neue desktop-file-utils tinyproxy python3 python3-aiosmtpd
   xscreensaver xscreensaver-data
-  libcurl4-openssl-dev ca-certificates openssl python3-pyftpdlib
+  libcurl4-openssl-dev ca-certificates openssl python3-pyftpdlib zlib1g-dev
   clang libclang-rt-14-dev iproute2
   qt6-wayland dbus dbus-x11 xfce4-panel sway waybar grim
   qtkeychain-qt6-dev gnome-keyring # the mail password in the secret store; its test's Secret Service

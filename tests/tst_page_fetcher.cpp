@@ -721,6 +721,54 @@ private Q_SLOTS:
         QCOMPARE(rig.state.fetchFailed, result.isEmpty());
     }
 
+    // With the proxy setting off every road goes through the proxy the environment names
+    // (tinyproxy wanting credentials: its refusal shows it was asked), unless no_proxy names
+    // the host.
+    void environmentProxy_data()
+    {
+        QTest::addColumn<QByteArray>("variable");
+        QTest::addColumn<QString>("scheme");
+        QTest::addColumn<QByteArray>("noProxy");
+        QTest::newRow("https_proxy") << QByteArray("https_proxy") << "https" << QByteArray();
+        QTest::newRow("all_proxy for https") << QByteArray("ALL_PROXY") << "https" << QByteArray();
+        QTest::newRow("ftp_proxy") << QByteArray("ftp_proxy") << "ftp" << QByteArray();
+        QTest::newRow("http_proxy, own client")
+            << QByteArray("http_proxy") << "http" << QByteArray();
+        QTest::newRow("no_proxy") << QByteArray("https_proxy") << "https"
+                                  << QByteArray("localhost,127.0.0.1");
+    }
+
+    void environmentProxy()
+    {
+        QFETCH(QByteArray, variable);
+        QFETCH(QString, scheme);
+        QFETCH(QByteArray, noProxy);
+        Tinyproxy proxy;
+        if (!proxy.installed || !pythonHas("pyftpdlib"))
+            QSKIP("tinyproxy or pyftpdlib is not installed");
+        QVERIFY2(proxy.running, proxy.process.readAll().constData());
+        QTemporaryDir dir;
+        QFile file(dir.filePath(QStringLiteral("page")));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(kPeerPage.toUtf8()) > 0);
+        file.close();
+        ScriptedServer origin({{ok(kPeerPage.toUtf8())}});
+        Peer server(scheme == QLatin1String("ftp") ? "net_ftp_peer.py" : "net_https_peer.py",
+                    scheme == QLatin1String("ftp") ? QStringList{dir.path()}
+                                                   : ca_.serverArgs("good"));
+        const QString url = scheme == QLatin1String("http")
+                                ? QStringLiteral("http://127.0.0.1:%1/page").arg(origin.port())
+                                : server.url(scheme.toLatin1().constData(), "/page");
+        qputenv(variable.constData(), "http://127.0.0.1:" + proxy.port.toLatin1());
+        qputenv("no_proxy", noProxy);
+        Rig rig;
+        const QString page = rig.fetch(true, url);
+        qunsetenv(variable.constData());
+        qunsetenv("no_proxy");
+        QCOMPARE(rig.messages(),
+                 noProxy.isEmpty() ? QStringList{fetch_text::kBasicAuthRequired} : QStringList{});
+        QCOMPARE(page, noProxy.isEmpty() ? QString() : kPeerPage);
+    }
+
 private:
     TestCa ca_; // trusted through SSL_CERT_FILE while the tests run
 };

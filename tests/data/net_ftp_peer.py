@@ -7,6 +7,7 @@ Usage: net_ftp_peer.py DIR [--no-anonymous] [--stall] [--withhold-226]
   --withhold-226  a file is sent, but its final "226" reply never is; "withheld" is printed
                   instead
   --escape        its "550" replies carry a terminal escape sequence (clear the screen)
+  --log-retr      prints "full <file>" for each file sent (RETR)
 """
 import argparse
 import logging
@@ -29,6 +30,12 @@ class EscapingHandler(FTPHandler):
         FTPHandler.respond(self, resp, logfun)
 
 
+class LoggingHandler(FTPHandler):
+    def ftp_RETR(self, file):
+        print("full", file, flush=True)
+        return FTPHandler.ftp_RETR(self, file)
+
+
 class WithholdingHandler(FTPHandler):
     def respond(self, resp, logfun=logging.debug):
         if resp.startswith("226"):
@@ -44,6 +51,7 @@ def main():
     parser.add_argument("--stall", action="store_true")
     parser.add_argument("--withhold-226", action="store_true")
     parser.add_argument("--escape", action="store_true")
+    parser.add_argument("--log-retr", action="store_true")
     args = parser.parse_args()
     logging.basicConfig(level=logging.ERROR)
     authorizer = DummyAuthorizer()
@@ -58,6 +66,8 @@ def main():
         handler = WithholdingHandler
     elif args.escape:
         handler = EscapingHandler
+    elif args.log_retr:
+        handler = LoggingHandler
     handler.authorizer = authorizer
     handler.auth_failed_timeout = 0  # refuse at once, as the test's time limits are short
     server = FTPServer(("127.0.0.1", 0), handler)

@@ -10,10 +10,18 @@ Usage: net_https_peer.py [--cert FILE --key FILE] [--file PATH]
   /echo          the request head as the body
   /file          the bytes of --file
   /redirect/T    redirects to T (URL-decoded)        /long-header  a 1 MB header line
+  /product       the --file, read at every request, as a CDN sends it: ETag and Last-Modified
+                 (the file's time), gzip-encoded when the client accepts it, 304 to a request
+                 whose If-None-Match names the tag or whose If-Modified-Since is not older
+  /deaf          the --file whole, with the same ETag and Last-Modified, whatever is asked
+  Each body of /product and /deaf sent prints "full <path>", each 304 "unchanged <path>".
 """
 import argparse
+import email.utils
 import gzip
+import hashlib
 import http.server
+import os
 import ssl
 import urllib.parse
 import sys
@@ -25,6 +33,7 @@ PAGE = '<table class="tabledata"><tr><td>21.4\u00b0</td></tr></table>'.encode()
 class Handler(http.server.BaseHTTPRequestHandler):
     protocol_version = "HTTP/1.1"
     file_bytes = b""
+    file_path = ""
 
     def log_message(self, *args):
         pass
@@ -38,6 +47,26 @@ class Handler(http.server.BaseHTTPRequestHandler):
         self.end_headers()
         self.wfile.write(body)
 
+    def product(self, path):
+        with open(Handler.file_path, "rb") as f:
+            body = f.read()
+        changed = int(os.path.getmtime(Handler.file_path))
+        tag = '"%s"' % hashlib.sha1(body).hexdigest()[:16]
+        validators = [("ETag", tag), ("Last-Modified", email.utils.formatdate(changed, usegmt=True))]
+        if path == "/product":
+            since = self.headers.get("If-Modified-Since")
+            match = self.headers.get("If-None-Match")
+            if (match == tag if match else
+                    since and email.utils.parsedate_to_datetime(since).timestamp() >= changed):
+                print("unchanged", path, flush=True)
+                self.send(304, b"", validators)
+                return
+            if "gzip" in self.headers.get("Accept-Encoding", ""):
+                body = gzip.compress(body)
+                validators.append(("Content-Encoding", "gzip"))
+        print("full", path, flush=True)
+        self.send(200, body, validators)
+
     def redirect(self, target):
         self.send(302, b"moved", [("Location", target)])
 
@@ -45,6 +74,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
         path = urllib.parse.urlsplit(self.path).path  # a proxy's absolute form too
         if path == "/page":
             self.send(200, PAGE)
+        elif path in ("/product", "/deaf"):
+            self.product(path)
         elif path == "/chunked":
             chunks = [PAGE[:10], PAGE[10:30], PAGE[30:]]
             body = b"".join(b"%x\r\n%s\r\n" % (len(c), c) for c in chunks) + b"0\r\n\r\n"
@@ -86,6 +117,7 @@ def main():
     parser.add_argument("--file")
     args = parser.parse_args()
     if args.file:
+        Handler.file_path = args.file
         with open(args.file, "rb") as f:
             Handler.file_bytes = f.read()
     server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)

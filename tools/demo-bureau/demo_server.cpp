@@ -1,9 +1,14 @@
 #include "tools/demo-bureau/demo_server.h"
 
+#include <QCryptographicHash>
 #include <QDateTime>
+#include <QFile>
+#include <QLocale>
 #include <QSslSocket>
 #include <QTcpSocket>
 #include <QTimer>
+
+#include <zlib.h>
 
 namespace demo {
 namespace {
@@ -22,6 +27,8 @@ const char* reasonOf(int status)
         return "Moved Permanently";
     case 302:
         return "Found";
+    case 304:
+        return "Not Modified";
     case 400:
         return "Bad Request";
     case 403:
@@ -113,7 +120,77 @@ QString targetPath(const QByteArray& target)
     return QString::fromUtf8(query < 0 ? path : path.left(query));
 }
 
+QByteArray gzip(const QByteArray& data)
+{
+    z_stream z = {};
+    deflateInit2(&z, Z_DEFAULT_COMPRESSION, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY);
+    QByteArray out(qsizetype(deflateBound(&z, uLong(data.size()))) + 32, Qt::Uninitialized);
+    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.constData()));
+    z.avail_in = uInt(data.size());
+    z.next_out = reinterpret_cast<Bytef*>(out.data());
+    z.avail_out = uInt(out.size());
+    deflate(&z, Z_FINISH);
+    out.truncate(qsizetype(z.total_out));
+    deflateEnd(&z);
+    return out;
+}
+
+QByteArray httpDate(qint64 utc)
+{
+    return QLocale::c()
+        .toString(QDateTime::fromSecsSinceEpoch(utc, Qt::UTC),
+                  QStringLiteral("ddd, dd MMM yyyy HH:mm:ss 'GMT'"))
+        .toLatin1();
+}
+
 } // namespace
+
+void actAsCdn(Answer& answer, const QByteArray& head, QHash<QString, Version>& versions,
+              qint64 nowUtc)
+{
+    if (answer.status != 200)
+        return;
+    QList<QByteArray> lines = head.split('\n');
+    for (QByteArray& line : lines)
+        line = line.trimmed();
+    const QList<QByteArray> words = lines.value(0).simplified().split(' ');
+    const QString path = targetPath(words.value(1));
+    QByteArray body = answer.bytes.mid(answer.headSize);
+    QByteArray top = answer.bytes.left(answer.headSize - 2); // without the empty line
+
+    const QByteArray etag =
+        '"' + QCryptographicHash::hash(body, QCryptographicHash::Sha1).toHex().left(16) + '"';
+    Version& version = versions[path];
+    if (version.etag != etag)
+        version = {etag, nowUtc};
+    const QByteArray validators =
+        "ETag: " + etag + "\r\nLast-Modified: " + httpDate(version.changedUtc) + "\r\n";
+
+    const QByteArray ifNoneMatch = headerValue(lines, "If-None-Match");
+    const QDateTime ifModifiedSince = QDateTime::fromString(
+        QString::fromLatin1(headerValue(lines, "If-Modified-Since")), Qt::RFC2822Date);
+    const bool unchanged =
+        !ifNoneMatch.isEmpty()
+            ? ifNoneMatch == "*" || ifNoneMatch.split(',').contains(etag) ||
+                  ifNoneMatch.contains(" " + etag)
+            : ifModifiedSince.isValid() && ifModifiedSince.toSecsSinceEpoch() >= version.changedUtc;
+    if (unchanged) {
+        answer.status = 304;
+        answer.bytes = "HTTP/1.0 304 Not Modified\r\nServer: demo-bureau\r\n" + validators + "\r\n";
+        answer.headSize = answer.bytes.size();
+        return;
+    }
+    if (headerValue(lines, "Accept-Encoding").contains("gzip")) {
+        body = gzip(body);
+        const qsizetype at = top.indexOf("Content-Length: ");
+        const qsizetype end = top.indexOf("\r\n", at);
+        top.replace(at, end - at, "Content-Length: " + QByteArray::number(body.size()));
+        top += "Content-Encoding: gzip\r\n";
+    }
+    answer.bytes = top + validators + "\r\n";
+    answer.headSize = answer.bytes.size();
+    answer.bytes += body;
+}
 
 Answer answerRequest(const QByteArray& head, const BureauSite& site, const Misbehaviour& defaults,
                      qint64 nowUtc)
@@ -171,6 +248,14 @@ public:
         connect(socket_, &QTcpSocket::readyRead, this, &Connection::onReadyRead);
         connect(socket_, &QTcpSocket::disconnected, this, &Connection::onDisconnected);
         connect(&drip_, &QTimer::timeout, this, &Connection::sendSome);
+        // What went out on the wire: TLS records once encrypted, the bytes themselves before.
+        connect(socket_, &QTcpSocket::bytesWritten, this, [this](qint64 n) {
+            if (!tunnel_)
+                sentOnWire_ += n;
+        });
+        if (auto* tls = qobject_cast<QSslSocket*>(socket_))
+            connect(tls, &QSslSocket::encryptedBytesWritten, this,
+                    [this](qint64 n) { sentOnWire_ += n; });
         headTimeout_.setSingleShot(true);
         connect(&headTimeout_, &QTimer::timeout, socket_, &QTcpSocket::abort);
         headTimeout_.start(kHeadTimeoutMs);
@@ -199,8 +284,10 @@ private:
         if (end < 0) {
             answer_ = answerRequest({}, server_->site_, server_->defaults_, 0); // 400
         } else {
-            answer_ = answerRequest(request_.left(end), server_->site_, server_->defaults_,
-                                    server_->now());
+            const QByteArray head = request_.left(end);
+            answer_ = answerRequest(head, server_->site_, server_->defaults_, server_->now());
+            server_->serveFileFor(head, answer_);
+            actAsCdn(answer_, head, server_->versions_, server_->now());
         }
         request_.clear();
         emit server_->requestServed(answer_.requestLine, answer_.status);
@@ -222,6 +309,8 @@ private:
             QString::fromLatin1(request_.left(request_.indexOf('\n'))).trimmed(), 200);
         request_.clear();
         socket_->write("HTTP/1.1 200 Connection established\r\n\r\n");
+        sentOnWire_ += 39; // written before TLS starts, reported after
+        tunnel_ = true;
         tls->setSslConfiguration(*server_->tls_);
         tls->startServerEncryption();
     }
@@ -259,6 +348,7 @@ private:
         closed_ = true;
         drip_.stop();
         --server_->openConnections_;
+        emit server_->bytesSent(sentOnWire_);
         emit server_->connectionClosed();
         deleteLater();
     }
@@ -273,6 +363,8 @@ private:
     qsizetype sent_ = 0;
     bool answered_ = false;
     bool closed_ = false;
+    bool tunnel_ = false;
+    qint64 sentOnWire_ = 0;
 };
 
 DemoServer::DemoServer(BureauSite site, Misbehaviour defaults, QObject* parent)
@@ -284,6 +376,26 @@ DemoServer::DemoServer(BureauSite site, Misbehaviour defaults, QObject* parent)
 bool DemoServer::listen(quint16 port)
 {
     return server_.listen(QHostAddress::LocalHost, port);
+}
+
+void DemoServer::serveFileFor(const QByteArray& head, Answer& answer) const
+{
+    const QList<QByteArray> words = head.left(head.indexOf('\n')).simplified().split(' ');
+    const QString path = targetPath(words.value(1));
+    const auto it =
+        files_.constFind(path.startsWith(QLatin1String("/anon/gen")) ? path.mid(9) : path);
+    if (answer.status != 200 && answer.status != 404)
+        return;
+    if (it == files_.constEnd())
+        return;
+    QFile file(*it);
+    if (!file.open(QIODevice::ReadOnly))
+        return;
+    const Misbehaviour how = answer.how;
+    const QString requestLine = answer.requestLine;
+    answer = make(200, "application/xml", file.readAll());
+    answer.how = how;
+    answer.requestLine = requestLine;
 }
 
 qint64 DemoServer::now() const

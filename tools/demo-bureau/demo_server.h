@@ -4,6 +4,7 @@
 #include "tools/demo-bureau/misbehaviour.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QObject>
 #include <QSslConfiguration>
 #include <QString>
@@ -35,13 +36,29 @@ struct Answer
 Answer answerRequest(const QByteArray& head, const BureauSite& site, const Misbehaviour& defaults,
                      qint64 nowUtc);
 
+// What a CDN keeps of one path: the body's tag and when it last changed.
+struct Version
+{
+    QByteArray etag;
+    qint64 changedUtc = 0;
+};
+
+// Makes a 200 answer behave as a CDN's: `ETag` (a digest of the body) and `Last-Modified` (when
+// `versions` first saw that body at the path), a 304 without a body when the request's
+// If-None-Match names the tag (or, without one, its If-Modified-Since is not older), and the
+// body gzip-compressed when the request's Accept-Encoding takes gzip. Other answers stay.
+void actAsCdn(Answer& answer, const QByteArray& head, QHash<QString, Version>& versions,
+              qint64 nowUtc);
+
 // The demo bureau's HTTP server on 127.0.0.1. Event-driven: any number of connections at once,
 // each closed after its answer (unless told otherwise), none ever blocking another.
 //
 // With TLS set (setTls) it also ends the tunnels a client opens through it as through a proxy:
 // "CONNECT host:port" is answered "200 Connection established", TLS is started on the same
 // connection with the configured certificate, and the request that follows inside is answered
-// as any other. Without TLS a CONNECT gets 405 like any other method but GET.
+// as any other. Without TLS a CONNECT gets 405 like any other method but GET. Every answer goes
+// through actAsCdn(). With setCountBytes, each closed connection reports the bytes the server
+// sent on it (TLS records included) with bytesSent().
 class DemoServer : public QObject
 {
     Q_OBJECT
@@ -61,15 +78,20 @@ public:
 
     // The certificate and key CONNECT tunnels are served with.
     void setTls(const QSslConfiguration& configuration) { tls_ = configuration; }
+    // Serves the file at `file` (read at every request) for the site path `path`.
+    void serveFile(const QString& path, const QString& file) { files_.insert(path, file); }
 
 signals:
     void requestServed(const QString& requestLine, int status);
     void connectionClosed();
+    void bytesSent(qint64 bytes);
 
 private:
     friend class Connection;
     void onNewConnection();
     qint64 now() const;
+    // A served file's content for the request, in place of the site's answer.
+    void serveFileFor(const QByteArray& head, Answer& answer) const;
 
     // Hands out QSslSocket connections, which act as plain TCP until TLS is started.
     class Listener : public QTcpServer
@@ -82,6 +104,8 @@ private:
     std::optional<QSslConfiguration> tls_;
     BureauSite site_;
     Misbehaviour defaults_;
+    QHash<QString, QString> files_;
+    QHash<QString, Version> versions_;
     qint64 fixedClock_ = -1;
     int openConnections_ = 0;
 };

@@ -101,7 +101,9 @@ int main(int argc, char* argv[])
         "file);\n"
         "  a placeholder for the forecast, radar, map, flood-warning and tide pages it names.\n"
         "Request targets may be paths or full URLs (as a proxy receives them) of any host.\n"
-        "Point Nimbulo's proxy setting at this server to use it.\n\n"
+        "Point Nimbulo's proxy setting at this server to use it.\n"
+        "As a CDN does, it sends ETag and Last-Modified, answers conditional requests with 304 "
+        "and compresses (gzip) when asked.\n\n"
         "The misbehaviour options apply to every answer. One request can set its own by a path\n"
         "prefix with the option names, comma-separated:\n"
         "  GET /_misbehave/status=407,auth-scheme=NTLM/nsw/observations/nswall.shtml\n"
@@ -169,8 +171,17 @@ int main(int argc, char* argv[])
                        "127.0.0.1) from the CA in DIR (ca.pem and ca.key, e.g. made with "
                        "openssl). Clients trust it through SSL_CERT_FILE=DIR/ca.pem."),
         QStringLiteral("DIR"));
+    const QCommandLineOption serve(
+        QStringLiteral("serve"),
+        QStringLiteral("Serve FILE (read at every request) at the site path PATH, e.g. "
+                       "/fwo/IDN60920.xml=/tmp/IDN60920.xml (also below /anon/gen). Repeatable."),
+        QStringLiteral("PATH=FILE"));
+    const QCommandLineOption countBytes(
+        QStringLiteral("count-bytes"),
+        QStringLiteral("Print \"sent N bytes\" on stderr as each connection closes: what the "
+                       "server sent on it, TLS records included."));
     parser.addOptions({port, layout, exeVersion, iniVersion, clock, delay, drip, cut, neverClose,
-                       status, authScheme, requireAuth, tls});
+                       status, authScheme, requireAuth, tls, serve, countBytes});
     parser.process(app);
 
     demo::Misbehaviour defaults;
@@ -212,6 +223,16 @@ int main(int argc, char* argv[])
     }
     if (parser.isSet(tls))
         server.setTls(tlsFromCa(parser.value(tls)));
+    for (const QString& item : parser.values(serve)) {
+        const qsizetype eq = item.indexOf(QLatin1Char('='));
+        if (eq <= 0 || !item.startsWith(QLatin1Char('/')))
+            fail(QStringLiteral("bad --serve %1 (PATH=FILE)").arg(item));
+        server.serveFile(item.left(eq), item.mid(eq + 1));
+    }
+    if (parser.isSet(countBytes))
+        QObject::connect(&server, &demo::DemoServer::bytesSent, [](qint64 bytes) {
+            std::fprintf(stderr, "sent %lld bytes\n", static_cast<long long>(bytes));
+        });
     if (!server.listen(static_cast<quint16>(portNumber)))
         fail(QStringLiteral("cannot listen on 127.0.0.1:%1: %2")
                  .arg(portNumber)

@@ -150,6 +150,7 @@ StateLayout loadStateLayout(const QString& section, const QString& layoutPath)
     layout.historyFeed = is("st_hist_feed", "json") ? HistoryFeed::Json : HistoryFeed::Html;
     layout.historyUrl = address("st_hist_url");
     layout.historyPageUrl = address("st_hist_page");
+    layout.historyFallbackUrl = address("st_hist_fallback_url");
     for (int i = 1; i <= layout.columnCount; ++i) {
         if (layout.obsFeed == ObservationFeed::Xml)
             layout.xmlElements.append(reader.withFallback(numbered("st_xml_", i)));

@@ -70,6 +70,9 @@ struct StateLayout
     // st_hist_page: the station's history page on the bureau's site, for people, with "{wmo}"
     // for the station's number; empty: the history address itself
     QString historyPageUrl;
+    // st_hist_fallback_url: the same history by another road, with "{wmo}" like historyUrl,
+    // tried when it fails; empty: none
+    QString historyFallbackUrl;
     // fc_town_url: the state's town forecasts (precis) product; empty: the region has none.
     // fc_town_fallback_url: the same product by another road, tried when the first fails.
     QString townForecastUrl;
@@ -114,9 +117,10 @@ RegionList loadRegionList(const QString& layoutPath);
 // Reads one region section in the fixed key order. Keys that fall back take the [COMMON] value
 // when the region's own is missing or empty; page lists and paths never fall back.
 // After the page keys the feed keys follow, each falling back: st_feed ("xml" in any capitals,
-// else HTML), st_fallback_url, st_hist_feed ("json", else HTML), st_hist_url, st_hist_page, and
-// per column st_xml_<n> (XML feed only) and st_json_<n>. st_url, st_fallback_url, st_hist_url
-// and st_hist_page are read with pageAddress(). Last the region's own fc_town_url and
+// else HTML), st_fallback_url, st_hist_feed ("json", else HTML), st_hist_url, st_hist_page,
+// st_hist_fallback_url, and per column st_xml_<n> (XML feed only) and st_json_<n>. st_url,
+// st_fallback_url, st_hist_url, st_hist_page and st_hist_fallback_url are read with
+// pageAddress(). Last the region's own fc_town_url and
 // fc_town_fallback_url (no fallback to [COMMON]: a region without town forecasts has none),
 // read with pageAddress() when not empty.
 StateLayout loadStateLayout(const QString& section, const QString& layoutPath);

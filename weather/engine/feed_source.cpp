@@ -5,6 +5,8 @@
 #include "weather/net/error_log.h"
 #include "weather/net/frm_inet.h"
 
+#include <QStringList>
+
 namespace engine {
 namespace {
 
@@ -36,20 +38,16 @@ FeedFetch<RowTable> fetchObservations(net::frmInet& inet, const config::StateLay
             return {};
         return {true, cutDataBlock(page, layout, layout.columnCount)};
     }
-    const auto fetchAndRead = [&](const QString& url) -> std::optional<RowTable> {
-        const QString logBefore = log.text();
-        const QString product = inet.myOpenURL(url, true);
+    // The reader runs on each product that arrives (a kept one too) until one is taken.
+    std::optional<RowTable> rows;
+    inet.fetchProduct({layout.obsUrl, layout.obsFallbackUrl}, [&](const QString& product) {
         if (product.isEmpty()) {
-            // A failed fetch has logged why; a body of no bytes is said here.
-            if (log.text() == logBefore)
-                log.writeTxt(emptyProduct(url));
-            return std::nullopt;
+            log.writeTxt(emptyProduct(layout.obsUrl));
+            return false;
         }
-        return logged(readStateObservations(product, layout), log);
-    };
-    std::optional<RowTable> rows = fetchAndRead(layout.obsUrl);
-    if (!rows && !layout.obsFallbackUrl.isEmpty())
-        rows = fetchAndRead(layout.obsFallbackUrl);
+        rows = logged(readStateObservations(product, layout), log);
+        return rows.has_value();
+    });
     return {rows.has_value(), std::move(rows)};
 }
 
@@ -65,12 +63,22 @@ FeedFetch<HistoryTable> fetchHistory(net::frmInet& inet, const config::StateLayo
             return {};
         return {true, readHistoryPage(page, layout, graphCount, today)};
     }
-    const QString product = inet.myOpenURL(url, true);
-    if (product.isEmpty())
-        return {};
-    return {true, logged(readStationHistory(product.toUtf8(), layout, graphCount,
-                                            stationOfHistoryUrl(url, layout)),
-                         log)};
+    // The same history by the layout's other road, for an address made from its historyUrl.
+    const QString station = stationOfHistoryUrl(url, layout);
+    QString fallback = layout.historyFallbackUrl;
+    if (station.isEmpty() || !fallback.contains(QLatin1String("{wmo}")))
+        fallback.clear();
+    fallback.replace(QLatin1String("{wmo}"), station);
+    std::optional<HistoryTable> rows;
+    bool arrived = false; // a document came, even one the reader refused
+    inet.fetchProduct({url, fallback}, [&](const QString& text) {
+        if (text.isEmpty())
+            return false;
+        arrived = true;
+        rows = logged(readStationHistory(text.toUtf8(), layout, graphCount, station), log);
+        return rows.has_value();
+    });
+    return {arrived, std::move(rows)};
 }
 
 } // namespace engine

@@ -71,18 +71,20 @@ void ForecastWatch::fetch()
     if (!available())
         return;
     lastFetch_.start();
-    // A failed fetch gives an empty text and has logged why.
-    QString document = inet_.myOpenURL(url_, true);
-    if (document.isEmpty() && !fallbackUrl_.isEmpty())
-        document = inet_.myOpenURL(fallbackUrl_, true);
-    if (document.isEmpty())
+    // A failed fetch has logged why; so has the reader for a product it refuses.
+    std::optional<TownForecasts> read;
+    inet_.fetchProduct({url_, fallbackUrl_}, [&](const QString& document) {
+        if (document.isEmpty())
+            return false;
+        auto result = readTownForecasts(document, productIdOf(url_));
+        if (!result.rows)
+            log_.writeTxt(result.error);
+        read = std::move(result.rows);
+        return read.has_value();
+    });
+    if (!read)
         return;
-    auto read = readTownForecasts(document, productIdOf(url_));
-    if (!read.rows) {
-        log_.writeTxt(read.error);
-        return;
-    }
-    product_ = std::move(*read.rows);
+    product_ = std::move(*read);
     const QString wanted = wantedTown();
     const ForecastTown* town = product_.town(wanted);
     if (!wanted.isEmpty() && (!town || town->periods.isEmpty()))

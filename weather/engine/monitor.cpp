@@ -9,6 +9,7 @@
 
 #include <QDate>
 #include <QDateTime>
+#include <QFileInfo>
 #include <QLocale>
 #include <QTime>
 
@@ -50,6 +51,9 @@ Monitor::Monitor(QString layoutPath, QString settingsPath, net::ErrorLog& log, T
       log_(log), width_(std::move(width)), inet_(fetch_, settings_.proxy, log),
       forecast_(inet_, log)
 {
+    // Beside the settings, in the program folder: the monitor and `--print` share it.
+    inet_.setCacheFile(QFileInfo(settingsFile_.path()).absolutePath() + QLatin1Char('/') +
+                       net::kProductCacheFileName.toString());
     tmrTripLookup.setObjectName(QStringLiteral("tmrTripLookup"));
     tmrTripLookup.setSingleShot(true);
     tmrTripLookup.setInterval(600);
@@ -441,6 +445,7 @@ void Monitor::scanOnce()
     Q_EMIT regionListEnabledChanged(false);
 
     const QString logBefore = log_.text();
+    inet_.newScan();
     FeedFetch<RowTable> fetched = fetchObservations(inet_, layout_, log_);
 
     Q_EMIT refreshEnabledChanged(true);
@@ -456,16 +461,21 @@ void Monitor::scanOnce()
         if (stationListStale_ || stations.entries != stationNames())
             buildStationList();
     }
+    // What went wrong, for the stale mark and the status label: the first line of what this
+    // scan logged, else that nothing came.
+    const auto reasonNow = [&] {
+        return log_.text() != logBefore ? newestEntryLine(log_.text())
+                                        : QStringLiteral("No response on last scan");
+    };
+    // No product at all: what failed is said, not that the station is missing.
+    noProductReason_ = !fetched.arrived && rows_.isEmpty() ? reasonNow() : QString();
     showStats();
     // The chosen station is missing from this scan's rows: its last values stay, marked old.
     if (cut && stationChosen_ && !lastPassShown_)
         log_.writeTxt(QStringLiteral("Station ") + stations.currentText() +
                       QStringLiteral(" was not found on last scan"));
 
-    // What went wrong, for the stale mark and the status label: the first line of what this
-    // scan logged, else that nothing came.
-    const QString reason = log_.text() != logBefore ? newestEntryLine(log_.text())
-                                                    : QStringLiteral("No response on last scan");
+    const QString reason = reasonNow();
     if (!fetched.arrived) {
         scanError = reason;
         Q_EMIT scanFailedChanged(true);
@@ -572,13 +582,13 @@ void Monitor::showStats()
     case StatPassOutcome::NotChosen:
         graphEnabled = false;
         tickerText = result.notFound.tickerText;
-        tickerTip = result.notFound.tickerTip;
+        tickerTip = noProductReason_.isEmpty() ? result.notFound.tickerTip : noProductReason_;
         // Only a station looked for in rows can be missing: not after a failed download.
         if (!stationNames().isEmpty())
             log_.writeTxt(result.notFound.errorLogText);
-        feedText = result.notFound.feedText;
+        feedText = noProductReason_.isEmpty() ? result.notFound.feedText : noProductReason_;
         if (settings_.banner)
-            bannerTip = result.notFound.bannerTip;
+            bannerTip = noProductReason_.isEmpty() ? result.notFound.bannerTip : noProductReason_;
         Q_EMIT published();
         return;
     case StatPassOutcome::Shown:

@@ -240,6 +240,7 @@ private:
     bool stationChosen_ = false;
     bool stationListStale_ = true;
     bool lastPassShown_ = false;
+    QString noProductReason_; // why the last scan brought no product, none kept before it
     QString lastScanUrl_;
     QTime lastGoodScan_; // invalid before the first good scan
     int scansSinceGood_ = 0;

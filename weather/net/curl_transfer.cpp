@@ -1,6 +1,7 @@
 #include "weather/net/curl_transfer.h"
 
 #include <QElapsedTimer>
+#include <QNetworkProxyFactory>
 #include <QSocketNotifier>
 #include <QTimer>
 #include <QUrl>
@@ -26,7 +27,75 @@ bool isRedirect(long status)
     return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
 }
 
+QByteArray environment(const char* lower, const char* upper)
+{
+    const QByteArray value = qgetenv(lower);
+    return value.isEmpty() && upper ? qgetenv(upper) : value;
+}
+
+// True when `host` is listed in no_proxy: "*", the name itself, or a domain it is in.
+bool bypassed(const QString& host)
+{
+    const QString list = QString::fromLocal8Bit(environment("no_proxy", "NO_PROXY"));
+    for (QString entry : list.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        entry = entry.trimmed();
+        if (entry.startsWith(QLatin1Char('.')))
+            entry.remove(0, 1);
+        if (entry == QLatin1String("*") || host.compare(entry, Qt::CaseInsensitive) == 0 ||
+            host.endsWith(QLatin1Char('.') + entry, Qt::CaseInsensitive))
+            return true;
+    }
+    return false;
+}
+
+// The value of the header `name` (any capitals) in the head of one response, trimmed.
+QByteArray headerValue(const QByteArray& head, QByteArrayView name)
+{
+    for (const QByteArray& line : head.split('\n')) {
+        const qsizetype colon = line.indexOf(':');
+        if (colon > 0 &&
+            QByteArrayView(line).first(colon).trimmed().compare(name, Qt::CaseInsensitive) == 0)
+            return line.mid(colon + 1).trimmed();
+    }
+    return {};
+}
+
 } // namespace
+
+QByteArray systemProxyFor(const QString& url)
+{
+    const QUrl address(url);
+    const QString scheme = address.scheme().toLower();
+    if (bypassed(address.host()))
+        return "";
+    // As curl reads them: http_proxy only in small letters (CGI programs get HTTP_PROXY from a
+    // request's header), the others in either; all_proxy for any scheme without its own.
+    QByteArray proxy = scheme == QLatin1String("http") ? environment("http_proxy", nullptr)
+                       : scheme == QLatin1String("https")
+                           ? environment("https_proxy", "HTTPS_PROXY")
+                       : scheme == QLatin1String("ftp") ? environment("ftp_proxy", "FTP_PROXY")
+                                                        : QByteArray();
+    if (proxy.isEmpty())
+        proxy = environment("all_proxy", "ALL_PROXY");
+    if (!proxy.isEmpty())
+        return proxy.contains("://") ? proxy : "http://" + proxy;
+    // The desktop's own settings, where the system has them.
+    const QList<QNetworkProxy> found =
+        QNetworkProxyFactory::systemProxyForQuery(QNetworkProxyQuery(address));
+    for (const QNetworkProxy& p : found) {
+        if (p.type() != QNetworkProxy::HttpProxy && p.type() != QNetworkProxy::Socks5Proxy)
+            continue;
+        QUrl proxyUrl;
+        proxyUrl.setScheme(p.type() == QNetworkProxy::HttpProxy ? QStringLiteral("http")
+                                                                : QStringLiteral("socks5h"));
+        proxyUrl.setHost(p.hostName());
+        proxyUrl.setPort(p.port());
+        proxyUrl.setUserName(p.user());
+        proxyUrl.setPassword(p.password());
+        return proxyUrl.toEncoded();
+    }
+    return "";
+}
 
 // The transfer on the worker thread: started there, driven by its event loop, its result
 // handed to `deliver` (called on the worker) tagged with the serial it was started with.
@@ -60,6 +129,7 @@ private:
     void startHop(const QString& url);
     void hopDone(CURLcode code);
     void release();
+    void readValidators();
 
     const std::atomic<quint64>& wanted_;
     Deliver deliver_;
@@ -74,6 +144,7 @@ private:
     Options options_;
     QElapsedTimer sinceStart_;
     TransferResult result_;
+    curl_slist* headers_ = nullptr;
     char errorBuffer_[CURL_ERROR_SIZE] = {};
 };
 
@@ -173,6 +244,8 @@ void CurlTransfer::Session::release()
         curl_easy_cleanup(easy_);
         easy_ = nullptr;
     }
+    curl_slist_free_all(headers_);
+    headers_ = nullptr;
     // Removing the handle has told onSocket to drop every watch; any left are dropped here.
     for (auto& [fd, w] : watches_) {
         for (auto* n : {w.read.release(), w.write.release()}) {
@@ -236,16 +309,36 @@ void CurlTransfer::Session::startHop(const QString& url)
     // server would wait on a connection nothing watches.
     curl_easy_setopt(e, CURLOPT_FORBID_REUSE, 1L);
 
-    // An empty proxy also keeps curl from taking one from the environment.
+    const Validators& known = options_.ifChanged;
+    const bool ftp = url.startsWith(QLatin1String("ftp:"), Qt::CaseInsensitive);
+    curl_slist_free_all(headers_);
+    headers_ = nullptr;
+    if (ftp) {
+        curl_easy_setopt(e, CURLOPT_FILETIME, 1L);
+        if (known.fileTime >= 0) {
+            curl_easy_setopt(e, CURLOPT_TIMECONDITION, long(CURL_TIMECOND_IFMODSINCE));
+            curl_easy_setopt(e, CURLOPT_TIMEVALUE_LARGE, curl_off_t(known.fileTime));
+        }
+    } else {
+        if (!known.etag.isEmpty())
+            headers_ = curl_slist_append(headers_, "If-None-Match: " + known.etag);
+        if (!known.lastModified.isEmpty())
+            headers_ = curl_slist_append(headers_, "If-Modified-Since: " + known.lastModified);
+        curl_easy_setopt(e, CURLOPT_HTTPHEADER, headers_);
+    }
+
+    // The proxy is always named here, "" for none, so that every transport agrees on it.
     const common::ProxySettings& proxy = options_.proxy;
     const QByteArray proxyAddress = proxy.useProxy
                                         ? QStringLiteral("http://%1:%2")
                                               .arg(proxy.server.trimmed(), proxy.port.trimmed())
                                               .toUtf8()
-                                        : QByteArray("");
+                                        : systemProxyFor(url);
     curl_easy_setopt(e, CURLOPT_PROXY, proxyAddress.constData());
+    result_.proxy = proxyAddress;
+    // FTP, too, through a tunnel: a web proxy would answer an ftp:// GET itself, if at all.
+    curl_easy_setopt(e, CURLOPT_HTTPPROXYTUNNEL, 1L);
     if (proxy.useProxy) {
-        curl_easy_setopt(e, CURLOPT_HTTPPROXYTUNNEL, 1L);
         if (proxy.auth) {
             const QByteArray user = proxy.user.trimmed().toUtf8();
             const QByteArray password = proxy.password.toUtf8();
@@ -272,9 +365,13 @@ void CurlTransfer::Session::hopDone(CURLcode code)
     curl_off_t retryAfter = 0;
     curl_easy_getinfo(e, CURLINFO_RETRY_AFTER, &retryAfter);
     result_.retryAfterSeconds = qint64(retryAfter);
+    long osError = 0;
+    curl_easy_getinfo(e, CURLINFO_OS_ERRNO, &osError);
+    result_.osError = int(osError);
     result_.detail = QString::fromUtf8(errorBuffer_).trimmed();
     if (result_.detail.isEmpty() && code != CURLE_OK)
         result_.detail = QString::fromUtf8(curl_easy_strerror(code));
+    readValidators();
 
     const bool ftp = result_.url.startsWith(QLatin1String("ftp:"), Qt::CaseInsensitive);
     char* target = nullptr;
@@ -294,6 +391,29 @@ void CurlTransfer::Session::hopDone(CURLcode code)
     }
     release();
     deliver_(serial_, result_);
+}
+
+void CurlTransfer::Session::readValidators()
+{
+    Validators& got = result_.validators;
+    if (result_.url.startsWith(QLatin1String("ftp:"), Qt::CaseInsensitive)) {
+        long unmet = 0;
+        curl_easy_getinfo(easy_, CURLINFO_CONDITION_UNMET, &unmet);
+        curl_off_t time = -1;
+        curl_easy_getinfo(easy_, CURLINFO_FILETIME_T, &time);
+        result_.notModified = unmet != 0;
+        // An unchanged file's time is the one asked with.
+        got.fileTime = result_.notModified ? options_.ifChanged.fileTime : qint64(time);
+        return;
+    }
+    result_.notModified = result_.status == 304;
+    got.etag = headerValue(result_.head, "ETag");
+    got.lastModified = headerValue(result_.head, "Last-Modified");
+    // A 304 may leave out what did not change.
+    if (result_.notModified && got.etag.isEmpty())
+        got.etag = options_.ifChanged.etag;
+    if (result_.notModified && got.lastModified.isEmpty())
+        got.lastModified = options_.ifChanged.lastModified;
 }
 
 void CurlTransfer::Session::heard()

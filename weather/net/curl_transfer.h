@@ -13,6 +13,18 @@
 
 namespace net {
 
+// What tells whether a product changed since it was last fetched: the HTTP `ETag` and
+// `Last-Modified` header values (as the server wrote them), and for FTP the file's time from
+// `MDTM` (seconds since the epoch, -1 when unknown).
+struct Validators
+{
+    QByteArray etag;
+    QByteArray lastModified;
+    qint64 fileTime = -1;
+
+    bool any() const { return !etag.isEmpty() || !lastModified.isEmpty() || fileTime >= 0; }
+};
+
 // What one finished transfer produced. `code` is curl's result; `status` the last HTTP status
 // (0 for FTP); `head` the header lines of the last HTTP response, the CONNECT answer of a proxy
 // included (CR LF line ends as received); `lastReply` the server's last FTP reply line.
@@ -31,7 +43,13 @@ struct TransferResult
     QByteArray head;
     QByteArray body;
     QString lastReply;
-    QString detail; // curl's own description of a failure
+    QString detail;   // curl's own description of a failure
+    int osError = 0;  // the system's errno of a failed connect
+    QByteArray proxy; // the proxy gone through, "" for none
+    // The product has not changed since `Options::ifChanged` (HTTP 304, or an FTP file time not
+    // newer): no body was sent.
+    bool notModified = false;
+    Validators validators; // of the product received (or confirmed unchanged)
 };
 
 // One transfer of an https:// or ftp:// address with libcurl's multi interface, run on a worker
@@ -50,10 +68,19 @@ struct TransferResult
 // chunked bodies, up to kMaxRedirects redirects followed (never from https to http: that ends
 // the transfer with redirectToPlainHttp). The server certificate is always verified against
 // the system's CA store and, when the SSL_CERT_FILE environment variable names a file, against
-// that file too. FTP: anonymous login, passive mode (EPSV, then PASV), one file in binary.
+// that file too. FTP: anonymous login, passive mode (EPSV, then PASV), one file in binary, its
+// time asked with MDTM. With `ifChanged` set, HTTPS sends If-None-Match/If-Modified-Since and
+// FTP skips the download when the file's time is not newer (result notModified).
 // With the proxy on, both go through an HTTP CONNECT tunnel with Basic credentials when `auth`
-// is set. `fetchLimitMs` bounds the whole transfer; `receiveLimitMs` bounds a stall (no byte
+// is set; with it off, through the proxy the system names for the address (systemProxyFor()),
+// if any. `fetchLimitMs` bounds the whole transfer; `receiveLimitMs` bounds a stall (no byte
 // received, no server reply). A body over `maxBytes` ends it with tooLarge.
+// The proxy the system names for `url` (the environment's https_proxy, http_proxy, ftp_proxy,
+// all_proxy and no_proxy, or the desktop's settings as Qt's system proxy query gives them), as
+// "http://host:port" (with "user:password@" when the system gives credentials); "" for a direct
+// connection.
+QByteArray systemProxyFor(const QString& url);
+
 class CurlTransfer : public QObject
 {
     Q_OBJECT
@@ -68,6 +95,7 @@ public:
         int fetchLimitMs = 60000;
         int receiveLimitMs = 30000;
         qsizetype maxBytes = 8 * 1024 * 1024;
+        Validators ifChanged;
         // Called with the handle after the options above are set, before the transfer starts:
         // another protocol (the mail submission's SMTP) sets its own options and protocols here.
         // Runs on the thread that drives the transfer.

@@ -9,6 +9,8 @@
 #include <QDateTime>
 #include <QUrl>
 
+#include <cerrno>
+
 namespace net {
 
 using platform::SocketControl;
@@ -47,9 +49,61 @@ void frmInet::unloadSocket(int index)
 
 QString frmInet::myOpenURL(const QString& sUrl, bool NoDelimCheck)
 {
+    return open(sUrl, NoDelimCheck).value_or(QString());
+}
+
+Product frmInet::fetchProduct(const QStringList& urls,
+                              const std::function<bool(const QString&)>& usable)
+{
+    for (const QString& url : urls) {
+        if (url.isEmpty())
+            continue;
+        const bool viaCurl = url.startsWith(QLatin1String("https://"), Qt::CaseInsensitive) ||
+                             url.startsWith(QLatin1String("ftp://"), Qt::CaseInsensitive);
+        std::optional<CachedProduct> kept = viaCurl ? cache_.find(url) : std::nullopt;
+        // Asked already in this scan: the same body, read again by another reader.
+        if (kept && confirmed_.contains(url)) {
+            const QString text = common::decodeText(kept->body);
+            if (usable(text))
+                return {text, true, url};
+            cache_.drop(url);
+            kept.reset();
+        }
+        // At most twice: conditionally, then in full when the kept body cannot serve.
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            const std::optional<QString> page =
+                open(url, true, kept ? kept->validators : Validators{});
+            if (!page)
+                break;
+            const TransferResult& r = transfer_.result();
+            // Only a conditional request (with a kept body) is answered "not modified".
+            if (viaCurl && r.notModified) {
+                const QString text = common::decodeText(kept->body);
+                confirmed_.insert(url);
+                if (usable(text))
+                    return {text, true, url};
+                cache_.drop(url);
+                kept.reset();
+                continue;
+            }
+            if (!usable(*page))
+                break;
+            if (viaCurl) {
+                cache_.store(url, {r.validators, r.body});
+                confirmed_.insert(url);
+            }
+            return {*page, false, url};
+        }
+    }
+    return {};
+}
+
+std::optional<QString> frmInet::open(const QString& sUrl, bool NoDelimCheck,
+                                     const Validators& ifChanged)
+{
     if (fetch_.active) {
         state_.fetchFailed = true;
-        return {};
+        return std::nullopt;
     }
     fetch_ = Fetch{};
     fetch_.active = true;
@@ -61,11 +115,12 @@ QString frmInet::myOpenURL(const QString& sUrl, bool NoDelimCheck)
 
     const bool viaCurl = sUrl.startsWith(QLatin1String("https://"), Qt::CaseInsensitive) ||
                          sUrl.startsWith(QLatin1String("ftp://"), Qt::CaseInsensitive);
-    const std::optional<QString> page = viaCurl ? curlFetch(NoDelimCheck) : httpFetch(NoDelimCheck);
+    std::optional<QString> page =
+        viaCurl ? curlFetch(NoDelimCheck, ifChanged) : httpFetch(NoDelimCheck);
     state_.fetchBusy = false;
     state_.fetchFailed = !page;
     fetch_.active = false;
-    return page.value_or(QString());
+    return page;
 }
 
 std::optional<QString> frmInet::httpFetch(bool wholePage)
@@ -82,8 +137,13 @@ std::optional<QString> frmInet::httpFetch(bool wholePage)
     fetch_.sinceStart.start();
     // The limits wake the wait themselves: a silent server sends no event that would.
     fetchLimitTimer_.start(fetchLimitMs_);
+    // The request line holds the whole address, which a proxy needs and a web server takes.
+    const QUrl systemProxy(proxy_.useProxy ? QString()
+                                           : QString::fromUtf8(systemProxyFor(requestUrl)));
     if (proxy_.useProxy)
         ws.connectTo(proxy_.server, proxy_.port);
+    else if (systemProxy.isValid() && !systemProxy.host().isEmpty())
+        ws.connectTo(systemProxy.host(), QString::number(systemProxy.port(80)));
     else
         ws.connectTo(hostFromUrl(requestUrl, proxy_.stripWww), QStringLiteral("80"));
 
@@ -98,7 +158,7 @@ std::optional<QString> frmInet::httpFetch(bool wholePage)
     return page;
 }
 
-std::optional<QString> frmInet::curlFetch(bool wholePage)
+std::optional<QString> frmInet::curlFetch(bool wholePage, const Validators& ifChanged)
 {
     CurlTransfer::Options options;
     options.url = requestUrl;
@@ -107,6 +167,7 @@ std::optional<QString> frmInet::curlFetch(bool wholePage)
     options.fetchLimitMs = fetchLimitMs_;
     options.receiveLimitMs = receiveLimitMs_;
     options.maxBytes = kMaxResponseBytes;
+    options.ifChanged = ifChanged;
     transfer_.start(options);
     // The transfer's own limits end it; the bound here only backs them up.
     platform::waitFor([this] { return state_.appClosing || transfer_.done(); },
@@ -115,7 +176,7 @@ std::optional<QString> frmInet::curlFetch(bool wholePage)
         transfer_.abort();
         return std::nullopt;
     }
-    return judgeTransfer(transfer_.result(), wholePage);
+    return judgeTransfer(transfer_.result(), wholePage, ifChanged.any());
 }
 
 QString frmInet::userAgent()
@@ -126,7 +187,8 @@ QString frmInet::userAgent()
                                 : name + QStringLiteral(" (+") + homePage() + QLatin1Char(')');
 }
 
-std::optional<QString> frmInet::judgeTransfer(const TransferResult& r, bool wholePage)
+std::optional<QString> frmInet::judgeTransfer(const TransferResult& r, bool wholePage,
+                                              bool conditional)
 {
     const QString host = QUrl(r.url).host();
     const auto fail = [this](const QString& text) {
@@ -152,12 +214,18 @@ std::optional<QString> frmInet::judgeTransfer(const TransferResult& r, bool whol
     case CURLE_OK:
         break;
     case CURLE_COULDNT_RESOLVE_HOST:
+        return fail(fetch_text::unknownHost(host));
     case CURLE_COULDNT_RESOLVE_PROXY:
         return fail(fetch_text::kHostNotFound);
-    case CURLE_COULDNT_CONNECT:
-        return fail(fetch_text::socketError(
-            SocketControl::kConnectionRefused,
-            SocketControl::errorDescription(SocketControl::kConnectionRefused)));
+    case CURLE_COULDNT_CONNECT: {
+        // Through a proxy, the connection that failed is the one to the proxy.
+        const QUrl peer(r.proxy.isEmpty() ? r.url : QString::fromUtf8(r.proxy));
+        const QString name = r.proxy.isEmpty() ? QString() : QStringLiteral("the proxy ");
+        return fail(fetch_text::couldNotConnect(
+            name + peer.host() +
+                (peer.port() > 0 ? u':' + QString::number(peer.port()) : QString()),
+            connectProblem(r)));
+    }
     case CURLE_PEER_FAILED_VERIFICATION:
         return fail(fetch_text::certificateNotTrusted(host, certificateProblem(r)));
     case CURLE_SSL_CONNECT_ERROR:
@@ -185,6 +253,9 @@ std::optional<QString> frmInet::judgeTransfer(const TransferResult& r, bool whol
 
     // An FTP transfer that ends well has no status to judge (its last reply is a 226).
     const bool ftp = r.url.startsWith(QLatin1String("ftp:"), Qt::CaseInsensitive);
+    // "Not modified" is an answer only to a conditional request; the caller reuses its body.
+    if (r.notModified && conditional)
+        return QString();
     switch (ftp ? 200 : r.status) {
     case 200:
         break;
@@ -213,6 +284,22 @@ std::optional<QString> frmInet::judgeTransfer(const TransferResult& r, bool whol
     if (!wholePage && !markersFound(page))
         return std::nullopt;
     return page;
+}
+
+QString frmInet::connectProblem(const TransferResult& r)
+{
+    switch (r.osError) {
+    case ECONNREFUSED:
+        return QStringLiteral("connection refused");
+    case EHOSTUNREACH:
+        return QStringLiteral("no route to the host");
+    case ENETUNREACH:
+        return QStringLiteral("the network is unreachable");
+    case ETIMEDOUT:
+        return QStringLiteral("no answer");
+    default:
+        return common::printableText(r.detail);
+    }
 }
 
 QString frmInet::certificateProblem(const TransferResult& r)

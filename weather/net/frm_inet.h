@@ -3,22 +3,35 @@
 #include "common/proxy_settings.h"
 #include "platform/socket_control.h"
 #include "weather/net/curl_transfer.h"
+#include "weather/net/fetch_cache.h"
 #include "weather/net/page_fetcher.h"
 #include "weather/net/smtp_mailer.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>
 #include <QObject>
+#include <QSet>
 #include <QString>
 #include <QTimer>
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <optional>
 
 namespace net {
 
 class ErrorLog;
+
+// A product as frmInet::fetchProduct() gave it.
+struct Product
+{
+    QString body;           // the product's text; empty when no address gave one
+    bool fromCache = false; // unchanged since it was last fetched: the kept body
+    QString url;            // the address it came from; empty when none gave it
+
+    bool arrived() const { return !url.isEmpty(); }
+};
 
 // The program's invisible network form. It carries the socket control array `WS`: element 1
 // fetches web pages (myOpenURL), element 2 belongs to the mailer, element 0 is not used.
@@ -63,6 +76,21 @@ public:
     ~frmInet() override;
 
     QString myOpenURL(const QString& sUrl, bool NoDelimCheck);
+
+    // Fetches a product (whole-page mode) from the first of `urls` that gives one `usable`
+    // takes (the reader: true when it can use the text, having logged why not otherwise; it
+    // sees the empty text of an empty body too). https:// and ftp:// addresses are fetched
+    // conditionally against the cache (setCacheFile()): an unchanged product is the kept body,
+    // checked by `usable` like a fresh one; a kept body it refuses is fetched again in full
+    // (a "not modified" to a request that was not conditional is an error). A product fetched or
+    // confirmed since newScan() is not asked for again. Only a body `usable` takes is kept. Other
+    // addresses are fetched with myOpenURL() every time.
+    Product fetchProduct(const QStringList& urls,
+                         const std::function<bool(const QString&)>& usable);
+    // Starts a new scan: products are asked for again (conditionally).
+    void newScan() { confirmed_.clear(); }
+    // Where fetchProduct() keeps products between runs; "" keeps them in memory only.
+    void setCacheFile(const QString& path) { cache_ = FetchCache(path); }
     // "Nimbulo/<version> (+<home page>)", sent with every https:// request; "Nimbulo/<version>"
     // when the build names no home page.
     static QString userAgent();
@@ -92,6 +120,8 @@ public:
 
     // Why a server's certificate was refused, in plain words.
     static QString certificateProblem(const TransferResult& result);
+    // Why a connection could not be made, in plain words ("connection refused").
+    static QString connectProblem(const TransferResult& result);
 
 private:
     // Progress of the running fetch.
@@ -116,8 +146,11 @@ private:
     bool endMarkerArrived();
     std::optional<QString> httpFetch(bool wholePage);
     std::optional<QString> evaluate(bool wholePage);
-    std::optional<QString> curlFetch(bool wholePage);
-    std::optional<QString> judgeTransfer(const TransferResult& result, bool wholePage);
+    std::optional<QString> open(const QString& url, bool wholePage,
+                                const Validators& ifChanged = {});
+    std::optional<QString> curlFetch(bool wholePage, const Validators& ifChanged);
+    std::optional<QString> judgeTransfer(const TransferResult& result, bool wholePage,
+                                         bool conditional);
     // The marker checks of a data-block page; true when it passes.
     bool markersFound(QStringView page);
 
@@ -132,6 +165,8 @@ private:
     QTimer receiveLimitTimer_;
     PageText pageText_;
     CurlTransfer transfer_;
+    FetchCache cache_;
+    QSet<QString> confirmed_; // products fetched or confirmed since newScan()
     std::unique_ptr<SmtpMailer> mailer_;
 };
 

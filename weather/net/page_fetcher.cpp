@@ -27,6 +27,17 @@ QString fetch_text::certificateNotTrusted(const QString& host, const QString& re
            reason + QLatin1Char('.');
 }
 
+QString fetch_text::couldNotConnect(const QString& host, const QString& reason)
+{
+    return QStringLiteral("Could not connect to ") + host + QStringLiteral(" (") + reason +
+           QStringLiteral(").");
+}
+
+QString fetch_text::unknownHost(const QString& host)
+{
+    return QStringLiteral("Could not find ") + host + QStringLiteral(" (unknown host name).");
+}
+
 QString fetch_text::handshakeFailed(const QString& host, const QString& detail)
 {
     return QStringLiteral("The secure connection (TLS handshake) to ") + host +

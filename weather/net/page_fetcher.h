@@ -59,6 +59,9 @@ inline const QString kForbidden = QStringLiteral(
 
 // The texts of the https:// and ftp:// transports; `url` is the address that failed.
 QString certificateNotTrusted(const QString& host, const QString& reason);
+// "Could not connect to <host> (<reason>)."; "Could not find <host> (unknown host name)."
+QString couldNotConnect(const QString& host, const QString& reason);
+QString unknownHost(const QString& host);
 QString handshakeFailed(const QString& host, const QString& detail);
 QString notFound(const QString& url);
 // HTTP 429 or 503; `resumeAt` (the time the timed scans of `url` resume) is "" when the server

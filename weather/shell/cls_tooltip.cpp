@@ -273,8 +273,9 @@ const QList<HelpTip>& helpTipTable()
          "Set Proxy sever",
          {"Displays dialog box to set http proxy server name and port, also allows username "
           "and password for proxy log-in if required.",
-          "Setting proxy to default uses standard system http proxy settings (as per: "
-          "Internet Explorer connection settings)."}},
+          "Setting proxy to default uses the system's proxy: the environment's https_proxy, "
+          "http_proxy, ftp_proxy, all_proxy and no_proxy, else the desktop's proxy "
+          "settings."}},
     };
     return table;
 }
