@@ -80,6 +80,8 @@ public:
             names_.append(name);
             x11::dockTrayIcon(manager_, icon);
         }
+        // Followed from now on: the tray docking the new icons is what tells where they are.
+        layout();
     }
 
     void removePlaceholders() override { forgetIcons(); }

@@ -6,6 +6,7 @@
 # a sleep the process was woken from) and its CPU use in % of one core over the run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+. scripts/panel-session.sh
 
 seconds=${1:-600}
 build=${NIMBULO_TEST_BUILD:-build-test}
@@ -27,33 +28,7 @@ mkdir -p "$HOME" "$XDG_CONFIG_HOME" "$XDG_CACHE_HOME" "$XDG_RUNTIME_DIR"
 chmod 700 "$XDG_RUNTIME_DIR"
 unset SESSION_MANAGER QT_QPA_PLATFORM
 
-Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
-pids+=($!)
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=:$(cat "$work/display")
-openbox --sm-disable >/dev/null 2>&1 &
-pids+=($!)
-cat >"$work/tint2rc" <<'RC'
-rounded = 0
-border_width = 0
-background_color = #2a5d8f 100
-border_color = #000000 0
-panel_items = TS
-panel_background_id = 1
-panel_position = bottom center horizontal
-panel_size = 100% 30
-strut_policy = follow_size
-systray_padding = 2 2 2
-systray_icon_size = 22
-RC
-tint2 -c "$work/tint2rc" >/dev/null 2>&1 &
-pids+=($!)
-for _ in $(seq 100); do
-  xprop -root _NET_SYSTEM_TRAY_S0 >/dev/null 2>&1 &&
-    xwininfo -root -tree 2>/dev/null | grep -q '"tint2"' && break
-  sleep 0.1
-done
-sleep 2 # the panel settles
+startPanelSession "$work"
 
 # Context switches of every thread and CPU ticks (user + system) of process $1.
 switches() {

@@ -16,6 +16,7 @@ packages=(
   qtkeychain-qt6-dev gnome-keyring # the mail password in the secret store; its test's Secret Service
   libqt6sql6-sqlite  # the station's record (Qt SQL's QSQLITE driver; qt6-base-dev has Qt6Sql)
   lintian appstream dpkg-dev librsvg2-bin man-db  # the Debian package: build, icons, checks
+  time strace  # scripts/bench-start.sh: peak memory and the files a run opens
 )
 
 missing=()

@@ -147,6 +147,26 @@ private Q_SLOTS:
         QCOMPARE(s.checkDate, QStringLiteral("2026-12-01"));
     }
 
+    // A start reads the file once: another program's change during it is not read piecemeal,
+    // yet what the start writes (through any SettingsFile of the file) reads back at once; after
+    // the start every read sees the file as it is.
+    void aStartReadsTheFileOnce()
+    {
+        const SettingsFile file = settings("station_name=Alpha\nfc_town=Bravo");
+        const auto read = [&file](const char* key) { return file.text(QLatin1String(key)); };
+        {
+            const SettingsFile::ReadOnce once(file);
+            QCOMPARE(read("station_name"), u"Alpha");
+            settings("station_name=Charlie\nfc_town=Delta");
+            QCOMPARE(read("fc_town"), u"Bravo");
+            QVERIFY(SettingsFile(file.path()).write(QStringLiteral("station_name"), "Echo"));
+            QCOMPARE(read("station_name"), u"Echo");
+            QCOMPARE(read("fc_town"), u"Delta");
+            settings("station_name=Foxtrot");
+        }
+        QCOMPARE(read("station_name"), u"Foxtrot");
+    }
+
     void defaultsFromMissingFile()
     {
         config::AppSettings s;

@@ -318,6 +318,7 @@ WeatherApp::~WeatherApp()
 
 void WeatherApp::start()
 {
+    const config::SettingsFile::ReadOnce once(monitor_->settingsFile());
     monitor_->loadSettings();
     if (const config::AppSettings& s = monitor_->settings(); s.mailSecurity != 0) {
         mailPasswords_->read(s.mailUser, s.mailServer, [this](const QString& password) {

@@ -125,9 +125,47 @@ const SettingDef& SettingsFile::def(const QString& key) const
     return found ? *found : unknown;
 }
 
+namespace {
+
+// The reading a ReadOnce holds: its file's path (empty while none lives) and the parsed file
+// (null until the first read, and again after a write).
+struct HeldReading
+{
+    QString path;
+    std::optional<common::IniDocument> document;
+};
+
+HeldReading& heldReading()
+{
+    static HeldReading held;
+    return held;
+}
+
+} // namespace
+
+SettingsFile::ReadOnce::ReadOnce(const SettingsFile& file)
+{
+    HeldReading& held = heldReading();
+    if (!held.path.isEmpty())
+        return; // the outer one holds the reading (the reads of any other file go to it)
+    outer_ = true;
+    held.path = file.path();
+}
+
+SettingsFile::ReadOnce::~ReadOnce()
+{
+    if (outer_)
+        heldReading() = HeldReading();
+}
+
 QString SettingsFile::raw(const QString& key) const
 {
-    return common::readIni(def(key).section, key, path_);
+    HeldReading& held = heldReading();
+    if (held.path != path_)
+        return common::readIni(def(key).section, key, path_);
+    if (!held.document)
+        held.document = common::IniDocument::load(path_);
+    return held.document->value(def(key).section, key);
 }
 
 bool SettingsFile::flag(const QString& key) const
@@ -173,7 +211,10 @@ QString SettingsFile::text(const QString& key) const
 
 bool SettingsFile::write(const QString& key, const QString& value) const
 {
-    return common::writeIni(def(key).section, key, value, path_);
+    const bool written = common::writeIni(def(key).section, key, value, path_);
+    if (HeldReading& held = heldReading(); held.path == path_)
+        held.document.reset();
+    return written;
 }
 
 bool SettingsFile::writeFlag(const QString& key, bool on) const
@@ -221,6 +262,7 @@ void readAlarmChoices(const SettingsFile& file, AppSettings& s)
 
 void loadSettings(const SettingsFile& file, AppSettings& s, SettingsTarget& target)
 {
+    const SettingsFile::ReadOnce once(file);
 
     s.noXpHelp = file.flag("no_xp_help");
     s.showTrend = file.flag("trend_arrow");

@@ -39,13 +39,30 @@ struct SettingDef
 const QList<SettingDef>& settingDefs();
 const SettingDef* findSetting(const QString& key);
 
-// Typed access to wsetting.ini through the table above. Nothing is cached: every call reads or
-// writes the file at that moment, so several windows can share it.
+// Typed access to wsetting.ini through the table above. Every call reads or writes the file at
+// that moment, so several windows can share it; only while a ReadOnce lives are the reads
+// answered from one reading of the file.
 class SettingsFile
 {
 public:
     explicit SettingsFile(QString path) : path_(std::move(path)) {}
     const QString& path() const { return path_; }
+
+    // For a run of reads that belong together (a start's): while it lives, every read of the
+    // file, through any SettingsFile of its path, comes from one reading of it, taken at the
+    // first read; a write through a SettingsFile drops that reading, so the next read sees the
+    // write. May be nested; for the thread that reads the settings.
+    class ReadOnce
+    {
+    public:
+        explicit ReadOnce(const SettingsFile& file);
+        ~ReadOnce();
+        ReadOnce(const ReadOnce&) = delete;
+        ReadOnce& operator=(const ReadOnce&) = delete;
+
+    private:
+        bool outer_ = false;
+    };
 
     QString raw(const QString& key) const; // as stored, "" when missing
     bool flag(const QString& key) const;

@@ -2,6 +2,7 @@
 
 #include "common/number.h"
 #include "platform/event_pump.h"
+#include "platform/heap.h"
 #include "weather/engine/feed_source.h"
 #include "weather/engine/observation_record.h"
 #include "weather/engine/state_feed.h"
@@ -432,6 +433,8 @@ void Monitor::tripLookupTick()
     Q_EMIT scanFailedChanged(false);
     Q_EMIT scanStarted();
     scanOnce();
+    // The product's text, its rows and the pages made from them are gone until the next scan.
+    platform::giveBackFreedMemory();
     scanBusy_ = false;
     Q_EMIT scanningChanged(false);
     platform::pumpEvents();

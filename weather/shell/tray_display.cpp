@@ -16,6 +16,14 @@ namespace {
 
 constexpr int kAutoTrayButton = 18; // the panel's button left of the icons when it hides some
 constexpr int kMaxCells = 9;        // marker names stay unambiguous: "1KQ" ... "9KQ"
+// The check timer's pace, in its 500 ms ticks: a pass when the tick count reaches kPassTick
+// (it restarts at 1 after a pass: the first pass at the third tick, then every second tick);
+// after kFastChecks passes only every kSlowRounds-th pass looks at the tray. Passes are counted
+// up to kCountedChecks. A tray that tells its changes is checked at once instead (trayLaidOut).
+constexpr int kPassTick = 2;
+constexpr int kFastChecks = 7;
+constexpr int kSlowRounds = 2;
+constexpr int kCountedChecks = 10;
 
 double twipsPerPixel()
 {
@@ -118,11 +126,8 @@ TrayDisplay::TrayDisplay(platform::TrayHost& host, QObject* parent)
     connect(&sni_, &SniValueDisplay::lost, this, &TrayDisplay::trayChanged);
     // The value icon stays while the main window is open (it is the value, not a way back).
     connect(&sni_, &SniValueDisplay::restoreRequested, this, &TrayDisplay::restoreRequested);
-    // A tray that tells its changes wakes the resting check (see checkPass).
-    connect(&host_, &platform::TrayHost::layoutChanged, this, [this] {
-        if (state.tickerDocked && state.trayActive)
-            wakeCheck();
-    });
+    // A tray that tells its changes (an icon docked, mapped, moved) is checked at once.
+    connect(&host_, &platform::TrayHost::layoutChanged, this, &TrayDisplay::trayLaidOut);
     // The docked ticker takes the panel's own colour once the panel has painted its cells.
     connect(&host_, &platform::TrayHost::areaColorChanged, this, [this](const QColor& colour) {
         if (state.tickerDocked && options_.useSysColor)
@@ -331,8 +336,35 @@ bool TrayDisplay::tickerMoved()
 
 void TrayDisplay::trayCheckTick()
 {
-    if (!state.tickerDocked || !state.trayActive)
+    if (!state.tickerDocked || !state.trayActive || !followAreaHeight())
         return;
+    if (state.checkTicks == kFastChecks)
+        state.slowChecks = true;
+    if (state.skipRounds >= kPassTick) {
+        state.skipRounds = 0;
+        if (!state.slowChecks || state.checkRounds >= kSlowRounds)
+            checkPass();
+        state.checkRounds += 1;
+        if (state.checkTicks < kCountedChecks)
+            state.checkTicks += 1;
+    }
+    state.skipRounds += 1;
+}
+
+void TrayDisplay::trayLaidOut()
+{
+    if (!state.tickerDocked || !state.trayActive || !followAreaHeight())
+        return;
+    // Icons not (yet) there are the timer's to look for: it decides when they count as hidden.
+    locator.findPlaceholderIcons(state.cellCount);
+    if (locator.found())
+        checkPass();
+    else
+        wakeCheck();
+}
+
+bool TrayDisplay::followAreaHeight()
+{
     if (const int height = readAreaHeight(); height != state.trayHeight) {
         if (state.trayHeight <= 0 && height > 0 && !tallTray(height)) {
             // A tray that shows its area only once it has docked the icons (xfce4-panel): the
@@ -345,22 +377,12 @@ void TrayDisplay::trayCheckTick()
             zeroCounters();
             relayoutTray();
             if (!state.tickerDocked)
-                return;
+                return false;
             positionDockedTicker();
             ticker_->tmrCheck->start();
         }
     }
-    if (state.checkTicks == 7)
-        state.slowChecks = true;
-    if (state.skipRounds > 1) {
-        state.skipRounds = 0;
-        if (!state.slowChecks || state.checkRounds >= 2)
-            checkPass();
-        state.checkRounds += 1;
-        if (state.checkTicks < 10)
-            state.checkTicks += 1;
-    }
-    state.skipRounds += 1;
+    return true;
 }
 
 void TrayDisplay::checkPass()

@@ -96,8 +96,10 @@ struct TrayOptions
 // icon with the level image whose hover pops the ticker up beside the panel for 5 seconds; where
 // a StatusNotifierItem host runs instead (or the user prefers it), the value icon. The
 // 500 ms check timer keeps the docked ticker over its icons, hides it while they cannot be found
-// and re-lays out when the area's height changes. A new tray (or the loss of the old one)
-// starts the display over; when afterwards nothing shows, trayLost() asks for the main window.
+// and re-lays out when the area's height changes; what a tray tells of its layout (icons docked,
+// moved) is followed at once, so the ticker shows as soon as its icons are in place. A new tray (or
+// the loss of the old one) starts the display over; when afterwards nothing shows, trayLost() asks
+// for the main window.
 //
 // The tray is reached through platform::TrayHost, the desktop (panel edge and work area)
 // through a replaceable source, so a test drives both.
@@ -186,6 +188,11 @@ private:
     // A tray area of `height` holds rows of icons (a vertical panel): no docked ticker there.
     bool tallTray(int height) const;
     void checkPass();
+    // The tray told a change of its layout: with the icons found the check runs now.
+    void trayLaidOut();
+    // Follows a change of the area's height (a late area, a taller panel); false when the
+    // ticker left the tray for the standard icon.
+    bool followAreaHeight();
     void showHiddenIconsHelp();
     void tickerClicked();
     void trayChanged();

@@ -1,0 +1,16 @@
+#include "platform/heap.h"
+
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
+namespace platform {
+
+void giveBackFreedMemory()
+{
+#if defined(__GLIBC__)
+    malloc_trim(0);
+#endif
+}
+
+} // namespace platform

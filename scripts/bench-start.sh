@@ -1,0 +1,152 @@
+#!/usr/bin/env bash
+# Start-up time and memory of the monitor against bare Qt programs, on a private X server with
+# openbox and a tint2 panel, the state observations being the bureau's real NSW product (525 KB,
+# read from ../shared/bureau-samples/) served by FTP on loopback.
+# Usage: scripts/bench-start.sh [RUNS] [SCANS] [SETTLE]   (defaults 5, 30 and 60 seconds)
+# NIMBULO_TEST_BUILD names the build (default build-rel, made here as a Release build).
+# Prints, each the median of RUNS runs where it is timed:
+#  - the time from start to the first value painted in the docked ticker (the bench_start
+#    monitor, the program's own start-up), against a bare Qt window's first paint;
+#  - the resident memory of the running monitor SETTLE seconds after its start and after SCANS
+#    scans one after the other, against a bare Qt window after SETTLE seconds;
+#  - for `weather --print`: the time, the peak resident memory and the shared libraries loaded,
+#    and how often it opens wsetting.ini, against a bare Qt program (offscreen, as --print).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+. scripts/panel-session.sh
+root=$PWD
+
+runs=${1:-5}
+scans=${2:-30}
+settle=${3:-60}
+build=${NIMBULO_TEST_BUILD:-build-rel}
+sample=${NIMBULO_SAMPLES:-$root/../shared/bureau-samples}/IDN60920-2020-07-29.xml
+[ -f "$sample" ] || { echo "the bureau's real product $sample is absent" >&2; exit 1; }
+[ -f "$build/CMakeCache.txt" ] ||
+  cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DNIMBULO_TESTS=ON >/dev/null
+cmake --build "$build" --target weather bench_start >/dev/null
+weather=$root/$build/weather/weather
+bench=$root/$build/tests/bench_start
+
+work=$(mktemp -d)
+pids=()
+cleanup() {
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  wait 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+export HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_CACHE_HOME=$work/cache
+export XDG_RUNTIME_DIR=$work/runtime XDG_DATA_HOME=$work/data
+mkdir -p "$HOME" "$XDG_CONFIG_HOME" "$XDG_CACHE_HOME" "$XDG_RUNTIME_DIR" "$XDG_DATA_HOME"
+chmod 700 "$XDG_RUNTIME_DIR"
+unset SESSION_MANAGER QT_QPA_PLATFORM
+
+# The product by FTP (a copy for this run only, removed with it).
+mkdir -p "$work/ftp/anon/gen/fwo"
+cp "$sample" "$work/ftp/anon/gen/fwo/IDN60920.xml"
+/usr/bin/python3 tests/data/net_ftp_peer.py "$work/ftp" >"$work/ftp.log" 2>&1 &
+pids+=($!)
+port=""
+for _ in $(seq 50); do
+  port=$(sed -n 's/^port \([0-9]*\)$/\1/p' "$work/ftp.log")
+  [ -n "$port" ] && break
+  sleep 0.1
+done
+[ -n "$port" ] || { echo "the FTP server did not start:" >&2; cat "$work/ftp.log" >&2; exit 1; }
+
+# The program folder: the shipped layout reading the product from that server, Sydney chosen.
+program=$work/program
+mkdir -p "$program"
+sed "s|ftp://ftp\.bom\.gov\.au/anon/gen/fwo/|ftp://127.0.0.1:$port/anon/gen/fwo/|" \
+  data/weather.ini >"$program/weather.ini"
+printf '[SavedSetting]\nstate=0\nstation=0\nstation_name=Sydney - Observatory Hill\n' \
+  >"$program/wsetting.ini"
+
+startPanelSession "$work"
+
+median() { sort -n | awk '{ v[NR] = $1 } END { print NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+rssOf() { awk '/^VmRSS/ { printf "%.1f", $2 / 1024 }' /proc/"$1"/status; }
+
+# startProgram OUT ARGS...: starts the bench program with ARGS, its output in OUT; the pid in
+# $started.
+startProgram() {
+  local out=$1
+  shift
+  "$bench" "$@" >"$out" 2>&1 &
+  started=$!
+  pids+=("$started")
+}
+# waitFor OUT PATTERN SECONDS: waits until a line of OUT matches PATTERN.
+waitFor() {
+  for _ in $(seq $(($3 * 20))); do
+    grep -q "$2" "$1" 2>/dev/null && return 0
+    sleep 0.05
+  done
+  echo "no \"$2\" in $3 s:" >&2
+  cat "$1" >&2
+  return 1
+}
+stopProgram() {
+  kill "$1" 2>/dev/null || true
+  wait "$1" 2>/dev/null || true
+  sleep 0.5 # the tray lets the icons go
+}
+
+# Start to first paint, in seconds.
+firstPaint() {
+  local t0 painted
+  t0=$(date +%s%3N)
+  startProgram "$work/paint.out" "$@"
+  waitFor "$work/paint.out" '^painted' 20
+  painted=$(sed -n 's/^painted //p' "$work/paint.out")
+  stopProgram "$started"
+  awk -v a="$t0" -v b="$painted" 'BEGIN { printf "%.3f\n", (b - a) / 1000 }'
+}
+echo "start to first paint (median of $runs runs, seconds)"
+for _ in $(seq "$runs"); do firstPaint window; done | median | xargs printf '  bare Qt window  %s\n'
+for _ in $(seq "$runs"); do firstPaint monitor "$program"; done | median |
+  xargs printf '  value in ticker %s\n'
+
+echo "resident memory (MB)"
+startProgram "$work/bare.out" window
+sleep "$settle"
+printf '  bare Qt window after %d s   %s\n' "$settle" "$(rssOf "$started")"
+stopProgram "$started"
+startProgram "$work/monitor.out" monitor "$program"
+sleep "$settle"
+printf '  monitor after %d s          %s\n' "$settle" "$(rssOf "$started")"
+stopProgram "$started"
+startProgram "$work/monitor.out" monitor "$program" "$scans"
+waitFor "$work/monitor.out" "^scanned $scans\$" $((scans * 5 + 30))
+sleep 2
+printf '  monitor after %d scans      %s\n' "$scans" "$(rssOf "$started")"
+stopProgram "$started"
+
+# measure COMMAND...: "<seconds> <peak MB>" of one run.
+measure() {
+  /usr/bin/time -f '%e %M' -o "$work/time" "$@" >/dev/null 2>&1 || true
+  awk '{ printf "%s %.1f\n", $1, $2 / 1024 }' "$work/time"
+}
+# libraries COMMAND...: the shared objects one run loads (plug-ins included).
+libraries() {
+  rm -f "$work"/ld.*
+  LD_DEBUG=libs LD_DEBUG_OUTPUT=$work/ld "$@" >/dev/null 2>&1 || true
+  cat "$work"/ld.* | grep -c 'calling init:'
+}
+# printRow NAME COMMAND...
+printRow() {
+  local name=$1 times
+  shift
+  times=$(for _ in $(seq "$runs"); do measure "$@"; done)
+  printf '  %-16s %9s %9s %10s\n' "$name" "$(cut -d' ' -f1 <<<"$times" | median)" \
+    "$(cut -d' ' -f2 <<<"$times" | median)" "$(libraries "$@")"
+}
+echo "one-shot programs (median of $runs runs)"
+printf '  %-16s %9s %9s %10s\n' program seconds peak-MB libraries
+printRow "bare Qt program" "$bench" program
+printRow "weather --print" "$weather" --appdir "$program" --print
+reads=$(strace -f -e trace=open,openat -o "$work/strace" "$weather" --appdir "$program" --print \
+  >/dev/null 2>&1 || true; grep -c 'wsetting\.ini' "$work/strace")
+echo "  weather --print opens wsetting.ini $reads times"
