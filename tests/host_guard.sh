@@ -70,14 +70,14 @@ fi
 
 mark="NIMBULO_TEST_HOST=$$.$(date +%s%N)"
 # The watcher holds the reading end of a pipe whose only writer is this script (the test gets
-# it closed), so the pipe closes when this script ends, however it ends.
-exec {guard}> >(exec setsid "$0" --sweep "$mark")
-watcher=$!
+# it closed), so the pipe closes when this script ends, however it ends. It is no descendant of
+# this script (setsid -f forks it off), so a time-out that kills the test's whole tree spares it.
+exec {guard}> >(exec setsid -f "$0" --sweep "$mark")
 env "$mark" "$@" {guard}>&- &
 test_pid=$!
 trap 'kill -TERM "$test_pid" 2>/dev/null' TERM INT HUP
 wait "$test_pid"
 status=$?
+end_marked "$mark" # before the next test starts
 exec {guard}>&-
-wait "$watcher" 2>/dev/null
 exit "$status"
