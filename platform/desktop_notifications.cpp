@@ -5,6 +5,8 @@
 #include <QDBusPendingReply>
 #include <QVariantMap>
 
+#include <algorithm>
+
 namespace platform {
 
 namespace {
@@ -123,13 +125,23 @@ void DesktopNotifications::send(const QString& key, Entry& entry, const Notice& 
         if (it == entries_.end())
             return;
         it->calling = false;
-        it->id = reply.value();
+        const uint id = it->id = reply.value();
         if (it->closeWanted) {
-            sendClose(it->id);
+            sendClose(id);
             entries_.erase(it);
         } else if (it->next) {
             send(key, *it, *std::exchange(it->next, std::nullopt));
         }
+        QStringList pressed;
+        earlyActions_.removeIf([&](const std::pair<uint, QString>& early) {
+            if (early.first == id)
+                pressed << early.second;
+            return early.first == id;
+        });
+        if (!callsPending())
+            earlyActions_.clear(); // other programs' notifications
+        for (const QString& action : std::as_const(pressed))
+            Q_EMIT actionInvoked(key, action);
     });
 }
 
@@ -147,6 +159,12 @@ void DesktopNotifications::fail(const QString& reason)
     Q_EMIT unavailable(reason);
 }
 
+bool DesktopNotifications::callsPending() const
+{
+    return std::any_of(entries_.cbegin(), entries_.cend(),
+                       [](const Entry& e) { return e.calling; });
+}
+
 QString DesktopNotifications::keyOf(uint id) const
 {
     for (auto it = entries_.cbegin(); it != entries_.cend(); ++it) {
@@ -160,6 +178,8 @@ void DesktopNotifications::onActionInvoked(uint id, const QString& action)
 {
     if (const QString key = keyOf(id); !key.isEmpty())
         Q_EMIT actionInvoked(key, action);
+    else if (callsPending())
+        earlyActions_.append({id, action});
 }
 
 // Gone from the screen (expired, dismissed, closed by us): showing the key again makes a new one.

@@ -83,6 +83,7 @@ private:
     void sendWaiting();
     void fail(const QString& reason);
     QString keyOf(uint id) const;
+    bool callsPending() const;
 
     QString appName_;
     QString appIcon_;
@@ -91,6 +92,9 @@ private:
     bool actionsOffered_ = false;
     bool reported_ = false;
     QHash<QString, Entry> entries_;
+    // Buttons pressed on a notification whose id has not come back yet: Qt D-Bus may deliver
+    // the server's signal before the answer to Notify.
+    QList<std::pair<uint, QString>> earlyActions_;
 };
 
 } // namespace platform

@@ -66,10 +66,12 @@ private Q_SLOTS:
         QVERIFY(bus_.up());
         QFile rc(dir_.filePath(QStringLiteral("dunstrc")));
         QVERIFY(rc.open(QIODevice::WriteOnly));
-        // Nothing leaves the screen by itself; the most urgent is first.
-        rc.write("[global]\nnotification_limit = 0\nsort = yes\nidle_threshold = 0\n"
-                 "[urgency_low]\ntimeout = 0\n[urgency_normal]\ntimeout = 0\n"
-                 "[urgency_critical]\ntimeout = 0\n");
+        // Nothing leaves the screen by itself; the text shown (and kept in the history) names
+        // the urgency dunst took.
+        rc.write("[global]\nnotification_limit = 0\nidle_threshold = 0\n"
+                 "[urgency_low]\ntimeout = 0\nformat = \"low | %s | %b\"\n"
+                 "[urgency_normal]\ntimeout = 0\nformat = \"normal | %s | %b\"\n"
+                 "[urgency_critical]\ntimeout = 0\nformat = \"critical | %s | %b\"\n");
         rc.close();
         dunst_.start(QStringLiteral("dunst"), {QStringLiteral("-config"), rc.fileName()});
         QVERIFY(PrivateSessionBus::waitForService(QStringLiteral("org.freedesktop.Notifications")));
@@ -83,9 +85,10 @@ private Q_SLOTS:
         dunst_.waitForFinished();
     }
 
-    // New warnings appear, an update replaces its notification in place, an ended one goes;
-    // "Open" asks for the warning's page; the alarm's start (critical, "Show") is replaced by its
-    // end. dunst's history then holds each notification once, as last shown.
+    // New warnings appear, an update replaces its notification in place, an ended one goes, and
+    // all go when the user turns them off; "Open" asks for the warning's page; the alarm's start
+    // (with "Show") is replaced by its end. dunst's history then holds each notification once,
+    // as last shown.
     void warningsAndAlarm()
     {
         platform::DesktopNotifications notices(QStringLiteral("Nimbulo"),
@@ -109,14 +112,16 @@ private Q_SLOTS:
         dunstctl({"action", "0"});
         QTRY_COMPARE(pages.value(0).value(0).toUrl(), flood.page);
 
+        warnings.update({flood}, false); // notifications for warnings turned off
+        QVERIFY(displayed(0));
+
         alarm.started(QStringLiteral("Current Temp is 31.2 - Alarm set to notify above 30"));
-        QVERIFY(displayed(2));
-        dunstctl({"action", "0"}); // the critical one sorts first
+        QVERIFY(displayed(1));
+        dunstctl({"action", "0"});
         QTRY_COMPARE(show.size(), 1);
         alarm.ended();
-        warnings.update({flood}, false); // notifications for warnings turned off
+        QTRY_COMPARE(dunstctl({"count", "history"}), QStringLiteral("2")); // the two warnings
         QVERIFY(displayed(1));
-        QTRY_COMPARE(dunstctl({"count", "history"}), QStringLiteral("2"));
 
         dunstctl({"close-all"});
         QStringList seen;
@@ -127,14 +132,14 @@ private Q_SLOTS:
                 return n[QLatin1String(field)]["data"].toVariant().toString();
             };
             QCOMPARE(text("appname"), QStringLiteral("Nimbulo"));
-            seen << text("summary") + " | " + text("body") + " | " + text("urgency");
+            seen << text("message");
         }
         seen.sort();
         QCOMPARE(seen,
-                 QStringList({"Moderate Flood Warning | Barkly until 03:09 PM | NORMAL",
-                              "Severe Thunderstorm Warning | Barkly until 03:09 PM | CRITICAL",
-                              "Weather alarm ended | The alarm's conditions no longer hold. | "
-                              "NORMAL"}));
+                 QStringList({"critical | Severe Thunderstorm Warning | Barkly until 03:09 PM",
+                              "normal | Moderate Flood Warning | Barkly until 03:09 PM",
+                              "normal | Weather alarm ended | The alarm's conditions no "
+                              "longer hold."}));
         QCOMPARE(unavailable.size(), 0);
     }
 

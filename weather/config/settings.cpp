@@ -134,7 +134,8 @@ QString SettingsFile::raw(const QString& key) const
 bool SettingsFile::flag(const QString& key) const
 {
     const SettingDef& d = def(key);
-    const double value = common::readNumber(raw(key));
+    const QString stored = raw(key);
+    const double value = common::readNumber(stored.isEmpty() ? d.defaultValue : stored);
     switch (d.kind) {
     case SettingKind::FlagIsOne:
         return value == 1;
