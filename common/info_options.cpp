@@ -13,8 +13,8 @@ namespace common {
 bool answerInfoOption(int argc, char** argv, const char* help)
 {
     for (int i = 1; i < argc; ++i) {
-        const bool wantsHelp = !std::strcmp(argv[i], "--help");
-        if (!wantsHelp && std::strcmp(argv[i], "--version"))
+        const bool wantsHelp = std::strcmp(argv[i], "--help") == 0;
+        if (!wantsHelp && std::strcmp(argv[i], "--version") != 0)
             continue;
         const QString name = QFileInfo(QString::fromLocal8Bit(argv[0])).fileName();
         const QString text =

@@ -8,10 +8,11 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev
   libcanberra-dev libx11-dev libxcb1-dev
   xvfb xauth openbox tint2 x11-utils xdotool imagemagick
+  dunst  # the desktop notifications' test: a real notification server
   fonts-dejavu-core fonts-comic-neue desktop-file-utils tinyproxy python3 python3-aiosmtpd
   xscreensaver xscreensaver-data
   libcurl4-openssl-dev ca-certificates openssl python3-pyftpdlib zlib1g-dev
-  clang libclang-rt-14-dev iproute2
+  clang clang-tidy libclang-rt-14-dev iproute2
   qt6-wayland dbus dbus-x11 xfce4-panel sway waybar grim
   qtkeychain-qt6-dev gnome-keyring # the mail password in the secret store; its test's Secret Service
   libqt6sql6-sqlite  # the station's record (Qt SQL's QSQLITE driver; qt6-base-dev has Qt6Sql)

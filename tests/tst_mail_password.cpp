@@ -1,6 +1,7 @@
 // The mail password's keeping: in a real Secret Service (gnome-keyring on a private session bus)
 // when one answers, else scrambled in the owner-only settings file.
 
+#include "private_bus.h"
 #include "weather/config/mail_password.h"
 #include "weather/config/settings.h"
 
@@ -14,37 +15,13 @@
 
 namespace {
 
-// A session bus of the test's own, without service activation (nothing starts behind the
-// test's back), and gnome-keyring's Secret Service on it with an unlocked login keyring.
+// gnome-keyring's Secret Service with an unlocked login keyring, on a session bus of the test's
+// own.
 class PrivateSecretService
 {
 public:
-    PrivateSecretService()
-    {
-        QFile config(dir_.filePath(QStringLiteral("bus.conf")));
-        if (!config.open(QIODevice::WriteOnly))
-            return;
-        config.write("<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration "
-                     "1.0//EN\" \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">"
-                     "<busconfig><type>session</type><listen>unix:tmpdir=/tmp</listen>"
-                     "<auth>EXTERNAL</auth><policy context=\"default\">"
-                     "<allow send_destination=\"*\" eavesdrop=\"true\"/><allow eavesdrop=\"true\"/>"
-                     "<allow own=\"*\"/></policy></busconfig>");
-        config.close();
-        bus_.start(QStringLiteral("dbus-daemon"),
-                   {QStringLiteral("--config-file=") + config.fileName(),
-                    QStringLiteral("--print-address=1"), QStringLiteral("--nofork")});
-        if (!bus_.waitForReadyRead(10000))
-            return;
-        qputenv("DBUS_SESSION_BUS_ADDRESS", bus_.readLine().trimmed());
-    }
-    ~PrivateSecretService()
-    {
-        stopKeyring();
-        bus_.kill();
-        bus_.waitForFinished();
-    }
-    bool busUp() const { return qEnvironmentVariableIsSet("DBUS_SESSION_BUS_ADDRESS"); }
+    ~PrivateSecretService() { stopKeyring(); }
+    bool busUp() const { return bus_.up(); }
 
     // Starts gnome-keyring's secrets component, its keyrings in the test's folder.
     bool startKeyring()
@@ -66,12 +43,7 @@ public:
             return false;
         keyring_.write("test password"); // the login keyring's, read from standard input
         keyring_.closeWriteChannel();
-        QDBusConnectionInterface* bus = QDBusConnection::sessionBus().interface();
-        QDeadlineTimer deadline(10000);
-        while (bus && !bus->isServiceRegistered(QStringLiteral("org.freedesktop.secrets")) &&
-               !deadline.hasExpired())
-            QTest::qWait(50);
-        return bus && bus->isServiceRegistered(QStringLiteral("org.freedesktop.secrets"));
+        return PrivateSessionBus::waitForService(QStringLiteral("org.freedesktop.secrets"));
     }
     void stopKeyring()
     {
@@ -85,8 +57,8 @@ public:
     }
 
 private:
+    PrivateSessionBus bus_; // first made, last ended
     QTemporaryDir dir_;
-    QProcess bus_;
     QProcess keyring_;
 };
 

@@ -426,6 +426,7 @@ private Q_SLOTS:
         auto m = monitor("state=0\nalert_toggle=2\nalert_type=0\nalert_compare=30\n");
         QSignalSpy show(m.get(), &Monitor::showAlarmWindow);
         QSignalSpy close(m.get(), &Monitor::closeAlarmWindow);
+        QSignalSpy alarming(m.get(), &Monitor::alarmingChanged); // the desktop notification's
         const auto scan = [&](const QByteArray& temp) {
             serve(page({{"Alpha", temp}}));
             m->tripLookupTick();
@@ -441,8 +442,12 @@ private Q_SLOTS:
             QStringLiteral("Current Air Temperature is 30.1")));
         QVERIFY(show.wait(3000));
         m->alarmWindowOpened();
+        scan("31"); // the window comes up again within the same alarm
+        QVERIFY(show.wait(3000));
         scan("12");
         QCOMPARE(close.size(), 1);
+        QCOMPARE(alarming.size(), 2); // one start, one end
+        QVERIFY(alarming.at(0).at(0).toBool() && !alarming.at(1).at(0).toBool());
         QVERIFY(!m->tmrMail.isActive()); // no start mail went out, so no end mail
     }
 

@@ -90,6 +90,8 @@ private Q_SLOTS:
         row("trend_arrow=2", true);
         row("alert_play_sound=-1", true);
         row("alert_play_sound=0", false);
+        row("notify_warnings", true); // desktop notifications are on until turned off
+        row("notify_alarm=0", false);
         row("tool_tips=1", true);
         row("tool_tips=2", false);
         row("auto_update=-1", false);

@@ -92,7 +92,7 @@ std::optional<DockWindow> panelWindow()
     xcb_connection_t* c = xcb::connection();
     if (!c)
         return std::nullopt;
-    const quint32 ownPid = quint32(QCoreApplication::applicationPid());
+    const auto ownPid = quint32(QCoreApplication::applicationPid());
     const QList<quint32> clients =
         xcb::cardinals(c, xcb::root(c), xcb::atom(c, "_NET_CLIENT_LIST"));
     const xcb_atom_t typeAtom = xcb::atom(c, "_NET_WM_WINDOW_TYPE");

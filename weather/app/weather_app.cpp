@@ -3,6 +3,8 @@
 #include "common/frm_proxy.h"
 #include "common/ini_file.h"
 #include "common/text_codec.h"
+#include "platform/desktop.h"
+#include "platform/desktop_notifications.h"
 #include "platform/event_pump.h"
 #include "platform/message_box.h"
 #include "weather/config/frm_options.h"
@@ -16,10 +18,12 @@
 #include "weather/net/mail_composer.h"
 #include "weather/net/mail_outbox.h"
 #include "weather/net/version_check.h"
+#include "weather/shell/alarm_notifier.h"
 #include "weather/shell/frm_menu.h"
 #include "weather/shell/frm_ticker.h"
 #include "weather/shell/hot_key.h"
 #include "weather/shell/shortcut.h"
+#include "weather/shell/warning_notifier.h"
 
 #include <QApplication>
 #include <QDate>
@@ -177,6 +181,7 @@ WeatherApp::WeatherApp(const QString& appDir, QObject* parent) : QObject(parent)
     optionsWiring_ = std::make_unique<OptionsWiring>(*this);
     connectMenu();
     connectTips();
+    connectNotifications();
     connect(monitor_.get(), &engine::Monitor::regionLoaded, this, &WeatherApp::regionLoaded);
     connect(monitor_.get(), &engine::Monitor::hotKeyRequested, this, &WeatherApp::registerHotKey);
     common::setIniWriteFailureHandler([this](const QString& path) { settingsNotSaved(path); });
@@ -246,6 +251,35 @@ void WeatherApp::connectTips()
         if (!text.isEmpty())
             toolTips_.updateStatTip(tool, text);
     });
+}
+
+void WeatherApp::connectNotifications()
+{
+    // An installed program's icon is the theme's; a program folder carries its own.
+    const QString iconFile = appDir_ + QStringLiteral("icons/nimbulo.svg");
+    notices_ = std::make_unique<platform::DesktopNotifications>(
+        QStringLiteral("Nimbulo"),
+        QFileInfo::exists(iconFile) ? iconFile : QStringLiteral("nimbulo"));
+    connect(notices_.get(), &platform::DesktopNotifications::unavailable, this,
+            [this](const QString& reason) {
+                log_.writeTxt(QStringLiteral("Desktop notifications cannot be shown: ") + reason);
+            });
+    alarmNotifier_ = std::make_unique<shell::AlarmNotifier>(*notices_);
+    connect(alarmNotifier_.get(), &shell::AlarmNotifier::showRequested, this, &WeatherApp::restore);
+    connect(monitor_.get(), &engine::Monitor::alarmingChanged, this, [this](bool alarming) {
+        if (!alarming)
+            alarmNotifier_->ended();
+        else if (monitor_->settings().notifyAlarm)
+            alarmNotifier_->started(monitor_->alarmFindings().alarmText);
+    });
+    warningNotifier_ = std::make_unique<shell::WarningNotifier>(*notices_);
+    connect(warningNotifier_.get(), &shell::WarningNotifier::pageRequested, this,
+            [](const QUrl& page) { platform::openUrl(page.toString()); });
+}
+
+void WeatherApp::showWarnings(const engine::WarningList& inForce)
+{
+    warningNotifier_->update(inForce, monitor_->settings().notifyWarnings);
 }
 
 config::frmOptions& WeatherApp::optionsDialog()

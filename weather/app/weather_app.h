@@ -2,6 +2,7 @@
 
 #include "weather/app/frm_weather.h"
 #include "weather/engine/monitor.h"
+#include "weather/engine/warning.h"
 #include "weather/net/error_log.h"
 #include "weather/net/frm_about.h"
 #include "weather/shell/cls_tooltip.h"
@@ -14,6 +15,9 @@
 
 namespace config {
 class MailPasswordStore;
+}
+namespace platform {
+class DesktopNotifications;
 }
 namespace net {
 class MailOutbox;
@@ -29,8 +33,10 @@ class frmErrMsg;
 class VersionCheck;
 } // namespace net
 namespace shell {
+class AlarmNotifier;
 class frmMenu;
 class HotKey;
+class WarningNotifier;
 } // namespace shell
 
 namespace app {
@@ -69,6 +75,8 @@ public:
     // The options dialog, created at the first region change or when first opened; null before.
     config::frmOptions* options() const { return options_.get(); }
     void showOptions();
+    // The warnings in force now, for the desktop notifications (while the user wants them).
+    void showWarnings(const engine::WarningList& inForce);
 
     // The popup menu's Close (and the end of the session): the main window closes, which ends
     // the run through shutdown().
@@ -86,6 +94,8 @@ private:
     void sendAlarmMail(bool endOfAlarm);
     void connectMenu();
     void connectTips();
+    // The alarm's start and end, and the warnings, as desktop notifications.
+    void connectNotifications();
     // A new region: the options dialog's alarm list, the menu's page and link entries.
     void regionLoaded();
     config::frmOptions& optionsDialog(); // made on first use
@@ -111,6 +121,9 @@ private:
     std::unique_ptr<config::frmOptions> options_;
     std::unique_ptr<config::MailPasswordStore> mailPasswords_;
     std::unique_ptr<net::MailOutbox> outbox_;
+    std::unique_ptr<platform::DesktopNotifications> notices_;
+    std::unique_ptr<shell::AlarmNotifier> alarmNotifier_;
+    std::unique_ptr<shell::WarningNotifier> warningNotifier_;
     QByteArray alarmMailId_; // the Message-ID of the last start-of-alarm mail
     bool shutDown_ = false;
     bool saveFailureShown_ = false;

@@ -186,6 +186,7 @@ frmOptions::frmOptions(SettingsFile file, AppSettings& settings, OptionsHost& ho
       chkStartIcon(checkBox("chkStartIcon", "Start-up group Shortcut", Frame5)),
       chkDeskIcon(checkBox("chkDeskIcon", "Desktop Shortcut", Frame5)),
       chkUpdates(checkBox("chkUpdates", "Autocheck for Updates", Frame5)),
+      chkNotifyWarnings(checkBox("chkNotifyWarnings", "Notify warnings", Frame5)),
       cmbRecordYears(named(new QComboBox(Frame5), "cmbRecordYears")),
       cmdSetCon(button("cmdSetCon", "Set http proxy", Frame5)),
       Frame1(named(new QGroupBox(QStringLiteral("Polling intervals"), this), "Frame1")),
@@ -202,6 +203,7 @@ frmOptions::frmOptions(SettingsFile file, AppSettings& settings, OptionsHost& ho
       chkAlarmSound(checkBox("chkAlarmSound", "Play Sound", Frame6)),
       chkSendMail(checkBox("chkSendMail", "Send E-mail", Frame6)),
       chkSendMailEnd(checkBox("chkSendMailEnd", "Alarm end notify", Frame6)),
+      chkNotifyAlarm(checkBox("chkNotifyAlarm", "Desktop notification", Frame6)),
       cmdSendMail(button("cmdSendMail", "Set E-mail output", Frame6)),
       Frame7(named(new QGroupBox(QStringLiteral("Menu Hot Key"), this), "Frame7")),
       chkHotKey(checkBox("chkHotKey", "HotKey Toggle", Frame7)),
@@ -273,7 +275,7 @@ void frmOptions::buildLayout()
                                 years);
     auto* general = new QVBoxLayout(Frame5);
     for (QWidget* w : std::initializer_list<QWidget*>{chkStartIcon, chkDeskIcon, chkUpdates,
-                                                      cmbRecordYears, cmdSetCon})
+                                                      chkNotifyWarnings, cmbRecordYears, cmdSetCon})
         general->addWidget(w);
     // A build for a package names no update server: its updates come through the system's.
     if (!common::updatesFromServer()) {
@@ -301,7 +303,8 @@ void frmOptions::buildLayout()
     alert->addWidget(chkAlarmSound, 5, 0);
     alert->addWidget(chkSendMail, 6, 0);
     alert->addWidget(chkSendMailEnd, 7, 0);
-    alert->addWidget(cmdSendMail, 8, 0);
+    alert->addWidget(chkNotifyAlarm, 8, 0);
+    alert->addWidget(cmdSendMail, 9, 0);
 
     auto* hotKey = new QVBoxLayout(Frame7);
     hotKey->addWidget(chkHotKey);
@@ -475,6 +478,7 @@ void frmOptions::loadControls()
 
     chkToolTip->setChecked(file_.flag("tool_tips"));
     chkUpdates->setChecked(file_.flag("auto_update") && common::updatesFromServer());
+    chkNotifyWarnings->setChecked(file_.flag("notify_warnings"));
     chkHotKey->setChecked(file_.flag("key_toggle"));
     lblHotKey->setEnabled(chkHotKey->isChecked());
     cmdSetHotKey->setEnabled(chkHotKey->isChecked());
@@ -511,6 +515,7 @@ void frmOptions::regionChanged(const StateLayout& layout, const QStringList& ent
     chkSendMail->setChecked(file_.flag("alert_send_mail"));
     chkSendMailEnd->setEnabled(chkSendMail->isChecked());
     chkSendMailEnd->setChecked(file_.flag("alert_send_end_mail"));
+    chkNotifyAlarm->setChecked(file_.flag("notify_alarm"));
     const int toggle = file_.integer("alert_toggle");
     if (toggle >= 0 && toggle < cmbTempAlert->count())
         cmbTempAlert->setCurrentIndex(toggle);
@@ -686,6 +691,8 @@ void frmOptions::accept()
     file_.writeFlag("alert_send_mail", settings_.sendMail);
     file_.writeFlag("alert_send_end_mail", settings_.sendEndMail);
     file_.writeFlag("alert_play_sound", settings_.alarmSound);
+    settings_.notifyAlarm = chkNotifyAlarm->isChecked();
+    file_.writeFlag("notify_alarm", settings_.notifyAlarm);
     settings_.alarmType = cmbTempAlertType->currentIndex();
     file_.writeInteger("alert_type", settings_.alarmType);
     settings_.alarmWind = qMax(0, cmbTempAlertWind->currentIndex());
@@ -766,6 +773,8 @@ void frmOptions::accept()
         settings_.autoUpdate = chkUpdates->isChecked();
         file_.writeFlag("auto_update", settings_.autoUpdate);
     }
+    settings_.notifyWarnings = chkNotifyWarnings->isChecked();
+    file_.writeFlag("notify_warnings", settings_.notifyWarnings);
 
     // 16. Shortcuts, made or removed only when the box differs from the stored setting.
     const auto shortcut = [this](const char* name, QCheckBox* box, bool startup) {

@@ -178,7 +178,8 @@ public:
     QCheckBox* chkStartIcon;
     QCheckBox* chkDeskIcon;
     QCheckBox* chkUpdates;
-    QComboBox* cmbRecordYears; // how long the observation record keeps readings (record_years)
+    QCheckBox* chkNotifyWarnings; // the warnings in force as desktop notifications
+    QComboBox* cmbRecordYears;    // how long the observation record keeps readings (record_years)
     QPushButton* cmdSetCon;
     QGroupBox* Frame1; // "Polling intervals"
     QScrollBar* VScroll1;
@@ -194,6 +195,7 @@ public:
     QCheckBox* chkAlarmSound;
     QCheckBox* chkSendMail;
     QCheckBox* chkSendMailEnd;
+    QCheckBox* chkNotifyAlarm; // the alarm's start and end as desktop notifications
     QPushButton* cmdSendMail;
     QGroupBox* Frame7; // "Menu Hot Key"
     QCheckBox* chkHotKey;

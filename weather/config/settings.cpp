@@ -69,6 +69,8 @@ QList<SettingDef> buildTable()
         saved("alert_play_sound", K::FlagNonZero),
         saved("alert_send_mail", K::FlagNonZero),
         saved("alert_send_end_mail", K::FlagNonZero),
+        saved("notify_warnings", K::FlagNonZero, "1"),
+        saved("notify_alarm", K::FlagNonZero, "1"),
         saved("mail_server", K::TrimmedText),
         saved("mail_port", K::TrimmedText),
         saved("mail_send", K::TrimmedText),
@@ -258,6 +260,7 @@ void readAlarmChoices(const SettingsFile& file, AppSettings& s)
     s.alarmCompare = file.text("alert_compare");
     s.sendMail = file.flag("alert_send_mail");
     s.sendEndMail = file.flag("alert_send_end_mail");
+    s.notifyAlarm = file.flag("notify_alarm");
 }
 
 void loadSettings(const SettingsFile& file, AppSettings& s, SettingsTarget& target)
@@ -267,6 +270,7 @@ void loadSettings(const SettingsFile& file, AppSettings& s, SettingsTarget& targ
     s.noXpHelp = file.flag("no_xp_help");
     s.showTrend = file.flag("trend_arrow");
     s.traySni = file.flag("tray_sni");
+    s.notifyWarnings = file.flag("notify_warnings");
     s.recordYears = std::max(file.integer("record_years"), 0);
 
     // The display font keeps its default for every property whose stored value is missing.

@@ -124,6 +124,8 @@ struct AppSettings
     QString mailPassword; // read from its store (MailPasswordStore) after the start
     bool sendMail = false;
     bool sendEndMail = false;
+    bool notifyWarnings = true; // the warnings in force as desktop notifications
+    bool notifyAlarm = true;    // the alarm's start and end as desktop notifications
     ProxySettings proxy;
 };
 

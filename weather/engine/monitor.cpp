@@ -69,8 +69,10 @@ Monitor::Monitor(QString layoutPath, QString settingsPath, net::ErrorLog& log, T
         const AlertTick tick = alarmState_.alertTick(alarm_);
         if (tick.enableMailTimer)
             tmrMail.start();
-        if (tick.showWindow)
+        if (tick.showWindow) {
+            setAlarming(true);
             Q_EMIT showAlarmWindow();
+        }
     });
 
     tmrMail.setObjectName(QStringLiteral("tmrMail"));
@@ -607,7 +609,10 @@ void Monitor::showStats()
     }
     graphEnabled = !historyUrl.isEmpty();
     findings_ = result.alarm;
-    applyDecision(alarmState_.decide(findings_, alarm_, scanBusy_));
+    const AlarmDecision decision = alarmState_.decide(findings_, alarm_, scanBusy_);
+    if (scanBusy_ && !alarmState_.alarmOff && !decision.enableAlertTimer)
+        setAlarming(false);
+    applyDecision(decision);
     publish();
 }
 
@@ -655,6 +660,14 @@ void Monitor::alarmCheckClicked(bool ticked)
 {
     if (alarmState_.alarmCheckClicked(ticked))
         Q_EMIT closeAlarmWindow();
+    if (!ticked)
+        setAlarming(false);
+}
+
+void Monitor::setAlarming(bool alarming)
+{
+    if (std::exchange(alarming_, alarming) != alarming)
+        Q_EMIT alarmingChanged(alarming);
 }
 
 void Monitor::alarmWindowOpened()

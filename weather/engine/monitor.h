@@ -186,6 +186,9 @@ Q_SIGNALS:
     void alarmCheckCleared(); // chkAlarm was unticked by the program
     void showAlarmWindow();
     void closeAlarmWindow();
+    // An alarm began (its first window) or ended (its conditions no longer hold in a scan, or
+    // alarms were turned off); an alarm's window shown again changes nothing.
+    void alarmingChanged(bool alarming);
     void mailDue(bool endOfAlarm); // tmrMail fired: compose and send one mail
     void versionCheckDue();        // the daily check replaces this tick's scan
     void helpTipsRequested(bool on);
@@ -210,6 +213,7 @@ private:
     void syncAlarmSettings(); // the alarm evaluation's settings from the loaded ones
     void publish();
     void applyDecision(const AlarmDecision& decision);
+    void setAlarming(bool alarming);
     void restoreStationSelection();
     QStringList stationNames() const; // of the rows, in row order
     void restoreDisplays();
@@ -233,6 +237,7 @@ private:
     AlarmSettings alarm_;
     AlarmState alarmState_;
     AlarmFindings findings_;
+    bool alarming_ = false;
     net::FetchState fetch_;
     net::frmInet inet_;
     ForecastWatch forecast_;
