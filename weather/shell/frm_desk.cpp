@@ -1,5 +1,7 @@
 #include "weather/shell/frm_desk.h"
 
+#include "weather/shell/value_icon.h"
+
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
@@ -130,6 +132,11 @@ void frmDesk::setText(const QString& bannerText, bool showArrow, const QPixmap& 
     arrow_ = showArrow ? arrow : QPixmap();
 }
 
+int frmDesk::markWidth() const
+{
+    return warning_ ? qMax(8, picDspl->height() - 2) + 4 : 0;
+}
+
 void frmDesk::setMenuIcon(const QIcon& icon)
 {
     cmdMenu->setIcon(icon);
@@ -248,7 +255,7 @@ void frmDesk::prtBanner()
 {
     int width = qMax(1, this->width() - menuWidth() - 2);
     const QFontMetrics metrics(picDspl->font());
-    if (metrics.horizontalAdvance(bannerText_) > width) {
+    if (metrics.horizontalAdvance(bannerText_) + markWidth() > width) {
         width = qMax(1, width - cmdMoveLeft->width());
         cmdMoveLeft->move(width + menuWidth() + 1, 0);
         cmdMoveLeft->setEnabled(true);
@@ -295,7 +302,17 @@ void frmDesk::drawText(QWidget* strip)
     painter.fillRect(strip->rect(), background_);
     painter.setPen(foreground_);
     const QFontMetrics metrics(strip->font());
-    painter.drawText(QPoint(0, (strip->height() - metrics.height()) / 2 + metrics.ascent()),
+    const int mark = markWidth();
+    if (mark) {
+        const qreal ratio = strip->devicePixelRatioF();
+        const int side = mark - 4;
+        painter.save();
+        painter.scale(1 / ratio, 1 / ratio); // device pixels: crisp at 2x
+        drawWarningMark(painter, QRectF(2 * ratio, (strip->height() - side) / 2.0 * ratio,
+                                        side * ratio, side * ratio));
+        painter.restore();
+    }
+    painter.drawText(QPoint(mark, (strip->height() - metrics.height()) / 2 + metrics.ascent()),
                      printed_);
     if (!arrow_.isNull()) {
         const QSize size = (QSizeF(arrow_.size()) / arrow_.devicePixelRatio()).toSize();

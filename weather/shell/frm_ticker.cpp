@@ -1,6 +1,7 @@
 #include "weather/shell/frm_ticker.h"
 
 #include "weather/shell/level_images.h"
+#include "weather/shell/value_icon.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -96,12 +97,17 @@ QSize frmTicker::textSize(const TickerContent& content) const
     int width = metrics.horizontalAdvance(printed);
     if (content.showTrend)
         width = qMax(width, metrics.horizontalAdvance(printed.trimmed()) + 2 + arrowSize());
-    return {width + border, metrics.height() + border};
+    return {width + markWidth(content) + border, metrics.height() + border};
 }
 
 int frmTicker::arrowSize() const
 {
     return qMax(8, height() - 2);
+}
+
+int frmTicker::markWidth(const TickerContent& content) const
+{
+    return content.warning && !content.tickerText.isEmpty() ? arrowSize() + 2 : 0;
 }
 
 void frmTicker::fitText()
@@ -144,7 +150,21 @@ void frmTicker::drawStrip(QWidget* strip)
         painter.drawLine(0, area.height() - 1, area.width() - 1, area.height() - 1);
     }
     painter.setPen(text);
-    painter.drawText(QPoint(bordered_ ? 1 : 0, top + metrics.ascent()), printed_);
+    const int left = bordered_ ? 1 : 0;
+    if (const int mark = markWidth(content_)) {
+        const qreal ratio = strip->devicePixelRatioF();
+        // In device pixels, so that the mark is drawn crisp at 2x.
+        painter.save();
+        painter.scale(1 / ratio, 1 / ratio);
+        const int side = arrowSize();
+        drawWarningMark(painter, QRectF(left * ratio, (area.height() - side) / 2.0 * ratio,
+                                        side * ratio, side * ratio));
+        painter.restore();
+        painter.setPen(text);
+        painter.drawText(QPoint(left + mark, top + metrics.ascent()), printed_);
+    } else {
+        painter.drawText(QPoint(left, top + metrics.ascent()), printed_);
+    }
     if (!arrow_.isNull()) {
         const qreal ratio = arrow_.devicePixelRatio();
         const QSize size = (QSizeF(arrow_.size()) / ratio).toSize();

@@ -30,6 +30,8 @@ struct TickerContent
     // The values are older than the last scan, or the observation older than its product:
     // the text is drawn dimmed, over a dotted line.
     bool stale = false;
+    // A warning is in force for the station: the warning mark stands before the text.
+    bool warning = false;
 };
 
 // The ticker `frmTicker`: a small borderless window whose strip `picTicker` prints the chosen
@@ -80,6 +82,7 @@ protected:
 private:
     void fitText();
     int arrowSize() const;
+    int markWidth(const TickerContent& content) const; // the warning mark and its gap; 0: none
 
     QColor foreground_;
     QColor background_;

@@ -19,6 +19,8 @@ PanelDisplays::PanelDisplays(engine::Monitor& monitor, QWidget& mainWindow,
         setTrayContent();
         tray_.paintTicker();
     });
+    // The warning mark follows the warnings in force, whether or not the values changed.
+    connect(&monitor_, &engine::Monitor::warningsChanged, this, &PanelDisplays::published);
     connect(&monitor_, &engine::Monitor::displayChoiceChanged, this,
             &PanelDisplays::setDisplayWidth);
     connect(&tray_, &TrayDisplay::popupMenuRequested, this, &PanelDisplays::popupMenuRequested);
@@ -74,7 +76,7 @@ void PanelDisplays::setTrayContent()
 {
     const config::AppSettings& s = monitor_.settings();
     tray_.setContent({monitor_.tickerText, s.showTrend, monitor_.stats().trendArrow,
-                      !monitor_.staleText.isEmpty()},
+                      !monitor_.staleText.isEmpty(), !monitor_.warnings().isEmpty()},
                      monitor_.stats().levelIcon);
     // The value icon's tip says, as the other stats tips do, when the values are old.
     QString tip = monitor_.tickerTip;
@@ -188,6 +190,7 @@ void PanelDisplays::printBanner()
     const QString text =
         noData ? engine::bannerTextOf(stats, engine::TransLabels()).text : monitor_.bannerText;
     banner_.setText(text, s.showTrend, trendArrow(arrow));
+    banner_.setWarning(!monitor_.warnings().isEmpty());
     banner_.setMenuIcon(levelIcon(stats.levelIcon));
     banner_.prtBanner();
     banner_.picDspl->setToolTip(monitor_.bannerTip);
