@@ -428,13 +428,15 @@ private Q_SLOTS:
         const int n = int(demo::WarningStage::New);
         const QString storm = "Severe Thunderstorm Warning for Damaging Winds for Central";
         QTest::newRow("new") << ftp << QString() << n << storm << QString();
-        QTest::newRow("updated") << ftp << QString() << int(demo::WarningStage::Update)
-                                 << storm + " and Large Hailstones" << QString();
+        QTest::newRow("updated")
+            << ftp << QString() << int(demo::WarningStage::Update)
+            << "Severe Thunderstorm Warning for Damaging Winds and Large Hailstones for Central"
+            << QString();
         QTest::newRow("ended") << ftp << QString() << int(demo::WarningStage::Ended) << QString()
                                << QString();
         QTest::newRow("none") << ftp << QString() << int(demo::WarningStage::None) << QString()
                               << QString();
-        QTest::newRow("damaged on FTP, by HTTPS") << cut << "https/x" << n << storm << QString();
+        QTest::newRow("damaged on FTP, by HTTPS") << cut << "https/file" << n << storm << QString();
         QTest::newRow("damaged") << cut << QString() << n << QString() << "not well-formed XML";
         QTest::newRow("no server") << "dead/anon/gen/fwo/IDZ00059.warnings_vic.xml" << QString()
                                    << n << QString() << "IDZ00059.warnings_vic.xml";
@@ -501,9 +503,9 @@ private Q_SLOTS:
             return;
         }
         // Issued ten minutes ago, in the state's standard time the demo writes.
-        const QString issued = QLocale::c().toString(
-            QDateTime::fromSecsSinceEpoch(state.since, QTimeZone::fromSecondsAheadOfUtc(10 * 3600)),
-            QStringLiteral("hh:mm AP dd/MM"));
+        const QString issued =
+            QLocale::c().toString(QDateTime::fromSecsSinceEpoch(state.since, QTimeZone(10 * 3600)),
+                                  QStringLiteral("hh:mm AP dd/MM"));
         QCOMPARE(run.out, issued + u' ' + printed + " forecast district\n");
         QCOMPARE(line.value("class").toString(), "warning");
         QVERIFY2(line.value("tooltip").toString().contains("Warning: " + printed),

@@ -519,6 +519,7 @@ struct DemoWarning
     QString hazardType;
     int district = 0;
     qint64 issued = 0;
+    int hours = 6; // in force this long after its issue
 };
 
 QString rfc2822(qint64 utc)
@@ -542,16 +543,16 @@ QList<DemoWarning> demoWarnings(const Region& region, const WarningState& state,
     // The frost warning was issued at the last 3 am of the region's clock.
     const qint64 frost = localMidnight(region, nowUtc) + 3 * 3600;
     const int last = int(region.districts.size()) - 1;
-    list.append({QStringLiteral("ID%120001").arg(letter),
+    list.append({QStringLiteral("ID") + letter + QStringLiteral("20001"),
                  QStringLiteral("Frost Warning for %1 forecast district")
                      .arg(region.districts.at(last).name),
                  QStringLiteral("STD"), QStringLiteral("NEW"), QStringLiteral("FRW"), last,
-                 frost > nowUtc ? frost - 24 * 3600 : frost});
+                 frost > nowUtc ? frost - 24 * 3600 : frost, 24});
     if (state.stage == WarningStage::None)
         return list;
     const int district = region.stations.first().district;
     const QString name = region.districts.at(district).name;
-    DemoWarning storm{QStringLiteral("ID%121033").arg(letter),
+    DemoWarning storm{QStringLiteral("ID") + letter + QStringLiteral("21033"),
                       QStringLiteral("Severe Thunderstorm Warning for Damaging Winds for %1 "
                                      "forecast district")
                           .arg(name),
@@ -559,7 +560,8 @@ QList<DemoWarning> demoWarnings(const Region& region, const WarningState& state,
                       QStringLiteral("NEW"),
                       QStringLiteral("STW"),
                       district,
-                      state.since};
+                      state.since,
+                      6};
     if (state.stage == WarningStage::Update) {
         storm.headline = QStringLiteral("Severe Thunderstorm Warning for Damaging Winds and "
                                         "Large Hailstones for %1 forecast district")
@@ -589,7 +591,7 @@ void writeHead(QXmlStreamWriter& xml, const Region& region, const DemoWarning& w
     xml.writeAttribute(QStringLiteral("tz"), region.zoneName);
     xml.writeCharacters(localIso(region, w.issued));
     xml.writeEndElement();
-    xml.writeTextElement(QStringLiteral("expiry-time"), utcZ(w.issued + 6 * 3600));
+    xml.writeTextElement(QStringLiteral("expiry-time"), utcZ(w.issued + w.hours * 3600));
     xml.writeTextElement(QStringLiteral("status"), QStringLiteral("O"));
     xml.writeTextElement(QStringLiteral("service"), QStringLiteral("WSW"));
     xml.writeTextElement(QStringLiteral("product-type"), QStringLiteral("W"));
@@ -604,7 +606,7 @@ void writeHazard(QXmlStreamWriter& xml, const Region& region, const DemoWarning&
     xml.writeAttribute(QStringLiteral("type"), w.hazardType);
     xml.writeAttribute(QStringLiteral("severity"), w.severity);
     xml.writeAttribute(QStringLiteral("start-time-utc"), utcZ(w.issued));
-    xml.writeAttribute(QStringLiteral("end-time-utc"), utcZ(w.issued + 6 * 3600));
+    xml.writeAttribute(QStringLiteral("end-time-utc"), utcZ(w.issued + w.hours * 3600));
     xml.writeStartElement(QStringLiteral("area-list"));
     xml.writeEmptyElement(QStringLiteral("area"));
     xml.writeAttribute(QStringLiteral("aac"), forecastDistrictId(region, w.district));

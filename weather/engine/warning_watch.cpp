@@ -45,6 +45,31 @@ QString stateOf(const QString& aac)
     return underscore > 0 ? aac.left(underscore + 1) : QString();
 }
 
+// Fetches a document from `url`, else from `fallback` when the first road gives nothing or a
+// document `read` refuses; each refusal is logged with its address (a failed fetch logs itself).
+// nullopt when neither road gives one.
+template <typename Read>
+auto fetchRead(net::frmInet& inet, net::ErrorLog& log, const char* what, const QString& url,
+               const QString& fallback, Read read)
+{
+    decltype(read(QString(), QString()).rows) rows;
+    for (const QString& road : {url, fallback}) {
+        if (road.isEmpty())
+            continue;
+        const QString document = inet.myOpenURL(road, true);
+        if (document.isEmpty())
+            continue;
+        auto result = read(document, road);
+        if (result.rows) {
+            rows = std::move(result.rows);
+            break;
+        }
+        log.writeTxt(
+            QStringLiteral("%1 %2 refused: %3").arg(QLatin1String(what), road, result.error));
+    }
+    return rows;
+}
+
 QString clock(const QDateTime& at)
 {
     return QLocale::c().toString(at.time(), QStringLiteral("hh:mm AP"));
@@ -123,15 +148,6 @@ void WarningWatch::setLayout(const config::StateLayout& layout)
     lastFailed_ = false;
 }
 
-QString WarningWatch::fetchBoth(const QString& url, const QString& fallback)
-{
-    // A failed fetch gives an empty text and has logged why, with its address.
-    QString document = inet_.myOpenURL(url, true);
-    if (document.isEmpty() && !fallback.isEmpty())
-        document = inet_.myOpenURL(fallback, true);
-    return document;
-}
-
 void WarningWatch::scan()
 {
     if (!available())
@@ -139,23 +155,23 @@ void WarningWatch::scan()
     if (!lastFetch_.isValid() ||
         lastFetch_.hasExpired(qint64(ttlMinutes_) * 60 * 1000 - kEarlyMsecs)) {
         lastFetch_.start();
-        const QString document = fetchBoth(listUrl_, listFallbackUrl_);
-        auto read = document.isEmpty() ? FeedResult<WarningListing>{}
-                                       : readWarningList(document, warningProductIdIn(listUrl_));
-        if (!read.rows) {
+        const QString listId = warningProductIdIn(listUrl_);
+        const auto listing = fetchRead(inet_, log_, "List of warnings", listUrl_, listFallbackUrl_,
+                                       [&listId](const QString& document, const QString&) {
+                                           return readWarningList(document, listId);
+                                       });
+        if (!listing) {
             lastFailed_ = true;
-            log_.writeTxt(QStringLiteral("List of warnings %1 could not be read%2\r\n"
+            log_.writeTxt(QStringLiteral("List of warnings %1 could not be read.\r\n"
                                          "The last warnings read stay.")
-                              .arg(listUrl_, read.error.isEmpty()
-                                                 ? QStringLiteral(".")
-                                                 : QStringLiteral(": ") + read.error));
+                              .arg(listUrl_));
         } else {
             lastFailed_ = false;
             readAt_ = QDateTime::currentDateTime();
-            ttlMinutes_ = read.rows->ttlMinutes;
+            ttlMinutes_ = listing->ttlMinutes;
             QList<KnownWarning> known;
             waiting_.clear();
-            for (const WarningListItem& item : read.rows->items) {
+            for (const WarningListItem& item : listing->items) {
                 auto before = std::find_if(known_.cbegin(), known_.cend(),
                                            [&](const auto& k) { return k.item.id == item.id; });
                 KnownWarning k{item, std::nullopt};
@@ -166,7 +182,7 @@ void WarningWatch::scan()
                 known.append(std::move(k));
             }
             known_ = std::move(known);
-            for (const QString& title : read.rows->withoutId) {
+            for (const QString& title : listing->withoutId) {
                 if (seenWithoutId_.contains(title))
                     continue;
                 seenWithoutId_.append(title);
@@ -178,19 +194,16 @@ void WarningWatch::scan()
     }
     for (int n = 0; n < kCompanionsPerScan && !waiting_.isEmpty(); ++n) {
         const QString id = waiting_.takeFirst();
-        const QString url = config::warningAddress(layout_.warningAmocUrl, id);
-        const QString document =
-            fetchBoth(url, config::warningAddress(layout_.warningAmocFallbackUrl, id));
-        if (document.isEmpty())
-            continue; // logged by the fetch; tried again when the list is next read
-        auto read = readWarningCompanion(document, id);
-        if (!read.rows) {
-            log_.writeTxt(QStringLiteral("Warning companion %1 refused: %2").arg(url, read.error));
-            continue;
-        }
+        // One that cannot be read is logged and tried again when the list is next read.
+        const auto companion = fetchRead(inet_, log_, "Warning companion",
+                                         config::warningAddress(layout_.warningAmocUrl, id),
+                                         config::warningAddress(layout_.warningAmocFallbackUrl, id),
+                                         [&id](const QString& document, const QString&) {
+                                             return readWarningCompanion(document, id);
+                                         });
         for (KnownWarning& k : known_) {
-            if (k.item.id == id)
-                k.companion = std::move(*read.rows);
+            if (k.item.id == id && companion)
+                k.companion = *companion;
         }
     }
 }
@@ -202,17 +215,12 @@ WarningList WarningWatch::inForce(const QDateTime& now) const
 
 std::optional<WarningProduct> WarningWatch::fetchProduct(const QString& id)
 {
-    const QString url = config::warningAddress(layout_.warningProductUrl, id);
-    if (url.isEmpty())
-        return std::nullopt;
-    const QString document =
-        fetchBoth(url, config::warningAddress(layout_.warningProductFallbackUrl, id));
-    if (document.isEmpty())
-        return std::nullopt;
-    auto read = readWarningProduct(document, id);
-    if (!read.rows)
-        log_.writeTxt(QStringLiteral("Warning product %1 refused: %2").arg(url, read.error));
-    return std::move(read.rows);
+    return fetchRead(inet_, log_, "Warning product",
+                     config::warningAddress(layout_.warningProductUrl, id),
+                     config::warningAddress(layout_.warningProductFallbackUrl, id),
+                     [&id](const QString& document, const QString&) {
+                         return readWarningProduct(document, id);
+                     });
 }
 
 QString warningsAgeText(const WarningWatch& watch)

@@ -56,8 +56,10 @@ public:
     // The region has a list of warnings.
     bool available() const { return !listUrl_.isEmpty(); }
     // One scan's share: the list when its ttl has passed since it was last fetched (or it never
-    // was), then up to kCompanionsPerScan companions waiting to be read. A list or companion
-    // that cannot be fetched or is refused is logged with its address; what was read stays.
+    // was), then up to kCompanionsPerScan companions waiting to be read. Each comes by its
+    // second road when the first fails or gives a document that is refused. A list or
+    // companion that cannot be fetched or is refused is logged with its address; what was read
+    // stays.
     void scan();
 
     // The warnings in force now for the district.
@@ -70,13 +72,11 @@ public:
     const QDateTime& readAt() const { return readAt_; }
     const QString& district() const { return district_; }
 
-    // Fetches and reads the full product of warning `id` (its fallback when the first road
-    // fails); nullopt, logged, when neither gives one.
+    // Fetches and reads the full product of warning `id` (by its fallback when the first road
+    // fails or gives a document that is refused); nullopt, logged, when neither gives one.
     std::optional<WarningProduct> fetchProduct(const QString& id);
 
 private:
-    QString fetchBoth(const QString& url, const QString& fallback);
-
     net::frmInet& inet_;
     net::ErrorLog& log_;
     config::StateLayout layout_;
