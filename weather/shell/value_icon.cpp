@@ -62,10 +62,11 @@ std::pair<QString, int> fitValue(const QFont& base, const QString& value, QSizeF
 void drawWarningMark(QPainter& p, const QRectF& box)
 {
     p.save();
-    p.setRenderHint(QPainter::Antialiasing);
-    const qreal side = qMin(box.width(), box.height());
-    const QRectF b(box.topLeft(), QSizeF(side, side));
-    const qreal edge = qMax(1.0, side / 10);
+    // Whole device pixels, and no antialiasing while small: a crisp amber fill, not a blur.
+    const qreal side = std::floor(qMin(box.width(), box.height()));
+    p.setRenderHint(QPainter::Antialiasing, side >= 24);
+    const QRectF b(QPointF(std::round(box.left()), std::round(box.top())), QSizeF(side, side));
+    const qreal edge = std::round(qMax(1.0, side / 10));
     p.setPen(QPen(kWarningInk, edge, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
     p.setBrush(kWarningFill);
     if (side < 10) {
