@@ -35,8 +35,11 @@ export SSL_CERT_FILE="$ca/ca.pem"
 
 
 log="$program/demo-bureau.log"
+# A warning for the district of the first station comes at once, is updated after 5 minutes
+# and cancelled after 15 (see demo-bureau --help): the first scan shows it, the scans 10 and 20
+# minutes later its update and its end.
 "$build/tools/demo-bureau/demo-bureau" --port 0 --tls "$ca" --layout "$program/weather.ini" \
-  >"$log" 2>&1 &
+  --warning schedule >"$log" 2>&1 &
 bureau=$!
 ftp=""
 trap 'kill $bureau $ftp 2>/dev/null || true' EXIT

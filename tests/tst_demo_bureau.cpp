@@ -15,6 +15,7 @@
 #include "weather/engine/observation_parser.h"
 #include "weather/engine/state_feed.h"
 #include "weather/engine/town_forecast.h"
+#include "weather/engine/warning_watch.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -402,6 +403,63 @@ private slots:
                 if (i > 0)
                     QVERIFY(period.minimum && period.maximum && *period.minimum <= *period.maximum);
             }
+        }
+    }
+
+    // Every state's warnings at the layout's addresses, read by the program's readers and
+    // rules: the frost warning of the last district always, the switchable one for the first
+    // station's district in its stage (its full product and page too); Antarctica has none.
+    void warnings_data() { region_data(); }
+    void warnings()
+    {
+        QFETCH(QString, section);
+        const config::StateLayout layout = config::loadStateLayout(section, kLayout);
+        const Region* region = findRegion(section.toLower());
+        QVERIFY(region);
+        if (layout.warningListUrl.isEmpty()) {
+            QVERIFY(warningListId(*region).isEmpty());
+            return;
+        }
+        const QString district = forecastDistrictId(*region, region->stations.first().district);
+        for (const auto stage :
+             {WarningStage::None, WarningStage::New, WarningStage::Update, WarningStage::Ended}) {
+            BureauSite site = BureauSite::fromLayout(kLayout);
+            site.holdWarning(stage);
+            const QByteArray list = site.page(sitePath(layout.warningListUrl), kNow).body;
+            QCOMPARE(site.page(sitePath(layout.warningListFallbackUrl), kNow).body, list);
+            const auto read = engine::readWarningList(
+                QString::fromUtf8(list), engine::warningProductIdIn(layout.warningListUrl));
+            QVERIFY2(read.rows, qPrintable(read.error));
+            QList<engine::KnownWarning> known;
+            for (const engine::WarningListItem& item : read.rows->items) {
+                const auto amoc = engine::readWarningCompanion(
+                    QString::fromUtf8(
+                        site.page(sitePath(config::warningAddress(layout.warningAmocUrl, item.id)),
+                                  kNow)
+                            .body),
+                    item.id);
+                QVERIFY2(amoc.rows, qPrintable(amoc.error));
+                const auto product = engine::readWarningProduct(
+                    QString::fromUtf8(site.page(sitePath(config::warningAddress(
+                                                    layout.warningProductUrl, item.id)),
+                                                kNow)
+                                          .body),
+                    item.id);
+                QVERIFY2(product.rows, qPrintable(product.error));
+                QCOMPARE(site.page(sitePath(config::warningAddress(layout.warningPageUrl, item.id)),
+                                   kNow)
+                             .status,
+                         200);
+                known.append({item, *amoc.rows});
+            }
+            const QDateTime now = QDateTime::fromSecsSinceEpoch(kNow);
+            const QString last = forecastDistrictId(*region, int(region->districts.size()) - 1);
+            QCOMPARE(engine::warningsInForce(known, last, now, QString()).size(), 1);
+            const auto here = engine::warningsInForce(known, district, now, QString());
+            const bool shown = stage == WarningStage::New || stage == WarningStage::Update;
+            QCOMPARE(here.size(), shown ? 1 : 0);
+            if (shown)
+                QCOMPARE(here.first().severity, stage == WarningStage::New ? "STD" : "SEV");
         }
     }
 

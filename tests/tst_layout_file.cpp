@@ -6,6 +6,7 @@
 
 using config::loadRegionList;
 using config::loadStateLayout;
+using config::warningAddress;
 
 class TestLayoutFile : public QObject
 {
@@ -184,29 +185,46 @@ private Q_SLOTS:
                  config::bureauRoot() + QStringLiteral("products/IDN60801/IDN60801.{wmo}.shtml"));
     }
 
-    // The shipped layout names each state's town forecasts product, by FTP then HTTPS;
-    // Antarctica has none.
+    // The shipped layout names each state's town forecasts product and list of warnings, by FTP
+    // then HTTPS, and where a warning's companion is; Antarctica has neither.
     void shippedTownForecasts_data()
     {
         QTest::addColumn<QString>("section");
         QTest::addColumn<QString>("product");
-        const char* const products[][2] = {
-            {"NSW", "IDN11060"}, {"VIC", "IDV10753"}, {"QLD", "IDQ11295"}, {"WA", "IDW14199"},
-            {"SA", "IDS10044"},  {"TAS", "IDT16710"}, {"NT", "IDD10207"},  {"ANT", ""}};
-        for (const auto& [section, product] : products)
-            QTest::newRow(section) << section << product;
+        QTest::addColumn<QString>("warnings");
+        const char* const products[][3] = {{"NSW", "IDN11060", "IDZ00054.warnings_nsw"},
+                                           {"VIC", "IDV10753", "IDZ00059.warnings_vic"},
+                                           {"QLD", "IDQ11295", "IDZ00056.warnings_qld"},
+                                           {"WA", "IDW14199", "IDZ00060.warnings_wa"},
+                                           {"SA", "IDS10044", "IDZ00057.warnings_sa"},
+                                           {"TAS", "IDT16710", "IDZ00058.warnings_tas"},
+                                           {"NT", "IDD10207", "IDZ00055.warnings_nt"},
+                                           {"ANT", "", ""}};
+        for (const auto& [section, product, warnings] : products)
+            QTest::newRow(section) << section << product << warnings;
     }
     void shippedTownForecasts()
     {
         QFETCH(QString, section);
         QFETCH(QString, product);
+        QFETCH(QString, warnings);
         const auto s =
             loadStateLayout(section, QStringLiteral(NIMBULO_SOURCE_DIR "/data/weather.ini"));
-        QCOMPARE(s.townForecastUrl, product.isEmpty()
-                                        ? QString()
-                                        : "ftp://ftp.bom.gov.au/anon/gen/fwo/" + product + ".xml");
-        QCOMPARE(s.townForecastFallbackUrl,
-                 product.isEmpty() ? QString() : "https://reg.bom.gov.au/fwo/" + product + ".xml");
+        const auto ftp = [](const QString& file) {
+            return file.isEmpty() ? QString()
+                                  : "ftp://ftp.bom.gov.au/anon/gen/fwo/" + file + ".xml";
+        };
+        const auto https = [](const QString& file) {
+            return file.isEmpty() ? QString() : "https://reg.bom.gov.au/fwo/" + file + ".xml";
+        };
+        QCOMPARE(s.townForecastUrl, ftp(product));
+        QCOMPARE(s.townForecastFallbackUrl, https(product));
+        QCOMPARE(s.warningListUrl, ftp(warnings));
+        QCOMPARE(s.warningListFallbackUrl, https(warnings));
+        QCOMPARE(warningAddress(s.warningAmocUrl, "IDD21033"), ftp("IDD21033.amoc"));
+        QCOMPARE(warningAddress(s.warningAmocFallbackUrl, "IDD21033"), https("IDD21033.amoc"));
+        QCOMPARE(warningAddress(s.warningPageUrl, "IDD21033"),
+                 config::bureauRoot() + "products/IDD21033.shtml");
     }
 
     // A region without the keys has no town forecasts, whatever [COMMON] says; a path is joined

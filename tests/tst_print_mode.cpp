@@ -13,6 +13,7 @@
 #include <QProcess>
 #include <QTcpServer>
 #include <QTemporaryDir>
+#include <QTimeZone>
 #include <QtTest>
 
 // The roads a product comes by in the whole runs: a real FTP server over the folder `served`,
@@ -410,6 +411,105 @@ private Q_SLOTS:
             lines.append(engine::periodLine(period));
         QCOMPARE(lines.size(), 7);
         QCOMPARE(run.out, lines.join(u'\n') + u'\n');
+    }
+
+    // A whole scan into --print=warnings and --print=json: Victoria's product and list of
+    // warnings by FTP (the list falling back to HTTPS), the companions by FTP; the demo bureau's
+    // warning for the first station's district in the stage the row names.
+    void warningTransports_data()
+    {
+        QTest::addColumn<QString>("list"); // "ftp", "https", "dead" stand for the servers
+        QTest::addColumn<QString>("fallback");
+        QTest::addColumn<int>("stage");
+        QTest::addColumn<QString>("printed"); // the headline printed; "" none
+        QTest::addColumn<QString>("error");   // what the error log says; "" no failure
+        const QString ftp = "ftp/anon/gen/fwo/IDZ00059.warnings_vic.xml";
+        const QString cut = "ftp/anon/gen/fwo/cut/IDZ00059.warnings_vic.xml";
+        const int n = int(demo::WarningStage::New);
+        const QString storm = "Severe Thunderstorm Warning for Damaging Winds for Central";
+        QTest::newRow("new") << ftp << QString() << n << storm << QString();
+        QTest::newRow("updated")
+            << ftp << QString() << int(demo::WarningStage::Update)
+            << "Severe Thunderstorm Warning for Damaging Winds and Large Hailstones for Central"
+            << QString();
+        QTest::newRow("ended") << ftp << QString() << int(demo::WarningStage::Ended) << QString()
+                               << QString();
+        QTest::newRow("none") << ftp << QString() << int(demo::WarningStage::None) << QString()
+                              << QString();
+        QTest::newRow("damaged on FTP, by HTTPS") << cut << "https/file" << n << storm << QString();
+        QTest::newRow("damaged") << cut << QString() << n << QString() << "not well-formed XML";
+        QTest::newRow("no server") << "dead/anon/gen/fwo/IDZ00059.warnings_vic.xml" << QString()
+                                   << n << QString() << "IDZ00059.warnings_vic.xml";
+    }
+    void warningTransports()
+    {
+        QFETCH(QString, list);
+        QFETCH(QString, fallback);
+        QFETCH(int, stage);
+        QFETCH(QString, printed);
+        QFETCH(QString, error);
+        if (!pythonHas("pyftpdlib"))
+            QSKIP("python3-pyftpdlib is not installed");
+        TestCa ca;
+        QVERIFY(ca.ok());
+        QTemporaryDir served;
+        const qint64 now = QDateTime::currentSecsSinceEpoch();
+        const demo::Region& vic = *demo::findRegion(u"vic");
+        const demo::WarningState state{demo::WarningStage(stage), now - 600};
+        const QByteArray warnings = demo::warningList(vic, state, now);
+        const auto write = [&served](const QString& path, const QByteArray& bytes) {
+            QVERIFY(QDir(served.path()).mkpath(QFileInfo(path).path()));
+            QFile file(served.filePath(path));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(bytes);
+        };
+        write("anon/gen/fwo/IDV60920.xml", demo::stateProduct({&vic}, u'V', now));
+        write("anon/gen/fwo/IDZ00059.warnings_vic.xml", warnings);
+        write("anon/gen/fwo/cut/IDZ00059.warnings_vic.xml", warnings.left(warnings.size() / 2));
+        for (const QString id : {"IDV21033", "IDV20001"})
+            write("anon/gen/fwo/" + id + ".amoc.xml", demo::warningCompanion(vic, id, state, now));
+        const Roads roads(served.path(), served.filePath("anon/gen/fwo/IDZ00059.warnings_vic.xml"),
+                          ca);
+        writeProgramFolder({}, roads.ftp.url("ftp", "/anon/gen/fwo/IDV60920.xml"));
+        QFile layoutFile(dir_.filePath("weather.ini"));
+        QVERIFY(layoutFile.open(QIODevice::ReadWrite));
+        QByteArray layout = layoutFile.readAll();
+        layout.replace("wn_url=ftp://ftp.bom.gov.au/anon/gen/fwo/IDZ00059.warnings_vic.xml",
+                       "wn_url=" + roads.address(list).toUtf8());
+        layout.replace("wn_fallback_url=https://reg.bom.gov.au/fwo/IDZ00059.warnings_vic.xml",
+                       "wn_fallback_url=" + roads.address(fallback).toUtf8());
+        layout.replace("wn_amoc_url=ftp://ftp.bom.gov.au/anon/gen/fwo/",
+                       "wn_amoc_url=" + roads.ftp.url("ftp", "/anon/gen/fwo/").toUtf8());
+        layoutFile.resize(0);
+        layoutFile.write(layout);
+        layoutFile.close();
+
+        const Run run = print(QStringLiteral("--print=warnings"));
+        const Run json = print(QStringLiteral("--print=json"));
+        const QJsonObject line = QJsonDocument::fromJson(json.out.toUtf8()).object();
+        if (!error.isEmpty()) {
+            QCOMPARE(run.exitCode, 1);
+            QVERIFY2(run.out.isEmpty() && run.err.contains(error), qPrintable(run.out + run.err));
+            // The scan itself went well: never a warning's class, and the tip says so.
+            QCOMPARE(line.value("class").toString(), "ok");
+            QVERIFY2(line.value("tooltip").toString().contains("Warnings could not be read"),
+                     qPrintable(json.out));
+            return;
+        }
+        QVERIFY2(run.exitCode == 0, qPrintable(run.err));
+        if (printed.isEmpty()) {
+            QCOMPARE(run.out, QString());
+            QCOMPARE(line.value("class").toString(), "ok");
+            return;
+        }
+        // Issued ten minutes ago, in the state's standard time the demo writes.
+        const QString issued =
+            QLocale::c().toString(QDateTime::fromSecsSinceEpoch(state.since, QTimeZone(10 * 3600)),
+                                  QStringLiteral("hh:mm AP dd/MM"));
+        QCOMPARE(run.out, issued + u' ' + printed + " forecast district\n");
+        QCOMPARE(line.value("class").toString(), "warning");
+        QVERIFY2(line.value("tooltip").toString().contains("Warning: " + printed),
+                 qPrintable(json.out));
     }
 
     // The bureau's real products by FTP: the NSW observations name Observatory Hill's district,

@@ -209,6 +209,46 @@ private Q_SLOTS:
         QCOMPARE(drawn(QStringLiteral("21.4 \u00B0C"), 48), drawn(QStringLiteral("21.4"), 48));
         QVERIFY(drawn(QStringLiteral("21.4 \u00B0C"), 48) != drawn(QStringLiteral("21"), 48));
     }
+
+    // A warning puts an amber mark in the top left corner at every size and ratio, on the
+    // panel's colours and on the alarm's red alike, and leaves the value's side clear.
+    void marksAWarning_data()
+    {
+        QTest::addColumn<int>("size");
+        QTest::addColumn<qreal>("ratio");
+        QTest::addColumn<bool>("alarm");
+        QTest::newRow("16 px") << 16 << 1.0 << false;
+        QTest::newRow("16 px at 2x") << 16 << 2.0 << false;
+        QTest::newRow("16 px with the alarm") << 16 << 1.0 << true;
+        QTest::newRow("48 px") << 48 << 1.0 << false;
+    }
+    void marksAWarning()
+    {
+        QFETCH(int, size);
+        QFETCH(qreal, ratio);
+        QFETCH(bool, alarm);
+        ValueIconFace face;
+        face.tickerText = QStringLiteral("21.0 \u00B0C");
+        face.background = Qt::darkBlue;
+        face.alarm = alarm;
+        face.warning = true;
+        const QImage image = drawValueIcon(face, size, ratio);
+        const int edge = int(size * ratio);
+        // A solid amber mark of some size in the corner (a fifth of its box at least).
+        const int side = int(qMax(6.0, edge * 0.45));
+        const auto amber = [side](const QImage& icon) {
+            int n = 0;
+            for (int y = 0; y < side; ++y)
+                for (int x = 0; x < side; ++x)
+                    n += icon.pixelColor(x, y) == shell::kWarningFill;
+            return n;
+        };
+        QVERIFY2(amber(image) * 5 >= side * side, qPrintable(QString::number(amber(image))));
+        const QColor bottomRight = image.pixelColor(edge - 1, edge - 1);
+        QCOMPARE(bottomRight, alarm ? shell::kAlarmBackground : QColor(Qt::darkBlue));
+        face.warning = false;
+        QCOMPARE(amber(drawValueIcon(face, size, ratio)), 0);
+    }
 };
 
 QTEST_MAIN(TestValueIcon)

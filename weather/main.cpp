@@ -18,7 +18,7 @@
 namespace {
 
 const char* const kHelp =
-    "Usage: %1 [--appdir DIR] [--print[=feed|=ticker|=json|=forecast|=record [DAYS]]]\n"
+    "Usage: %1 [--appdir DIR] [--print[=feed|=ticker|=json|=forecast|=warnings|=record [DAYS]]]\n"
     "Shows live weather observations of the Bureau of Meteorology for a station of your\n"
     "choice: in the panel's tray or on a desk banner, in tooltips and in the main window.\n"
     "\n"
@@ -29,6 +29,8 @@ const char* const kHelp =
     "  --print=ticker   the same, printing the one-line display text (for a status bar)\n"
     "  --print=json     the same, printing one line for Waybar's custom module\n"
     "  --print=forecast the same, printing the town forecast, a line per period\n"
+    "  --print=warnings the same, printing the bureau's warnings in force for the station's\n"
+    "                   district, a line each (issue time and headline)\n"
     "  --print=record [DAYS]\n"
     "                   print the saved station's own record of the last DAYS days\n"
     "                   (default 7) as CSV, without a scan\n"
@@ -39,7 +41,8 @@ const char* const kHelp =
     "layout file, else $XDG_DATA_HOME/nimbulo (~/.local/share/nimbulo), made at first start.\n"
     "Certificates: the system's CA store and the file named by SSL_CERT_FILE.\n"
     "Exit status: 0; with --print 1 when the scan failed (--print=json prints class \"stale\"\n"
-    "and ends with 0).\n";
+    "and ends with 0; --print=warnings ends with 0 when it printed nothing, there being no\n"
+    "warning in force).\n";
 
 std::optional<app::PrintMode> printMode(int argc, char** argv)
 {
@@ -52,6 +55,8 @@ std::optional<app::PrintMode> printMode(int argc, char** argv)
             return app::PrintMode::Json;
         if (!std::strcmp(argv[i], "--print=forecast"))
             return app::PrintMode::Forecast;
+        if (!std::strcmp(argv[i], "--print=warnings"))
+            return app::PrintMode::Warnings;
     }
     return std::nullopt;
 }

@@ -1,10 +1,12 @@
 #include "tools/demo-bureau/bureau_feeds.h"
 
 #include "tools/demo-bureau/bureau_pages.h"
+#include "weather/config/layout_file.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLocale>
 #include <QTimeZone>
 #include <QXmlStreamWriter>
 
@@ -489,6 +491,288 @@ QByteArray stationProduct(const Region& region, const Station& station, qint64 n
                                    {QStringLiteral("header"), QJsonArray{header}},
                                    {QStringLiteral("data"), data}};
     return QJsonDocument(QJsonObject{{QStringLiteral("observations"), observations}}).toJson();
+}
+
+} // namespace demo
+
+namespace demo {
+namespace {
+
+struct ListProduct
+{
+    const char* code;
+    const char* id;
+};
+
+constexpr ListProduct kWarningLists[] = {
+    {"nsw", "IDZ00054"}, {"nt", "IDZ00055"},  {"qld", "IDZ00056"}, {"sa", "IDZ00057"},
+    {"tas", "IDZ00058"}, {"vic", "IDZ00059"}, {"wa", "IDZ00060"},
+};
+
+// One warning the demo lists.
+struct DemoWarning
+{
+    QString id;
+    QString headline;
+    QString severity;
+    QString phase;
+    QString hazardType;
+    int district = 0;
+    qint64 issued = 0;
+    int hours = 6; // in force this long after its issue
+};
+
+QString rfc2822(qint64 utc)
+{
+    return QLocale::c().toString(QDateTime::fromSecsSinceEpoch(utc, QTimeZone::utc()),
+                                 QStringLiteral("ddd, dd MMM yyyy hh:mm:ss 'GMT'"));
+}
+
+QString utcZ(qint64 utc)
+{
+    return QDateTime::fromSecsSinceEpoch(utc, QTimeZone::utc())
+        .toString(QStringLiteral("yyyy-MM-ddTHH:mm:ssZ"));
+}
+
+QList<DemoWarning> demoWarnings(const Region& region, const WarningState& state, qint64 nowUtc)
+{
+    QList<DemoWarning> list;
+    const QString letter = QString(region.productLetter);
+    if (region.districts.isEmpty() || region.stations.isEmpty())
+        return list;
+    // The frost warning was issued at the last 3 am of the region's clock.
+    const qint64 frost = localMidnight(region, nowUtc) + 3 * 3600;
+    const int last = int(region.districts.size()) - 1;
+    list.append({QStringLiteral("ID") + letter + QStringLiteral("20001"),
+                 QStringLiteral("Frost Warning for %1 forecast district")
+                     .arg(region.districts.at(last).name),
+                 QStringLiteral("STD"), QStringLiteral("NEW"), QStringLiteral("FRW"), last,
+                 frost > nowUtc ? frost - 24 * 3600 : frost, 24});
+    if (state.stage == WarningStage::None)
+        return list;
+    const int district = region.stations.first().district;
+    const QString name = region.districts.at(district).name;
+    DemoWarning storm{QStringLiteral("ID") + letter + QStringLiteral("21033"),
+                      QStringLiteral("Severe Thunderstorm Warning for Damaging Winds for %1 "
+                                     "forecast district")
+                          .arg(name),
+                      QStringLiteral("STD"),
+                      QStringLiteral("NEW"),
+                      QStringLiteral("STW"),
+                      district,
+                      state.since,
+                      6};
+    if (state.stage == WarningStage::Update) {
+        storm.headline = QStringLiteral("Severe Thunderstorm Warning for Damaging Winds and "
+                                        "Large Hailstones for %1 forecast district")
+                             .arg(name);
+        storm.severity = QStringLiteral("SEV");
+        storm.phase = QStringLiteral("UPD");
+    } else if (state.stage == WarningStage::Ended) {
+        storm.headline = QStringLiteral("Cancellation of Severe Thunderstorm Warning for %1 "
+                                        "forecast district")
+                             .arg(name);
+        storm.phase = QStringLiteral("CAN");
+    }
+    list.prepend(storm);
+    return list;
+}
+
+void writeHead(QXmlStreamWriter& xml, const Region& region, const DemoWarning& w)
+{
+    xml.writeStartElement(QStringLiteral("source"));
+    xml.writeTextElement(QStringLiteral("sender"),
+                         QStringLiteral("Demo bureau: generated warnings, not real ones"));
+    xml.writeTextElement(QStringLiteral("region"), region.title);
+    xml.writeEndElement();
+    xml.writeTextElement(QStringLiteral("identifier"), w.id);
+    xml.writeTextElement(QStringLiteral("issue-time-utc"), utcZ(w.issued));
+    xml.writeStartElement(QStringLiteral("issue-time-local"));
+    xml.writeAttribute(QStringLiteral("tz"), region.zoneName);
+    xml.writeCharacters(localIso(region, w.issued));
+    xml.writeEndElement();
+    xml.writeTextElement(QStringLiteral("expiry-time"), utcZ(w.issued + w.hours * 3600));
+    xml.writeTextElement(QStringLiteral("status"), QStringLiteral("O"));
+    xml.writeTextElement(QStringLiteral("service"), QStringLiteral("WSW"));
+    xml.writeTextElement(QStringLiteral("product-type"), QStringLiteral("W"));
+    xml.writeTextElement(QStringLiteral("phase"), w.phase);
+}
+
+void writeHazard(QXmlStreamWriter& xml, const Region& region, const DemoWarning& w)
+{
+    xml.writeStartElement(QStringLiteral("hazard"));
+    xml.writeAttribute(QStringLiteral("index"), QStringLiteral("1"));
+    xml.writeAttribute(QStringLiteral("phase"), w.phase);
+    xml.writeAttribute(QStringLiteral("type"), w.hazardType);
+    xml.writeAttribute(QStringLiteral("severity"), w.severity);
+    xml.writeAttribute(QStringLiteral("start-time-utc"), utcZ(w.issued));
+    xml.writeAttribute(QStringLiteral("end-time-utc"), utcZ(w.issued + w.hours * 3600));
+    xml.writeStartElement(QStringLiteral("area-list"));
+    xml.writeEmptyElement(QStringLiteral("area"));
+    xml.writeAttribute(QStringLiteral("aac"), forecastDistrictId(region, w.district));
+    xml.writeAttribute(QStringLiteral("phase"), w.phase);
+    xml.writeAttribute(QStringLiteral("description"), region.districts.at(w.district).name);
+    xml.writeAttribute(QStringLiteral("type"), QStringLiteral("public-district"));
+    xml.writeEndElement(); // area-list
+    xml.writeStartElement(QStringLiteral("phenomenon-list"));
+    xml.writeEmptyElement(QStringLiteral("phenomenon"));
+    xml.writeAttribute(QStringLiteral("type"), QStringLiteral("W"));
+    xml.writeEndElement();
+    xml.writeTextElement(QStringLiteral("priority"), QStringLiteral("W"));
+    xml.writeTextElement(QStringLiteral("headline"), w.headline);
+    xml.writeEndElement(); // hazard
+}
+
+const DemoWarning* findWarning(const QList<DemoWarning>& list, const QString& id)
+{
+    for (const DemoWarning& w : list) {
+        if (w.id == id)
+            return &w;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+WarningState scheduledWarning(qint64 startUtc, qint64 elapsed)
+{
+    const qint64 base = startUtc + elapsed / 1800 * 1800;
+    const qint64 in = elapsed % 1800;
+    if (in < 300)
+        return {WarningStage::New, base};
+    if (in < 900)
+        return {WarningStage::Update, base + 300};
+    if (in < 1500)
+        return {WarningStage::Ended, base + 900};
+    return {WarningStage::None, base + 1500};
+}
+
+QString warningListId(const Region& region)
+{
+    for (const ListProduct& p : kWarningLists) {
+        if (region.code == QLatin1String(p.code))
+            return QLatin1String(p.id);
+    }
+    return QString();
+}
+
+QString warningListPath(const Region& region)
+{
+    const QString id = warningListId(region);
+    return id.isEmpty() ? QString()
+                        : QStringLiteral("/fwo/%1.warnings_%2.xml").arg(id, region.code);
+}
+
+QByteArray warningList(const Region& region, const WarningState& state, qint64 nowUtc)
+{
+    const QList<DemoWarning> warnings = demoWarnings(region, state, nowUtc);
+    QByteArray bytes;
+    QXmlStreamWriter xml(&bytes);
+    xml.setAutoFormatting(true);
+    xml.writeStartDocument();
+    xml.writeStartElement(QStringLiteral("rss"));
+    xml.writeAttribute(QStringLiteral("version"), QStringLiteral("2.0"));
+    xml.writeStartElement(QStringLiteral("channel"));
+    xml.writeTextElement(QStringLiteral("title"),
+                         QStringLiteral("Weather Warnings for %1 (demo bureau)").arg(region.title));
+    xml.writeTextElement(QStringLiteral("link"),
+                         config::bureauRoot() + warningListPath(region).mid(1));
+    xml.writeTextElement(QStringLiteral("pubDate"), rfc2822(nowUtc - nowUtc % 60));
+    xml.writeTextElement(QStringLiteral("ttl"), QStringLiteral("1"));
+    const auto item = [&](const QString& title, const QString& link, qint64 at) {
+        xml.writeStartElement(QStringLiteral("item"));
+        xml.writeTextElement(QStringLiteral("title"), title);
+        xml.writeTextElement(QStringLiteral("link"), link);
+        xml.writeTextElement(QStringLiteral("pubDate"), rfc2822(at));
+        xml.writeStartElement(QStringLiteral("guid"));
+        xml.writeAttribute(QStringLiteral("isPermaLink"), QStringLiteral("false"));
+        xml.writeCharacters(link);
+        xml.writeEndElement();
+        xml.writeEndElement();
+    };
+    for (const DemoWarning& w : warnings) {
+        const QString stamp = regionTime(region, w.issued).toString(QStringLiteral("dd/hh:mm"));
+        item(stamp + u' ' + region.zoneName + u' ' + w.headline,
+             config::bureauRoot() + QStringLiteral("products/") + w.id + QStringLiteral(".shtml"),
+             w.issued);
+    }
+    item(QStringLiteral("Marine Wind Warning Summary for %1").arg(region.title),
+         config::bureauRoot() + region.code + QStringLiteral("/warnings/marinewind.shtml"),
+         localMidnight(region, nowUtc));
+    xml.writeEndElement(); // channel
+    xml.writeEndElement(); // rss
+    xml.writeEndDocument();
+    return bytes;
+}
+
+QByteArray warningCompanion(const Region& region, const QString& id, const WarningState& state,
+                            qint64 nowUtc)
+{
+    const QList<DemoWarning> warnings = demoWarnings(region, state, nowUtc);
+    const DemoWarning* w = findWarning(warnings, id);
+    if (!w)
+        return QByteArray();
+    QByteArray bytes;
+    QXmlStreamWriter xml(&bytes);
+    xml.setAutoFormatting(true);
+    xml.writeStartDocument();
+    xml.writeStartElement(QStringLiteral("amoc"));
+    xml.writeAttribute(QStringLiteral("version"), QStringLiteral("1.7"));
+    writeHead(xml, region, *w);
+    writeHazard(xml, region, *w);
+    xml.writeEndElement();
+    xml.writeEndDocument();
+    return bytes;
+}
+
+QByteArray warningProduct(const Region& region, const QString& id, const WarningState& state,
+                          qint64 nowUtc)
+{
+    const QList<DemoWarning> warnings = demoWarnings(region, state, nowUtc);
+    const DemoWarning* w = findWarning(warnings, id);
+    if (!w)
+        return QByteArray();
+    QByteArray bytes;
+    QXmlStreamWriter xml(&bytes);
+    xml.setAutoFormatting(true);
+    xml.writeStartDocument();
+    xml.writeStartElement(QStringLiteral("product"));
+    xml.writeAttribute(QStringLiteral("version"), QStringLiteral("1.7"));
+    xml.writeStartElement(QStringLiteral("amoc"));
+    writeHead(xml, region, *w);
+    xml.writeEndElement();
+    xml.writeStartElement(QStringLiteral("warning"));
+    // The state's region area holds the hazards; it does not make the warning the state's.
+    xml.writeStartElement(QStringLiteral("area"));
+    xml.writeAttribute(QStringLiteral("aac"), region.code.toUpper() + QStringLiteral("_FA001"));
+    xml.writeAttribute(QStringLiteral("description"), region.title);
+    xml.writeAttribute(QStringLiteral("type"), QStringLiteral("region"));
+    writeHazard(xml, region, *w);
+    xml.writeEndElement(); // area
+    xml.writeStartElement(QStringLiteral("warning-info"));
+    const auto text = [&](const char* type, const QStringList& paragraphs) {
+        xml.writeStartElement(QStringLiteral("text"));
+        xml.writeAttribute(QStringLiteral("type"), QLatin1String(type));
+        for (const QString& p : paragraphs)
+            xml.writeTextElement(QStringLiteral("p"), p);
+        xml.writeEndElement();
+    };
+    text("warning_title", {w->headline});
+    text("warning_area_summary",
+         {QStringLiteral("For people in %1.").arg(region.districts.at(w->district).name)});
+    text("warning_advice", {QStringLiteral("This is the demo bureau's invented warning."),
+                            QStringLiteral("Nothing is happening: the weather here is made up.")});
+    xml.writeEndElement(); // warning-info
+    // A small map, embedded as the bureau does: a 1x1 PNG.
+    xml.writeStartElement(QStringLiteral("image"));
+    xml.writeAttribute(QStringLiteral("encoding"), QStringLiteral("base64"));
+    xml.writeCharacters(QStringLiteral("iVBORw0KGgoAAAANSUhEUgAAAAEAAAABCAYAAAAfFcSJAAAADUlEQVR42mP"
+                                       "8z8DwHwAFBQIAX8jx0gAAAABJRU5ErkJggg=="));
+    xml.writeEndElement();
+    xml.writeEndElement(); // warning
+    xml.writeEndElement(); // product
+    xml.writeEndDocument();
+    return bytes;
 }
 
 } // namespace demo

@@ -48,3 +48,45 @@ QString forecastDistrictId(const Region& region, int district);
 QByteArray townForecastProduct(const Region& region, qint64 nowUtc);
 
 } // namespace demo
+
+namespace demo {
+
+// The demo's warnings. Every state's list holds a frost warning for its last district and an
+// item that names no product (a summary page); the switchable warning, a severe thunderstorm
+// warning for the district of the region's first station (the station a first run shows), is
+// in one of these stages.
+enum class WarningStage
+{
+    None,   // not listed
+    New,    // NEW, severity STD
+    Update, // UPD, severity SEV, another headline
+    Ended   // CAN: listed, but cancelled
+};
+
+// The switchable warning's stage and since when (UTC seconds; it is issued then).
+struct WarningState
+{
+    WarningStage stage = WarningStage::None;
+    qint64 since = 0;
+};
+
+// The schedule of `--warning schedule`, `elapsed` seconds after `startUtc`, repeating every 30
+// minutes: new from the start, updated after 5 minutes, cancelled after 15, gone after 25; so
+// the scans of a monitor started with the demo bureau, 10 minutes apart, see each stage.
+WarningState scheduledWarning(qint64 startUtc, qint64 elapsed);
+
+// "IDZ00054" for the region's list of warnings; empty for a region without one (Antarctica).
+QString warningListId(const Region& region);
+// "/fwo/IDZ00054.warnings_nsw.xml"; empty for a region without a list.
+QString warningListPath(const Region& region);
+
+// The list (RSS 2.0, ttl 1 minute so that a demo shows changes soon).
+QByteArray warningList(const Region& region, const WarningState& state, qint64 nowUtc);
+// The companion (<id>.amoc.xml) and the full product (<id>.xml, with a small embedded image)
+// of one of the region's listed warnings; empty for any other id.
+QByteArray warningCompanion(const Region& region, const QString& id, const WarningState& state,
+                            qint64 nowUtc);
+QByteArray warningProduct(const Region& region, const QString& id, const WarningState& state,
+                          qint64 nowUtc);
+
+} // namespace demo

@@ -6,6 +6,7 @@
 #include "weather/config/layout_file.h"
 
 #include <QFile>
+#include <QRegularExpression>
 #include <QUrl>
 
 namespace demo {
@@ -55,6 +56,8 @@ BureauSite BureauSite::fromLayout(const QString& layoutPath)
         if (const QString precis = townForecastProductId(region); !precis.isEmpty())
             site.townProducts_.insert(QStringLiteral("/fwo/") + precis + QStringLiteral(".xml"),
                                       &region);
+        if (const QString list = warningListPath(region); !list.isEmpty())
+            site.warningLists_.insert(list, &region);
         for (const Station& station : region.stations) {
             site.historyPages_.insert(historyPath(region, station), {&region, &station});
             site.stationProducts_.insert(stationProductPath(region, station), {&region, &station});
@@ -109,6 +112,32 @@ Page BureauSite::page(const QString& path, qint64 nowUtc) const
     }
     if (const auto it = townProducts_.constFind(product); it != townProducts_.cend())
         return {200, kXml, townForecastProduct(**it, nowUtc)};
+    if (const auto it = warningLists_.constFind(product); it != warningLists_.cend())
+        return {200, kXml, warningList(**it, warningAt(nowUtc), nowUtc)};
+    // A warning's companion "/fwo/IDN21033.amoc.xml", full product "/fwo/IDN21033.xml" and page
+    // "/products/IDN21033.shtml": of the state whose product letter it names.
+    static const QRegularExpression warning(
+        QStringLiteral("^/(fwo|products)/ID([A-Z])(2\\d{4})(\\.amoc\\.xml|\\.xml|\\.shtml)$"));
+    if (const auto m = warning.match(product); m.hasMatch()) {
+        const QString id = QStringLiteral("ID") + m.captured(2) + m.captured(3);
+        const QString kind = m.captured(4);
+        for (const Region* region : std::as_const(warningLists_)) {
+            if (region->productLetter != m.captured(2).at(0))
+                continue;
+            const WarningState state = warningAt(nowUtc);
+            QByteArray body;
+            if (m.captured(1) == u"products" && kind == u".shtml")
+                body = warningCompanion(*region, id, state, nowUtc).isEmpty()
+                           ? QByteArray()
+                           : placeholderPage(QStringLiteral("Warning ") + id);
+            else if (m.captured(1) == u"fwo" && kind == u".amoc.xml")
+                body = warningCompanion(*region, id, state, nowUtc);
+            else if (m.captured(1) == u"fwo" && kind == u".xml")
+                body = warningProduct(*region, id, state, nowUtc);
+            if (!body.isEmpty())
+                return {200, kind == u".shtml" ? kHtml : kXml, body};
+        }
+    }
     if (const auto it = stationProducts_.constFind(product); it != stationProducts_.cend())
         return {200, kJson, stationProduct(*it->region, *it->station, nowUtc)};
     if (path == QLatin1String("/freeload/wthrvers.txt")) {
@@ -128,6 +157,14 @@ Page BureauSite::page(const QString& path, qint64 nowUtc) const
     return {404, kHtml,
             "<!DOCTYPE html>\n<html><head><title>404 Not Found</title></head>"
             "<body><h1>404 Not Found</h1></body></html>\n"};
+}
+
+WarningState BureauSite::warningAt(qint64 nowUtc) const
+{
+    if (warningStart_)
+        return scheduledWarning(*warningStart_, qMax<qint64>(0, nowUtc - *warningStart_));
+    // A held stage: issued at the start of the hour.
+    return {warningStage_, nowUtc - nowUtc % 3600};
 }
 
 } // namespace demo

@@ -1,11 +1,14 @@
 #pragma once
 
+#include "tools/demo-bureau/bureau_feeds.h"
 #include "tools/demo-bureau/station_data.h"
 
 #include <QByteArray>
 #include <QHash>
 #include <QString>
 #include <QStringList>
+
+#include <optional>
 
 namespace demo {
 
@@ -18,7 +21,8 @@ struct Page
 
 // What the demo bureau serves: for every region it has stations for, the observation page, the
 // history page of every station, the state observations product (XML), the town forecasts
-// product (XML) and every station's product (JSON) at the bureau's paths (also below "/anon/gen",
+// product (XML), every state's list of warnings with its warnings' companions and full products
+// (XML) and every station's product (JSON) at the bureau's paths (also below "/anon/gen",
 // where the bureau's FTP server keeps them); learnt from a layout file, a placeholder for each
 // forecast, radar, map, flood-warning and tide page the layout names, and the update server's
 // version file and layout file.
@@ -40,6 +44,12 @@ public:
     // file's [FixedSetting] ver.
     void setExeVersion(const QString& version) { exeVersion_ = version; }
     void setIniVersion(const QString& version) { iniVersion_ = version; }
+
+    // The switchable warning (see WarningStage): off (the default), held in one stage, or
+    // following scheduledWarning() from `startUtc`.
+    void holdWarning(WarningStage stage) { warningStage_ = stage; }
+    void scheduleWarning(qint64 startUtc) { warningStart_ = startUtc; }
+    WarningState warningAt(qint64 nowUtc) const;
 
     // The answer to a GET of `path` (origin form, without query) at `nowUtc` seconds.
     Page page(const QString& path, qint64 nowUtc) const;
@@ -63,6 +73,9 @@ private:
     QHash<QString, QString> placeholders_; // path -> title
     // path -> the region of the town forecasts (precis) product
     QHash<QString, const Region*> townProducts_;
+    QHash<QString, const Region*> warningLists_; // path -> region
+    WarningStage warningStage_ = WarningStage::None;
+    std::optional<qint64> warningStart_;
 };
 
 // The site path of a page address of the layout: the part after the bureau's root address, with

@@ -95,6 +95,9 @@ int main(int argc, char* argv[])
         "  follow the time of day and change every 10 minutes;\n"
         "  each station's 72-hour history page /products/IDx60801/IDx60801.<wmo>.shtml;\n"
         "  the bureau's feeds of the same readings: the state observations /fwo/IDx60920.xml and\n"
+        "  the lists of warnings /fwo/IDZ000nn.warnings_<state>.xml with each warning's\n"
+        "  companion /fwo/<id>.amoc.xml, full product /fwo/<id>.xml and page "
+        "/products/<id>.shtml,\n"
         "  each station's 72 hours /fwo/IDx60801/IDx60801.<wmo>.json (also below /anon/gen, where\n"
         "  the bureau's FTP server keeps them);\n"
         "  /freeload/wthrvers.txt (exe= and ini= versions) and /freeload/weather.ini (the layout "
@@ -180,8 +183,15 @@ int main(int argc, char* argv[])
         QStringLiteral("count-bytes"),
         QStringLiteral("Print \"sent N bytes\" on stderr as each connection closes: what the "
                        "server sent on it, TLS records included."));
-    parser.addOptions({port, layout, exeVersion, iniVersion, clock, delay, drip, cut, neverClose,
-                       status, authScheme, requireAuth, tls, serve, countBytes});
+    const QCommandLineOption warning(
+        QStringLiteral("warning"),
+        QStringLiteral("The demo's switchable warning for the district of each state's first "
+                       "station: off (the default), new, update, ended (cancelled), or "
+                       "schedule: new at start, updated after 5 minutes, cancelled after 15, "
+                       "gone after 25, again every 30 minutes."),
+        QStringLiteral("STAGE"));
+    parser.addOptions({warning, port, layout, exeVersion, iniVersion, clock, delay, drip, cut,
+                       neverClose, status, authScheme, requireAuth, tls, serve, countBytes});
     parser.process(app);
 
     demo::Misbehaviour defaults;
@@ -208,6 +218,20 @@ int main(int argc, char* argv[])
         site.setExeVersion(parser.value(exeVersion));
     if (parser.isSet(iniVersion))
         site.setIniVersion(parser.value(iniVersion));
+
+    if (parser.isSet(warning)) {
+        const QString stage = parser.value(warning);
+        if (stage == u"schedule")
+            site.scheduleWarning(QDateTime::currentSecsSinceEpoch());
+        else if (stage == u"new")
+            site.holdWarning(demo::WarningStage::New);
+        else if (stage == u"update")
+            site.holdWarning(demo::WarningStage::Update);
+        else if (stage == u"ended")
+            site.holdWarning(demo::WarningStage::Ended);
+        else if (stage != u"off")
+            fail(QStringLiteral("bad warning stage %1").arg(stage));
+    }
 
     bool portOk = false;
     const uint portNumber = parser.value(port).toUInt(&portOk);

@@ -114,7 +114,8 @@ frmWeather::frmWeather(engine::Monitor& monitor, QWidget* parent)
       lblTrend(named(new QLabel(this), "lblTrend")),
       lblStale(named(new common::ElidedLabel(QString(), this, 400), "lblStale")),
       lblToday(named(new QLabel(this), "lblToday")), fraForecast(new shell::ForecastStrip(this)),
-      monitor_(monitor), graph_(std::make_unique<engine::GraphPage>(monitor.inet(), monitor.log()))
+      lblWarnings(named(new QLabel(this), "lblWarnings")), monitor_(monitor),
+      graph_(std::make_unique<engine::GraphPage>(monitor.inet(), monitor.log()))
 {
     setObjectName(QStringLiteral("frmWeather"));
     setWindowTitle(QStringLiteral("Nimbulo (Australia) ver ") + versionText());
@@ -229,10 +230,61 @@ void frmWeather::buildLayout()
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(choice);
     layout->addLayout(middle, 1);
+    lblWarnings->setWordWrap(true);
+    lblWarnings->setTextFormat(Qt::RichText);
+    lblWarnings->setTextInteractionFlags(Qt::TextBrowserInteraction);
+    lblWarnings->setOpenExternalLinks(false);
+    lblWarnings->hide();
+    layout->addWidget(lblWarnings);
     layout->addWidget(fraForecast);
     layout->addLayout(status);
     layout->addLayout(buttons);
     resize(640, 600);
+}
+
+void frmWeather::showWarnings()
+{
+    const QString summary = monitor_.warningsText();
+    lblWarnings->setVisible(!summary.isEmpty());
+    // The first lines are the headlines in force: they become links; the rest (none, the
+    // district, the age) stay plain text.
+    QStringList lines = summary.split(u'\n');
+    const engine::WarningList& inForce = monitor_.warnings();
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (i >= inForce.size()) {
+            lines[i] = lines[i].toHtmlEscaped();
+            continue;
+        }
+        const engine::Warning& w = inForce.at(i);
+        lines[i] = QStringLiteral("\u26A0 <a href=\"%1\">%2</a> <small>(<a href=\"details:%3\">"
+                                  "details</a>)</small>")
+                       .arg(w.page.toString(QUrl::FullyEncoded).toHtmlEscaped(),
+                            w.headline.toHtmlEscaped(), w.id);
+    }
+    lblWarnings->setText(QStringLiteral("<b>Warnings</b><br>") +
+                         lines.join(QStringLiteral("<br>")));
+}
+
+void frmWeather::openWarningLink(const QString& link)
+{
+    if (!link.startsWith(QLatin1String("details:"))) {
+        platform::openUrl(link);
+        return;
+    }
+    // The full product is read only now, when the user asks for it.
+    const QString id = link.mid(8);
+    const auto product = monitor_.warningProduct(id);
+    QString text;
+    if (product) {
+        for (const auto& [type, body] : product->texts)
+            text += body + QStringLiteral("\n\n");
+    } else {
+        text = QStringLiteral("The warning's product %1 could not be read; the error log says why.")
+                   .arg(id);
+    }
+    platform::MessageBox::show(this, text.trimmed(), QStringLiteral("Warning ") + id,
+                               platform::MessageBox::Buttons::Ok,
+                               platform::MessageBox::Icon::Information);
 }
 
 void frmWeather::connectActions()
@@ -292,6 +344,8 @@ void frmWeather::connectActions()
     connect(&m, &engine::Monitor::forecastChanged, fraForecast, [this] {
         fraForecast->showForecast(monitor_.forecast(), QDateTime::currentDateTimeUtc());
     });
+    connect(&m, &engine::Monitor::warningsChanged, this, &frmWeather::showWarnings);
+    connect(lblWarnings, &QLabel::linkActivated, this, &frmWeather::openWarningLink);
     connect(&m, &engine::Monitor::scanningChanged, lblScanNow, &QWidget::setVisible);
     connect(&m, &engine::Monitor::scanFailedChanged, lblScanErr, [this](bool failed) {
         if (failed)

@@ -67,6 +67,9 @@ public:
     QLabel* lblStale; // why the values on show are old, while they are
     QLabel* lblToday; // the day's highest and lowest temperature so far, from the record
     shell::ForecastStrip* fraForecast; // the town forecast for the next days
+    // "Warnings": the headline of each warning in force, newest first, each a link to its page
+    // with a "details" link that reads its full product; or why there are none to show.
+    QLabel* lblWarnings;
 
     // What the screen saver reads: the feed text or the alarm text.
     const QString& txtScr() const;
@@ -102,6 +105,8 @@ private:
     void showStats();
     void openAlarmWindow();
     void copyToClipboard();
+    void showWarnings();
+    void openWarningLink(const QString& link);
 
     engine::Monitor& monitor_;
     std::unique_ptr<platform::FeedBox> feed_;

@@ -478,6 +478,7 @@ int runPrint(const QString& appDir, PrintMode mode, QTextStream& out, QTextStrea
                             // Printed for a terminal: the leaders count characters.
                             &engine::characterWidth);
     monitor.fetchForecasts = mode == PrintMode::Forecast;
+    monitor.fetchWarnings = mode == PrintMode::Json || mode == PrintMode::Warnings;
     monitor.loadSettings();
     monitor.scanTimer.stop();
     monitor.tripLookupTick();
@@ -485,6 +486,18 @@ int runPrint(const QString& appDir, PrintMode mode, QTextStream& out, QTextStrea
         return printForecast(monitor.forecast(), log, out, err);
 
     const bool shown = monitor.lastPassShown();
+    if (mode == PrintMode::Warnings) {
+        const engine::WarningWatch& watch = monitor.warningWatch();
+        if (!shown || !watch.available() || !watch.everRead() || watch.lastFailed()) {
+            if (!watch.available())
+                log.writeTxt(QStringLiteral("The region has no list of warnings (wn_url)."));
+            err << lineFeeds(log.text()) << Qt::endl;
+            return 1;
+        }
+        out << engine::warningPrintText(monitor.warnings());
+        out.flush();
+        return 0;
+    }
     if (!shown) {
         if (monitor.layout().sectionName.isEmpty())
             log.writeTxt(QStringLiteral("No region could be selected from ") + appDir +
@@ -497,10 +510,14 @@ int runPrint(const QString& appDir, PrintMode mode, QTextStream& out, QTextStrea
         const bool alarm = engine::alarmHolds(monitor.alarmFindings(), monitor.alarmSettings());
         // An observation long older than its product is stale too, and the tip says since when.
         const bool old = shown && !monitor.staleText.isEmpty();
-        const QString state = !shown || (old && !alarm) ? QStringLiteral("stale")
-                              : alarm                   ? QStringLiteral("alarm")
-                                                        : QStringLiteral("ok");
-        QString tip = shown ? monitor.tickerTip : log.text();
+        const bool warning = !monitor.warnings().isEmpty();
+        const QString state = alarm           ? QStringLiteral("alarm")
+                              : warning       ? QStringLiteral("warning")
+                              : !shown || old ? QStringLiteral("stale")
+                                              : QStringLiteral("ok");
+        QString tip =
+            shown ? monitor.tickerTip
+                  : log.text() + engine::warningTipText(monitor.warningWatch(), monitor.warnings());
         if (old)
             tip += monitor.staleText;
         // No temperature: no level to style by.

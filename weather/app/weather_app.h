@@ -137,16 +137,18 @@ enum class PrintMode
     Feed,
     Ticker,
     Json,
-    Forecast
+    Forecast,
+    Warnings
 };
 
 // One scan without any window, for scripts and status bars: the program folder's saved
 // selection is scanned once and the chosen text printed to `out`. On failure the error log's
 // entries go to `err` and the result is 1; on success 0.
 //
-// Json prints {"text", "tooltip", "class", "alt"}: the display text, the stats tip, "alarm"
-// while the saved alarm's condition holds, else "stale" while the observation is over 2 hours
-// older than its product (the tip then says since when), else "ok", and the level ("cold",
+// Json prints {"text", "tooltip", "class", "alt"}: the display text, the stats tip (with the
+// headlines of the warnings in force), "alarm" while the saved alarm's condition holds, else
+// "warning" while a warning is in force for the station, else "stale" while the observation is over
+// 2 hours older than its product (the tip then says since when), else "ok", and the level ("cold",
 // "mild", "hot", "nostation"; "neutral" when the station reports no temperature). A failed scan
 // still prints its line, with class and alt "stale", the display text
 // "--" and the error log as the tooltip, and the result is 0: the line reports the failure, and
@@ -155,6 +157,10 @@ enum class PrintMode
 // Forecast fetches the town forecast too (only this mode does) and prints one line per period
 // still ahead (periodLine()); with no forecast for the town, or one issued more than 36 hours
 // ago, the error log (with why) goes to `err` and the result is 1.
+//
+// Warnings prints one line per warning in force for the station (warningPrintText()), nothing
+// when none is, with the result 0; when the scan or the list of warnings could not be read the
+// error log goes to `err` and the result is 1. Only Json and Warnings read the warnings.
 int runPrint(const QString& appDir, PrintMode mode, QTextStream& out, QTextStream& err);
 
 // `weather --print=record [DAYS]`: the record of the saved station (without one saved, of the

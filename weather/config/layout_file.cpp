@@ -162,7 +162,19 @@ StateLayout loadStateLayout(const QString& section, const QString& layoutPath)
     };
     layout.townForecastUrl = ownAddress("fc_town_url");
     layout.townForecastFallbackUrl = ownAddress("fc_town_fallback_url");
+    layout.warningListUrl = ownAddress("wn_url");
+    layout.warningListFallbackUrl = ownAddress("wn_fallback_url");
+    layout.warningAmocUrl = address("wn_amoc_url");
+    layout.warningAmocFallbackUrl = address("wn_amoc_fallback_url");
+    layout.warningProductUrl = address("wn_product_url");
+    layout.warningProductFallbackUrl = address("wn_product_fallback_url");
+    layout.warningPageUrl = address("wn_page_url");
     return layout;
+}
+
+QString warningAddress(const QString& pattern, const QString& id)
+{
+    return QString(pattern).replace(QLatin1String("{id}"), id);
 }
 
 } // namespace config

@@ -77,6 +77,18 @@ struct StateLayout
     // fc_town_fallback_url: the same product by another road, tried when the first fails.
     QString townForecastUrl;
     QString townForecastFallbackUrl;
+    // wn_url: the state's list of warnings in force (RSS); empty: the region has none.
+    // wn_fallback_url: the same list by another road, tried when the first fails.
+    QString warningListUrl;
+    QString warningListFallbackUrl;
+    // Address patterns with "{id}" for a warning's product identifier (warningAddress()):
+    // wn_amoc_url / wn_amoc_fallback_url its small companion, wn_product_url /
+    // wn_product_fallback_url the full product, wn_page_url the page a user opens.
+    QString warningAmocUrl;
+    QString warningAmocFallbackUrl;
+    QString warningProductUrl;
+    QString warningProductFallbackUrl;
+    QString warningPageUrl;
     QString blockStart;
     QString blockEnd;
     QString rowMarker;
@@ -122,7 +134,14 @@ RegionList loadRegionList(const QString& layoutPath);
 // st_fallback_url, st_hist_url, st_hist_page and st_hist_fallback_url are read with
 // pageAddress(). Last the region's own fc_town_url and
 // fc_town_fallback_url (no fallback to [COMMON]: a region without town forecasts has none),
+// read with pageAddress() when not empty; the same for wn_url and wn_fallback_url (a region
+// without warnings has none). Then the warning address patterns wn_amoc_url,
+// wn_amoc_fallback_url, wn_product_url, wn_product_fallback_url and wn_page_url, falling back,
 // read with pageAddress() when not empty.
 StateLayout loadStateLayout(const QString& section, const QString& layoutPath);
+
+// A warning address pattern of the layout with "{id}" replaced by the product identifier `id`;
+// empty when the pattern is.
+QString warningAddress(const QString& pattern, const QString& id);
 
 } // namespace config

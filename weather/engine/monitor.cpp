@@ -50,7 +50,7 @@ Monitor::Monitor(QString layoutPath, QString settingsPath, net::ErrorLog& log, T
                  QObject* parent)
     : QObject(parent), layoutPath_(std::move(layoutPath)), settingsFile_(std::move(settingsPath)),
       log_(log), width_(std::move(width)), inet_(fetch_, settings_.proxy, log),
-      forecast_(inet_, log)
+      forecast_(inet_, log), warnings_(inet_, log)
 {
     // Beside the settings, in the program folder: the monitor and `--print` share it.
     inet_.setCacheFile(QFileInfo(settingsFile_.path()).absolutePath() + QLatin1Char('/') +
@@ -219,6 +219,8 @@ void Monitor::selectRegion(int index)
     regionIndex_ = index;
     layout_ = config::loadStateLayout(regionList_.sections.at(index), layoutPath_);
     forecast_.setLayout(layout_);
+    warnings_.setLayout(layout_);
+    followWarnings(false);
 
     displays = {};
     displays2 = {};
@@ -491,6 +493,7 @@ void Monitor::scanOnce()
         recordShownRow();
     // After the scan's own outcome, so that a forecast's failure is not taken for the scan's.
     followForecast(true);
+    followWarnings(true);
 }
 
 void Monitor::recordShownRow()
@@ -519,16 +522,51 @@ void Monitor::recordShownRow()
     Q_EMIT published();
 }
 
+QString Monitor::shownDistrict() const
+{
+    const QString station = stations.currentText();
+    for (const ObservationRow& row : rows_) {
+        if (!row.name.isEmpty() && stationNameOf(row.name) == station)
+            return row.district;
+    }
+    return QString();
+}
+
+void Monitor::followWarnings(bool fetchWhenDue)
+{
+    warnings_.setDistrict(shownDistrict());
+    if (fetchWhenDue && fetchWarnings)
+        warnings_.scan();
+    WarningList inForce = warnings_.inForce(QDateTime::currentDateTimeUtc());
+    const bool same = inForce == inForce_;
+    inForce_ = std::move(inForce);
+    const QString shown = warningsText();
+    if (same && shown == warningsShown_)
+        return;
+    warningsShown_ = shown;
+    republish();
+    Q_EMIT warningsChanged(inForce_);
+}
+
+QString Monitor::warningsText() const
+{
+    const QString district = warnings_.district();
+    QString name = district;
+    for (const ForecastDistrict& d : forecast_.product().districts) {
+        if (d.aac == district)
+            name = d.name;
+    }
+    for (const Warning& w : inForce_) {
+        if (name == district && !w.districtName.isEmpty())
+            name = w.districtName;
+    }
+    return warningsSummary(warnings_, inForce_, name, regionList_.displayNames.value(regionIndex_));
+}
+
 void Monitor::followForecast(bool fetchWhenDue)
 {
     const QString station = stations.currentText();
-    QString district;
-    for (const ObservationRow& row : rows_) {
-        if (!row.name.isEmpty() && stationNameOf(row.name) == station) {
-            district = row.district;
-            break;
-        }
-    }
+    const QString district = shownDistrict();
     const QDateTime now = QDateTime::currentDateTimeUtc();
     const QString tipBefore = forecastTipText(forecast_, now);
     forecast_.setStation(station, district);
@@ -642,12 +680,15 @@ void Monitor::publish()
     QString forecastTip = forecastTipText(forecast_, QDateTime::currentDateTimeUtc());
     if (!forecastTip.isEmpty())
         forecastTip.prepend(QStringLiteral("\r\n"));
-    tickerTip = texts.tickerTip + forecastTip;
+    QString warningTip = warningTipText(warnings_, inForce_);
+    if (!warningTip.isEmpty())
+        warningTip.prepend(QStringLiteral("\r\n"));
+    tickerTip = texts.tickerTip + warningTip + forecastTip;
     feedText = texts.feedText;
     screenText = screenFeedText(findings_.valueAlarm, feedText);
     if (settings_.banner) {
         bannerText = bannerTextOf(stats_, labels_).text;
-        bannerTip = bannerTipOf(stats_.obsTime, station) + forecastTip;
+        bannerTip = bannerTipOf(stats_.obsTime, station) + warningTip + forecastTip;
     }
     if (!scanBusy_)
         showStale(); // a station picked between scans; a scan shows it when it ends

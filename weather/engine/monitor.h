@@ -7,6 +7,7 @@
 #include "weather/engine/observation_parser.h"
 #include "weather/engine/publishing.h"
 #include "weather/engine/stat_table.h"
+#include "weather/engine/warning_watch.h"
 #include "weather/net/frm_inet.h"
 
 #include <QObject>
@@ -128,6 +129,16 @@ public:
     bool lastPassShown() const { return lastPassShown_; }
     const QString& lastScanUrl() const { return lastScanUrl_; }
     const ForecastWatch& forecast() const { return forecast_; }
+    const WarningWatch& warningWatch() const { return warnings_; }
+    // The warnings in force for the shown station, as of the last scan (newest first).
+    const WarningList& warnings() const { return inForce_; }
+    // The main window's "Warnings" text (warningsSummary()); empty for a region without them.
+    QString warningsText() const;
+    // The full product of warning `id`, fetched now (a user opened it); nullopt: logged.
+    std::optional<WarningProduct> warningProduct(const QString& id)
+    {
+        return warnings_.fetchProduct(id);
+    }
 
     ListModel stations;       // cmbCurrStation
     ListModel displays;       // cmbDisplay
@@ -139,6 +150,8 @@ public:
     // Scans also fetch the town forecast when it is due; a headless run that prints no
     // forecast switches it off.
     bool fetchForecasts = true;
+    // Scans also read the state's warnings; a headless run that shows none switches it off.
+    bool fetchWarnings = true;
 
     // Published texts.
     QString tickerText;
@@ -198,6 +211,8 @@ Q_SIGNALS:
     void pageChoiceChanged();    // the forecast selection changed
     void staleChanged(const QString& staleText);
     void forecastChanged(); // the town, the forecast or its age may show differently
+    // The warnings in force, or how they read (their age, the list failing), changed.
+    void warningsChanged(const QList<engine::Warning>& inForce);
 
 private:
     void loadRegionList() override;
@@ -222,6 +237,9 @@ private:
     void recordShownRow();
     // The forecast follows the shown station (its default town); fetched when due.
     void followForecast(bool fetchWhenDue);
+    // The warnings follow the shown station's district; read when the scan is due for them.
+    void followWarnings(bool fetchWhenDue);
+    QString shownDistrict() const;
 
     QString layoutPath_;
     config::SettingsFile settingsFile_;
@@ -241,6 +259,9 @@ private:
     net::FetchState fetch_;
     net::frmInet inet_;
     ForecastWatch forecast_;
+    WarningWatch warnings_;
+    WarningList inForce_;
+    QString warningsShown_; // the summary the last warningsChanged() went out with
     bool scanBusy_ = false;
     bool stationChosen_ = false;
     bool stationListStale_ = true;

@@ -18,7 +18,8 @@ struct Warning
                           // state's region's when it counts for the whole state
     QString severity;     // the most severe of its hazards: "STD", "SEV", "EXT", ... ("" unknown)
     QString phase;        // "NEW" or "UPD" (ended phases never reach a Warning)
-    QDateTime issued;     // <issue-time-utc>, in UTC
+    QDateTime issued;     // the issue time, at the offset of the bureau's local time for it
+                          // (<issue-time-local>; UTC when the companion gives only that)
     QDateTime expires;    // <expiry-time>, in UTC; invalid when the companion gives none
     QDateTime pubDate;    // the list item's <pubDate>, in UTC: changes when the product does
     QUrl page;            // the page a user opens for it

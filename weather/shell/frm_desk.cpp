@@ -1,5 +1,7 @@
 #include "weather/shell/frm_desk.h"
 
+#include "weather/shell/value_icon.h"
+
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
@@ -131,6 +133,11 @@ void frmDesk::setText(const QString& bannerText, bool showArrow, const QPixmap& 
     bannerText_ = bannerText;
     arrow_ = showArrow ? arrow : QPixmap();
     marks_ = marks;
+}
+
+int frmDesk::markWidth() const
+{
+    return warning_ ? qMax(8, picDspl->height() - 2) + 4 : 0;
 }
 
 void frmDesk::setMenuIcon(const QIcon& icon)
@@ -266,7 +273,8 @@ void frmDesk::prtBanner()
 {
     int width = qMax(1, this->width() - menuWidth() - 2);
     const QFontMetrics metrics(picDspl->font());
-    if (metrics.horizontalAdvance(bannerText_.trimmed()) + endWidth(height() - 2) > width) {
+    if (metrics.horizontalAdvance(bannerText_.trimmed()) + endWidth(height() - 2) + markWidth() >
+        width) {
         width = qMax(1, width - cmdMoveLeft->width());
         cmdMoveLeft->move(width + menuWidth() + 1, 0);
         cmdMoveLeft->setEnabled(true);
@@ -311,6 +319,16 @@ void frmDesk::drawText(QWidget* strip)
     QPainter painter(strip);
     painter.fillRect(strip->rect(), background_);
     const QFontMetrics metrics(strip->font());
+    const int mark = markWidth();
+    if (mark) {
+        const qreal ratio = strip->devicePixelRatioF();
+        const int side = mark - 4;
+        painter.save();
+        painter.scale(1 / ratio, 1 / ratio); // device pixels: crisp at 2x
+        drawWarningMark(painter, QRectF(2 * ratio, (strip->height() - side) / 2.0 * ratio,
+                                        side * ratio, side * ratio));
+        painter.restore();
+    }
     // The arrow and the marks keep the right end; the text stops short of them.
     int right = strip->width();
     if (!arrow_.isNull()) {
@@ -329,12 +347,12 @@ void frmDesk::drawText(QWidget* strip)
     }
     const bool stale = marks_.testFlag(PanelMark::Stale);
     const QColor text = stale ? staleColour(foreground_, background_) : foreground_;
-    drawn_ = metrics.elidedText(printed_, Qt::ElideRight, qMax(0, right));
+    drawn_ = metrics.elidedText(printed_, Qt::ElideRight, qMax(0, right - mark));
     if (stale)
-        drawStaleLine(painter, 0, metrics.horizontalAdvance(drawn_.trimmed()) - 1,
+        drawStaleLine(painter, mark, mark + metrics.horizontalAdvance(drawn_.trimmed()) - 1,
                       strip->height() - 2, text);
     painter.setPen(text);
-    painter.drawText(QPoint(0, (strip->height() - metrics.height()) / 2 + metrics.ascent()),
+    painter.drawText(QPoint(mark, (strip->height() - metrics.height()) / 2 + metrics.ascent()),
                      drawn_);
 }
 

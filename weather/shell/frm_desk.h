@@ -69,6 +69,9 @@ public:
     void setText(const QString& bannerText, bool showArrow, const QPixmap& arrow,
                  PanelMarks marks = {});
     void setMenuIcon(const QIcon& icon);
+    // A warning is in force: the warning mark stands before the text (which keeps its format).
+    void setWarning(bool on) { warning_ = on; }
+    bool warningShown() const { return warning_; }
 
     void initBanner();  // place the banner and reserve its strip
     void showBanner();  // show it as a dock window on every desktop
@@ -112,6 +115,8 @@ private:
     QString drawn_;
     QPixmap arrow_;
     PanelMarks marks_;
+    bool warning_ = false;
+    int markWidth() const; // the warning mark and its gap in the strip; 0: none
     QColor foreground_;
     QColor background_;
     QRect screen_;

@@ -36,6 +36,27 @@ frmMenu::frmMenu(engine::Monitor& monitor, QWidget* parent) : QWidget(parent), m
     setObjectName(QStringLiteral("frmMenu"));
     buildTree();
     connect(&monitor_, &engine::Monitor::refreshEnabledChanged, mnuUpdate, &QAction::setEnabled);
+    connect(&monitor_, &engine::Monitor::warningsChanged, this, &frmMenu::showWarnings);
+}
+
+void frmMenu::showWarnings()
+{
+    mnuWarnings->clear();
+    const QString summary = monitor_.warningsText();
+    mnuWarnings->menuAction()->setVisible(!summary.isEmpty());
+    const engine::WarningList& inForce = monitor_.warnings();
+    const QStringList lines = summary.split(u'\n');
+    // The first lines are the headlines in force; the others say why there is none, or how old.
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        QString text = lines.at(i);
+        QAction* action = named(mnuWarnings->addAction(text.replace(u'&', QStringLiteral("&&"))),
+                                indexed(QStringLiteral("mnuWarning"), i));
+        if (i < inForce.size())
+            connect(action, &QAction::triggered, this,
+                    [url = inForce.at(i).page.toString()] { openMenuUrl(url); });
+        else
+            action->setEnabled(false);
+    }
 }
 
 void frmMenu::buildTree()
@@ -43,6 +64,9 @@ void frmMenu::buildTree()
     mnuTray = new QMenu(QStringLiteral("Tray"), this);
     mnuTray->setObjectName(QStringLiteral("mnuTray"));
 
+    mnuWarnings = mnuTray->addMenu(QStringLiteral("Warni&ngs"));
+    mnuWarnings->setObjectName(QStringLiteral("mnuWarnings"));
+    mnuWarnings->menuAction()->setVisible(false);
     mnuForecast = mnuTray->addMenu(QStringLiteral("&Forecast"));
     mnuForecast->setObjectName(QStringLiteral("mnuForecast"));
     mnuSep1 = separator(mnuTray, "mnuSep1");
@@ -99,6 +123,7 @@ void frmMenu::showRegion(const QString& appDir)
               &frmMenu::pickForecast);
     showPages(mnuRain, mnuRainType, monitor_.radars.entries, "mnuRainType", &frmMenu::pickRadar);
     showInfoLinks();
+    showWarnings();
     config::loadCustomMenus(appDir, monitor_.layout().sectionName, custom_);
     mnuSepC->setVisible(custom_.separatorShown);
     for (int k = 0; k < 2; ++k)

@@ -47,6 +47,9 @@ public:
     const config::CustomMenus& customMenus() const { return custom_; }
 
     QMenu* mnuTray;
+    // "Warnings": the headline of each warning in force, opening its page; or, greyed, why
+    // there is none to show. Hidden for a region without warnings.
+    QMenu* mnuWarnings;
     QMenu* mnuForecast;
     QList<QAction*> mnuForeType;
     QAction* mnuSep1;
@@ -90,6 +93,7 @@ private:
 
     void buildTree();
     void showInfoLinks();
+    void showWarnings();
     void showPages(QMenu* menu, QList<QAction*>& entries, const QStringList& names,
                    const char* name, void (frmMenu::*pick)(int));
     void pickForecast(int index);

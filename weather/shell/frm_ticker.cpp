@@ -1,6 +1,7 @@
 #include "weather/shell/frm_ticker.h"
 
 #include "weather/shell/level_images.h"
+#include "weather/shell/value_icon.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -97,7 +98,7 @@ QSize frmTicker::textSize(const TickerContent& content) const
         width = qMax(width, metrics.horizontalAdvance(printed.trimmed()) + 2 + arrowSize());
     if (content.marks)
         width += 2 + panelMarksWidth(content.marks, markSize());
-    return {width + border, metrics.height() + border};
+    return {width + markWidth(content) + border, metrics.height() + border};
 }
 
 int frmTicker::arrowSize() const
@@ -108,6 +109,11 @@ int frmTicker::arrowSize() const
 int frmTicker::markSize() const
 {
     return qMax(7, height() - 4);
+}
+
+int frmTicker::markWidth(const TickerContent& content) const
+{
+    return content.warning && !content.tickerText.isEmpty() ? arrowSize() + 2 : 0;
 }
 
 void frmTicker::fitText()
@@ -143,11 +149,23 @@ void frmTicker::drawStrip(QWidget* strip)
     const bool stale = content_.marks.testFlag(PanelMark::Stale);
     const QColor text = stale ? staleColour(foreground_, background_) : foreground_;
     const int left = bordered_ ? 1 : 0;
+    const int mark = markWidth(content_);
+    if (mark) {
+        const qreal ratio = strip->devicePixelRatioF();
+        // In device pixels, so that the mark is drawn crisp at 2x.
+        painter.save();
+        painter.scale(1 / ratio, 1 / ratio);
+        const int side = arrowSize();
+        drawWarningMark(painter, QRectF(left * ratio, (area.height() - side) / 2.0 * ratio,
+                                        side * ratio, side * ratio));
+        painter.restore();
+    }
+    const int textLeft = left + mark;
     const int textWidth = metrics.horizontalAdvance(printed_.trimmed());
     if (stale)
-        drawStaleLine(painter, left, left + textWidth - 1, area.height() - 2 - left, text);
+        drawStaleLine(painter, textLeft, textLeft + textWidth - 1, area.height() - 2 - left, text);
     painter.setPen(text);
-    painter.drawText(QPoint(left, top + metrics.ascent()), printed_);
+    painter.drawText(QPoint(textLeft, top + metrics.ascent()), printed_);
     int right = area.width() - left;
     if (!arrow_.isNull()) {
         const qreal ratio = arrow_.devicePixelRatio();
@@ -159,7 +177,7 @@ void frmTicker::drawStrip(QWidget* strip)
     if (content_.marks) {
         const int side = markSize();
         const int width = panelMarksWidth(content_.marks, side);
-        const int at = qMin(left + textWidth + 2 + width, right - 1);
+        const int at = qMin(textLeft + textWidth + 2 + width, right - 1);
         drawPanelMarks(painter, QRectF(at - width, (area.height() - side) / 2, width, side),
                        content_.marks, foreground_);
     }

@@ -32,6 +32,8 @@ struct TickerContent
     // Stale: the values are older than the last scan, or the observation older than its
     // product; the text is drawn faded, over a dotted line, with the mark after it.
     PanelMarks marks = {};
+    // A warning is in force for the station: the warning mark stands before the text.
+    bool warning = false;
 };
 
 // The ticker `frmTicker`: a small borderless window whose strip `picTicker` prints the chosen
@@ -83,6 +85,7 @@ private:
     void fitText();
     int arrowSize() const;
     int markSize() const;
+    int markWidth(const TickerContent& content) const; // the warning mark and its gap; 0: none
 
     QColor foreground_;
     QColor background_;

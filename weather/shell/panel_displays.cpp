@@ -21,6 +21,8 @@ PanelDisplays::PanelDisplays(engine::Monitor& monitor, QWidget& mainWindow,
         if (banner_.isVisible())
             printBanner();
     });
+    // The warning mark follows the warnings in force, whether or not the values changed.
+    connect(&monitor_, &engine::Monitor::warningsChanged, this, &PanelDisplays::published);
     connect(&monitor_, &engine::Monitor::displayChoiceChanged, this,
             &PanelDisplays::setDisplayWidth);
     connect(&tray_, &TrayDisplay::popupMenuRequested, this, &PanelDisplays::popupMenuRequested);
@@ -81,7 +83,8 @@ void PanelDisplays::applyTrayOptions()
 void PanelDisplays::setTrayContent()
 {
     const config::AppSettings& s = monitor_.settings();
-    tray_.setContent({monitor_.tickerText, s.showTrend, monitor_.stats().trendArrow, marks()},
+    tray_.setContent({monitor_.tickerText, s.showTrend, monitor_.stats().trendArrow, marks(),
+                      !monitor_.warnings().isEmpty()},
                      monitor_.stats().levelIcon);
     // The value icon's tip says, as the other stats tips do, when the values are old.
     QString tip = monitor_.tickerTip;
@@ -203,6 +206,7 @@ void PanelDisplays::printBanner()
     const QString text =
         noData ? engine::bannerTextOf(stats, engine::TransLabels()).text : monitor_.bannerText;
     banner_.setText(text, s.showTrend, trendArrow(arrow), noData ? PanelMarks() : marks());
+    banner_.setWarning(!monitor_.warnings().isEmpty());
     banner_.setMenuIcon(levelIcon(stats.levelIcon));
     banner_.prtBanner();
     banner_.picDspl->setToolTip(monitor_.bannerTip);

@@ -505,6 +505,7 @@ void TrayDisplay::showValueIcon()
     ValueIconFace face;
     face.tickerText = content_.tickerText;
     face.alarm = alarm_;
+    face.warning = content_.warning;
     face.showTrend = content_.showTrend;
     face.trendArrow = content_.trendArrow;
     face.marks = content_.marks;

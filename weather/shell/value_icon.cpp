@@ -145,6 +145,35 @@ QString shortValueText(const QString& value)
     return shown;
 }
 
+void drawWarningMark(QPainter& p, const QRectF& box)
+{
+    p.save();
+    // Whole device pixels, and no antialiasing while small: a crisp amber fill, not a blur.
+    const qreal side = std::floor(qMin(box.width(), box.height()));
+    p.setRenderHint(QPainter::Antialiasing, side >= 24);
+    const QRectF b(QPointF(std::round(box.left()), std::round(box.top())), QSizeF(side, side));
+    const qreal edge = std::round(qMax(1.0, side / 10));
+    p.setPen(QPen(kWarningInk, edge, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+    p.setBrush(kWarningFill);
+    if (side < 10) {
+        // A corner flag: small, but a solid amber shape no value pixel is mistaken for.
+        const QPolygonF flag{b.topLeft(), b.topRight(), b.bottomLeft()};
+        p.drawPolygon(flag.translated(edge / 2, edge / 2));
+        p.restore();
+        return;
+    }
+    const QRectF in = b.adjusted(edge / 2, edge / 2, -edge / 2, -edge / 2);
+    p.drawPolygon(QPolygonF{QPointF(in.center().x(), in.top()), in.bottomRight(), in.bottomLeft()});
+    // The "!": a bar and a dot, drawn so they need no font.
+    const qreal w = qMax(1.0, side / 8);
+    const qreal x = in.center().x() - w / 2;
+    p.setPen(Qt::NoPen);
+    p.setBrush(kWarningInk);
+    p.drawRect(QRectF(x, in.top() + in.height() * 0.35, w, in.height() * 0.33));
+    p.drawRect(QRectF(x, in.top() + in.height() * 0.76, w, w));
+    p.restore();
+}
+
 QImage drawValueIcon(const ValueIconFace& face, int size, qreal ratio)
 {
     const int device = qMax(1, int(std::lround(size * ratio)));
@@ -196,6 +225,8 @@ QImage drawValueIcon(const ValueIconFace& face, int size, qreal ratio)
     if (stale)
         drawStaleUnderline(p, row.path.boundingRect(), qMin(top + digits + pen, device - 2 * pen),
                            solid, pen);
+    if (face.warning)
+        drawWarningMark(p, QRectF(0, 0, qMax(6.0, device * 0.45), qMax(6.0, device * 0.45)));
     p.end();
     image.setDevicePixelRatio(ratio);
     return image;

@@ -8,14 +8,17 @@
 #include <QImage>
 #include <QString>
 
+class QPainter;
+
 namespace shell {
 
 // What the tray's value icon shows.
 struct ValueIconFace
 {
-    QString tickerText; // one value, "21.0 °C" (a second value gets an icon of its own)
-    bool alarm = false; // an alarm holds: drawn in the alarm colours
-    int trendArrow = 4; // the current arrow image (4: none)
+    QString tickerText;   // one value, "21.0 °C" (a second value gets an icon of its own)
+    bool alarm = false;   // an alarm holds: drawn in the alarm colours
+    bool warning = false; // a warning is in force: the warning mark in the top left corner
+    int trendArrow = 4;   // the current arrow image (4: none)
     bool showTrend = false;
     PanelMarks marks = {}; // Stale: drawn faded, over a dotted line, with the mark
     QColor foreground = Qt::black;
@@ -35,6 +38,15 @@ int valueDigitHeight(int size);
 // temperature and "%" kept below 100, other units dropped ("24.6 °C" -> "25°", "1009.8 hPa" ->
 // "1010", "84 %" -> "84%", "100 %" -> "100"); a text that is no number stays as it is.
 QString shortValueText(const QString& value);
+// The warning colours: black on amber, which reads differently from the alarm's white on red
+// (and stays apart from it when both hold).
+inline const QColor kWarningFill = QColor(0xff, 0xb3, 0x00);
+inline const QColor kWarningInk = QColor(0x1a, 0x1a, 0x1a);
+
+// The warning mark in `box` (device pixels of `p`): an amber triangle edged in black with a
+// black "!" where the box is 10 device pixels or more; below that a plain amber corner flag
+// (the triangle's left half) that stays legible at 16 px.
+void drawWarningMark(QPainter& p, const QRectF& box);
 
 // The value drawn into a square picture of `size` logical pixels at `ratio` device pixels per
 // pixel, on a transparent background (the alarm's red where one holds), each glyph outlined in
