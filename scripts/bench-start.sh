@@ -5,8 +5,8 @@
 # Usage: scripts/bench-start.sh [RUNS] [SCANS] [SETTLE]   (defaults 5, 30 and 60 seconds)
 # NIMBULO_TEST_BUILD names the build (default build-rel, made here as a Release build).
 # Prints, each the median of RUNS runs where it is timed:
-#  - the time from start to the first value painted in the docked ticker (the bench_start
-#    monitor, the program's own start-up), against a bare Qt window's first paint;
+#  - the time from start to the first value painted in the docked ticker (bench_start: the
+#    program's own start-up), against a bare Qt window's first paint (bench_bare, Qt alone);
 #  - the resident memory of the running monitor SETTLE seconds after its start and after SCANS
 #    scans one after the other, against a bare Qt window after SETTLE seconds;
 #  - for `weather --print`: the time, the peak resident memory and the shared libraries loaded,
@@ -24,9 +24,10 @@ sample=${NIMBULO_SAMPLES:-$root/../shared/bureau-samples}/IDN60920-2020-07-29.xm
 [ -f "$sample" ] || { echo "the bureau's real product $sample is absent" >&2; exit 1; }
 [ -f "$build/CMakeCache.txt" ] ||
   cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DNIMBULO_TESTS=ON >/dev/null
-cmake --build "$build" --target weather bench_start >/dev/null
+cmake --build "$build" --target weather bench_start bench_bare >/dev/null
 weather=$root/$build/weather/weather
 bench=$root/$build/tests/bench_start
+bare=$root/$build/tests/bench_bare
 
 work=$(mktemp -d)
 pids=()
@@ -69,12 +70,11 @@ startPanelSession "$work"
 median() { sort -n | awk '{ v[NR] = $1 } END { print NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 rssOf() { awk '/^VmRSS/ { printf "%.1f", $2 / 1024 }' /proc/"$1"/status; }
 
-# startProgram OUT ARGS...: starts the bench program with ARGS, its output in OUT; the pid in
-# $started.
+# startProgram OUT COMMAND...: starts COMMAND, its output in OUT; the pid in $started.
 startProgram() {
   local out=$1
   shift
-  "$bench" "$@" >"$out" 2>&1 &
+  "$@" >"$out" 2>&1 &
   started=$!
   pids+=("$started")
 }
@@ -105,20 +105,20 @@ firstPaint() {
   awk -v a="$t0" -v b="$painted" 'BEGIN { printf "%.3f\n", (b - a) / 1000 }'
 }
 echo "start to first paint (median of $runs runs, seconds)"
-for _ in $(seq "$runs"); do firstPaint window; done | median | xargs printf '  bare Qt window  %s\n'
-for _ in $(seq "$runs"); do firstPaint monitor "$program"; done | median |
+for _ in $(seq "$runs"); do firstPaint "$bare" window; done | median | xargs printf '  bare Qt window  %s\n'
+for _ in $(seq "$runs"); do firstPaint "$bench" "$program"; done | median |
   xargs printf '  value in ticker %s\n'
 
 echo "resident memory (MB)"
-startProgram "$work/bare.out" window
+startProgram "$work/bare.out" "$bare" window
 sleep "$settle"
 printf '  bare Qt window after %d s   %s\n' "$settle" "$(rssOf "$started")"
 stopProgram "$started"
-startProgram "$work/monitor.out" monitor "$program"
+startProgram "$work/monitor.out" "$bench" "$program"
 sleep "$settle"
 printf '  monitor after %d s          %s\n' "$settle" "$(rssOf "$started")"
 stopProgram "$started"
-startProgram "$work/monitor.out" monitor "$program" "$scans"
+startProgram "$work/monitor.out" "$bench" "$program" "$scans"
 waitFor "$work/monitor.out" "^scanned $scans\$" $((scans * 5 + 30))
 sleep 2
 printf '  monitor after %d scans      %s\n' "$scans" "$(rssOf "$started")"
@@ -145,7 +145,7 @@ printRow() {
 }
 echo "one-shot programs (median of $runs runs)"
 printf '  %-16s %9s %9s %10s\n' program seconds peak-MB libraries
-printRow "bare Qt program" "$bench" program
+printRow "bare Qt program" "$bare" program
 printRow "weather --print" "$weather" --appdir "$program" --print
 reads=$(strace -f -e trace=open,openat -o "$work/strace" "$weather" --appdir "$program" --print \
   >/dev/null 2>&1 || true; grep -c 'wsetting\.ini' "$work/strace")

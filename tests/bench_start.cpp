@@ -1,13 +1,9 @@
-// Start-up and memory of the monitor against bare Qt programs, for scripts/bench-start.sh.
-// Usage: bench_start window | program | monitor APPDIR [SCANS]
-//   window   a bare Qt window; prints "painted <ms since the epoch>" at its first paint, then
-//            runs until it is ended;
-//   program  a bare Qt program as `weather --print` starts one (offscreen, fonts at hand):
-//            prints a line and ends;
-//   monitor  the monitor of program folder APPDIR, started as the program starts it; prints
-//            "painted <ms since the epoch>" when the docked ticker first paints a value in the
-//            tray, then scans SCANS times (default 0), one scan right after the other, prints
-//            "scanned <n>" and runs until it is ended.
+// The monitor's start-up and memory, for scripts/bench-start.sh (bench_bare is what it is held
+// against). Usage: bench_start APPDIR [SCANS]
+// Starts the monitor of program folder APPDIR as the program starts it; prints
+// "painted <ms since the epoch>" when the docked ticker first paints a value in the tray, then
+// scans SCANS times (default 0), one scan right after the other, prints "scanned <n>" after
+// each and runs until it is ended.
 
 #include "common/program_folder.h"
 #include "weather/app/weather_app.h"
@@ -18,7 +14,6 @@
 #include <QApplication>
 #include <QDateTime>
 #include <QEvent>
-#include <QFontMetrics>
 #include <QTimer>
 #include <QWidget>
 
@@ -62,30 +57,15 @@ private:
 
 int main(int argc, char** argv)
 {
-    const QByteArray mode = argc > 1 ? QByteArray(argv[1]) : QByteArray();
-    if (mode == "program") {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        QGuiApplication app(argc, argv);
-        std::printf("%d\n", QFontMetrics(QFont()).horizontalAdvance(QStringLiteral("Nimbulo")));
-        return 0;
-    }
-    if (mode == "window") {
-        QApplication app(argc, argv);
-        QWidget bare;
-        bare.resize(200, 100);
-        const PaintWatch watch(&bare, [] { return true; });
-        bare.show();
-        return QApplication::exec();
-    }
-    if (mode != "monitor" || argc < 3) {
-        std::fprintf(stderr, "usage: bench_start window | program | monitor APPDIR [SCANS]\n");
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: bench_start APPDIR [SCANS]\n");
         return 2;
     }
     QApplication app(argc, argv);
     common::initProgramFolder(QCoreApplication::arguments());
     QApplication::setQuitOnLastWindowClosed(false);
-    const int scans = argc > 3 ? QByteArray(argv[3]).toInt() : 0;
-    QString appDir = QString::fromLocal8Bit(argv[2]);
+    const int scans = argc > 2 ? QByteArray(argv[2]).toInt() : 0;
+    QString appDir = QString::fromLocal8Bit(argv[1]);
     if (!appDir.endsWith(u'/'))
         appDir += u'/';
     app::WeatherApp monitor(appDir);
