@@ -12,15 +12,20 @@
 #include <QtTest>
 
 #include <csignal>
+#include <functional>
 #include <pwd.h>
 #include <sys/prctl.h>
 #include <unistd.h>
 
 namespace {
 
-const QRgb kOutlineColour = qRgb(0xf4, 0xf4, 0xf4); // around the value icon's black digits
-const QRgb kOkColour = qRgb(0, 255, 0);             // Waybar's style for class "ok"
-const QRgb kStaleColour = qRgb(255, 0, 255);        // ... and for "stale"
+// The light outline around the value icon's black digits, the only light pixels of the bar.
+bool outline(QRgb c)
+{
+    return qRed(c) >= 0xd0 && qGreen(c) >= 0xd0 && qBlue(c) >= 0xd0;
+}
+const QRgb kOkColour = qRgb(0, 255, 0);      // Waybar's style for class "ok"
+const QRgb kStaleColour = qRgb(255, 0, 255); // ... and for "stale"
 
 bool waitUntil(const std::function<bool()>& done, int ms)
 {
@@ -128,11 +133,16 @@ class TestDesktopsWayland : public QObject
     // Pixels of exactly `colour` in the bar along the top.
     int barPixels(QRgb colour)
     {
+        return barPixels([colour](QRgb c) { return (c & 0xffffff) == (colour & 0xffffff); });
+    }
+
+    int barPixels(const std::function<bool(QRgb)>& wanted)
+    {
         const QImage image = screenshot();
         int n = 0;
         for (int y = 0; y < qMin(image.height(), 30); ++y) {
             for (int x = 0; x < image.width(); ++x)
-                n += (image.pixel(x, y) & 0xffffff) == (colour & 0xffffff);
+                n += wanted(image.pixel(x, y)) ? 1 : 0;
         }
         return n;
     }
@@ -252,7 +262,7 @@ private Q_SLOTS:
                  waybar->readAllStandardError().constData());
         QCOMPARE(barPixels(kStaleColour), 0);
         QProcess* weather = spawn(QStringLiteral(WEATHER_EXE), {"--appdir", appDir_});
-        QVERIFY2(waitUntil([&] { return barPixels(kOutlineColour) > 20; }, 60000),
+        QVERIFY2(waitUntil([&] { return barPixels(&outline) > 20; }, 60000),
                  weather->readAllStandardError().constData());
         QVERIFY(!mainWindowShown());
         screenshot(QStringLiteral("sway-waybar.png"));

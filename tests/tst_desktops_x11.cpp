@@ -14,6 +14,8 @@
 #include <QSet>
 #include <QTemporaryDir>
 
+#include <functional>
+
 namespace {
 
 const QColor kBackColour(255, 255, 0); // back_color 65535 (BGR): the docked ticker's ground
@@ -89,8 +91,11 @@ class TestDesktopsX11 : public QObject
 
     bool docked() const { return !x_.named(x_.root(), QStringLiteral("1KQ")).isEmpty(); }
 
-    // Pixels of `colour` along the bottom panel, as the screen shows them.
-    int groundInPanel(const QColor& colour = kBackColour) const
+    // Pixels along the bottom panel, as the screen shows them, that `wanted` accepts (by
+    // default the docked ticker's ground).
+    int groundInPanel(const std::function<bool(const QColor&)>& wanted = [](const QColor& c) {
+        return c == kBackColour;
+    }) const
     {
         const QString file = dir_.filePath(QStringLiteral("probe.png"));
         QProcess import;
@@ -100,7 +105,7 @@ class TestDesktopsX11 : public QObject
         int n = 0;
         for (int y = qMax(0, image.height() - 30); y < image.height(); ++y) {
             for (int x = 0; x < image.width(); ++x)
-                n += image.pixelColor(x, y) == colour;
+                n += wanted(image.pixelColor(x, y)) ? 1 : 0;
         }
         return n;
     }
@@ -253,9 +258,12 @@ private Q_SLOTS:
             QVERIFY(sizes.contains(16) && sizes.contains(22) && sizes.contains(24) &&
                     sizes.contains(32));
             QVERIFY(!docked());
-            // The value's outline (light round black digits) is on the panel.
+            // The value's black digits are on the panel's own (light) ground.
             QVERIFY(X11Session::waitUntil(
-                [&] { return groundInPanel(QColor(0xf4, 0xf4, 0xf4)) > 20; }, 30000));
+                [&] {
+                    return groundInPanel([](const QColor& c) { return c.value() < 0x40; }) > 20;
+                },
+                30000));
             // Named as the product; the stats tip is its tooltip, the popup menu its menu;
             // Activate brings the main window back, beside which the value stays.
             const QString name = registeredItems().constFirst();

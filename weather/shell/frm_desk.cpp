@@ -358,11 +358,12 @@ void frmDesk::drawText(QWidget* strip)
 
 bool frmDesk::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == picDspl) {
+    const bool release = event->type() == QEvent::MouseButtonRelease;
+    if (watched == picDspl && (release || event->type() == QEvent::MouseButtonDblClick)) {
         const auto* mouse = static_cast<QMouseEvent*>(event);
-        if (event->type() == QEvent::MouseButtonRelease && mouse->button() == Qt::RightButton)
+        if (release && mouse->button() == Qt::RightButton)
             Q_EMIT popupMenuRequested(mouse->globalPosition().toPoint());
-        else if (event->type() == QEvent::MouseButtonDblClick && mouse->button() == Qt::LeftButton)
+        else if (!release && mouse->button() == Qt::LeftButton)
             Q_EMIT restoreRequested();
     }
     return QWidget::eventFilter(watched, event);

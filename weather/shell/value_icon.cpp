@@ -234,10 +234,15 @@ QImage drawValueIcon(const ValueIconFace& face, int size, qreal ratio)
 
 QIcon valueIcon(const ValueIconFace& face)
 {
+    // Hosts pick a picture by its pixels and scale it to their panel (Waybar takes the largest
+    // there is): every picture is a panel-size design, at 1x and 2x, each of its own pixel size.
     QIcon icon;
-    for (const int size : {16, 20, 22, 24, 32, 48}) {
-        for (const qreal ratio : {1.0, 2.0})
-            icon.addPixmap(QPixmap::fromImage(drawValueIcon(face, size, ratio)));
+    for (const qreal ratio : {1.0, 2.0}) {
+        for (const int size : {16, 20, 22, 24}) {
+            QImage image = drawValueIcon(face, size, ratio);
+            image.setDevicePixelRatio(1);
+            icon.addPixmap(QPixmap::fromImage(image));
+        }
     }
     return icon;
 }

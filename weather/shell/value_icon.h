@@ -58,7 +58,8 @@ void drawWarningMark(QPainter& p, const QRectF& box);
 // arrow. Pure: the same face, size and ratio always give the same picture.
 QImage drawValueIcon(const ValueIconFace& face, int size, qreal ratio);
 
-// The value icon with pictures for the sizes tray hosts ask for (16 to 48 pixels, at 1x and 2x).
+// The value icon with pictures for the panel sizes tray hosts ask for (16 to 24 pixels at 1x
+// and 2x: 16 to 48 pixels), each a picture of that many pixels.
 QIcon valueIcon(const ValueIconFace& face);
 
 } // namespace shell
