@@ -184,29 +184,38 @@ private Q_SLOTS:
                  config::bureauRoot() + QStringLiteral("products/IDN60801/IDN60801.{wmo}.shtml"));
     }
 
-    // The shipped layout names each state's town forecasts product, by FTP then HTTPS;
-    // Antarctica has none.
-    void shippedTownForecasts_data()
+    // The shipped layout reads each product of a state by HTTPS, then by FTP: its observations,
+    // each station's history, its town forecasts (Antarctica has none, and Tasmania's
+    // observations).
+    void shippedRoads_data()
     {
         QTest::addColumn<QString>("section");
-        QTest::addColumn<QString>("product");
-        const char* const products[][2] = {
-            {"NSW", "IDN11060"}, {"VIC", "IDV10753"}, {"QLD", "IDQ11295"}, {"WA", "IDW14199"},
-            {"SA", "IDS10044"},  {"TAS", "IDT16710"}, {"NT", "IDD10207"},  {"ANT", ""}};
-        for (const auto& [section, product] : products)
-            QTest::newRow(section) << section << product;
+        QTest::addColumn<QString>("state");
+        QTest::addColumn<QString>("forecasts");
+        const char* const products[][3] = {{"NSW", "N", "IDN11060"}, {"VIC", "V", "IDV10753"},
+                                           {"QLD", "Q", "IDQ11295"}, {"WA", "W", "IDW14199"},
+                                           {"SA", "S", "IDS10044"},  {"TAS", "T", "IDT16710"},
+                                           {"NT", "D", "IDD10207"},  {"ANT", "T", ""}};
+        for (const auto& [section, state, forecasts] : products)
+            QTest::newRow(section) << section << state << forecasts;
     }
-    void shippedTownForecasts()
+    void shippedRoads()
     {
         QFETCH(QString, section);
-        QFETCH(QString, product);
+        QFETCH(QString, state);
+        QFETCH(QString, forecasts);
         const auto s =
             loadStateLayout(section, QStringLiteral(NIMBULO_SOURCE_DIR "/data/weather.ini"));
-        QCOMPARE(s.townForecastUrl, product.isEmpty()
-                                        ? QString()
-                                        : "ftp://ftp.bom.gov.au/anon/gen/fwo/" + product + ".xml");
-        QCOMPARE(s.townForecastFallbackUrl,
-                 product.isEmpty() ? QString() : "https://reg.bom.gov.au/fwo/" + product + ".xml");
+        const auto roads = [](const QString& path) {
+            return path.isEmpty() ? QStringList{QString(), QString()}
+                                  : QStringList{"https://reg.bom.gov.au/fwo/" + path,
+                                                "ftp://ftp.bom.gov.au/anon/gen/fwo/" + path};
+        };
+        QCOMPARE((QStringList{s.obsUrl, s.obsFallbackUrl}), roads("ID" + state + "60920.xml"));
+        QCOMPARE((QStringList{s.historyUrl, s.historyFallbackUrl}),
+                 roads("ID" + state + "60801/ID" + state + "60801.{wmo}.json"));
+        QCOMPARE((QStringList{s.townForecastUrl, s.townForecastFallbackUrl}),
+                 roads(forecasts.isEmpty() ? QString() : forecasts + ".xml"));
     }
 
     // A region without the keys has no town forecasts, whatever [COMMON] says; a path is joined

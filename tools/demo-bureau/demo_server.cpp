@@ -285,6 +285,8 @@ private:
             answer_ = answerRequest({}, server_->site_, server_->defaults_, 0); // 400
         } else {
             const QByteArray head = request_.left(end);
+            // The FTP front's copying of products is the bureau's own, not a client's.
+            counted_ = !head.contains("User-Agent: demo-bureau-ftp-front");
             answer_ = answerRequest(head, server_->site_, server_->defaults_, server_->now());
             server_->serveFileFor(head, answer_);
             actAsCdn(answer_, head, server_->versions_, server_->now());
@@ -348,7 +350,8 @@ private:
         closed_ = true;
         drip_.stop();
         --server_->openConnections_;
-        emit server_->bytesSent(sentOnWire_);
+        if (counted_)
+            emit server_->bytesSent(sentOnWire_);
         emit server_->connectionClosed();
         deleteLater();
     }
@@ -364,6 +367,7 @@ private:
     bool answered_ = false;
     bool closed_ = false;
     bool tunnel_ = false;
+    bool counted_ = true;
     qint64 sentOnWire_ = 0;
 };
 
