@@ -135,11 +135,12 @@ QByteArray gzip(const QByteArray& data)
     return out;
 }
 
+const char* const kHttpDate = "ddd, dd MMM yyyy HH:mm:ss 'GMT'";
+
 QByteArray httpDate(qint64 utc)
 {
     return QLocale::c()
-        .toString(QDateTime::fromSecsSinceEpoch(utc, Qt::UTC),
-                  QStringLiteral("ddd, dd MMM yyyy HH:mm:ss 'GMT'"))
+        .toString(QDateTime::fromSecsSinceEpoch(utc, Qt::UTC), QLatin1String(kHttpDate))
         .toLatin1();
 }
 
@@ -167,8 +168,9 @@ void actAsCdn(Answer& answer, const QByteArray& head, QHash<QString, Version>& v
         "ETag: " + etag + "\r\nLast-Modified: " + httpDate(version.changedUtc) + "\r\n";
 
     const QByteArray ifNoneMatch = headerValue(lines, "If-None-Match");
-    const QDateTime ifModifiedSince = QDateTime::fromString(
-        QString::fromLatin1(headerValue(lines, "If-Modified-Since")), Qt::RFC2822Date);
+    QDateTime ifModifiedSince = QLocale::c().toDateTime(
+        QString::fromLatin1(headerValue(lines, "If-Modified-Since")), QLatin1String(kHttpDate));
+    ifModifiedSince.setTimeSpec(Qt::UTC);
     const bool unchanged =
         !ifNoneMatch.isEmpty()
             ? ifNoneMatch == "*" || ifNoneMatch.split(',').contains(etag) ||
