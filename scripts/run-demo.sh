@@ -54,9 +54,9 @@ ftpport=$(listenPort "$ftplog")
 [ -n "$ftpport" ] || { echo "the demo bureau's FTP service did not start:"; cat "$ftplog"; exit 1; }
 echo "Demo bureau FTP on ftp://127.0.0.1:$ftpport/anon/gen/fwo/"
 
-# The shipped layout reads the bureau's feeds: the state product by FTP (here the demo's FTP
-# service, reached directly, not through the proxy), by HTTPS through the proxy when FTP fails,
-# and each station's 72 hours by HTTPS.
+# The shipped layout reads the bureau's feeds by HTTPS (through the proxy, the demo bureau),
+# and by FTP when HTTPS fails (here the demo's FTP service, reached directly, not through the
+# proxy).
 sed -i "s|ftp://ftp\.bom\.gov\.au/anon/gen/fwo/|ftp://127.0.0.1:$ftpport/anon/gen/fwo/|" \
   "$program/weather.ini"
 export no_proxy=127.0.0.1

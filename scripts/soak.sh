@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # A soak run, a measurement and not a test: the monitor (Release build) runs under Xvfb with
 # openbox and tint2 for SOAK_MINUTES (default 15) against the demo bureau, over the roads the
-# shipped layout takes: the state product by FTP (the bureau's FTP front, reached directly),
-# HTTPS through the proxy's CONNECT tunnel (certificates from a CA made here, trusted through
-# SSL_CERT_FILE) for the fallback and the station histories. The bureau is started
+# shipped layout takes: HTTPS through the proxy's CONNECT tunnel (certificates from a CA made
+# here, trusted through SSL_CERT_FILE) for the products, and FTP (the bureau's FTP front,
+# reached directly) as their fallback. The bureau is started
 # afresh every 20 s, its answers alternating between good ones and failing ones (404, a body cut
 # short, a 407); halfway through each period the monitor's Refresh button is clicked. Every 30 s
 # the monitor's resident memory, open descriptors, CPU time and the bureau connections of the

@@ -187,6 +187,50 @@ class TestDemoBureau : public QObject
     BureauSite site_ = BureauSite::fromLayout(kLayout);
 
 private slots:
+    // As a CDN: validators on every product, 304 to a request that names them, gzip when asked.
+    void actsAsCdn_data()
+    {
+        QTest::addColumn<QByteArray>("extra"); // header lines of the request
+        QTest::addColumn<int>("status");
+        QTest::addColumn<bool>("compressed");
+        QTest::newRow("plain") << QByteArray() << 200 << false;
+        QTest::newRow("gzip asked")
+            << QByteArray("\r\nAccept-Encoding: deflate, gzip") << 200 << true;
+        QTest::newRow("tag named") << QByteArray("\r\nIf-None-Match: %etag") << 304 << false;
+        QTest::newRow("other tag") << QByteArray("\r\nIf-None-Match: \"x\"") << 200 << false;
+        QTest::newRow("not modified since")
+            << QByteArray("\r\nIf-Modified-Since: %date") << 304 << false;
+    }
+    void actsAsCdn()
+    {
+        QFETCH(QByteArray, extra);
+        QFETCH(int, status);
+        QFETCH(bool, compressed);
+        QHash<QString, Version> versions;
+        const QByteArray get = "GET /fwo/IDN60920.xml HTTP/1.0";
+        Answer first = answerRequest(get, site_, {}, kNow);
+        actAsCdn(first, get, versions, kNow);
+        const auto header = [&first](const QByteArray& name) {
+            const QByteArray head = first.bytes.left(first.headSize);
+            const qsizetype at = head.indexOf(name + ": ") + name.size() + 2;
+            return head.mid(at, head.indexOf("\r\n", at) - at);
+        };
+        const QByteArray head =
+            get + extra.replace("%etag", header("ETag")).replace("%date", header("Last-Modified"));
+        Answer again = answerRequest(head, site_, {}, kNow + 60);
+        const QByteArray plain = again.bytes.mid(again.headSize);
+        actAsCdn(again, head, versions, kNow + 60);
+        QCOMPARE(again.status, status);
+        QCOMPARE(again.bytes.left(again.headSize).contains("Content-Encoding: gzip"), compressed);
+        QCOMPARE(again.bytes.mid(again.headSize),
+                 status == 304 ? QByteArray()
+                 : compressed  ? again.bytes.mid(again.headSize) // checked by size below
+                               : plain);
+        if (compressed)
+            QVERIFY(again.bytes.size() - again.headSize < plain.size() / 3);
+        QVERIFY(again.bytes.contains("ETag: \"") && again.bytes.contains("Last-Modified: "));
+    }
+
     void layoutFileIsWellFormed()
     {
         QFile file(kLayout);

@@ -192,7 +192,7 @@ private Q_SLOTS:
         QVERIFY(layout.open(QIODevice::ReadOnly));
         // The products through the demo bureau as the proxy, by the program's own HTTP client.
         writeFile(QStringLiteral("app/weather.ini"),
-                  layout.readAll().replace("st_url=ftp://ftp.bom.gov.au/anon/gen/fwo/",
+                  layout.readAll().replace("st_url=https://reg.bom.gov.au/fwo/",
                                            "st_url=http://www.bom.gov.au/fwo/"));
         writeFile(
             QStringLiteral("app/wsetting.ini"),

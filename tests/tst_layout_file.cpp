@@ -185,44 +185,48 @@ private Q_SLOTS:
                  config::bureauRoot() + QStringLiteral("products/IDN60801/IDN60801.{wmo}.shtml"));
     }
 
-    // The shipped layout names each state's town forecasts product and list of warnings, by FTP
-    // then HTTPS, and where a warning's companion is; Antarctica has neither.
-    void shippedTownForecasts_data()
+    // The shipped layout reads each product of a state by HTTPS, then by FTP: its observations,
+    // each station's history, its town forecasts, its list of warnings and their companions
+    // (Antarctica has no forecasts or warnings, and Tasmania's observations).
+    void shippedRoads_data()
     {
         QTest::addColumn<QString>("section");
-        QTest::addColumn<QString>("product");
+        QTest::addColumn<QString>("state");
+        QTest::addColumn<QString>("forecasts");
         QTest::addColumn<QString>("warnings");
-        const char* const products[][3] = {{"NSW", "IDN11060", "IDZ00054.warnings_nsw"},
-                                           {"VIC", "IDV10753", "IDZ00059.warnings_vic"},
-                                           {"QLD", "IDQ11295", "IDZ00056.warnings_qld"},
-                                           {"WA", "IDW14199", "IDZ00060.warnings_wa"},
-                                           {"SA", "IDS10044", "IDZ00057.warnings_sa"},
-                                           {"TAS", "IDT16710", "IDZ00058.warnings_tas"},
-                                           {"NT", "IDD10207", "IDZ00055.warnings_nt"},
-                                           {"ANT", "", ""}};
-        for (const auto& [section, product, warnings] : products)
-            QTest::newRow(section) << section << product << warnings;
+        const char* const products[][4] = {{"NSW", "N", "IDN11060", "IDZ00054.warnings_nsw"},
+                                           {"VIC", "V", "IDV10753", "IDZ00059.warnings_vic"},
+                                           {"QLD", "Q", "IDQ11295", "IDZ00056.warnings_qld"},
+                                           {"WA", "W", "IDW14199", "IDZ00060.warnings_wa"},
+                                           {"SA", "S", "IDS10044", "IDZ00057.warnings_sa"},
+                                           {"TAS", "T", "IDT16710", "IDZ00058.warnings_tas"},
+                                           {"NT", "D", "IDD10207", "IDZ00055.warnings_nt"},
+                                           {"ANT", "T", "", ""}};
+        for (const auto& [section, state, forecasts, warnings] : products)
+            QTest::newRow(section) << section << state << forecasts << warnings;
     }
-    void shippedTownForecasts()
+    void shippedRoads()
     {
         QFETCH(QString, section);
-        QFETCH(QString, product);
+        QFETCH(QString, state);
+        QFETCH(QString, forecasts);
         QFETCH(QString, warnings);
         const auto s =
             loadStateLayout(section, QStringLiteral(NIMBULO_SOURCE_DIR "/data/weather.ini"));
-        const auto ftp = [](const QString& file) {
-            return file.isEmpty() ? QString()
-                                  : "ftp://ftp.bom.gov.au/anon/gen/fwo/" + file + ".xml";
+        const auto roads = [](const QString& path) {
+            return path.isEmpty() ? QStringList{QString(), QString()}
+                                  : QStringList{"https://reg.bom.gov.au/fwo/" + path,
+                                                "ftp://ftp.bom.gov.au/anon/gen/fwo/" + path};
         };
-        const auto https = [](const QString& file) {
-            return file.isEmpty() ? QString() : "https://reg.bom.gov.au/fwo/" + file + ".xml";
-        };
-        QCOMPARE(s.townForecastUrl, ftp(product));
-        QCOMPARE(s.townForecastFallbackUrl, https(product));
-        QCOMPARE(s.warningListUrl, ftp(warnings));
-        QCOMPARE(s.warningListFallbackUrl, https(warnings));
-        QCOMPARE(warningAddress(s.warningAmocUrl, "IDD21033"), ftp("IDD21033.amoc"));
-        QCOMPARE(warningAddress(s.warningAmocFallbackUrl, "IDD21033"), https("IDD21033.amoc"));
+        const auto xml = [](const QString& file) { return file.isEmpty() ? file : file + ".xml"; };
+        QCOMPARE((QStringList{s.obsUrl, s.obsFallbackUrl}), roads("ID" + state + "60920.xml"));
+        QCOMPARE((QStringList{s.historyUrl, s.historyFallbackUrl}),
+                 roads("ID" + state + "60801/ID" + state + "60801.{wmo}.json"));
+        QCOMPARE((QStringList{s.townForecastUrl, s.townForecastFallbackUrl}), roads(xml(forecasts)));
+        QCOMPARE((QStringList{s.warningListUrl, s.warningListFallbackUrl}), roads(xml(warnings)));
+        QCOMPARE((QStringList{warningAddress(s.warningAmocUrl, "IDD21033"),
+                              warningAddress(s.warningAmocFallbackUrl, "IDD21033")}),
+                 roads("IDD21033.amoc.xml"));
         QCOMPARE(warningAddress(s.warningPageUrl, "IDD21033"),
                  config::bureauRoot() + "products/IDD21033.shtml");
     }

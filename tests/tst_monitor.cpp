@@ -322,8 +322,7 @@ private Q_SLOTS:
         QFile shipped(QStringLiteral(NIMBULO_SOURCE_DIR "/data/weather.ini"));
         QVERIFY(shipped.open(QIODevice::ReadOnly));
         QByteArray layout = shipped.readAll();
-        layout.replace("st_url=ftp://ftp.bom.gov.au/anon/gen/fwo/IDN60920.xml",
-                       "st_url=r/IDN60920.xml");
+        layout.replace("st_url=https://reg.bom.gov.au/fwo/IDN60920.xml", "st_url=r/IDN60920.xml");
         writeFile(QStringLiteral("weather.ini"), layout);
         server_->setPage(QStringLiteral("r/IDN60920.xml"), product);
         auto m = monitor("state=0\nstation_name=Sydney - Observatory Hill\n");

@@ -721,6 +721,30 @@ private Q_SLOTS:
         QCOMPARE(rig.state.fetchFailed, result.isEmpty());
     }
 
+    // A connection libcurl cannot make is said once, in plain words, with the host.
+    void connectFailures_data()
+    {
+        QTest::addColumn<QString>("url");
+        QTest::addColumn<QString>("logged");
+        const QString port = closedPort();
+        const QString refused =
+            QStringLiteral("Could not connect to 127.0.0.1:%1 (connection refused).").arg(port);
+        QTest::newRow("https, refused") << "https://127.0.0.1:" + port + "/p" << refused;
+        QTest::newRow("ftp, refused") << "ftp://127.0.0.1:" + port + "/p" << refused;
+        QTest::newRow("unknown host") << "ftp://nimbulo-nowhere.invalid/p"
+                                      << "Could not find nimbulo-nowhere.invalid (unknown host "
+                                         "name).";
+    }
+
+    void connectFailures()
+    {
+        QFETCH(QString, url);
+        QFETCH(QString, logged);
+        Rig rig;
+        QCOMPARE(rig.fetch(true, url), QString());
+        QCOMPARE(rig.messages(), QStringList{logged});
+    }
+
     // With the proxy setting off every road goes through the proxy the environment names
     // (tinyproxy wanting credentials: its refusal shows it was asked), unless no_proxy names
     // the host.

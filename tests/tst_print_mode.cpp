@@ -62,9 +62,9 @@ class TestPrintMode : public QObject
         QFile shipped(QStringLiteral(NIMBULO_SOURCE_DIR "/data/weather.ini"));
         QVERIFY(shipped.open(QIODevice::ReadOnly));
         QByteArray layout = shipped.readAll();
-        layout.replace("st_url=ftp://ftp.bom.gov.au/anon/gen/fwo/IDV60920.xml",
+        layout.replace("st_url=https://reg.bom.gov.au/fwo/IDV60920.xml",
                        "st_url=" + product.toUtf8());
-        layout.replace("st_fallback_url=https://reg.bom.gov.au/fwo/IDV60920.xml",
+        layout.replace("st_fallback_url=ftp://ftp.bom.gov.au/anon/gen/fwo/IDV60920.xml",
                        "st_fallback_url=" + fallback.toUtf8());
         QFile file(dir_.filePath("weather.ini"));
         QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
@@ -325,6 +325,29 @@ private Q_SLOTS:
                  qPrintable(run.out + run.err));
     }
 
+    // A second --print asks only whether the product changed, and shows the same.
+    void secondPrintAsksOnlyWhetherChanged()
+    {
+        TestCa ca; // SSL_CERT_FILE names its CA for the monitor too
+        QVERIFY(ca.ok());
+        QTemporaryDir served;
+        QFile product(served.filePath("IDV60920.xml"));
+        QVERIFY(product.open(QIODevice::WriteOnly));
+        product.write(demo::stateProduct({demo::findRegion(u"vic")}, u'V',
+                                         QDateTime::currentSecsSinceEpoch()));
+        product.close();
+        Peer https("net_https_peer.py",
+                   ca.serverArgs("good") + QStringList{"--file", product.fileName()});
+        writeProgramFolder({}, https.url("https", "/product"));
+        const Run first = print(QStringLiteral("--print"));
+        const Run second = print(QStringLiteral("--print"));
+        QCOMPARE(first.exitCode, 0);
+        QCOMPARE(second.out, first.out);
+        QString seen;
+        QTRY_COMPARE((seen += QString::fromLatin1(https.process.readAllStandardOutput())),
+                     QStringLiteral("full /product\nunchanged /product\n"));
+    }
+
     // The town forecast through the real transports: Victoria's observations by FTP give the
     // station and its district, the precis product comes by FTP or, when that fails, by HTTPS;
     // refused products and a forecast too old say why on standard error.
@@ -383,9 +406,9 @@ private Q_SLOTS:
         QFile layoutFile(dir_.filePath("weather.ini"));
         QVERIFY(layoutFile.open(QIODevice::ReadWrite));
         QByteArray layout = layoutFile.readAll();
-        layout.replace("fc_town_url=ftp://ftp.bom.gov.au/anon/gen/fwo/IDV10753.xml",
+        layout.replace("fc_town_url=https://reg.bom.gov.au/fwo/IDV10753.xml",
                        "fc_town_url=" + address(product).toUtf8());
-        layout.replace("fc_town_fallback_url=https://reg.bom.gov.au/fwo/IDV10753.xml",
+        layout.replace("fc_town_fallback_url=ftp://ftp.bom.gov.au/anon/gen/fwo/IDV10753.xml",
                        "fc_town_fallback_url=" + address(fallback).toUtf8());
         layoutFile.resize(0);
         layoutFile.write(layout);
@@ -532,8 +555,10 @@ private Q_SLOTS:
         QFile shipped(QStringLiteral(NIMBULO_SOURCE_DIR "/data/weather.ini"));
         QVERIFY(shipped.open(QIODevice::ReadOnly));
         QByteArray layout = shipped.readAll();
-        layout.replace("ftp://ftp.bom.gov.au/anon/gen/fwo/",
-                       ftp.url("ftp", "/anon/gen/fwo/").toUtf8());
+        // Every road by this FTP server.
+        for (const char* road :
+             {"ftp://ftp.bom.gov.au/anon/gen/fwo/", "https://reg.bom.gov.au/fwo/"})
+            layout.replace(road, ftp.url("ftp", "/anon/gen/fwo/").toUtf8());
         QFile file(dir_.filePath("weather.ini"));
         QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
         file.write(layout);

@@ -87,9 +87,9 @@ class TestWeatherAppNet : public QObject
         QFile shipped(QStringLiteral(NIMBULO_SOURCE_DIR "/data/weather.ini"));
         QVERIFY(shipped.open(QIODevice::ReadOnly));
         QByteArray layout = shipped.readAll();
-        layout.replace("st_url=ftp://ftp.bom.gov.au/anon/gen/fwo/IDN60920.xml",
+        layout.replace("st_url=https://reg.bom.gov.au/fwo/IDN60920.xml",
                        "st_url=http://www.bom.gov.au/fwo/IDN60920.xml");
-        layout.replace("st_fallback_url=https://reg.bom.gov.au/fwo/IDN60920.xml",
+        layout.replace("st_fallback_url=ftp://ftp.bom.gov.au/anon/gen/fwo/IDN60920.xml",
                        "st_fallback_url=");
         for (const auto& [name, content] :
              {std::pair{"weather.ini", layout},

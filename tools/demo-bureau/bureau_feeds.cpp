@@ -437,7 +437,8 @@ QByteArray stateProduct(const QList<const Region*>& regions, QChar letter, qint6
                          regions.isEmpty() ? QString() : regions.first()->title);
     xml.writeEndElement();
     xml.writeTextElement(QStringLiteral("identifier"), stateProductId(letter));
-    xml.writeTextElement(QStringLiteral("issue-time-utc"), utcIso(nowUtc));
+    // Issued with each step's readings: the same product until the next step, as a CDN serves it.
+    xml.writeTextElement(QStringLiteral("issue-time-utc"), utcIso(nowUtc - nowUtc % kStepSeconds));
     xml.writeTextElement(QStringLiteral("status"), QStringLiteral("O"));
     xml.writeEndElement(); // amoc
     xml.writeStartElement(QStringLiteral("observations"));

@@ -135,11 +135,12 @@ QByteArray gzip(const QByteArray& data)
     return out;
 }
 
+const char* const kHttpDate = "ddd, dd MMM yyyy HH:mm:ss 'GMT'";
+
 QByteArray httpDate(qint64 utc)
 {
     return QLocale::c()
-        .toString(QDateTime::fromSecsSinceEpoch(utc, Qt::UTC),
-                  QStringLiteral("ddd, dd MMM yyyy HH:mm:ss 'GMT'"))
+        .toString(QDateTime::fromSecsSinceEpoch(utc, Qt::UTC), QLatin1String(kHttpDate))
         .toLatin1();
 }
 
@@ -167,8 +168,9 @@ void actAsCdn(Answer& answer, const QByteArray& head, QHash<QString, Version>& v
         "ETag: " + etag + "\r\nLast-Modified: " + httpDate(version.changedUtc) + "\r\n";
 
     const QByteArray ifNoneMatch = headerValue(lines, "If-None-Match");
-    const QDateTime ifModifiedSince = QDateTime::fromString(
-        QString::fromLatin1(headerValue(lines, "If-Modified-Since")), Qt::RFC2822Date);
+    QDateTime ifModifiedSince = QLocale::c().toDateTime(
+        QString::fromLatin1(headerValue(lines, "If-Modified-Since")), QLatin1String(kHttpDate));
+    ifModifiedSince.setTimeSpec(Qt::UTC);
     const bool unchanged =
         !ifNoneMatch.isEmpty()
             ? ifNoneMatch == "*" || ifNoneMatch.split(',').contains(etag) ||
@@ -285,6 +287,8 @@ private:
             answer_ = answerRequest({}, server_->site_, server_->defaults_, 0); // 400
         } else {
             const QByteArray head = request_.left(end);
+            // The FTP front's copying of products is the bureau's own, not a client's.
+            counted_ = !head.contains("User-Agent: demo-bureau-ftp-front");
             answer_ = answerRequest(head, server_->site_, server_->defaults_, server_->now());
             server_->serveFileFor(head, answer_);
             actAsCdn(answer_, head, server_->versions_, server_->now());
@@ -348,7 +352,8 @@ private:
         closed_ = true;
         drip_.stop();
         --server_->openConnections_;
-        emit server_->bytesSent(sentOnWire_);
+        if (counted_)
+            emit server_->bytesSent(sentOnWire_);
         emit server_->connectionClosed();
         deleteLater();
     }
@@ -364,6 +369,7 @@ private:
     bool answered_ = false;
     bool closed_ = false;
     bool tunnel_ = false;
+    bool counted_ = true;
     qint64 sentOnWire_ = 0;
 };
 

@@ -57,8 +57,8 @@ void actAsCdn(Answer& answer, const QByteArray& head, QHash<QString, Version>& v
 // "CONNECT host:port" is answered "200 Connection established", TLS is started on the same
 // connection with the configured certificate, and the request that follows inside is answered
 // as any other. Without TLS a CONNECT gets 405 like any other method but GET. Every answer goes
-// through actAsCdn(). With setCountBytes, each closed connection reports the bytes the server
-// sent on it (TLS records included) with bytesSent().
+// through actAsCdn(). Each closed connection reports the bytes the server sent on it (TLS
+// records included) with bytesSent(), but for the FTP front's copying of products.
 class DemoServer : public QObject
 {
     Q_OBJECT

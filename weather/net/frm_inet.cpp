@@ -77,7 +77,7 @@ Product frmInet::fetchProduct(const QStringList& urls,
                 break;
             const TransferResult& r = transfer_.result();
             // Only a conditional request (with a kept body) is answered "not modified".
-            if (viaCurl && r.notModified) {
+            if (viaCurl && r.notModified && kept) {
                 const QString text = common::decodeText(kept->body);
                 confirmed_.insert(url);
                 if (usable(text))
