@@ -275,18 +275,22 @@ void WeatherApp::connectNotifications()
     warningNotifier_ = std::make_unique<shell::WarningNotifier>(*notices_);
     connect(warningNotifier_.get(), &shell::WarningNotifier::pageRequested, this,
             [](const QUrl& page) { platform::openUrl(page.toString()); });
+    connect(monitor_.get(), &engine::Monitor::warningsChanged, this, &WeatherApp::notifyWarnings);
 }
 
-void WeatherApp::showWarnings(const engine::WarningList& inForce)
+void WeatherApp::notifyWarnings()
 {
-    warningNotifier_->update(inForce, monitor_->settings().notifyWarnings);
+    warningNotifier_->update(monitor_->warnings(), monitor_->settings().notifyWarnings);
 }
 
 config::frmOptions& WeatherApp::optionsDialog()
 {
-    if (!options_)
+    if (!options_) {
         options_ = std::make_unique<config::frmOptions>(
             monitor_->settingsFile(), monitor_->settings(), *optionsWiring_, window_.get());
+        // Turning the warnings' notifications off closes those shown.
+        connect(options_.get(), &QDialog::accepted, this, &WeatherApp::notifyWarnings);
+    }
     return *options_;
 }
 

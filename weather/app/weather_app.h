@@ -75,8 +75,6 @@ public:
     // The options dialog, created at the first region change or when first opened; null before.
     config::frmOptions* options() const { return options_.get(); }
     void showOptions();
-    // The warnings in force now, for the desktop notifications (while the user wants them).
-    void showWarnings(const engine::WarningList& inForce);
 
     // The popup menu's Close (and the end of the session): the main window closes, which ends
     // the run through shutdown().
@@ -96,6 +94,8 @@ private:
     void connectTips();
     // The alarm's start and end, and the warnings, as desktop notifications.
     void connectNotifications();
+    // The warnings in force now, for the desktop notifications (while the user wants them).
+    void notifyWarnings();
     // A new region: the options dialog's alarm list, the menu's page and link entries.
     void regionLoaded();
     config::frmOptions& optionsDialog(); // made on first use

@@ -47,25 +47,28 @@ QString stateOf(const QString& aac)
 
 // Fetches a document from `url`, else from `fallback` when the first road gives nothing or a
 // document `read` refuses; each refusal is logged with its address (a failed fetch logs itself).
+// Documents are fetched as products: asked only whether they changed, once per scan.
 // nullopt when neither road gives one.
 template <typename Read>
 auto fetchRead(net::frmInet& inet, net::ErrorLog& log, const char* what, const QString& url,
                const QString& fallback, Read read)
 {
-    decltype(read(QString(), QString()).rows) rows;
+    decltype(read(QString()).rows) rows;
     for (const QString& road : {url, fallback}) {
         if (road.isEmpty())
             continue;
-        const QString document = inet.myOpenURL(road, true);
-        if (document.isEmpty())
-            continue;
-        auto result = read(document, road);
-        if (result.rows) {
+        inet.fetchProduct({road}, [&](const QString& document) {
+            if (document.isEmpty())
+                return false;
+            auto result = read(document);
+            if (!result.rows)
+                log.writeTxt(QStringLiteral("%1 %2 refused: %3")
+                                 .arg(QLatin1String(what), road, result.error));
             rows = std::move(result.rows);
+            return rows.has_value();
+        });
+        if (rows)
             break;
-        }
-        log.writeTxt(
-            QStringLiteral("%1 %2 refused: %3").arg(QLatin1String(what), road, result.error));
     }
     return rows;
 }
@@ -157,7 +160,7 @@ void WarningWatch::scan()
         lastFetch_.start();
         const QString listId = warningProductIdIn(listUrl_);
         const auto listing = fetchRead(inet_, log_, "List of warnings", listUrl_, listFallbackUrl_,
-                                       [&listId](const QString& document, const QString&) {
+                                       [&listId](const QString& document) {
                                            return readWarningList(document, listId);
                                        });
         if (!listing) {
@@ -198,7 +201,7 @@ void WarningWatch::scan()
         const auto companion = fetchRead(inet_, log_, "Warning companion",
                                          config::warningAddress(layout_.warningAmocUrl, id),
                                          config::warningAddress(layout_.warningAmocFallbackUrl, id),
-                                         [&id](const QString& document, const QString&) {
+                                         [&id](const QString& document) {
                                              return readWarningCompanion(document, id);
                                          });
         for (KnownWarning& k : known_) {
@@ -218,7 +221,7 @@ std::optional<WarningProduct> WarningWatch::fetchProduct(const QString& id)
     return fetchRead(inet_, log_, "Warning product",
                      config::warningAddress(layout_.warningProductUrl, id),
                      config::warningAddress(layout_.warningProductFallbackUrl, id),
-                     [&id](const QString& document, const QString&) {
+                     [&id](const QString& document) {
                          return readWarningProduct(document, id);
                      });
 }
