@@ -84,6 +84,8 @@ private:
 
     // tmrMail fired: the alarm mail is composed from the shown stats and sent.
     void sendAlarmMail(bool endOfAlarm);
+    // Hide and ×: the main window goes, the chosen panel display comes up (unless none can).
+    void hideToPanel();
     void connectMenu();
     void connectTips();
     // A new region: the options dialog's alarm list, the menu's page and link entries.
@@ -132,7 +134,8 @@ enum class PrintMode
 // entries go to `err` and the result is 1; on success 0.
 //
 // Json prints {"text", "tooltip", "class", "alt"}: the display text, the stats tip, "alarm"
-// while the saved alarm's condition holds, else "stale" while the observation is over 2 hours
+// while the monitor would raise one (its alarm box was ticked at the last close and the saved
+// condition holds), else "stale" while the observation is over 2 hours
 // older than its product (the tip then says since when), else "ok", and the level ("cold",
 // "mild", "hot", "nostation"; "neutral" when the station reports no temperature). A failed scan
 // still prints its line, with class and alt "stale", the display text
