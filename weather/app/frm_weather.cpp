@@ -31,7 +31,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QScreen>
-#include <QToolTip>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace app {
@@ -483,7 +483,30 @@ void frmWeather::copyToClipboard()
 
 void showPassingNote(const QString& text, const QPoint& at, int msecs)
 {
-    QToolTip::showText(at, text, nullptr, QRect(), msecs);
+    // A tooltip of its own: Qt's tooltip goes as soon as any window is (de)activated, which
+    // hiding the main window does.
+    static QPointer<QLabel> note;
+    if (note)
+        note->close();
+    note = new QLabel(text, nullptr, Qt::ToolTip);
+    note->setObjectName(QStringLiteral("passingNote"));
+    note->setAttribute(Qt::WA_DeleteOnClose);
+    note->setAttribute(Qt::WA_ShowWithoutActivating);
+    note->setForegroundRole(QPalette::ToolTipText);
+    note->setBackgroundRole(QPalette::ToolTipBase);
+    note->setAutoFillBackground(true);
+    note->setFrameShape(QFrame::Box);
+    note->setMargin(4);
+    note->adjustSize();
+    // On the screen of `at`, whole.
+    QRect place(at, note->size());
+    if (const QScreen* screen = QGuiApplication::screenAt(at))
+        place.moveTopLeft(
+            QPoint(qMin(place.left(), screen->availableGeometry().right() - place.width()),
+                   qMin(place.top(), screen->availableGeometry().bottom() - place.height())));
+    note->move(place.topLeft());
+    note->show();
+    QTimer::singleShot(msecs, note.data(), &QWidget::close);
 }
 
 void frmWeather::quit()

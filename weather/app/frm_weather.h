@@ -29,8 +29,8 @@ class ForecastStrip;
 
 namespace app {
 
-// A passing note: `text` in a tooltip at `at` (global) for `msecs`, gone at the next click; for
-// what needs no answer.
+// A passing note: `text` in a tooltip-like window "passingNote" at `at` (global) for `msecs`
+// (a newer note replaces it); for what needs no answer.
 void showPassingNote(const QString& text, const QPoint& at, int msecs);
 
 // The main window "Nimbulo (Australia) ver x.y.z": region, station and display choices, the
