@@ -185,7 +185,8 @@ private Q_SLOTS:
                   layout.readAll().replace("st_url=ftp://ftp.bom.gov.au/anon/gen/fwo/",
                                            "st_url=http://www.bom.gov.au/fwo/"));
         writeFile(QStringLiteral("app/wsetting.ini"),
-                  "[SavedSetting]\nstate=1\nbanner=0\nfore_color=0\nback_color=65535\n"
+                  "[SavedSetting]\nstate=1\nstation_name=Melbourne (Olympic Park)\n"
+                  "banner=0\nfore_color=0\nback_color=65535\n"
                   "proxy_on=1\nproxy_server=127.0.0.1\nproxy_port=" +
                       port_.toUtf8() + "\n");
         const QByteArray print =
