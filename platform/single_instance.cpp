@@ -12,6 +12,7 @@ namespace platform {
 namespace {
 
 constexpr char kRestore[] = "restore\n";
+constexpr char kQuit[] = "quit\n";
 
 } // namespace
 
@@ -47,13 +48,28 @@ bool SingleInstance::claim()
     connect(server_, &QLocalServer::newConnection, this, [this] {
         while (QLocalSocket* peer = server_->nextPendingConnection()) {
             connect(peer, &QLocalSocket::readyRead, this, [this, peer] {
-                if (peer->readAll().startsWith("restore"))
+                const QByteArray request = peer->readAll();
+                if (request.startsWith("restore"))
                     Q_EMIT restoreRequested();
+                else if (request.startsWith("quit"))
+                    Q_EMIT quitRequested();
             });
             connect(peer, &QLocalSocket::disconnected, peer, &QObject::deleteLater);
         }
     });
     return true;
+}
+
+bool SingleInstance::askToQuit(int waitMs)
+{
+    QLocalSocket peer;
+    peer.connectToServer(socketName_);
+    if (!peer.waitForConnected(1000))
+        return true;
+    peer.write(kQuit);
+    peer.waitForBytesWritten(1000);
+    // The copy's end closes its side: it has saved its settings by then.
+    return peer.state() == QLocalSocket::UnconnectedState || peer.waitForDisconnected(waitMs);
 }
 
 } // namespace platform

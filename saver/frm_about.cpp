@@ -1,7 +1,6 @@
 #include "saver/frm_about.h"
 
 #include "platform/desktop.h"
-#include "platform/message_box.h"
 #include "saver/stats_feed.h"
 
 #include <QHBoxLayout>
@@ -28,7 +27,6 @@ frmAbout::frmAbout(QWidget* parent)
     : QDialog(parent), lblTitle(new QLabel(kTitle, this)),
       lblVersion(new QLabel(versionText(), this)), lblSite(new QLabel(this)),
       cmdGoHome(new QPushButton(QStringLiteral("Nimbulo Web Site"), this)),
-      cmdSysInfo(new QPushButton(QStringLiteral("&System Info..."), this)),
       cmdOK(new QPushButton(QStringLiteral("OK"), this))
 {
     setObjectName(QStringLiteral("frmAbout"));
@@ -37,7 +35,6 @@ frmAbout::frmAbout(QWidget* parent)
     lblVersion->setObjectName(QStringLiteral("lblVersion"));
     lblSite->setObjectName(QStringLiteral("lblSite"));
     cmdGoHome->setObjectName(QStringLiteral("cmdGoHome"));
-    cmdSysInfo->setObjectName(QStringLiteral("cmdSysInfo"));
     cmdOK->setObjectName(QStringLiteral("cmdOK"));
 
     QFont titleFont = lblTitle->font();
@@ -60,18 +57,12 @@ frmAbout::frmAbout(QWidget* parent)
     layout->addWidget(lblSite);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(cmdGoHome);
-    buttons->addWidget(cmdSysInfo);
     buttons->addStretch();
     buttons->addWidget(cmdOK);
     layout->addLayout(buttons);
 
     connect(lblSite, &QLabel::linkActivated, this, [] { platform::openUrl(homePage()); });
     connect(cmdGoHome, &QPushButton::clicked, this, [] { platform::openUrl(homePage()); });
-    // No system-information program is registered on this platform.
-    connect(cmdSysInfo, &QPushButton::clicked, this, [this] {
-        platform::MessageBox::show(
-            this, QStringLiteral("System Information Is Unavailable At This Time"), kTitle);
-    });
     connect(cmdOK, &QPushButton::clicked, this, &QDialog::accept);
 }
 

@@ -8,7 +8,7 @@ class QPushButton;
 namespace saver {
 
 // "About Nimbulo Screen Saver": title, version, the product's web site (label and button open
-// it in the browser) and the system-information button.
+// it in the browser).
 class frmAbout : public QDialog
 {
     Q_OBJECT
@@ -19,7 +19,6 @@ public:
     QLabel* lblVersion;
     QLabel* lblSite;
     QPushButton* cmdGoHome;
-    QPushButton* cmdSysInfo;
     QPushButton* cmdOK;
 };
 

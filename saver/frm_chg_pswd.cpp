@@ -13,7 +13,7 @@
 namespace saver {
 namespace {
 
-const QString kTitle = QStringLiteral("Microsoft Windows");
+const QString kTitle = QStringLiteral("Nimbulo Screen Saver");
 
 // The text without leading and trailing blanks (other white space is part of a password).
 QStringView trimBlanks(QStringView text)
@@ -50,7 +50,8 @@ frmChgPswd::frmChgPswd(const platform::RegistryStore& store, QWidget* parent)
     CmdOK->setDefault(true);
 
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(new QLabel(QStringLiteral("Change password for Windows Screen Saver"), this));
+    layout->addWidget(
+        new QLabel(QStringLiteral("Change password for the Nimbulo screen saver"), this));
     auto* form = new QFormLayout;
     auto* newLabel = new QLabel(QStringLiteral("&New password:"), this);
     newLabel->setBuddy(txtNew);

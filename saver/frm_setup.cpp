@@ -1,6 +1,7 @@
 #include "saver/frm_setup.h"
 
 #include "saver/frm_about.h"
+#include "saver/frm_chg_pswd.h"
 
 #include <QCheckBox>
 #include <QColorDialog>
@@ -87,6 +88,15 @@ frmSetup::frmSetup(const platform::RegistryStore& store, QWidget* parent)
     VScroll1->setValue(kMaxImageTime - settings_.imageTime);
     lblSeconds->setText(QString::number(kMaxImageTime - VScroll1->value()));
 
+    // Protection without a password protects nothing: ticking it first asks for one.
+    connect(chkUsePassword, &QCheckBox::clicked, this, [this](bool on) {
+        if (!on || !settings_.saverPassword.isEmpty())
+            return;
+        frmChgPswd dialog(store_, this);
+        if (dialog.exec() == QDialog::Accepted)
+            settings_.saverPassword = dialog.saverPassword();
+        chkUsePassword->setChecked(!settings_.saverPassword.isEmpty());
+    });
     connect(cmdColorChoice, &QPushButton::clicked, this, &frmSetup::chooseFont);
     connect(cmdAbout, &QPushButton::clicked, this, [this] { frmAbout(this).exec(); });
     connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);

@@ -18,8 +18,8 @@ namespace saver {
 
 // "Options": the scroll style, the text's font and colour (shown on a sample) and the pause.
 // The pause bar runs 0..17 and stands for 20 - value seconds, so moving it up lengthens the
-// pause; whether ending the saver asks for its password. OK writes the settings; Cancel leaves
-// them.
+// pause; whether ending the saver asks for its password (ticked while none is set, it asks for
+// one first, and stays unticked without one). OK writes the settings; Cancel leaves them.
 class frmSetup : public QDialog
 {
     Q_OBJECT

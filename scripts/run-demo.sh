@@ -64,7 +64,7 @@ export no_proxy=127.0.0.1
 # Point the monitor at the demo bureau; on a first run also pick a region and a station.
 settings="$program/wsetting.ini"
 if [ ! -f "$settings" ]; then
-  printf '[SavedSetting]\nstate=0\ninterval=10\ntrend_arrow=1\nicon_set_1=10\nicon_set_2=30\n' >"$settings"
+  printf '[SavedSetting]\nstate=0\ninterval=10\ntrend_arrow=1\n' >"$settings"
 fi
 ini() { # key value: replace or append in [SavedSetting]
   if grep -q "^$1=" "$settings"; then sed -i "s|^$1=.*|$1=$2|" "$settings"

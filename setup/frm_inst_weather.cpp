@@ -5,6 +5,7 @@
 #include "common/number.h"
 #include "common/object_names.h"
 #include "common/proxy_password.h"
+#include "common/station_cache.h"
 #include "platform/event_pump.h"
 #include "platform/feed_box.h"
 #include "platform/message_box.h"
@@ -53,6 +54,7 @@ frmInstWeather::frmInstWeather(Mode mode, const QString& appDir, const ShortcutF
                                QWidget* parent)
     : QWidget(parent), Frame5(named(new QGroupBox(QStringLiteral("Location"), this), "Frame5")),
       cmbState(named(new QComboBox(this), "cmbState")),
+      cmbStation(named(new QComboBox(this), "cmbStation")),
       Frame6(named(new QGroupBox(QStringLiteral("Display type used"), this), "Frame6")),
       cmbDispType(named(new QComboBox(this), "cmbDispType")),
       cmbBanner(named(new QComboBox(this), "cmbBanner")),
@@ -75,14 +77,21 @@ frmInstWeather::frmInstWeather(Mode mode, const QString& appDir, const ShortcutF
     cmbDispType->setToolTip(QStringLiteral("Select your display preference"));
     cmbBanner->setToolTip(
         QStringLiteral("For banner display choose to show at top or bottom of desktop"));
-    chkStartIcon->setToolTip(QStringLiteral("Creates Nimbulo shortcut in Windows Start-up folder, "
-                                            "Nimbulo will start with Windows."));
+    chkStartIcon->setToolTip(QStringLiteral("Creates a Nimbulo shortcut in your autostart folder: "
+                                            "Nimbulo will start with your desktop session."));
     cmdSetCon->setToolTip(QStringLiteral(
         "Set proxy server, port, username and password as required (for proxy users only)"));
 
     auto* location = new QGridLayout(Frame5);
     location->addWidget(named(new QLabel(QStringLiteral("Region"), Frame5), "Label5"), 0, 0);
     location->addWidget(cmbState, 0, 1);
+    auto* stationLabel = named(new QLabel(QStringLiteral("Station"), Frame5), "Label4");
+    stationLabel->setBuddy(cmbStation);
+    location->addWidget(stationLabel, 1, 0);
+    location->addWidget(cmbStation, 1, 1);
+    cmbState->setAccessibleName(QStringLiteral("Region"));
+    cmbStation->setAccessibleName(QStringLiteral("Station"));
+    cmbStation->setToolTip(QStringLiteral("Select your observation station"));
     location->setColumnStretch(1, 1);
 
     auto* display = new QGridLayout(Frame6);
@@ -108,6 +117,7 @@ frmInstWeather::frmInstWeather(Mode mode, const QString& appDir, const ShortcutF
     layout->addWidget(Command1);
     resize(380, 320);
 
+    connect(cmbState, &QComboBox::currentIndexChanged, this, &frmInstWeather::listStations);
     connect(cmbDispType, &QComboBox::currentIndexChanged, this,
             [this](int index) { cmbBanner->setEnabled(index == 1); });
     cmbDispType->installEventFilter(this);
@@ -178,16 +188,34 @@ void frmInstWeather::fill()
         qBound(0, common::readInteger(layout.value(heads, QStringLiteral("regions"))), 999);
     for (int i = 1; i <= regions; ++i) {
         const QString section = layout.value(heads, QStringLiteral("region_%1").arg(i));
+        sections_.append(section);
         cmbState->addItem(layout.value(section, QStringLiteral("display")));
     }
     cmbState->setCurrentIndex(-1);
     selectIfValid(cmbState, number("state"));
+    listStations();
+    cmbStation->setCurrentIndex(
+        cmbStation->findText(common::readIni(kSaved, QStringLiteral("station_name"), settings)));
 
     chkStartIcon->setChecked(number("start_icon") != 0);
     chkDeskIcon->setChecked(number("desk_icon") != 0);
     // An earlier proxy choice stays unless the proxy dialog changes it (an upgrade must not cut
     // a proxy user off the bureau).
     useProxy_ = number("proxy_on") != 0;
+}
+
+void frmInstWeather::listStations()
+{
+    cmbStation->clear();
+    const QStringList names =
+        common::readStationCache(appDir_, sections_.value(cmbState->currentIndex()));
+    cmbStation->addItems(names);
+    cmbStation->setCurrentIndex(-1);
+    cmbStation->setEnabled(!names.isEmpty());
+    // Without a scan of the region there is nothing to offer: the monitor asks at its start.
+    cmbStation->setPlaceholderText(names.isEmpty()
+                                       ? QStringLiteral("Chosen in the monitor's window")
+                                       : QStringLiteral("Select your station"));
 }
 
 void frmInstWeather::openProxyDialog()
@@ -228,6 +256,10 @@ bool frmInstWeather::save()
     bool ok =
         write("state", cmbState->currentIndex()) && write("banner", cmbDispType->currentIndex()) &&
         write("banner_pos", cmbBanner->currentIndex()) && write("proxy_on", useProxy_ ? 1 : 0);
+    // The station as the region's list places it; the monitor looks it up by name as well.
+    if (ok && cmbStation->currentIndex() >= 0)
+        ok = write("station", cmbStation->currentIndex()) &&
+             writeSetting(settings, QStringLiteral("station_name"), cmbStation->currentText());
     if (ok) {
         deleteShortcuts(folders_);
         ok = write("start_icon", chkStartIcon->isChecked() ? 1 : 0) &&
@@ -238,7 +270,8 @@ bool frmInstWeather::save()
     if (!ok) {
         MessageBox::show(this,
                          QStringLiteral("Error creating Icon,\r\n\r\nYou will have to create "
-                                        "shortcuts manually\r\non the Desktop or StartUp folder."),
+                                        "shortcuts manually\r\non the desktop or in the "
+                                        "autostart folder (~/.config/autostart)."),
                          QStringLiteral("Create Shortcut Error"), MessageBox::Buttons::Ok,
                          MessageBox::Icon::Critical);
         return false;
@@ -264,8 +297,8 @@ bool frmInstWeather::eventFilter(QObject* watched, QEvent* event)
             this,
             QStringLiteral(
                 "Detected keyboard use, if you do not have a mouse then select the Desk Banner "
-                "display.\r\n\r\nMove focus to the desk banner by pressing CTR+ALT+DEL, then "
-                "Switch To, that will set focus to the desk banner.\r\n\r\nPress enter to display "
+                "display.\r\n\r\nMove focus to the desk banner with your desktop's window "
+                "switcher (Alt+Tab).\r\n\r\nPress enter to display "
                 "menu then select General Settings, go to options window and set a user Hotkey/s "
                 "to access the pop-up menu with.\r\nThis will allow keyboard use with either Tray "
                 "display or Desk Banner display via Hotkey/s."),

@@ -13,9 +13,10 @@ class QPushButton;
 namespace setup {
 
 // The installer's window "(Australian) Nimbulo install options". In add mode it offers the
-// region, the display type and banner position, the two shortcuts and the proxy; Continue
-// writes the choices to wsetting.ini, replaces the shortcuts and ends. In remove mode its
-// load deletes the shortcuts.
+// region and its stations (as the monitor's last scan of that region listed them, kept in the
+// program folder; none before a scan), the display type and banner position, the two shortcuts and
+// the proxy; Continue writes the choices to wsetting.ini, replaces the shortcuts and ends. In
+// remove mode its load deletes the shortcuts.
 class frmInstWeather : public QWidget
 {
     Q_OBJECT
@@ -34,6 +35,7 @@ public:
 
     QGroupBox* Frame5;
     QComboBox* cmbState;
+    QComboBox* cmbStation;
     QGroupBox* Frame6;
     QComboBox* cmbDispType;
     QComboBox* cmbBanner;
@@ -52,6 +54,7 @@ protected:
 
 private:
     void fill();
+    void listStations();
     void removeShortcuts();
     void openProxyDialog();
     QString settingsPath() const;
@@ -60,6 +63,7 @@ private:
     QString appDir_;
     ShortcutFolders folders_;
     bool useProxy_ = false;
+    QStringList sections_; // the layout section of each region
 };
 
 } // namespace setup

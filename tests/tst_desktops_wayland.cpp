@@ -194,11 +194,11 @@ private Q_SLOTS:
         writeFile(QStringLiteral("app/weather.ini"),
                   layout.readAll().replace("st_url=https://reg.bom.gov.au/fwo/",
                                            "st_url=http://www.bom.gov.au/fwo/"));
-        writeFile(
-            QStringLiteral("app/wsetting.ini"),
-            "[SavedSetting]\nstate=1\nbanner=0\nuse_sys_color=0\nfore_color=0\nback_color=65535\n"
-            "proxy_on=1\nproxy_server=127.0.0.1\nproxy_port=" +
-                port_.toUtf8() + "\n");
+        writeFile(QStringLiteral("app/wsetting.ini"),
+                  "[SavedSetting]\nstate=1\nstation_name=Melbourne (Olympic Park)\n"
+                  "banner=0\nuse_sys_color=0\nfore_color=0\nback_color=65535\n"
+                  "proxy_on=1\nproxy_server=127.0.0.1\nproxy_port=" +
+                      port_.toUtf8() + "\n");
         const QByteArray print =
             QByteArray(WEATHER_EXE) + " --appdir " + appDir_.toUtf8() + " --print=json";
         writeFile(QStringLiteral("waybar.json"),

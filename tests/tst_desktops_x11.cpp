@@ -64,10 +64,10 @@ class TestDesktopsX11 : public QObject
                             dir_.filePath("weather.ini")));
         QFile settings(dir_.filePath("wsetting.ini"));
         QVERIFY(settings.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        settings.write(
-            "[SavedSetting]\nstate=1\nbanner=0\nfore_color=0\nback_color=65535\n"
-            "use_sys_color=0\nproxy_on=1\nproxy_server=127.0.0.1\nproxy_port=9\ntray_sni=" +
-            QByteArray(traySni ? "1" : "0") + "\n");
+        settings.write("[SavedSetting]\nstate=1\nstation_name=Melbourne (Olympic Park)\n"
+                       "banner=0\nuse_sys_color=0\nfore_color=0\nback_color=65535\n"
+                       "proxy_on=1\nproxy_server=127.0.0.1\nproxy_port=9\ntray_sni=" +
+                       QByteArray(traySni ? "1" : "0") + "\n");
     }
 
     QProcess* startWeather()

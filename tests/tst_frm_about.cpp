@@ -3,7 +3,6 @@
 
 #include "platform/desktop.h"
 #include "platform/message_box.h"
-#include "platform/registry_store.h"
 #include "weather/config/layout_file.h"
 #include "weather/net/error_log.h"
 #include "weather/net/frm_about.h"
@@ -26,18 +25,12 @@ class TestFrmAbout : public QObject
     QStringList opened_;
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        // The registry store lives under the configuration folder.
-        qputenv("XDG_CONFIG_HOME", dir_.filePath(QStringLiteral("config")).toUtf8());
-        appDir_ = dir_.path() + QStringLiteral("/");
-    }
+    void initTestCase() { appDir_ = dir_.path() + QStringLiteral("/"); }
     void init()
     {
         MessageBox::script({});
         opened_.clear();
         platform::setUrlOpener([this](const QString& url) { opened_.append(url); });
-        QFile::remove(platform::RegistryStore::defaultPath());
     }
     void cleanup()
     {
@@ -116,55 +109,6 @@ private Q_SLOTS:
         QEvent leave(QEvent::Leave);
         QApplication::sendEvent(about.lblSite, &leave);
         QVERIFY(!about.lblSite->font().underline());
-    }
-
-    void systemInfo_data()
-    {
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QString>("value");
-        QTest::addColumn<QString>("program"); // the file the registry leads to
-        const QString path = QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO|PATH");
-        QTest::newRow("nothing registered") << QString() << QString() << QString();
-        QTest::newRow("PATH") << path << "sysinfo.sh"
-                              << "sysinfo.sh";
-        QTest::newRow("folder") << "SOFTWARE\\Microsoft\\Shared Tools Location|MSINFO" << QString()
-                                << "MSINFO32.EXE";
-        QTest::newRow("registered program missing") << path << "gone.sh" << QString();
-    }
-    void systemInfo()
-    {
-        QFETCH(QString, key);
-        QFETCH(QString, value);
-        QFETCH(QString, program);
-        const QString marker = appDir_ + "started";
-        QFile::remove(marker);
-        if (!program.isEmpty()) {
-            QFile script(appDir_ + program);
-            QVERIFY(script.open(QIODevice::WriteOnly));
-            script.write("#!/bin/sh\ntouch '" + marker.toUtf8() + "'\n");
-            script.close();
-            script.setPermissions(script.permissions() | QFile::ExeUser);
-        }
-        if (!key.isEmpty()) {
-            const QStringList parts = key.split('|');
-            QCOMPARE(platform::RegistryStore().regWrite("HKCU", parts[0], parts[1], "S",
-                                                        appDir_ + value),
-                     platform::RegistryStore::kOk);
-        }
-        QCOMPARE(net::systemInfoProgram().isEmpty(), program.isEmpty());
-
-        net::ErrorLog log;
-        net::frmAbout about(log, appDir_);
-        about.cmdSysInfo->click();
-        if (program.isEmpty()) {
-            QCOMPARE(MessageBox::shownBoxes().size(), 1);
-            QCOMPARE(MessageBox::shownBoxes().first().text,
-                     QStringLiteral("System Information Is Unavailable At This Time"));
-        } else {
-            QVERIFY(MessageBox::shownBoxes().isEmpty());
-            QTRY_VERIFY(QFile::exists(marker));
-        }
-        QFile::remove(appDir_ + program);
     }
 };
 

@@ -1,16 +1,21 @@
+#include "common/station_cache.h"
 #include "page_server.h"
 #include "platform/desktop.h"
 #include "platform/message_box.h"
 #include "weather/app/frm_weather.h"
 #include "weather/app/weather_app.h"
 #include "weather/config/frm_options.h"
+#include "weather/engine/frm_graph.h"
 
+#include <QAccessible>
+#include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
+#include <QImage>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -32,6 +37,36 @@ const QByteArray kLayout =
 
 const QByteArray kPage = "<table>\n<tr><th><a href=\"/p/1.shtml\">Alpha</a></th>\n"
                          "<td>06/10:00am</td>\n<td>35.5</td>\n<td>1.0</td>\n</tr>\n</table>\n";
+
+// The passing note on show; empty without one.
+QString passingNote()
+{
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (window->objectName() == u"passingNote" && window->isVisible())
+            return static_cast<QLabel*>(window)->text();
+    }
+    return {};
+}
+
+void closeNotes()
+{
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (window->objectName() == u"passingNote")
+            window->close();
+    }
+}
+
+// Pixels of a widget's picture drawn in its text colour.
+int inkOf(QWidget* widget)
+{
+    const QImage image = widget->grab().toImage();
+    const QRgb ink = widget->palette().color(QPalette::WindowText).rgb();
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            count += image.pixel(x, y) == ink;
+    return count;
+}
 
 } // namespace
 
@@ -76,6 +111,7 @@ private Q_SLOTS:
     void cleanup()
     {
         app_.reset();
+        closeNotes();
         QDir(dir_.path()).rmdir(QStringLiteral("wsetting.ini")); // left by a settings test
         platform::setUrlOpener({});
         MessageBox::unscript();
@@ -119,6 +155,8 @@ private Q_SLOTS:
         QCOMPARE(w.List1[0]->item(1)->text(), QStringLiteral("Temp"));
         QCOMPARE(w.List1[1]->item(1)->text(), QStringLiteral("35.5 C"));
         QVERIFY(app_->monitor().feedText.startsWith(QStringLiteral("Alpha at: 10:00 AM")));
+        // The scanned stations are kept for the installer.
+        QCOMPARE(common::readStationCache(dir_.path() + '/', "R1"), QStringList{"Alpha"});
         // 35.5 is above the set point: the screen saver is shown the alert even while the
         // alarm box is unticked, since the value test does not depend on it.
         QCOMPARE(w.txtScr(), QStringLiteral("Nimbulo\r\nALERT"));
@@ -131,9 +169,10 @@ private Q_SLOTS:
         QVERIFY(w.List1[0]->selectedItems().isEmpty());
         QVERIFY(w.List1[1]->selectedItems().isEmpty());
 
+        // A passing note, no box to answer.
         w.cmdClip->click();
-        QCOMPARE(MessageBox::shownBoxes().size(), 1);
-        QCOMPARE(MessageBox::shownBoxes().first().title, QStringLiteral("Stats to Clipboard"));
+        QVERIFY(MessageBox::shownBoxes().isEmpty());
+        QVERIFY(passingNote().startsWith(QStringLiteral("Stats Saved to Clipboard")));
         QVERIFY(QGuiApplication::clipboard()->text().startsWith(
             QStringLiteral("BUREAU OF METEOROLOGY\r\n")));
 
@@ -157,6 +196,32 @@ private Q_SLOTS:
         for (const QString& name : names.split(QLatin1Char(' ')))
             QVERIFY2(w.findChild<QWidget*>(name), qPrintable(name));
         QCOMPARE(w.chkShowExt->text(), QStringLiteral("2nd value"));
+        // A screen reader names every control of the main window, the options and the graph.
+        w.cmdSettings->click();
+        engine::HistoryTable history;
+        engine::frmGraph graph(history);
+        for (QWidget* window : {static_cast<QWidget*>(&w), static_cast<QWidget*>(app_->options()),
+                                static_cast<QWidget*>(&graph)}) {
+            for (QWidget* control : window->findChildren<QWidget*>()) {
+                if (control->objectName().isEmpty() || (control->focusPolicy() == Qt::NoFocus &&
+                                                        !qobject_cast<QAbstractItemView*>(control)))
+                    continue;
+                QVERIFY2(!QAccessible::queryAccessibleInterface(control)
+                              ->text(QAccessible::Name)
+                              .isEmpty(),
+                         qPrintable(control->objectName()));
+            }
+        }
+        // Escape closes the graph; the main window keeps one size, so tiling compositors float
+        // it.
+        app_->options()->hide(); // modal: no other window would become active
+        graph.show();
+        graph.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&graph));
+        QTest::keyClick(&graph, Qt::Key_Escape);
+        QVERIFY(!graph.isVisible());
+        w.show();
+        QCOMPARE(w.minimumSize(), w.maximumSize());
         QCOMPARE(w.chkAlarm->text(), QStringLiteral("Alarm On/Off"));
         QCOMPARE(w.lblScanErr->text(), QStringLiteral("No response on last scan"));
     }
@@ -270,6 +335,62 @@ private Q_SLOTS:
         QVERIFY2(banner.printed().contains(QStringLiteral("35.5")), qPrintable(banner.printed()));
     }
 
+    // A first run (no station chosen yet) opens the main window, pointing at the station box,
+    // even where the chosen panel display could show; later runs start in the panel display.
+    void firstRunShowsTheWindow_data()
+    {
+        QTest::addColumn<QByteArray>("saved");
+        QTest::addColumn<bool>("first");
+        QTest::newRow("first run") << QByteArray("banner=1\n") << true;
+        QTest::newRow("station chosen")
+            << QByteArray("banner=1\nstate=0\nstation=0\nstation_name=Alpha\n") << false;
+    }
+    void firstRunShowsTheWindow()
+    {
+        QFETCH(QByteArray, saved);
+        QFETCH(bool, first);
+        restart(saved);
+        app::frmWeather& w = app_->window();
+        app_->start();
+        QCOMPARE(w.isVisible(), first);
+        QCOMPARE(app_->displays().banner().isVisible(), !first);
+        QTRY_COMPARE(w.cmbCurrStation->currentText(), QStringLiteral("Alpha"));
+        QCOMPARE(passingNote() == QStringLiteral("Pick your observation station here."), first);
+    }
+
+    // The window manager's close (×, Alt+F4) hides the window to a panel display that can show,
+    // with a note the first time only; without one it ends the program, as Close always does.
+    void closeHidesToThePanel_data()
+    {
+        QTest::addColumn<QByteArray>("saved");
+        QTest::addColumn<bool>("hides");
+        QTest::newRow("banner") << QByteArray("banner=1\n") << true;
+        QTest::newRow("no panel display") << QByteArray() << false; // no tray in the test
+    }
+    void closeHidesToThePanel()
+    {
+        QFETCH(QByteArray, saved);
+        QFETCH(bool, hides);
+        restart(saved + "state=0\nstation=0\nstation_name=Alpha\n");
+        app::frmWeather& w = app_->window();
+        app_->start();
+        for (int close = 1; close <= 2; ++close) {
+            closeNotes();
+            app_->displays().restoreMainWindow();
+            w.close();
+            QCOMPARE(app_->monitor().fetchState().appClosing, !hides);
+            if (!hides)
+                return;
+            QVERIFY(!w.isVisible());
+            QVERIFY(app_->displays().banner().isVisible());
+            QCOMPARE(passingNote().startsWith(QStringLiteral("Nimbulo runs on in the panel")),
+                     close == 1);
+        }
+        QVERIFY(MessageBox::shownBoxes().isEmpty());
+        w.cmdClose->click();
+        QVERIFY(app_->monitor().fetchState().appClosing);
+    }
+
     // Settings that cannot be saved (a folder where the file should be: that fails for root
     // too, as a read-only folder or a full disk fails for a user): each failure is logged, and
     // the user is told once, with the folder named.
@@ -366,14 +487,28 @@ private Q_SLOTS:
     {
         app::frmWeather& w = app_->window();
         app_->start();
+        QVERIFY(!w.chkAlarm->isChecked());
         w.chkAlarm->click(); // alarms on
         QTRY_VERIFY(w.alarmWindow() != nullptr);
         QVERIFY(w.alarmWindow()->isVisible());
         QVERIFY(app_->monitor().alarmState().alarmWindowOpen);
+        // Hide restarts the panel display with a pass of its own: the message still scrolls.
+        w.cmdHide->click();
+        QTest::qWait(200);
+        QVERIFY(inkOf(w.alarmWindow()->picTicker) > 0);
+
+        // Alarms stay on across a restart, and the next scan raises the alarm again.
+        app_->quit();
+        restart("alert_check=" +
+                config::SettingsFile(dir_.filePath("wsetting.ini")).raw("alert_check").toUtf8());
+        app::frmWeather& again = app_->window();
+        app_->start();
+        QVERIFY(again.chkAlarm->isChecked());
+        QTRY_VERIFY(again.alarmWindow() != nullptr);
         // Shift in the alarm window closes it and switches all alarms off.
-        QTest::keyClick(w.alarmWindow()->picTicker, Qt::Key_Shift);
-        QTRY_VERIFY(w.alarmWindow() == nullptr);
-        QVERIFY(!w.chkAlarm->isChecked());
+        QTest::keyClick(again.alarmWindow()->picTicker, Qt::Key_Shift);
+        QTRY_VERIFY(again.alarmWindow() == nullptr);
+        QVERIFY(!again.chkAlarm->isChecked());
         QVERIFY(app_->monitor().alarmState().alarmOff);
         QVERIFY(!app_->monitor().alarmState().alarmWindowOpen);
     }

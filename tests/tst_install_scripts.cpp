@@ -63,6 +63,10 @@ private Q_SLOTS:
         env_.insert(QStringLiteral("XDG_CONFIG_HOME"), path("home/.config"));
         env_.insert(QStringLiteral("XDG_DATA_HOME"), path("home/.local/share"));
         env_.insert(QStringLiteral("DISPLAY"), unreachableDisplay());
+        // The monitor's single-instance socket goes here, where the test can see it.
+        QVERIFY(QDir().mkpath(path("run")));
+        QFile::setPermissions(path("run"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        env_.insert(QStringLiteral("XDG_RUNTIME_DIR"), path("run"));
         env_.insert(QStringLiteral("NIMBULO_INSTALL_BUILD"), QStringLiteral(NIMBULO_BUILD_DIR));
         prefix_ = path("home/Nimbulo Programs");
     }
@@ -91,12 +95,24 @@ private Q_SLOTS:
         QCOMPARE(run("install.sh", {prefix_}), 0);
         QCOMPARE(read("home/Nimbulo Programs/wsetting.ini"), settings);
 
-        // Removal takes the shortcuts and the programs, and leaves the settings.
+        // Removal first stops a running monitor, which saves its settings on the way out.
+        QProcess monitor;
+        QProcessEnvironment offscreen = env_;
+        offscreen.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        monitor.setProcessEnvironment(offscreen);
+        monitor.start(prefix_ + QStringLiteral("/weather"), {QStringLiteral("--appdir"), prefix_});
+        QTRY_COMPARE_WITH_TIMEOUT(
+            QDir(path("run")).entryList({QStringLiteral("nimbulo-*")}, QDir::System).size(), 1,
+            30000);
         QCOMPARE(run("uninstall.sh", {prefix_}), 0);
+        // Ended already: the wait is only for its status.
+        QVERIFY(monitor.waitForFinished(1000));
+        QCOMPARE(monitor.exitCode(), 0);
+        QVERIFY(read("home/Nimbulo Programs/wsetting.ini").contains("check_date="));
         for (const char* gone : {"home/.config/autostart/Nimbulo.desktop",
                                  "home/Desktop/Nimbulo.desktop", "home/Nimbulo Programs/weather"})
             QVERIFY2(!QFile::exists(path(gone)), gone);
-        QCOMPARE(read("home/Nimbulo Programs/wsetting.ini"), settings);
+        QVERIFY(read("home/Nimbulo Programs/wsetting.ini").startsWith(settings));
         QVERIFY(QFile::exists(path("home/.config/nimbulo/registry.ini")));
 
         // Purging takes the settings too, the saver's included.

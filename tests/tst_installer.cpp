@@ -1,3 +1,4 @@
+#include "common/station_cache.h"
 #include "platform/message_box.h"
 #include "setup/frm_inst_weather.h"
 #include "setup/installer.h"
@@ -170,6 +171,36 @@ private Q_SLOTS:
         QCOMPARE(MessageBox::shownBoxes().size(), 1);
         QCOMPARE(MessageBox::shownBoxes().first().title, QStringLiteral("Nimbulo Screen Saver"));
         QVERIFY(MessageBox::shownBoxes().first().text.contains(setup::xscreensaverEntry(appDir_)));
+    }
+
+    // The stations of the region the monitor scanned last are offered, the saved one chosen;
+    // another region has none to offer until the monitor has scanned it.
+    void offersTheScannedStations_data()
+    {
+        QTest::addColumn<int>("state");
+        QTest::addColumn<QStringList>("offered");
+        QTest::newRow("scanned region") << 1 << QStringList{"Melbourne", "Ballarat"};
+        QTest::newRow("another region") << 0 << QStringList();
+    }
+    void offersTheScannedStations()
+    {
+        QFETCH(int, state);
+        QFETCH(QStringList, offered);
+        QVERIFY(common::saveStationCache(appDir_, "VIC", {"Melbourne", "Ballarat"}));
+        write(appDir_ + QStringLiteral("wsetting.ini"),
+              "[SavedSetting]\nstate=" + QByteArray::number(state) + "\nstation_name=Melbourne\n");
+        auto w = window(Mode::Add);
+        QStringList shown;
+        for (int i = 0; i < w->cmbStation->count(); ++i)
+            shown.append(w->cmbStation->itemText(i));
+        QCOMPARE(shown, offered);
+        QCOMPARE(w->cmbStation->isEnabled(), !offered.isEmpty());
+        QCOMPARE(w->cmbStation->currentText(), offered.value(0));
+        if (!offered.isEmpty())
+            w->cmbStation->setCurrentIndex(1);
+        QVERIFY(w->save());
+        QCOMPARE(setting("station_name"), offered.isEmpty() ? "Melbourne" : "Ballarat");
+        QCOMPARE(setting("station"), offered.isEmpty() ? QString() : "1");
     }
 
     void xscreensaverEntry_data()

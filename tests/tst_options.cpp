@@ -2,6 +2,7 @@
 #include "platform/session_abilities.h"
 #include "weather/config/frm_options.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
@@ -210,16 +211,46 @@ private Q_SLOTS:
         QCOMPARE(host_.calls.filter(QStringLiteral("shortcut")), QStringList());
     }
 
+    // Screen readers read the number bars as the numbers on show; Up raises them.
+    void numberBarsReadAsShown_data()
+    {
+        QTest::addColumn<QString>("bar");
+        QTest::addColumn<QString>("label");
+        QTest::addColumn<int>("value");
+        QTest::newRow("cold below") << "VScroll2_0"
+                                    << "Label1_0" << 5;
+        QTest::newRow("hot above") << "VScroll2_1"
+                                   << "Label1_1" << 30;
+        QTest::newRow("interval") << "VScroll1"
+                                  << "lblObsTime" << 10;
+    }
+    void numberBarsReadAsShown()
+    {
+        QFETCH(QString, bar);
+        QFETCH(QString, label);
+        QFETCH(int, value);
+        create("[SavedSetting]\ninterval=10\nicon_set_1=5\nicon_set_2=30\n");
+        auto* control = dialog_->findChild<QScrollBar*>(bar);
+        QVERIFY(control);
+        QAccessibleInterface* read = QAccessible::queryAccessibleInterface(control);
+        QCOMPARE(read->valueInterface()->currentValue().toInt(), value);
+        QVERIFY(!read->text(QAccessible::Name).isEmpty());
+        const QString shown = dialog_->findChild<QLabel*>(label)->text();
+        QVERIFY2(shown.contains(QString::number(value)), qPrintable(shown));
+        QTest::keyClick(control, Qt::Key_Up);
+        QCOMPARE(control->value(), value + 1);
+    }
+
     void interval_data()
     {
         QTest::addColumn<QByteArray>("saved");
-        QTest::addColumn<int>("value"); // the scroll's position; -1 leaves it
+        QTest::addColumn<int>("value"); // the scroll's position (the minutes); -1 leaves it
         QTest::addColumn<QString>("shown");
         QTest::addColumn<int>("interval");
         QTest::addColumn<bool>("restarts");
-        QTest::newRow("top") << QByteArray() << 10 << "04:00" << 240 << true;
+        QTest::newRow("top") << QByteArray() << 240 << "04:00" << 240 << true;
         QTest::newRow("unchanged keeps the timer")
-            << QByteArray("[SavedSetting]\ninterval=60\n") << 190 << "01:00" << 60 << false;
+            << QByteArray("[SavedSetting]\ninterval=60\n") << 60 << "01:00" << 60 << false;
         QTest::newRow("out of range shows thirty")
             << QByteArray("[SavedSetting]\ninterval=5\n") << -1 << "00:30" << 30 << false;
     }
@@ -299,7 +330,7 @@ private Q_SLOTS:
     void okWritesAndAppliesInOrder()
     {
         create("[SavedSetting]\ninterval=30\ntool_tips=0\ntrend_arrow=1\n");
-        dialog_->VScroll1->setValue(190);
+        dialog_->VScroll1->setValue(60);
         dialog_->cmbTempAlert->setCurrentIndex(1);
         pick(dialog_->cmbTempAlertType, 2);
         dialog_->VScrollAlert->setValue(1000);
@@ -418,12 +449,12 @@ private Q_SLOTS:
     {
         create("[SavedSetting]\ninterval=30\n");
         dialog_->show();
-        dialog_->VScroll1->setValue(190);
+        dialog_->VScroll1->setValue(60);
         dialog_->chkUpdates->setChecked(true);
         dialog_->cmdCancel->click();
         QVERIFY(host_.calls.isEmpty());
         expectSaved({"interval=30"});
-        QCOMPARE(dialog_->VScroll1->value(), 190);
+        QCOMPARE(dialog_->VScroll1->value(), 60);
         QVERIFY(dialog_->chkUpdates->isChecked());
     }
 

@@ -188,8 +188,15 @@ private Q_SLOTS:
         QTest::addColumn<QString>("state");
         QTest::newRow("scanned") << true << QByteArray() << "ok";
         // Any temperature is above -50.
-        QTest::newRow("alarm holds")
-            << true << QByteArray("alert_toggle=2\nalert_type=0\nalert_compare=-50\n") << "alarm";
+        QTest::newRow("alarm holds") << true
+                                     << QByteArray("alert_toggle=2\nalert_type=0\nalert_compare="
+                                                   "-50\nalert_check=1\n")
+                                     << "alarm";
+        // The monitor raises no alarm with its alarm box unticked at the last close.
+        QTest::newRow("alarms off") << true
+                                    << QByteArray("alert_toggle=2\nalert_type=0\nalert_compare="
+                                                  "-50\nalert_check=0\n")
+                                    << "ok";
         QTest::newRow("bureau down") << false << QByteArray() << "stale";
         // A manual station whose observer has not reported for two days.
         QTest::newRow("old observation")

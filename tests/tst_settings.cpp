@@ -69,7 +69,8 @@ private Q_SLOTS:
             "state station station_name display display_2 display_2_toggle forecast check_date "
             "interval auto_update tool_tips trend_arrow icon_set_1 icon_set_2 banner banner_pos "
             "fore_color back_color use_sys_color use_sys_font font_na font_si font_bd font_it "
-            "font_ul font_st no_xp_help alert_toggle alert_type alert_value alert_compare "
+            "font_ul font_st no_xp_help close_note alert_toggle alert_check alert_type alert_value "
+            "alert_compare "
             "alert_wind alert_play_sound alert_send_mail alert_send_end_mail mail_server mail_port "
             "mail_send mail_recip proxy_on proxy_server proxy_port auth_on auth_1 auth_2 strip_www "
             "start_icon desk_icon key key_plus key_string key_toggle");
@@ -108,6 +109,12 @@ private Q_SLOTS:
         row("station=3", 3);
         row("display", -1);
         row("state", 0);
+        // A first run's icon levels: cold below 10 °C, hot above 30 °C.
+        row("icon_set_1", 10);
+        row("icon_set_2", 30);
+        row("icon_set_2=35", 35);
+        row("alert_check", false);
+        row("alert_check=1", true);
     }
 
     void values()
@@ -236,12 +243,13 @@ private Q_SLOTS:
         sel.display = 2;
         sel.display2 = -1;
         sel.secondValue = true;
+        sel.alarmChecked = true;
         config::saveSelection(SettingsFile(path), sel);
         const QByteArray expected =
             "[SavedSetting]\nstate=1\nstation=-1\nstation_name=Cairns Aero\n"
             "forecast=0\ndisplay=2\ndisplay_2=-1\ndisplay_2_toggle=1\n"
             "check_date=" +
-            config::todayText().toUtf8() + "\n";
+            config::todayText().toUtf8() + "\nalert_check=1\n";
         QCOMPARE(contents(path), expected);
 
         sel.checkDate = QStringLiteral("2026-01-31");

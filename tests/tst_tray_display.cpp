@@ -280,19 +280,35 @@ private Q_SLOTS:
         QVERIFY(f.display.ticker()->isVisible());
     }
 
+    // The help comes once per start, whether or not it is wanted again; while it is up
+    // nothing else is asked for, after it the main window stands in for the hidden ticker.
+    void hintWhenTheIconsNeverShow_data()
+    {
+        QTest::addColumn<bool>("notAgain");
+        QTest::newRow("closed") << false;
+        QTest::newRow("not again") << true;
+    }
     void hintWhenTheIconsNeverShow()
     {
+        QFETCH(bool, notAgain);
         Fixture f(false);
         f.tray.hidden = true;
         f.display.startTrayDisplay();
         QSignalSpy chosen(&f.display, &TrayDisplay::noXpHelpChosen);
+        QSignalSpy standIn(&f.display, &TrayDisplay::valueHidden);
         f.tick(3);
         QVERIFY(f.display.helpWindow());
-        QCOMPARE(f.display.helpWindow()->windowTitle(), QStringLiteral("XP Auto Hide help"));
-        f.display.helpWindow()->chkNoShow->setChecked(true);
+        QCOMPARE(f.display.helpWindow()->windowTitle(),
+                 QStringLiteral("Nimbulo: hidden panel icons"));
+        f.tick(6);
+        QCOMPARE(standIn.count(), 0);
+        f.display.helpWindow()->chkNoShow->setChecked(notAgain);
         f.display.helpWindow()->cmdClose->click();
-        QCOMPARE(chosen.count(), 1); // the caller saves the choice
+        QCOMPARE(chosen.count(), int(notAgain)); // the caller saves the choice
         QTRY_VERIFY(!f.display.helpWindow());
+        f.tick(6);
+        QVERIFY(!f.display.helpWindow());
+        QVERIFY(standIn.count() > 0);
     }
 
     // The tray grows taller than one row, or exits: the ticker leaves it. Back to one row, or

@@ -12,6 +12,7 @@
 #include <QGuiApplication>
 #include <QTextStream>
 
+#include <algorithm>
 #include <cstring>
 #include <optional>
 
@@ -34,6 +35,8 @@ const char* const kHelp =
     "  --print=record [DAYS]\n"
     "                   print the saved station's own record of the last DAYS days\n"
     "                   (default 7) as CSV, without a scan\n"
+    "  --quit           ask the monitor running on the program folder to quit, wait for\n"
+    "                   its end (10 s at most) and end; 1 when it still runs\n"
     "  --help           show this help and end\n"
     "  --version        show the version and end\n"
     "\n"
@@ -97,6 +100,14 @@ int main(int argc, char** argv)
         return app::runPrint(platform::appDir(), *mode, out, err);
     }
 
+    if (std::any_of(argv + 1, argv + argc,
+                    [](const char* a) { return !std::strcmp(a, "--quit"); })) {
+        QCoreApplication app(argc, argv);
+        common::initProgramFolder(QCoreApplication::arguments());
+        platform::SingleInstance instance(platform::resolvedAppDir() + QStringLiteral("weather"));
+        return instance.askToQuit(10000) ? 0 : 1;
+    }
+
     QApplication app(argc, argv);
     common::setProgramIdentity();
     common::initProgramFolder(QCoreApplication::arguments());
@@ -110,6 +121,8 @@ int main(int argc, char** argv)
     app::WeatherApp monitor(platform::appDir());
     QObject::connect(&instance, &platform::SingleInstance::restoreRequested, &monitor,
                      &app::WeatherApp::restore);
+    QObject::connect(&instance, &platform::SingleInstance::quitRequested, &monitor,
+                     &app::WeatherApp::quit);
     // The session ends the program with a signal or through the session manager: it shuts
     // down as Close does, saving the selection.
     platform::ShutdownSignals endOfSession;

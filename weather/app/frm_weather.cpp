@@ -31,6 +31,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QScreen>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace app {
@@ -239,7 +240,46 @@ void frmWeather::buildLayout()
     layout->addWidget(fraForecast);
     layout->addLayout(status);
     layout->addLayout(buttons);
-    resize(640, 600);
+    // A window of one size (its minimum and maximum equal), so a tiling compositor floats it
+    // rather than stretching it over the screen with empty room.
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    List1[0]->setMinimumSize(180, 300);
+    List1[1]->setMinimumSize(240, 300);
+    describeControls();
+}
+
+void frmWeather::describeControls()
+{
+    const struct
+    {
+        QWidget* control;
+        const char* name;
+        const char* description;
+    } controls[] = {
+        {cmbState, "Region", "The region whose stations are listed"},
+        {cmbCurrStation, "Observation station", "The station whose values are shown"},
+        {cmbDisplay, "Display value", "The value shown in the panel"},
+        {chkShowExt, "Second value", "Show a second value in the panel"},
+        {cmbExtDisplay, "Second display value", "The second value shown in the panel"},
+        {lblTrend, "Temperature trend", nullptr},
+        {List1[0], "Stat names", nullptr},
+        {List1[1], "Stat values", "The station's latest values"},
+        {lstForecast, "Forecast pages", "The forecast page the Forecast button opens"},
+        {lstRadar, "Radar pages", "The radar page the Radar button opens"},
+        {chkAlarm, "Alarm on or off", "Switches all alarms on or off"},
+    };
+    for (const auto& c : controls) {
+        c.control->setAccessibleName(QString::fromUtf8(c.name));
+        if (c.description)
+            c.control->setAccessibleDescription(QString::fromUtf8(c.description));
+    }
+    // Tab follows the window from top to bottom, left to right.
+    const QList<QWidget*> order = {
+        cmbState, cmbCurrStation, cmbDisplay, chkShowExt, cmbExtDisplay, lstForecast, cmdForecast,
+        lstRadar, cmdRadar,       cmdMap,     chkAlarm,   cmdRefresh,    cmdGraph,    cmdClip,
+        cmdLinks, cmdSettings,    cmdAbout,   cmdHide,    cmdClose};
+    for (qsizetype i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
 }
 
 void frmWeather::showWarnings()
@@ -330,7 +370,7 @@ void frmWeather::connectActions()
     connect(graph_.get(), &engine::GraphPage::graphEntryEnabled, cmdGraph,
             [this](bool enabled) { cmdGraph->setEnabled(enabled && monitor_.graphEnabled); });
     connect(cmdAbout, &QPushButton::clicked, this, &frmWeather::aboutRequested);
-    connect(cmdClose, &QPushButton::clicked, this, &QWidget::close);
+    connect(cmdClose, &QPushButton::clicked, this, &frmWeather::quit);
     connect(cmdHide, &QPushButton::clicked, this, &frmWeather::hideRequested);
 
     connect(&m, &engine::Monitor::regionLoaded, this, &frmWeather::showRegionLists);
@@ -359,8 +399,7 @@ void frmWeather::connectActions()
         lblStale->setVisible(!text.isEmpty());
     });
     connect(&m, &engine::Monitor::regionListEnabledChanged, cmbState, &QWidget::setEnabled);
-    connect(&m, &engine::Monitor::alarmCheckCleared, chkAlarm,
-            [this] { chkAlarm->setChecked(false); });
+    connect(&m, &engine::Monitor::alarmCheckChanged, chkAlarm, &QCheckBox::setChecked);
     connect(&m, &engine::Monitor::showAlarmWindow, this, &frmWeather::openAlarmWindow);
     connect(&m, &engine::Monitor::closeAlarmWindow, this, [this] {
         if (alarm_)
@@ -491,16 +530,51 @@ void frmWeather::copyToClipboard()
 {
     // Qt offers the text as both STRING and UTF8_STRING, so 8-bit and Unicode readers get it.
     QGuiApplication::clipboard()->setText(monitor_.clipboardText(QDate::currentDate().year()));
-    platform::MessageBox::show(this,
-                               QStringLiteral("Stats Saved to Clipboard, select Paste in any text, "
-                                              "document or spreadsheet program"),
-                               QStringLiteral("Stats to Clipboard"),
-                               platform::MessageBox::Buttons::Ok,
-                               platform::MessageBox::Icon::Information);
+    showPassingNote(QStringLiteral("Stats Saved to Clipboard, select Paste in any text, "
+                                   "document or spreadsheet program"),
+                    cmdClip->mapToGlobal(QPoint(0, cmdClip->height())), 4000);
+}
+
+void showPassingNote(const QString& text, const QPoint& at, int msecs)
+{
+    // A tooltip of its own: Qt's tooltip goes as soon as any window is (de)activated, which
+    // hiding the main window does.
+    static QPointer<QLabel> note;
+    if (note)
+        note->close();
+    note = new QLabel(text, nullptr, Qt::ToolTip);
+    note->setObjectName(QStringLiteral("passingNote"));
+    note->setAttribute(Qt::WA_DeleteOnClose);
+    note->setAttribute(Qt::WA_ShowWithoutActivating);
+    note->setForegroundRole(QPalette::ToolTipText);
+    note->setBackgroundRole(QPalette::ToolTipBase);
+    note->setAutoFillBackground(true);
+    note->setFrameShape(QFrame::Box);
+    note->setMargin(4);
+    note->adjustSize();
+    // On the screen of `at`, whole.
+    QRect place(at, note->size());
+    if (const QScreen* screen = QGuiApplication::screenAt(at))
+        place.moveTopLeft(
+            QPoint(qMin(place.left(), screen->availableGeometry().right() - place.width()),
+                   qMin(place.top(), screen->availableGeometry().bottom() - place.height())));
+    note->move(place.topLeft());
+    note->show();
+    QTimer::singleShot(msecs, note.data(), &QWidget::close);
+}
+
+void frmWeather::quit()
+{
+    quitting_ = true;
+    close();
 }
 
 void frmWeather::closeEvent(QCloseEvent* event)
 {
+    if (!quitting_ && closeToPanel && closeToPanel()) {
+        event->ignore();
+        return;
+    }
     Q_EMIT closing();
     QWidget::closeEvent(event);
 }

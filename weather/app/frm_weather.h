@@ -29,6 +29,10 @@ class ForecastStrip;
 
 namespace app {
 
+// A passing note: `text` in a tooltip-like window "passingNote" at `at` (global) for `msecs`
+// (a newer note replaces it); for what needs no answer.
+void showPassingNote(const QString& text, const QPoint& at, int msecs);
+
 // The main window "Nimbulo (Australia) ver x.y.z": region, station and display choices, the
 // list of all values, forecast, radar and map pages, the scan status and the buttons. It shows
 // what the Monitor holds and hands the user's actions to it; it owns the alarm window and the
@@ -88,6 +92,14 @@ public:
     std::function<QString(const QString& suggested)> askExportPath;
     std::function<std::optional<int>()> askExportSpan;
 
+    // The program's own close (the Close button, the popup menu's Close, the session's end):
+    // the window closes and the program ends.
+    void quit();
+    // The window manager's close (the title bar's ×, Alt+F4) asks this first: true when the
+    // window went to a panel display, which keeps the program running; unset or false: the
+    // program ends as with quit().
+    std::function<bool()> closeToPanel;
+
 Q_SIGNALS:
     void aboutRequested();
     void closing();       // the window is closing: the program shuts down
@@ -98,6 +110,7 @@ protected:
 
 private:
     void buildLayout();
+    void describeControls(); // accessible names and the tab order
     void connectActions();
     void showRegionLists();
     void showStationList();
@@ -112,6 +125,7 @@ private:
     std::unique_ptr<platform::FeedBox> feed_;
     QPointer<shell::frmAlert> alarm_;
     std::unique_ptr<engine::GraphPage> graph_;
+    bool quitting_ = false;
 };
 
 } // namespace app

@@ -26,6 +26,8 @@
 #include "weather/shell/warning_notifier.h"
 
 #include <QApplication>
+#include <QComboBox>
+#include <QCursor>
 #include <QDate>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -170,12 +172,22 @@ WeatherApp::WeatherApp(const QString& appDir, QObject* parent) : QObject(parent)
             [this] { versionCheck_->checkVersion(false); });
     trayHost_ = platform::createTrayHost();
     displays_ = std::make_unique<shell::PanelDisplays>(*monitor_, *window_, *trayHost_);
-    connect(window_.get(), &frmWeather::hideRequested, this, [this] {
-        // The options may have switched the display since the last pass: it starts with the
-        // texts of the shown stats.
-        monitor_->republish();
-        displays_->hideMainWindow();
-    });
+    connect(window_.get(), &frmWeather::hideRequested, this, &WeatherApp::hideToPanel);
+    window_->closeToPanel = [this] {
+        // × does what Hide does; where no panel display can show, the window is back and
+        // the program ends as it always did.
+        hideToPanel();
+        if (window_->isVisible())
+            return false;
+        const config::SettingsFile& file = monitor_->settingsFile();
+        if (!file.flag(QStringLiteral("close_note"))) {
+            showPassingNote(QStringLiteral("Nimbulo runs on in the panel: click it to open this "
+                                           "window again, or choose Close in its menu to quit."),
+                            QCursor::pos(), 10000);
+            file.writeFlag(QStringLiteral("close_note"), true);
+        }
+        return true;
+    };
     menu_ = std::make_unique<shell::frmMenu>(*monitor_);
     hotKey_ = std::make_unique<shell::HotKey>();
     optionsWiring_ = std::make_unique<OptionsWiring>(*this);
@@ -185,6 +197,14 @@ WeatherApp::WeatherApp(const QString& appDir, QObject* parent) : QObject(parent)
     connect(monitor_.get(), &engine::Monitor::regionLoaded, this, &WeatherApp::regionLoaded);
     connect(monitor_.get(), &engine::Monitor::hotKeyRequested, this, &WeatherApp::registerHotKey);
     common::setIniWriteFailureHandler([this](const QString& path) { settingsNotSaved(path); });
+}
+
+void WeatherApp::hideToPanel()
+{
+    // The options may have switched the display since the last pass: it starts with the texts
+    // of the shown stats.
+    monitor_->republish();
+    displays_->hideMainWindow();
 }
 
 void WeatherApp::settingsNotSaved(const QString& path)
@@ -357,14 +377,31 @@ WeatherApp::~WeatherApp()
 void WeatherApp::start()
 {
     const config::SettingsFile::ReadOnce once(monitor_->settingsFile());
+    // No station chosen yet (a first run): the window comes up so the user picks one.
+    const bool firstRun = monitor_->settingsFile().text(QStringLiteral("station_name")).isEmpty();
     monitor_->loadSettings();
     if (const config::AppSettings& s = monitor_->settings(); s.mailSecurity != 0) {
         mailPasswords_->read(s.mailUser, s.mailServer, [this](const QString& password) {
             monitor_->settings().mailPassword = password;
         });
     }
-    // The main window stays hidden: the banner or the tray display shows the stats.
-    displays_->startUp();
+    // Otherwise the main window stays hidden: the banner or the tray display shows the stats.
+    if (firstRun) {
+        displays_->restoreMainWindow();
+        window_->cmbCurrStation->setFocus();
+        // Once the first scan lists the stations, the note points at where to pick one.
+        connect(
+            monitor_.get(), &engine::Monitor::stationListChanged, this,
+            [this] {
+                QComboBox* box = window_->cmbCurrStation;
+                if (box->isVisible() && box->isEnabled())
+                    showPassingNote(QStringLiteral("Pick your observation station here."),
+                                    box->mapToGlobal(QPoint(0, box->height())), 8000);
+            },
+            Qt::SingleShotConnection);
+    } else {
+        displays_->startUp();
+    }
     platform::pumpEvents();
     monitor_->armFirstScan();
 }
@@ -387,7 +424,7 @@ void WeatherApp::quit()
 {
     // The banner's strip is given back first, then the main window's close ends the run.
     displays_->undoDesk();
-    window_->close();
+    window_->quit();
 }
 
 void WeatherApp::endSession()
@@ -510,8 +547,10 @@ int runPrint(const QString& appDir, PrintMode mode, QTextStream& out, QTextStrea
     }
     if (mode == PrintMode::Json) {
         static const char* const levels[] = {"cold", "mild", "hot", "nostation"};
-        // No window, no alarm check box: the saved alarm's condition is the alarm.
-        const bool alarm = engine::alarmHolds(monitor.alarmFindings(), monitor.alarmSettings());
+        // An alarm only where the monitor would raise one: alarms on at its last close and the
+        // saved condition holding.
+        const bool alarm = !monitor.alarmState().alarmOff &&
+                           engine::alarmHolds(monitor.alarmFindings(), monitor.alarmSettings());
         // An observation long older than its product is stale too, and the tip says since when.
         const bool old = shown && !monitor.staleText.isEmpty();
         const bool warning = !monitor.warnings().isEmpty();

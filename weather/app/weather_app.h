@@ -90,6 +90,8 @@ private:
 
     // tmrMail fired: the alarm mail is composed from the shown stats and sent.
     void sendAlarmMail(bool endOfAlarm);
+    // Hide and ×: the main window goes, the chosen panel display comes up (unless none can).
+    void hideToPanel();
     void connectMenu();
     void connectTips();
     // The alarm's start and end, and the warnings, as desktop notifications.
@@ -146,9 +148,10 @@ enum class PrintMode
 // entries go to `err` and the result is 1; on success 0.
 //
 // Json prints {"text", "tooltip", "class", "alt"}: the display text, the stats tip (with the
-// headlines of the warnings in force), "alarm" while the saved alarm's condition holds, else
-// "warning" while a warning is in force for the station, else "stale" while the observation is over
-// 2 hours older than its product (the tip then says since when), else "ok", and the level ("cold",
+// headlines of the warnings in force), "alarm" while the monitor would raise one (its alarm box
+// was ticked at the last close and the saved condition holds), else "warning" while a warning is
+// in force for the station, else "stale" while the observation is over 2 hours older than its
+// product (the tip then says since when), else "ok", and the level ("cold",
 // "mild", "hot", "nostation"; "neutral" when the station reports no temperature). A failed scan
 // still prints its line, with class and alt "stale", the display text
 // "--" and the error log as the tooltip, and the result is 0: the line reports the failure, and

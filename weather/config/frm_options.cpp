@@ -43,6 +43,17 @@ QScrollBar* scrollBar(const QString& name, int minimum, int maximum, QWidget* pa
     auto* bar = named(new QScrollBar(Qt::Vertical, parent), name);
     bar->setRange(minimum, maximum);
     bar->setMinimumHeight(60);
+    bar->setFocusPolicy(Qt::StrongFocus); // set from the keyboard too
+    return bar;
+}
+
+// A bar that holds the number it sets, as screen readers report it: moving it up (or the Up
+// key) raises the number.
+QScrollBar* numberBar(const QString& name, int minimum, int maximum, QWidget* parent)
+{
+    QScrollBar* bar = scrollBar(name, minimum, maximum, parent);
+    bar->setInvertedAppearance(true);
+    bar->setInvertedControls(false);
     return bar;
 }
 
@@ -64,11 +75,6 @@ void setColors(QLabel* label, const QColor& fore, const QColor& back)
     label->setPalette(palette);
     label->setAutoFillBackground(true);
 }
-
-// The interval scroll: interval = 250 - value, 10 ... 240 minutes.
-constexpr int kIntervalBase = 250;
-// The temperature-point scrolls: point = base - value.
-constexpr std::array<int, 2> kIconBase = {15, 55};
 
 } // namespace
 
@@ -169,8 +175,9 @@ frmOptions::frmOptions(SettingsFile file, AppSettings& settings, OptionsHost& ho
                      button(indexed("cmdColorChoice", 1), "Back", Frame2)},
       Frame3(
           named(new QGroupBox(QStringLiteral("Icon display temperature points"), this), "Frame3")),
-      VScroll2{scrollBar(indexed("VScroll2", 0), 0, 55, Frame3),
-               scrollBar(indexed("VScroll2", 1), 0, 55, Frame3)},
+      // The temperature points in °C: cold below -40 ... 15, hot above 0 ... 55.
+      VScroll2{numberBar(indexed("VScroll2", 0), -40, 15, Frame3),
+               numberBar(indexed("VScroll2", 1), 0, 55, Frame3)},
       Label1{named(new QLabel(QStringLiteral("< 10"), Frame3), indexed("Label1", 0)),
              named(new QLabel(QStringLiteral("20 >"), Frame3), indexed("Label1", 1))},
       chkTrendArrow(checkBox("chkTrendArrow", "Use temp trend arrow", Frame3)),
@@ -183,14 +190,14 @@ frmOptions::frmOptions(SettingsFile file, AppSettings& settings, OptionsHost& ho
       Label3(named(new QLabel(QStringLiteral("Position"), Frame4), "Label3")),
       cmbBanner(named(new QComboBox(Frame4), "cmbBanner")),
       Frame5(named(new QGroupBox(QStringLiteral("General"), this), "Frame5")),
-      chkStartIcon(checkBox("chkStartIcon", "Start-up group Shortcut", Frame5)),
+      chkStartIcon(checkBox("chkStartIcon", "Start with the desktop session", Frame5)),
       chkDeskIcon(checkBox("chkDeskIcon", "Desktop Shortcut", Frame5)),
       chkUpdates(checkBox("chkUpdates", "Autocheck for Updates", Frame5)),
       chkNotifyWarnings(checkBox("chkNotifyWarnings", "Notify warnings", Frame5)),
       cmbRecordYears(named(new QComboBox(Frame5), "cmbRecordYears")),
       cmdSetCon(button("cmdSetCon", "Set http proxy", Frame5)),
       Frame1(named(new QGroupBox(QStringLiteral("Polling intervals"), this), "Frame1")),
-      VScroll1(scrollBar("VScroll1", kIntervalBase - 240, kIntervalBase - 10, Frame1)),
+      VScroll1(numberBar("VScroll1", 10, 240, Frame1)), // the interval in minutes
       Label2(named(new QLabel(QStringLiteral("Observations (HH:MM)"), Frame1), "Label2")),
       lblObsTime(named(new QLabel(Frame1), "lblObsTime")),
       Frame6(named(new QGroupBox(QStringLiteral("Alert"), this), "Frame6")),
@@ -227,6 +234,16 @@ frmOptions::frmOptions(SettingsFile file, AppSettings& settings, OptionsHost& ho
         return ok ? std::optional<QFont>(font) : std::nullopt;
     };
     buildLayout();
+    const std::pair<QWidget*, const char*> names[] = {
+        {VScroll2[0], "Cold below, degrees"},    {VScroll2[1], "Hot above, degrees"},
+        {VScroll1, "Scan interval, minutes"},    {VScrollAlert, "Alarm set point"},
+        {cmbDispType, "Display type"},           {cmbBanner, "Banner position"},
+        {cmbRecordYears, "Keep the record for"}, {cmbTempAlert, "Alarm when"},
+        {cmbTempAlertType, "Alarm stat"},        {cmbTempAlertWind, "Alarm wind direction"},
+        {cmbForecastTown, "Forecast town"},      {picColor, "Colour sample"}};
+    for (const auto& [control, name] : names)
+        control->setAccessibleName(QLatin1String(name));
+    VScrollAlert->setAccessibleDescription(QStringLiteral("The set point is shown beside it"));
     connectActions();
     loadControls();
     greyOutUnavailable();
@@ -347,7 +364,7 @@ void frmOptions::connectActions()
     connect(cmdOK, &QPushButton::clicked, this, &frmOptions::accept);
     connect(cmdCancel, &QPushButton::clicked, this, &frmOptions::reject);
     connect(VScroll1, &QScrollBar::valueChanged, this,
-            [this](int value) { lblObsTime->setText(formatMinutes(kIntervalBase - value)); });
+            [this](int value) { lblObsTime->setText(formatMinutes(value)); });
     for (QScrollBar* bar : VScroll2)
         connect(bar, &QScrollBar::valueChanged, this, &frmOptions::showTemperaturePoints);
     connect(VScrollAlert, &QScrollBar::valueChanged, this, &frmOptions::alarmScrolled);
@@ -440,8 +457,8 @@ void frmOptions::loadControls()
 {
     const int interval = file_.integer("interval");
     settings_.interval = interval;
-    VScroll1->setValue(kIntervalBase - interval);
-    lblObsTime->setText(formatMinutes(kIntervalBase - VScroll1->value()));
+    VScroll1->setValue(interval);
+    lblObsTime->setText(formatMinutes(VScroll1->value()));
 
     chkTrendArrow->setChecked(file_.flag("trend_arrow"));
     chkTraySni->setChecked(file_.flag("tray_sni"));
@@ -452,8 +469,8 @@ void frmOptions::loadControls()
     cmbRecordYears->setCurrentIndex(cmbRecordYears->findData(years));
     settings_.iconLow = file_.integer("icon_set_1");
     settings_.iconHigh = file_.integer("icon_set_2");
-    VScroll2[0]->setValue(kIconBase[0] - settings_.iconLow);
-    VScroll2[1]->setValue(kIconBase[1] - settings_.iconHigh);
+    VScroll2[0]->setValue(settings_.iconLow);
+    VScroll2[1]->setValue(settings_.iconHigh);
     showTemperaturePoints();
 
     const bool banner = file_.flag("banner");
@@ -554,8 +571,8 @@ void frmOptions::alarmScrolled()
 
 void frmOptions::showTemperaturePoints()
 {
-    Label1[1]->setText(QString::number(kIconBase[1] - VScroll2[1]->value()) + QStringLiteral(" >"));
-    Label1[0]->setText(QStringLiteral("< ") + QString::number(kIconBase[0] - VScroll2[0]->value()));
+    Label1[1]->setText(QString::number(VScroll2[1]->value()) + QStringLiteral(" >"));
+    Label1[0]->setText(QStringLiteral("< ") + QString::number(VScroll2[0]->value()));
 }
 
 void frmOptions::showColors()
@@ -676,7 +693,7 @@ void frmOptions::reject()
 void frmOptions::accept()
 {
     // 1. The interval: a running scan timer takes a new period at once.
-    const int interval = kIntervalBase - VScroll1->value();
+    const int interval = VScroll1->value();
     if (host_.scanTimerRunning() && interval != settings_.interval)
         host_.restartScanTimer(interval);
 
@@ -720,8 +737,8 @@ void frmOptions::accept()
     // 7. and 8. Interval and temperature points.
     settings_.interval = interval;
     file_.writeInteger("interval", interval);
-    settings_.iconLow = kIconBase[0] - VScroll2[0]->value();
-    settings_.iconHigh = kIconBase[1] - VScroll2[1]->value();
+    settings_.iconLow = VScroll2[0]->value();
+    settings_.iconHigh = VScroll2[1]->value();
     file_.writeInteger("icon_set_1", settings_.iconLow);
     file_.writeInteger("icon_set_2", settings_.iconHigh);
 

@@ -43,8 +43,8 @@ QList<SettingDef> buildTable()
         saved("auto_update", K::FlagIsOne),
         saved("tool_tips", K::FlagIsOne),
         saved("trend_arrow", K::FlagPositive),
-        saved("icon_set_1", K::Integer, "0"),
-        saved("icon_set_2", K::Integer, "0"),
+        saved("icon_set_1", K::Integer, "10"),
+        saved("icon_set_2", K::Integer, "30"),
         saved("banner", K::FlagNonZero),
         saved("banner_pos", K::FlagNonZero),
         saved("fore_color", K::Integer),
@@ -59,9 +59,11 @@ QList<SettingDef> buildTable()
         saved("font_ul", K::FlagIsOne),
         saved("font_st", K::FlagIsOne),
         saved("no_xp_help", K::FlagIsOne),
+        saved("close_note", K::FlagIsOne),
         saved("tray_sni", K::FlagIsOne),
         saved("record_years", K::Integer, "3"),
         saved("alert_toggle", K::Integer, "0"),
+        saved("alert_check", K::FlagIsOne),
         saved("alert_type", K::Integer, "0"),
         saved("alert_value", K::Integer, "0"),
         saved("alert_compare", K::Text),
@@ -335,6 +337,7 @@ void loadSettings(const SettingsFile& file, AppSettings& s, SettingsTarget& targ
         target.registerHotKey();
 
     readAlarmChoices(file, s);
+    s.alarmChecked = file.flag("alert_check");
     target.applyAlarmType(s.alarmType);
 
     s.mailServer = file.text("mail_server");
@@ -372,6 +375,7 @@ void saveSelection(const SettingsFile& file, const Selection& selection)
     file.writeInteger("display_2", selection.display2);
     file.writeFlag("display_2_toggle", selection.secondValue);
     file.write("check_date", selection.checkDate.isEmpty() ? todayText() : selection.checkDate);
+    file.writeFlag("alert_check", selection.alarmChecked);
 }
 
 } // namespace config

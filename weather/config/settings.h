@@ -100,8 +100,8 @@ struct AppSettings
     QString checkDate;
     QString forecastTown; // fc_town: the town forecast's `aac`; empty: the station's town
     bool secondValue = false;
-    int iconLow = 0;
-    int iconHigh = 0;
+    int iconLow = 10;  // icon_set_1, °C: below it the cold icon
+    int iconHigh = 30; // icon_set_2, °C: above it the hot icon
     bool banner = false;
     bool bannerBottom = false;
     bool toolTips = false;
@@ -110,6 +110,7 @@ struct AppSettings
     QString hotKeyText;
     bool hotKeyOnStart = false;
     bool alarmOn = false;
+    bool alarmChecked = false; // alert_check: the alarm check box was ticked at the last close
     bool alarmAbove = false;
     int alarmType = 0;
     bool alarmSound = false;
@@ -173,7 +174,8 @@ struct Selection
     int display = -1;
     int display2 = -1;
     bool secondValue = false;
-    QString checkDate; // empty: today's date is written
+    QString checkDate;         // empty: today's date is written
+    bool alarmChecked = false; // the alarm check box is ticked
 };
 
 // Writes the selection keys in their fixed order.

@@ -108,7 +108,7 @@ struct AlertTick
 //   alarm box unticked           -> window closed, no end mail; alarmMailSent cleared
 struct AlarmState
 {
-    bool alarmOff = true; // the alarm check box `chkAlarm` is not ticked (it starts unticked)
+    bool alarmOff = true; // the alarm check box `chkAlarm` is not ticked
     bool alarmWindowOpen = false;
     bool alarmMailSent = false;
     bool alarmOffMail = false;

@@ -16,6 +16,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
+#include <QShortcut>
 #include <QToolTip>
 #include <QVBoxLayout>
 
@@ -143,6 +144,16 @@ frmGraph::frmGraph(const HistoryTable& history, QWidget* parent)
             plotDrawn();
     });
     connect(picCanvas, &GraphCanvas::mouseMovedTo, this, &frmGraph::showReadout);
+    // Escape closes the window as its Close button does.
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, cmdClose, &QPushButton::click);
+
+    cmbGrphType->setAccessibleName(QStringLiteral("Stat drawn"));
+    cmbGrpHrs->setAccessibleName(QStringLiteral("Time span"));
+    picCanvas->setAccessibleName(QStringLiteral("Graph"));
+    picCanvas->setAccessibleDescription(
+        QStringLiteral("The stat's readings over the span; the labels give the highest and "
+                       "lowest and their times"));
 }
 
 frmGraph::~frmGraph() = default;

@@ -1,6 +1,7 @@
 #include "weather/engine/monitor.h"
 
 #include "common/number.h"
+#include "common/station_cache.h"
 #include "platform/event_pump.h"
 #include "platform/heap.h"
 #include "weather/engine/feed_source.h"
@@ -106,6 +107,9 @@ void Monitor::loadSettings()
     config::loadSettings(settingsFile_, settings_, *this);
     forecast_.setChosenTown(settings_.forecastTown);
     syncAlarmSettings();
+    // The alarm box is as the user left it at the last close (the region's load cleared it).
+    alarmCheckClicked(settings_.alarmChecked);
+    Q_EMIT alarmCheckChanged(settings_.alarmChecked);
 }
 
 void Monitor::syncAlarmSettings()
@@ -145,6 +149,7 @@ void Monitor::saveSelection() const
     selection.display2 = displays2.selected;
     selection.secondValue = secondValue;
     selection.checkDate = settings_.checkDate;
+    selection.alarmChecked = !alarmState_.alarmOff;
     config::saveSelection(settingsFile_, selection);
 }
 
@@ -211,7 +216,7 @@ void Monitor::selectRegion(int index)
         index = 0;
     tmrTripLookup.stop();
     alarmCheckClicked(false);
-    Q_EMIT alarmCheckCleared();
+    Q_EMIT alarmCheckChanged(false);
 
     // A town the user chose is one of the old region's product.
     if (regionIndex_ >= 0 && index != regionIndex_ && !settings_.forecastTown.isEmpty())
@@ -288,6 +293,12 @@ void Monitor::buildStationList()
     stations = {};
     stations.entries = stationNames();
     stations.enabled = !stations.entries.isEmpty();
+    // The installer offers the region's stations from this list.
+    if (stations.enabled && stations.entries != cachedStations_) {
+        cachedStations_ = stations.entries;
+        common::saveStationCache(QFileInfo(settingsFile_.path()).absolutePath() + u'/',
+                                 layout_.sectionName, stations.entries);
+    }
     if (!stations.enabled)
         stations.entries.append(QStringLiteral("Stations not found"));
 
@@ -646,11 +657,15 @@ void Monitor::showStats()
         todayText.clear();
     }
     graphEnabled = !historyUrl.isEmpty();
-    findings_ = result.alarm;
-    const AlarmDecision decision = alarmState_.decide(findings_, alarm_, scanBusy_);
-    if (scanBusy_ && !alarmState_.alarmOff && !decision.enableAlertTimer)
-        setAlarming(false);
-    applyDecision(decision);
+    // Only a scan's pass tests the alarm: a pass between scans (a station picked, the panel
+    // display restarted by Hide) keeps what the last scan found, which the alarm window shows.
+    if (scanBusy_) {
+        findings_ = result.alarm;
+        const AlarmDecision decision = alarmState_.decide(findings_, alarm_, scanBusy_);
+        if (!alarmState_.alarmOff && !decision.enableAlertTimer)
+            setAlarming(false);
+        applyDecision(decision);
+    }
     publish();
 }
 

@@ -195,8 +195,8 @@ Q_SIGNALS:
     void scanStarted();                  // lblIsConnect hides
     void refreshEnabledChanged(bool enabled);
     void regionListEnabledChanged(bool enabled);
-    void published();         // the stat table and the texts changed
-    void alarmCheckCleared(); // chkAlarm was unticked by the program
+    void published();                    // the stat table and the texts changed
+    void alarmCheckChanged(bool ticked); // chkAlarm was set by the program
     void showAlarmWindow();
     void closeAlarmWindow();
     // An alarm began (its first window) or ended (its conditions no longer hold in a scan, or
@@ -270,9 +270,10 @@ private:
     QString lastScanUrl_;
     QTime lastGoodScan_; // invalid before the first good scan
     int scansSinceGood_ = 0;
-    QString scanStaleText_; // the scans' part of staleText
-    QTime rowsScanned_;     // when the last scan brought the rows; invalid: it brought none
-    int shownRow_ = -1;     // the row the last display pass showed
+    QString scanStaleText_;      // the scans' part of staleText
+    QTime rowsScanned_;          // when the last scan brought the rows; invalid: it brought none
+    int shownRow_ = -1;          // the row the last display pass showed
+    QStringList cachedStations_; // the station list last kept for the installer
     std::unique_ptr<ObservationRecord> record_;
 };
 

@@ -1,11 +1,9 @@
 #include "weather/net/frm_about.h"
 
-#include "common/files.h"
 #include "common/object_names.h"
 #include "common/text_codec.h"
 #include "platform/desktop.h"
 #include "platform/message_box.h"
-#include "platform/registry_store.h"
 #include "weather/config/layout_file.h"
 #include "weather/net/error_log.h"
 #include "weather/net/version_check.h"
@@ -13,12 +11,10 @@
 #include <QApplication>
 #include <QEvent>
 #include <QFile>
-#include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
-#include <QProcess>
 #include <QPushButton>
 #include <QStyle>
 #include <QVBoxLayout>
@@ -45,40 +41,7 @@ QString readme(const QString& appDir)
     return common::decodeText(file.readAll()).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
 }
 
-QString registryText(const QString& keyPath, const QString& valueName)
-{
-    const platform::RegistryStore store;
-    for (const char* root : {"HKLM", "HKCU"}) {
-        QVariant value;
-        if (store.regRead(QLatin1String(root), keyPath, valueName, QStringLiteral("S"), value) ==
-                platform::RegistryStore::kOk &&
-            !value.toString().isEmpty())
-            return value.toString();
-    }
-    return {};
-}
-
-bool isProgram(const QString& path)
-{
-    const QFileInfo info(path);
-    return !path.isEmpty() && info.isFile() && info.isExecutable();
-}
-
 } // namespace
-
-QString systemInfoProgram()
-{
-    const QString path = registryText(QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO"),
-                                      QStringLiteral("PATH"));
-    if (isProgram(path))
-        return path;
-    const QString folder = registryText(
-        QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools Location"), QStringLiteral("MSINFO"));
-    if (!folder.isEmpty() &&
-        isProgram(common::addBackslash(folder) + QStringLiteral("MSINFO32.EXE")))
-        return common::addBackslash(folder) + QStringLiteral("MSINFO32.EXE");
-    return {};
-}
 
 frmAbout::frmAbout(ErrorLog& log, const QString& appDir, QWidget* parent)
     : QWidget(parent, Qt::Window), picIcon(named(new QLabel(this), "picIcon")),
@@ -104,7 +67,6 @@ frmAbout::frmAbout(ErrorLog& log, const QString& appDir, QWidget* parent)
                       this)),
       cmdGoHome(button("cmdGoHome", QStringLiteral("Nimbulo Web Site"),
                        QStringLiteral("Click button to visit the Nimbulo web site"), this)),
-      cmdSysInfo(button("cmdSysInfo", QStringLiteral("System Info..."), QString(), this)),
       cmdOK(button("cmdOK", QStringLiteral("OK"), QString(), this))
 {
     setObjectName(QStringLiteral("frmAbout"));
@@ -147,7 +109,6 @@ frmAbout::frmAbout(ErrorLog& log, const QString& appDir, QWidget* parent)
     auto* foot = new QHBoxLayout;
     foot->addWidget(lblSite);
     foot->addStretch();
-    foot->addWidget(cmdSysInfo);
     foot->addWidget(cmdOK);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(head);
@@ -161,7 +122,6 @@ frmAbout::frmAbout(ErrorLog& log, const QString& appDir, QWidget* parent)
     connect(cmdUpdateme, &QPushButton::clicked, this, &frmAbout::updateRequested);
     connect(cmdToBom, &QPushButton::clicked, this, [] { platform::openUrl(config::bureauRoot()); });
     connect(cmdGoHome, &QPushButton::clicked, this, [] { openUrl(); });
-    connect(cmdSysInfo, &QPushButton::clicked, this, &frmAbout::startSystemInfo);
     connect(cmdOK, &QPushButton::clicked, this, &QWidget::close);
     lblSite->installEventFilter(this);
     picIcon->installEventFilter(this);
@@ -200,15 +160,6 @@ void frmAbout::underlineSite(bool on)
     QFont font = lblSite->font();
     font.setUnderline(on);
     lblSite->setFont(font);
-}
-
-void frmAbout::startSystemInfo()
-{
-    const QString program = systemInfoProgram();
-    if (program.isEmpty() || !QProcess::startDetached(program, {}))
-        platform::MessageBox::show(
-            this, QStringLiteral("System Information Is Unavailable At This Time"), kTitle,
-            platform::MessageBox::Buttons::Ok, platform::MessageBox::Icon::Information);
 }
 
 } // namespace net

@@ -10,20 +10,13 @@ namespace net {
 
 class ErrorLog;
 
-// The system-information program the registry names: value PATH of
-// SOFTWARE\Microsoft\Shared Tools\MSINFO, else value MSINFO of
-// SOFTWARE\Microsoft\Shared Tools Location + "MSINFO32.EXE" (machine root first, then the
-// user's); "" when neither names an existing program.
-QString systemInfoProgram();
-
 // The about window "About Nimbulo": title, version, the program folder's readme.txt, and the
 // user's way to the error log, the manual update check, the bureau's site and the product's
 // home page.
 //
 // The error-log button is enabled while anything is logged. The update button asks for the
 // check (updateRequested) and follows setUpdateBusy(); the error-log button asks for the log
-// window (errorLogRequested). "System Info" starts the system-information program, or says
-// "System Information Is Unavailable At This Time". The window deletes itself when closed.
+// window (errorLogRequested). The window deletes itself when closed.
 class frmAbout : public QWidget
 {
     Q_OBJECT
@@ -44,7 +37,6 @@ public:
     QPushButton* cmdUpdateme;
     QPushButton* cmdToBom;
     QPushButton* cmdGoHome;
-    QPushButton* cmdSysInfo;
     QPushButton* cmdOK;
 
 Q_SIGNALS:
@@ -55,7 +47,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void startSystemInfo();
     void underlineSite(bool on);
 };
 

@@ -15,7 +15,7 @@ frmXPhide::frmXPhide(QWidget* parent)
     setObjectName(QStringLiteral("frmXPhide"));
     chkNoShow->setObjectName(QStringLiteral("chkNoShow"));
     cmdClose->setObjectName(QStringLiteral("cmdClose"));
-    setWindowTitle(QStringLiteral("XP Auto Hide help"));
+    setWindowTitle(QStringLiteral("Nimbulo: hidden panel icons"));
     setAttribute(Qt::WA_DeleteOnClose);
 
     auto* picture = new QLabel(this);

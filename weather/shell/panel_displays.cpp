@@ -38,6 +38,11 @@ PanelDisplays::PanelDisplays(engine::Monitor& monitor, QWidget& mainWindow,
             [this] { tray_.ticker()->picTicker->setToolTip(monitor_.tickerTip); });
     // Whenever the tray goes and nothing shows the value, the main window comes back.
     connect(&tray_, &TrayDisplay::trayLost, this, &PanelDisplays::keepReachable);
+    // Hidden by the panel, the ticker shows nothing: the main window does instead.
+    connect(&tray_, &TrayDisplay::valueHidden, this, [this] {
+        if (!mainWindow_.isVisible())
+            mainWindow_.show();
+    });
     connect(&tray_, &TrayDisplay::noXpHelpChosen, this, [this] {
         monitor_.settings().noXpHelp = true;
         monitor_.settingsFile().write(QStringLiteral("no_xp_help"), QStringLiteral("1"));

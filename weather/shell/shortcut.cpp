@@ -29,9 +29,10 @@ bool makeShortcut(bool startup, bool remove, QWidget* parent)
     if (!ok)
         platform::MessageBox::show(
             parent,
-            QStringLiteral("Error creating Icon,\r\n\r\nYou will have to create a shortcut "
-                           "manually\r\nShortcut for Dialup is on the Desktop\r\nShortcut for "
-                           "permanent connections is in StartUp folder"),
+            QStringLiteral("Error creating the shortcut in ") + folder +
+                QStringLiteral(".\r\n\r\nYou will have to create it by hand: a shortcut on "
+                               "the desktop starts Nimbulo when you open it, one in the "
+                               "autostart folder starts it with your desktop session."),
             QStringLiteral("Create Shortcut Error"), platform::MessageBox::Buttons::Ok,
             platform::MessageBox::Icon::Warning);
     return ok;

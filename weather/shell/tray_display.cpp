@@ -404,8 +404,11 @@ void TrayDisplay::checkPass()
         zeroCounters();
         ticker_->hide();
         state.tickerHidden = true;
-        if (options_.themeActive && !options_.noXpHelp)
+        // The help comes once per start; after it, or without it, the main window stands in.
+        if (!help_ && options_.themeActive && !options_.noXpHelp && !helpShown_)
             showHiddenIconsHelp();
+        else if (!help_)
+            Q_EMIT valueHidden();
     }
     // With the ticker in place over a tray that tells every change, the check rests until the
     // tray reports one: an idle panel then costs no wake-up at all.
@@ -416,11 +419,8 @@ void TrayDisplay::checkPass()
 
 void TrayDisplay::showHiddenIconsHelp()
 {
-    if (help_) {
-        help_->raise();
-        return;
-    }
     help_ = new frmXPhide;
+    helpShown_ = true;
     connect(help_, &frmXPhide::noShowChosen, this, [this] {
         options_.noXpHelp = true;
         Q_EMIT noXpHelpChosen();

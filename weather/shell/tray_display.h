@@ -173,6 +173,7 @@ Q_SIGNALS:
     void statTipsRequested();               // refresh the stats tooltip
     void noXpHelpChosen();                  // the hidden-icons help is not wanted again
     void trayLost();                        // the tray went and nothing shows the value
+    void valueHidden(); // the panel hides the ticker's icons and no help window is up
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -214,6 +215,7 @@ private:
     std::unique_ptr<frmTicker> ticker_;
     QSystemTrayIcon* stdIcon_ = nullptr;
     QPointer<frmXPhide> help_;
+    bool helpShown_ = false; // the hidden-icons help came up in this run
     std::function<platform::DesktopState()> desktop_;
     std::function<std::optional<bool>()> autoTray_;
     bool inUse_ = false;

@@ -1,0 +1,35 @@
+#include "common/station_cache.h"
+
+#include "platform/save_file.h"
+
+#include <QFile>
+
+namespace common {
+namespace {
+
+QString cachePath(const QString& appDir)
+{
+    return appDir + QStringLiteral("stations.txt");
+}
+
+} // namespace
+
+bool saveStationCache(const QString& appDir, const QString& section, const QStringList& names)
+{
+    return platform::saveFileAtomically(cachePath(appDir),
+                                        (QStringList{section} + names).join(u'\n').toUtf8() + '\n');
+}
+
+QStringList readStationCache(const QString& appDir, const QString& section)
+{
+    QFile file(cachePath(appDir));
+    // A station list is a few kilobytes; anything far larger is not one.
+    if (section.isEmpty() || !file.open(QIODevice::ReadOnly) || file.size() > (1 << 20))
+        return {};
+    QStringList lines = QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts);
+    if (lines.isEmpty() || lines.takeFirst() != section)
+        return {};
+    return lines;
+}
+
+} // namespace common
