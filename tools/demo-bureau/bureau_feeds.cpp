@@ -706,8 +706,11 @@ QByteArray warningList(const Region& region, const WarningState& state, qint64 n
     return bytes;
 }
 
-QByteArray warningCompanion(const Region& region, const QString& id, const WarningState& state,
-                            qint64 nowUtc)
+// The document of demo warning `id` in force now, its root element `root` holding what `body`
+// writes; empty when no such warning is in force.
+template <typename Body>
+QByteArray warningDocument(const Region& region, const QString& id, const WarningState& state,
+                           qint64 nowUtc, const QString& root, Body body)
 {
     const QList<DemoWarning> warnings = demoWarnings(region, state, nowUtc);
     const DemoWarning* w = findWarning(warnings, id);
@@ -717,63 +720,66 @@ QByteArray warningCompanion(const Region& region, const QString& id, const Warni
     QXmlStreamWriter xml(&bytes);
     xml.setAutoFormatting(true);
     xml.writeStartDocument();
-    xml.writeStartElement(QStringLiteral("amoc"));
+    xml.writeStartElement(root);
     xml.writeAttribute(QStringLiteral("version"), QStringLiteral("1.7"));
-    writeHead(xml, region, *w);
-    writeHazard(xml, region, *w);
+    body(xml, *w);
     xml.writeEndElement();
     xml.writeEndDocument();
     return bytes;
 }
 
+QByteArray warningCompanion(const Region& region, const QString& id, const WarningState& state,
+                            qint64 nowUtc)
+{
+    return warningDocument(region, id, state, nowUtc, QStringLiteral("amoc"),
+                           [&region](QXmlStreamWriter& xml, const DemoWarning& w) {
+                               writeHead(xml, region, w);
+                               writeHazard(xml, region, w);
+                           });
+}
+
 QByteArray warningProduct(const Region& region, const QString& id, const WarningState& state,
                           qint64 nowUtc)
 {
-    const QList<DemoWarning> warnings = demoWarnings(region, state, nowUtc);
-    const DemoWarning* w = findWarning(warnings, id);
-    if (!w)
-        return QByteArray();
-    QByteArray bytes;
-    QXmlStreamWriter xml(&bytes);
-    xml.setAutoFormatting(true);
-    xml.writeStartDocument();
-    xml.writeStartElement(QStringLiteral("product"));
-    xml.writeAttribute(QStringLiteral("version"), QStringLiteral("1.7"));
-    xml.writeStartElement(QStringLiteral("amoc"));
-    writeHead(xml, region, *w);
-    xml.writeEndElement();
-    xml.writeStartElement(QStringLiteral("warning"));
-    // The state's region area holds the hazards; it does not make the warning the state's.
-    xml.writeStartElement(QStringLiteral("area"));
-    xml.writeAttribute(QStringLiteral("aac"), region.code.toUpper() + QStringLiteral("_FA001"));
-    xml.writeAttribute(QStringLiteral("description"), region.title);
-    xml.writeAttribute(QStringLiteral("type"), QStringLiteral("region"));
-    writeHazard(xml, region, *w);
-    xml.writeEndElement(); // area
-    xml.writeStartElement(QStringLiteral("warning-info"));
-    const auto text = [&](const char* type, const QStringList& paragraphs) {
-        xml.writeStartElement(QStringLiteral("text"));
-        xml.writeAttribute(QStringLiteral("type"), QLatin1String(type));
-        for (const QString& p : paragraphs)
-            xml.writeTextElement(QStringLiteral("p"), p);
-        xml.writeEndElement();
-    };
-    text("warning_title", {w->headline});
-    text("warning_area_summary",
-         {QStringLiteral("For people in %1.").arg(region.districts.at(w->district).name)});
-    text("warning_advice", {QStringLiteral("This is the demo bureau's invented warning."),
-                            QStringLiteral("Nothing is happening: the weather here is made up.")});
-    xml.writeEndElement(); // warning-info
-    // A small map, embedded as the bureau does: a 1x1 PNG.
-    xml.writeStartElement(QStringLiteral("image"));
-    xml.writeAttribute(QStringLiteral("encoding"), QStringLiteral("base64"));
-    xml.writeCharacters(QStringLiteral("iVBORw0KGgoAAAANSUhEUgAAAAEAAAABCAYAAAAfFcSJAAAADUlEQVR42mP"
-                                       "8z8DwHwAFBQIAX8jx0gAAAABJRU5ErkJggg=="));
-    xml.writeEndElement();
-    xml.writeEndElement(); // warning
-    xml.writeEndElement(); // product
-    xml.writeEndDocument();
-    return bytes;
+    return warningDocument(
+        region, id, state, nowUtc, QStringLiteral("product"),
+        [&region](QXmlStreamWriter& xml, const DemoWarning& w) {
+            xml.writeStartElement(QStringLiteral("amoc"));
+            writeHead(xml, region, w);
+            xml.writeEndElement();
+            xml.writeStartElement(QStringLiteral("warning"));
+            // The state's region area holds the hazards; it does not make the warning the state's.
+            xml.writeStartElement(QStringLiteral("area"));
+            xml.writeAttribute(QStringLiteral("aac"),
+                               region.code.toUpper() + QStringLiteral("_FA001"));
+            xml.writeAttribute(QStringLiteral("description"), region.title);
+            xml.writeAttribute(QStringLiteral("type"), QStringLiteral("region"));
+            writeHazard(xml, region, w);
+            xml.writeEndElement(); // area
+            xml.writeStartElement(QStringLiteral("warning-info"));
+            const auto text = [&](const char* type, const QStringList& paragraphs) {
+                xml.writeStartElement(QStringLiteral("text"));
+                xml.writeAttribute(QStringLiteral("type"), QLatin1String(type));
+                for (const QString& p : paragraphs)
+                    xml.writeTextElement(QStringLiteral("p"), p);
+                xml.writeEndElement();
+            };
+            text("warning_title", {w.headline});
+            text("warning_area_summary",
+                 {QStringLiteral("For people in %1.").arg(region.districts.at(w.district).name)});
+            text("warning_advice",
+                 {QStringLiteral("This is the demo bureau's invented warning."),
+                  QStringLiteral("Nothing is happening: the weather here is made up.")});
+            xml.writeEndElement(); // warning-info
+            // A small map, embedded as the bureau does: a 1x1 PNG.
+            xml.writeStartElement(QStringLiteral("image"));
+            xml.writeAttribute(QStringLiteral("encoding"), QStringLiteral("base64"));
+            xml.writeCharacters(
+                QStringLiteral("iVBORw0KGgoAAAANSUhEUgAAAAEAAAABCAYAAAAfFcSJAAAADUlEQVR42mP"
+                               "8z8DwHwAFBQIAX8jx0gAAAABJRU5ErkJggg=="));
+            xml.writeEndElement();
+            xml.writeEndElement(); // warning
+        });
 }
 
 } // namespace demo
