@@ -11,6 +11,7 @@
 #include <QScreen>
 #include <QTime>
 #include <QTimer>
+#include <QtMath>
 
 #include <algorithm>
 
@@ -26,7 +27,30 @@ QScreen* primaryScreen()
     return QGuiApplication::primaryScreen();
 }
 
+// The end of a stats line's leader: the value follows it.
+const QString kLeaderEnd = QStringLiteral(" >   ");
+
 } // namespace
+
+StatColumns statColumns(const QStringList& lines, const QFontMetricsF& metrics)
+{
+    qreal labels = -1;
+    for (const QString& line : lines) {
+        if (const qsizetype cut = line.indexOf(kLeaderEnd); cut >= 0)
+            labels = qMax(labels, metrics.horizontalAdvance(line.left(cut + 2)));
+    }
+    StatColumns columns;
+    if (labels >= 0)
+        columns.valueAt = labels + metrics.horizontalAdvance(kLeaderEnd.mid(2));
+    for (const QString& line : lines) {
+        const qsizetype cut = line.indexOf(kLeaderEnd);
+        columns.width =
+            qMax(columns.width, cut < 0 ? metrics.horizontalAdvance(line)
+                                        : columns.valueAt + metrics.horizontalAdvance(
+                                                                line.mid(cut + kLeaderEnd.size())));
+    }
+    return columns;
+}
 
 PictureBox::PictureBox(QWidget* parent) : QWidget(parent)
 {
@@ -46,9 +70,15 @@ void PictureBox::paintEvent(QPaintEvent*)
     painter.setFont(font());
     painter.setPen(palette().color(QPalette::WindowText));
     const QFontMetricsF metrics(font());
+    const qreal valueAt = at_.x() + statColumns(lines_, metrics).valueAt;
     qreal y = at_.y() + metrics.ascent();
     for (const QString& line : std::as_const(lines_)) {
-        painter.drawText(QPointF(at_.x(), y), line);
+        if (const qsizetype cut = line.indexOf(kLeaderEnd); cut < 0) {
+            painter.drawText(QPointF(at_.x(), y), line);
+        } else {
+            painter.drawText(QPointF(at_.x(), y), line.left(cut + 2));
+            painter.drawText(QPointF(valueAt, y), line.mid(cut + kLeaderEnd.size()));
+        }
         y += metrics.lineSpacing();
     }
 }
@@ -212,9 +242,7 @@ void frmMain::tickerTick()
     if (settings_.displayType == 1) {
         const QStringList lines = displayItemsOf(statsText_, QTime::currentTime());
         const QFontMetrics metrics(settings_.tickerFont);
-        int widest = 0;
-        for (const QString& line : lines)
-            widest = std::max(widest, metrics.horizontalAdvance(line));
+        const int widest = qCeil(statColumns(lines, QFontMetricsF(settings_.tickerFont)).width);
         picScroll->setGeometry((width() - widest) / 2, picScroll->y(), widest, picScroll->height());
         const int blockHeight = qRound(lines.size() * metrics.lineSpacing() * tpp);
         const BlockScroller::Step step =

@@ -3,6 +3,7 @@
 #include "saver/saver_settings.h"
 #include "saver/scroll_logic.h"
 
+#include <QFontMetricsF>
 #include <QStringList>
 #include <QWidget>
 
@@ -17,8 +18,19 @@ class RegistryStore;
 
 namespace saver {
 
+// Where the values of stats lines ("<label> - - >   <value>") start when drawn in `metrics`'
+// font so that they line up whatever the font (0 when no line has a leader), and the width the
+// lines then take.
+struct StatColumns
+{
+    qreal valueAt = 0;
+    qreal width = 0;
+};
+StatColumns statColumns(const QStringList& lines, const QFontMetricsF& metrics);
+
 // One picture box of the display: draws its lines, top-down from a point, in the ticker's
-// colour and font over the window's background. Mouse input goes through to the window.
+// colour and font over the window's background, the values of stats lines in one column.
+// Mouse input goes through to the window.
 class PictureBox : public QWidget
 {
 public:

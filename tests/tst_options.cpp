@@ -300,6 +300,9 @@ private Q_SLOTS:
         bar->setSliderDown(true);
         bar->setSliderPosition(moveTo);
         QCOMPARE(dialog_->lblAlert->text(), moved); // while dragging
+        // A screen reader hears the set point, not the bar's position.
+        QCOMPARE(QAccessible::queryAccessibleInterface(bar)->text(QAccessible::Description),
+                 "Set point " + moved);
         dialog_->cmdOK->click();
         QCOMPARE(host_.alarm.setPoint, moved.section(' ', 0, 0).toDouble());
     }

@@ -120,6 +120,43 @@ private Q_SLOTS:
         QCOMPARE(w->picScroll->x(), (800 - w->picScroll->width()) / 2);
     }
 
+    // The values of the block start in one column whatever the font and the leaders: each line
+    // ends in the same value, so its ink ends at the same column.
+    void blockValuesLineUp_data()
+    {
+        QTest::addColumn<QString>("family");
+        QTest::newRow("proportional") << QStringLiteral("DejaVu Sans");
+        QTest::newRow("fixed pitch") << QStringLiteral("DejaVu Sans Mono");
+    }
+    void blockValuesLineUp()
+    {
+        QFETCH(QString, family);
+        QWidget window;
+        saver::PictureBox box(&window);
+        QFont font(family);
+        font.setPixelSize(20);
+        box.setFont(font);
+        box.resize(600, 120);
+        box.setContent({QStringLiteral("Temp - - - - >   7"), QStringLiteral("Wind Gust - >   7"),
+                        QStringLiteral("WWW - >   7")},
+                       QPointF(0, 0));
+        const QImage image = box.grab().toImage();
+        const QColor ground = image.pixelColor(image.width() - 1, image.height() - 1);
+        const int spacing = QFontMetrics(font).lineSpacing();
+        QList<int> inkEnds;
+        for (int line = 0; line < 3; ++line) {
+            int end = -1;
+            for (int y = line * spacing; y < (line + 1) * spacing; ++y)
+                for (int x = 0; x < image.width(); ++x)
+                    if (image.pixelColor(x, y) != ground)
+                        end = qMax(end, x);
+            inkEnds.append(end);
+        }
+        QVERIFY(inkEnds[0] > 0);
+        QCOMPARE(inkEnds[1], inkEnds[0]);
+        QCOMPARE(inkEnds[2], inkEnds[0]);
+    }
+
     void layoutFollowsTheWindow()
     {
         auto w = display(frmMain::RunMode);

@@ -243,7 +243,6 @@ frmOptions::frmOptions(SettingsFile file, AppSettings& settings, OptionsHost& ho
         {cmbForecastTown, "Forecast town"},      {picColor, "Colour sample"}};
     for (const auto& [control, name] : names)
         control->setAccessibleName(QLatin1String(name));
-    VScrollAlert->setAccessibleDescription(QStringLiteral("The set point is shown beside it"));
     connectActions();
     loadControls();
     greyOutUnavailable();
@@ -567,6 +566,8 @@ void frmOptions::alarmScrolled()
         setPointText_ = point->text;
     }
     lblAlert->setText(setPointText_ + alarmUnit_);
+    // The bar's own value is a position on the scale: a screen reader says the set point.
+    VScrollAlert->setAccessibleDescription(QStringLiteral("Set point ") + lblAlert->text());
 }
 
 void frmOptions::showTemperaturePoints()
