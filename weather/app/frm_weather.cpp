@@ -267,6 +267,7 @@ void frmWeather::describeControls()
         {lstForecast, "Forecast pages", "The forecast page the Forecast button opens"},
         {lstRadar, "Radar pages", "The radar page the Radar button opens"},
         {chkAlarm, "Alarm on or off", "Switches all alarms on or off"},
+        {lblWarnings, "Warnings", "The warnings in force for the station's district"},
     };
     for (const auto& c : controls) {
         c.control->setAccessibleName(QString::fromUtf8(c.name));
