@@ -21,6 +21,7 @@ public:
     int height = 30;
     int firstLeft = 100;
     bool hidden = false; // the tray hides the blank icons
+    int late = 0;        // the last icons asked for, not docked yet
     int searches = 0;
     int docked = 0;
     bool embedded = false;
@@ -43,7 +44,7 @@ public:
     {
         ++searches;
         QList<TrayIconRect> list{{QStringLiteral("clock"), 10, 32}};
-        for (int k = 1; k <= docked && !hidden; ++k) {
+        for (int k = 1; k <= docked - late && !hidden; ++k) {
             const int left = firstLeft + 24 * (k - 1);
             list.append({QString::number(k) + QStringLiteral("KQ"), left, left + 22});
         }
@@ -260,10 +261,30 @@ private Q_SLOTS:
         QVERIFY(told());
         QCOMPARE(f.display.ticker()->x(), 124);
         f.display.setContent({QStringLiteral("21.0 °C / 84% / 1012.5 hPa"), true, 3}, 1);
+        f.tray.late = 1; // the tray docks a new icon a moment later
         f.display.paintTicker();
         QVERIFY(f.tray.docked > 3 && !f.display.ticker()->isVisible());
+        f.tray.late = 0;
         QVERIFY(told());
         QCOMPARE(f.display.ticker()->width(), 24 * f.tray.docked);
+    }
+
+    // A wide text shows over all the icons it needs at once; so does the text of a scan that
+    // set its display choice's smaller count again, over the icons the tray holds already (a
+    // tray tells nothing of them any more).
+    void wideTextShowsAtOnce()
+    {
+        Fixture f;
+        f.display.setContent({QStringLiteral("21.0 °C / 84% / 1012.5 hPa"), true, 3}, 1);
+        f.display.startTrayDisplay();
+        const int cells = f.tray.docked;
+        const auto shown = [&f, cells] {
+            return f.display.ticker()->isVisible() && f.display.ticker()->width() == 24 * cells;
+        };
+        QVERIFY(cells > 3 && shown());
+        f.display.state.cellCount = cells - 1;
+        f.display.paintTicker();
+        QVERIFY(shown() && f.tray.docked == cells);
     }
 
     void hidesWhileTheIconsAreMissing()

@@ -69,8 +69,13 @@ public:
     // The record; null when none was opened.
     ObservationRecord* record() const { return record_.get(); }
 
-    // Arms the first scan (0.6 s later).
-    void armFirstScan() { tmrTripLookup.start(); }
+    // Arms the first scan (0.6 s later). The trigger the saved region armed while the settings
+    // loaded keeps running: enabling it again does not put the scan off.
+    void armFirstScan()
+    {
+        if (!tmrTripLookup.isActive())
+            tmrTripLookup.start();
+    }
     // Shutdown: fetches give up, timers stop, the selection is saved.
     void shutdown();
     // Writes the region, station, forecast and display choices to the settings file.

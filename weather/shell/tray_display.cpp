@@ -303,17 +303,16 @@ void TrayDisplay::positionDockedTicker()
     const int height = readAreaHeight();
     state.iconHeight = largeIconSize();
     locator.findPlaceholderIcons(state.cellCount);
-    const bool found = locator.found();
-    // Without the icons there is no width to take: the ticker keeps the one it had.
-    if (found)
-        state.tickerWidth = (locator.placeRight() - locator.placeLeft()) * state.cellCount;
-    state.tickerX = locator.placeLeft() + (state.autoTrayOn ? kAutoTrayButton : 0);
+    // The text is measured at the docked ticker's height and border.
     ticker_->resize(qMax(1, state.tickerWidth), roundEven(state.iconHeight / 2.0));
     ticker_->setBordered(false);
-    if (found && growCells()) {
-        paintTicker();
-        return;
+    const bool found = locator.found() && !growCells();
+    // Without the icons there is no width to take: the ticker keeps the one it had.
+    if (found) {
+        state.tickerWidth = (locator.placeRight() - locator.placeLeft()) * state.cellCount;
+        ticker_->resize(state.tickerWidth, ticker_->height());
     }
+    state.tickerX = locator.placeLeft() + (state.autoTrayOn ? kAutoTrayButton : 0);
     if (found) {
         ticker_->move(state.tickerX, dockedTickerTop(height, state.iconHeight));
         ticker_->show();
@@ -461,19 +460,27 @@ void TrayDisplay::stopDockedTicker()
     state.trayActive = false;
 }
 
-// The docked ticker's text and arrow must fit its cells: when they do not, more blank icons
-// are docked (up to kMaxCells) and the ticker waits hidden until the check finds them.
-bool TrayDisplay::growCells()
+int TrayDisplay::cellsForText() const
 {
     const int cellWidth = locator.placeRight() - locator.placeLeft();
     if (cellWidth <= 0)
-        return false;
+        return state.cellCount;
     const int needed = ticker_->textSize(content_).width();
-    const int cells = qMin(kMaxCells, (needed + cellWidth - 1) / cellWidth);
+    return qMin(kMaxCells, (needed + cellWidth - 1) / cellWidth);
+}
+
+bool TrayDisplay::growCells()
+{
+    const int cells = cellsForText();
     if (cells <= state.cellCount)
         return false;
     state.cellCount = cells;
     addTrayPlaceholders();
+    // Icons the tray holds already (the count fell and rose again) are in place now, and no
+    // tray would tell of them again.
+    locator.findPlaceholderIcons(cells);
+    if (locator.iconsFound() >= cells)
+        return false;
     ticker_->hide();
     state.tickerHidden = true;
     wakeCheck(); // a resting check must look for the new icons
@@ -490,9 +497,13 @@ void TrayDisplay::wakeCheck()
 
 void TrayDisplay::paintTicker()
 {
-    // A wider text (a new value, a second stat) may need more cells than were docked.
-    if (state.tickerDocked && state.trayActive && !state.tickerHidden && locator.found())
-        growCells();
+    // A wider text (a new value, a second stat) may need more cells than were docked: the
+    // ticker is placed over them (and painted) as soon as they are.
+    if (state.tickerDocked && state.trayActive && !state.tickerHidden && locator.found() &&
+        cellsForText() > state.cellCount) {
+        positionDockedTicker();
+        return;
+    }
     if (!ticker_->paintTicker(content_))
         Q_EMIT noDataShown();
     Q_EMIT statTipsRequested();

@@ -183,6 +183,11 @@ private:
     void applyTickerLook();
     void sizeTallTicker();
     void zeroCounters();
+    // The cells the text and arrow take at the docked icons' width (at most kMaxCells).
+    int cellsForText() const;
+    // Docks more blank icons when the text needs more cells than the count; true while some of
+    // them are not docked yet: the ticker waits hidden until the tray tells (or the check finds)
+    // them.
     bool growCells();
     // Starts the check timer unless it runs, with the fast checks first.
     void wakeCheck();

@@ -43,6 +43,8 @@ public:
     int placeLeft() const { return place_.placeLeft; }
     int placeRight() const { return place_.placeRight; }
     bool found() const { return place_.placeRight > 0; }
+    // How many of the markers 1 ... cellCount the search found.
+    int iconsFound() const { return place_.searchIndex - 1; }
 
 private:
     platform::TrayHost& host_;
