@@ -222,7 +222,8 @@ private Q_SLOTS:
         QCOMPARE((QStringList{s.obsUrl, s.obsFallbackUrl}), roads("ID" + state + "60920.xml"));
         QCOMPARE((QStringList{s.historyUrl, s.historyFallbackUrl}),
                  roads("ID" + state + "60801/ID" + state + "60801.{wmo}.json"));
-        QCOMPARE((QStringList{s.townForecastUrl, s.townForecastFallbackUrl}), roads(xml(forecasts)));
+        QCOMPARE((QStringList{s.townForecastUrl, s.townForecastFallbackUrl}),
+                 roads(xml(forecasts)));
         QCOMPARE((QStringList{s.warningListUrl, s.warningListFallbackUrl}), roads(xml(warnings)));
         QCOMPARE((QStringList{warningAddress(s.warningAmocUrl, "IDD21033"),
                               warningAddress(s.warningAmocFallbackUrl, "IDD21033")}),

@@ -506,8 +506,9 @@ private Q_SLOTS:
         QByteArray layout = layoutFile.readAll();
         layout.replace("wn_url=https://reg.bom.gov.au/fwo/IDZ00059.warnings_vic.xml",
                        "wn_url=" + roads.address(list).toUtf8());
-        layout.replace("wn_fallback_url=ftp://ftp.bom.gov.au/anon/gen/fwo/IDZ00059.warnings_vic.xml",
-                       "wn_fallback_url=" + roads.address(fallback).toUtf8());
+        layout.replace(
+            "wn_fallback_url=ftp://ftp.bom.gov.au/anon/gen/fwo/IDZ00059.warnings_vic.xml",
+            "wn_fallback_url=" + roads.address(fallback).toUtf8());
         layout.replace("wn_amoc_url=https://reg.bom.gov.au/fwo/",
                        "wn_amoc_url=" + roads.ftp.url("ftp", "/anon/gen/fwo/").toUtf8());
         layoutFile.resize(0);

@@ -159,10 +159,9 @@ void WarningWatch::scan()
         lastFetch_.hasExpired(qint64(ttlMinutes_) * 60 * 1000 - kEarlyMsecs)) {
         lastFetch_.start();
         const QString listId = warningProductIdIn(listUrl_);
-        const auto listing = fetchRead(inet_, log_, "List of warnings", listUrl_, listFallbackUrl_,
-                                       [&listId](const QString& document) {
-                                           return readWarningList(document, listId);
-                                       });
+        const auto listing = fetchRead(
+            inet_, log_, "List of warnings", listUrl_, listFallbackUrl_,
+            [&listId](const QString& document) { return readWarningList(document, listId); });
         if (!listing) {
             lastFailed_ = true;
             log_.writeTxt(QStringLiteral("List of warnings %1 could not be read.\r\n"
@@ -198,12 +197,10 @@ void WarningWatch::scan()
     for (int n = 0; n < kCompanionsPerScan && !waiting_.isEmpty(); ++n) {
         const QString id = waiting_.takeFirst();
         // One that cannot be read is logged and tried again when the list is next read.
-        const auto companion = fetchRead(inet_, log_, "Warning companion",
-                                         config::warningAddress(layout_.warningAmocUrl, id),
-                                         config::warningAddress(layout_.warningAmocFallbackUrl, id),
-                                         [&id](const QString& document) {
-                                             return readWarningCompanion(document, id);
-                                         });
+        const auto companion = fetchRead(
+            inet_, log_, "Warning companion", config::warningAddress(layout_.warningAmocUrl, id),
+            config::warningAddress(layout_.warningAmocFallbackUrl, id),
+            [&id](const QString& document) { return readWarningCompanion(document, id); });
         for (KnownWarning& k : known_) {
             if (k.item.id == id && companion)
                 k.companion = *companion;
@@ -221,9 +218,7 @@ std::optional<WarningProduct> WarningWatch::fetchProduct(const QString& id)
     return fetchRead(inet_, log_, "Warning product",
                      config::warningAddress(layout_.warningProductUrl, id),
                      config::warningAddress(layout_.warningProductFallbackUrl, id),
-                     [&id](const QString& document) {
-                         return readWarningProduct(document, id);
-                     });
+                     [&id](const QString& document) { return readWarningProduct(document, id); });
 }
 
 QString warningsAgeText(const WarningWatch& watch)

@@ -19,7 +19,7 @@ constexpr int kMaxCells = 9;        // marker names stay unambiguous: "1KQ" ... 
 // The check timer's pace, in its 500 ms ticks: a pass when the tick count reaches kPassTick
 // (it restarts at 1 after a pass: the first pass at the third tick, then every second tick);
 // after kFastChecks passes only every kSlowRounds-th pass looks at the tray. Passes are counted
-// up to kCountedChecks. A tray that tells its changes is checked at once instead (trayLaidOut).
+// up to kCountedChecks. A tray that tells its changes wakes a resting check (wakeCheck).
 constexpr int kPassTick = 2;
 constexpr int kFastChecks = 7;
 constexpr int kSlowRounds = 2;
@@ -127,7 +127,12 @@ TrayDisplay::TrayDisplay(platform::TrayHost& host, QObject* parent)
     // The value icon stays while the main window is open (it is the value, not a way back).
     connect(&sni_, &SniValueDisplay::restoreRequested, this, &TrayDisplay::restoreRequested);
     // A tray that tells its changes (an icon docked, mapped, moved) is checked at once.
-    connect(&host_, &platform::TrayHost::layoutChanged, this, &TrayDisplay::trayLaidOut);
+    // A tray that tells its changes wakes the resting check (see checkPass). Placing the
+    // ticker at once from here raced the tray's own end (the main window stayed away).
+    connect(&host_, &platform::TrayHost::layoutChanged, this, [this] {
+        if (state.tickerDocked && state.trayActive)
+            wakeCheck();
+    });
     // The docked ticker takes the panel's own colour once the panel has painted its cells.
     connect(&host_, &platform::TrayHost::areaColorChanged, this, [this](const QColor& colour) {
         if (state.tickerDocked && options_.useSysColor)
@@ -348,18 +353,6 @@ void TrayDisplay::trayCheckTick()
             state.checkTicks += 1;
     }
     state.skipRounds += 1;
-}
-
-void TrayDisplay::trayLaidOut()
-{
-    if (!state.tickerDocked || !state.trayActive || !followAreaHeight())
-        return;
-    // Icons not (yet) there are the timer's to look for: it decides when they count as hidden.
-    locator.findPlaceholderIcons(state.cellCount);
-    if (locator.found())
-        checkPass();
-    else
-        wakeCheck();
 }
 
 bool TrayDisplay::followAreaHeight()
