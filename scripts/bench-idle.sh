@@ -13,20 +13,7 @@ build=${NIMBULO_TEST_BUILD:-build-test}
 cmake --build "$build" --target bench_idle >/dev/null
 bench=$build/tests/bench_idle
 
-work=$(mktemp -d)
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-export HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_CACHE_HOME=$work/cache
-export XDG_RUNTIME_DIR=$work/runtime
-mkdir -p "$HOME" "$XDG_CONFIG_HOME" "$XDG_CACHE_HOME" "$XDG_RUNTIME_DIR"
-chmod 700 "$XDG_RUNTIME_DIR"
-unset SESSION_MANAGER QT_QPA_PLATFORM
+startScratch
 
 startPanelSession "$work"
 

@@ -29,20 +29,7 @@ weather=$root/$build/weather/weather
 bench=$root/$build/tests/bench_start
 bare=$root/$build/tests/bench_bare
 
-work=$(mktemp -d)
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-export HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_CACHE_HOME=$work/cache
-export XDG_RUNTIME_DIR=$work/runtime XDG_DATA_HOME=$work/data
-mkdir -p "$HOME" "$XDG_CONFIG_HOME" "$XDG_CACHE_HOME" "$XDG_RUNTIME_DIR" "$XDG_DATA_HOME"
-chmod 700 "$XDG_RUNTIME_DIR"
-unset SESSION_MANAGER QT_QPA_PLATFORM
+startScratch
 
 # The product by FTP (a copy for this run only, removed with it).
 mkdir -p "$work/ftp/anon/gen/fwo"

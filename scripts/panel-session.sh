@@ -1,6 +1,22 @@
 # shellcheck shell=bash
 # Sourced by the benchmarks that need a desktop (bench-idle.sh, bench-start.sh).
 
+# startScratch: a new temporary folder `work` holding the home and XDG folders (exported, the
+# desktop session's own variables unset) and the caller's array `pids`; at exit the processes in
+# `pids` are ended and the folder removed.
+startScratch() {
+  work=$(mktemp -d)
+  pids=()
+  trap 'for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+        wait 2>/dev/null || true
+        rm -rf "$work"' EXIT
+  export HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_CACHE_HOME=$work/cache
+  export XDG_RUNTIME_DIR=$work/runtime XDG_DATA_HOME=$work/data
+  mkdir -p "$HOME" "$XDG_CONFIG_HOME" "$XDG_CACHE_HOME" "$XDG_RUNTIME_DIR" "$XDG_DATA_HOME"
+  chmod 700 "$XDG_RUNTIME_DIR"
+  unset SESSION_MANAGER QT_QPA_PLATFORM
+}
+
 # startPanelSession DIR: a private X server with openbox and a tint2 panel (its tray at the
 # bottom, 22-pixel icons), its files in DIR; exports DISPLAY and appends the started processes'
 # ids to the caller's array `pids`. Returns once the panel's tray is up and has settled.
