@@ -86,6 +86,31 @@ class TestFrmWeather : public QObject
         f.write(content);
     }
 
+    // A control of the main window, by its name.
+    template <typename T = QPushButton> T* control(const char* name) const
+    {
+        auto* found = app_->window().findChild<T*>(QLatin1String(name));
+        if (!found)
+            qFatal("the main window has no %s", name);
+        return found;
+    }
+    void click(const char* name) const { control(name)->click(); }
+    // A control of the options dialog, by its name.
+    template <typename T = QPushButton> T* option(const char* name) const
+    {
+        auto* found =
+            app_->options() ? app_->options()->findChild<T*>(QLatin1String(name)) : nullptr;
+        if (!found)
+            qFatal("the options dialog has no %s", name);
+        return found;
+    }
+    // The value list's row `row` (List1_1), or the header list's (List1_0).
+    QString listed(int row, const char* list = "List1_1") const
+    {
+        const QListWidgetItem* item = control<QListWidget>(list)->item(row);
+        return item ? item->text() : QString();
+    }
+
     // A fresh program on the test folder, its settings file holding `saved` as well.
     void restart(const QByteArray& saved = {})
     {
@@ -133,11 +158,11 @@ private Q_SLOTS:
         QTRY_COMPARE(
             title->text(),
             QStringLiteral("Forecast for Canberra out of date: issued Sun 27/10 03:50 PM"));
-        w.cmdSettings->click();
-        QComboBox* towns = app_->options()->cmbForecastTown;
+        click("cmdSettings");
+        auto* towns = option<QComboBox>("cmbForecastTown");
         QCOMPARE(towns->currentText(), QStringLiteral("    Canberra"));
         towns->setCurrentIndex(towns->findText(QStringLiteral("    Sydney")));
-        app_->options()->cmdOK->click();
+        option("cmdOK")->click();
         QCOMPARE(title->text(),
                  QStringLiteral("Forecast for Sydney out of date: issued Sun 27/10 03:50 PM"));
     }
@@ -148,36 +173,36 @@ private Q_SLOTS:
         QVERIFY(w.windowTitle().startsWith(QStringLiteral("Nimbulo (Australia) ver ")));
         app_->start();
         QVERIFY(w.isVisible());
-        QVERIFY(app_->monitor().tmrTripLookup.isActive());
-        QCOMPARE(app_->monitor().tickerText, QStringLiteral("Busy....."));
-        QTRY_COMPARE(w.cmbCurrStation->currentText(), QStringLiteral("Alpha"));
-        QTRY_COMPARE(w.List1[1]->count(), 3);
-        QCOMPARE(w.List1[0]->item(1)->text(), QStringLiteral("Temp"));
-        QCOMPARE(w.List1[1]->item(1)->text(), QStringLiteral("35.5 C"));
-        QVERIFY(app_->monitor().feedText.startsWith(QStringLiteral("Alpha at: 10:00 AM")));
+        QCOMPARE(app_->monitor().texts().tickerText, QStringLiteral("Busy....."));
+        QTRY_COMPARE(control<QComboBox>("cmbCurrStation")->currentText(), QStringLiteral("Alpha"));
+        QTRY_COMPARE(listed(2), QStringLiteral("1.0 mm"));
+        QCOMPARE(listed(1, "List1_0"), QStringLiteral("Temp"));
+        QCOMPARE(listed(1), QStringLiteral("35.5 C"));
+        QVERIFY(app_->monitor().texts().feedText.startsWith(QStringLiteral("Alpha at: 10:00 AM")));
         // The scanned stations are kept for the installer.
         QCOMPARE(common::readStationCache(dir_.path() + '/', "R1"), QStringList{"Alpha"});
         // 35.5 is above the set point: the screen saver is shown the alert even while the
         // alarm box is unticked, since the value test does not depend on it.
         QCOMPARE(w.txtScr(), QStringLiteral("Nimbulo\r\nALERT"));
-        QVERIFY(!w.lblScanNow->isVisible());
-        QVERIFY(!w.lblScanErr->isVisible());
+        QVERIFY(!control<QLabel>("lblScanNow")->isVisible());
+        QVERIFY(!control<QLabel>("lblScanErr")->isVisible());
 
         // The value lists never show a selection.
-        QTest::mouseClick(w.List1[1]->viewport(), Qt::LeftButton, {},
-                          w.List1[1]->visualItemRect(w.List1[1]->item(0)).center());
-        QVERIFY(w.List1[0]->selectedItems().isEmpty());
-        QVERIFY(w.List1[1]->selectedItems().isEmpty());
+        auto* values = control<QListWidget>("List1_1");
+        QTest::mouseClick(values->viewport(), Qt::LeftButton, {},
+                          values->visualItemRect(values->item(0)).center());
+        QVERIFY(control<QListWidget>("List1_0")->selectedItems().isEmpty());
+        QVERIFY(values->selectedItems().isEmpty());
 
         // A passing note, no box to answer.
-        w.cmdClip->click();
+        click("cmdClip");
         QVERIFY(MessageBox::shownBoxes().isEmpty());
         QVERIFY(passingNote().startsWith(QStringLiteral("Stats Saved to Clipboard")));
         QVERIFY(QGuiApplication::clipboard()->text().startsWith(
             QStringLiteral("BUREAU OF METEOROLOGY\r\n")));
 
         // Closing saves the selection.
-        w.cmdClose->click();
+        click("cmdClose");
         QVERIFY(app_->monitor().fetchState().appClosing);
         const config::SettingsFile file(dir_.filePath("wsetting.ini"));
         QCOMPARE(file.text(QStringLiteral("station_name")), QStringLiteral("Alpha"));
@@ -195,9 +220,9 @@ private Q_SLOTS:
             "lblIsConnect");
         for (const QString& name : names.split(QLatin1Char(' ')))
             QVERIFY2(w.findChild<QWidget*>(name), qPrintable(name));
-        QCOMPARE(w.chkShowExt->text(), QStringLiteral("2nd value"));
+        QCOMPARE(control<QCheckBox>("chkShowExt")->text(), QStringLiteral("2nd value"));
         // A screen reader names every control of the main window, the options and the graph.
-        w.cmdSettings->click();
+        click("cmdSettings");
         engine::HistoryTable history;
         engine::frmGraph graph(history);
         for (QWidget* window : {static_cast<QWidget*>(&w), static_cast<QWidget*>(app_->options()),
@@ -222,27 +247,36 @@ private Q_SLOTS:
         QVERIFY(!graph.isVisible());
         w.show();
         QCOMPARE(w.minimumSize(), w.maximumSize());
-        QCOMPARE(w.chkAlarm->text(), QStringLiteral("Alarm On/Off"));
-        QCOMPARE(w.lblScanErr->text(), QStringLiteral("No response on last scan"));
+        QCOMPARE(control<QCheckBox>("chkAlarm")->text(), QStringLiteral("Alarm On/Off"));
+        QCOMPARE(control<QLabel>("lblScanErr")->text(), QStringLiteral("No response on last scan"));
     }
 
-    // The forecast and radar buttons open the selected page; a region without a map page has
-    // the map button disabled, and without a selection nothing opens.
+    // The saved forecast is the one highlighted and the one the button opens; without a
+    // selection nothing opens; another entry picked in the list is opened and saved. The radar
+    // button opens its page; a region without a map page has the map button disabled.
     void pageButtons()
     {
-        app::frmWeather& w = app_->window();
+        restart("forecast=2\n");
         app_->start();
-        w.cmdForecast->click();
-        w.cmdRadar->click();
-        QVERIFY(!w.cmdMap->isEnabled());
-        w.cmdMap->click();
-        w.lstForecast->setCurrentRow(-1);
-        w.cmdForecast->click();
-        QCOMPARE(opened_.size(), 2);
-        QVERIFY(opened_.first().endsWith(QStringLiteral("r1/coast.shtml")));
-        QVERIFY(opened_.last().endsWith(QStringLiteral("r1/radar.shtml")));
-        QVERIFY(w.cmdForecast->isEnabled());
-        QVERIFY(w.cmdRadar->isEnabled());
+        auto* forecasts = control<QListWidget>("lstForecast");
+        QCOMPARE(forecasts->currentRow(), 2);
+        click("cmdForecast");
+        forecasts->setCurrentRow(-1);
+        click("cmdForecast");
+        QTest::mouseClick(forecasts->viewport(), Qt::LeftButton, {},
+                          forecasts->visualItemRect(forecasts->item(0)).center());
+        QCOMPARE(forecasts->currentRow(), 0);
+        click("cmdForecast");
+        click("cmdRadar");
+        QVERIFY(!control("cmdMap")->isEnabled());
+        click("cmdMap");
+        QStringList pages;
+        for (const QString& url : std::as_const(opened_))
+            pages.append(url.section(u'/', -2));
+        QCOMPARE(pages, QStringList({"r1/marine.shtml", "r1/coast.shtml", "r1/radar.shtml"}));
+        QVERIFY(control("cmdForecast")->isEnabled() && control("cmdRadar")->isEnabled());
+        click("cmdClose");
+        QCOMPARE(config::SettingsFile(dir_.filePath("wsetting.ini")).integer("forecast"), 0);
     }
 
     // Saved positions beyond their lists (written while the layout file was missing, or left
@@ -260,17 +294,16 @@ private Q_SLOTS:
     {
         QFETCH(QByteArray, saved);
         restart(saved);
-        app::frmWeather& w = app_->window();
         app_->start();
-        QCOMPARE(w.cmbState->count(), 1);
-        QCOMPARE(w.cmbState->currentIndex(), 0);
-        QVERIFY(w.cmdForecast->isEnabled());
-        QTRY_COMPARE(w.cmbCurrStation->currentText(), QStringLiteral("Alpha"));
-        QCOMPARE(w.cmbDisplay->currentIndex(), 0);
-        QCOMPARE(w.cmbExtDisplay->currentIndex(), 0);
-        QTRY_VERIFY2(app_->monitor().tickerText.startsWith(QStringLiteral("35.5 C")),
-                     qPrintable(app_->monitor().tickerText));
-        w.cmdSettings->click();
+        QCOMPARE(control<QComboBox>("cmbState")->count(), 1);
+        QCOMPARE(control<QComboBox>("cmbState")->currentIndex(), 0);
+        QVERIFY(control("cmdForecast")->isEnabled());
+        QTRY_COMPARE(control<QComboBox>("cmbCurrStation")->currentText(), QStringLiteral("Alpha"));
+        QCOMPARE(control<QComboBox>("cmbDisplay")->currentIndex(), 0);
+        QCOMPARE(control<QComboBox>("cmbExtDisplay")->currentIndex(), 0);
+        QTRY_VERIFY2(app_->monitor().texts().tickerText.startsWith(QStringLiteral("35.5 C")),
+                     qPrintable(app_->monitor().texts().tickerText));
+        click("cmdSettings");
         QVERIFY(app_->options() && app_->options()->isVisible());
     }
 
@@ -280,14 +313,13 @@ private Q_SLOTS:
     {
         QVERIFY(QFile::remove(dir_.filePath("weather.ini")));
         restart();
-        app::frmWeather& w = app_->window();
         app_->start();
-        QCOMPARE(w.cmbState->count(), 0);
-        for (QPushButton* page : {w.cmdForecast, w.cmdRadar, w.cmdMap})
-            QVERIFY2(!page->isEnabled(), qPrintable(page->objectName()));
-        w.cmdSettings->click();
+        QCOMPARE(control<QComboBox>("cmbState")->count(), 0);
+        for (const char* page : {"cmdForecast", "cmdRadar", "cmdMap"})
+            QVERIFY2(!control(page)->isEnabled(), page);
+        click("cmdSettings");
         QVERIFY(app_->options() && app_->options()->isVisible());
-        w.cmdClose->click();
+        click("cmdClose");
         const config::SettingsFile file(dir_.filePath("wsetting.ini"));
         QCOMPARE(file.integer(QStringLiteral("state")), -1);
 
@@ -295,41 +327,19 @@ private Q_SLOTS:
         app_.reset();
         app_ = std::make_unique<app::WeatherApp>(dir_.path() + QLatin1Char('/'));
         app_->start();
-        QCOMPARE(app_->window().cmbState->currentText(), QStringLiteral("Region One"));
-        QTRY_COMPARE(app_->window().cmbCurrStation->currentText(), QStringLiteral("Alpha"));
-    }
-
-    // The saved forecast is the one highlighted and the one the button opens; picking another
-    // entry in the list changes both.
-    void savedForecastIsTheOneOpened()
-    {
-        restart("forecast=2\n");
-        app::frmWeather& w = app_->window();
-        app_->start();
-        QCOMPARE(w.lstForecast->currentRow(), 2);
-        w.cmdForecast->click();
-        QTest::mouseClick(w.lstForecast->viewport(), Qt::LeftButton, {},
-                          w.lstForecast->visualItemRect(w.lstForecast->item(0)).center());
-        QCOMPARE(w.lstForecast->currentRow(), 0);
-        w.cmdForecast->click();
-        QCOMPARE(opened_.size(), 2);
-        QVERIFY(opened_.first().endsWith(QStringLiteral("r1/marine.shtml")));
-        QVERIFY(opened_.last().endsWith(QStringLiteral("r1/coast.shtml")));
-        w.cmdClose->click();
-        QCOMPARE(config::SettingsFile(dir_.filePath("wsetting.ini")).integer("forecast"), 0);
+        QCOMPARE(control<QComboBox>("cmbState")->currentText(), QStringLiteral("Region One"));
+        QTRY_COMPARE(control<QComboBox>("cmbCurrStation")->currentText(), QStringLiteral("Alpha"));
     }
 
     // Switched to the banner in the options, the banner shows the stats as soon as it is up.
     void switchToBannerShowsTheStatsAtOnce()
     {
-        app::frmWeather& w = app_->window();
         app_->start();
-        QTRY_COMPARE(w.List1[1]->count(), 3);
-        w.cmdSettings->click();
-        QVERIFY(app_->options());
-        app_->options()->cmbDispType->setCurrentIndex(1);
-        app_->options()->cmdOK->click();
-        w.cmdHide->click();
+        QTRY_COMPARE(listed(2), QStringLiteral("1.0 mm"));
+        click("cmdSettings");
+        option<QComboBox>("cmbDispType")->setCurrentIndex(1);
+        option("cmdOK")->click();
+        click("cmdHide");
         const shell::frmDesk& banner = app_->displays().banner();
         QVERIFY(banner.isVisible());
         QVERIFY2(banner.printed().contains(QStringLiteral("35.5")), qPrintable(banner.printed()));
@@ -354,7 +364,7 @@ private Q_SLOTS:
         app_->start();
         QCOMPARE(w.isVisible(), first);
         QCOMPARE(app_->displays().banner().isVisible(), !first);
-        QTRY_COMPARE(w.cmbCurrStation->currentText(), QStringLiteral("Alpha"));
+        QTRY_COMPARE(control<QComboBox>("cmbCurrStation")->currentText(), QStringLiteral("Alpha"));
         QCOMPARE(passingNote() == QStringLiteral("Pick your observation station here."), first);
     }
 
@@ -387,7 +397,7 @@ private Q_SLOTS:
                      close == 1);
         }
         QVERIFY(MessageBox::shownBoxes().isEmpty());
-        w.cmdClose->click();
+        click("cmdClose");
         QVERIFY(app_->monitor().fetchState().appClosing);
     }
 
@@ -400,14 +410,11 @@ private Q_SLOTS:
         QVERIFY(QFile::remove(dir_.filePath("wsetting.ini")));
         QVERIFY(QDir(dir_.path()).mkdir(QStringLiteral("wsetting.ini")));
         app_ = std::make_unique<app::WeatherApp>(dir_.path() + QLatin1Char('/'));
-        app::frmWeather& w = app_->window();
-        w.cmdSettings->click();
-        QVERIFY(app_->options());
-        app_->options()->cmdOK->click();
-        w.cmdSettings->click();
-        QVERIFY(app_->options());
-        app_->options()->cmdOK->click();
-        w.cmdClose->click();
+        for (int save = 1; save <= 2; ++save) {
+            click("cmdSettings");
+            option("cmdOK")->click();
+        }
+        click("cmdClose");
         QStringList told;
         for (const MessageBox::Record& box : MessageBox::shownBoxes()) {
             if (box.title == QStringLiteral("Settings Not Saved"))
@@ -429,10 +436,9 @@ private Q_SLOTS:
         restart("[HotKeys]\nkey_string=" + longName.toUtf8() + "\n");
         app::frmWeather& w = app_->window();
         app_->start();
-        QCOMPARE(w.cmbState->itemData(0, Qt::ToolTipRole).toString(), longName);
-        w.cmdSettings->click();
-        QVERIFY(app_->options());
-        QCOMPARE(app_->options()->lblHotKey->text(), longName);
+        QCOMPARE(control<QComboBox>("cmbState")->itemData(0, Qt::ToolTipRole).toString(), longName);
+        click("cmdSettings");
+        QCOMPARE(option<QLabel>("lblHotKey")->text(), longName);
         for (QWidget* window : {static_cast<QWidget*>(&w), static_cast<QWidget*>(app_->options())})
             QVERIFY2(window->width() <= 1280 && window->sizeHint().width() <= 1280,
                      qPrintable(window->objectName() + ' ' + QString::number(window->width())));
@@ -454,22 +460,22 @@ private Q_SLOTS:
     {
         QFETCH(QByteArray, page);
         QFETCH(QString, reason);
-        app::frmWeather& w = app_->window();
         app_->start();
-        QTRY_COMPARE(w.List1[1]->count(), 3);
-        QVERIFY(w.lblStale->isHidden());
+        QTRY_COMPARE(listed(2), QStringLiteral("1.0 mm"));
+        auto* stale = control<QLabel>("lblStale");
+        QVERIFY(stale->isHidden());
 
         server_.setPage(QStringLiteral("r1/obs.html"), page);
         for (int scan = 1; scan <= 2; ++scan) {
-            w.cmdRefresh->click();
+            click("cmdRefresh");
             const QRegularExpression mark(
                 QStringLiteral("^Last good scan \\d\\d:\\d\\d [AP]M; %1 scans since failed: (.+)$")
                     .arg(scan));
-            QTRY_VERIFY2(mark.match(w.lblStale->text()).hasMatch(), qPrintable(w.lblStale->text()));
-            QVERIFY(mark.match(w.lblStale->text()).captured(1).startsWith(reason));
+            QTRY_VERIFY2(mark.match(stale->text()).hasMatch(), qPrintable(stale->text()));
+            QVERIFY(mark.match(stale->text()).captured(1).startsWith(reason));
         }
-        QVERIFY(w.lblStale->isVisible());
-        QCOMPARE(w.List1[1]->item(1)->text(), QStringLiteral("35.5 C")); // still on show
+        QVERIFY(stale->isVisible());
+        QCOMPARE(listed(1), QStringLiteral("35.5 C")); // still on show
         // Every panel display marks its value stale, in one way.
         shell::PanelDisplays& panel = app_->displays();
         panel.printBanner();
@@ -477,8 +483,8 @@ private Q_SLOTS:
         QVERIFY(panel.banner().marks().testFlag(shell::PanelMark::Stale));
 
         server_.setPage(QStringLiteral("r1/obs.html"), kPage);
-        w.cmdRefresh->click();
-        QTRY_VERIFY(w.lblStale->isHidden());
+        click("cmdRefresh");
+        QTRY_VERIFY(stale->isHidden());
         panel.printBanner();
         QVERIFY(!panel.tray().content().marks && !panel.banner().marks());
     }
@@ -487,13 +493,13 @@ private Q_SLOTS:
     {
         app::frmWeather& w = app_->window();
         app_->start();
-        QVERIFY(!w.chkAlarm->isChecked());
-        w.chkAlarm->click(); // alarms on
+        QVERIFY(!control<QCheckBox>("chkAlarm")->isChecked());
+        control<QCheckBox>("chkAlarm")->click(); // alarms on
         QTRY_VERIFY(w.alarmWindow() != nullptr);
         QVERIFY(w.alarmWindow()->isVisible());
         QVERIFY(app_->monitor().alarmState().alarmWindowOpen);
         // Hide restarts the panel display with a pass of its own: the message still scrolls.
-        w.cmdHide->click();
+        click("cmdHide");
         QTest::qWait(200);
         QVERIFY(inkOf(w.alarmWindow()->picTicker) > 0);
 
@@ -503,12 +509,12 @@ private Q_SLOTS:
                 config::SettingsFile(dir_.filePath("wsetting.ini")).raw("alert_check").toUtf8());
         app::frmWeather& again = app_->window();
         app_->start();
-        QVERIFY(again.chkAlarm->isChecked());
+        QVERIFY(control<QCheckBox>("chkAlarm")->isChecked());
         QTRY_VERIFY(again.alarmWindow() != nullptr);
         // Shift in the alarm window closes it and switches all alarms off.
         QTest::keyClick(again.alarmWindow()->picTicker, Qt::Key_Shift);
         QTRY_VERIFY(again.alarmWindow() == nullptr);
-        QVERIFY(!again.chkAlarm->isChecked());
+        QVERIFY(!control<QCheckBox>("chkAlarm")->isChecked());
         QVERIFY(app_->monitor().alarmState().alarmOff);
         QVERIFY(!app_->monitor().alarmState().alarmWindowOpen);
     }

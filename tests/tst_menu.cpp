@@ -66,7 +66,7 @@ class TestMenu : public QObject
     void selectRegion(int index)
     {
         monitor_->selectRegion(index);
-        monitor_->tmrTripLookup.stop();
+        monitor_->holdScans();
         menu_->showRegion(appDir());
     }
 
@@ -92,8 +92,7 @@ private Q_SLOTS:
         connect(monitor_.get(), &engine::Monitor::regionLoaded, menu_.get(),
                 [this] { menu_->showRegion(appDir()); });
         monitor_->loadSettings();
-        monitor_->tmrTripLookup.stop();
-        monitor_->scanTimer.stop();
+        monitor_->holdScans();
         opened_.clear();
         platform::setUrlOpener([this](const QString& url) { opened_.append(url); });
     }
@@ -164,7 +163,7 @@ private Q_SLOTS:
         menu_->mnuForeType[2]->trigger();
         menu_->mnuRainType[1]->trigger();
         QCOMPARE(picked.size() + radarPicked.size(), 2);
-        QCOMPARE(monitor_->forecasts.selected, 2);
+        QCOMPARE(monitor_->forecasts().selected, 2);
         QCOMPARE(opened_, (QStringList{config::bureauRoot() + "nsw/inland.shtml",
                                        config::bureauRoot() + "nsw/radar2.shtml"}));
 
@@ -181,8 +180,8 @@ private Q_SLOTS:
         menu_->mnuUpdate->trigger();
         // Greyed until the scan it started ends.
         QVERIFY(!menu_->mnuUpdate->isEnabled());
-        QVERIFY(monitor_->tmrTripLookup.isActive());
-        monitor_->tmrTripLookup.stop();
+        QVERIFY(monitor_->tmrTripLookup().isActive());
+        monitor_->holdScans();
         Q_EMIT monitor_->refreshEnabledChanged(true);
         QVERIFY(menu_->mnuUpdate->isEnabled());
     }
@@ -279,7 +278,7 @@ private Q_SLOTS:
         platform::MessageBox::script({});
         app::WeatherApp program(programDir.path() + QLatin1Char('/'));
         program.start();
-        program.monitor().tmrTripLookup.stop();
+        program.monitor().holdScans();
 
         // Offscreen there is no key to take: the hotkey stays off without a word.
         QVERIFY(!program.hotKey().hotKeyOn());
@@ -290,25 +289,26 @@ private Q_SLOTS:
 
         // Help tips on the main window and the dialog; the banner strip has its stats tip.
         app::frmWeather& w = program.window();
+        auto* refresh = w.findChild<QPushButton*>("cmdRefresh");
         const shell::clsTooltip& tips = program.toolTips().tooltip();
-        QVERIFY(tips.hasTool(w.cmdRefresh));
-        w.cmdSettings->click();
+        QVERIFY(tips.hasTool(refresh));
+        w.findChild<QPushButton*>("cmdSettings")->click();
         QVERIFY(options->isVisible());
         options->chkToolTip->setChecked(false);
         options->cmdOK->click();
-        QVERIFY(!tips.hasTool(w.cmdRefresh));
+        QVERIFY(!tips.hasTool(refresh));
         QVERIFY(tips.hasTool(program.displays().banner().picDspl));
 
         // The graph entry is usable exactly when the graph button is (no history link yet).
         Q_EMIT program.menu().mnuTray->aboutToShow();
         QVERIFY(!program.menu().mnuGraph->isEnabled());
-        w.cmdGraph->setEnabled(true);
+        w.findChild<QPushButton*>("cmdGraph")->setEnabled(true);
         Q_EMIT program.menu().mnuTray->aboutToShow();
         QVERIFY(program.menu().mnuGraph->isEnabled());
 
         // A menu pick of a forecast selects it in the main window's list too.
         program.menu().mnuForeType[1]->trigger();
-        QCOMPARE(w.lstForecast->currentRow(), 1);
+        QCOMPARE(w.findChild<QListWidget*>("lstForecast")->currentRow(), 1);
 
         program.menu().mnuClose->trigger();
         QVERIFY(!w.isVisible());

@@ -73,7 +73,8 @@ class TestMonitor : public QObject
 
     void serve(const QByteArray& body) { server_->setPage(QStringLiteral("r1/obs.html"), body); }
 
-    // A monitor of the test folder whose fetches go to the scripted server.
+    // A monitor of the test folder whose fetches go to the scripted server; nothing scans
+    // until the test says so.
     std::unique_ptr<Monitor> monitor(const QByteArray& savedSettings)
     {
         writeFile(QStringLiteral("wsetting.ini"),
@@ -84,7 +85,7 @@ class TestMonitor : public QObject
                                       *log_, [](const QString& s) { return int(s.size() * 100); });
         m->inet().setTimeLimits(5000, 5000);
         m->loadSettings();
-        m->tmrTripLookup.stop();
+        m->holdScans();
         return m;
     }
 
@@ -104,14 +105,14 @@ private Q_SLOTS:
         auto m = monitor("state=0\n");
         QCOMPARE(m->regionList().displayNames, QStringList({"Region One", "Region Two"}));
         // The fixed column is not offered; the wind direction is displayable but no alarm stat.
-        QCOMPARE(m->displays.entries,
+        QCOMPARE(m->displays().entries,
                  QStringList({"Air Temperature", "Wind Dir", "Rain since 9am mm"}));
-        QCOMPARE(m->alarmTypes.columns, QList<int>({1, 3}));
+        QCOMPARE(m->alarmTypes().columns, QList<int>({1, 3}));
         QVERIFY(m->forecastUrl().endsWith(QStringLiteral("r1/coast.shtml")));
 
         m->selectRegion(1);
-        QVERIFY(!m->forecasts.enabled && !m->radars.enabled);
-        QVERIFY(m->tmrTripLookup.isActive()); // a scan of the new region is armed
+        QVERIFY(!m->forecasts().enabled && !m->radars().enabled);
+        QVERIFY(m->tmrTripLookup().isActive()); // a scan of the new region is armed
     }
 
     void stationRestore_data()
@@ -152,23 +153,10 @@ private Q_SLOTS:
         if (region != 0)
             m->selectRegion(region);
         m->tripLookupTick();
-        QCOMPARE(m->stations.selected, selected);
+        QCOMPARE(m->stations().selected, selected);
         QCOMPARE(m->stationChosen(), chosen);
         if (rows.isEmpty())
-            QCOMPARE(m->stations.entries, QStringList({"Stations not found"}));
-    }
-
-    void scanShowsStationAndPublishes()
-    {
-        auto m = monitor("state=0\nstation=1\nstation_name=Bravo\ndisplay=0\n");
-        QSignalSpy published(m.get(), &Monitor::published);
-        m->tripLookupTick();
-        QCOMPARE(published.size(), 1);
-        QCOMPARE(m->stats().values,
-                 QStringList({"06/03:30pm", QStringLiteral("21.5 \u00B0C"), "NNE", "0.2 mm"}));
-        QCOMPARE(m->tickerText, QStringLiteral("21.5 \u00B0C"));
-        QVERIFY(m->feedText.startsWith(QStringLiteral("Bravo at: 03:30 PM\r\n")));
-        QVERIFY(m->historyUrl.endsWith(QStringLiteral("/products/IDN60801/IDN60801.94002.shtml")));
+            QCOMPARE(m->stations().entries, QStringList({"Stations not found"}));
     }
 
     // A failed first scan leaves the station list empty; the next builds it; a later failure
@@ -179,53 +167,16 @@ private Q_SLOTS:
         auto m = monitor("state=0\n");
         QSignalSpy failed(m.get(), &Monitor::scanFailedChanged);
         m->tripLookupTick();
-        QVERIFY(m->stations.entries.isEmpty());
+        QVERIFY(m->stations().entries.isEmpty());
         QVERIFY(log_->text().contains(QStringLiteral("Data block start not found")));
         serve(page({{"Alpha"}}));
         m->tripLookupTick();
-        QCOMPARE(m->stations.entries, QStringList({"Alpha"}));
+        QCOMPARE(m->stations().entries, QStringList({"Alpha"}));
         const QStringList before = m->stats().values;
         serve("<html>blocked</html>");
         m->tripLookupTick();
         QCOMPARE(failed.last(), QVariantList{true});
         QCOMPARE(m->stats().values, before);
-    }
-
-    // A region on the XML feed: the product's second address when the first fails, rows as
-    // from the page, the history at its feed address; a damaged product keeps what was shown.
-    void xmlFeedScan()
-    {
-        writeFile(QStringLiteral("weather.ini"),
-                  "[RegionHeads]\nregions=1\nregion_1=R\n[R]\ndisplay=R\nst_feed=xml\n"
-                  "st_url=r/gone.xml\nst_fallback_url=/r/IDN60920.xml\nst_hist_feed=json\n"
-                  "st_hist_url=https://reg.example/fwo/IDN60801/IDN60801.{wmo}.json\n"
-                  "headers=4\nskip=1\nalert_wind_direction=3\nst_hdr_1=Date/Time\n"
-                  "st_xml_1=time-local\nst_hdr_2=Temp\nst_sgn_2=C\nst_xml_2=air_temperature\n"
-                  "st_hdr_3=Wind Dir\nst_xml_3=wind_dir\nst_hdr_4=Rain\nst_sgn_4=mm\n"
-                  "st_xml_4=rainfall\n");
-        const QByteArray product = samplePage(QStringLiteral("feed_state_nsw.xml"));
-        server_->setPage(QStringLiteral("r/IDN60920.xml"), product);
-        auto m = monitor("state=0\n");
-        QSignalSpy failed(m.get(), &Monitor::scanFailedChanged);
-        m->tripLookupTick();
-        QCOMPARE(server_->requestedUrls.size(), 2);
-        QVERIFY(server_->requestedUrls.first().endsWith(QStringLiteral("r/gone.xml")));
-        QCOMPARE(m->stations.entries,
-                 QStringList({"Sydney - Observatory Hill", "SYDNEY AIRPORT AMO", "Penrith Lakes",
-                              "Canberra Airport"}));
-        const QStringList shown{"29/11:50am", "17.2 C", "SSW", "0.2 mm"};
-        QCOMPARE(m->stats().values, shown);
-        QCOMPARE(m->historyUrl,
-                 QStringLiteral("https://reg.example/fwo/IDN60801/IDN60801.94768.json"));
-
-        server_->setPage(QStringLiteral("r/IDN60920.xml"), product.left(product.size() / 2));
-        log_->clear();
-        m->tripLookupTick();
-        QCOMPARE(failed.last(), QVariantList{true});
-        QVERIFY2(log_->text().contains(QStringLiteral("not well-formed XML")),
-                 qPrintable(log_->text()));
-        QCOMPARE(m->stats().values, shown);
-        QCOMPARE(m->stations.entries.size(), 4);
     }
 
     // The town forecast is fetched with the first scan, then not again within the hour; the
@@ -242,18 +193,19 @@ private Q_SLOTS:
         QCOMPARE(server_->requestedUrls.filter("IDN11060").size(), 1);
         QVERIFY(m->forecast().shown());
         QCOMPARE(m->forecast().shown()->name, QStringLiteral("Sydney"));
-        QVERIFY2(m->tickerTip.endsWith("Station is Sydney - Observatory Hill\r\n\r\n"
-                                       "Forecast out of date (issued Sun 27/10 03:50 PM)\r\n"),
-                 qPrintable(m->tickerTip));
+        QVERIFY2(
+            m->texts().tickerTip.endsWith("Station is Sydney - Observatory Hill\r\n\r\n"
+                                          "Forecast out of date (issued Sun 27/10 03:50 PM)\r\n"),
+            qPrintable(m->texts().tickerTip));
 
         // A station without a district has no town until one is chosen.
-        m->pickStation(int(m->stations.entries.indexOf("Canberra Airport")));
+        m->pickStation(int(m->stations().entries.indexOf("Canberra Airport")));
         QVERIFY(!m->forecast().shown());
-        QVERIFY(!m->tickerTip.contains(QStringLiteral("Forecast")));
+        QVERIFY(!m->texts().tickerTip.contains(QStringLiteral("Forecast")));
         m->chooseForecastTown(QStringLiteral("NSW_PT027"));
         QCOMPARE(m->forecast().shown()->name, QStringLiteral("Canberra"));
         QCOMPARE(m->settingsFile().text("fc_town"), QStringLiteral("NSW_PT027"));
-        QVERIFY(m->tickerTip.contains(QStringLiteral("Forecast out of date")));
+        QVERIFY(m->texts().tickerTip.contains(QStringLiteral("Forecast out of date")));
         // Another region's product has other towns: its station's town again.
         m->selectRegion(1);
         QCOMPARE(m->settingsFile().text("fc_town"), QString());
@@ -329,7 +281,7 @@ private Q_SLOTS:
         m->openRecord(dir_->filePath(QStringLiteral("observations.sqlite")));
         m->tripLookupTick();
         m->tripLookupTick();
-        QCOMPARE(m->stationKey, QStringLiteral("94768"));
+        QCOMPARE(m->texts().stationKey, QStringLiteral("94768"));
         const auto recorded = [&m](const QString& station) {
             QStringList rows;
             for (const engine::HistoryRow& row :
@@ -339,10 +291,11 @@ private Q_SLOTS:
             return rows;
         };
         QCOMPARE(recorded("94768"), QStringList{"2020-07-29T01:50:00Z|17.2|SSW"});
-        QCOMPARE(m->todayText, QStringLiteral("Today: high 17.2 \u00B0C at 11:50 AM, low 17.2 "
-                                              "\u00B0C at 11:50 AM"));
+        QCOMPARE(m->texts().todayText,
+                 QStringLiteral("Today: high 17.2 \u00B0C at 11:50 AM, low 17.2 "
+                                "\u00B0C at 11:50 AM"));
 
-        m->pickStation(int(m->stations.entries.indexOf(QStringLiteral("Canberra"))));
+        m->pickStation(int(m->stations().entries.indexOf(QStringLiteral("Canberra"))));
         server_->setPage(QStringLiteral("r/IDN60920.xml"), product.left(product.size() / 2));
         m->tripLookupTick();
         QVERIFY(recorded("94926").isEmpty());
@@ -359,11 +312,10 @@ private Q_SLOTS:
         bool triggeredDuringScan = true;
         QTimer::singleShot(80, m.get(), [&] {
             QVERIFY(m->scanBusy());
-            m->refresh();       // dropped: no second scan is armed
-            m->selectRegion(1); // changes the region but arms nothing while busy
-            m->tmrTripLookup.stop();
+            m->refresh();        // dropped: no second scan is armed
+            m->selectRegion(1);  // changes the region but arms nothing while busy
             m->tripLookupTick(); // a trigger that fires anyway is dropped by the busy flag
-            triggeredDuringScan = m->tmrTripLookup.isActive();
+            triggeredDuringScan = m->tmrTripLookup().isActive();
         });
         m->tripLookupTick();
         QVERIFY(!triggeredDuringScan);
@@ -371,37 +323,30 @@ private Q_SLOTS:
         // The scan finished for the old region; the next one rebuilds the list for the new one.
         server_->setDelay(0);
         m->tripLookupTick();
-        QCOMPARE(m->stations.entries, QStringList({"Echo", "Foxtrot"}));
+        QCOMPARE(m->stations().entries, QStringList({"Echo", "Foxtrot"}));
     }
 
     void scanTimer()
     {
-        // Outside 10 … 240 minutes the period is 30.
-        for (const auto& [interval, minutes] :
-             {std::pair{5, 30}, std::pair{241, 30}, std::pair{240, 240}}) {
-            auto m = monitor("interval=" + QByteArray::number(interval) + "\n");
-            QVERIFY(m->scanTimer.isActive());
-            QCOMPARE(m->scanTimer.interval(), minutes * 60000);
-        }
         // A tick while a fetch runs is dropped.
         auto m = monitor("auto_update=1\ncheck_date=2001-01-01\n");
         QSignalSpy check(m.get(), &Monitor::versionCheckDue);
         m->fetchState().fetchBusy = true;
         m->scanTimerTick();
-        QVERIFY(check.isEmpty() && !m->tmrTripLookup.isActive());
+        QVERIFY(check.isEmpty() && !m->tmrTripLookup().isActive());
         m->fetchState().fetchBusy = false;
         // So is one before the time the observations' server named in a Retry-After; that of
         // another address (the update server, a history feed) holds up nothing else.
         m->fetchState().retryAfter.insert(m->layout().obsUrl, QDeadlineTimer(60000));
         m->scanTimerTick();
-        QVERIFY(check.isEmpty() && !m->tmrTripLookup.isActive());
+        QVERIFY(check.isEmpty() && !m->tmrTripLookup().isActive());
         m->fetchState().retryAfter = {{"https://elsewhere.example/x", QDeadlineTimer(60000)}};
         // Once a day a version check replaces the scan.
         m->tmrScan();
-        QVERIFY(check.size() == 1 && !m->tmrTripLookup.isActive());
+        QVERIFY(check.size() == 1 && !m->tmrTripLookup().isActive());
         m->scanTimerTick();
         QCOMPARE(check.size(), 1);
-        QVERIFY(m->tmrTripLookup.isActive());
+        QVERIFY(m->tmrTripLookup().isActive());
     }
 
     void stationPickShowsWithoutFetching()
@@ -411,13 +356,13 @@ private Q_SLOTS:
         const int requests = server_->requests();
         m->pickStation(2);
         QCOMPARE(server_->requests(), requests);
-        QVERIFY(m->feedText.startsWith(QStringLiteral("Charlie at:")));
+        QVERIFY(m->texts().feedText.startsWith(QStringLiteral("Charlie at:")));
 
-        // While a scan is about to run, a pick only changes the selection.
-        m->tmrTripLookup.start();
+        // While a scan is about to run (Refresh pressed), a pick only changes the selection.
+        m->refresh();
         m->pickStation(0);
-        QVERIFY(m->feedText.startsWith(QStringLiteral("Charlie at:")));
-        QCOMPARE(m->stations.selected, 0);
+        QVERIFY(m->texts().feedText.startsWith(QStringLiteral("Charlie at:")));
+        QCOMPARE(m->stations().selected, 0);
     }
 
     void alarmHoldsThenEnds()
@@ -431,12 +376,12 @@ private Q_SLOTS:
             m->tripLookupTick();
         };
         scan("35"); // the alarm box starts unticked
-        QVERIFY(!m->tmrAlert.isActive());
+        QVERIFY(!m->tmrAlert().isActive());
         m->alarmCheckClicked(true);
         scan("30"); // equality never holds
-        QVERIFY(!m->tmrAlert.isActive());
+        QVERIFY(!m->tmrAlert().isActive());
         scan("30.1");
-        QCOMPARE(m->screenText, QStringLiteral("Nimbulo\r\nALERT"));
+        QCOMPARE(m->texts().screenText, QStringLiteral("Nimbulo\r\nALERT"));
         QVERIFY(m->alarmFindings().alarmText.startsWith(
             QStringLiteral("Current Air Temperature is 30.1")));
         QVERIFY(show.wait(3000));
@@ -447,7 +392,7 @@ private Q_SLOTS:
         QCOMPARE(close.size(), 1);
         QCOMPARE(alarming.size(), 2); // one start, one end
         QVERIFY(alarming.at(0).at(0).toBool() && !alarming.at(1).at(0).toBool());
-        QVERIFY(!m->tmrMail.isActive()); // no start mail went out, so no end mail
+        QVERIFY(!m->tmrMail().isActive()); // no start mail went out, so no end mail
     }
 
     void clipboardText()
@@ -465,33 +410,36 @@ private Q_SLOTS:
                                              "Bureau of Meteorology."));
     }
 
+    // Closing saves the selection; with the bureau out since start (no scan has listed the
+    // stations) the station the user chose stays, rather than none being saved.
+    void shutdownSavesSelection_data()
+    {
+        QTest::addColumn<bool>("bureauUp");
+        QTest::addColumn<int>("state");
+        QTest::addColumn<QString>("station");
+        QTest::newRow("scanned") << true << 1 << "Foxtrot";
+        QTest::newRow("bureau out since start") << false << 0 << "Bravo";
+    }
     void shutdownSavesSelection()
     {
-        auto m = monitor("state=0\n");
-        m->selectRegion(1);
+        QFETCH(bool, bureauUp);
+        QFETCH(int, state);
+        QFETCH(QString, station);
+        auto m = monitor("state=0\nstation=1\nstation_name=Bravo\n");
+        if (bureauUp)
+            m->selectRegion(1);
+        else
+            server_.reset(); // the connection is refused
         m->tripLookupTick();
-        m->pickStation(1);
+        if (bureauUp)
+            m->pickStation(1);
         m->setSecondValue(true);
         m->shutdown();
         const config::SettingsFile file(dir_->filePath("wsetting.ini"));
-        QCOMPARE(file.integer(QStringLiteral("state")), 1);
-        QCOMPARE(file.text(QStringLiteral("station_name")), QStringLiteral("Foxtrot"));
-        QVERIFY(file.flag(QStringLiteral("display_2_toggle")));
-        QVERIFY(!m->scanTimer.isActive());
-    }
-
-    // The bureau out since start: no scan has listed the stations, and closing keeps the
-    // station the user chose instead of saving none.
-    void shutdownWithoutAScanKeepsTheStation()
-    {
-        auto m = monitor("state=0\nstation=1\nstation_name=Bravo\n");
-        server_.reset(); // the connection is refused
-        m->tripLookupTick();
-        QVERIFY(m->stations.entries.isEmpty());
-        m->shutdown();
-        const config::SettingsFile file(dir_->filePath("wsetting.ini"));
-        QCOMPARE(file.text(QStringLiteral("station_name")), QStringLiteral("Bravo"));
+        QCOMPARE(file.integer(QStringLiteral("state")), state);
+        QCOMPARE(file.text(QStringLiteral("station_name")), station);
         QCOMPARE(file.integer(QStringLiteral("station")), 1);
+        QVERIFY(file.flag(QStringLiteral("display_2_toggle")));
     }
 };
 

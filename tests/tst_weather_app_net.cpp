@@ -117,7 +117,7 @@ private Q_SLOTS:
     {
         AcceptingSmtp smtp;
         app::WeatherApp app(dir_.path() + QStringLiteral("/"));
-        config::AppSettings& s = app.monitor().settings();
+        config::AppSettings& s = app.monitor().settingsForEditing();
         s.mailServer = QStringLiteral("127.0.0.1");
         s.mailPort = smtp.port();
         s.mailSender = QStringLiteral("alarm@example.com");
@@ -163,70 +163,75 @@ private Q_SLOTS:
         app::WeatherApp app(dir.path() + QStringLiteral("/"));
         app::frmWeather& w = app.window();
         engine::Monitor& m = app.monitor();
+        auto* station = w.findChild<QComboBox*>("cmbCurrStation");
+        auto* stale = w.findChild<QLabel*>("lblStale");
+        auto* scanError = w.findChild<QLabel*>("lblScanErr");
         const auto scanned = [&](int requests) {
             return QTest::qWaitFor([&] { return server.requests() > requests && !m.scanBusy(); },
                                    20000);
         };
-        const auto entries = [&w] {
+        const auto entries = [station] {
             QStringList list;
-            for (int i = 0; i < w.cmbCurrStation->count(); ++i)
-                list.append(w.cmbCurrStation->itemText(i));
+            for (int i = 0; i < station->count(); ++i)
+                list.append(station->itemText(i));
             return list;
         };
-        const auto temperature = [&w] { return w.List1[1]->item(1)->text(); };
+        const auto temperature = [&w] {
+            return w.findChild<QListWidget*>("List1_1")->item(1)->text();
+        };
         const auto refresh = [&] {
             const int requests = server.requests();
-            w.cmdRefresh->click();
+            w.findChild<QPushButton*>("cmdRefresh")->click();
             return scanned(requests);
         };
         app.start();
         QVERIFY(scanned(0));
-        QTRY_COMPARE(w.cmbCurrStation->currentText(), QStringLiteral("Cobar"));
+        QTRY_COMPARE(station->currentText(), QStringLiteral("Cobar"));
         QCOMPARE(temperature(), QStringLiteral("15.0 \u00B0C"));
-        QVERIFY(m.historyUrl.endsWith(QStringLiteral(".94711.json")));
+        QVERIFY(m.texts().historyUrl.endsWith(QStringLiteral(".94711.json")));
 
         // Cobar gone, a portable station new.
         serve({"Cobar Airport:94710:20.0", "Alpha:94001:9.0", "Portable 1:99001:30.0"});
         QVERIFY(refresh());
         QCOMPARE(entries(), QStringList({"Cobar Airport", "Alpha", "Portable 1", "Cobar"}));
-        QCOMPARE(w.cmbCurrStation->currentText(), QStringLiteral("Cobar"));
+        QCOMPARE(station->currentText(), QStringLiteral("Cobar"));
         QCOMPARE(temperature(), QStringLiteral("15.0 \u00B0C"));
-        QVERIFY(m.tickerTip.contains(QStringLiteral("15.0")));
-        QVERIFY(m.historyUrl.endsWith(QStringLiteral(".94711.json")));
-        QVERIFY(w.lblStale->isVisibleTo(&w));
-        QVERIFY2(w.lblStale->text().startsWith(QStringLiteral("Last good scan ")) &&
-                     w.lblStale->text().contains(QStringLiteral("Cobar was not found")),
-                 qPrintable(w.lblStale->text()));
+        QVERIFY(m.texts().tickerTip.contains(QStringLiteral("15.0")));
+        QVERIFY(m.texts().historyUrl.endsWith(QStringLiteral(".94711.json")));
+        QVERIFY(stale->isVisibleTo(&w));
+        QVERIFY2(stale->text().startsWith(QStringLiteral("Last good scan ")) &&
+                     stale->text().contains(QStringLiteral("Cobar was not found")),
+                 qPrintable(stale->text()));
         QVERIFY(app.log().text().contains(QStringLiteral("Station Cobar was not found")));
-        QVERIFY(!w.lblScanErr->isVisibleTo(&w)); // the product itself was good
+        QVERIFY(!scanError->isVisibleTo(&w)); // the product itself was good
 
         // Cobar back, the portable station gone.
         serve({"Cobar:94711:16.5", "Cobar Airport:94710:20.0", "Alpha:94001:9.0"});
         QVERIFY(refresh());
         QCOMPARE(entries(), QStringList({"Cobar", "Cobar Airport", "Alpha"}));
-        QCOMPARE(w.cmbCurrStation->currentText(), QStringLiteral("Cobar"));
+        QCOMPARE(station->currentText(), QStringLiteral("Cobar"));
         QCOMPARE(temperature(), QStringLiteral("16.5 \u00B0C"));
-        QVERIFY(!w.lblStale->isVisibleTo(&w));
+        QVERIFY(!stale->isVisibleTo(&w));
 
         // A product of no bytes: logged, and the status label says so.
         serve({});
         QVERIFY(refresh());
-        QVERIFY(w.lblScanErr->isVisibleTo(&w));
-        QVERIFY2(w.lblScanErr->text().contains(QStringLiteral("is empty (0 bytes)")),
-                 qPrintable(w.lblScanErr->text()));
+        QVERIFY(scanError->isVisibleTo(&w));
+        QVERIFY2(scanError->text().contains(QStringLiteral("is empty (0 bytes)")),
+                 qPrintable(scanError->text()));
         QCOMPARE(temperature(), QStringLiteral("16.5 \u00B0C"));
 
         // Another station picked while Cobar is missing: the next scan lists Cobar no more.
         serve({"Cobar Airport:94710:20.0", "Alpha:94001:9.0"});
         QVERIFY(refresh());
         QCOMPARE(entries(), QStringList({"Cobar Airport", "Alpha", "Cobar"}));
-        w.cmbCurrStation->setCurrentIndex(1);
-        Q_EMIT w.cmbCurrStation->activated(1);
+        station->setCurrentIndex(1);
+        Q_EMIT station->activated(1);
         QCOMPARE(temperature(), QStringLiteral("9.0 \u00B0C"));
-        QVERIFY(!w.lblStale->isVisibleTo(&w)); // Alpha's values are the last scan's
+        QVERIFY(!stale->isVisibleTo(&w)); // Alpha's values are the last scan's
         QVERIFY(refresh());
         QCOMPARE(entries(), QStringList({"Cobar Airport", "Alpha"}));
-        QCOMPARE(w.cmbCurrStation->currentText(), QStringLiteral("Alpha"));
+        QCOMPARE(station->currentText(), QStringLiteral("Alpha"));
     }
 
     // The status bar's line styles a station by its temperature's level; without one, neutrally.
@@ -263,7 +268,7 @@ private Q_SLOTS:
     void aboutWindow()
     {
         app::WeatherApp app(dir_.path() + QStringLiteral("/"));
-        app.window().cmdAbout->click();
+        app.window().findChild<QPushButton*>("cmdAbout")->click();
         net::frmAbout* about = app.aboutWindow();
         QVERIFY(about);
         QVERIFY(!about->cmdErrLog->isEnabled());

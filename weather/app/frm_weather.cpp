@@ -126,7 +126,7 @@ frmWeather::frmWeather(engine::Monitor& monitor, QWidget* parent)
     connectActions();
 
     // The graph button follows the shown station's history link (showStats).
-    cmdGraph->setEnabled(monitor_.graphEnabled);
+    cmdGraph->setEnabled(monitor_.texts().graphEnabled);
     // Before any region is loaded (none may be) the lists and page buttons show the empty model.
     showRegionLists();
     fraForecast->showForecast(monitor_.forecast(), QDateTime::currentDateTimeUtc());
@@ -368,9 +368,12 @@ void frmWeather::connectActions()
     });
     connect(cmdClip, &QPushButton::clicked, this, &frmWeather::copyToClipboard);
     connect(cmdGraph, &QPushButton::clicked, this, &frmWeather::getGraphPage);
-    connect(graph_.get(), &engine::GraphPage::graphEntryEnabled, cmdGraph,
-            [this](bool enabled) { cmdGraph->setEnabled(enabled && monitor_.graphEnabled); });
+    connect(graph_.get(), &engine::GraphPage::graphEntryEnabled, cmdGraph, [this](bool enabled) {
+        cmdGraph->setEnabled(enabled && monitor_.texts().graphEnabled);
+    });
     connect(cmdAbout, &QPushButton::clicked, this, &frmWeather::aboutRequested);
+    connect(cmdSettings, &QPushButton::clicked, this, &frmWeather::settingsRequested);
+    connect(cmdLinks, &QPushButton::clicked, this, &frmWeather::linksRequested);
     connect(cmdClose, &QPushButton::clicked, this, &frmWeather::quit);
     connect(cmdHide, &QPushButton::clicked, this, &frmWeather::hideRequested);
 
@@ -379,7 +382,7 @@ void frmWeather::connectActions()
     connect(&m, &engine::Monitor::displayChoiceChanged, this, &frmWeather::showDisplayChoice);
     connect(&m, &engine::Monitor::pageChoiceChanged, lstForecast, [this] {
         const QSignalBlocker blocker(lstForecast);
-        lstForecast->setCurrentRow(monitor_.forecasts.selected);
+        lstForecast->setCurrentRow(monitor_.forecasts().selected);
     });
     connect(&m, &engine::Monitor::published, this, &frmWeather::showStats);
     connect(&m, &engine::Monitor::forecastChanged, fraForecast, [this] {
@@ -390,7 +393,7 @@ void frmWeather::connectActions()
     connect(&m, &engine::Monitor::scanningChanged, lblScanNow, &QWidget::setVisible);
     connect(&m, &engine::Monitor::scanFailedChanged, lblScanErr, [this](bool failed) {
         if (failed)
-            lblScanErr->setText(monitor_.scanError);
+            lblScanErr->setText(monitor_.texts().scanError);
         lblScanErr->setVisible(failed);
     });
     connect(&m, &engine::Monitor::scanStarted, lblIsConnect, &QWidget::hide);
@@ -418,10 +421,10 @@ void frmWeather::showRegionLists()
         }
         cmbState->setCurrentIndex(monitor_.regionIndex());
     }
-    fill(lstForecast, monitor_.forecasts);
-    fill(lstRadar, monitor_.radars);
-    cmdForecast->setEnabled(monitor_.forecasts.enabled);
-    cmdRadar->setEnabled(monitor_.radars.enabled);
+    fill(lstForecast, monitor_.forecasts());
+    fill(lstRadar, monitor_.radars());
+    cmdForecast->setEnabled(monitor_.forecasts().enabled);
+    cmdRadar->setEnabled(monitor_.radars().enabled);
     cmdMap->setEnabled(!monitor_.layout().mapUrl.isEmpty());
 
     List1[0]->clear();
@@ -432,17 +435,17 @@ void frmWeather::showRegionLists()
 
 void frmWeather::showStationList()
 {
-    fill(cmbCurrStation, monitor_.stations);
+    fill(cmbCurrStation, monitor_.stations());
 }
 
 void frmWeather::showDisplayChoice()
 {
-    fill(cmbDisplay, monitor_.displays);
-    fill(cmbExtDisplay, monitor_.displays2);
+    fill(cmbDisplay, monitor_.displays());
+    fill(cmbExtDisplay, monitor_.displays2());
     const QSignalBlocker blocker(chkShowExt);
-    chkShowExt->setChecked(monitor_.secondValue);
+    chkShowExt->setChecked(monitor_.secondValue());
     // A switched-off second list takes the window's background, so it reads as absent.
-    cmbExtDisplay->setEnabled(monitor_.displays2.enabled);
+    cmbExtDisplay->setEnabled(monitor_.displays2().enabled);
 }
 
 void frmWeather::showStats()
@@ -452,25 +455,59 @@ void frmWeather::showStats()
     List1[1]->addItems(stats.values);
     setWindowIcon(shell::levelIcon(stats.levelIcon));
     lblTrend->setPixmap(shell::trendArrow(stats.trendArrow));
-    feed_->setText(monitor_.screenText);
-    lblToday->setText(monitor_.todayText);
-    cmdGraph->setEnabled(monitor_.graphEnabled && !graph_->busy());
-    if (cmbCurrStation->currentIndex() != monitor_.stations.selected)
-        fill(cmbCurrStation, monitor_.stations);
+    feed_->setText(monitor_.texts().screenText);
+    lblToday->setText(monitor_.texts().todayText);
+    cmdGraph->setEnabled(monitor_.texts().graphEnabled && !graph_->busy());
+    if (cmbCurrStation->currentIndex() != monitor_.stations().selected)
+        fill(cmbCurrStation, monitor_.stations());
 }
 
 void frmWeather::getGraphPage()
 {
     // The record follows the monitor's, which a test may open after the window was made.
     graph_->setRecord(monitor_.record());
-    graph_->getGraphPage(monitor_.layout(), monitor_.historyUrl, monitor_.alarmTypes,
-                         cmbCurrStation->currentText(), monitor_.stationKey);
+    graph_->getGraphPage(monitor_.layout(), monitor_.texts().historyUrl, monitor_.alarmTypes(),
+                         cmbCurrStation->currentText(), monitor_.texts().stationKey);
+}
+
+bool frmWeather::graphUsable() const
+{
+    return cmdGraph->isEnabled();
+}
+
+void frmWeather::requestGraph()
+{
+    cmdGraph->click(); // nothing while the button is disabled
+}
+
+void frmWeather::selectForecastPage(int row)
+{
+    lstForecast->setCurrentRow(row);
+}
+
+void frmWeather::selectRadarPage(int row)
+{
+    lstRadar->setCurrentRow(row);
+}
+
+void frmWeather::askForStation()
+{
+    cmbCurrStation->setFocus();
+    connect(
+        &monitor_, &engine::Monitor::stationListChanged, this,
+        [this] {
+            if (cmbCurrStation->isVisible() && cmbCurrStation->isEnabled())
+                showPassingNote(QStringLiteral("Pick your observation station here."),
+                                cmbCurrStation->mapToGlobal(QPoint(0, cmbCurrStation->height())),
+                                8000);
+        },
+        Qt::SingleShotConnection);
 }
 
 void frmWeather::exportRecord(std::optional<int> span)
 {
     const engine::ObservationRecord* record = monitor_.record();
-    const QString station = monitor_.stationKey;
+    const QString station = monitor_.texts().stationKey;
     const auto tell = [this](const QString& text) {
         platform::MessageBox::show(this, text, QStringLiteral("Export record"),
                                    platform::MessageBox::Buttons::Ok,
@@ -489,8 +526,8 @@ void frmWeather::exportRecord(std::optional<int> span)
         return;
     const QString suggested = QDir::home().filePath(
         QStringLiteral("%1-%2.csv")
-            .arg(monitor_.stations.currentText().isEmpty() ? station
-                                                           : monitor_.stations.currentText(),
+            .arg(monitor_.stations().currentText().isEmpty() ? station
+                                                             : monitor_.stations().currentText(),
                  QDate::currentDate().toString(Qt::ISODate)));
     const QString path = askExportPath(suggested);
     if (path.isEmpty())

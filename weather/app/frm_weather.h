@@ -44,6 +44,64 @@ public:
     explicit frmWeather(engine::Monitor& monitor, QWidget* parent = nullptr);
     ~frmWeather() override;
 
+    // What the screen saver reads: the feed text or the alarm text.
+    const QString& txtScr() const;
+    shell::frmAlert* alarmWindow() const { return alarm_; }
+
+    // The graph button's action: fetches the shown station's history and draws it. The menu
+    // entry follows graphPage().graphEntryEnabled.
+    void getGraphPage();
+    // The popup menu's graph entry: usable exactly when the graph button is, and then does
+    // what it does.
+    bool graphUsable() const;
+    void requestGraph();
+    // The popup menu's page entries select the page in the window's lists too.
+    void selectForecastPage(int row);
+    void selectRadarPage(int row);
+    // A first run: the station box takes the focus, and once the first scan lists the
+    // stations a passing note points at it.
+    void askForStation();
+    engine::GraphPage& graphPage() { return *graph_; }
+
+    // "Export record...": the shown station's record over `span` (a GraphSpan; nullopt: asked
+    // for) as CSV into a file the user names. Told in a message box when there is nothing to
+    // export or the file cannot be written.
+    void exportRecord(std::optional<int> span);
+    // How the export asks; replaceable so a test can answer. Empty path / nullopt: cancelled.
+    std::function<QString(const QString& suggested)> askExportPath;
+    std::function<std::optional<int>()> askExportSpan;
+
+    // The program's own close (the Close button, the popup menu's Close, the session's end):
+    // the window closes and the program ends.
+    void quit();
+    // The window manager's close (the title bar's ×, Alt+F4) asks this first: true when the
+    // window went to a panel display, which keeps the program running; unset or false: the
+    // program ends as with quit().
+    std::function<bool()> closeToPanel;
+
+Q_SIGNALS:
+    void aboutRequested();
+    void settingsRequested(); // cmdSettings
+    void linksRequested();    // cmdLinks: the links menu pops up at the pointer
+    void closing();           // the window is closing: the program shuts down
+    void hideRequested();     // cmdHide: the monitor moves to the panel
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildLayout();
+    void describeControls(); // accessible names and the tab order
+    void connectActions();
+    void showRegionLists();
+    void showStationList();
+    void showDisplayChoice();
+    void showStats();
+    void openAlarmWindow();
+    void copyToClipboard();
+    void showWarnings();
+    void openWarningLink(const QString& link);
+
     QComboBox* cmbState;
     QComboBox* cmbCurrStation;
     QComboBox* cmbDisplay;
@@ -74,52 +132,6 @@ public:
     // "Warnings": the headline of each warning in force, newest first, each a link to its page
     // with a "details" link that reads its full product; or why there are none to show.
     QLabel* lblWarnings;
-
-    // What the screen saver reads: the feed text or the alarm text.
-    const QString& txtScr() const;
-    shell::frmAlert* alarmWindow() const { return alarm_; }
-
-    // The graph button's action (and the popup menu's graph entry's): fetches the shown
-    // station's history and draws it. The menu entry follows graphPage().graphEntryEnabled.
-    void getGraphPage();
-    engine::GraphPage& graphPage() { return *graph_; }
-
-    // "Export record...": the shown station's record over `span` (a GraphSpan; nullopt: asked
-    // for) as CSV into a file the user names. Told in a message box when there is nothing to
-    // export or the file cannot be written.
-    void exportRecord(std::optional<int> span);
-    // How the export asks; replaceable so a test can answer. Empty path / nullopt: cancelled.
-    std::function<QString(const QString& suggested)> askExportPath;
-    std::function<std::optional<int>()> askExportSpan;
-
-    // The program's own close (the Close button, the popup menu's Close, the session's end):
-    // the window closes and the program ends.
-    void quit();
-    // The window manager's close (the title bar's ×, Alt+F4) asks this first: true when the
-    // window went to a panel display, which keeps the program running; unset or false: the
-    // program ends as with quit().
-    std::function<bool()> closeToPanel;
-
-Q_SIGNALS:
-    void aboutRequested();
-    void closing();       // the window is closing: the program shuts down
-    void hideRequested(); // cmdHide: the monitor moves to the panel
-
-protected:
-    void closeEvent(QCloseEvent* event) override;
-
-private:
-    void buildLayout();
-    void describeControls(); // accessible names and the tab order
-    void connectActions();
-    void showRegionLists();
-    void showStationList();
-    void showDisplayChoice();
-    void showStats();
-    void openAlarmWindow();
-    void copyToClipboard();
-    void showWarnings();
-    void openWarningLink(const QString& link);
 
     engine::Monitor& monitor_;
     std::unique_ptr<platform::FeedBox> feed_;

@@ -26,7 +26,6 @@
 #include "weather/shell/warning_notifier.h"
 
 #include <QApplication>
-#include <QComboBox>
 #include <QCursor>
 #include <QDate>
 #include <QFileInfo>
@@ -34,9 +33,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QMenu>
-#include <QPushButton>
 #include <QScreen>
 #include <QTextStream>
 
@@ -90,13 +87,8 @@ class WeatherApp::OptionsWiring : public config::OptionsHost
 public:
     explicit OptionsWiring(WeatherApp& app) : app_(app) {}
 
-    bool scanTimerRunning() const override { return app_.monitor_->scanTimer.isActive(); }
-    void restartScanTimer(int minutes) override
-    {
-        app_.monitor_->scanTimer.stop();
-        platform::pumpEvents();
-        app_.monitor_->startScanTimer(minutes);
-    }
+    bool scanTimerRunning() const override { return app_.monitor_->scanTimer().isActive(); }
+    void restartScanTimer(int minutes) override { app_.monitor_->restartScanTimer(minutes); }
     void applyAlarm(const config::AlarmChoice& choice) override
     {
         engine::AlarmSettings& alarm = app_.monitor_->alarmSettings();
@@ -127,7 +119,7 @@ public:
     }
     std::optional<config::MailChoice> showMailWindow(const config::MailChoice& mail) override
     {
-        config::AppSettings& s = app_.monitor_->settings();
+        config::AppSettings& s = app_.monitor_->settingsForEditing();
         net::frmMail window(s, app_.monitor_->settingsFile(), *app_.mailPasswords_, *app_.outbox_,
                             app_.options_.get());
         window.txtPort->setText(mail.port);
@@ -163,7 +155,7 @@ WeatherApp::WeatherApp(const QString& appDir, QObject* parent) : QObject(parent)
     window_ = std::make_unique<frmWeather>(*monitor_);
     connect(window_.get(), &frmWeather::closing, this, &WeatherApp::shutdown);
     versionCheck_ = std::make_unique<net::VersionCheck>(
-        monitor_->inet(), appDir, monitor_->settings().checkDate, window_.get());
+        monitor_->inet(), appDir, monitor_->settingsForEditing().checkDate, window_.get());
     connect(window_.get(), &frmWeather::aboutRequested, this, &WeatherApp::showAbout);
     connect(monitor_.get(), &engine::Monitor::mailDue, this, &WeatherApp::sendAlarmMail);
     mailPasswords_ = std::make_unique<config::MailPasswordStore>(monitor_->settingsFile());
@@ -232,19 +224,17 @@ void WeatherApp::connectMenu()
     // The value icon's host shows the popup menu itself.
     displays_->tray().setContextMenu(menu->mnuTray);
     connect(hotKey_.get(), &shell::HotKey::pressed, menu, [menu] { menu->popUp(); });
-    connect(window_->cmdLinks, &QPushButton::clicked, menu, [menu] { menu->popUpLinks(); });
-    connect(window_->cmdSettings, &QPushButton::clicked, this, &WeatherApp::showOptions);
+    connect(window_.get(), &frmWeather::linksRequested, menu, [menu] { menu->popUpLinks(); });
+    connect(window_.get(), &frmWeather::settingsRequested, this, &WeatherApp::showOptions);
     connect(menu, &shell::frmMenu::aboutRequested, this, &WeatherApp::showAbout);
     // The graph entry does what the graph button does, and is usable when the button is.
-    connect(menu, &shell::frmMenu::graphRequested, window_->cmdGraph, &QPushButton::click);
+    connect(menu, &shell::frmMenu::graphRequested, window_.get(), &frmWeather::requestGraph);
     connect(menu, &shell::frmMenu::exportRequested, window_.get(),
             [this] { window_->exportRecord(std::nullopt); });
     connect(menu->mnuTray, &QMenu::aboutToShow, menu,
-            [this] { menu_->mnuGraph->setEnabled(window_->cmdGraph->isEnabled()); });
-    connect(menu, &shell::frmMenu::forecastPicked, window_->lstForecast,
-            [this](int row) { window_->lstForecast->setCurrentRow(row); });
-    connect(menu, &shell::frmMenu::radarPicked, window_->lstRadar,
-            [this](int row) { window_->lstRadar->setCurrentRow(row); });
+            [this] { menu_->mnuGraph->setEnabled(window_->graphUsable()); });
+    connect(menu, &shell::frmMenu::forecastPicked, window_.get(), &frmWeather::selectForecastPage);
+    connect(menu, &shell::frmMenu::radarPicked, window_.get(), &frmWeather::selectRadarPage);
     connect(menu, &shell::frmMenu::showRequested, displays_.get(),
             &shell::PanelDisplays::restoreMainWindow);
     connect(menu, &shell::frmMenu::closeRequested, this, &WeatherApp::quit);
@@ -262,12 +252,12 @@ void WeatherApp::connectTips()
         const shell::frmTicker* ticker = displays_->tray().ticker();
         QString text;
         if (ticker && tool == ticker->picTicker)
-            text = monitor_->tickerTip;
+            text = monitor_->texts().tickerTip;
         else if (tool == displays_->banner().picDspl)
-            text = monitor_->bannerTip;
+            text = monitor_->texts().bannerTip;
         // Values older than the last scan say so.
-        if (!text.isEmpty() && !monitor_->staleText.isEmpty())
-            text += monitor_->staleText + QStringLiteral("\r\n");
+        if (!text.isEmpty() && !monitor_->texts().staleText.isEmpty())
+            text += monitor_->texts().staleText + QStringLiteral("\r\n");
         if (!text.isEmpty())
             toolTips_.updateStatTip(tool, text);
     });
@@ -306,8 +296,9 @@ void WeatherApp::notifyWarnings()
 config::frmOptions& WeatherApp::optionsDialog()
 {
     if (!options_) {
-        options_ = std::make_unique<config::frmOptions>(
-            monitor_->settingsFile(), monitor_->settings(), *optionsWiring_, window_.get());
+        options_ = std::make_unique<config::frmOptions>(monitor_->settingsFile(),
+                                                        monitor_->settingsForEditing(),
+                                                        *optionsWiring_, window_.get());
         // Turning the warnings' notifications off closes those shown.
         connect(options_.get(), &QDialog::accepted, this, &WeatherApp::notifyWarnings);
     }
@@ -317,8 +308,8 @@ config::frmOptions& WeatherApp::optionsDialog()
 void WeatherApp::regionLoaded()
 {
     // The options dialog is made at the first region change, which fills its alarm list.
-    optionsDialog().regionChanged(monitor_->layout(), monitor_->alarmTypes.entries,
-                                  monitor_->alarmTypes.columns);
+    optionsDialog().regionChanged(monitor_->layout(), monitor_->alarmTypes().entries,
+                                  monitor_->alarmTypes().columns);
     menu_->showRegion(appDir_);
 }
 
@@ -382,23 +373,13 @@ void WeatherApp::start()
     monitor_->loadSettings();
     if (const config::AppSettings& s = monitor_->settings(); s.mailSecurity != 0) {
         mailPasswords_->read(s.mailUser, s.mailServer, [this](const QString& password) {
-            monitor_->settings().mailPassword = password;
+            monitor_->setMailPassword(password);
         });
     }
     // Otherwise the main window stays hidden: the banner or the tray display shows the stats.
     if (firstRun) {
         displays_->restoreMainWindow();
-        window_->cmbCurrStation->setFocus();
-        // Once the first scan lists the stations, the note points at where to pick one.
-        connect(
-            monitor_.get(), &engine::Monitor::stationListChanged, this,
-            [this] {
-                QComboBox* box = window_->cmbCurrStation;
-                if (box->isVisible() && box->isEnabled())
-                    showPassingNote(QStringLiteral("Pick your observation station here."),
-                                    box->mapToGlobal(QPoint(0, box->height())), 8000);
-            },
-            Qt::SingleShotConnection);
+        window_->askForStation();
     } else {
         displays_->startUp();
     }
@@ -489,7 +470,7 @@ void WeatherApp::sendAlarmMail(bool endOfAlarm)
     net::AlarmMailFacts facts;
     facts.endOfAlarm = endOfAlarm;
     facts.alarmText = m.alarmFindings().alarmText;
-    facts.station = m.stations.currentText();
+    facts.station = m.stations().currentText();
     facts.names = m.stats().headers; // the main window's stat lists
     facts.values = m.stats().values;
     facts.bureauSite = config::bureauRoot();
@@ -518,10 +499,10 @@ int runPrint(const QString& appDir, PrintMode mode, QTextStream& out, QTextStrea
                             appDir + QStringLiteral("wsetting.ini"), log,
                             // Printed for a terminal: the leaders count characters.
                             &engine::characterWidth);
-    monitor.fetchForecasts = mode == PrintMode::Forecast;
-    monitor.fetchWarnings = mode == PrintMode::Json || mode == PrintMode::Warnings;
+    monitor.setExtraFetches(mode == PrintMode::Forecast,
+                            mode == PrintMode::Json || mode == PrintMode::Warnings);
     monitor.loadSettings();
-    monitor.scanTimer.stop();
+    monitor.holdScans();
     monitor.tripLookupTick();
     if (mode == PrintMode::Forecast)
         return printForecast(monitor.forecast(), log, out, err);
@@ -552,24 +533,24 @@ int runPrint(const QString& appDir, PrintMode mode, QTextStream& out, QTextStrea
         const bool alarm = !monitor.alarmState().alarmOff &&
                            engine::alarmHolds(monitor.alarmFindings(), monitor.alarmSettings());
         // An observation long older than its product is stale too, and the tip says since when.
-        const bool old = shown && !monitor.staleText.isEmpty();
+        const bool old = shown && !monitor.texts().staleText.isEmpty();
         const bool warning = !monitor.warnings().isEmpty();
         const QString state = alarm           ? QStringLiteral("alarm")
                               : warning       ? QStringLiteral("warning")
                               : !shown || old ? QStringLiteral("stale")
                                               : QStringLiteral("ok");
         QString tip =
-            shown ? monitor.tickerTip
+            shown ? monitor.texts().tickerTip
                   : log.text() + engine::warningTipText(monitor.warningWatch(), monitor.warnings());
         if (old)
-            tip += monitor.staleText;
+            tip += monitor.texts().staleText;
         // No temperature: no level to style by.
         const bool level = monitor.stats().values.value(1) != QLatin1String("N/F");
         const QString alt = !shown  ? state
                             : level ? QLatin1String(levels[qBound(0, monitor.stats().levelIcon, 3)])
                                     : QStringLiteral("neutral");
         const QJsonObject line{
-            {QStringLiteral("text"), shown ? monitor.tickerText : QStringLiteral("--")},
+            {QStringLiteral("text"), shown ? monitor.texts().tickerText : QStringLiteral("--")},
             {QStringLiteral("tooltip"), lineFeeds(tip).trimmed()},
             {QStringLiteral("class"), state},
             {QStringLiteral("alt"), alt}};
@@ -577,7 +558,8 @@ int runPrint(const QString& appDir, PrintMode mode, QTextStream& out, QTextStrea
         return 0;
     }
     if (shown) {
-        out << lineFeeds(mode == PrintMode::Ticker ? monitor.tickerText : monitor.feedText)
+        out << lineFeeds(mode == PrintMode::Ticker ? monitor.texts().tickerText
+                                                   : monitor.texts().feedText)
             << Qt::endl;
     }
     return shown ? 0 : 1;

@@ -56,30 +56,30 @@ Monitor::Monitor(QString layoutPath, QString settingsPath, net::ErrorLog& log, T
     // Beside the settings, in the program folder: the monitor and `--print` share it.
     inet_.setCacheFile(QFileInfo(settingsFile_.path()).absolutePath() + QLatin1Char('/') +
                        net::kProductCacheFileName.toString());
-    tmrTripLookup.setObjectName(QStringLiteral("tmrTripLookup"));
-    tmrTripLookup.setSingleShot(true);
-    tmrTripLookup.setInterval(600);
-    connect(&tmrTripLookup, &QTimer::timeout, this, &Monitor::tripLookupTick);
+    tmrTripLookup_.setObjectName(QStringLiteral("tmrTripLookup"));
+    tmrTripLookup_.setSingleShot(true);
+    tmrTripLookup_.setInterval(600);
+    connect(&tmrTripLookup_, &QTimer::timeout, this, &Monitor::tripLookupTick);
 
-    connect(&scanTimer, &QTimer::timeout, this, &Monitor::scanTimerTick);
+    connect(&scanTimer_, &QTimer::timeout, this, &Monitor::scanTimerTick);
 
-    tmrAlert.setObjectName(QStringLiteral("tmrAlert"));
-    tmrAlert.setInterval(1000);
-    connect(&tmrAlert, &QTimer::timeout, this, [this] {
-        tmrAlert.stop();
+    tmrAlert_.setObjectName(QStringLiteral("tmrAlert"));
+    tmrAlert_.setInterval(1000);
+    connect(&tmrAlert_, &QTimer::timeout, this, [this] {
+        tmrAlert_.stop();
         const AlertTick tick = alarmState_.alertTick(alarm_);
         if (tick.enableMailTimer)
-            tmrMail.start();
+            tmrMail_.start();
         if (tick.showWindow) {
             setAlarming(true);
             Q_EMIT showAlarmWindow();
         }
     });
 
-    tmrMail.setObjectName(QStringLiteral("tmrMail"));
-    tmrMail.setInterval(5000);
-    connect(&tmrMail, &QTimer::timeout, this, [this] {
-        tmrMail.stop(); // one mail per enabling
+    tmrMail_.setObjectName(QStringLiteral("tmrMail"));
+    tmrMail_.setInterval(5000);
+    connect(&tmrMail_, &QTimer::timeout, this, [this] {
+        tmrMail_.stop(); // one mail per enabling
         const bool endOfAlarm = alarmState_.alarmOffMail;
         if (endOfAlarm)
             alarmState_.alarmOffMail = false;
@@ -90,8 +90,8 @@ Monitor::Monitor(QString layoutPath, QString settingsPath, net::ErrorLog& log, T
 
     stats_.values.clear();
     // No region yet: no page to open.
-    forecasts.enabled = false;
-    radars.enabled = false;
+    forecasts_.enabled = false;
+    radars_.enabled = false;
 }
 
 Monitor::~Monitor() = default;
@@ -103,7 +103,7 @@ void Monitor::openRecord(const QString& path)
 
 void Monitor::loadSettings()
 {
-    tickerText = QStringLiteral("Busy.....");
+    texts_.tickerText = QStringLiteral("Busy.....");
     config::loadSettings(settingsFile_, settings_, *this);
     forecast_.setChosenTown(settings_.forecastTown);
     syncAlarmSettings();
@@ -125,10 +125,10 @@ void Monitor::syncAlarmSettings()
 void Monitor::shutdown()
 {
     fetch_.appClosing = true;
-    scanTimer.stop();
-    tmrTripLookup.stop();
-    tmrAlert.stop();
-    tmrMail.stop();
+    scanTimer_.stop();
+    tmrTripLookup_.stop();
+    tmrAlert_.stop();
+    tmrMail_.stop();
     saveSelection();
 }
 
@@ -136,18 +136,18 @@ void Monitor::saveSelection() const
 {
     config::Selection selection;
     selection.state = regionIndex_;
-    selection.station = stations.selected;
-    selection.stationName = stations.currentText();
-    if (stations.entries.isEmpty()) {
+    selection.station = stations_.selected;
+    selection.stationName = stations_.currentText();
+    if (stations_.entries.isEmpty()) {
         // No scan has listed the stations yet (the bureau out since start): the saved choice
         // stays, rather than being replaced by none.
         selection.station = common::readInteger(settingsFile_.text("station"));
         selection.stationName = settingsFile_.text("station_name");
     }
-    selection.forecast = forecasts.selected;
-    selection.display = displays.selected;
-    selection.display2 = displays2.selected;
-    selection.secondValue = secondValue;
+    selection.forecast = forecasts_.selected;
+    selection.display = displays_.selected;
+    selection.display2 = displays2_.selected;
+    selection.secondValue = secondValue_;
     selection.checkDate = settings_.checkDate;
     selection.alarmChecked = !alarmState_.alarmOff;
     config::saveSelection(settingsFile_, selection);
@@ -163,13 +163,13 @@ void Monitor::loadRegionList()
 void Monitor::selectStation(int index)
 {
     // The list is usually still empty here; the first scan restores the station for real.
-    stations.select(index);
+    stations_.select(index);
 }
 
 void Monitor::selectDisplays(int display, int display2)
 {
-    selectOrFirst(displays, display);
-    selectOrFirst(displays2, display2);
+    selectOrFirst(displays_, display);
+    selectOrFirst(displays2_, display2);
     Q_EMIT displayChoiceChanged();
 }
 
@@ -195,13 +195,38 @@ void Monitor::registerHotKey()
 
 void Monitor::applyAlarmType(int alarmListIndex)
 {
-    alarmTypes.select(alarmListIndex);
-    alarm_.column = alarmTypes.columns.value(alarmListIndex, alarm_.column);
+    alarmTypes_.select(alarmListIndex);
+    alarm_.column = alarmTypes_.columns.value(alarmListIndex, alarm_.column);
 }
 
 void Monitor::startScanTimer(int minutes)
 {
-    scanTimer.start(minutes * 60000);
+    scanTimer_.start(minutes * 60000);
+}
+
+void Monitor::restartScanTimer(int minutes)
+{
+    scanTimer_.stop();
+    platform::pumpEvents();
+    startScanTimer(minutes);
+}
+
+void Monitor::holdScans()
+{
+    scanTimer_.stop();
+    tmrTripLookup_.stop();
+}
+
+void Monitor::setExtraFetches(bool forecasts, bool warnings)
+{
+    fetchForecasts_ = forecasts;
+    fetchWarnings_ = warnings;
+}
+
+void Monitor::chooseNoXpHelp()
+{
+    settings_.noXpHelp = true;
+    settingsFile_.write(QStringLiteral("no_xp_help"), QStringLiteral("1"));
 }
 
 // --- selection ------------------------------------------------------------------------------
@@ -214,7 +239,7 @@ void Monitor::selectRegion(int index)
     // layout update that dropped regions) falls back to the first.
     if (index < 0 || index >= regionList_.sections.size())
         index = 0;
-    tmrTripLookup.stop();
+    tmrTripLookup_.stop();
     alarmCheckClicked(false);
     Q_EMIT alarmCheckChanged(false);
 
@@ -227,20 +252,20 @@ void Monitor::selectRegion(int index)
     warnings_.setLayout(layout_);
     followWarnings(false);
 
-    displays = {};
-    displays2 = {};
-    alarmTypes = {};
+    displays_ = {};
+    displays2_ = {};
+    alarmTypes_ = {};
     for (int i = 1; i <= layout_.columnCount; ++i) {
         const QString& header = layout_.columns.at(i - 1).header;
         if (i <= layout_.fixedColumns)
             continue;
-        displays.entries.append(header);
-        displays.columns.append(i - 1);
-        displays2.entries.append(header);
-        displays2.columns.append(i - 1);
+        displays_.entries.append(header);
+        displays_.columns.append(i - 1);
+        displays2_.entries.append(header);
+        displays2_.columns.append(i - 1);
         if (i != layout_.windDirColumn) {
-            alarmTypes.entries.append(header);
-            alarmTypes.columns.append(i - 1);
+            alarmTypes_.entries.append(header);
+            alarmTypes_.columns.append(i - 1);
         }
     }
     stats_.headers = headersOf(layout_);
@@ -248,24 +273,24 @@ void Monitor::selectRegion(int index)
     labels_ = TransLabels::load(layoutPath_, stats_.headers);
     reapplyAlarmChoices();
 
-    displays.enabled = !displays.entries.isEmpty();
-    displays2.enabled = displays.enabled && secondValue;
+    displays_.enabled = !displays_.entries.isEmpty();
+    displays2_.enabled = displays_.enabled && secondValue_;
 
-    forecasts = {};
+    forecasts_ = {};
     for (const config::LayoutPage& page : layout_.forecastPages)
-        forecasts.entries.append(page.name);
-    forecasts.enabled = !forecasts.entries.isEmpty();
-    forecasts.select(0);
+        forecasts_.entries.append(page.name);
+    forecasts_.enabled = !forecasts_.entries.isEmpty();
+    forecasts_.select(0);
 
-    radars = {};
+    radars_ = {};
     for (const config::LayoutPage& page : layout_.radarPages)
-        radars.entries.append(page.name);
-    radars.enabled = !radars.entries.isEmpty();
-    radars.select(0);
+        radars_.entries.append(page.name);
+    radars_.enabled = !radars_.entries.isEmpty();
+    radars_.select(0);
 
     Q_EMIT regionLoaded();
     if (!scanBusy_)
-        tmrTripLookup.start();
+        tmrTripLookup_.start();
 }
 
 void Monitor::reapplyAlarmChoices()
@@ -285,30 +310,29 @@ QStringList Monitor::stationNames() const
     return names;
 }
 
-void Monitor::buildStationList()
+void Monitor::buildStationList(bool keepChosen)
 {
     // Within a region the station on show stays chosen, even while the rows lack it.
-    const QString chosen =
-        !stationListStale_ && stationChosen_ ? stations.currentText() : QString();
-    stations = {};
-    stations.entries = stationNames();
-    stations.enabled = !stations.entries.isEmpty();
+    const QString chosen = keepChosen && stationChosen_ ? stations_.currentText() : QString();
+    stations_ = {};
+    stations_.entries = stationNames();
+    stations_.enabled = !stations_.entries.isEmpty();
     // The installer offers the region's stations from this list.
-    if (stations.enabled && stations.entries != cachedStations_) {
-        cachedStations_ = stations.entries;
+    if (stations_.enabled && stations_.entries != cachedStations_) {
+        cachedStations_ = stations_.entries;
         common::saveStationCache(QFileInfo(settingsFile_.path()).absolutePath() + u'/',
-                                 layout_.sectionName, stations.entries);
+                                 layout_.sectionName, stations_.entries);
     }
-    if (!stations.enabled)
-        stations.entries.append(QStringLiteral("Stations not found"));
+    if (!stations_.enabled)
+        stations_.entries.append(QStringLiteral("Stations not found"));
 
-    if (chosen.isEmpty() || !stations.enabled) {
+    if (chosen.isEmpty() || !stations_.enabled) {
         restoreStationSelection();
         restoreDisplays();
     } else {
-        if (!stations.entries.contains(chosen))
-            stations.entries.append(chosen);
-        stationChosen_ = stations.select(int(stations.entries.indexOf(chosen)));
+        if (!stations_.entries.contains(chosen))
+            stations_.entries.append(chosen);
+        stationChosen_ = stations_.select(int(stations_.entries.indexOf(chosen)));
     }
     Q_EMIT stationListChanged();
 }
@@ -322,31 +346,31 @@ void Monitor::restoreStationSelection()
         !savedState.isEmpty() && common::readInteger(savedState) == regionIndex_;
 
     if (!sameRegion || savedStation.isEmpty() || n == -1) {
-        stationChosen_ = stations.select(0);
+        stationChosen_ = stations_.select(0);
         return;
     }
     const QString name = settingsFile_.text("station_name");
     // The saved index still names the saved station, or the name is searched for: the bureau
     // may have reordered its page since.
     int index =
-        stations.entries.value(n) == name ? n : static_cast<int>(stations.entries.indexOf(name));
+        stations_.entries.value(n) == name ? n : static_cast<int>(stations_.entries.indexOf(name));
     // The feeds and the pages write some names differently ("Sydney - Observatory Hill").
     if (index < 0)
-        index = indexOfStation(stations.entries, name);
-    stationChosen_ = stations.select(index);
+        index = indexOfStation(stations_.entries, name);
+    stationChosen_ = stations_.select(index);
 }
 
 void Monitor::restoreDisplays()
 {
-    selectOrFirst(displays, settingsFile_.integer("display"));
-    selectOrFirst(displays2, settingsFile_.integer("display_2"));
+    selectOrFirst(displays_, settingsFile_.integer("display"));
+    selectOrFirst(displays2_, settingsFile_.integer("display_2"));
     Q_EMIT displayChoiceChanged();
 }
 
 void Monitor::pickStation(int index)
 {
-    stations.select(index);
-    if (scanBusy_ || tmrTripLookup.isActive())
+    stations_.select(index);
+    if (scanBusy_ || tmrTripLookup_.isActive())
         return; // the scan that runs or is about to run shows it
     stats_.trendPrevious.clear();
     stationChosen_ = true;
@@ -363,32 +387,32 @@ void Monitor::pickStation(int index)
 
 void Monitor::pickDisplay(int index)
 {
-    displays.select(index);
+    displays_.select(index);
     Q_EMIT displayChoiceChanged();
 }
 
 void Monitor::pickSecondDisplay(int index)
 {
-    displays2.select(index);
+    displays2_.select(index);
     Q_EMIT displayChoiceChanged();
 }
 
 void Monitor::setSecondValue(bool on)
 {
-    secondValue = on;
-    displays2.enabled = on && !displays2.entries.isEmpty();
+    secondValue_ = on;
+    displays2_.enabled = on && !displays2_.entries.isEmpty();
     Q_EMIT displayChoiceChanged();
 }
 
 void Monitor::selectForecast(int index)
 {
-    forecasts.select(index);
+    forecasts_.select(index);
     Q_EMIT pageChoiceChanged();
 }
 
 void Monitor::selectRadar(int index)
 {
-    radars.select(index);
+    radars_.select(index);
 }
 
 void Monitor::chooseForecastTown(const QString& aac)
@@ -402,12 +426,13 @@ void Monitor::chooseForecastTown(const QString& aac)
 
 QString Monitor::forecastUrl() const
 {
-    return forecasts.selected < 0 ? QString() : layout_.forecastPages.value(forecasts.selected).url;
+    return forecasts_.selected < 0 ? QString()
+                                   : layout_.forecastPages.value(forecasts_.selected).url;
 }
 
 QString Monitor::radarUrl() const
 {
-    return radars.selected < 0 ? QString() : layout_.radarPages.value(radars.selected).url;
+    return radars_.selected < 0 ? QString() : layout_.radarPages.value(radars_.selected).url;
 }
 
 // --- scan cycle -----------------------------------------------------------------------------
@@ -427,19 +452,19 @@ void Monitor::tmrScan()
         Q_EMIT versionCheckDue();
         return;
     }
-    tmrTripLookup.start();
+    tmrTripLookup_.start();
 }
 
 void Monitor::refresh()
 {
     Q_EMIT refreshEnabledChanged(false);
     if (!scanBusy_)
-        tmrTripLookup.start();
+        tmrTripLookup_.start();
 }
 
 void Monitor::tripLookupTick()
 {
-    tmrTripLookup.stop();
+    tmrTripLookup_.stop();
     if (scanBusy_)
         return;
     scanBusy_ = true;
@@ -457,8 +482,8 @@ void Monitor::tripLookupTick()
 
 void Monitor::scanOnce()
 {
-    stationListStale_ =
-        layout_.obsUrl != lastScanUrl_ || stations.entries.isEmpty() || !stationChosen_;
+    const bool listStale =
+        layout_.obsUrl != lastScanUrl_ || stations_.entries.isEmpty() || !stationChosen_;
     lastScanUrl_ = layout_.obsUrl;
     Q_EMIT regionListEnabledChanged(false);
 
@@ -476,8 +501,8 @@ void Monitor::scanOnce()
         rowsScanned_ = QTime::currentTime();
         cut = true;
         // Stations come and go (portable fire-weather stations through a season).
-        if (stationListStale_ || stations.entries != stationNames())
-            buildStationList();
+        if (listStale || stations_.entries != stationNames())
+            buildStationList(!listStale);
     }
     // What went wrong, for the stale mark and the status label: the first line of what this
     // scan logged, else that nothing came.
@@ -490,12 +515,12 @@ void Monitor::scanOnce()
     showStats();
     // The chosen station is missing from this scan's rows: its last values stay, marked old.
     if (cut && stationChosen_ && !lastPassShown_)
-        log_.writeTxt(QStringLiteral("Station ") + stations.currentText() +
+        log_.writeTxt(QStringLiteral("Station ") + stations_.currentText() +
                       QStringLiteral(" was not found on last scan"));
 
     const QString reason = reasonNow();
     if (!fetched.arrived) {
-        scanError = reason;
+        texts_.scanError = reason;
         Q_EMIT scanFailedChanged(true);
     }
     noteScan(cut && lastPassShown_, reason);
@@ -518,24 +543,24 @@ void Monitor::recordShownRow()
         row.observed.isValid() ? row.observed : historyTimeOf(reading.time, QDate::currentDate());
     for (qsizetype c = 1; c < row.cells.size(); ++c)
         reading.cells.append(normalizedCell(row.cells.at(c)));
-    record_->store(stationKey, stations.currentText(), {reading}, layout_);
+    record_->store(texts_.stationKey, stations_.currentText(), {reading}, layout_);
     record_->applyRetention(settings_.recordYears, QDateTime::currentDateTime());
 
-    todayText.clear();
-    if (const auto day = record_->todaysTemperatures(stationKey)) {
+    texts_.todayText.clear();
+    if (const auto day = record_->todaysTemperatures(texts_.stationKey)) {
         const auto clock = [](const QDateTime& at) {
             return QLocale::c().toString(at.time(), QStringLiteral("h:mm AP"));
         };
-        todayText = QStringLiteral("Today: high %1 \u00B0C at %2, low %3 \u00B0C at %4")
-                        .arg(graphNumberText(day->high), clock(day->highAt),
-                             graphNumberText(day->low), clock(day->lowAt));
+        texts_.todayText = QStringLiteral("Today: high %1 \u00B0C at %2, low %3 \u00B0C at %4")
+                               .arg(graphNumberText(day->high), clock(day->highAt),
+                                    graphNumberText(day->low), clock(day->lowAt));
     }
     Q_EMIT published();
 }
 
 QString Monitor::shownDistrict() const
 {
-    const QString station = stations.currentText();
+    const QString station = stations_.currentText();
     for (const ObservationRow& row : rows_) {
         if (!row.name.isEmpty() && stationNameOf(row.name) == station)
             return row.district;
@@ -546,7 +571,7 @@ QString Monitor::shownDistrict() const
 void Monitor::followWarnings(bool fetchWhenDue)
 {
     warnings_.setDistrict(shownDistrict());
-    if (fetchWhenDue && fetchWarnings)
+    if (fetchWhenDue && fetchWarnings_)
         warnings_.scan();
     WarningList inForce = warnings_.inForce(QDateTime::currentDateTimeUtc());
     const bool same = inForce == inForce_;
@@ -576,12 +601,12 @@ QString Monitor::warningsText() const
 
 void Monitor::followForecast(bool fetchWhenDue)
 {
-    const QString station = stations.currentText();
+    const QString station = stations_.currentText();
     const QString district = shownDistrict();
     const QDateTime now = QDateTime::currentDateTimeUtc();
     const QString tipBefore = forecastTipText(forecast_, now);
     forecast_.setStation(station, district);
-    if (fetchWhenDue && fetchForecasts && forecast_.due())
+    if (fetchWhenDue && fetchForecasts_ && forecast_.due())
         forecast_.fetch();
     if (forecastTipText(forecast_, now) != tipBefore)
         republish();
@@ -607,18 +632,18 @@ void Monitor::noteScan(bool fresh, const QString& reason)
 void Monitor::showStale()
 {
     if (!scanStaleText_.isEmpty())
-        staleText = scanStaleText_;
+        texts_.staleText = scanStaleText_;
     else if (lastPassShown_ && stats_.obsOld)
-        staleText = QStringLiteral("Old observation: not updated since ") + stats_.obsTime;
+        texts_.staleText = QStringLiteral("Old observation: not updated since ") + stats_.obsTime;
     else
-        staleText.clear();
-    Q_EMIT staleChanged(staleText);
+        texts_.staleText.clear();
+    Q_EMIT staleChanged(texts_.staleText);
 }
 
 void Monitor::showStats()
 {
     StatPassOptions options;
-    options.station = stations.currentText();
+    options.station = stations_.currentText();
     options.stationChosen = stationChosen_;
     options.savedStationName = settings_.stationName;
     options.iconLow = settings_.iconLow;
@@ -634,29 +659,31 @@ void Monitor::showStats()
     case StatPassOutcome::RowMissing:
         return; // every published text keeps its content
     case StatPassOutcome::NotChosen:
-        graphEnabled = false;
-        tickerText = result.notFound.tickerText;
-        tickerTip = noProductReason_.isEmpty() ? result.notFound.tickerTip : noProductReason_;
+        texts_.graphEnabled = false;
+        texts_.tickerText = result.notFound.tickerText;
+        texts_.tickerTip =
+            noProductReason_.isEmpty() ? result.notFound.tickerTip : noProductReason_;
         // Only a station looked for in rows can be missing: not after a failed download.
         if (!stationNames().isEmpty())
             log_.writeTxt(result.notFound.errorLogText);
-        feedText = noProductReason_.isEmpty() ? result.notFound.feedText : noProductReason_;
+        texts_.feedText = noProductReason_.isEmpty() ? result.notFound.feedText : noProductReason_;
         if (settings_.banner)
-            bannerTip = noProductReason_.isEmpty() ? result.notFound.bannerTip : noProductReason_;
+            texts_.bannerTip =
+                noProductReason_.isEmpty() ? result.notFound.bannerTip : noProductReason_;
         Q_EMIT published();
         return;
     case StatPassOutcome::Shown:
         break;
     }
 
-    historyUrl = result.historyUrl;
+    texts_.historyUrl = result.historyUrl;
     shownRow_ = result.rowIndex;
     // Another station's extremes are not this one's: they wait for its first recorded scan.
-    if (const QString key = stationKeyOf(rows_.at(shownRow_)); key != stationKey) {
-        stationKey = key;
-        todayText.clear();
+    if (const QString key = stationKeyOf(rows_.at(shownRow_)); key != texts_.stationKey) {
+        texts_.stationKey = key;
+        texts_.todayText.clear();
     }
-    graphEnabled = !historyUrl.isEmpty();
+    texts_.graphEnabled = !texts_.historyUrl.isEmpty();
     // Only a scan's pass tests the alarm: a pass between scans (a station picked, the panel
     // display restarted by Hide) keeps what the last scan found, which the alarm window shows.
     if (scanBusy_) {
@@ -680,17 +707,17 @@ void Monitor::applyDecision(const AlarmDecision& decision)
     if (decision.closeWindow)
         Q_EMIT closeAlarmWindow();
     if (decision.enableMailTimer)
-        tmrMail.start();
+        tmrMail_.start();
     if (decision.enableAlertTimer)
-        tmrAlert.start();
+        tmrAlert_.start();
 }
 
 void Monitor::publish()
 {
-    if (const auto text = tickerTextOf(stats_.values, displays.currentColumn(), secondValue,
-                                       displays2.currentColumn()))
-        tickerText = *text;
-    const QString station = stations.currentText();
+    if (const auto text = tickerTextOf(stats_.values, displays_.currentColumn(), secondValue_,
+                                       displays2_.currentColumn()))
+        texts_.tickerText = *text;
+    const QString station = stations_.currentText();
     const StatTexts texts = statTexts(stats_, station, labels_, width_);
     QString forecastTip = forecastTipText(forecast_, QDateTime::currentDateTimeUtc());
     if (!forecastTip.isEmpty())
@@ -698,12 +725,12 @@ void Monitor::publish()
     QString warningTip = warningTipText(warnings_, inForce_);
     if (!warningTip.isEmpty())
         warningTip.prepend(QStringLiteral("\r\n"));
-    tickerTip = texts.tickerTip + warningTip + forecastTip;
-    feedText = texts.feedText;
-    screenText = screenFeedText(findings_.valueAlarm, feedText);
+    texts_.tickerTip = texts.tickerTip + warningTip + forecastTip;
+    texts_.feedText = texts.feedText;
+    texts_.screenText = screenFeedText(findings_.valueAlarm, texts_.feedText);
     if (settings_.banner) {
-        bannerText = bannerTextOf(stats_, labels_).text;
-        bannerTip = bannerTipOf(stats_.obsTime, station) + warningTip + forecastTip;
+        texts_.bannerText = bannerTextOf(stats_, labels_).text;
+        texts_.bannerTip = bannerTipOf(stats_.obsTime, station) + warningTip + forecastTip;
     }
     if (!scanBusy_)
         showStale(); // a station picked between scans; a scan shows it when it ends
@@ -746,7 +773,7 @@ QString Monitor::clipboardText(int year) const
     if (root.endsWith(QLatin1Char('/')))
         root.chop(1);
     QString text = QStringLiteral("BUREAU OF METEOROLOGY") + crlf + root + crlf + crlf +
-                   stations.currentText() + crlf;
+                   stations_.currentText() + crlf;
     for (qsizetype i = 0; i < stats_.headers.size(); ++i) {
         const QString& header = stats_.headers.at(i);
         const QString tabs = header.size() > 16 ? QStringLiteral("\t") : QStringLiteral("\t\t");

@@ -44,6 +44,33 @@ struct ListModel
 // that a layout update shortened) the first entry, if any.
 void selectOrFirst(ListModel& list, int index);
 
+// What the last display pass published, for the panel displays, the stats tips, the screen
+// saver and `weather --print`.
+struct PublishedTexts
+{
+    QString tickerText;
+    QString tickerTip;
+    QString feedText;
+    QString screenText; // what `txtScr` holds for the screen saver
+    QString bannerText;
+    QString bannerTip;
+    QString historyUrl;
+    QString stationKey; // the shown station's name in the record (stationKeyOf())
+    // The shown station's highest and lowest temperature of its day so far, from the record:
+    // "Today: high 24.1 °C at 2:30 PM, low 12.3 °C at 6:00 AM"; empty without a record or
+    // readings of that day.
+    QString todayText;
+    bool graphEnabled = false;
+    // While the values on show are older than the last scan (it failed, or its page lacked the
+    // station): "Last good scan hh:mm AM/PM; N scans since failed: <reason>"; else, while the
+    // shown observation is over 2 hours older than its product, "Old observation: not updated
+    // since <obsTime>"; else empty.
+    QString staleText;
+    // What the status label says after a failed scan: the first line of what it logged, or
+    // "No response on last scan".
+    QString scanError;
+};
+
 // The monitor without its windows: the selected region's layout, the selection lists, the scan
 // cycle with its timers and busy flags, the parser's row table and stat table, the alarm state
 // and the published texts. The main window presents it and forwards the user's actions; a
@@ -73,8 +100,8 @@ public:
     // loaded keeps running: enabling it again does not put the scan off.
     void armFirstScan()
     {
-        if (!tmrTripLookup.isActive())
-            tmrTripLookup.start();
+        if (!tmrTripLookup_.isActive())
+            tmrTripLookup_.start();
     }
     // Shutdown: fetches give up, timers stop, the selection is saved.
     void shutdown();
@@ -101,19 +128,31 @@ public:
     void tmrScan();
     void tripLookupTick();
     void scanOnce();
-    // The station list from the rows, rebuilt by a scan whenever the rows' stations differ from
-    // it: after a region change, or while no station is chosen, the saved station is restored;
-    // otherwise the chosen one stays chosen, listed after the others while the rows lack it.
-    void buildStationList();
     void showStats();
     // Composes the published texts again from the shown stats, without a new pass, so that a
     // display chosen since the last pass (the banner instead of the tray) shows them at once.
     void republish();
     void startScanTimer(int minutes) override;
+    // The options chose another scan period: the timer starts afresh with it.
+    void restartScanTimer(int minutes);
+    // Stops the scan timer and any armed trigger: nothing scans until refresh(), a region
+    // change or startScanTimer(). A headless run, which scans once with tripLookupTick(), uses
+    // it.
+    void holdScans();
+    // Scans also fetch the town forecast when it is due and read the state's warnings (both on
+    // at first); a headless run switches off what it does not print.
+    void setExtraFetches(bool forecasts, bool warnings);
 
     // Reads.
     const config::AppSettings& settings() const { return settings_; }
-    config::AppSettings& settings() { return settings_; }
+    // The settings the options dialog and its mail window edit in place (they write the
+    // settings file themselves), and the version check's date of its last check; nothing else
+    // changes them but the calls below.
+    config::AppSettings& settingsForEditing() { return settings_; }
+    // The mail password, read from the keyring after the settings load.
+    void setMailPassword(const QString& password) { settings_.mailPassword = password; }
+    // The user asked the tray display's help about a hidden ticker not to show again.
+    void chooseNoXpHelp();
     const config::SettingsFile& settingsFile() const { return settingsFile_; }
     const QString& layoutPath() const { return layoutPath_; }
     const config::RegionList& regionList() const { return regionList_; }
@@ -145,46 +184,23 @@ public:
         return warnings_.fetchProduct(id);
     }
 
-    ListModel stations;       // cmbCurrStation
-    ListModel displays;       // cmbDisplay
-    ListModel displays2;      // cmbExtDisplay
-    ListModel alarmTypes;     // the options dialog's cmbTempAlertType (and the graph's stat list)
-    ListModel forecasts;      // lstForecast
-    ListModel radars;         // lstRadar
-    bool secondValue = false; // chkShowExt
-    // Scans also fetch the town forecast when it is due; a headless run that prints no
-    // forecast switches it off.
-    bool fetchForecasts = true;
-    // Scans also read the state's warnings; a headless run that shows none switches it off.
-    bool fetchWarnings = true;
+    const ListModel& stations() const { return stations_; }   // cmbCurrStation
+    const ListModel& displays() const { return displays_; }   // cmbDisplay
+    const ListModel& displays2() const { return displays2_; } // cmbExtDisplay
+    // The options dialog's cmbTempAlertType (and the graph's stat list).
+    const ListModel& alarmTypes() const { return alarmTypes_; }
+    const ListModel& forecasts() const { return forecasts_; } // lstForecast
+    const ListModel& radars() const { return radars_; }       // lstRadar
+    bool secondValue() const { return secondValue_; }         // chkShowExt
+    const PublishedTexts& texts() const { return texts_; }
+    // The tray display shows no data: its stats tip reads `tip` until the next pass.
+    void showNoDataTip(const QString& tip) { texts_.tickerTip = tip; }
 
-    // Published texts.
-    QString tickerText;
-    QString tickerTip;
-    QString feedText;
-    QString screenText; // what `txtScr` holds for the screen saver
-    QString bannerText;
-    QString bannerTip;
-    QString historyUrl;
-    QString stationKey; // the shown station's name in the record (stationKeyOf())
-    // The shown station's highest and lowest temperature of its day so far, from the record:
-    // "Today: high 24.1 °C at 2:30 PM, low 12.3 °C at 6:00 AM"; empty without a record or
-    // readings of that day.
-    QString todayText;
-    bool graphEnabled = false;
-    // While the values on show are older than the last scan (it failed, or its page lacked the
-    // station): "Last good scan hh:mm AM/PM; N scans since failed: <reason>"; else, while the
-    // shown observation is over 2 hours older than its product, "Old observation: not updated
-    // since <obsTime>"; else empty.
-    QString staleText;
-    // What the status label says after a failed scan: the first line of what it logged, or
-    // "No response on last scan".
-    QString scanError;
-
-    QTimer scanTimer;
-    QTimer tmrTripLookup;
-    QTimer tmrAlert;
-    QTimer tmrMail;
+    // The scan cycle's timers, for a look at whether they run.
+    const QTimer& scanTimer() const { return scanTimer_; }
+    const QTimer& tmrTripLookup() const { return tmrTripLookup_; }
+    const QTimer& tmrAlert() const { return tmrAlert_; }
+    const QTimer& tmrMail() const { return tmrMail_; }
 
     // The fixed export of the shown station's stats (clipboard).
     QString clipboardText(int year) const;
@@ -234,6 +250,11 @@ private:
     void publish();
     void applyDecision(const AlarmDecision& decision);
     void setAlarming(bool alarming);
+    // The station list from the rows, rebuilt by a scan whenever the rows' stations differ from
+    // it. Without `keepChosen` (after a region change, or while no station is chosen) the saved
+    // station is restored; with it the chosen one stays chosen, listed after the others while
+    // the rows lack it.
+    void buildStationList(bool keepChosen);
     void restoreStationSelection();
     QStringList stationNames() const; // of the rows, in row order
     void restoreDisplays();
@@ -267,9 +288,22 @@ private:
     WarningWatch warnings_;
     WarningList inForce_;
     QString warningsShown_; // the summary the last warningsChanged() went out with
+    ListModel stations_;
+    ListModel displays_;
+    ListModel displays2_;
+    ListModel alarmTypes_;
+    ListModel forecasts_;
+    ListModel radars_;
+    bool secondValue_ = false;
+    bool fetchForecasts_ = true;
+    bool fetchWarnings_ = true;
+    PublishedTexts texts_;
+    QTimer scanTimer_;
+    QTimer tmrTripLookup_;
+    QTimer tmrAlert_;
+    QTimer tmrMail_;
     bool scanBusy_ = false;
     bool stationChosen_ = false;
-    bool stationListStale_ = true;
     bool lastPassShown_ = false;
     QString noProductReason_; // why the last scan brought no product, none kept before it
     QString lastScanUrl_;

@@ -119,9 +119,9 @@ void frmMenu::popUpLinks(const QPoint& at)
 
 void frmMenu::showRegion(const QString& appDir)
 {
-    showPages(mnuForecast, mnuForeType, monitor_.forecasts.entries, "mnuForeType",
+    showPages(mnuForecast, mnuForeType, monitor_.forecasts().entries, "mnuForeType",
               &frmMenu::pickForecast);
-    showPages(mnuRain, mnuRainType, monitor_.radars.entries, "mnuRainType", &frmMenu::pickRadar);
+    showPages(mnuRain, mnuRainType, monitor_.radars().entries, "mnuRainType", &frmMenu::pickRadar);
     showInfoLinks();
     showWarnings();
     config::loadCustomMenus(appDir, monitor_.layout().sectionName, custom_);

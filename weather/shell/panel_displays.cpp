@@ -33,9 +33,10 @@ PanelDisplays::PanelDisplays(engine::Monitor& monitor, QWidget& mainWindow,
         mainWindow_.raise();
         mainWindow_.activateWindow();
     });
-    connect(&tray_, &TrayDisplay::noDataShown, this, [this] { monitor_.tickerTip = kNoDataTip; });
+    connect(&tray_, &TrayDisplay::noDataShown, this,
+            [this] { monitor_.showNoDataTip(kNoDataTip); });
     connect(&tray_, &TrayDisplay::statTipsRequested, this,
-            [this] { tray_.ticker()->picTicker->setToolTip(monitor_.tickerTip); });
+            [this] { tray_.ticker()->picTicker->setToolTip(monitor_.texts().tickerTip); });
     // Whenever the tray goes and nothing shows the value, the main window comes back.
     connect(&tray_, &TrayDisplay::trayLost, this, &PanelDisplays::keepReachable);
     // Hidden by the panel, the ticker shows nothing: the main window does instead.
@@ -43,10 +44,7 @@ PanelDisplays::PanelDisplays(engine::Monitor& monitor, QWidget& mainWindow,
         if (!mainWindow_.isVisible())
             mainWindow_.show();
     });
-    connect(&tray_, &TrayDisplay::noXpHelpChosen, this, [this] {
-        monitor_.settings().noXpHelp = true;
-        monitor_.settingsFile().write(QStringLiteral("no_xp_help"), QStringLiteral("1"));
-    });
+    connect(&tray_, &TrayDisplay::noXpHelpChosen, &monitor_, &engine::Monitor::chooseNoXpHelp);
 }
 
 PanelDisplays::~PanelDisplays() = default;
@@ -60,14 +58,14 @@ bool PanelDisplays::bannerChosen() const
 
 void PanelDisplays::setDisplayWidth()
 {
-    tray_.state.cellCount =
-        engine::displayCellCount(monitor_.displays.currentText(), monitor_.displays2.currentText(),
-                                 monitor_.settings().showTrend, monitor_.secondValue);
+    tray_.state.cellCount = engine::displayCellCount(
+        monitor_.displays().currentText(), monitor_.displays2().currentText(),
+        monitor_.settings().showTrend, monitor_.secondValue());
 }
 
 PanelMarks PanelDisplays::marks() const
 {
-    return monitor_.staleText.isEmpty() ? PanelMarks() : PanelMarks(PanelMark::Stale);
+    return monitor_.texts().staleText.isEmpty() ? PanelMarks() : PanelMarks(PanelMark::Stale);
 }
 
 void PanelDisplays::applyTrayOptions()
@@ -88,14 +86,14 @@ void PanelDisplays::applyTrayOptions()
 void PanelDisplays::setTrayContent()
 {
     const config::AppSettings& s = monitor_.settings();
-    tray_.setContent({monitor_.tickerText, s.showTrend, monitor_.stats().trendArrow, marks(),
-                      !monitor_.warnings().isEmpty()},
+    tray_.setContent({monitor_.texts().tickerText, s.showTrend, monitor_.stats().trendArrow,
+                      marks(), !monitor_.warnings().isEmpty()},
                      monitor_.stats().levelIcon);
     // The value icon's tip says, as the other stats tips do, when the values are old.
-    QString tip = monitor_.tickerTip;
-    if (!monitor_.staleText.isEmpty())
-        tip += monitor_.staleText + QStringLiteral("\r\n");
-    const QString station = monitor_.stations.currentText();
+    QString tip = monitor_.texts().tickerTip;
+    if (!monitor_.texts().staleText.isEmpty())
+        tip += monitor_.texts().staleText + QStringLiteral("\r\n");
+    const QString station = monitor_.stations().currentText();
     const QString time = monitor_.stats().obsTime;
     const QString title = station.isEmpty() || time.isEmpty()
                               ? QStringLiteral("Nimbulo")
@@ -142,7 +140,7 @@ void PanelDisplays::hideMainWindow()
         setDisplayWidth();
         // A fresh pass without a trend reference, so the display starts from the shown stats.
         if (monitor_.stationChosen())
-            monitor_.pickStation(monitor_.stations.selected);
+            monitor_.pickStation(monitor_.stations().selected);
         else
             monitor_.showStats();
         startTray();
@@ -208,13 +206,13 @@ void PanelDisplays::printBanner()
     const bool noData = stats.values.value(0).isEmpty();
     const int arrow = noData ? engine::TrendNone : stats.trendArrow;
     // Before the first pass that found the station the line says so.
-    const QString text =
-        noData ? engine::bannerTextOf(stats, engine::TransLabels()).text : monitor_.bannerText;
+    const QString text = noData ? engine::bannerTextOf(stats, engine::TransLabels()).text
+                                : monitor_.texts().bannerText;
     banner_.setText(text, s.showTrend, trendArrow(arrow), noData ? PanelMarks() : marks());
     banner_.setWarning(!monitor_.warnings().isEmpty());
     banner_.setMenuIcon(levelIcon(stats.levelIcon));
     banner_.prtBanner();
-    banner_.picDspl->setToolTip(monitor_.bannerTip);
+    banner_.picDspl->setToolTip(monitor_.texts().bannerTip);
 }
 
 void PanelDisplays::published()
