@@ -16,34 +16,82 @@
 #include <QTimeZone>
 #include <QtTest>
 
-// The roads a product comes by in the whole runs: a real FTP server over the folder `served`,
-// a TLS server giving `httpsFile` for any path, and a port where nothing listens.
+namespace {
+
+// The shipped layout's roads to Victoria's products.
+const QByteArray kObs = "st_url=https://reg.bom.gov.au/fwo/IDV60920.xml";
+const QByteArray kObsFallback = "st_fallback_url=ftp://ftp.bom.gov.au/anon/gen/fwo/IDV60920.xml";
+const QByteArray kTown = "fc_town_url=https://reg.bom.gov.au/fwo/IDV10753.xml";
+const QByteArray kTownFallback =
+    "fc_town_fallback_url=ftp://ftp.bom.gov.au/anon/gen/fwo/IDV10753.xml";
+const QByteArray kWarnings = "wn_url=https://reg.bom.gov.au/fwo/IDZ00059.warnings_vic.xml";
+const QByteArray kWarningsFallback =
+    "wn_fallback_url=ftp://ftp.bom.gov.au/anon/gen/fwo/IDZ00059.warnings_vic.xml";
+const QByteArray kAmoc = "wn_amoc_url=https://reg.bom.gov.au/fwo/";
+
+using Replacements = QList<std::pair<QByteArray, QByteArray>>;
+
+// The layout's `road` ("key=address") going to `address` instead.
+std::pair<QByteArray, QByteArray> road(const QByteArray& road, const QString& address)
+{
+    return {road, road.left(road.indexOf('=') + 1) + address.toUtf8()};
+}
+
+// A port where nothing listens.
+QString deadPort()
+{
+    QTcpServer closed;
+    closed.listen(QHostAddress::LocalHost);
+    return QString::number(closed.serverPort());
+}
+
+// The products of a whole run (paths under anon/gen/fwo/ and their bytes) in a folder of their
+// own, and the roads they come by: a real FTP server over the folder, a TLS server (with a CA
+// made now, which SSL_CERT_FILE names for the monitor too) giving the product `httpsFile` for
+// any path, and a port where nothing listens.
 struct Roads
 {
-    Roads(const QString& served, const QString& httpsFile, const TestCa& ca)
-        : ftp("net_ftp_peer.py", {served}),
-          https("net_https_peer.py", ca.serverArgs("good") + QStringList{"--file", httpsFile})
+    Roads(const QList<std::pair<QString, QByteArray>>& files, const QString& httpsFile)
+        : written(write(served, files)), ftp("net_ftp_peer.py", {served.path()}),
+          https("net_https_peer.py",
+                ca.serverArgs("good") +
+                    QStringList{"--file", served.filePath("anon/gen/fwo/" + httpsFile)}),
+          dead(deadPort())
+    {}
+    static bool write(const QTemporaryDir& served,
+                      const QList<std::pair<QString, QByteArray>>& files)
     {
-        QTcpServer closed;
-        closed.listen(QHostAddress::LocalHost);
-        dead = QString::number(closed.serverPort());
+        for (const auto& [path, bytes] : files) {
+            QFile file(served.filePath("anon/gen/fwo/" + path));
+            if (!QDir(served.path()).mkpath(QFileInfo(file).path()) ||
+                !file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+                return false;
+        }
+        return true;
     }
-    // "ftp/<path>", "https/<path>", "dead/<path>"; empty: no address.
+    bool ok() const { return ca.ok() && written; }
+    // "ftp/<path>", "dead/<path>" (the path under anon/gen/fwo/), "https/file"; empty: no
+    // address.
     QString address(const QString& where) const
     {
         if (where.isEmpty())
             return QString();
         const QString server = where.section(u'/', 0, 0);
-        const QString path = u'/' + where.section(u'/', 1);
         if (server == u"https")
-            return https.url("https", path);
+            return https.url("https", "/file");
+        const QString path = "/anon/gen/fwo/" + where.section(u'/', 1);
         return server == u"ftp" ? ftp.url("ftp", path)
                                 : QStringLiteral("ftp://127.0.0.1:") + dead + path;
     }
+    TestCa ca;
+    QTemporaryDir served;
+    bool written;
     Peer ftp;
     Peer https;
     QString dead;
 };
+
+} // namespace
 
 class TestPrintMode : public QObject
 {
@@ -53,35 +101,43 @@ class TestPrintMode : public QObject
     QString port_;
     QTemporaryDir dir_;
 
-    // A program folder with the shipped layout, Victoria's product at `product` (and
-    // `fallback`), and settings for Victoria that reach `proxyPort` through the proxy (none when
-    // empty), followed by the `saved` lines.
-    void writeProgramFolder(const QString& proxyPort, const QString& product,
-                            const QString& fallback = {}, const QByteArray& saved = {})
+    // A program folder: the shipped layout with the `replaced` texts, and settings for
+    // Victoria (unless `saved` names another region) followed by the `saved` lines, reaching
+    // `proxyPort` through the proxy when it is not empty.
+    void writeProgramFolder(const Replacements& replaced, const QByteArray& saved = {},
+                            const QString& proxyPort = {})
     {
         QFile shipped(QStringLiteral(NIMBULO_SOURCE_DIR "/data/weather.ini"));
         QVERIFY(shipped.open(QIODevice::ReadOnly));
         QByteArray layout = shipped.readAll();
-        layout.replace("st_url=https://reg.bom.gov.au/fwo/IDV60920.xml",
-                       "st_url=" + product.toUtf8());
-        layout.replace("st_fallback_url=ftp://ftp.bom.gov.au/anon/gen/fwo/IDV60920.xml",
-                       "st_fallback_url=" + fallback.toUtf8());
+        for (const auto& [from, to] : replaced)
+            layout.replace(from, to);
         QFile file(dir_.filePath("weather.ini"));
         QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
         file.write(layout);
         QFile settings(dir_.filePath("wsetting.ini"));
         QVERIFY(settings.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        settings.write("[SavedSetting]\nstate=1\n" + saved);
+        settings.write(QByteArray("[SavedSetting]\n") +
+                       (saved.contains("state=") ? "" : "state=1\n") + saved);
         if (!proxyPort.isEmpty())
             settings.write("proxy_on=1\nproxy_server=127.0.0.1\nproxy_port=" + proxyPort.toUtf8() +
                            "\n");
     }
 
+    // Victoria's product at `product` (and `fallback`), with the `more` texts replaced.
+    void writeProgramFolder(const QString& product, const QString& fallback,
+                            const QByteArray& saved = {}, Replacements more = {})
+    {
+        more << road(kObs, product) << road(kObsFallback, fallback);
+        writeProgramFolder(more, saved);
+    }
+
     // Victoria's product through the demo bureau as the proxy, by our own HTTP client.
     void writeDemoFolder(const QString& proxyPort, const QByteArray& saved = {})
     {
-        writeProgramFolder(proxyPort, QStringLiteral("http://www.bom.gov.au/fwo/IDV60920.xml"), {},
-                           saved);
+        writeProgramFolder({road(kObs, QStringLiteral("http://www.bom.gov.au/fwo/IDV60920.xml")),
+                            road(kObsFallback, QString())},
+                           saved, proxyPort);
     }
 
     struct Run
@@ -121,17 +177,46 @@ private Q_SLOTS:
         bureau_.waitForFinished();
     }
 
-    void printsTheFeed()
+    // What a run prints and its exit code: the feed (Victoria's first station and its time,
+    // then one line per stat column of the layout) and the one-line display text, with LF line
+    // ends; after a failed scan the error log on standard error, which says the station is not
+    // found only when it was looked for in a product that came.
+    void printsTheTexts_data()
     {
-        writeDemoFolder(port_);
-        const Run run = print(QStringLiteral("--print"));
-        QCOMPARE(run.exitCode, 0);
-        const QStringList lines = run.out.trimmed().split(QLatin1Char('\n'));
-        // Victoria's first station, its time, then one line per stat column of the layout.
-        QVERIFY2(lines.first().contains(QStringLiteral(" at: ")), qPrintable(run.out));
-        QCOMPARE(lines.size(), 13);
-        QVERIFY(lines.at(1).startsWith(QStringLiteral("Temp \u00B0C")));
-        QVERIFY(!run.out.contains(QLatin1Char('\r')));
+        QTest::addColumn<QString>("mode");
+        QTest::addColumn<bool>("bureauUp");
+        QTest::addColumn<QByteArray>("saved");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("pattern"); // of standard output; of standard error on failure
+        QTest::newRow("feed") << "--print" << true << QByteArray() << 0
+                              << "^[^\n]+ at: [^\n]+\nTemp \u00B0C[^\n]*\n([^\n]*\n){11}$";
+        const QString ticker = "^(-?\\d+\\.\\d \u00B0C|N/F)\n$";
+        QTest::newRow("ticker") << "--print=ticker" << true << QByteArray() << 0 << ticker;
+        // A position beyond the list (a layout update dropped columns) means the first.
+        QTest::newRow("ticker, display beyond the list")
+            << "--print=ticker" << true << QByteArray("display=99\n") << 0 << ticker;
+        QTest::newRow("bureau down")
+            << "--print" << false << QByteArray() << 1 << "^(?!.*NOT found).*Winsock Error 10061";
+        QTest::newRow("station gone")
+            << "--print" << true << QByteArray("station=0\nstation_name=Nowhere\n") << 1
+            << "Station named - Nowhere was NOT found at B\\.O\\.M\\. on last scan\\. If no error";
+    }
+
+    void printsTheTexts()
+    {
+        QFETCH(QString, mode);
+        QFETCH(bool, bureauUp);
+        QFETCH(QByteArray, saved);
+        QFETCH(int, exitCode);
+        QFETCH(QString, pattern);
+        writeDemoFolder(bureauUp ? port_ : deadPort(), saved);
+        const Run run = print(mode);
+        QCOMPARE(run.exitCode, exitCode);
+        QCOMPARE(run.out.isEmpty(), exitCode != 0);
+        const QRegularExpression expected(pattern, QRegularExpression::DotMatchesEverythingOption);
+        QVERIFY2(expected.match(exitCode == 0 ? run.out : run.err).hasMatch() &&
+                     !run.out.contains(u'\r'),
+                 qPrintable(run.out + run.err));
     }
 
     // The same over https as a user's monitor reaches the bureau today: the layout names the
@@ -150,34 +235,13 @@ private Q_SLOTS:
         });
         QVERIFY(tlsBureau.waitForReadyRead(30000));
         const QByteArray line = tlsBureau.readLine();
-        writeProgramFolder(QString::fromLatin1(line.mid(line.lastIndexOf(':') + 1)).trimmed(),
-                           QStringLiteral("https://reg.bom.gov.au/fwo/IDV60920.xml"));
+        writeProgramFolder({road(kObsFallback, QString())}, {},
+                           QString::fromLatin1(line.mid(line.lastIndexOf(':') + 1)).trimmed());
 
         const Run run = print(QStringLiteral("--print"));
         // reg.bom.gov.au is not reachable from the test machine: only the tunnel can answer.
         QVERIFY2(run.exitCode == 0 && run.out.contains(QStringLiteral(" at: ")),
                  qPrintable(run.out + run.err));
-    }
-
-    void printsTheTicker_data()
-    {
-        QTest::addColumn<QByteArray>("saved");
-        QTest::newRow("first display") << QByteArray();
-        // A position beyond the list (a layout update dropped columns) means the first.
-        QTest::newRow("display beyond the list") << QByteArray("display=99\n");
-    }
-
-    void printsTheTicker()
-    {
-        QFETCH(QByteArray, saved);
-        writeDemoFolder(port_, saved);
-        const Run run = print(QStringLiteral("--print=ticker"));
-        QCOMPARE(run.exitCode, 0);
-        QVERIFY2(QRegularExpression(QStringLiteral("^-?\\d+\\.\\d \u00B0C\\n$"))
-                         .match(run.out)
-                         .hasMatch() ||
-                     run.out == QStringLiteral("N/F\n"),
-                 qPrintable(run.out));
     }
 
     // One line in the shape of Waybar's custom module; a failed scan still gives its line.
@@ -208,11 +272,7 @@ private Q_SLOTS:
         QFETCH(bool, bureauUp);
         QFETCH(QByteArray, alarm);
         QFETCH(QString, state);
-        QTcpServer closed;
-        QVERIFY(closed.listen(QHostAddress::LocalHost));
-        const QString deadPort = QString::number(closed.serverPort());
-        closed.close();
-        writeDemoFolder(bureauUp ? port_ : deadPort, alarm);
+        writeDemoFolder(bureauUp ? port_ : deadPort(), alarm);
         const Run run = print(QStringLiteral("--print=json"));
         // Waybar hides a module whose command fails: the line itself says "stale".
         QCOMPARE(run.exitCode, 0);
@@ -245,38 +305,6 @@ private Q_SLOTS:
         QVERIFY(!line.value("tooltip").toString().contains(QLatin1Char('\r')));
     }
 
-    // The error log says what failed: the station is said not found only when it was looked
-    // for in a product that came.
-    void failureGoesToStandardError_data()
-    {
-        QTest::addColumn<bool>("bureauUp");
-        QTest::addColumn<QByteArray>("saved");
-        QTest::addColumn<QString>("said");
-        QTest::addColumn<bool>("notFoundSaid");
-        QTest::newRow("bureau down") << false << QByteArray() << "Winsock Error 10061" << false;
-        QTest::newRow("station gone")
-            << true << QByteArray("station=0\nstation_name=Nowhere\n")
-            << "Station named - Nowhere was NOT found at B.O.M. on last scan. If no error" << true;
-    }
-
-    void failureGoesToStandardError()
-    {
-        QFETCH(bool, bureauUp);
-        QFETCH(QByteArray, saved);
-        QFETCH(QString, said);
-        QFETCH(bool, notFoundSaid);
-        QTcpServer closed;
-        QVERIFY(closed.listen(QHostAddress::LocalHost));
-        const QString deadPort = QString::number(closed.serverPort());
-        closed.close();
-        writeDemoFolder(bureauUp ? port_ : deadPort, saved);
-        const Run run = print(QStringLiteral("--print"));
-        QCOMPARE(run.exitCode, 1);
-        QVERIFY(run.out.isEmpty());
-        QVERIFY2(run.err.contains(said), qPrintable(run.err));
-        QCOMPARE(run.err.contains(QStringLiteral("NOT found")), notFoundSaid);
-    }
-
     // Whole scans through the real transports: the product by FTP (pyftpdlib), by HTTPS (a TLS
     // server with a CA made now) when FTP fails, and a damaged one refused with its reason.
     void feedTransports_data()
@@ -285,19 +313,18 @@ private Q_SLOTS:
         QTest::addColumn<QString>("fallback");
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("shown"); // what stdout or stderr holds
-        const QString ftp = "ftp/anon/gen/fwo/IDV60920.xml";
         const QString first = "Melbourne (Olympic Park) at: ";
-        QTest::newRow("by FTP") << ftp << QString() << 0 << first;
-        QTest::newRow("FTP refused, by HTTPS") << "dead/anon/gen/fwo/IDV60920.xml"
+        QTest::newRow("by FTP") << "ftp/IDV60920.xml" << QString() << 0 << first;
+        QTest::newRow("FTP refused, by HTTPS") << "dead/IDV60920.xml"
                                                << "https/file" << 0 << first;
-        QTest::newRow("damaged") << "ftp/anon/gen/fwo/cut/IDV60920.xml" << QString() << 1
+        QTest::newRow("damaged") << "ftp/cut/IDV60920.xml" << QString() << 1
                                  << "State observations feed is not well-formed XML";
         // Any product refused on the first road tries the second.
-        QTest::newRow("damaged on FTP, by HTTPS") << "ftp/anon/gen/fwo/cut/IDV60920.xml"
+        QTest::newRow("damaged on FTP, by HTTPS") << "ftp/cut/IDV60920.xml"
                                                   << "https/file" << 0 << first;
-        QTest::newRow("empty on FTP, by HTTPS") << "ftp/anon/gen/fwo/empty/IDV60920.xml"
+        QTest::newRow("empty on FTP, by HTTPS") << "ftp/empty/IDV60920.xml"
                                                 << "https/file" << 0 << first;
-        QTest::newRow("empty") << "ftp/anon/gen/fwo/empty/IDV60920.xml" << QString() << 1
+        QTest::newRow("empty") << "ftp/empty/IDV60920.xml" << QString() << 1
                                << "IDV60920.xml is empty (0 bytes)";
     }
 
@@ -309,23 +336,14 @@ private Q_SLOTS:
         QFETCH(QString, shown);
         if (!pythonHas("pyftpdlib"))
             QSKIP("python3-pyftpdlib is not installed");
-        TestCa ca; // SSL_CERT_FILE names its CA for the monitor too
-        QVERIFY(ca.ok());
-        QTemporaryDir served;
         const QByteArray xml = demo::stateProduct({demo::findRegion(u"vic")}, u'V',
                                                   QDateTime::currentSecsSinceEpoch());
-        const auto write = [&served](const QString& path, const QByteArray& bytes) {
-            QVERIFY(QDir(served.path()).mkpath(QFileInfo(path).path()));
-            QFile file(served.filePath(path));
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write(bytes);
-        };
-        write("anon/gen/fwo/IDV60920.xml", xml);
-        write("anon/gen/fwo/cut/IDV60920.xml", xml.left(xml.size() / 2));
-        write("anon/gen/fwo/empty/IDV60920.xml", {});
-        const Roads roads(served.path(), served.filePath("anon/gen/fwo/IDV60920.xml"), ca);
-        const auto address = [&roads](const QString& where) { return roads.address(where); };
-        writeProgramFolder({}, address(product), address(fallback));
+        const Roads roads({{"IDV60920.xml", xml},
+                           {"cut/IDV60920.xml", xml.left(xml.size() / 2)},
+                           {"empty/IDV60920.xml", {}}},
+                          "IDV60920.xml");
+        QVERIFY(roads.ok());
+        writeProgramFolder(roads.address(product), roads.address(fallback));
         const Run run = print(QStringLiteral("--print"));
         QCOMPARE(run.exitCode, exitCode);
         QVERIFY2((exitCode == 0 ? run.out : run.err).contains(shown),
@@ -345,7 +363,7 @@ private Q_SLOTS:
         product.close();
         Peer https("net_https_peer.py",
                    ca.serverArgs("good") + QStringList{"--file", product.fileName()});
-        writeProgramFolder({}, https.url("https", "/product"));
+        writeProgramFolder(https.url("https", "/product"), {});
         const Run first = print(QStringLiteral("--print"));
         const Run second = print(QStringLiteral("--print"));
         QCOMPARE(first.exitCode, 0);
@@ -364,19 +382,18 @@ private Q_SLOTS:
         QTest::addColumn<QString>("fallback");
         QTest::addColumn<QByteArray>("saved");
         QTest::addColumn<QString>("error"); // empty: the forecast is printed
-        const QString ftp = "ftp/anon/gen/fwo/IDV10753.xml";
+        const QString ftp = "ftp/IDV10753.xml";
         QTest::newRow("by FTP") << ftp << QString() << QByteArray() << QString();
-        QTest::newRow("FTP refused, by HTTPS") << "dead/anon/gen/fwo/IDV10753.xml"
+        QTest::newRow("FTP refused, by HTTPS") << "dead/IDV10753.xml"
                                                << "https/file" << QByteArray() << QString();
-        QTest::newRow("another state's")
-            << "ftp/anon/gen/fwo/nsw/IDV10753.xml" << QString() << QByteArray()
-            << "Town forecasts feed is product IDN11060, not IDV10753";
-        QTest::newRow("damaged") << "ftp/anon/gen/fwo/cut/IDV10753.xml" << QString() << QByteArray()
+        QTest::newRow("another state's") << "ftp/nsw/IDV10753.xml" << QString() << QByteArray()
+                                         << "Town forecasts feed is product IDN11060, not IDV10753";
+        QTest::newRow("damaged") << "ftp/cut/IDV10753.xml" << QString() << QByteArray()
                                  << "Town forecasts feed is not well-formed XML";
         QTest::newRow("town not in it") << ftp << QString() << QByteArray("fc_town=VIC_PT999\n")
                                         << "Town forecasts feed has no forecast for VIC_PT999";
         QTest::newRow("issued three days ago")
-            << "ftp/anon/gen/fwo/old/IDV10753.xml" << QString() << QByteArray()
+            << "ftp/old/IDV10753.xml" << QString() << QByteArray()
             << "The forecast for Melbourne is out of date";
     }
 
@@ -388,38 +405,20 @@ private Q_SLOTS:
         QFETCH(QString, error);
         if (!pythonHas("pyftpdlib"))
             QSKIP("python3-pyftpdlib is not installed");
-        TestCa ca;
-        QVERIFY(ca.ok());
-        QTemporaryDir served;
         const qint64 now = QDateTime::currentSecsSinceEpoch();
         const demo::Region& vic = *demo::findRegion(u"vic");
         const QByteArray precis = demo::townForecastProduct(vic, now);
-        const auto write = [&served](const QString& path, const QByteArray& bytes) {
-            QVERIFY(QDir(served.path()).mkpath(QFileInfo(path).path()));
-            QFile file(served.filePath(path));
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write(bytes);
-        };
-        write("anon/gen/fwo/IDV60920.xml", demo::stateProduct({&vic}, u'V', now));
-        write("anon/gen/fwo/IDV10753.xml", precis);
-        write("anon/gen/fwo/cut/IDV10753.xml", precis.left(precis.size() / 2));
-        write("anon/gen/fwo/nsw/IDV10753.xml",
-              demo::townForecastProduct(*demo::findRegion(u"nsw"), now));
-        write("anon/gen/fwo/old/IDV10753.xml", demo::townForecastProduct(vic, now - 3 * 86400));
-        const Roads roads(served.path(), served.filePath("anon/gen/fwo/IDV10753.xml"), ca);
-        const Peer& ftp = roads.ftp;
-        const auto address = [&roads](const QString& where) { return roads.address(where); };
-        writeProgramFolder({}, ftp.url("ftp", "/anon/gen/fwo/IDV60920.xml"), {}, saved);
-        QFile layoutFile(dir_.filePath("weather.ini"));
-        QVERIFY(layoutFile.open(QIODevice::ReadWrite));
-        QByteArray layout = layoutFile.readAll();
-        layout.replace("fc_town_url=https://reg.bom.gov.au/fwo/IDV10753.xml",
-                       "fc_town_url=" + address(product).toUtf8());
-        layout.replace("fc_town_fallback_url=ftp://ftp.bom.gov.au/anon/gen/fwo/IDV10753.xml",
-                       "fc_town_fallback_url=" + address(fallback).toUtf8());
-        layoutFile.resize(0);
-        layoutFile.write(layout);
-        layoutFile.close();
+        const Roads roads(
+            {{"IDV60920.xml", demo::stateProduct({&vic}, u'V', now)},
+             {"IDV10753.xml", precis},
+             {"cut/IDV10753.xml", precis.left(precis.size() / 2)},
+             {"nsw/IDV10753.xml", demo::townForecastProduct(*demo::findRegion(u"nsw"), now)},
+             {"old/IDV10753.xml", demo::townForecastProduct(vic, now - 3 * 86400)}},
+            "IDV10753.xml");
+        QVERIFY(roads.ok());
+        writeProgramFolder(
+            roads.address("ftp/IDV60920.xml"), {}, saved,
+            {road(kTown, roads.address(product)), road(kTownFallback, roads.address(fallback))});
 
         const Run run = print(QStringLiteral("--print=forecast"));
         if (!error.isEmpty()) {
@@ -453,8 +452,8 @@ private Q_SLOTS:
         QTest::addColumn<int>("stage");
         QTest::addColumn<QString>("printed"); // the headline printed; "" none
         QTest::addColumn<QString>("error");   // what the error log says; "" no failure
-        const QString ftp = "ftp/anon/gen/fwo/IDZ00059.warnings_vic.xml";
-        const QString cut = "ftp/anon/gen/fwo/cut/IDZ00059.warnings_vic.xml";
+        const QString ftp = "ftp/IDZ00059.warnings_vic.xml";
+        const QString cut = "ftp/cut/IDZ00059.warnings_vic.xml";
         const int n = int(demo::WarningStage::New);
         const QString storm = "Severe Thunderstorm Warning for Damaging Winds for Central";
         QTest::newRow("new") << ftp << QString() << n << storm << QString();
@@ -468,8 +467,8 @@ private Q_SLOTS:
                               << QString();
         QTest::newRow("damaged on FTP, by HTTPS") << cut << "https/file" << n << storm << QString();
         QTest::newRow("damaged") << cut << QString() << n << QString() << "not well-formed XML";
-        QTest::newRow("no server") << "dead/anon/gen/fwo/IDZ00059.warnings_vic.xml" << QString()
-                                   << n << QString() << "IDZ00059.warnings_vic.xml";
+        QTest::newRow("no server") << "dead/IDZ00059.warnings_vic.xml" << QString() << n
+                                   << QString() << "IDZ00059.warnings_vic.xml";
     }
     void warningTransports()
     {
@@ -480,40 +479,22 @@ private Q_SLOTS:
         QFETCH(QString, error);
         if (!pythonHas("pyftpdlib"))
             QSKIP("python3-pyftpdlib is not installed");
-        TestCa ca;
-        QVERIFY(ca.ok());
-        QTemporaryDir served;
         const qint64 now = QDateTime::currentSecsSinceEpoch();
         const demo::Region& vic = *demo::findRegion(u"vic");
         const demo::WarningState state{demo::WarningStage(stage), now - 600};
         const QByteArray warnings = demo::warningList(vic, state, now);
-        const auto write = [&served](const QString& path, const QByteArray& bytes) {
-            QVERIFY(QDir(served.path()).mkpath(QFileInfo(path).path()));
-            QFile file(served.filePath(path));
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write(bytes);
-        };
-        write("anon/gen/fwo/IDV60920.xml", demo::stateProduct({&vic}, u'V', now));
-        write("anon/gen/fwo/IDZ00059.warnings_vic.xml", warnings);
-        write("anon/gen/fwo/cut/IDZ00059.warnings_vic.xml", warnings.left(warnings.size() / 2));
+        QList<std::pair<QString, QByteArray>> files{
+            {"IDV60920.xml", demo::stateProduct({&vic}, u'V', now)},
+            {"IDZ00059.warnings_vic.xml", warnings},
+            {"cut/IDZ00059.warnings_vic.xml", warnings.left(warnings.size() / 2)}};
         for (const QString id : {"IDV21033", "IDV20001"})
-            write("anon/gen/fwo/" + id + ".amoc.xml", demo::warningCompanion(vic, id, state, now));
-        const Roads roads(served.path(), served.filePath("anon/gen/fwo/IDZ00059.warnings_vic.xml"),
-                          ca);
-        writeProgramFolder({}, roads.ftp.url("ftp", "/anon/gen/fwo/IDV60920.xml"));
-        QFile layoutFile(dir_.filePath("weather.ini"));
-        QVERIFY(layoutFile.open(QIODevice::ReadWrite));
-        QByteArray layout = layoutFile.readAll();
-        layout.replace("wn_url=https://reg.bom.gov.au/fwo/IDZ00059.warnings_vic.xml",
-                       "wn_url=" + roads.address(list).toUtf8());
-        layout.replace(
-            "wn_fallback_url=ftp://ftp.bom.gov.au/anon/gen/fwo/IDZ00059.warnings_vic.xml",
-            "wn_fallback_url=" + roads.address(fallback).toUtf8());
-        layout.replace("wn_amoc_url=https://reg.bom.gov.au/fwo/",
-                       "wn_amoc_url=" + roads.ftp.url("ftp", "/anon/gen/fwo/").toUtf8());
-        layoutFile.resize(0);
-        layoutFile.write(layout);
-        layoutFile.close();
+            files.append({id + ".amoc.xml", demo::warningCompanion(vic, id, state, now)});
+        const Roads roads(files, "IDZ00059.warnings_vic.xml");
+        QVERIFY(roads.ok());
+        writeProgramFolder(roads.address("ftp/IDV60920.xml"), {}, {},
+                           {road(kWarnings, roads.address(list)),
+                            road(kWarningsFallback, roads.address(fallback)),
+                            road(kAmoc, roads.address("ftp/"))});
 
         const Run run = print(QStringLiteral("--print=warnings"));
         const Run json = print(QStringLiteral("--print=json"));
@@ -553,29 +534,20 @@ private Q_SLOTS:
         if (!QFile::exists(samples + "IDN11060.xml") ||
             !QFile::exists(samples + "IDN60920-2020-07-29.xml"))
             QSKIP("The bureau's real products are not in ../shared/bureau-samples/");
-        QTemporaryDir served; // a copy for this run only, removed with it
-        QVERIFY(QDir(served.path()).mkpath("anon/gen/fwo"));
-        QVERIFY(
-            QFile::copy(samples + "IDN11060.xml", served.filePath("anon/gen/fwo/IDN11060.xml")));
-        QVERIFY(QFile::copy(samples + "IDN60920-2020-07-29.xml",
-                            served.filePath("anon/gen/fwo/IDN60920.xml")));
-        Peer ftp("net_ftp_peer.py", {served.path()});
-        QFile shipped(QStringLiteral(NIMBULO_SOURCE_DIR "/data/weather.ini"));
-        QVERIFY(shipped.open(QIODevice::ReadOnly));
-        QByteArray layout = shipped.readAll();
+        const auto bytes = [&samples](const QString& name) {
+            QFile file(samples + name);
+            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        };
+        // A copy for this run only, removed with it.
+        const Roads roads({{"IDN11060.xml", bytes("IDN11060.xml")},
+                           {"IDN60920.xml", bytes("IDN60920-2020-07-29.xml")}},
+                          "IDN11060.xml");
+        QVERIFY(roads.ok());
         // Every road by this FTP server.
-        for (const char* road :
-             {"ftp://ftp.bom.gov.au/anon/gen/fwo/", "https://reg.bom.gov.au/fwo/"})
-            layout.replace(road, ftp.url("ftp", "/anon/gen/fwo/").toUtf8());
-        QFile file(dir_.filePath("weather.ini"));
-        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(layout);
-        file.close();
-        QFile settings(dir_.filePath("wsetting.ini"));
-        QVERIFY(settings.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        settings.write(
-            "[SavedSetting]\nstate=0\nstation=0\nstation_name=Sydney - Observatory Hill\n");
-        settings.close();
+        const QByteArray ftp = roads.address("ftp/").toUtf8();
+        writeProgramFolder(
+            {{"ftp://ftp.bom.gov.au/anon/gen/fwo/", ftp}, {"https://reg.bom.gov.au/fwo/", ftp}},
+            "state=0\nstation=0\nstation_name=Sydney - Observatory Hill\n");
 
         const Run run = print(QStringLiteral("--print=forecast"));
         QCOMPARE(run.exitCode, 1);

@@ -1,7 +1,6 @@
 #include "weather/engine/publishing.h"
 
 #include <QFile>
-#include <QFontMetrics>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -211,19 +210,6 @@ private Q_SLOTS:
         QFETCH(bool, showSecond);
         QFETCH(int, cells);
         QCOMPARE(engine::displayCellCount(display, second, trend, showSecond), cells);
-    }
-
-    void twipsWidth()
-    {
-        QFont font;
-        font.setPixelSize(13);
-        const QFontMetrics metrics(font);
-        const QString text = QStringLiteral("Rain since 9am");
-        QVERIFY2(metrics.horizontalAdvance(text) > 0, "no font to measure with");
-        // 15 twips per pixel at 96 DPI, 10 at 144 DPI.
-        QCOMPARE(engine::twipsWidth(font, 96)(text), metrics.horizontalAdvance(text) * 15);
-        QCOMPARE(engine::twipsWidth(font, 144)(text), metrics.horizontalAdvance(text) * 10);
-        QCOMPARE(engine::twipsWidth(font, 96)(QString()), 0);
     }
 };
 

@@ -172,8 +172,7 @@ private Q_SLOTS:
             QVERIFY(!entry.title.isEmpty() && !entry.lines.isEmpty());
             controls.insert(entry.control);
         }
-        QCOMPARE(controls.size(), 39);
-        QCOMPARE(shell::helpTipTable().size(), 39);
+        QCOMPARE(controls.size(), shell::helpTipTable().size());
     }
 };
 
