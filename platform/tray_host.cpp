@@ -88,9 +88,12 @@ public:
 
     QList<TrayIconRect> iconRects() override
     {
-        QList<TrayIconRect> list;
-        for (const x11::NamedRect& r : layout().icons)
-            list.append({r.name, x11::toLogical(r.left), x11::toLogical(r.right)});
+        // The tray's places are in device pixels.
+        QList<TrayIconRect> list = layout().icons;
+        for (TrayIconRect& r : list) {
+            r.left = x11::toLogical(r.left);
+            r.right = x11::toLogical(r.right);
+        }
         return list;
     }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/tray_icon_rect.h"
+
 #include <QColor>
 #include <QList>
 #include <QObject>
@@ -11,15 +13,6 @@
 class QWidget;
 
 namespace platform {
-
-// A named window inside the notification area: its left and right edge in the area's
-// coordinates.
-struct TrayIconRect
-{
-    QString name;
-    int left = 0;
-    int right = 0;
-};
 
 // The notification area of the desktop's panel, as the tray display uses it: blank placeholder
 // icons docked into it and their places, a widget laid inside it, and its colour. Sizes and

@@ -12,6 +12,7 @@ packages=(
   fonts-dejavu-core fonts-comic-neue desktop-file-utils tinyproxy python3 python3-aiosmtpd
   xscreensaver xscreensaver-data
   libcurl4-openssl-dev ca-certificates openssl python3-pyftpdlib zlib1g-dev
+  libssl-dev  # OpenSSL's names for the certificate checks curl reports
   clang clang-tidy libclang-rt-14-dev iproute2
   qt6-wayland dbus dbus-x11 xfce4-panel sway waybar grim
   qtkeychain-qt6-dev gnome-keyring # the mail password in the secret store; its test's Secret Service

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/tray_icon_rect.h"
+
 #include <QList>
 #include <QRect>
 #include <QSize>
@@ -13,15 +15,6 @@
 // blank icon windows docked into it, the window that holds the docked icons, and the named
 // windows inside it. Every function does nothing (or finds nothing) without an X11 display.
 namespace platform::x11 {
-
-// A named window below the notification area and its horizontal extent in the area's
-// coordinates (right = left + width).
-struct NamedRect
-{
-    QString name;
-    int left = 0;
-    int right = 0;
-};
 
 // The window owning the system-tray selection of the default screen; 0 when no tray runs.
 quint32 trayManager();
@@ -47,7 +40,7 @@ struct TrayLayout
 {
     quint32 area = 0;
     QSize areaSize;
-    QList<NamedRect> icons;
+    QList<TrayIconRect> icons;
     QList<quint32> watched;
 };
 TrayLayout trayLayout(quint32 manager, const QList<quint32>& icons, const QStringList& names);

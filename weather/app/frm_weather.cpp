@@ -350,17 +350,13 @@ void frmWeather::connectActions()
         const QString url = monitor_.forecastUrl();
         if (url.isEmpty())
             return;
-        cmdForecast->setEnabled(false);
         platform::openUrl(url);
-        cmdForecast->setEnabled(true);
     });
     connect(cmdRadar, &QPushButton::clicked, this, [this] {
         const QString url = monitor_.radarUrl();
         if (url.isEmpty())
             return;
-        cmdRadar->setEnabled(false);
         platform::openUrl(url);
-        cmdRadar->setEnabled(true);
     });
     connect(cmdMap, &QPushButton::clicked, this, [this] {
         if (!monitor_.layout().mapUrl.isEmpty())

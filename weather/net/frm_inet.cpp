@@ -10,6 +10,7 @@
 #include <QUrl>
 
 #include <cerrno>
+#include <openssl/x509_vfy.h>
 
 namespace net {
 
@@ -304,21 +305,21 @@ QString frmInet::connectProblem(const TransferResult& r)
 
 QString frmInet::certificateProblem(const TransferResult& r)
 {
-    // OpenSSL's X509_V_ERR_* numbers; curl may check the host name itself and say so.
+    // curl reports OpenSSL's verification result; it may check the host name itself and say so.
     if (r.detail.contains(QLatin1String("host name"), Qt::CaseInsensitive))
         return QStringLiteral("it was issued for another host name");
     switch (r.verifyResult) {
-    case 62:
+    case X509_V_ERR_HOSTNAME_MISMATCH:
         return QStringLiteral("it was issued for another host name");
-    case 2:
-    case 18:
-    case 19:
-    case 20:
-    case 21:
+    case X509_V_ERR_UNABLE_TO_GET_ISSUER_CERT:
+    case X509_V_ERR_DEPTH_ZERO_SELF_SIGNED_CERT:
+    case X509_V_ERR_SELF_SIGNED_CERT_IN_CHAIN:
+    case X509_V_ERR_UNABLE_TO_GET_ISSUER_CERT_LOCALLY:
+    case X509_V_ERR_UNABLE_TO_VERIFY_LEAF_SIGNATURE:
         return QStringLiteral("it was issued by an unknown certificate authority");
-    case 9:
+    case X509_V_ERR_CERT_NOT_YET_VALID:
         return QStringLiteral("it is not valid yet");
-    case 10:
+    case X509_V_ERR_CERT_HAS_EXPIRED:
         return QStringLiteral("it has expired");
     default:
         return r.detail;

@@ -48,7 +48,7 @@ public:
 
     // `banner_pos`: true for the top edge.
     bool bannerTop = false;
-    // What the panel looked like at the last read (`getTaskbarEdge`).
+    // What the panel looked like at the last read.
     int taskbarEdge = platform::EdgeBottom;
     int lastTaskbarEdge = platform::EdgeBottom;
     bool taskbarOnTop = false;

@@ -169,19 +169,15 @@ void frmMenu::showPages(QMenu* menu, QList<QAction*>& entries, const QStringList
 
 void frmMenu::pickForecast(int index)
 {
-    mnuForecast->setEnabled(false);
     monitor_.selectForecast(index);
     Q_EMIT forecastPicked(index);
     openMenuUrl(monitor_.forecastUrl());
-    mnuForecast->setEnabled(true);
 }
 
 void frmMenu::pickRadar(int index)
 {
-    mnuRain->setEnabled(false);
     monitor_.selectRadar(index);
     Q_EMIT radarPicked(index);
-    mnuRain->setEnabled(true);
     openMenuUrl(monitor_.radarUrl());
 }
 

@@ -6,7 +6,7 @@
 namespace shell {
 
 SniValueDisplay::SniValueDisplay(platform::SniWatcher& watcher, QObject* parent)
-    : TrayPresenter(parent), watcher_(watcher)
+    : QObject(parent), watcher_(watcher)
 {
     connect(&watcher_, &platform::SniWatcher::hostChanged, this, &SniValueDisplay::hostChanged);
 }

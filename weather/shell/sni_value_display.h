@@ -1,9 +1,11 @@
 #pragma once
 
 #include "platform/sni_watcher.h"
-#include "weather/shell/tray_presenter.h"
+#include "weather/shell/value_icon.h"
 
+#include <QObject>
 #include <QPointer>
+#include <QString>
 
 class QMenu;
 class QSystemTrayIcon;
@@ -19,7 +21,7 @@ namespace shell {
 // and stays with XEmbed if no host was up then. So the icon is only made while a host owns the
 // watcher name, and made afresh whenever a host appears (a panel started after the monitor, or
 // restarted): the new host then gets the item. When the host goes, lost() is emitted.
-class SniValueDisplay : public TrayPresenter
+class SniValueDisplay : public QObject
 {
     Q_OBJECT
 public:
@@ -29,12 +31,21 @@ public:
     // The popup menu the host shows for the item (not owned).
     void setContextMenu(QMenu* menu);
 
-    void showValue(const ValueIconFace& face, const QString& tipTitle, const QString& tip) override;
-    void close() override;
-    bool shown() const override;
+    // Shows the value and the stats tip (its title line and text).
+    void showValue(const ValueIconFace& face, const QString& tipTitle, const QString& tip);
+    // Takes every item down.
+    void close();
+    // The host shows the item.
+    bool shown() const;
 
     // The item of the first value; nullptr while none is up.
     QSystemTrayIcon* icon() const { return icons_.value(0); }
+
+Q_SIGNALS:
+    // The host went away and nothing shows: the program must bring its window back.
+    void lost();
+    // Activate: the main window comes back.
+    void restoreRequested();
 
 private:
     void hostChanged(bool running);

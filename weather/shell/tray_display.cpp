@@ -16,10 +16,13 @@ namespace {
 
 constexpr int kAutoTrayButton = 18; // the panel's button left of the icons when it hides some
 constexpr int kMaxCells = 9;        // marker names stay unambiguous: "1KQ" ... "9KQ"
-// The check timer's pace, in its 500 ms ticks: a pass when the tick count reaches kPassTick
-// (it restarts at 1 after a pass: the first pass at the third tick, then every second tick);
-// after kFastChecks passes only every kSlowRounds-th pass looks at the tray. Passes are counted
-// up to kCountedChecks. A tray that tells its changes wakes a resting check (wakeCheck).
+// The check's pace, in ticks of the 500 ms check timer. Right after a start or a change the
+// tray is still docking and moving icons (its own and other programs'), so the ticker's place is
+// checked once a second: a pass every kPassTick ticks. Once kFastChecks passes have gone by the
+// tray has settled and a move is rare, so only every kSlowRounds-th pass looks at the tray
+// (every two seconds): half the wake-ups for a tray that does not tell its changes. Passes are
+// counted only up to kCountedChecks, past kFastChecks, so the count never wraps. A tray that
+// tells its changes wakes a resting check (wakeCheck), which starts the fast pace again.
 constexpr int kPassTick = 2;
 constexpr int kFastChecks = 7;
 constexpr int kSlowRounds = 2;
@@ -426,15 +429,6 @@ void TrayDisplay::showFloatingTicker()
     placeFloatingTicker();
     ticker_->hide();
     paintTicker();
-}
-
-bool TrayDisplay::getTaskbarEdge(int& edge)
-{
-    const platform::DesktopState desktop = desktop_();
-    if (!desktop.panel)
-        return false;
-    edge = desktop.panel->edge;
-    return desktop.panel->onTop;
 }
 
 void TrayDisplay::placeFloatingTicker()

@@ -152,8 +152,6 @@ public:
     void placeFloatingTicker();
     void stopDockedTicker();
     void paintTicker();
-    // The panel's edge and whether it keeps its strip (`getTaskbarEdge`).
-    bool getTaskbarEdge(int& edge);
 
     // The standard icon's mouse: hover (or a plain click), double-click, right click.
     void trayIconHovered();
