@@ -221,9 +221,6 @@ private Q_SLOTS:
         const QByteArray sample = samplePage("feed_precis_nsw.xml");
         QTest::newRow("damaged") << sample.left(sample.size() / 3) << ""
                                  << "Town forecasts feed is not well-formed XML";
-        QTest::newRow("another state's")
-            << QByteArray(sample).replace("<identifier>IDN11060", "<identifier>IDV10753") << ""
-            << "Town forecasts feed is product IDV10753, not IDN11060";
         QTest::newRow("without the chosen town")
             << QByteArray(sample).replace("NSW_PT131", "NSW_PT999") << "NSW_PT131"
             << "Town forecasts feed has no forecast for NSW_PT131";
