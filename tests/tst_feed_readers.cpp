@@ -78,47 +78,41 @@ private Q_SLOTS:
                  QStringLiteral("2020-07-29T11:50:00+10:00"));
     }
 
-    // A column the layout gives no element type shows none, not an element without a type.
-    void stateColumnWithoutType()
-    {
-        config::StateLayout layout = feedLayout();
-        layout.xmlElements[5].clear();
-        const auto read = readStateObservations("<product><observations><station description=\"A\">"
-                                                "<period><element>7</element></period></station>"
-                                                "</observations></product>",
-                                                layout);
-        QVERIFY2(read.rows, qPrintable(read.error));
-        QCOMPARE(describe(*read.rows), QStringList{"<a>A</a>||-|-|-|-|-|-"});
-    }
-
     // A column naming alternatives takes the first one the station reports, whatever order
-    // its elements come in; an empty element does not count.
+    // its elements come in; an empty element does not count. A column the layout gives no
+    // element type shows none, not an element without a type.
     void stateAlternatives_data()
     {
+        QTest::addColumn<QString>("types");
         QTest::addColumn<QByteArray>("elements");
         QTest::addColumn<QString>("pressure");
+        const QString pressure = QStringLiteral("pres | msl_pres|qnh_pres");
         const auto element = [](const char* type, const char* value) {
             return "<element units=\"hPa\" type=\"" + QByteArray(type) + "\">" + value +
                    "</element>";
         };
         QTest::newRow("first alternative, listed last")
+            << pressure
             << element("qnh_pres", "1001.0") + element("msl_pres", "1002.0") +
                    element("pres", "1003.0")
             << "1003.0";
         QTest::newRow("second when the first is missing")
-            << element("qnh_pres", "1001.0") + element("msl_pres", "1002.0") << "1002.0";
+            << pressure << element("qnh_pres", "1001.0") + element("msl_pres", "1002.0")
+            << "1002.0";
         QTest::newRow("second when the first is empty")
-            << element("pres", " ") + element("msl_pres", "1002.0") << "1002.0";
-        QTest::newRow("last resort") << element("qnh_pres", "1001.0") << "1001.0";
-        QTest::newRow("none") << element("rainfall", "0.2") << "-";
+            << pressure << element("pres", " ") + element("msl_pres", "1002.0") << "1002.0";
+        QTest::newRow("last resort") << pressure << element("qnh_pres", "1001.0") << "1001.0";
+        QTest::newRow("none") << pressure << element("rainfall", "0.2") << "-";
+        QTest::newRow("no type") << QString() << QByteArray("<element>7</element>") << "-";
     }
 
     void stateAlternatives()
     {
+        QFETCH(QString, types);
         QFETCH(QByteArray, elements);
         QFETCH(QString, pressure);
         config::StateLayout layout = feedLayout();
-        layout.xmlElements[5] = QStringLiteral("pres | msl_pres|qnh_pres");
+        layout.xmlElements[5] = types;
         const auto read = readStateObservations(
             QString::fromUtf8("<product><observations><station description=\"A\"><period>" +
                               elements + "</period></station></observations></product>"),
@@ -263,20 +257,16 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("iso");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("morning") << "2020-07-29T11:50:00+10:00"
-                                 << "29/11:50am";
-        QTest::newRow("afternoon") << "2020-07-07T13:30:00+09:30"
-                                   << "07/01:30pm";
-        QTest::newRow("midnight") << "2020-07-30T00:00:00+10:00"
-                                  << "30/12:00am";
-        QTest::newRow("noon") << "2020-07-30T12:00:00+08:00"
-                              << "30/12:00pm";
-        QTest::newRow("no time") << "2020-07-30"
-                                 << "-";
-        QTest::newRow("hour 24") << "2020-07-30T24:00:00+10:00"
-                                 << "-";
-        QTest::newRow("letters") << "2020-07-3xT12:00:00+10:00"
-                                 << "-";
+        const auto row = [](const char* name, const char* iso, const char* shown) {
+            QTest::newRow(name) << QString::fromLatin1(iso) << QString::fromLatin1(shown);
+        };
+        row("morning", "2020-07-29T11:50:00+10:00", "29/11:50am");
+        row("afternoon", "2020-07-07T13:30:00+09:30", "07/01:30pm");
+        row("midnight", "2020-07-30T00:00:00+10:00", "30/12:00am");
+        row("noon", "2020-07-30T12:00:00+08:00", "30/12:00pm");
+        row("no time", "2020-07-30", "-");
+        row("hour 24", "2020-07-30T24:00:00+10:00", "-");
+        row("letters", "2020-07-3xT12:00:00+10:00", "-");
     }
 
     void bureauTime()
@@ -397,27 +387,22 @@ private Q_SLOTS:
         QTest::addColumn<QString>("feedUrl"); // st_hist_url
         QTest::addColumn<QString>("address");
         QTest::addColumn<QString>("number"); // read back from the address
+        const auto row = [](const char* name, const QString& station, const char* wmo,
+                            const QString& feedUrl, const QString& address, const char* number) {
+            QTest::newRow(name) << station << QString::fromLatin1(wmo) << feedUrl << address
+                                << QString::fromLatin1(number);
+        };
         const QString page = "<a href=\"/products/IDN60801/IDN60801.94768.shtml\">Sydney</a>";
         const QString json = "https://reg.example/fwo/IDN60801/IDN60801.{wmo}.json";
-        QTest::newRow("page link") << page << ""
-                                   << ""
-                                   << "http://bom/products/IDN60801/IDN60801.94768.shtml"
-                                   << "";
-        QTest::newRow("page row, JSON history")
-            << page << "" << json << "https://reg.example/fwo/IDN60801/IDN60801.94768.json"
-            << "94768";
-        QTest::newRow("feed row, JSON history")
-            << "<a>Sydney</a>"
-            << "94767" << json << "https://reg.example/fwo/IDN60801/IDN60801.94767.json"
-            << "94767";
-        QTest::newRow("feed row, no history address") << "<a>Sydney</a>"
-                                                      << "94767"
-                                                      << ""
-                                                      << ""
-                                                      << "";
-        QTest::newRow("link without a number") << "<a href=\"/hist/sydney.shtml\">Sydney</a>"
-                                               << "" << json << "http://bom/hist/sydney.shtml"
-                                               << "";
+        const QString feedRow = QStringLiteral("<a>Sydney</a>");
+        row("page link", page, "", {}, "http://bom/products/IDN60801/IDN60801.94768.shtml", "");
+        row("page row, JSON history", page, "", json,
+            "https://reg.example/fwo/IDN60801/IDN60801.94768.json", "94768");
+        row("feed row, JSON history", feedRow, "94767", json,
+            "https://reg.example/fwo/IDN60801/IDN60801.94767.json", "94767");
+        row("feed row, no history address", feedRow, "94767", {}, {}, "");
+        row("link without a number", "<a href=\"/hist/sydney.shtml\">Sydney</a>", "", json,
+            "http://bom/hist/sydney.shtml", "");
     }
 
     void historyAddress()

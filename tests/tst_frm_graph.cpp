@@ -1,4 +1,5 @@
 #include "graph_sample.h"
+#include "page_server.h"
 #include "platform/desktop.h"
 #include "tools/demo-bureau/bureau_feeds.h"
 #include "tools/demo-bureau/bureau_pages.h"
@@ -18,8 +19,6 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QSignalSpy>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -29,58 +28,6 @@ using engine::HistoryRow;
 using engine::HistoryTable;
 
 namespace {
-
-// A web server on 127.0.0.1 that answers a request with the page registered for the longest
-// matching end of its URL (404 without one), after running `onRequest`: the test looks at the
-// windows while the fetch is certainly waiting for its page.
-class GatedServer : public QObject
-{
-    Q_OBJECT
-public:
-    GatedServer()
-    {
-        server_.listen(QHostAddress::LocalHost);
-        connect(&server_, &QTcpServer::newConnection, this, [this] {
-            while (QTcpSocket* s = server_.nextPendingConnection()) {
-                connect(s, &QTcpSocket::readyRead, this, [this, s] { answer(s); });
-                connect(s, &QTcpSocket::disconnected, s, &QObject::deleteLater);
-            }
-        });
-    }
-
-    quint16 port() const { return server_.serverPort(); }
-    // An empty `urlEnd` matches every request.
-    void setPage(const QByteArray& body, const QByteArray& urlEnd = {}) { pages_[urlEnd] = body; }
-    void clear() { pages_.clear(); }
-
-    std::function<void(const QByteArray& url)> onRequest;
-    int requests = 0;
-
-private:
-    void answer(QTcpSocket* s)
-    {
-        QByteArray& head = heads_[s];
-        head += s->readAll();
-        if (!head.contains("\r\n\r\n"))
-            return;
-        ++requests;
-        const QByteArray url = heads_.take(s).split(' ').value(1);
-        if (onRequest)
-            onRequest(url);
-        QByteArray key = "-";
-        for (auto it = pages_.cbegin(); it != pages_.cend(); ++it) {
-            if (url.endsWith(it.key()) && (key == "-" || it.key().size() > key.size()))
-                key = it.key();
-        }
-        s->write(key == "-" ? QByteArray("HTTP/1.0 404 Not Found\r\n\r\n")
-                            : "HTTP/1.0 200 OK\r\nContent-Type: text/html\r\n\r\n" + pages_[key]);
-        s->disconnectFromHost();
-    }
-
-    QTcpServer server_;
-    QHash<QTcpSocket*, QByteArray> heads_;
-    QHash<QByteArray, QByteArray> pages_;
-};
 
 // The graph list of a layout as the region load fills it.
 engine::ListModel graphListOf(const config::StateLayout& layout)
@@ -157,7 +104,7 @@ class TestFrmGraph : public QObject
 {
     Q_OBJECT
 
-    GatedServer server_;
+    std::unique_ptr<PageServer> server_;
     net::FetchState fetchState_;
     config::ProxySettings proxy_;
     net::ErrorLog log_;
@@ -188,18 +135,16 @@ class TestFrmGraph : public QObject
 private Q_SLOTS:
     void init()
     {
+        server_ = std::make_unique<PageServer>();
+        server_->setPage(QString(), samplePage(QStringLiteral("graph_half_hourly.html")));
         proxy_.useProxy = true;
         proxy_.server = QStringLiteral("127.0.0.1");
-        proxy_.port = QString::number(server_.port());
+        proxy_.port = QString::number(server_->port());
         fetchState_ = net::FetchState{};
         inet_ = std::make_unique<net::frmInet>(fetchState_, proxy_, log_);
         inet_->setTimeLimits(10000, 10000);
         graph_ = std::make_unique<GraphPage>(*inet_, log_);
         graph_->setClock([] { return QDate(2024, 3, 8); });
-        server_.clear();
-        server_.setPage(samplePage(QStringLiteral("graph_half_hourly.html")));
-        server_.onRequest = nullptr;
-        server_.requests = 0;
         opened_.clear();
         platform::setUrlOpener([this](const QString& url) { opened_.append(url); });
     }
@@ -314,12 +259,12 @@ private Q_SLOTS:
     }
 
     // The whole road: fetch, keep, draw; while waiting, the window says so and its controls
-    // and the graph entries are off; then the buttons.
+    // and the graph entries are off, and a second request is dropped; then the buttons.
     void downloadsAndDraws()
     {
         QSignalSpy entry(graph_.get(), &GraphPage::graphEntryEnabled);
         bool checked = false;
-        server_.onRequest = [this, &entry, &checked](const QByteArray&) {
+        server_->onRequest = [this, &entry, &checked](const QString&) {
             frmGraph* window = graph_->window();
             QVERIFY(window && window->isVisible());
             QCOMPARE(entry.size(), 1);
@@ -328,10 +273,11 @@ private Q_SLOTS:
                      QStringLiteral("Wait....Downloading Data"));
             QVERIFY(!window->cmbGrphType->isEnabled() && !window->cmdClose->isEnabled());
             checked = true;
+            fetchSample();
         };
         fetchSample();
         QVERIFY(checked);
-        server_.onRequest = nullptr;
+        server_->onRequest = nullptr;
 
         frmGraph& window = *graph_->window();
         QCOMPARE(graph_->historyTable().size(), 6);
@@ -346,9 +292,9 @@ private Q_SLOTS:
         window.cmbGrpHrs->setCurrentIndex(engine::Hours12);
         window.cmbGrphType->setCurrentIndex(2); // rain: 0.2 and 0.0
         QCOMPARE(label(window, "lblMinMax_0")->text(), QStringLiteral("0.2 mm"));
-        QCOMPARE(server_.requests, 1);
+        QCOMPARE(server_->requests(), 1);
         fetchSample();
-        QCOMPARE(server_.requests, 2);
+        QCOMPARE(server_->requests(), 2);
         QCOMPARE(window.cmbGrphType->currentIndex(), 0);
         QCOMPARE(window.cmbGrpHrs->currentIndex(), int(engine::Hours72));
 
@@ -378,9 +324,9 @@ private Q_SLOTS:
         QFETCH(QByteArray, page);
         if (fetchedBefore)
             fetchSample();
-        server_.clear();
+        server_->clear();
         if (!page.isEmpty())
-            server_.setPage(page);
+            server_->setPage({}, page);
         QSignalSpy entry(graph_.get(), &GraphPage::graphEntryEnabled);
         fetchSample();
         frmGraph& window = *graph_->window();
@@ -395,14 +341,6 @@ private Q_SLOTS:
         QCOMPARE(graph_->historyTable().size(), 0);
     }
 
-    void secondRequestDuringDownloadIsDropped()
-    {
-        server_.onRequest = [this](const QByteArray&) { fetchSample(); };
-        fetchSample();
-        QCOMPARE(server_.requests, 1);
-        QCOMPARE(graph_->historyTable().size(), 6);
-    }
-
     // The shipped layout against the demo bureau's station product (JSON), through the
     // fetcher; a damaged product is reported and the history drawn before stays.
     void shippedLayoutEndToEnd()
@@ -412,7 +350,7 @@ private Q_SLOTS:
         const demo::Region& region = *demo::findRegion(u"nsw");
         const qint64 now = 1709699400; // 6 March 2024 04:30 UTC
         const QByteArray product = demo::stationProduct(region, region.stations.first(), now);
-        server_.setPage(product);
+        server_->setPage({}, product);
         fetchSample(layout);
 
         frmGraph& window = *graph_->window();
@@ -420,7 +358,7 @@ private Q_SLOTS:
         QCOMPARE(window.cmbGrphType->count(), graphListOf(layout).entries.size());
         QVERIFY(label(window, "lblMinMax_0")->text().endsWith(QStringLiteral(" °C")));
 
-        server_.setPage(product.left(product.size() / 2));
+        server_->setPage({}, product.left(product.size() / 2));
         fetchSample(layout);
         QCOMPARE(label(window, "lblMinMax_0")->text(), QStringLiteral("No data found"));
         QVERIFY(log_.text().contains(QStringLiteral("Station history feed is not valid JSON")));
@@ -431,13 +369,13 @@ private Q_SLOTS:
         config::StateLayout plain = layout;
         plain.historyUrl = QStringLiteral("http://bom/IDN60801.{wmo}.json");
         const QString url = QString(plain.historyUrl).replace("{wmo}", region.stations[0].wmo);
-        server_.setPage(demo::stationProduct(region, region.stations.at(1), now));
+        server_->setPage({}, demo::stationProduct(region, region.stations.at(1), now));
         graph_->getGraphPage(plain, url, graphListOf(plain), region.stations[0].name);
         QVERIFY(log_.text().contains("Station history feed is for station " +
                                      region.stations[1].wmo + ", not " + region.stations[0].wmo));
         QCOMPARE(graph_->historyTable().size(), 0);
         QVERIFY(!window.cmbGrpHrs->isEnabled());
-        server_.setPage(product);
+        server_->setPage({}, product);
         graph_->getGraphPage(plain, url, graphListOf(plain), region.stations[0].name);
         QCOMPARE(graph_->historyTable().size(), demo::kHistoryRows);
         window.cmdWlinks->click();
@@ -459,13 +397,13 @@ private Q_SLOTS:
         const qint64 now = 1709699400;
         // Two downloads a day apart: the record holds both.
         for (const qint64 when : {now - 86400, now}) {
-            server_.setPage(demo::stationProduct(region, station, when));
+            server_->setPage({}, demo::stationProduct(region, station, when));
             graph_->getGraphPage(layout, QStringLiteral("http://bom/hist.json"),
                                  graphListOf(layout), station.name, station.wmo);
         }
         // 72 hours of half hours, both ends included.
         QCOMPARE(graph_->historyTable().size(), demo::kHistoryRows + 1);
-        server_.clear();
+        server_->clear();
         graph_->getGraphPage(layout, QStringLiteral("http://bom/hist.json"), graphListOf(layout),
                              station.name, station.wmo);
         frmGraph& window = *graph_->window();
@@ -501,14 +439,14 @@ private Q_SLOTS:
               "st_hdr_4=Wind Spd km/h\nst_sgn_4=km/h\nst_hdr_5=Rain mm\nst_sgn_5=mm\n"
               "st_json_2=air_temp\nst_json_3=wind_dir\n");
         write("wsetting.ini", "[SavedSetting]\nproxy_on=1\nproxy_server=127.0.0.1\nproxy_port=" +
-                                  QByteArray::number(server_.port()) + "\n");
-        server_.clear();
-        server_.setPage("<table class=\"tabledata\">\n<tr><th><a href=\"/products/alpha.shtml\">"
-                        "Alpha</a></th>\n<td>07/03:30pm</td>\n<td>21.5</td>\n<td>NNE</td>\n"
-                        "<td>15</td>\n<td>0.2</td>\n</tr>\n</table>\n<div id=\"footer\">\n",
-                        "r1/obs.html");
-        server_.setPage(samplePage(QStringLiteral("graph_half_hourly.html")),
-                        "products/alpha.shtml");
+                                  QByteArray::number(server_->port()) + "\n");
+        server_->clear();
+        server_->setPage("r1/obs.html",
+                         "<table class=\"tabledata\">\n<tr><th><a href=\"/products/alpha.shtml\">"
+                         "Alpha</a></th>\n<td>07/03:30pm</td>\n<td>21.5</td>\n<td>NNE</td>\n"
+                         "<td>15</td>\n<td>0.2</td>\n</tr>\n</table>\n<div id=\"footer\">\n");
+        server_->setPage("products/alpha.shtml",
+                         samplePage(QStringLiteral("graph_half_hourly.html")));
 
         app::WeatherApp app(dir.path() + QLatin1Char('/'));
         app::frmWeather& main = app.window();
@@ -520,7 +458,7 @@ private Q_SLOTS:
         QTRY_VERIFY(graphButton->isEnabled());
 
         bool checked = false;
-        server_.onRequest = [graphButton, &checked](const QByteArray& url) {
+        server_->onRequest = [graphButton, &checked](const QString& url) {
             if (!url.endsWith("products/alpha.shtml"))
                 return;
             QVERIFY(!graphButton->isEnabled());
@@ -532,7 +470,7 @@ private Q_SLOTS:
         const frmGraph* window = main.graphPage().window();
         QCOMPARE(window->windowTitle(), QStringLiteral("3 Day (72hr) Graph - Alpha"));
         QCOMPARE(label(*window, "lblMinMax_0")->text(), QStringLiteral("23.1 \u00b0C"));
-        server_.onRequest = nullptr;
+        server_->onRequest = nullptr;
 
         // The scan went into the record, and the history filled it: the day's extremes so far
         // (the history's on the scan's day) and the export of the record as CSV.

@@ -226,12 +226,10 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("section");
         QTest::addColumn<QString>("key");
-        QTest::newRow("key") << "S"
-                             << "k ";
-        QTest::newRow("section") << " S\t"
-                                 << "k";
-        QTest::newRow("both") << " S "
-                              << "  k";
+        const char* const rows[][3] = {
+            {"key", "S", "k "}, {"section", " S\t", "k"}, {"both", " S ", "  k"}};
+        for (const auto& [name, section, key] : rows)
+            QTest::newRow(name) << QString::fromLatin1(section) << QString::fromLatin1(key);
     }
     void namesWithBlanks()
     {

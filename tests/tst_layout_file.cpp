@@ -72,18 +72,15 @@ private Q_SLOTS:
         QTest::addColumn<QString>("cellEnd");
         QTest::addColumn<QString>("blockStart");
 
-        QTest::newRow("all from COMMON")
-            << QByteArray("") << QByteArray("delim_1=<table\ndelim_4=</td>") << "</td>"
-            << "<table";
-        QTest::newRow("region overrides")
-            << QByteArray("delim_1=<tbody") << QByteArray("delim_1=<table") << ""
-            << "<tbody";
-        QTest::newRow("empty region value falls back")
-            << QByteArray("delim_4=") << QByteArray("delim_4=</td>") << "</td>"
-            << "";
-        QTest::newRow("both empty: line break")
-            << QByteArray("delim_4=") << QByteArray("delim_4=") << ""
-            << "";
+        const auto row = [](const char* name, const char* region, const char* common,
+                            const char* cellEnd, const char* blockStart) {
+            QTest::newRow(name) << QByteArray(region) << QByteArray(common)
+                                << QString::fromLatin1(cellEnd) << QString::fromLatin1(blockStart);
+        };
+        row("all from COMMON", "", "delim_1=<table\ndelim_4=</td>", "</td>", "<table");
+        row("region overrides", "delim_1=<tbody", "delim_1=<table", "", "<tbody");
+        row("empty region value falls back", "delim_4=", "delim_4=</td>", "</td>", "");
+        row("both empty: line break", "delim_4=", "delim_4=", "", "");
     }
 
     void fallback()

@@ -224,34 +224,6 @@ private Q_SLOTS:
         QCOMPARE(net::hostFromUrl(url, stripWww), host);
     }
 
-    // The status code of a response, and the scheme a 407 asks for.
-    void responseHead_data()
-    {
-        QTest::addColumn<QString>("response");
-        QTest::addColumn<int>("status");
-        QTest::addColumn<QString>("scheme");
-        const auto row = [](const char* name, const char* response, int status,
-                            const char* scheme = "") {
-            QTest::newRow(name) << QString::fromLatin1(response) << status
-                                << QString::fromLatin1(scheme);
-        };
-        row("200", "HTTP/1.0 200 OK\r\n\r\nbody", 200);
-        row("letters", "HTTP/1.0 2x0 OK", 0);
-        row("basic with realm", "HTTP/1.0 407 x\r\nProxy-Authenticate: Basic realm=\"p\"\r\n\r\n",
-            407, "Basic");
-        row("scheme alone on its line",
-            "HTTP/1.0 407 x\r\nProxy-Authenticate: NTLM\r\nConnection: close\r\n\r\n", 407, "NTLM");
-    }
-
-    void responseHead()
-    {
-        QFETCH(QString, response);
-        QFETCH(int, status);
-        QFETCH(QString, scheme);
-        QCOMPARE(net::httpStatus(response), status);
-        QCOMPARE(net::proxyAuthScheme(response), scheme);
-    }
-
     // The request in each mode: always the full URL and no Host header; credentials only to a
     // proxy that asks for them, in UTF-8.
     void requestText_data()
@@ -331,6 +303,8 @@ private Q_SLOTS:
              "update."});
         row("407 bAsIc", {{auth + "Proxy-Authenticate: bAsIc\r\n\r\n"}}, false, "", true,
             {fetch_text::kBasicAuthRequired});
+        row("407 Basic with a realm", {{auth + "Proxy-Authenticate: Basic realm=\"p\"\r\n\r\n"}},
+            false, "", true, {fetch_text::kBasicAuthRequired});
         row("407 Digest", {{auth + "Proxy-Authenticate: Digest realm=\"x\"\r\n\r\n"}}, false, "",
             true, {fetch_text::kOtherAuthRequired});
         row("server never answers", {{}, false}, true, "", true, {fetch_text::timedOut(kPageUrl)},
@@ -342,6 +316,8 @@ private Q_SLOTS:
         row("500", {{"HTTP/1.0 500 Oops\r\n\r\n"}}, true, "", true,
             {fetch_text::otherStatus(500, kPageUrl)});
         row("not HTTP", {{"SSH-2.0-OpenSSH\r\n\r\n"}}, true, "", true,
+            {fetch_text::notHttp(kPageUrl)});
+        row("letters in the status", {{"HTTP/1.0 2x0 OK\r\n\r\n"}}, true, "", true,
             {fetch_text::notHttp(kPageUrl)});
         row("response of the largest size", {{head + filler}}, true, QString::fromLatin1(filler),
             false);
@@ -391,6 +367,13 @@ private Q_SLOTS:
             fetch_text::badAddress(injected));
         row("space in the address", "http://www.example.com/a b", {},
             fetch_text::badAddress("http://www.example.com/a b"));
+        // libcurl's roads say it once, in plain words, with the host.
+        const QString port = closedPort();
+        const QString refused = "Could not connect to 127.0.0.1:" + port + " (connection refused).";
+        row("https, refused", "https://127.0.0.1:" + port + "/p", {}, refused);
+        row("ftp, refused", "ftp://127.0.0.1:" + port + "/p", {}, refused);
+        row("ftp, unknown host", QStringLiteral("ftp://nimbulo-nowhere.invalid/p"), {},
+            QStringLiteral("Could not find nimbulo-nowhere.invalid (unknown host name)."));
     }
 
     void socketErrors()
@@ -431,15 +414,29 @@ private Q_SLOTS:
         QCOMPARE(start.secsTo(net::retryAfterEnd(seconds, start)), held);
     }
 
-    // A shutdown while the fetch waits ends it with "", though the server would still deliver.
+    // A shutdown while the fetch waits ends it at once with "" and nothing logged, though the
+    // server would still deliver: on the program's own HTTP road and on an https:// transfer
+    // whose server never answers the TLS handshake.
+    void shutdownEndsTheWait_data()
+    {
+        QTest::addColumn<bool>("https");
+        QTest::newRow("http") << false;
+        QTest::newRow("https") << true;
+    }
+
     void shutdownEndsTheWait()
     {
+        QFETCH(bool, https);
         ScriptedServer server({{ok("too late")}, true, {}, 3000});
-        Rig rig(server.port());
+        QTcpServer silent; // accepts, never answers
+        QVERIFY(silent.listen(QHostAddress::LocalHost));
+        Rig rig(https ? QString() : server.port());
         QTimer::singleShot(100, [&rig] { rig.state.appClosing = true; });
-        QCOMPARE(rig.fetch(), QString());
+        const QString url = QStringLiteral("https://127.0.0.1:%1/x").arg(silent.serverPort());
+        QCOMPARE(https ? rig.fetch(true, url) : rig.fetch(), QString());
         QVERIFY(!server.replied());
         QVERIFY(rig.log.isEmpty());
+        QVERIFY(rig.state.fetchFailed || !https);
         QVERIFY(!rig.state.fetchBusy);
     }
 
@@ -566,36 +563,6 @@ private Q_SLOTS:
         QVERIFY(net::frmInet::userAgent().startsWith("Nimbulo/"));
     }
 
-    // https:// through tinyproxy as the CONNECT proxy, with right and wrong credentials.
-    void httpsThroughTinyproxy_data()
-    {
-        QTest::addColumn<QString>("password");
-        QTest::addColumn<QString>("result");
-        QTest::addColumn<QStringList>("logged");
-        QTest::newRow("right credentials") << "secret" << kPeerPage << QStringList{};
-        QTest::newRow("wrong credentials")
-            << "wrong" << QString() << QStringList{fetch_text::kBasicAuthRequired};
-    }
-
-    void httpsThroughTinyproxy()
-    {
-        QFETCH(QString, password);
-        QFETCH(QString, result);
-        QFETCH(QStringList, logged);
-        Tinyproxy proxy;
-        if (!proxy.installed)
-            QSKIP("tinyproxy is not installed");
-        QVERIFY2(proxy.running, proxy.process.readAll().constData());
-        QVERIFY(ca_.ok());
-        Peer server("net_https_peer.py", ca_.serverArgs("good"));
-        Rig rig(proxy.port);
-        rig.proxy.auth = true;
-        rig.proxy.user = QStringLiteral("nimbulo");
-        rig.proxy.password = password;
-        QCOMPARE(rig.fetch(true, server.url("https", "/page")), result);
-        QCOMPARE(rig.messages(), logged);
-    }
-
     // ftp:// against pyftpdlib: a file in binary, a missing file, a refused login, a stall.
     void ftp_data()
     {
@@ -673,76 +640,43 @@ private Q_SLOTS:
         QCOMPARE(rig.messages(), QStringList());
     }
 
-    // A shutdown during an https:// transfer ends it at once with "" and nothing logged.
-    void shutdownEndsATransfer()
-    {
-        QTcpServer silent; // accepts, never answers the TLS handshake
-        QVERIFY(silent.listen(QHostAddress::LocalHost));
-        Rig rig;
-        QTimer::singleShot(100, [&rig] { rig.state.appClosing = true; });
-        QCOMPARE(rig.fetch(true, QStringLiteral("https://127.0.0.1:%1/x").arg(silent.serverPort())),
-                 QString());
-        QVERIFY(rig.log.isEmpty());
-        QVERIFY(rig.state.fetchFailed);
-        QVERIFY(!rig.state.fetchBusy);
-    }
-
-    // Basic credentials through a real proxy (tinyproxy) to a scripted origin server.
+    // Basic credentials through a real proxy (tinyproxy): to a scripted origin server on the
+    // program's own HTTP road, and to the TLS server with tinyproxy as the CONNECT proxy.
     void throughTinyproxy_data()
     {
+        QTest::addColumn<bool>("https");
         QTest::addColumn<bool>("auth");
         QTest::addColumn<QString>("password");
-        QTest::addColumn<QString>("result");
         QTest::addColumn<QStringList>("logged");
-        QTest::newRow("right credentials") << true << QStringLiteral("secret")
-                                           << QStringLiteral("<p>via proxy</p>") << QStringList{};
-        QTest::newRow("no credentials")
-            << false << QString() << QString() << QStringList{fetch_text::kBasicAuthRequired};
+        const QStringList refused{fetch_text::kBasicAuthRequired};
+        QTest::newRow("http, right credentials") << false << true << "secret" << QStringList{};
+        QTest::newRow("http, no credentials") << false << false << "" << refused;
+        QTest::newRow("https, right credentials") << true << true << "secret" << QStringList{};
+        QTest::newRow("https, wrong credentials") << true << true << "wrong" << refused;
     }
 
     void throughTinyproxy()
     {
+        QFETCH(bool, https);
         QFETCH(bool, auth);
         QFETCH(QString, password);
-        QFETCH(QString, result);
         QFETCH(QStringList, logged);
         Tinyproxy proxy;
         if (!proxy.installed)
             QSKIP("tinyproxy is not installed");
         QVERIFY2(proxy.running, proxy.process.readAll().constData());
-        ScriptedServer origin({{ok("<p>via proxy</p>")}});
+        QVERIFY(ca_.ok());
+        ScriptedServer origin({{ok(kPeerPage.toUtf8())}});
+        Peer server("net_https_peer.py", ca_.serverArgs("good"));
         Rig rig(proxy.port);
         rig.proxy.auth = auth;
         rig.proxy.user = QStringLiteral("nimbulo");
         rig.proxy.password = password;
-        QCOMPARE(rig.fetch(true, QStringLiteral("http://127.0.0.1:%1/x").arg(origin.port())),
-                 result);
+        const QString url = https ? server.url("https", "/page")
+                                  : QStringLiteral("http://127.0.0.1:%1/x").arg(origin.port());
+        QCOMPARE(rig.fetch(true, url), logged.isEmpty() ? kPeerPage : QString());
         QCOMPARE(rig.messages(), logged);
-        QCOMPARE(rig.state.fetchFailed, result.isEmpty());
-    }
-
-    // A connection libcurl cannot make is said once, in plain words, with the host.
-    void connectFailures_data()
-    {
-        QTest::addColumn<QString>("url");
-        QTest::addColumn<QString>("logged");
-        const QString port = closedPort();
-        const QString refused =
-            QStringLiteral("Could not connect to 127.0.0.1:%1 (connection refused).").arg(port);
-        QTest::newRow("https, refused") << "https://127.0.0.1:" + port + "/p" << refused;
-        QTest::newRow("ftp, refused") << "ftp://127.0.0.1:" + port + "/p" << refused;
-        QTest::newRow("unknown host") << "ftp://nimbulo-nowhere.invalid/p"
-                                      << "Could not find nimbulo-nowhere.invalid (unknown host "
-                                         "name).";
-    }
-
-    void connectFailures()
-    {
-        QFETCH(QString, url);
-        QFETCH(QString, logged);
-        Rig rig;
-        QCOMPARE(rig.fetch(true, url), QString());
-        QCOMPARE(rig.messages(), QStringList{logged});
+        QCOMPARE(rig.state.fetchFailed, !logged.isEmpty());
     }
 
     // With the proxy setting off every road goes through the proxy the environment names

@@ -22,7 +22,6 @@ public:
     int firstLeft = 100;
     bool hidden = false; // the tray hides the blank icons
     int late = 0;        // the last icons asked for, not docked yet
-    int searches = 0;
     int docked = 0;
     bool embedded = false;
     QColor colour = QColor(0x33, 0x66, 0x99);
@@ -42,7 +41,6 @@ public:
     void removePlaceholders() override { docked = 0; }
     QList<TrayIconRect> iconRects() override
     {
-        ++searches;
         QList<TrayIconRect> list{{QStringLiteral("clock"), 10, 32}};
         for (int k = 1; k <= docked - late && !hidden; ++k) {
             const int left = firstLeft + 24 * (k - 1);
@@ -84,13 +82,11 @@ struct Fixture
         display.setContent({QStringLiteral("22.5"), false, 4}, 1);
     }
 
-    // Runs `ticks` ticks of the check timer and returns how many searches they made.
-    int tick(int ticks)
+    // Runs `ticks` ticks of the 500 ms check timer.
+    void tick(int ticks)
     {
-        const int before = tray.searches;
         for (int i = 0; i < ticks; ++i)
             display.trayCheckTick();
-        return tray.searches - before;
     }
 };
 
@@ -130,29 +126,6 @@ private Q_SLOTS:
         const shell::TrayPlace place = shell::findMarkers(rects, cells);
         QCOMPARE(place.placeLeft, left);
         QCOMPARE(place.placeRight, right);
-    }
-
-    void sizes_data()
-    {
-        QTest::addColumn<int>("iconHeight");
-        QTest::addColumn<int>("cells");
-        QTest::addColumn<QSize>("tall");
-        QTest::addColumn<int>("areaHeight");
-        QTest::addColumn<int>("top");
-        QTest::newRow("32, 5 cells") << 32 << 5 << QSize(88, 16) << 40 << 12;
-        // 1.1 x 30 x 3 / 2 = 49.5 rounds to the even 50; 30 / 2 - 30 / 4 = 7.5 to 8.
-        QTest::newRow("halves to even") << 30 << 3 << QSize(50, 15) << 30 << 8;
-    }
-
-    void sizes()
-    {
-        QFETCH(int, iconHeight);
-        QFETCH(int, cells);
-        QFETCH(QSize, tall);
-        QFETCH(int, areaHeight);
-        QFETCH(int, top);
-        QCOMPARE(shell::tallTickerSize(iconHeight, cells), tall);
-        QCOMPARE(shell::dockedTickerTop(areaHeight, iconHeight), top);
     }
 
     void floatingPlaces_data()
@@ -225,20 +198,28 @@ private Q_SLOTS:
         QVERIFY(!ticker->tmrCheck->isActive());
     }
 
-    // The position is checked every second tick (once a second) for seven passes, then every
-    // fourth tick; a move of the icons brings the fast checks back.
-    void checkTimerSequence()
+    // Another icon joins the tray on the left of the blank icons, soon after the start or
+    // long after: the ticker is over them again within four seconds, twice in a row.
+    void tickerFollowsTheIcons_data()
     {
+        QTest::addColumn<int>("settleTicks");
+        QTest::newRow("soon after the start") << 3;
+        QTest::newRow("in a settled tray") << 60;
+    }
+
+    void tickerFollowsTheIcons()
+    {
+        QFETCH(int, settleTicks);
         Fixture f;
         f.display.startTrayDisplay();
-        QCOMPARE(f.tick(2), 0);
-        QCOMPARE(f.tick(13), 7);
-        QCOMPARE(f.tick(8), 2);
-        QVERIFY(f.display.state.slowChecks);
-        f.tray.firstLeft = 124; // another icon joined on the left
-        QCOMPARE(f.tick(4), 2); // the pass sees the move and places the ticker again
-        QCOMPARE(f.display.ticker()->x(), 124);
-        QCOMPARE(f.tick(2), 1); // fast again
+        f.tick(settleTicks);
+        QCOMPARE(f.display.ticker()->x(), 100);
+        for (const int left : {124, 148}) {
+            f.tray.firstLeft = left;
+            f.tick(8);
+            QCOMPARE(f.display.ticker()->x(), left);
+            QVERIFY(f.display.ticker()->isVisible());
+        }
     }
 
     // Over a tray that tells its changes the check rests once the ticker is in place; a change
@@ -249,7 +230,7 @@ private Q_SLOTS:
         f.tray.reports = true;
         f.display.startTrayDisplay();
         const QTimer* check = f.display.ticker()->tmrCheck;
-        QCOMPARE(f.tick(3), 1); // the first pass
+        f.tick(3);
         QVERIFY(!check->isActive());
         f.tray.firstLeft = 124;
         Q_EMIT f.tray.layoutChanged();

@@ -263,9 +263,6 @@ private Q_SLOTS:
         const QString error = "INI Update ERROR|ERROR downloading new INI.\r\n\r\n";
         const QString done = "INI Update|INI Update is complete.";
         const QByteArray v0 = shippedVersion(), v1 = newerThan(v0), none;
-        QTest::newRow("newer program")
-            << none << "9.9.9" << none << 0 << false
-            << "There is a newer version of Nimbulo program available." << QString() << v0;
         QTest::newRow("newer layout, installed")
             << none << QString() << v1 << 0 << false << layout << done << v1;
         // What the first release installed gets the shipped layout.
