@@ -134,10 +134,10 @@ private Q_SLOTS:
             title->text(),
             QStringLiteral("Forecast for Canberra out of date: issued Sun 27/10 03:50 PM"));
         w.cmdSettings->click();
-        QComboBox* towns = app_->options()->cmbForecastTown;
+        QComboBox* towns = app_->options()->findChild<QComboBox*>("cmbForecastTown");
         QCOMPARE(towns->currentText(), QStringLiteral("    Canberra"));
         towns->setCurrentIndex(towns->findText(QStringLiteral("    Sydney")));
-        app_->options()->cmdOK->click();
+        app_->options()->findChild<QPushButton*>("cmdOK")->click();
         QCOMPARE(title->text(),
                  QStringLiteral("Forecast for Sydney out of date: issued Sun 27/10 03:50 PM"));
     }
@@ -327,8 +327,8 @@ private Q_SLOTS:
         QTRY_COMPARE(w.List1[1]->count(), 3);
         w.cmdSettings->click();
         QVERIFY(app_->options());
-        app_->options()->cmbDispType->setCurrentIndex(1);
-        app_->options()->cmdOK->click();
+        app_->options()->findChild<QComboBox*>("cmbDispType")->setCurrentIndex(1);
+        app_->options()->findChild<QPushButton*>("cmdOK")->click();
         w.cmdHide->click();
         const shell::frmDesk& banner = app_->displays().banner();
         QVERIFY(banner.isVisible());
@@ -403,10 +403,10 @@ private Q_SLOTS:
         app::frmWeather& w = app_->window();
         w.cmdSettings->click();
         QVERIFY(app_->options());
-        app_->options()->cmdOK->click();
+        app_->options()->findChild<QPushButton*>("cmdOK")->click();
         w.cmdSettings->click();
         QVERIFY(app_->options());
-        app_->options()->cmdOK->click();
+        app_->options()->findChild<QPushButton*>("cmdOK")->click();
         w.cmdClose->click();
         QStringList told;
         for (const MessageBox::Record& box : MessageBox::shownBoxes()) {
@@ -432,7 +432,7 @@ private Q_SLOTS:
         QCOMPARE(w.cmbState->itemData(0, Qt::ToolTipRole).toString(), longName);
         w.cmdSettings->click();
         QVERIFY(app_->options());
-        QCOMPARE(app_->options()->lblHotKey->text(), longName);
+        QCOMPARE(app_->options()->findChild<QLabel*>("lblHotKey")->text(), longName);
         for (QWidget* window : {static_cast<QWidget*>(&w), static_cast<QWidget*>(app_->options())})
             QVERIFY2(window->width() <= 1280 && window->sizeHint().width() <= 1280,
                      qPrintable(window->objectName() + ' ' + QString::number(window->width())));

@@ -97,17 +97,6 @@ public:
         platform::pumpEvents();
         app_.monitor_->startScanTimer(minutes);
     }
-    void applyAlarm(const config::AlarmChoice& choice) override
-    {
-        engine::AlarmSettings& alarm = app_.monitor_->alarmSettings();
-        alarm.armed = choice.on;
-        alarm.above = choice.above;
-        alarm.column = choice.column;
-        alarm.setPoint = choice.setPoint;
-        alarm.wind = choice.wind;
-        alarm.sendAlarmMail = choice.sendMail;
-        alarm.sendEndMail = choice.sendEndMail;
-    }
     void trendArrowCleared() override
     {
         // The displays repaint from the stats with the flag now off: the arrow goes.
@@ -230,7 +219,7 @@ void WeatherApp::connectMenu()
     connect(displays_.get(), &shell::PanelDisplays::popupMenuRequested, menu,
             [menu](QPoint at) { menu->popUp(at); });
     // The value icon's host shows the popup menu itself.
-    displays_->tray().setContextMenu(menu->mnuTray);
+    displays_->tray().setContextMenu(menu->trayMenu());
     connect(hotKey_.get(), &shell::HotKey::pressed, menu, [menu] { menu->popUp(); });
     connect(window_->cmdLinks, &QPushButton::clicked, menu, [menu] { menu->popUpLinks(); });
     connect(window_->cmdSettings, &QPushButton::clicked, this, &WeatherApp::showOptions);
@@ -239,8 +228,8 @@ void WeatherApp::connectMenu()
     connect(menu, &shell::frmMenu::graphRequested, window_->cmdGraph, &QPushButton::click);
     connect(menu, &shell::frmMenu::exportRequested, window_.get(),
             [this] { window_->exportRecord(std::nullopt); });
-    connect(menu->mnuTray, &QMenu::aboutToShow, menu,
-            [this] { menu_->mnuGraph->setEnabled(window_->cmdGraph->isEnabled()); });
+    connect(menu->trayMenu(), &QMenu::aboutToShow, menu,
+            [this] { menu_->setGraphEnabled(window_->cmdGraph->isEnabled()); });
     connect(menu, &shell::frmMenu::forecastPicked, window_->lstForecast,
             [this](int row) { window_->lstForecast->setCurrentRow(row); });
     connect(menu, &shell::frmMenu::radarPicked, window_->lstRadar,
