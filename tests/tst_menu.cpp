@@ -329,13 +329,6 @@ private Q_SLOTS:
                  QStringLiteral("1"));
         platform::MessageBox::unscript();
     }
-
-    void popUpAtTheMouse()
-    {
-        menu_->popUp(QPoint(40, 40));
-        QTRY_VERIFY(menu_->trayMenu()->isVisible());
-        menu_->trayMenu()->close();
-    }
 };
 
 QTEST_MAIN(TestMenu)
