@@ -34,7 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     options.iconHigh = 30;
     options.showTrend = true;
     options.alarm.armed = true;
-    options.alarm.wind = engine::WindCalm;
+    options.alarm.wind = engine::AlarmWind::Calm;
     options.bureauRoot = config::bureauRoot();
     for (int pass = 0; pass < 2; ++pass) {
         const engine::StatPassResult result = engine::fillStatTable(table, *rows, layout, options);

@@ -24,11 +24,12 @@ inline config::StateLayout sampleLayout()
     layout.windDirColumn = 3;
     layout.fixedColumns = 1;
     layout.columnCount = 5;
-    layout.columns = {{QStringLiteral("Date/Time"), QString(), 0},
-                      {QStringLiteral("Temp °C"), QStringLiteral("°C"), 1},
-                      {QStringLiteral("Wind Dir"), QString(), 0},
-                      {QStringLiteral("Wind Spd km/h"), QStringLiteral("km/h"), 2},
-                      {QStringLiteral("Rain mm"), QStringLiteral("mm"), 6}};
+    using Kind = config::ColumnKind;
+    layout.columns = {{QStringLiteral("Date/Time"), QString(), Kind::Other},
+                      {QStringLiteral("Temp °C"), QStringLiteral("°C"), Kind::Temperature},
+                      {QStringLiteral("Wind Dir"), QString(), Kind::Other},
+                      {QStringLiteral("Wind Spd km/h"), QStringLiteral("km/h"), Kind::SpeedKmh},
+                      {QStringLiteral("Rain mm"), QStringLiteral("mm"), Kind::Tenths}};
     return layout;
 }
 

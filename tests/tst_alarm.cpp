@@ -82,7 +82,8 @@ private Q_SLOTS:
         settings.setPoint = words.at(1).toDouble();
         settings.column = words.contains(u"col2") ? 2 : 1;
         for (const QString& word : words.mid(2))
-            settings.wind = word.startsWith(u'w') ? word.mid(1).toInt() : settings.wind;
+            settings.wind =
+                word.startsWith(u'w') ? engine::AlarmWind(word.mid(1).toInt()) : settings.wind;
         AlarmTests tests(settings, !words.contains(u"noscan"), QLocale::c());
         for (const QString& call : calls.split(u';')) {
             const QString arg = call.mid(2);
@@ -182,7 +183,7 @@ private Q_SLOTS:
         settings.armed = settings.above = true;
         settings.setPoint = 30;
         settings.column = 1;
-        settings.wind = wind;
+        settings.wind = engine::AlarmWind(wind);
         settings.sendAlarmMail = sendAlarmMail;
         settings.sendEndMail = sendEndMail;
 

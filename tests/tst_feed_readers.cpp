@@ -22,8 +22,8 @@ config::StateLayout feedLayout()
     config::StateLayout layout = sampleLayout();
     layout.obsUrl = kProduct;
     layout.columnCount = 6;
-    layout.columns.append(
-        config::LayoutColumn{QStringLiteral("Dew Point °C"), QStringLiteral("°C"), 1});
+    layout.columns.append(config::LayoutColumn{QStringLiteral("Dew Point °C"), QStringLiteral("°C"),
+                                               config::ColumnKind::Temperature});
     layout.xmlElements = QStringList{"time-local",   "air_temperature", "wind_dir",
                                      "wind_spd_kmh", "rainfall",        "dew_point"};
     layout.jsonFields =

@@ -13,6 +13,7 @@
 #include "weather/net/frm_inet.h"
 #include "weather/shell/frm_menu.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
@@ -480,7 +481,7 @@ private Q_SLOTS:
         const QString csv = dir.filePath(QStringLiteral("alpha.csv"));
         main.askExportSpan = [] { return std::optional<int>(engine::Days7); };
         main.askExportPath = [&csv](const QString&) { return csv; };
-        app.menu().mnuExport->trigger();
+        app.menu().findChild<QAction*>(QStringLiteral("mnuExport"))->trigger();
         QFile exported(csv);
         QVERIFY(exported.open(QIODevice::ReadOnly));
         const QList<QByteArray> lines = exported.readAll().split('\n');

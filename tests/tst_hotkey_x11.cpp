@@ -161,8 +161,8 @@ private Q_SLOTS:
         QObject::connect(&hotKey, &shell::HotKey::pressed, &menu, [&menu] { menu.popUp(); });
         QVERIFY(hotKey.setHotKey(119, QStringLiteral("17")));
         QVERIFY(press(QStringLiteral("ctrl+F8")));
-        QTRY_VERIFY(menu.mnuTray->isVisible());
-        menu.mnuTray->close();
+        QTRY_VERIFY(menu.trayMenu()->isVisible());
+        menu.trayMenu()->close();
         hotKey.clearHotKey();
         QVERIFY(!hotKey.hotKeyOn());
     }

@@ -123,7 +123,7 @@ private Q_SLOTS:
         QCOMPARE(s.columns.size(), 5);
         QCOMPARE(s.columns[1].header, QStringLiteral("Temp"));
         QCOMPARE(s.columns[1].sign, QStringLiteral("\u00B0C"));
-        QCOMPARE(s.columns[1].kind, qint16(1));
+        QCOMPARE(s.columns[1].kind, config::ColumnKind::Temperature);
         QCOMPARE(s.columns[2].header, QStringLiteral("Humidity"));
         QCOMPARE(s.columns[4].header, QString());
         // Page lists never fall back, and a missing numbered key within the count is empty.

@@ -70,7 +70,18 @@ class TestMenu : public QObject
         menu_->showRegion(appDir());
     }
 
-    QAction* action(const char* name) const { return menu_->findChild<QAction*>(name); }
+    QAction* action(const QString& name) const
+    {
+        auto* found = menu_->findChild<QAction*>(name);
+        QTEST_ASSERT(found);
+        return found;
+    }
+    QMenu* menu(const char* name) const
+    {
+        auto* found = menu_->findChild<QMenu*>(QLatin1String(name));
+        QTEST_ASSERT(found);
+        return found;
+    }
 
     static void writeSettings(const QString& path, const QByteArray& text)
     {
@@ -108,22 +119,21 @@ private Q_SLOTS:
 
     void treeAndCaptions()
     {
-        QCOMPARE(menu_->mnuTray->title(), QStringLiteral("Tray"));
         QCOMPARE(
-            captions(menu_->mnuTray),
+            captions(menu_->trayMenu()),
             (QStringList{"&Forecast", "-", "&Rain radar", "-", "&Historical Graphs",
                          "E&xport record\u2026", "-", "&Update Stats", "-", "&Weather Info Links",
                          "-", "&About Nimbulo", "&General Settings", "&Close"}));
-        QCOMPARE(captions(menu_->mnuLinksType),
+        QCOMPARE(captions(menu("mnuLinksType")),
                  QStringList({"&Rainfall Maps", "&Flood Warnings", "&Elsewhere"}));
         // The readme names the entry that opens the main window as the menu calls it.
         QFile readme(QStringLiteral(NIMBULO_SOURCE_DIR "/data/readme.txt"));
         QVERIFY(readme.open(QIODevice::ReadOnly));
         QVERIFY(readme.readAll().simplified().contains(
-            "menu button and choose \"" + menu_->mnuShow->text().remove('&').toUtf8() + '"'));
+            "menu button and choose \"" + action("mnuShow")->text().remove('&').toUtf8() + '"'));
         // Without custom menu files their entries are hidden.
-        QVERIFY(!menu_->mnuSepC->isVisible());
-        QVERIFY(!menu_->mnuCLinksType[0]->menuAction()->isVisible());
+        QVERIFY(!action("mnuSepC")->isVisible());
+        QVERIFY(!menu("mnuCLinksType_0")->menuAction()->isVisible());
     }
 
     // The weather-information links come from the layout file, the flood link with the
@@ -150,18 +160,18 @@ private Q_SLOTS:
         QFETCH(int, index);
         QFETCH(QString, url);
         selectRegion(region);
-        QCOMPARE(captions(menu_->mnuLinksType).mid(0, links.size()), links);
-        menu_->mnuLink1.at(index)->trigger();
+        QCOMPARE(captions(menu("mnuLinksType")).mid(0, links.size()), links);
+        action(QStringLiteral("mnuLink1_%1").arg(index))->trigger();
         QCOMPARE(opened_, QStringList{url});
     }
 
     void forecastAndRadarEntriesFollowTheRegion()
     {
-        QCOMPARE(captions(menu_->mnuRain), (QStringList{"&Sydney radar", "&Newcastle radar"}));
+        QCOMPARE(captions(menu("mnuRain")), (QStringList{"&Sydney radar", "&Newcastle radar"}));
         QSignalSpy picked(menu_.get(), &frmMenu::forecastPicked);
         QSignalSpy radarPicked(menu_.get(), &frmMenu::radarPicked);
-        menu_->mnuForeType[2]->trigger();
-        menu_->mnuRainType[1]->trigger();
+        action("mnuForeType_2")->trigger();
+        action("mnuRainType_1")->trigger();
         QCOMPARE(picked.size() + radarPicked.size(), 2);
         QCOMPARE(monitor_->forecasts().selected, 2);
         QCOMPARE(opened_, (QStringList{config::bureauRoot() + "nsw/inland.shtml",
@@ -169,21 +179,22 @@ private Q_SLOTS:
 
         // A region without pages: the extra entries go, the first is hidden.
         selectRegion(1);
-        QVERIFY(captions(menu_->mnuForecast).isEmpty());
-        QVERIFY(!menu_->mnuForecast->isEnabled());
+        QVERIFY(captions(menu("mnuForecast")).isEmpty());
+        QVERIFY(!menu("mnuForecast")->isEnabled());
         selectRegion(0);
-        QCOMPARE(captions(menu_->mnuForecast), (QStringList{"&Sydney", "&Coast", "&Inland"}));
+        QCOMPARE(captions(menu("mnuForecast")), (QStringList{"&Sydney", "&Coast", "&Inland"}));
     }
 
     void updateStats()
     {
-        menu_->mnuUpdate->trigger();
+        QAction* update = action("mnuUpdate");
+        update->trigger();
         // Greyed until the scan it started ends.
-        QVERIFY(!menu_->mnuUpdate->isEnabled());
+        QVERIFY(!update->isEnabled());
         QVERIFY(monitor_->tmrTripLookup().isActive());
         monitor_->holdScans();
         Q_EMIT monitor_->refreshEnabledChanged(true);
-        QVERIFY(menu_->mnuUpdate->isEnabled());
+        QVERIFY(update->isEnabled());
     }
 
     void requestsLeaveTheMenu()
@@ -196,8 +207,8 @@ private Q_SLOTS:
             {&frmMenu::closeRequested, "close"}};
         for (const auto& [signal, name] : signals_)
             connect(menu_.get(), signal, this, [&requests, name] { requests << name; });
-        for (QAction* a : {menu_->mnuGraph, menu_->mnuAbout, menu_->mnuShow, menu_->mnuClose})
-            a->trigger();
+        for (const char* name : {"mnuGraph", "mnuAbout", "mnuShow", "mnuClose"})
+            action(name)->trigger();
         QCOMPARE(requests, (QStringList{"graph", "about", "show", "close"}));
         QVERIFY(opened_.isEmpty());
     }
@@ -207,13 +218,12 @@ private Q_SLOTS:
         QVERIFY(QFile::copy(sample("menu_custom1.ini"), dir_.filePath("custom1.ini")));
         QVERIFY(QFile::copy(sample("menu_custom2.ini"), dir_.filePath("custom2.ini")));
         selectRegion(0);
-        QMenu* first = menu_->mnuCLinksType[0];
+        QMenu* first = menu("mnuCLinksType_0");
         QCOMPARE(first->title(), QStringLiteral("&My Links"));
         QCOMPARE(captions(first), (QStringList{"Local council", "Surf cams", "Tides"}));
 
         // The extra links hang under the first link, which heads its own submenu.
-        QMenu* extras = menu_->findChild<QMenu*>(QStringLiteral("mnuCLinksType0Ext"));
-        QVERIFY(extras);
+        QMenu* extras = menu("mnuCLinksType0Ext");
         QCOMPARE(first->actions().first()->menu(), extras);
         QCOMPARE(captions(extras), (QStringList{"Local council", "-", "Extra one", "Extra two"}));
         for (const char* name :
@@ -294,35 +304,30 @@ private Q_SLOTS:
         QVERIFY(tips.hasTool(refresh));
         w.findChild<QPushButton*>("cmdSettings")->click();
         QVERIFY(options->isVisible());
-        options->chkToolTip->setChecked(false);
-        options->cmdOK->click();
+        options->findChild<QCheckBox*>(QStringLiteral("chkToolTip"))->setChecked(false);
+        options->findChild<QPushButton*>(QStringLiteral("cmdOK"))->click();
         QVERIFY(!tips.hasTool(refresh));
         QVERIFY(tips.hasTool(program.displays().banner().picDspl));
 
         // The graph entry is usable exactly when the graph button is (no history link yet).
-        Q_EMIT program.menu().mnuTray->aboutToShow();
-        QVERIFY(!program.menu().mnuGraph->isEnabled());
+        const shell::frmMenu& menu = program.menu();
+        auto* graph = menu.findChild<QAction*>(QStringLiteral("mnuGraph"));
+        Q_EMIT menu.trayMenu()->aboutToShow();
+        QVERIFY(!graph->isEnabled());
         w.findChild<QPushButton*>("cmdGraph")->setEnabled(true);
-        Q_EMIT program.menu().mnuTray->aboutToShow();
-        QVERIFY(program.menu().mnuGraph->isEnabled());
+        Q_EMIT menu.trayMenu()->aboutToShow();
+        QVERIFY(graph->isEnabled());
 
         // A menu pick of a forecast selects it in the main window's list too.
-        program.menu().mnuForeType[1]->trigger();
+        menu.findChild<QAction*>(QStringLiteral("mnuForeType_1"))->trigger();
         QCOMPARE(w.findChild<QListWidget*>("lstForecast")->currentRow(), 1);
 
-        program.menu().mnuClose->trigger();
+        menu.findChild<QAction*>(QStringLiteral("mnuClose"))->trigger();
         QVERIFY(!w.isVisible());
         // The program has shut down: the selection was saved.
         QCOMPARE(config::SettingsFile(settings).raw(QStringLiteral("forecast")),
                  QStringLiteral("1"));
         platform::MessageBox::unscript();
-    }
-
-    void popUpAtTheMouse()
-    {
-        menu_->popUp(QPoint(40, 40));
-        QTRY_VERIFY(menu_->mnuTray->isVisible());
-        menu_->mnuTray->close();
     }
 };
 

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QStandardItemModel>
 #include <QTemporaryDir>
@@ -18,13 +19,12 @@ using platform::MessageBox;
 
 namespace {
 
-// Records, in order, what the dialog asked of the program.
+// Records what the dialog asked of the program.
 class FakeHost : public config::OptionsHost
 {
 public:
     QStringList calls;
     bool hotKey = false, refuseHotKey = false, tips = false;
-    config::AlarmChoice alarm;
     std::optional<config::MailChoice> mailResult;
     int mailShown = 0;
 
@@ -32,11 +32,6 @@ public:
     void restartScanTimer(int minutes) override
     {
         calls << QStringLiteral("timer %1").arg(minutes);
-    }
-    void applyAlarm(const config::AlarmChoice& a) override
-    {
-        alarm = a;
-        calls << "alarm";
     }
     void trendArrowCleared() override { calls << QStringLiteral("trend cleared"); }
     bool hotKeyOn() const override { return hotKey; }
@@ -84,7 +79,8 @@ config::StateLayout layoutWithKinds()
                                                 {"Humidity", 3},  {"Press", 5}, {"Rain", 6},
                                                 {"Gust", 2},      {"Cloud", 4}, {"Text", 9}};
     for (const auto& [header, kind] : columns)
-        layout.columns.append({header, QStringLiteral("u") + header.left(1), qint16(kind)});
+        layout.columns.append(
+            {header, QStringLiteral("u") + header.left(1), config::ColumnKind(kind)});
     layout.columnCount = int(layout.columns.size());
     layout.fixedColumns = 1;
     layout.windDirColumn = 3;
@@ -130,6 +126,19 @@ class TestOptions : public QObject
         host_.calls.clear();
     }
 
+    // The dialog's control named `name`.
+    template <class T> T* child(const char* name) const
+    {
+        T* control = dialog_->findChild<T*>(QLatin1String(name));
+        QTEST_ASSERT(control);
+        return control;
+    }
+    QCheckBox* check(const char* name) const { return child<QCheckBox>(name); }
+    QComboBox* combo(const char* name) const { return child<QComboBox>(name); }
+    QScrollBar* bar(const char* name) const { return child<QScrollBar>(name); }
+    QString text(const char* label) const { return child<QLabel>(label)->text(); }
+    void click(const char* button) const { child<QPushButton>(button)->click(); }
+
     // Each "key=value" as the settings file holds it.
     void expectSaved(const QStringList& pairs)
     {
@@ -166,48 +175,56 @@ private Q_SLOTS:
         create(QByteArray("[SavedSetting]\nbanner=1\ntray_sni=0\n") + kHotKeyCtrlF8 +
                "key_toggle=1\n");
         const bool wayland = platform::waylandSession();
-        for (QWidget* control :
-             std::initializer_list<QWidget*>{dialog_->chkHotKey, dialog_->cmdSetHotKey,
-                                             dialog_->chkTraySni, dialog_->cmbBanner})
-            QVERIFY2(control->isEnabled() == !wayland, qPrintable(control->objectName()));
-        for (const QLabel* reason : {dialog_->lblNoDock, dialog_->lblNoStrip, dialog_->lblNoHotKey})
-            QCOMPARE(reason->text().isEmpty(), !wayland);
+        for (const char* name : {"chkHotKey", "cmdSetHotKey", "chkTraySni", "cmbBanner"})
+            QVERIFY2(child<QWidget>(name)->isEnabled() == !wayland, name);
+        for (const char* reason : {"lblNoDock", "lblNoStrip", "lblNoHotKey"})
+            QCOMPARE(text(reason).isEmpty(), !wayland);
         // The value icon is the only way there. Without a host for it (none runs here), the box
         // says that the ticker stays docked.
-        QCOMPARE(dialog_->chkTraySni->isChecked(), wayland);
-        QCOMPARE(dialog_->lblNoSniHost->text().isEmpty(), wayland);
+        QCOMPARE(check("chkTraySni")->isChecked(), wayland);
+        QCOMPARE(text("lblNoSniHost").isEmpty(), wayland);
         if (wayland && qEnvironmentVariableIsSet("NIMBULO_ARTEFACTS")) {
             dialog_->show();
             QVERIFY(QTest::qWaitForWindowExposed(dialog_.get()));
             dialog_->grab().save(qEnvironmentVariable("NIMBULO_ARTEFACTS") +
                                  QStringLiteral("/wayland-options.png"));
         }
-        dialog_->cmdOK->click();
+        click("cmdOK");
         expectSaved({"key_toggle=1", "banner=1", "tray_sni=0"});
         if (wayland)
             QVERIFY(!host_.calls.join(u' ').contains(QStringLiteral("set hotkey")));
     }
 
-    void controlsAndCaptions()
+    // A first start's controls, and the saved settings shown.
+    void creationReadsTheSettings_data()
     {
-        create({});
-        QCOMPARE(dialog_->windowTitle(), QStringLiteral("Options"));
-        QCOMPARE(dialog_->lblHotKey->text(), QStringLiteral("HotKey not set"));
-        QVERIFY(!dialog_->cmdSetHotKey->isEnabled());
-        QVERIFY(!dialog_->cmbBanner->isEnabled());
+        QTest::addColumn<QByteArray>("saved");
+        QTest::addColumn<QString>("shown"); // banner position and hotkey, each "enabled" or not
+        QTest::addColumn<QColor>("back");   // of the colour sample; invalid: the palette's
+        QTest::newRow("first start") << QByteArray() << "Top 0 HotKey not set 0" << QColor();
+        QTest::newRow("saved") << QByteArray(
+                                      "[SavedSetting]\ninterval=240\ntrend_arrow=1\nicon_set_1=5\n"
+                                      "banner=1\nbanner_pos=2\nfore_color=255\nback_color=65280\n"
+                                      "start_icon=2\n") +
+                                      kHotKeyCtrlF8 + "key_toggle=1\n"
+                               << "Bottom 1 CTRL + F8 1" << QColor(0, 255, 0);
     }
-
     void creationReadsTheSettings()
     {
-        create(
-            QByteArray("[SavedSetting]\ninterval=240\ntrend_arrow=1\nicon_set_1=5\nicon_set_2=30\n"
-                       "banner=1\nbanner_pos=2\nfore_color=255\nback_color=65280\ntool_tips=1\n"
-                       "start_icon=2\n") +
-            kHotKeyCtrlF8 + "key_toggle=1\n");
-        QCOMPARE(dialog_->cmbBanner->currentText(), QStringLiteral("Bottom"));
-        QCOMPARE(dialog_->picColor->palette().color(QPalette::Window), QColor(0, 255, 0));
-        QCOMPARE(dialog_->lblHotKey->text(), QStringLiteral("CTRL + F8"));
-        dialog_->cmdOK->click(); // start_icon=2 is ticked too: no shortcut is made
+        QFETCH(QByteArray, saved);
+        QFETCH(QString, shown);
+        QFETCH(QColor, back);
+        create(saved);
+        QCOMPARE(dialog_->windowTitle(), QStringLiteral("Options"));
+        QCOMPARE(QStringLiteral("%1 %2 %3 %4")
+                     .arg(combo("cmbBanner")->currentText())
+                     .arg(combo("cmbBanner")->isEnabled())
+                     .arg(text("lblHotKey"))
+                     .arg(child<QPushButton>("cmdSetHotKey")->isEnabled()),
+                 shown);
+        if (back.isValid())
+            QCOMPARE(child<QLabel>("picColor")->palette().color(QPalette::Window), back);
+        click("cmdOK"); // start_icon=2 is ticked too: no shortcut is made
         QCOMPARE(host_.calls.filter(QStringLiteral("shortcut")), QStringList());
     }
 
@@ -264,9 +281,9 @@ private Q_SLOTS:
         QFETCH(bool, restarts);
         create(saved);
         if (value >= 0)
-            dialog_->VScroll1->setValue(value);
-        QCOMPARE(dialog_->lblObsTime->text(), shown);
-        dialog_->cmdOK->click();
+            bar("VScroll1")->setValue(value);
+        QCOMPARE(text("lblObsTime"), shown);
+        click("cmdOK");
         QCOMPARE(file().integer(QStringLiteral("interval")), interval);
         // A running scan timer takes the new period at once.
         QCOMPARE(host_.calls.contains(QStringLiteral("timer %1").arg(interval)), restarts);
@@ -279,12 +296,12 @@ private Q_SLOTS:
         QTest::addColumn<int>("maximum");
         QTest::addColumn<int>("moveTo");
         QTest::addColumn<QString>("moved");
-        QTest::newRow("kind 1") << 0 << 55 << 55 << "-10 uT";
-        QTest::newRow("kind 3") << 1 << 97 << 0 << "97 uH";
-        QTest::newRow("kind 5") << 2 << 1800 << 1 << "1099.9 uP";
-        QTest::newRow("kind 6") << 3 << 150 << 125 << "2.5 uR";
-        QTest::newRow("kind 2") << 4 << 180 << 30 << "150 uG";
-        QTest::newRow("kind 4") << 5 << 100 << 1 << "99 uC";
+        QTest::newRow("temperature") << 0 << 55 << 55 << "-10 uT";
+        QTest::newRow("knots") << 1 << 97 << 0 << "97 uH";
+        QTest::newRow("pressure") << 2 << 1800 << 1 << "1099.9 uP";
+        QTest::newRow("tenths") << 3 << 150 << 125 << "2.5 uR";
+        QTest::newRow("km/h") << 4 << 180 << 30 << "150 uG";
+        QTest::newRow("percent") << 5 << 100 << 1 << "99 uC";
     }
 
     void alarmScales()
@@ -294,113 +311,119 @@ private Q_SLOTS:
         QFETCH(int, moveTo);
         QFETCH(QString, moved);
         create({});
-        pick(dialog_->cmbTempAlertType, entry);
-        QScrollBar* bar = dialog_->VScrollAlert;
-        QCOMPARE(bar->maximum(), maximum);
-        bar->setSliderDown(true);
-        bar->setSliderPosition(moveTo);
-        QCOMPARE(dialog_->lblAlert->text(), moved); // while dragging
+        pick(combo("cmbTempAlertType"), entry);
+        QScrollBar* alert = bar("VScrollAlert");
+        QCOMPARE(alert->maximum(), maximum);
+        alert->setSliderDown(true);
+        alert->setSliderPosition(moveTo);
+        QCOMPARE(text("lblAlert"), moved); // while dragging
         // A screen reader hears the set point, not the bar's position.
-        QCOMPARE(QAccessible::queryAccessibleInterface(bar)->text(QAccessible::Description),
+        QCOMPARE(QAccessible::queryAccessibleInterface(alert)->text(QAccessible::Description),
                  "Set point " + moved);
-        dialog_->cmdOK->click();
-        QCOMPARE(host_.alarm.setPoint, moved.section(' ', 0, 0).toDouble());
+        click("cmdOK");
+        QCOMPARE(settings_.alarm.setPoint, moved.section(' ', 0, 0).toDouble());
     }
 
     void otherKindKeepsTheScale()
     {
         create({});
-        pick(dialog_->cmbTempAlertType, 2); // kind 5
-        dialog_->VScrollAlert->setValue(900);
-        pick(dialog_->cmbTempAlertType, 6); // kind 9: no scale of its own
-        QCOMPARE(dialog_->VScrollAlert->maximum(), 1800);
-        QCOMPARE(dialog_->lblAlert->text(), QStringLiteral("1010.0 uT"));
+        pick(combo("cmbTempAlertType"), 2); // pressure
+        bar("VScrollAlert")->setValue(900);
+        pick(combo("cmbTempAlertType"), 6); // a kind without a scale of its own
+        QCOMPARE(bar("VScrollAlert")->maximum(), 1800);
+        QCOMPARE(text("lblAlert"), QStringLiteral("1010.0 uT"));
     }
 
     void regionChangeReappliesTheAlarm()
     {
         create("[SavedSetting]\nalert_type=2\nalert_value=1000\nalert_toggle=2\nalert_wind=5\n"
                "alert_play_sound=1\nalert_send_mail=1\nalert_send_end_mail=1\n");
-        QCOMPARE(dialog_->cmbTempAlertType->currentText(), QStringLiteral("Press"));
-        QCOMPARE(dialog_->lblAlert->text(), QStringLiteral("1000.0 uP"));
+        QCOMPARE(combo("cmbTempAlertType")->currentText(), QStringLiteral("Press"));
+        QCOMPARE(text("lblAlert"), QStringLiteral("1000.0 uP"));
 
         // A layout whose list is shorter than the saved choice: nothing is selected, no crash.
         dialog_->regionChanged(layoutWithKinds(), {QStringLiteral("Temp")}, {1});
-        QCOMPARE(dialog_->cmbTempAlertType->count(), 1);
-        QCOMPARE(dialog_->cmbTempAlertType->currentIndex(), -1);
+        QCOMPARE(combo("cmbTempAlertType")->count(), 1);
+        QCOMPARE(combo("cmbTempAlertType")->currentIndex(), -1);
     }
 
-    void okWritesAndAppliesInOrder()
+    // OK saves what the controls show and applies it: the alarm the monitor tests (as the next
+    // start reads it back), the scan timer, the trend arrow, the tips and the shortcuts, these
+    // only where a box differs from what is stored.
+    void okSavesAndApplies()
     {
         create("[SavedSetting]\ninterval=30\ntool_tips=0\ntrend_arrow=1\n");
-        dialog_->VScroll1->setValue(60);
-        dialog_->cmbTempAlert->setCurrentIndex(1);
-        pick(dialog_->cmbTempAlertType, 2);
-        dialog_->VScrollAlert->setValue(1000);
-        dialog_->cmbTempAlertWind->setCurrentIndex(3);
-        dialog_->chkAlarmSound->setChecked(true);
-        dialog_->chkTrendArrow->setChecked(false);
-        dialog_->cmbDispType->setCurrentIndex(1);
-        dialog_->cmbBanner->setCurrentIndex(1);
-        dialog_->chkToolTip->setChecked(true);
-        dialog_->chkUpdates->setChecked(true);
-        dialog_->chkDeskIcon->setChecked(true);
+        bar("VScroll1")->setValue(60);
+        combo("cmbTempAlert")->setCurrentIndex(1);
+        pick(combo("cmbTempAlertType"), 2);
+        bar("VScrollAlert")->setValue(1000);
+        combo("cmbTempAlertWind")->setCurrentIndex(3);
+        for (const char* box : {"chkAlarmSound", "chkToolTip", "chkUpdates", "chkDeskIcon"})
+            check(box)->setChecked(true);
+        check("chkTrendArrow")->setChecked(false);
+        combo("cmbDispType")->setCurrentIndex(1);
+        combo("cmbBanner")->setCurrentIndex(1);
         // The record is kept 3 years unless chosen otherwise; 0 is for ever.
-        QCOMPARE(dialog_->cmbRecordYears->currentData().toInt(), 3);
-        pick(dialog_->cmbRecordYears, dialog_->cmbRecordYears->findData(0));
-        dialog_->cmdOK->click();
+        QCOMPARE(combo("cmbRecordYears")->currentData().toInt(), 3);
+        pick(combo("cmbRecordYears"), combo("cmbRecordYears")->findData(0));
+        click("cmdOK");
 
-        QCOMPARE(host_.calls, (QStringList{"timer 60", "alarm", "trend cleared", "tips 1",
-                                           "shortcut desktop create"}));
-        QVERIFY(host_.alarm.on && !host_.alarm.above && host_.alarm.playSound);
-        QCOMPARE(host_.alarm.setPoint, 1000.0);
+        host_.calls.sort();
+        QCOMPARE(host_.calls,
+                 (QStringList{"shortcut desktop create", "timer 60", "tips 1", "trend cleared"}));
+        const config::AlarmSettings& alarm = settings_.alarm;
+        QVERIFY(alarm.armed && !alarm.above && alarm.playSound && !alarm.sendAlarmMail);
+        QCOMPARE(alarm.column, 4);
+        QCOMPARE(alarm.setPoint, 1000.0);
+        QCOMPARE(alarm.wind, config::AlarmWind::East);
+        config::AppSettings next;
+        next.alarm.column = alarm.column; // the region's list gives it
+        config::readAlarmChoices(file(), next);
+        QVERIFY(next.alarm == alarm);
         expectSaved({"alert_toggle=1", "alert_type=2", "alert_value=1000", "alert_compare=1000.0",
                      "alert_wind=3", "trend_arrow=0", "banner=1", "banner_pos=1", "tool_tips=1",
                      "auto_update=1", "desk_icon=1", "start_icon=0", "key_toggle=0",
                      "record_years=0"});
 
-        // Shortcuts and tips change only where a box differs from what is stored.
         host_.calls.clear();
-        dialog_->cmdOK->click();
-        QCOMPARE(host_.calls, (QStringList{"alarm", "trend cleared"}));
-        host_.calls.clear();
-        dialog_->chkDeskIcon->setChecked(false);
-        dialog_->cmdOK->click();
-        QCOMPARE(host_.calls.last(), QStringLiteral("shortcut desktop remove"));
+        click("cmdOK");
+        QCOMPARE(host_.calls.filter(QRegularExpression("shortcut|tips")), QStringList());
+        check("chkDeskIcon")->setChecked(false);
+        click("cmdOK");
+        QVERIFY(host_.calls.contains(QStringLiteral("shortcut desktop remove")));
     }
 
     void hotKeyRegisteredOnlyWhenChanged()
     {
         create(QByteArray("[SavedSetting]\ntrend_arrow=1\n") + kHotKeyCtrlF8 + "key_toggle=1\n");
         host_.hotKey = true; // registered at start-up
-        dialog_->cmdOK->click();
+        click("cmdOK");
         QCOMPARE(host_.calls.filter(QStringLiteral("hotkey")), QStringList());
 
         // A new key: the old one goes, the new one is registered and saved.
         host_.calls.clear();
         dialog_->show();
-        dialog_->cmdSetHotKey->click();
-        QTest::keyClick(dialog_->cmdSetHotKey, Qt::Key_Control, Qt::ControlModifier);
-        QTest::keyClick(dialog_->cmdSetHotKey, Qt::Key_Alt, Qt::AltModifier);
-        QTest::keyClick(dialog_->cmdSetHotKey, Qt::Key_W, Qt::AltModifier);
-        QCOMPARE(dialog_->lblHotKey->text(), QStringLiteral("ALT + W"));
+        auto* setKey = child<QPushButton>("cmdSetHotKey");
+        setKey->click();
+        QTest::keyClick(setKey, Qt::Key_Control, Qt::ControlModifier);
+        QTest::keyClick(setKey, Qt::Key_Alt, Qt::AltModifier);
+        QTest::keyClick(setKey, Qt::Key_W, Qt::AltModifier);
+        QCOMPARE(text("lblHotKey"), QStringLiteral("ALT + W"));
         QVERIFY(dialog_->isVisible()); // the captured keys reached no button
-        dialog_->cmdOK->click();
-        QCOMPARE(host_.calls, (QStringList{"alarm", "clear hotkey", "set hotkey 87 18"}));
+        click("cmdOK");
+        QCOMPARE(host_.calls, (QStringList{"clear hotkey", "set hotkey 87 18"}));
         expectSaved({"key=18", "key_plus=87", "key_string=ALT + W"});
-    }
 
-    void hotKeyHeldElsewhere()
-    {
-        create(kHotKeyCtrlF8);
+        // A key another program holds: the user is told, and the saved key stays.
         host_.refuseHotKey = true;
-        dialog_->chkHotKey->setChecked(true);
-        dialog_->cmdOK->click();
+        setKey->click();
+        QTest::keyClick(setKey, Qt::Key_F8);
+        click("cmdOK");
         expectOneBox(QStringLiteral("Set HotKey Error"));
         QCOMPARE(MessageBox::shownBoxes().first().text,
-                 QStringLiteral("Cannot set Global HotKey to CTRL + F8\r\n\r\nThis HotKey may "
+                 QStringLiteral("Cannot set Global HotKey to F8\r\n\r\nThis HotKey may "
                                 "already be used by another\r\nprogram, choose an alternative"));
-        expectSaved({"key_toggle=1", "key=17"}); // the key as it was
+        expectSaved({"key_toggle=1", "key=18", "key_string=ALT + W"});
         QVERIFY(!host_.hotKey);
     }
 
@@ -431,7 +454,7 @@ private Q_SLOTS:
                                    {"Sydney Metropolitan", "Penrith", "NSW_PT114"},
                                    {"Australian Capital Territory", "Canberra", "NSW_PT027"}},
                                   saved);
-        QComboBox* box = dialog_->cmbForecastTown;
+        QComboBox* box = combo("cmbForecastTown");
         QStringList entries;
         for (int i = 0; i < box->count(); ++i)
             entries << box->itemText(i);
@@ -444,7 +467,7 @@ private Q_SLOTS:
         QVERIFY(model && !(model->item(1)->flags() & Qt::ItemIsEnabled));
         if (!pick.isEmpty())
             box->setCurrentIndex(box->findText(pick));
-        dialog_->cmdOK->click();
+        click("cmdOK");
         QCOMPARE(host_.calls.filter("town"), calls);
     }
 
@@ -452,33 +475,35 @@ private Q_SLOTS:
     {
         create("[SavedSetting]\ninterval=30\n");
         dialog_->show();
-        dialog_->VScroll1->setValue(60);
-        dialog_->chkUpdates->setChecked(true);
-        dialog_->cmdCancel->click();
+        bar("VScroll1")->setValue(60);
+        check("chkUpdates")->setChecked(true);
+        click("cmdCancel");
         QVERIFY(host_.calls.isEmpty());
         expectSaved({"interval=30"});
-        QCOMPARE(dialog_->VScroll1->value(), 60);
-        QVERIFY(dialog_->chkUpdates->isChecked());
+        QCOMPARE(bar("VScroll1")->value(), 60);
+        QVERIFY(check("chkUpdates")->isChecked());
     }
 
     void colourAndFontChoices()
     {
         create({});
         std::optional<QColor> answer = QColor(10, 20, 30);
-        dialog_->chooseColor = [&](const QColor&) { return answer; };
         QFont chosen(QStringLiteral("DejaVu Serif"), 14);
         chosen.setBold(true);
-        dialog_->chooseFont = [&](const QFont&) { return std::optional<QFont>(chosen); };
-
-        dialog_->cmdColorChoice[1]->click();
-        QCOMPARE(dialog_->picColor->palette().color(QPalette::Window), QColor(10, 20, 30));
+        dialog_->setChoosers([&](const QColor&) { return answer; },
+                             [&](const QFont&) { return std::optional<QFont>(chosen); });
+        const auto sample = [this] {
+            return child<QLabel>("picColor")->palette().color(QPalette::Window);
+        };
+        click("cmdColorChoice_1");
+        QCOMPARE(sample(), QColor(10, 20, 30));
         answer = QColor(200, 0, 0);
-        dialog_->cmdColorChoice[0]->click(); // the text colour comes with a font
-        answer.reset();                      // cancelled: nothing changes
-        dialog_->cmdColorChoice[1]->click();
-        QCOMPARE(dialog_->picColor->palette().color(QPalette::Window), QColor(10, 20, 30));
+        click("cmdColorChoice_0"); // the text colour comes with a font
+        answer.reset();            // cancelled: nothing changes
+        click("cmdColorChoice_1");
+        QCOMPARE(sample(), QColor(10, 20, 30));
 
-        dialog_->cmdOK->click();
+        click("cmdOK");
         expectSaved({"back_color=" + QString::number(10 + 20 * 256 + 30 * 65536), "fore_color=200",
                      "font_na=DejaVu Serif", "font_si=14", "font_bd=1"});
     }
@@ -487,18 +512,19 @@ private Q_SLOTS:
     {
         create({});
         MessageBox::script({MessageBox::Answer::Ok});
-        dialog_->chkSendMail->click();
+        QCheckBox* sendMail = check("chkSendMail");
+        sendMail->click();
         expectOneBox(QStringLiteral("Set E-mail"));
         QCOMPARE(host_.mailShown, 1);
         // Still incomplete after the mail window: the box is cleared again.
-        QVERIFY(!dialog_->chkSendMail->isChecked());
+        QVERIFY(!sendMail->isChecked());
 
         host_.mailResult = config::MailChoice{"127.0.0.1", "25", "a@example.org", "b@example.org"};
-        dialog_->chkSendMail->click();
-        QVERIFY(dialog_->chkSendMail->isChecked() && dialog_->chkSendMailEnd->isEnabled());
+        sendMail->click();
+        QVERIFY(sendMail->isChecked() && check("chkSendMailEnd")->isEnabled());
         // Complete settings: no more warnings.
-        dialog_->chkSendMail->click();
-        dialog_->chkSendMail->click();
+        sendMail->click();
+        sendMail->click();
         QCOMPARE(MessageBox::shownBoxes().size(), 2);
     }
 };

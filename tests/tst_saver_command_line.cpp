@@ -41,7 +41,6 @@ private Q_SLOTS:
         row("-root", "-root", Mode::Run, 0);
         row("--root", "--root", Mode::Run, 0);
         row("-root in xscreensaver's window", "-root", Mode::Preview, 0x1e00007, "0x1e00007");
-        row("--root in xscreensaver's window", "--root", Mode::Preview, 0x1e00007, "0x1e00007");
         row("---root", "---root", Mode::End, 0);
         row("-root with a bad window variable", "-root", Mode::Run, 0, "junk");
         row("-window-id decimal", "-window-id|4194311", Mode::Preview, 4194311);

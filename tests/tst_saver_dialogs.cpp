@@ -128,6 +128,11 @@ private Q_SLOTS:
         saver::frmPassword prompt(password);
         prompt.show();
         QVERIFY(QTest::qWaitForWindowExposed(&prompt));
+        QFont bold = prompt.font();
+        bold.setBold(true);
+        // Room for the title and four buttons of a line's height beside it.
+        QVERIFY(prompt.width() >= QFontMetrics(bold).horizontalAdvance(prompt.windowTitle()) +
+                                      4 * prompt.fontMetrics().height());
         prompt.txtPassword->setText(typed);
         prompt.cmdOK->click();
         QCOMPARE(prompt.result() == QDialog::Accepted, accepted);
@@ -136,18 +141,6 @@ private Q_SLOTS:
         QCOMPARE(shownBox(), QStringLiteral("Screen Password|The password that you typed is not "
                                             "correct. Please try typing it again."));
         QCOMPARE(prompt.txtPassword->selectedText(), typed);
-    }
-
-    void promptIsAsWideAsItsTitle()
-    {
-        saver::frmPassword prompt(QString{});
-        prompt.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&prompt));
-        QFont bold = prompt.font();
-        bold.setBold(true);
-        // Room for the title and four buttons of a line's height beside it.
-        QVERIFY(prompt.width() >= QFontMetrics(bold).horizontalAdvance(prompt.windowTitle()) +
-                                      4 * prompt.fontMetrics().height());
     }
 
     void setupShowsTheStoredSettings_data()

@@ -53,7 +53,6 @@ private Q_SLOTS:
                 << QString::fromLatin1(name) << stored << loaded;
         };
         row("ImageTime", QVariant(), 3);
-        row("ImageTime", 0u, 3);
         row("ImageTime", 2u, 3);
         row("ImageTime", 3u, 3);
         row("ImageTime", 11u, 11);
@@ -61,13 +60,9 @@ private Q_SLOTS:
         row("ImageTime", 25u, 20);
         row("ImageTime", 0xFFFFFFFFu, 20);
         row("DisplayType", QVariant(), 0);
-        row("DisplayType", 0u, 0);
         row("DisplayType", 1u, 1);
         row("DisplayType", 7u, 0); // an unknown style shows pairs
         // A Windows colour number is 0x00BBGGRR.
-        row("ForeColor", "255", QColor(255, 0, 0));
-        row("ForeColor", "65280", QColor(0, 255, 0));
-        row("ForeColor", "16711680", QColor(0, 0, 255));
         row("ForeColor", "1193046", QColor(0x56, 0x34, 0x12));
         row("ForeColor", "", saver::designColor());
         row("ForeColor", "x", QColor(0, 0, 0));

@@ -63,22 +63,6 @@ class TestSettings : public QObject
     }
 
 private Q_SLOTS:
-    void everyKeyIsInTheTable()
-    {
-        const QString keys = QStringLiteral(
-            "state station station_name display display_2 display_2_toggle forecast check_date "
-            "interval auto_update tool_tips trend_arrow icon_set_1 icon_set_2 banner banner_pos "
-            "fore_color back_color use_sys_color use_sys_font font_na font_si font_bd font_it "
-            "font_ul font_st no_xp_help close_note alert_toggle alert_check alert_type alert_value "
-            "alert_compare "
-            "alert_wind alert_play_sound alert_send_mail alert_send_end_mail mail_server mail_port "
-            "mail_send mail_recip proxy_on proxy_server proxy_port auth_on auth_1 auth_2 strip_www "
-            "start_icon desk_icon key key_plus key_string key_toggle");
-        for (const QString& key : keys.split(' '))
-            QVERIFY2(config::findSetting(key), qPrintable(key));
-        QCOMPARE(config::findSetting(QStringLiteral("key"))->section, QStringLiteral("HotKeys"));
-    }
-
     void values_data()
     {
         QTest::addColumn<QByteArray>("line");   // key=value, or the key alone when missing
@@ -142,9 +126,9 @@ private Q_SLOTS:
                                              "displays 1 -1", "second 1", "tips 0", "stat tips",
                                              "hotkey", "alarm type 5", "scan timer 15"}));
         QCOMPARE(s.stationName, QStringLiteral("Sydney"));
-        QVERIFY(s.alarmOn && s.alarmAbove && s.banner && !s.bannerBottom);
-        QCOMPARE(s.alarmWind, 1);
-        QCOMPARE(s.alarmCompare, QStringLiteral("30"));
+        QVERIFY(s.alarm.armed && s.alarm.above && s.banner && !s.bannerBottom);
+        QCOMPARE(s.alarm.wind, config::AlarmWind::North);
+        QCOMPARE(s.alarm.setPoint, 30.0);
         QCOMPARE(s.mailServer, QStringLiteral("smtp.example"));
         QCOMPARE(s.foreColor, QColor(255, 0, 0));
         QCOMPARE(s.backColor, QGuiApplication::palette().color(QPalette::Window));
@@ -185,28 +169,31 @@ private Q_SLOTS:
         QVERIFY(calls.contains(QStringLiteral("displays -1 -1")));
         QVERIFY(!calls.contains(QStringLiteral("hotkey")));
         QCOMPARE(calls.last(), QStringLiteral("scan timer 30"));
-        QVERIFY(!s.alarmOn);
+        QVERIFY(!s.alarm.armed);
         QCOMPARE(s.checkDate, config::todayText());
     }
 
     void proxy_data()
     {
         QTest::addColumn<QByteArray>("lines");
-        QTest::addColumn<QStringList>("expected"); // on, server, auth, user, password
+        QTest::addColumn<QStringList>("expected"); // on, server, auth, user, password, strip www
         const QByteArray stored =
             config::scramblePassword(QStringLiteral("pa55"), QStringLiteral("bob")).toUtf8();
         QTest::newRow("off: nothing read")
             << QByteArray("proxy_on=0\nproxy_server=p\nauth_on=1\nauth_1=bob")
-            << QStringList{"0", "", "0", "", ""};
+            << QStringList{"0", "", "0", "", "", "1"};
         QTest::newRow("on without auth: credentials not read")
             << QByteArray("proxy_on=1\nproxy_server= p \nauth_on=0\nauth_1=bob\nauth_2=x")
-            << QStringList{"1", "p", "0", "", ""};
+            << QStringList{"1", "p", "0", "", "", "1"};
         QTest::newRow("on with auth")
             << "proxy_on=1\nproxy_server=p\nauth_on=1\nauth_1=bob\nauth_2=" + stored
-            << QStringList{"1", "p", "1", "bob", "pa55"};
+            << QStringList{"1", "p", "1", "bob", "pa55", "1"};
         QTest::newRow("empty user keeps stored password")
             << QByteArray("proxy_on=1\nproxy_server=p\nauth_on=1\nauth_1=\nauth_2=plain")
-            << QStringList{"1", "p", "1", "", "plain"};
+            << QStringList{"1", "p", "1", "", "plain", "1"};
+        // strip_www only ever switches the setting on (here on since an earlier load).
+        QTest::newRow("strip_www=0 leaves it on")
+            << QByteArray("strip_www=0") << QStringList{"0", "", "0", "", "", "1"};
     }
 
     void proxy()
@@ -214,21 +201,12 @@ private Q_SLOTS:
         QFETCH(QByteArray, lines);
         QFETCH(QStringList, expected);
         config::AppSettings s;
+        load(settings("strip_www=1"), s);
         load(settings(lines), s);
         const auto& p = s.proxy;
         QCOMPARE(QStringList({QString::number(p.useProxy), p.server, QString::number(p.auth),
-                              p.user, p.password}),
+                              p.user, p.password, QString::number(p.stripWww)}),
                  expected);
-    }
-
-    void stripWwwOnlySwitchesOn()
-    {
-        config::AppSettings s;
-        s.proxy.stripWww = false;
-        for (const char* line : {"strip_www=1", "strip_www=0"}) {
-            load(settings(line), s);
-            QVERIFY(s.proxy.stripWww);
-        }
     }
 
     void saveSelectionWritesInOrder()
@@ -255,12 +233,6 @@ private Q_SLOTS:
         sel.checkDate = QStringLiteral("2026-01-31");
         config::saveSelection(SettingsFile(path), sel);
         QCOMPARE(SettingsFile(path).text(QStringLiteral("check_date")), sel.checkDate);
-    }
-
-    void colourNumbers()
-    {
-        QCOMPARE(config::colorFromNumber(0x00FF8040), QColor(0x40, 0x80, 0xFF));
-        QCOMPARE(config::numberFromColor(QColor(0x40, 0x80, 0xFF)), 0x00FF8040);
     }
 };
 

@@ -17,11 +17,12 @@ config::StateLayout testLayout()
     layout.columnCount = 5;
     layout.windDirColumn = 3;
     layout.fixedColumns = 1;
-    layout.columns = {{"Date/Time", "", 0},
-                      {"Temp", QStringLiteral("°C"), 1},
-                      {"Wind Dir", "", 0},
-                      {"Wind Spd", "km/h", 2},
-                      {"Press", "hPa", 3}};
+    using Kind = config::ColumnKind;
+    layout.columns = {{"Date/Time", "", Kind::Other},
+                      {"Temp", QStringLiteral("°C"), Kind::Temperature},
+                      {"Wind Dir", "", Kind::Other},
+                      {"Wind Spd", "km/h", Kind::SpeedKmh},
+                      {"Press", "hPa", Kind::Pressure}};
     return layout;
 }
 
@@ -266,7 +267,7 @@ private Q_SLOTS:
         options.scanBusy = scanBusy;
         options.alarm.armed = options.alarm.above = true;
         options.alarm.column = column;
-        options.alarm.wind = wind;
+        options.alarm.wind = engine::AlarmWind(wind);
         const auto result =
             pass(table, options,
                  QStringList{"06/03:30pm", "31"} + windCells.split(u',') + QStringList{"1000"});

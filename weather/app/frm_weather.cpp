@@ -542,7 +542,7 @@ void frmWeather::openAlarmWindow()
     }
     const config::AppSettings& s = monitor_.settings();
     shell::frmAlert::Options options;
-    options.playSound = s.alarmSound;
+    options.playSound = s.alarm.playSound;
     options.soundFile = platform::appDir() + QStringLiteral("Media/Ding.wav");
     if (!s.useSysColor) {
         options.foreColor = s.foreColor;

@@ -89,16 +89,6 @@ public:
 
     bool scanTimerRunning() const override { return app_.monitor_->scanTimer().isActive(); }
     void restartScanTimer(int minutes) override { app_.monitor_->restartScanTimer(minutes); }
-    void applyAlarm(const config::AlarmChoice& choice) override
-    {
-        engine::AlarmSettings& alarm = app_.monitor_->alarmSettings();
-        alarm.armed = choice.on;
-        alarm.above = choice.above;
-        alarm.column = choice.column;
-        alarm.setPoint = choice.setPoint;
-        alarm.wind = choice.wind;
-        alarm.sendAlarmMail = choice.sendMail;
-        alarm.sendEndMail = choice.sendEndMail;
     }
     void trendArrowCleared() override
     {
@@ -222,7 +212,7 @@ void WeatherApp::connectMenu()
     connect(displays_.get(), &shell::PanelDisplays::popupMenuRequested, menu,
             [menu](QPoint at) { menu->popUp(at); });
     // The value icon's host shows the popup menu itself.
-    displays_->tray().setContextMenu(menu->mnuTray);
+    displays_->tray().setContextMenu(menu->trayMenu());
     connect(hotKey_.get(), &shell::HotKey::pressed, menu, [menu] { menu->popUp(); });
     connect(window_.get(), &frmWeather::linksRequested, menu, [menu] { menu->popUpLinks(); });
     connect(window_.get(), &frmWeather::settingsRequested, this, &WeatherApp::showOptions);
@@ -231,8 +221,8 @@ void WeatherApp::connectMenu()
     connect(menu, &shell::frmMenu::graphRequested, window_.get(), &frmWeather::requestGraph);
     connect(menu, &shell::frmMenu::exportRequested, window_.get(),
             [this] { window_->exportRecord(std::nullopt); });
-    connect(menu->mnuTray, &QMenu::aboutToShow, menu,
-            [this] { menu_->mnuGraph->setEnabled(window_->graphUsable()); });
+    connect(menu->trayMenu(), &QMenu::aboutToShow, menu,
+            [this] { menu_->setGraphEnabled(window_->graphUsable()); });
     connect(menu, &shell::frmMenu::forecastPicked, window_.get(), &frmWeather::selectForecastPage);
     connect(menu, &shell::frmMenu::radarPicked, window_.get(), &frmWeather::selectRadarPage);
     connect(menu, &shell::frmMenu::showRequested, displays_.get(),

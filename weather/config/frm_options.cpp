@@ -85,41 +85,42 @@ QString formatMinutes(int minutes)
         .arg(minutes % 60, 2, 10, QLatin1Char('0'));
 }
 
-std::optional<SetPointScale> setPointScale(int kind)
+std::optional<SetPointScale> setPointScale(ColumnKind kind)
 {
     switch (kind) {
-    case 1:
+    case ColumnKind::Temperature:
         return SetPointScale{55, 45};
-    case 2:
+    case ColumnKind::SpeedKmh:
         return SetPointScale{180, 180};
-    case 3:
+    case ColumnKind::SpeedKnots:
         return SetPointScale{97, 97};
-    case 4:
+    case ColumnKind::Percent:
         return SetPointScale{100, 100};
-    case 5:
+    case ColumnKind::Pressure:
         return SetPointScale{1800, 1000};
-    case 6:
+    case ColumnKind::Tenths:
         return SetPointScale{150, 150};
     default:
         return std::nullopt;
     }
 }
 
-std::optional<SetPoint> setPointOf(int kind, int maximum, int value)
+std::optional<SetPoint> setPointOf(ColumnKind kind, int maximum, int value)
 {
     int whole = 0;
     switch (kind) {
-    case 1:
+    case ColumnKind::Temperature:
         whole = maximum - 10 - value;
         break;
-    case 2:
-    case 3:
-    case 4:
+    case ColumnKind::SpeedKmh:
+    case ColumnKind::SpeedKnots:
+    case ColumnKind::Percent:
         whole = maximum - value;
         break;
-    case 5:
-    case 6: {
-        const int tenths = kind == 5 ? maximum + 9200 - value : maximum - value;
+    case ColumnKind::Pressure:
+    case ColumnKind::Tenths: {
+        // Pressure's scale starts at 920.0 hPa.
+        const int tenths = kind == ColumnKind::Pressure ? maximum + 9200 - value : maximum - value;
         const QString text = QString::number(tenths / 10.0, 'f', 1);
         return SetPoint{common::roundToCurrency(common::readNumber(text)), text};
     }
@@ -224,11 +225,11 @@ frmOptions::frmOptions(SettingsFile file, AppSettings& settings, OptionsHost& ho
 {
     setObjectName(QStringLiteral("frmOptions"));
     setWindowTitle(QStringLiteral("Options"));
-    chooseColor = [this](const QColor& initial) -> std::optional<QColor> {
+    chooseColor_ = [this](const QColor& initial) -> std::optional<QColor> {
         const QColor color = QColorDialog::getColor(initial, this);
         return color.isValid() ? std::optional<QColor>(color) : std::nullopt;
     };
-    chooseFont = [this](const QFont& initial) -> std::optional<QFont> {
+    chooseFont_ = [this](const QFont& initial) -> std::optional<QFont> {
         bool ok = false;
         const QFont font = QFontDialog::getFont(&ok, initial, this);
         return ok ? std::optional<QFont>(font) : std::nullopt;
@@ -251,6 +252,12 @@ frmOptions::frmOptions(SettingsFile file, AppSettings& settings, OptionsHost& ho
 frmOptions::~frmOptions()
 {
     qApp->removeEventFilter(this);
+}
+
+void frmOptions::setChoosers(ColorChooser color, FontChooser font)
+{
+    chooseColor_ = std::move(color);
+    chooseFont_ = std::move(font);
 }
 
 void frmOptions::buildLayout()
@@ -584,7 +591,7 @@ void frmOptions::showColors()
 
 void frmOptions::chooseBackColor()
 {
-    if (const auto color = chooseColor(backColor_)) {
+    if (const auto color = chooseColor_(backColor_)) {
         backColor_ = *color;
         showColors();
     }
@@ -594,10 +601,10 @@ void frmOptions::chooseTextFont()
 {
     // The platform font dialog has no colour choice: the text colour follows in the colour
     // dialog, and cancelling that one keeps the old colour.
-    const auto font = chooseFont(lblColor->font());
+    const auto font = chooseFont_(lblColor->font());
     if (!font)
         return;
-    if (const auto color = chooseColor(foreColor_))
+    if (const auto color = chooseColor_(foreColor_))
         foreColor_ = *color;
     showColors();
     if (!chkFontSys->isChecked())
@@ -698,36 +705,28 @@ void frmOptions::accept()
     if (host_.scanTimerRunning() && interval != settings_.interval)
         host_.restartScanTimer(interval);
 
-    // 2. to 5. The alarm.
+    // 2. to 5. The alarm, which the monitor tests from the next pass on.
+    AlarmSettings& alarm = settings_.alarm;
     const int toggle = qMax(0, cmbTempAlert->currentIndex());
     file_.writeInteger("alert_toggle", toggle);
-    settings_.alarmOn = toggle == 1 || toggle == 2;
-    settings_.alarmAbove = toggle == 2;
-    settings_.sendMail = chkSendMail->isChecked();
-    settings_.sendEndMail = chkSendMailEnd->isChecked();
-    settings_.alarmSound = chkAlarmSound->isChecked();
-    file_.writeFlag("alert_send_mail", settings_.sendMail);
-    file_.writeFlag("alert_send_end_mail", settings_.sendEndMail);
-    file_.writeFlag("alert_play_sound", settings_.alarmSound);
+    alarm.armed = toggle == 1 || toggle == 2;
+    alarm.above = toggle == 2;
+    alarm.sendAlarmMail = chkSendMail->isChecked();
+    alarm.sendEndMail = chkSendMailEnd->isChecked();
+    alarm.playSound = chkAlarmSound->isChecked();
+    file_.writeFlag("alert_send_mail", alarm.sendAlarmMail);
+    file_.writeFlag("alert_send_end_mail", alarm.sendEndMail);
+    file_.writeFlag("alert_play_sound", alarm.playSound);
     settings_.notifyAlarm = chkNotifyAlarm->isChecked();
     file_.writeFlag("notify_alarm", settings_.notifyAlarm);
-    settings_.alarmType = cmbTempAlertType->currentIndex();
-    file_.writeInteger("alert_type", settings_.alarmType);
-    settings_.alarmWind = qMax(0, cmbTempAlertWind->currentIndex());
-    file_.writeInteger("alert_wind", settings_.alarmWind);
+    alarm.type = cmbTempAlertType->currentIndex();
+    alarm.column = alarmColumns_.value(alarm.type, 0);
+    file_.writeInteger("alert_type", alarm.type);
+    alarm.wind = static_cast<AlarmWind>(qMax(0, cmbTempAlertWind->currentIndex()));
+    file_.writeInteger("alert_wind", static_cast<int>(alarm.wind));
     file_.writeInteger("alert_value", VScrollAlert->value());
-    settings_.alarmCompare = setPointText_;
-    file_.write("alert_compare", setPointText_);
-    AlarmChoice alarm;
-    alarm.on = settings_.alarmOn;
-    alarm.above = settings_.alarmAbove;
-    alarm.column = alarmColumns_.value(settings_.alarmType, 0);
     alarm.setPoint = setPoint_;
-    alarm.wind = settings_.alarmWind;
-    alarm.playSound = settings_.alarmSound;
-    alarm.sendMail = settings_.sendMail;
-    alarm.sendEndMail = settings_.sendEndMail;
-    host_.applyAlarm(alarm);
+    file_.write("alert_compare", setPointText_);
 
     // 6. The trend arrow.
     settings_.showTrend = chkTrendArrow->isChecked();

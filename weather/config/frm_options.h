@@ -24,24 +24,24 @@ namespace config {
 // "hh:mm" of a number of minutes (each part at least two digits).
 QString formatMinutes(int minutes);
 
-// The set-point scroll bar's scale for a column kind: its maximum and initial value. Kinds
-// other than 1 ... 6 have none (the scale stays as it is).
+// The set-point scroll bar's scale for a column kind: its maximum and initial value. Other
+// kinds have none (the scale stays as it is).
 struct SetPointScale
 {
     int maximum = 0;
     int initial = 0;
 };
-std::optional<SetPointScale> setPointScale(int kind);
+std::optional<SetPointScale> setPointScale(ColumnKind kind);
 
 // The set point of scroll value `value` on a bar of maximum `maximum` for column kind `kind`
 // (the set point falls as the value grows), as a number at four decimals and as shown and
-// saved: whole for kinds 1 to 4, one decimal for kinds 5 and 6. Nothing for other kinds.
+// saved: whole, or with one decimal for the kinds in tenths. Nothing for other kinds.
 struct SetPoint
 {
     double value = 0;
     QString text;
 };
-std::optional<SetPoint> setPointOf(int kind, int maximum, int value);
+std::optional<SetPoint> setPointOf(ColumnKind kind, int maximum, int value);
 
 // The hotkey capture of the options dialog. After start() each key press (a virtual-key code)
 // goes to keyDown(): Alt, Shift, Ctrl and the Windows key set the text "ALT + ", "SHIFT + ",
@@ -64,19 +64,6 @@ private:
     QString text_;
     int modifier_ = 0;
     int mainKey_ = 0;
-};
-
-// What the alarm evaluation holds in memory after OK.
-struct AlarmChoice
-{
-    bool on = false;
-    bool above = false;
-    int column = 0;
-    double setPoint = 0;
-    int wind = 0;
-    bool playSound = false;
-    bool sendMail = false;
-    bool sendEndMail = false;
 };
 
 // The mail settings the mail window shows and gives back.
@@ -104,7 +91,6 @@ public:
     virtual bool scanTimerRunning() const = 0;
     // Stops the scan timer, lets pending events run and starts it with the new period.
     virtual void restartScanTimer(int minutes) = 0;
-    virtual void applyAlarm(const AlarmChoice& alarm) = 0;
     // The trend arrow was switched off: the ticker drops its arrow picture.
     virtual void trendArrowCleared() = 0;
     virtual bool hotKeyOn() const = 0;
@@ -124,8 +110,9 @@ public:
 // The options dialog "Options": every setting that is not a selection of the main window.
 // Created once and only hidden by OK and Cancel, so its controls keep their state between
 // openings. It reads its keys of the settings file when created; OK writes them and applies
-// them in a fixed order (through `settings`, the program's in-memory copy, and `host`); Cancel
-// writes and applies nothing.
+// them in a fixed order (through `settings`, the program's in-memory copy, which holds the
+// alarm the monitor tests, and `host`); Cancel writes and applies nothing. Its controls are
+// reached by their object names (the design's: chkToolTip, cmbTempAlertType, cmdOK, ...).
 class frmOptions : public QDialog
 {
     Q_OBJECT
@@ -144,17 +131,19 @@ public:
     // saved fc_town, kept as an entry of its own when the list does not have it.
     void setForecastTowns(const QList<ForecastTownChoice>& towns, const QString& current);
 
-    // The platform colour and font dialogs; tests replace them. Nothing means cancelled.
-    std::function<std::optional<QColor>(const QColor& initial)> chooseColor;
-    std::function<std::optional<QFont>(const QFont& initial)> chooseFont;
-
-    double setPoint() const { return setPoint_; }
-    const QString& setPointText() const { return setPointText_; }
-    bool capturing() const { return capture_.capturing(); }
+    // The platform colour and font dialogs, unless replaced (by tests). Nothing means cancelled.
+    using ColorChooser = std::function<std::optional<QColor>(const QColor& initial)>;
+    using FontChooser = std::function<std::optional<QFont>(const QFont& initial)>;
+    void setChoosers(ColorChooser color, FontChooser font);
 
     // OK: writes every setting and applies it, in a fixed order, then hides the dialog.
     void accept() override;
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void reject() override;
+
+private:
     QCheckBox* chkToolTip;
     QGroupBox* Frame2; // "Display colors"
     QCheckBox* chkFontSys;
@@ -207,11 +196,6 @@ public:
     QPushButton* cmdOK;
     QPushButton* cmdCancel;
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-    void reject() override;
-
-private:
     void buildLayout();
     void connectActions();
     void loadControls();
@@ -236,12 +220,14 @@ private:
     OptionsHost& host_;
     QList<LayoutColumn> layoutColumns_;
     QList<int> alarmColumns_;
-    int alarmKind_ = 0;
+    ColumnKind alarmKind_ = ColumnKind::Other;
     QString alarmUnit_;
     QString setPointText_;
     double setPoint_ = 0;
     QColor foreColor_;
     QColor backColor_;
+    ColorChooser chooseColor_;
+    FontChooser chooseFont_;
     HotKeyCapture capture_;
     QString registeredKeyText_;
     platform::SniWatcher sniWatcher_;

@@ -113,7 +113,7 @@ StateLayout loadStateLayout(const QString& section, const QString& layoutPath)
         LayoutColumn column;
         column.header = reader.withFallback(numbered("st_hdr_", i));
         column.sign = reader.withFallback(numbered("st_sgn_", i));
-        column.kind = shortOf(reader.withFallback(numbered("st_typ_", i)));
+        column.kind = static_cast<ColumnKind>(shortOf(reader.withFallback(numbered("st_typ_", i))));
         layout.columns.append(column);
     }
     layout.forecastPages = readPages(reader, "forecasts", "fc_", "fc_url_");

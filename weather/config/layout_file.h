@@ -23,11 +23,24 @@ inline constexpr int kMaxLayoutCount = 999;
 // A layout file larger than this (the shipped one is some 30 KB) is not read: it reads as empty.
 inline constexpr qint64 kMaxLayoutBytes = 1024 * 1024;
 
+// What a stat column holds (its st_typ_<i> code). The kind chooses the scale of the alarm's
+// set point in the options dialog; any other code has no scale of its own.
+enum class ColumnKind : qint16
+{
+    Other = 0,
+    Temperature = 1, // whole degrees, -10 to 45
+    SpeedKmh = 2,    // whole km/h, 0 to 180
+    SpeedKnots = 3,  // whole knots, 0 to 97
+    Percent = 4,     // whole percent, 0 to 100
+    Pressure = 5,    // hPa in tenths, 920.0 to 1100.0
+    Tenths = 6       // a small amount in tenths, 0.0 to 15.0 (rain, Delta-T)
+};
+
 struct LayoutColumn
 {
     QString header;
     QString sign;
-    qint16 kind = 0;
+    ColumnKind kind = ColumnKind::Other;
 };
 
 // The st_xml_<n> value of the observation-time column: the period's local time, written as the

@@ -253,15 +253,16 @@ QString todayText()
 
 void readAlarmChoices(const SettingsFile& file, AppSettings& s)
 {
+    AlarmSettings& alarm = s.alarm;
     const int alarmMode = file.integer("alert_toggle");
-    s.alarmOn = alarmMode == 1 || alarmMode == 2;
-    s.alarmAbove = alarmMode == 2;
-    s.alarmType = file.integer("alert_type");
-    s.alarmSound = file.flag("alert_play_sound");
-    s.alarmWind = file.integer("alert_wind");
-    s.alarmCompare = file.text("alert_compare");
-    s.sendMail = file.flag("alert_send_mail");
-    s.sendEndMail = file.flag("alert_send_end_mail");
+    alarm.armed = alarmMode == 1 || alarmMode == 2;
+    alarm.above = alarmMode == 2;
+    alarm.type = file.integer("alert_type");
+    alarm.playSound = file.flag("alert_play_sound");
+    alarm.wind = static_cast<AlarmWind>(file.integer("alert_wind"));
+    alarm.setPoint = common::roundToCurrency(common::readNumber(file.text("alert_compare")));
+    alarm.sendAlarmMail = file.flag("alert_send_mail");
+    alarm.sendEndMail = file.flag("alert_send_end_mail");
     s.notifyAlarm = file.flag("notify_alarm");
 }
 
@@ -303,8 +304,7 @@ void loadSettings(const SettingsFile& file, AppSettings& s, SettingsTarget& targ
     target.loadRegionList();
     target.selectRegion(file.integer("state"));
 
-    s.savedStation = file.integer("station");
-    target.selectStation(s.savedStation);
+    target.selectStation(file.integer("station"));
     s.stationName = file.text("station_name");
 
     s.interval = file.integer("interval");
@@ -338,7 +338,7 @@ void loadSettings(const SettingsFile& file, AppSettings& s, SettingsTarget& targ
 
     readAlarmChoices(file, s);
     s.alarmChecked = file.flag("alert_check");
-    target.applyAlarmType(s.alarmType);
+    target.applyAlarmType(s.alarm.type);
 
     s.mailServer = file.text("mail_server");
     s.mailPort = file.text("mail_port");

@@ -81,6 +81,34 @@ private:
 
 using common::ProxySettings;
 
+// The alarm's wind condition: alert_wind, the entry of the options dialog's wind list.
+enum class AlarmWind
+{
+    None = 0, // any wind: no wind condition
+    North = 1,
+    South = 2,
+    East = 3,
+    West = 4,
+    Calm = 5
+};
+
+// The user's alarm (the alert_* keys, read by readAlarmChoices): what the options dialog sets
+// and the alarm evaluation tests.
+struct AlarmSettings
+{
+    bool armed = false;               // alert_toggle 1 or 2: the value condition is in use
+    bool above = false;               // alert_toggle 2: above the set point; otherwise below
+    int type = 0;                     // alert_type: the entry of the region's alarm-value list
+    int column = 0;                   // that entry's 0-based stat column, from the region's list
+    double setPoint = 0;              // alert_compare, a number at four decimal places
+    AlarmWind wind = AlarmWind::None; // alert_wind
+    bool playSound = false;           // alert_play_sound
+    bool sendAlarmMail = false;       // alert_send_mail: a mail when an alarm starts
+    bool sendEndMail = false;         // alert_send_end_mail: another when it ends
+
+    bool operator==(const AlarmSettings&) const = default;
+};
+
 // The main program's in-memory copy of its settings, filled by loadSettings().
 struct AppSettings
 {
@@ -93,7 +121,6 @@ struct AppSettings
     QColor backColor;
     bool useSysColor = true;
     bool useSysFont = false;
-    int savedStation = -1; // -1: none saved, the first station is taken
     QString stationName;
     int interval = 30;
     bool autoUpdate = false;
@@ -109,22 +136,15 @@ struct AppSettings
     int hotKeyMain = 0;
     QString hotKeyText;
     bool hotKeyOnStart = false;
-    bool alarmOn = false;
+    AlarmSettings alarm;
     bool alarmChecked = false; // alert_check: the alarm check box was ticked at the last close
-    bool alarmAbove = false;
-    int alarmType = 0;
-    bool alarmSound = false;
-    int alarmWind = 0;
-    QString alarmCompare;
     QString mailServer;
     QString mailPort;
     QString mailSender;
     QString mailRecipient;
     int mailSecurity = 0; // net::MailSecurity: 0 plain, 1 STARTTLS, 2 TLS
     QString mailUser;
-    QString mailPassword; // read from its store (MailPasswordStore) after the start
-    bool sendMail = false;
-    bool sendEndMail = false;
+    QString mailPassword;       // read from its store (MailPasswordStore) after the start
     bool notifyWarnings = true; // the warnings in force as desktop notifications
     bool notifyAlarm = true;    // the alarm's start and end as desktop notifications
     ProxySettings proxy;
@@ -158,7 +178,8 @@ int numberFromColor(const QColor& color);
 QString dateText(const QDate& date);
 QString todayText();
 
-// The alarm choices (the alert_* keys): read at start-up and again at every region change.
+// The alarm choices (the alert_* keys and notify_alarm): read at start-up and again at every
+// region change. The alarm's column is left as it is: it comes from the region's list.
 void readAlarmChoices(const SettingsFile& file, AppSettings& settings);
 
 // The start-up load: fills `settings` from `file` and drives `target`, in the load order.

@@ -34,12 +34,12 @@ void AlarmTests::testValue(int column, QStringView cell, const QString& header, 
 
 void AlarmTests::testWindDirection(QStringView direction)
 {
-    if (!scanBusy_ || !settings_.armed || settings_.wind <= WindNone)
+    if (!scanBusy_ || !settings_.armed || settings_.wind <= AlarmWind::None)
         return;
-    const bool holds = (direction.contains(u'N') && settings_.wind == WindNorth) ||
-                       (direction.contains(u'S') && settings_.wind == WindSouth) ||
-                       (direction.contains(u'E') && settings_.wind == WindEast) ||
-                       (direction.contains(u'W') && settings_.wind == WindWest);
+    const bool holds = (direction.contains(u'N') && settings_.wind == AlarmWind::North) ||
+                       (direction.contains(u'S') && settings_.wind == AlarmWind::South) ||
+                       (direction.contains(u'E') && settings_.wind == AlarmWind::East) ||
+                       (direction.contains(u'W') && settings_.wind == AlarmWind::West);
     if (!holds)
         return;
     findings_.windAlarm = true;
@@ -48,7 +48,7 @@ void AlarmTests::testWindDirection(QStringView direction)
 
 void AlarmTests::testCalm(QStringView cell)
 {
-    if (!scanBusy_ || settings_.wind != WindCalm || !cell.contains(u"CALM"))
+    if (!scanBusy_ || settings_.wind != AlarmWind::Calm || !cell.contains(u"CALM"))
         return;
     findings_.windAlarm = true;
     findings_.alarmText += u" - Wind is CALM ";
@@ -72,8 +72,8 @@ QString AlarmTests::setPointText(double setPoint, const QLocale& locale)
 
 bool alarmHolds(const AlarmFindings& findings, const AlarmSettings& settings)
 {
-    return settings.wind > WindNone ? findings.valueAlarm && findings.windAlarm
-                                    : findings.valueAlarm;
+    return settings.wind > AlarmWind::None ? findings.valueAlarm && findings.windAlarm
+                                           : findings.valueAlarm;
 }
 
 AlarmDecision AlarmState::decide(const AlarmFindings& findings, const AlarmSettings& settings,

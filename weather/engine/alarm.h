@@ -1,33 +1,17 @@
 #pragma once
 
+#include "weather/config/settings.h"
+
 #include <QLocale>
 #include <QString>
 #include <QStringView>
 
 namespace engine {
 
-// The user's alarm settings as held in memory.
-struct AlarmSettings
-{
-    bool armed = false;         // `alarmArmed`: the value condition is in use
-    bool above = false;         // `alarmAbove`: above the set point; false: below
-    int column = 0;             // `alarmColumn`: 0-based stat column tested
-    double setPoint = 0;        // `setPoint`, at four decimal places
-    int wind = 0;               // `alarmWind`: 0 none, 1 N, 2 S, 3 E, 4 W, 5 calm
-    bool sendAlarmMail = false; // mail at alarm start
-    bool sendEndMail = false;   // mail also at alarm end
-};
-
-// Wind condition codes of AlarmSettings::wind.
-enum AlarmWind
-{
-    WindNone = 0,
-    WindNorth = 1,
-    WindSouth = 2,
-    WindEast = 3,
-    WindWest = 4,
-    WindCalm = 5
-};
+// The alarm settings are the settings file's (config::AlarmSettings, read by
+// config::readAlarmChoices and set by the options dialog); the rules below only read them.
+using config::AlarmSettings;
+using config::AlarmWind;
 
 // What the condition tests of one display pass found.
 struct AlarmFindings

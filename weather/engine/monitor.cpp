@@ -67,7 +67,7 @@ Monitor::Monitor(QString layoutPath, QString settingsPath, net::ErrorLog& log, T
     tmrAlert_.setInterval(1000);
     connect(&tmrAlert_, &QTimer::timeout, this, [this] {
         tmrAlert_.stop();
-        const AlertTick tick = alarmState_.alertTick(alarm_);
+        const AlertTick tick = alarmState_.alertTick(settings_.alarm);
         if (tick.enableMailTimer)
             tmrMail_.start();
         if (tick.showWindow) {
@@ -106,20 +106,9 @@ void Monitor::loadSettings()
     texts_.tickerText = QStringLiteral("Busy.....");
     config::loadSettings(settingsFile_, settings_, *this);
     forecast_.setChosenTown(settings_.forecastTown);
-    syncAlarmSettings();
     // The alarm box is as the user left it at the last close (the region's load cleared it).
     alarmCheckClicked(settings_.alarmChecked);
     Q_EMIT alarmCheckChanged(settings_.alarmChecked);
-}
-
-void Monitor::syncAlarmSettings()
-{
-    alarm_.armed = settings_.alarmOn;
-    alarm_.above = settings_.alarmAbove;
-    alarm_.wind = settings_.alarmWind;
-    alarm_.setPoint = common::roundToCurrency(common::readNumber(settings_.alarmCompare));
-    alarm_.sendAlarmMail = settings_.sendMail;
-    alarm_.sendEndMail = settings_.sendEndMail;
 }
 
 void Monitor::shutdown()
@@ -196,7 +185,7 @@ void Monitor::registerHotKey()
 void Monitor::applyAlarmType(int alarmListIndex)
 {
     alarmTypes_.select(alarmListIndex);
-    alarm_.column = alarmTypes_.columns.value(alarmListIndex, alarm_.column);
+    settings_.alarm.column = alarmTypes_.columns.value(alarmListIndex, settings_.alarm.column);
 }
 
 void Monitor::startScanTimer(int minutes)
@@ -296,8 +285,7 @@ void Monitor::selectRegion(int index)
 void Monitor::reapplyAlarmChoices()
 {
     config::readAlarmChoices(settingsFile_, settings_);
-    applyAlarmType(settings_.alarmType);
-    syncAlarmSettings();
+    applyAlarmType(settings_.alarm.type);
 }
 
 QStringList Monitor::stationNames() const
@@ -650,7 +638,7 @@ void Monitor::showStats()
     options.iconHigh = settings_.iconHigh;
     options.showTrend = settings_.showTrend;
     options.scanBusy = scanBusy_;
-    options.alarm = alarm_;
+    options.alarm = settings_.alarm;
     options.bureauRoot = config::bureauRoot();
     const StatPassResult result = fillStatTable(stats_, rows_, layout_, options);
     lastPassShown_ = result.outcome == StatPassOutcome::Shown;
@@ -688,7 +676,7 @@ void Monitor::showStats()
     // display restarted by Hide) keeps what the last scan found, which the alarm window shows.
     if (scanBusy_) {
         findings_ = result.alarm;
-        const AlarmDecision decision = alarmState_.decide(findings_, alarm_, scanBusy_);
+        const AlarmDecision decision = alarmState_.decide(findings_, settings_.alarm, scanBusy_);
         if (!alarmState_.alarmOff && !decision.enableAlertTimer)
             setAlarming(false);
         applyDecision(decision);

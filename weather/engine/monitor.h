@@ -160,8 +160,8 @@ public:
     const config::StateLayout& layout() const { return layout_; }
     const StatTable& stats() const { return stats_; }
     const RowTable& rows() const { return rows_; }
-    const AlarmSettings& alarmSettings() const { return alarm_; }
-    AlarmSettings& alarmSettings() { return alarm_; } // the options dialog applies its choices
+    // The alarm as loaded, and as the options dialog sets it through settings().
+    const AlarmSettings& alarmSettings() const { return settings_.alarm; }
     const AlarmState& alarmState() const { return alarmState_; }
     const AlarmFindings& alarmFindings() const { return findings_; }
     net::FetchState& fetchState() { return fetch_; }
@@ -246,7 +246,6 @@ private:
     void applyAlarmType(int alarmListIndex) override;
 
     void reapplyAlarmChoices();
-    void syncAlarmSettings(); // the alarm evaluation's settings from the loaded ones
     void publish();
     void applyDecision(const AlarmDecision& decision);
     void setAlarming(bool alarming);
@@ -278,7 +277,6 @@ private:
     TransLabels labels_;
     RowTable rows_ = emptyRowTable();
     StatTable stats_;
-    AlarmSettings alarm_;
     AlarmState alarmState_;
     AlarmFindings findings_;
     bool alarming_ = false;

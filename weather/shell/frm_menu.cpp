@@ -117,6 +117,11 @@ void frmMenu::popUpLinks(const QPoint& at)
     mnuLinksType->popup(at);
 }
 
+void frmMenu::setGraphEnabled(bool on)
+{
+    mnuGraph->setEnabled(on);
+}
+
 void frmMenu::showRegion(const QString& appDir)
 {
     showPages(mnuForecast, mnuForeType, monitor_.forecasts().entries, "mnuForeType",

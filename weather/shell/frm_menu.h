@@ -28,7 +28,8 @@ void openMenuUrl(const QString& url);
 // window is hidden. It pops up at the mouse from the tray icon, the docked ticker, the banner's
 // menu button and the global hotkey. Its forecast, radar and custom link entries follow the
 // region the monitor has loaded (regionLoaded()), as do its weather-information links. Show, close,
-// graph and about are handed to the program through signals.
+// graph and about are handed to the program through signals. Its entries are reached by their
+// object names (mnuUpdate, mnuForeType_<i>, mnuCLinksType0_<i>, ...).
 class frmMenu : public QWidget
 {
     Q_OBJECT
@@ -44,8 +45,21 @@ public:
     // links, custom link menus from the program folder `appDir`, then the menu pictures.
     void showRegion(const QString& appDir);
 
-    const config::CustomMenus& customMenus() const { return custom_; }
+    // `mnuTray`, for a tray icon's own context menu.
+    QMenu* trayMenu() const { return mnuTray; }
+    // "Historical Graphs" is usable exactly when the main window's graph button is.
+    void setGraphEnabled(bool on);
 
+Q_SIGNALS:
+    void graphRequested();
+    void exportRequested(); // "Export record..."
+    void aboutRequested();
+    void showRequested();  // leave the hidden state and show the main window
+    void closeRequested(); // leave the hidden state and end the program
+    void forecastPicked(int index);
+    void radarPicked(int index);
+
+private:
     QMenu* mnuTray;
     // "Warnings": the headline of each warning in force, opening its page; or, greyed, why
     // there is none to show. Hidden for a region without warnings.
@@ -70,16 +84,6 @@ public:
     QAction* mnuShow;
     QAction* mnuClose;
 
-Q_SIGNALS:
-    void graphRequested();
-    void exportRequested(); // "Export record..."
-    void aboutRequested();
-    void showRequested();  // leave the hidden state and show the main window
-    void closeRequested(); // leave the hidden state and end the program
-    void forecastPicked(int index);
-    void radarPicked(int index);
-
-private:
     // The link entries of one custom menu (`mnuCLinksType0`/`1`), its extra entries
     // (`mnuCLinksType0Ext`/`1Ext`) in the submenu of its first link, and that link's own
     // entry at the head of the submenu.
