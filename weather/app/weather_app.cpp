@@ -89,7 +89,6 @@ public:
 
     bool scanTimerRunning() const override { return app_.monitor_->scanTimer().isActive(); }
     void restartScanTimer(int minutes) override { app_.monitor_->restartScanTimer(minutes); }
-    }
     void trendArrowCleared() override
     {
         // The displays repaint from the stats with the flag now off: the arrow goes.
