@@ -24,6 +24,14 @@ QByteArray layout(const char* ver, const char* note = "")
     return QByteArray("[FixedSetting]\r\nver=") + ver + "\r\n; " + note + "\r\n[EOF]\r\n";
 }
 
+// What an install ships: a layout file of version 1.2.0, a readme and a sound.
+void writeShipped(const QString& folder)
+{
+    writeFile(folder + "weather.ini", layout("1.2.0", "shipped"));
+    writeFile(folder + "readme.txt", "readme");
+    writeFile(folder + "Media/Ding.wav", "RIFF");
+}
+
 } // namespace
 
 class TestProgramFolder : public QObject
@@ -85,9 +93,7 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QString shipped = dir.filePath(QStringLiteral("share/nimbulo/"));
         const QString folder = dir.filePath(QStringLiteral("home/.local/share/nimbulo/"));
-        writeFile(shipped + "weather.ini", layout("1.2.0", "shipped"));
-        writeFile(shipped + "readme.txt", "readme");
-        writeFile(shipped + "Media/Ding.wav", "RIFF");
+        writeShipped(shipped);
         if (!user.isEmpty())
             writeFile(folder + "weather.ini", user);
 
@@ -105,9 +111,7 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QString shipped = dir.filePath(QStringLiteral("share/nimbulo/"));
         const QString folder = dir.filePath(QStringLiteral("nimbulo/"));
-        writeFile(shipped + "weather.ini", layout("1.2.0"));
-        writeFile(shipped + "readme.txt", "readme");
-        writeFile(shipped + "Media/Ding.wav", "RIFF");
+        writeShipped(shipped);
         writeFile(folder + "Media/Ding.wav", "mine");
         QDir().mkpath(folder);
         QVERIFY(QFile::link(dir.filePath("gone/readme.txt"), folder + "readme.txt"));
