@@ -24,14 +24,6 @@ QByteArray layout(const char* ver, const char* note = "")
     return QByteArray("[FixedSetting]\r\nver=") + ver + "\r\n; " + note + "\r\n[EOF]\r\n";
 }
 
-// What an install ships: a layout file of version 1.2.0, a readme and a sound.
-void writeShipped(const QString& folder)
-{
-    writeFile(folder + "weather.ini", layout("1.2.0", "shipped"));
-    writeFile(folder + "readme.txt", "readme");
-    writeFile(folder + "Media/Ding.wav", "RIFF");
-}
-
 } // namespace
 
 class TestProgramFolder : public QObject
@@ -93,7 +85,9 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QString shipped = dir.filePath(QStringLiteral("share/nimbulo/"));
         const QString folder = dir.filePath(QStringLiteral("home/.local/share/nimbulo/"));
-        writeShipped(shipped);
+        writeFile(shipped + "weather.ini", layout("1.2.0", "shipped"));
+        writeFile(shipped + "readme.txt", "readme");
+        writeFile(shipped + "Media/Ding.wav", "RIFF");
         if (!user.isEmpty())
             writeFile(folder + "weather.ini", user);
 
@@ -111,7 +105,9 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QString shipped = dir.filePath(QStringLiteral("share/nimbulo/"));
         const QString folder = dir.filePath(QStringLiteral("nimbulo/"));
-        writeShipped(shipped);
+        writeFile(shipped + "weather.ini", layout("1.2.0"));
+        writeFile(shipped + "readme.txt", "readme");
+        writeFile(shipped + "Media/Ding.wav", "RIFF");
         writeFile(folder + "Media/Ding.wav", "mine");
         QDir().mkpath(folder);
         QVERIFY(QFile::link(dir.filePath("gone/readme.txt"), folder + "readme.txt"));
