@@ -23,6 +23,15 @@ platform::DesktopState desktopWith(int edge, bool onTop)
     return d;
 }
 
+// A text far wider than a 300-pixel banner.
+QString longLine()
+{
+    QString text;
+    for (int i = 0; i < 20; ++i)
+        text += QStringLiteral("    Value%1:%1.5    ").arg(i);
+    return text;
+}
+
 } // namespace
 
 class TestBanner : public QObject
@@ -77,8 +86,8 @@ private Q_SLOTS:
                  tail);
     }
 
-    // Across the work area beside a left panel; then the panel moves (bottom, top, a left one
-    // that stops keeping its strip): each tick moves the banner, the next reserves the strip.
+    // Across the work area beside a left panel; then it follows the panel (bottom, top, a left
+    // one that stops keeping its strip) and reserves the strip beside it.
     void followsThePanel()
     {
         platform::DesktopState now = desktopWith(platform::EdgeLeft, true);
@@ -89,25 +98,18 @@ private Q_SLOTS:
         const int h = desk.height();
         QCOMPARE(desk.geometry(), QRect(40, 800 - h, 1240, h));
         QCOMPARE(desk.reservedStrip(), h + 2);
-        QVERIFY(desk.tmrPos.isActive());
-
-        now = desktopWith(platform::EdgeBottom, true);
-        desk.tmrPosTick();
-        desk.tmrPosTick();
+        const auto panelTo = [&](int edge, bool onTop) {
+            now = desktopWith(edge, onTop);
+            desk.tmrPosTick(); // moves
+            desk.tmrPosTick(); // then reserves
+        };
+        panelTo(platform::EdgeBottom, true);
         QCOMPARE(desk.y(), 770 - h);
         QCOMPARE(desk.reservedStrip(), 30 + h + 2);
-        now = desktopWith(platform::EdgeTop, true);
-        desk.tmrPosTick();
+        panelTo(platform::EdgeTop, true);
         QCOMPARE(desk.y(), 800 - h);
-        QVERIFY(desk.areaPending);
-        QCOMPARE(desk.reservedStrip(), 30 + h + 2);
-        desk.tmrPosTick();
-        QVERIFY(!desk.areaPending);
         QCOMPARE(desk.reservedStrip(), h + 2);
-        now = desktopWith(platform::EdgeLeft, false);
-        desk.tmrPosTick();
-        desk.tmrPosTick();
-        QVERIFY(desk.areaPending);
+        panelTo(platform::EdgeLeft, false);
         QCOMPARE(desk.x(), 0);
 
         desk.closeBanner();
@@ -125,9 +127,7 @@ private Q_SLOTS:
         QVERIFY(!desk.cmdMoveLeft->isVisibleTo(&desk));
         QCOMPARE(desk.printed(), QStringLiteral("  Temp:20.1C"));
 
-        QString longText;
-        for (int i = 0; i < 20; ++i)
-            longText += QStringLiteral("    Value%1:%1.5    ").arg(i);
+        const QString longText = longLine();
         desk.setText(longText, false, QPixmap());
         desk.prtBanner();
         QVERIFY(desk.cmdMoveLeft->isVisibleTo(&desk));
@@ -151,9 +151,7 @@ private Q_SLOTS:
         desk.setDesktopSource([] { return desktopWith(platform::EdgeBottom, true); });
         desk.setLook(Qt::black, Qt::white, QFont());
         desk.resize(300, desk.height());
-        QString longText;
-        for (int i = 0; i < 20; ++i)
-            longText += QStringLiteral("    Value%1:%1.5    ").arg(i);
+        const QString longText = longLine();
         desk.setText(longText, true, shell::trendArrow(3, 16), shell::PanelMark::Stale);
         desk.prtBanner();
         const QImage strip = desk.picDspl->grab().toImage();

@@ -50,11 +50,8 @@ class TestDesktopNotifications : public QObject
     }
     static bool displayed(int n)
     {
-        return QTest::qWaitFor(
-            [n] {
-                return dunstctl({"count", "displayed"}) == QString::number(n);
-            },
-            10000);
+        const auto shown = [n] { return dunstctl({"count", "displayed"}) == QString::number(n); };
+        return QTest::qWaitFor(shown, 10000);
     }
 
 private Q_SLOTS:

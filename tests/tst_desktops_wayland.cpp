@@ -56,26 +56,27 @@ class TestDesktopsWayland : public QObject
 
     QString path(const QString& name) const { return dir_.filePath(name); }
 
+    // Hands `file` to the session's user, when the session runs as another one.
+    void giveToUser(const QString& file)
+    {
+        if (user_)
+            QCOMPARE(::chown(QFile::encodeName(file).constData(), user_->pw_uid, user_->pw_gid), 0);
+    }
+
     void writeFile(const QString& name, const QByteArray& text)
     {
         QFile file(path(name));
         QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
         file.write(text);
         file.close();
-        if (user_)
-            QCOMPARE(
-                ::chown(QFile::encodeName(path(name)).constData(), user_->pw_uid, user_->pw_gid),
-                0);
+        giveToUser(path(name));
     }
 
     void makeDir(const QString& name)
     {
         QVERIFY(QDir().mkpath(path(name)));
         QFile::setPermissions(path(name), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        if (user_)
-            QCOMPARE(
-                ::chown(QFile::encodeName(path(name)).constData(), user_->pw_uid, user_->pw_gid),
-                0);
+        giveToUser(path(name));
     }
 
     // A process of the session, as its user, killed when the test dies.
@@ -176,9 +177,7 @@ private Q_SLOTS:
         if (::getuid() == 0) {
             user_ = ::getpwnam("nobody");
             QVERIFY(user_);
-            QCOMPARE(
-                ::chown(QFile::encodeName(dir_.path()).constData(), user_->pw_uid, user_->pw_gid),
-                0);
+            giveToUser(dir_.path());
         }
         bureau_.start(QStringLiteral(DEMO_BUREAU), {QStringLiteral("--port"), QStringLiteral("0")});
         QVERIFY(bureau_.waitForReadyRead(10000));

@@ -68,8 +68,7 @@ private Q_SLOTS:
         QVERIFY(shipped.Text1->toPlainText().size() > 500);
     }
 
-    // The error-log button follows the log; the buttons ask for the log and the update, and
-    // the update button is off while an update runs.
+    // The error-log button follows the log; the buttons ask for the log and the update.
     void buttons()
     {
         net::ErrorLog log;
@@ -86,10 +85,6 @@ private Q_SLOTS:
         about.cmdUpdateme->click();
         QCOMPARE(logAsked.size(), 1);
         QCOMPARE(updateAsked.size(), 1);
-        about.setUpdateBusy(true);
-        QVERIFY(!about.cmdUpdateme->isEnabled());
-        about.setUpdateBusy(false);
-        QVERIFY(about.cmdUpdateme->isEnabled());
     }
 
     // The links open their pages; the site label is underlined while the pointer is on it.

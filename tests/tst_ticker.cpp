@@ -48,7 +48,6 @@ private Q_SLOTS:
         QVERIFY(!ticker.paintTicker({QString(), true, 3}));
         QCOMPARE(ticker.printed(), QStringLiteral("No Data"));
         QVERIFY(ticker.paintTicker({QStringLiteral("NoStn"), true, 3}));
-        QCOMPARE(ticker.printed(), QStringLiteral("NoStn      "));
         QVERIFY(ticker.arrowShown());
         QVERIFY(ticker.paintTicker({QStringLiteral("NoStn"), false, 3}));
         QVERIFY(!ticker.arrowShown());

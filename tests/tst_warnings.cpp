@@ -168,38 +168,23 @@ private Q_SLOTS:
         QTest::addColumn<QString>("district");
         QTest::addColumn<QDateTime>("now");
         QTest::addColumn<QString>("counts"); // the district name shown; "" does not count
-        QTest::newRow("names the district") << ""
-                                            << ""
-                                            << "NSW_PW005" << kBefore << "Sydney Metropolitan";
-        QTest::newRow("another district") << ""
-                                          << ""
-                                          << "NSW_PW007" << kBefore << "";
-        QTest::newRow("cancelled") << "<phase>UPD"
-                                   << "<phase>CAN"
-                                   << "NSW_PW005" << kBefore << "";
-        QTest::newRow("final") << "<phase>UPD"
-                               << "<phase>FIN"
-                               << "NSW_PW005" << kBefore << "";
-        QTest::newRow("expired") << "<phase>UPD"
-                                 << "<phase>EXP"
-                                 << "NSW_PW005" << kBefore << "";
-        QTest::newRow("past its expiry") << ""
-                                         << ""
-                                         << "NSW_PW005" << kBefore.addSecs(4 * 3600) << "";
-        QTest::newRow("not a warning") << "<product-type>W"
-                                       << "<product-type>F"
-                                       << "NSW_PW005" << kBefore << "";
-        QTest::newRow("the whole state")
-            << "aac=\"NSW_PW003\" phase=\"UPD\" description=\"Hunter\" type=\"public-district\""
-            << "aac=\"NSW_FA001\" description=\"New South Wales\" type=\"region\""
-            << "NSW_PW007" << kBefore << "New South Wales";
-        QTest::newRow("another state's whole state")
-            << "aac=\"NSW_PW003\" phase=\"UPD\" description=\"Hunter\" type=\"public-district\""
-            << "aac=\"NSW_FA001\" description=\"New South Wales\" type=\"region\""
-            << "VIC_PW001" << kBefore << "";
-        QTest::newRow("no district: the state's every one") << ""
-                                                            << ""
-                                                            << "" << kBefore << "Hunter";
+        const auto row = [](const char* name, const char* from, const char* to,
+                            const char* district, const QDateTime& now, const char* counts) {
+            QTest::newRow(name) << from << to << district << now << counts;
+        };
+        row("names the district", "", "", "NSW_PW005", kBefore, "Sydney Metropolitan");
+        row("another district", "", "", "NSW_PW007", kBefore, "");
+        row("cancelled", "<phase>UPD", "<phase>CAN", "NSW_PW005", kBefore, "");
+        row("final", "<phase>UPD", "<phase>FIN", "NSW_PW005", kBefore, "");
+        row("expired", "<phase>UPD", "<phase>EXP", "NSW_PW005", kBefore, "");
+        row("past its expiry", "", "", "NSW_PW005", kBefore.addSecs(4 * 3600), "");
+        row("not a warning", "<product-type>W", "<product-type>F", "NSW_PW005", kBefore, "");
+        const char* hunter =
+            "aac=\"NSW_PW003\" phase=\"UPD\" description=\"Hunter\" type=\"public-district\"";
+        const char* state = "aac=\"NSW_FA001\" description=\"New South Wales\" type=\"region\"";
+        row("the whole state", hunter, state, "NSW_PW007", kBefore, "New South Wales");
+        row("another state's whole state", hunter, state, "VIC_PW001", kBefore, "");
+        row("no district: the state's every one", "", "", "", kBefore, "Hunter");
     }
     void whichWarningsCount()
     {
