@@ -19,7 +19,7 @@ constexpr int kMaxCells = 9;        // marker names stay unambiguous: "1KQ" ... 
 // The check timer's pace, in its 500 ms ticks: a pass when the tick count reaches kPassTick
 // (it restarts at 1 after a pass: the first pass at the third tick, then every second tick);
 // after kFastChecks passes only every kSlowRounds-th pass looks at the tray. Passes are counted
-// up to kCountedChecks. A tray that tells its changes wakes a resting check (wakeCheck).
+// up to kCountedChecks. A tray that tells its changes is also looked at at once (trayLaidOut).
 constexpr int kPassTick = 2;
 constexpr int kFastChecks = 7;
 constexpr int kSlowRounds = 2;
@@ -126,12 +126,17 @@ TrayDisplay::TrayDisplay(platform::TrayHost& host, QObject* parent)
     connect(&sni_, &SniValueDisplay::lost, this, &TrayDisplay::trayChanged);
     // The value icon stays while the main window is open (it is the value, not a way back).
     connect(&sni_, &SniValueDisplay::restoreRequested, this, &TrayDisplay::restoreRequested);
-    // A tray that tells its changes (an icon docked, mapped, moved) is checked at once.
-    // A tray that tells its changes wakes the resting check (see checkPass). Placing the
-    // ticker at once from here raced the tray's own end (the main window stayed away).
+    // A tray that tells its changes (an icon docked, mapped, moved) wakes the resting check
+    // (see checkPass) and is looked at on the next turn of the event loop: not from within
+    // the tray's own event, where its end may still be arriving (placing the ticker there
+    // raced it, and the main window stayed away); a tray gone by then is left to trayChanged.
     connect(&host_, &platform::TrayHost::layoutChanged, this, [this] {
-        if (state.tickerDocked && state.trayActive)
-            wakeCheck();
+        if (!state.tickerDocked || !state.trayActive)
+            return;
+        wakeCheck();
+        if (!laidOutDue_)
+            QTimer::singleShot(0, this, &TrayDisplay::trayLaidOut);
+        laidOutDue_ = true;
     });
     // The docked ticker takes the panel's own colour once the panel has painted its cells.
     connect(&host_, &platform::TrayHost::areaColorChanged, this, [this](const QColor& colour) {
@@ -353,6 +358,17 @@ void TrayDisplay::trayCheckTick()
             state.checkTicks += 1;
     }
     state.skipRounds += 1;
+}
+
+void TrayDisplay::trayLaidOut()
+{
+    laidOutDue_ = false;
+    if (!state.tickerDocked || !state.trayActive || !host_.available() || !followAreaHeight())
+        return;
+    // Icons not (yet) there are the timer's to look for: it decides when they count as hidden.
+    locator.findPlaceholderIcons(state.cellCount);
+    if (locator.found())
+        checkPass();
 }
 
 bool TrayDisplay::followAreaHeight()
