@@ -363,7 +363,11 @@ void TrayDisplay::trayCheckTick()
 void TrayDisplay::trayLaidOut()
 {
     laidOutDue_ = false;
-    if (!state.tickerDocked || !state.trayActive || !host_.available() || !followAreaHeight())
+    // Only the ticker's place over icons of an area that kept its height: a new area, or one
+    // going with its tray, is the timer's (and trayChanged's) to follow. Docking icons anew
+    // into a tray that is ending would lose the watch on its end.
+    if (!state.tickerDocked || !state.trayActive || readAreaHeight() != state.trayHeight ||
+        !host_.available())
         return;
     // Icons not (yet) there are the timer's to look for: it decides when they count as hidden.
     locator.findPlaceholderIcons(state.cellCount);
