@@ -2,15 +2,20 @@
 # Start-up time and memory of the monitor against bare Qt programs, on a private X server with
 # openbox and a tint2 panel, the state observations being the bureau's real NSW product (525 KB,
 # read from ../shared/bureau-samples/) served by FTP on loopback.
-# Usage: scripts/bench-start.sh [RUNS] [SCANS] [SETTLE]   (defaults 5, 30 and 60 seconds)
+# Usage: scripts/bench-start.sh [RUNS] [SCANS] [SETTLE] [MEMRUNS]
+#        (defaults 5, 30, 60 seconds and 1)
 # NIMBULO_TEST_BUILD names the build (default build-rel, made here as a Release build).
 # Prints, each the median of RUNS runs where it is timed:
 #  - the time from start to the first value painted in the docked ticker (bench_start: the
 #    program's own start-up), against a bare Qt window's first paint (bench_bare, Qt alone);
 #  - the resident memory of the running monitor SETTLE seconds after its start and after SCANS
-#    scans one after the other, against a bare Qt window after SETTLE seconds;
+#    scans one after the other, against a bare Qt window after SETTLE seconds (each the median
+#    of MEMRUNS runs);
 #  - for `weather --print`: the time, the peak resident memory and the shared libraries loaded,
-#    and how often it opens wsetting.ini, against a bare Qt program (offscreen, as --print).
+#    and how often it opens wsetting.ini, against a bare Qt program (bench_bare program);
+#  - each figure's ratio to its bare counterpart beside the goal: the value within 1 s of the
+#    start, the monitor within 1.3 times the bare window's memory, --print within 1.5 times the
+#    bare program's time and memory.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/panel-session.sh
@@ -19,6 +24,7 @@ root=$PWD
 runs=${1:-5}
 scans=${2:-30}
 settle=${3:-60}
+memruns=${4:-1}
 build=${NIMBULO_TEST_BUILD:-build-rel}
 sample=${NIMBULO_SAMPLES:-$root/../shared/bureau-samples}/IDN60920-2020-07-29.xml
 [ -f "$sample" ] || { echo "the bureau's real product $sample is absent" >&2; exit 1; }
@@ -92,24 +98,38 @@ firstPaint() {
   awk -v a="$t0" -v b="$painted" 'BEGIN { printf "%.3f\n", (b - a) / 1000 }'
 }
 echo "start to first paint (median of $runs runs, seconds)"
-for _ in $(seq "$runs"); do firstPaint "$bare" window; done | median | xargs printf '  bare Qt window  %s\n'
-for _ in $(seq "$runs"); do firstPaint "$bench" "$program"; done | median |
-  xargs printf '  value in ticker %s\n'
+barePaint=$(for _ in $(seq "$runs"); do firstPaint "$bare" window; done | median)
+valuePaint=$(for _ in $(seq "$runs"); do firstPaint "$bench" "$program"; done | median)
+printf '  bare Qt window  %s\n  value in ticker %s   (goal: at most 1 s)\n' "$barePaint" "$valuePaint"
 
-echo "resident memory (MB)"
-startProgram "$work/bare.out" "$bare" window
-sleep "$settle"
-printf '  bare Qt window after %d s   %s\n' "$settle" "$(rssOf "$started")"
-stopProgram "$started"
-startProgram "$work/monitor.out" "$bench" "$program"
-sleep "$settle"
-printf '  monitor after %d s          %s\n' "$settle" "$(rssOf "$started")"
-stopProgram "$started"
-startProgram "$work/monitor.out" "$bench" "$program" "$scans"
-waitFor "$work/monitor.out" "^scanned $scans\$" $((scans * 5 + 30))
-sleep 2
-printf '  monitor after %d scans      %s\n' "$scans" "$(rssOf "$started")"
-stopProgram "$started"
+# settledRss OUT SCANS COMMAND...: the resident memory of COMMAND SETTLE seconds after its
+# start, or (SCANS > 0) once it printed "scanned SCANS".
+settledRss() {
+  local out=$1 n=$2 rss
+  shift 2
+  startProgram "$out" "$@"
+  if [ "$n" -gt 0 ]; then
+    # Run in a subshell: the program is ended here on every path.
+    waitFor "$out" "^scanned $n\$" $((n * 5 + 30)) || { stopProgram "$started"; return 1; }
+    sleep 2
+  else
+    sleep "$settle"
+  fi
+  rss=$(rssOf "$started")
+  stopProgram "$started"
+  echo "$rss"
+}
+echo "resident memory (median of $memruns runs, MB)"
+bareRss=$(for _ in $(seq "$memruns"); do settledRss "$work/bare.out" 0 "$bare" window; done | median)
+settledMon=$(for _ in $(seq "$memruns"); do settledRss "$work/monitor.out" 0 "$bench" "$program"; done | median)
+scannedMon=$(for _ in $(seq "$memruns"); do
+  settledRss "$work/monitor.out" "$scans" "$bench" "$program" "$scans"
+done | median)
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
+printf '  bare Qt window after %d s   %s\n' "$settle" "$bareRss"
+printf '  monitor after %d s          %s   (%sx; goal: at most 1.3x)\n' "$settle" "$settledMon" \
+  "$(ratio "$settledMon" "$bareRss")"
+printf '  monitor after %d scans      %s   (%sx)\n' "$scans" "$scannedMon" "$(ratio "$scannedMon" "$bareRss")"
 
 # measure COMMAND...: "<seconds> <peak MB>" of one run.
 measure() {
@@ -122,18 +142,23 @@ libraries() {
   LD_DEBUG=libs LD_DEBUG_OUTPUT=$work/ld "$@" >/dev/null 2>&1 || true
   cat "$work"/ld.* | grep -c 'calling init:'
 }
-# printRow NAME COMMAND...
+# printRow NAME COMMAND...: sets `seconds` and `peak` to the medians.
 printRow() {
   local name=$1 times
   shift
   times=$(for _ in $(seq "$runs"); do measure "$@"; done)
-  printf '  %-16s %9s %9s %10s\n' "$name" "$(cut -d' ' -f1 <<<"$times" | median)" \
-    "$(cut -d' ' -f2 <<<"$times" | median)" "$(libraries "$@")"
+  seconds=$(cut -d' ' -f1 <<<"$times" | median)
+  peak=$(cut -d' ' -f2 <<<"$times" | median)
+  printf '  %-16s %9s %9s %10s\n' "$name" "$seconds" "$peak" "$(libraries "$@")"
 }
 echo "one-shot programs (median of $runs runs)"
 printf '  %-16s %9s %9s %10s\n' program seconds peak-MB libraries
 printRow "bare Qt program" "$bare" program
+bareSeconds=$seconds barePeak=$peak
 printRow "weather --print" "$weather" --appdir "$program" --print
+printf '  weather --print against the bare program: %sx the time, %sx the memory' \
+  "$(ratio "$seconds" "$bareSeconds")" "$(ratio "$peak" "$barePeak")"
+echo " (goal: at most 1.5x each)"
 reads=$(strace -f -e trace=open,openat -o "$work/strace" "$weather" --appdir "$program" --print \
   >/dev/null 2>&1 || true; grep -c 'wsetting\.ini' "$work/strace")
 echo "  weather --print opens wsetting.ini $reads times"

@@ -2,8 +2,8 @@
 // Usage: bench_bare window | program
 //   window   a bare Qt window; prints "painted <ms since the epoch>" at its first paint, then
 //            runs until it is ended;
-//   program  a bare Qt program as `weather --print` starts one (offscreen, fonts at hand):
-//            prints a line and ends.
+//   program  a bare Qt program (offscreen, a font at hand: more than `weather --print` sets
+//            up): prints a line and ends.
 
 #include <QApplication>
 #include <QDateTime>

@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QList>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
@@ -98,4 +101,24 @@ private:
 
     QTemporaryDir dir_;
     bool ok_ = false;
+};
+
+// A real SMTP server (tests/data/net_smtp_peer.py) and the mails it parsed back.
+struct SmtpPeer
+{
+    QTemporaryDir dir;
+    Peer peer;
+    explicit SmtpPeer(const QStringList& args = {})
+        : peer("net_smtp_peer.py", QStringList{QStringLiteral("--out"), dir.filePath("got")} + args)
+    {}
+    QList<QJsonObject> mails() const
+    {
+        QFile file(dir.filePath(QStringLiteral("got")));
+        QList<QJsonObject> all;
+        if (file.open(QIODevice::ReadOnly)) {
+            while (!file.atEnd())
+                all.append(QJsonDocument::fromJson(file.readLine()).object());
+        }
+        return all;
+    }
 };

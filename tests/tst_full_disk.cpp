@@ -54,17 +54,6 @@ bool writeWith(const QString& writer, const QString& dir, bool big)
                               dir + QLatin1Char('/')) == net::LayoutInstall::Installed;
 }
 
-QString keptFile(const QString& writer)
-{
-    if (writer == QLatin1String("settings"))
-        return QStringLiteral("wsetting.ini");
-    if (writer == QLatin1String("registry"))
-        return QStringLiteral("registry.ini");
-    if (writer == QLatin1String("shortcut"))
-        return QStringLiteral("Nimbulo.desktop");
-    return QStringLiteral("weather.ini");
-}
-
 // Fills the disk but for `spare` bytes; the filler's path.
 QString fillDisk(const QString& mountPoint, off_t spare)
 {
@@ -136,36 +125,34 @@ private Q_SLOTS:
     void refusedAndOldFileKept_data()
     {
         QTest::addColumn<QString>("writer");
-        for (const char* writer : {"settings", "registry", "shortcut", "layout"})
-            QTest::newRow(writer) << QString::fromLatin1(writer);
+        QTest::addColumn<QString>("file"); // the file it keeps
+        QTest::newRow("settings") << "settings"
+                                  << "wsetting.ini";
+        QTest::newRow("registry") << "registry"
+                                  << "registry.ini";
+        QTest::newRow("shortcut") << "shortcut"
+                                  << "Nimbulo.desktop";
+        QTest::newRow("layout") << "layout"
+                                << "weather.ini";
     }
     void refusedAndOldFileKept()
     {
         QFETCH(QString, writer);
+        QFETCH(QString, file);
         const QString dir = mountPoint_.path() + QLatin1Char('/') + writer;
         QVERIFY(QDir().mkpath(dir));
         QVERIFY(writeWith(writer, dir, false));
-        const QString kept = dir + QLatin1Char('/') + keptFile(writer);
+        const QString kept = dir + QLatin1Char('/') + file;
         const QByteArray before = contents(kept);
 
-        // Fill the disk, then give back one page: a new file starts, and then runs out.
-        const QByteArray fillerPath = QFile::encodeName(mountPoint_.path() + "/filler");
-        const int fd = ::open(fillerPath.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        QVERIFY(fd >= 0);
-        const QByteArray page(kPage, 'f');
-        off_t filled = 0;
-        while (::write(fd, page.constData(), page.size()) == page.size())
-            filled += page.size();
-        QVERIFY(filled >= kPage);
-        QCOMPARE(::ftruncate(fd, filled - kPage), 0);
-        ::close(fd);
-
+        // A full disk but for one page: a new file starts, and then runs out.
+        const QString filler = fillDisk(mountPoint_.path(), kPage);
         const QStringList filesBefore = QDir(dir).entryList(QDir::Files);
         QVERIFY(!writeWith(writer, dir, true));
         QCOMPARE(contents(kept), before);
         QCOMPARE(QDir(dir).entryList(QDir::Files), filesBefore);
 
-        QVERIFY(QFile::remove(QFile::decodeName(fillerPath)));
+        QVERIFY(QFile::remove(filler));
         QVERIFY(writeWith(writer, dir, true));
         QVERIFY(contents(kept).size() > 3 * kPage);
     }

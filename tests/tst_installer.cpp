@@ -203,23 +203,15 @@ private Q_SLOTS:
         QCOMPARE(setting("station"), offered.isEmpty() ? QString() : "1");
     }
 
-    void xscreensaverEntry_data()
-    {
-        QTest::addColumn<QString>("appDir");
-        QTest::addColumn<QString>("entry");
-        QTest::newRow("plain") << "/opt/n/"
-                               << "\"Nimbulo\" \"/opt/n/nimsaver\" -root";
-        QTest::newRow("blanks") << "/home/a b/"
-                                << "\"Nimbulo\" \"/home/a b/nimsaver\" -root";
-        QTest::newRow("shell characters") << "/x/\"$HOME`\\/"
-                                          << "\"Nimbulo\" \"/x/\\\"\\$HOME\\`\\\\/nimsaver\" -root";
-    }
-
+    // The saver's line for xscreensaver's list: the program quoted as its shell reads it.
     void xscreensaverEntry()
     {
-        QFETCH(QString, appDir);
-        QFETCH(QString, entry);
-        QCOMPARE(setup::xscreensaverEntry(appDir), entry);
+        const QList<QPair<QString, QString>> cases = {
+            {"/opt/n/", "\"Nimbulo\" \"/opt/n/nimsaver\" -root"},
+            {"/home/a b/", "\"Nimbulo\" \"/home/a b/nimsaver\" -root"},
+            {"/x/\"$HOME`\\/", "\"Nimbulo\" \"/x/\\\"\\$HOME\\`\\\\/nimsaver\" -root"}};
+        for (const auto& [appDir, entry] : cases)
+            QCOMPARE(setup::xscreensaverEntry(appDir), entry);
     }
 
     void missingLayoutWritesNoRegion()

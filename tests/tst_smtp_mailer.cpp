@@ -135,26 +135,6 @@ struct Mailer
     }
 };
 
-// A real SMTP server (tests/data/net_smtp_peer.py) and the mails it parsed back.
-struct SmtpPeer
-{
-    QTemporaryDir dir;
-    Peer peer;
-    explicit SmtpPeer(const QStringList& args)
-        : peer("net_smtp_peer.py", QStringList{QStringLiteral("--out"), dir.filePath("got")} + args)
-    {}
-    QList<QJsonObject> mails() const
-    {
-        QFile file(dir.filePath(QStringLiteral("got")));
-        QList<QJsonObject> all;
-        if (file.open(QIODevice::ReadOnly)) {
-            while (!file.atEnd())
-                all.append(QJsonDocument::fromJson(file.readLine()).object());
-        }
-        return all;
-    }
-};
-
 // The "Error: " detail of the one logged mail error; a null string when nothing was logged.
 QString loggedDetail(const net::ErrorLog& log)
 {

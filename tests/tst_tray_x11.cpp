@@ -49,7 +49,8 @@ private:
     // edge to its last one's right edge (and at most the tray's spacing beyond), with the cells
     // its text and arrow need, centred on the panel and painted in the panel's colour (tint2rc:
     // #2a5d8f).
-    void waitDockedOverIcons(const shell::TrayDisplay& d)
+    void waitDockedOverIcons(const shell::TrayDisplay& d,
+                             const std::function<void()>& pump = pumpEvents)
     {
         QString why;
         const bool docked = X11Session::waitUntil(
@@ -78,7 +79,7 @@ private:
                        d.ticker()->background() == QColor(0x2a, 0x5d, 0x8f) &&
                        d.ticker()->textSize(kContent).width() <= d.ticker()->width();
             },
-            15000, pumpEvents);
+            15000, pump);
         QVERIFY2(docked, qPrintable(why));
     }
 
@@ -124,6 +125,22 @@ private Q_SLOTS:
         // Taken down: no blank icon is left in the panel.
         d->stopDockedTicker();
         QVERIFY(X11Session::waitUntil([&] { return blankIcons(1).isEmpty(); }, 10000, pumpEvents));
+    }
+
+    // What the tray tells (the icons docked and laid out) places the ticker: with its check
+    // timer kept still, it still ends up over as many icons as its text needs.
+    void theTrayTellsWhereTheTickerGoes()
+    {
+        QVERIFY(x_.startPanel(X11Session::Panel::Bottom));
+        auto host = platform::createTrayHost();
+        auto d = display(*host, 1);
+        QVERIFY(d->state.tickerDocked);
+        waitDockedOverIcons(*d, [&d] {
+            d->ticker()->tmrCheck->stop();
+            pumpEvents();
+        });
+        QVERIFY(d->state.cellCount > 1);
+        d->stopDockedTicker();
     }
 
     void tallPanelTakesTheStandardIcon()

@@ -2,6 +2,7 @@
 // the about window on the about button with its error-log and update buttons, and the scans
 // of a state product whose stations change between scans.
 
+#include "net_peers.h"
 #include "page_server.h"
 #include "platform/message_box.h"
 #include "weather/app/weather_app.h"
@@ -10,48 +11,17 @@
 #include "weather/net/version_check.h"
 
 #include <QComboBox>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <QtTest>
 
 namespace {
-
-// An SMTP server that accepts everything and keeps the lines it receives.
-class AcceptingSmtp : public QObject
-{
-public:
-    QList<QByteArray> lines;
-
-    AcceptingSmtp()
-    {
-        server_.listen(QHostAddress::LocalHost);
-        connect(&server_, &QTcpServer::newConnection, this, [this] {
-            QTcpSocket* s = server_.nextPendingConnection();
-            s->write("220 ready\r\n");
-            connect(s, &QTcpSocket::readyRead, this, [this, s] {
-                while (s->canReadLine()) {
-                    lines.append(s->readLine().chopped(2));
-                    if (!inData_ || lines.constLast() == ".") {
-                        inData_ = lines.constLast() == "DATA";
-                        s->write("250 ok\r\n");
-                    }
-                }
-            });
-        });
-    }
-    QString port() const { return QString::number(server_.serverPort()); }
-
-private:
-    QTcpServer server_;
-    bool inData_ = false;
-};
 
 // A state observations product of the real shape holding `stations` ("name:wmo:temperature").
 QByteArray stateProduct(const QStringList& stations)
@@ -115,36 +85,27 @@ private Q_SLOTS:
     // their own subjects, the end mail answering the start mail.
     void alarmMailOnMailTimer()
     {
-        AcceptingSmtp smtp;
+        SmtpPeer smtp;
         app::WeatherApp app(dir_.path() + QStringLiteral("/"));
         config::AppSettings& s = app.monitor().settingsForEditing();
         s.mailServer = QStringLiteral("127.0.0.1");
-        s.mailPort = smtp.port();
+        s.mailPort = smtp.peer.port;
         s.mailSender = QStringLiteral("alarm@example.com");
         s.mailRecipient = QStringLiteral("me@example.com");
         Q_EMIT app.monitor().mailDue(false);
         Q_EMIT app.monitor().mailDue(true);
+        QTRY_COMPARE_WITH_TIMEOUT(smtp.mails().size(), 2, 20000);
         QVERIFY2(app.log().isEmpty(), qPrintable(app.log().text()));
-        QCOMPARE(smtp.lines.count("RCPT TO:<me@example.com>"), 2);
-        QVERIFY(smtp.lines.indexOf("Alarm ON") >= 0);
-        QVERIFY(smtp.lines.indexOf("Alarm OFF") > smtp.lines.indexOf("Alarm ON"));
-        QList<QByteArray> subjects;
-        QList<QByteArray> ids;
-        QList<QByteArray> answered;
-        for (const QByteArray& line : std::as_const(smtp.lines)) {
-            if (line.startsWith("Subject: "))
-                subjects.append(line.mid(9));
-            else if (line.startsWith("Message-ID: "))
-                ids.append(line.mid(12));
-            else if (line.startsWith("In-Reply-To: "))
-                answered.append(line.mid(13));
+        const QList<QJsonObject> got = smtp.mails();
+        for (const QString& on : {QStringLiteral("ON"), QStringLiteral("OFF")}) {
+            const QJsonObject& mail = got.at(on == u"ON" ? 0 : 1);
+            QCOMPARE(mail["rcpt_tos"].toArray(), QJsonArray{"me@example.com"});
+            QVERIFY2(mail["subject"].toString().startsWith("Nimbulo alarm " + on + ':'),
+                     qPrintable(mail["subject"].toString()));
+            QVERIFY(mail["body"].toString().contains("Alarm " + on + '\n'));
         }
-        QCOMPARE(subjects.size(), 2);
-        QVERIFY2(subjects[0].startsWith("Nimbulo alarm ON:"), subjects[0].constData());
-        QVERIFY2(subjects[1].startsWith("Nimbulo alarm OFF:"), subjects[1].constData());
-        QCOMPARE(ids.size(), 2);
-        QVERIFY(ids[0] != ids[1]);
-        QCOMPARE(answered, QList<QByteArray>{ids[0]});
+        QVERIFY(got.at(0)["message_id"] != got.at(1)["message_id"]);
+        QCOMPARE(got.at(1)["in_reply_to"].toString(), got.at(0)["message_id"].toString());
     }
 
     // Scans of a product whose stations change: a station that appears is listed, the chosen

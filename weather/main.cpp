@@ -91,9 +91,9 @@ int main(int argc, char** argv)
         return app::runPrintRecord(platform::appDir(), *days, out, err);
     }
     if (const auto mode = printMode(argc, argv)) {
-        // Headless: no display is needed, fonts still measure the leaders.
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        QGuiApplication app(argc, argv);
+        // No window, no font: the leaders count characters, so no display or font database
+        // is set up (a platform's font database alone costs time at start and at the end).
+        QCoreApplication app(argc, argv);
         common::initProgramFolder(QCoreApplication::arguments());
         QTextStream out(stdout);
         QTextStream err(stderr);

@@ -292,8 +292,11 @@ void loadSettings(const SettingsFile& file, AppSettings& s, SettingsTarget& targ
         font.setUnderline(file.flag("font_ul"));
     s.displayFont = font;
 
-    // An empty colour takes the main window's own.
-    const QPalette palette = QGuiApplication::palette();
+    // An empty colour takes the main window's own (Qt's default without a window system: a
+    // one-shot `--print` runs without one).
+    const QPalette palette = qobject_cast<QGuiApplication*>(QCoreApplication::instance())
+                                 ? QGuiApplication::palette()
+                                 : QPalette();
     s.foreColor = file.raw("fore_color").isEmpty() ? palette.color(QPalette::WindowText)
                                                    : colorFromNumber(file.integer("fore_color"));
     s.backColor = file.raw("back_color").isEmpty() ? palette.color(QPalette::Window)

@@ -70,7 +70,8 @@ void FetchCache::load()
     if (bytes.size() < kDigestBytes ||
         digestOf(QByteArrayView(bytes).chopped(kDigestBytes)) != bytes.right(kDigestBytes))
         return;
-    QDataStream in(bytes.left(bytes.size() - kDigestBytes));
+    // Read in place: a product is half a megabyte, and a copy of it is one more peak.
+    QDataStream in(QByteArray::fromRawData(bytes.constData(), bytes.size() - kDigestBytes));
     quint32 magic = 0;
     qint32 count = 0;
     in >> magic >> count;
@@ -83,6 +84,7 @@ void FetchCache::load()
         CachedProduct p;
         in >> url >> p.validators.etag >> p.validators.lastModified >> p.validators.fileTime >>
             p.body;
+        p.body.squeeze(); // the stream grows the body in steps past its size
         entries.insert(url, p);
         order.append(url);
     }

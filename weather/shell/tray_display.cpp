@@ -22,7 +22,8 @@ constexpr int kMaxCells = 9;        // marker names stay unambiguous: "1KQ" ... 
 // tray has settled and a move is rare, so only every kSlowRounds-th pass looks at the tray
 // (every two seconds): half the wake-ups for a tray that does not tell its changes. Passes are
 // counted only up to kCountedChecks, past kFastChecks, so the count never wraps. A tray that
-// tells its changes wakes a resting check (wakeCheck), which starts the fast pace again.
+// tells its changes wakes a resting check (wakeCheck), which starts the fast pace again, and
+// is looked at on the next turn of the event loop (trayLaidOut).
 constexpr int kPassTick = 2;
 constexpr int kFastChecks = 7;
 constexpr int kSlowRounds = 2;
@@ -129,12 +130,17 @@ TrayDisplay::TrayDisplay(platform::TrayHost& host, QObject* parent)
     connect(&sni_, &SniValueDisplay::lost, this, &TrayDisplay::trayChanged);
     // The value icon stays while the main window is open (it is the value, not a way back).
     connect(&sni_, &SniValueDisplay::restoreRequested, this, &TrayDisplay::restoreRequested);
-    // A tray that tells its changes (an icon docked, mapped, moved) is checked at once.
-    // A tray that tells its changes wakes the resting check (see checkPass). Placing the
-    // ticker at once from here raced the tray's own end (the main window stayed away).
+    // A tray that tells its changes (an icon docked, mapped, moved) wakes the resting check
+    // (see checkPass) and is looked at on the next turn of the event loop: not from within
+    // the tray's own event, where its end may still be arriving (placing the ticker there
+    // raced it, and the main window stayed away); a tray gone by then is left to trayChanged.
     connect(&host_, &platform::TrayHost::layoutChanged, this, [this] {
-        if (state.tickerDocked && state.trayActive)
-            wakeCheck();
+        if (!state.tickerDocked || !state.trayActive)
+            return;
+        wakeCheck();
+        if (!laidOutDue_)
+            QTimer::singleShot(0, this, &TrayDisplay::trayLaidOut);
+        laidOutDue_ = true;
     });
     // The docked ticker takes the panel's own colour once the panel has painted its cells.
     connect(&host_, &platform::TrayHost::areaColorChanged, this, [this](const QColor& colour) {
@@ -356,6 +362,21 @@ void TrayDisplay::trayCheckTick()
             state.checkTicks += 1;
     }
     state.skipRounds += 1;
+}
+
+void TrayDisplay::trayLaidOut()
+{
+    laidOutDue_ = false;
+    // Only the ticker's place over icons of an area that kept its height: a new area, or one
+    // going with its tray, is the timer's (and trayChanged's) to follow. Docking icons anew
+    // into a tray that is ending would lose the watch on its end.
+    if (!state.tickerDocked || !state.trayActive || readAreaHeight() != state.trayHeight ||
+        !host_.available())
+        return;
+    // Icons not (yet) there are the timer's to look for: it decides when they count as hidden.
+    locator.findPlaceholderIcons(state.cellCount);
+    if (locator.found())
+        checkPass();
 }
 
 bool TrayDisplay::followAreaHeight()

@@ -192,6 +192,8 @@ private:
     // A tray area of `height` holds rows of icons (a vertical panel): no docked ticker there.
     bool tallTray(int height) const;
     void checkPass();
+    // The tray told a change of its layout: with the icons found the check runs now.
+    void trayLaidOut();
     // Follows a change of the area's height (a late area, a taller panel); false when the
     // ticker left the tray for the standard icon.
     bool followAreaHeight();
@@ -220,6 +222,7 @@ private:
     std::function<platform::DesktopState()> desktop_;
     std::function<std::optional<bool>()> autoTray_;
     bool inUse_ = false;
+    bool laidOutDue_ = false; // trayLaidOut() is queued
 };
 
 } // namespace shell
