@@ -11,7 +11,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-600}
 build=${NIMBULO_TEST_BUILD:-build-test}
 cmake --build "$build" --target bench_idle >/dev/null
-bench=$build/tests/bench_idle
+bench=$build/bench/bench_idle
 
 startScratch
 

@@ -32,8 +32,8 @@ sample=${NIMBULO_SAMPLES:-$root/../shared/bureau-samples}/IDN60920-2020-07-29.xm
   cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DNIMBULO_TESTS=ON >/dev/null
 cmake --build "$build" --target weather bench_start bench_bare >/dev/null
 weather=$root/$build/weather/weather
-bench=$root/$build/tests/bench_start
-bare=$root/$build/tests/bench_bare
+bench=$root/$build/bench/bench_start
+bare=$root/$build/bench/bench_bare
 
 startScratch
 

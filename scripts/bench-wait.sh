@@ -14,4 +14,4 @@ print(s.getsockname()[1]); conns = []
 while True: conns.append(s.accept())'; }
 trap 'kill "$SERVER_PID" 2>/dev/null || true' EXIT
 read -r port <&"${SERVER[0]}"
-"$build/tests/bench_wait" "$port" "${1:-30}"
+"$build/bench/bench_wait" "$port" "${1:-30}"

@@ -5,7 +5,7 @@
 // Usage: bench_fetch [passes] [megabytes]   (defaults 10 and 2).
 
 #include "bench_page.h"
-#include "net_peers.h"
+#include "tests/net_peers.h"
 #include "weather/engine/observation_parser.h"
 #include "weather/net/curl_transfer.h"
 #include "weather/net/error_log.h"
