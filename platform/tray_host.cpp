@@ -7,6 +7,7 @@
 #include <QPixmap>
 #include <QPointer>
 #include <QScreen>
+#include <QTimer>
 #include <QWidget>
 #include <QWindow>
 
@@ -35,6 +36,7 @@ public:
               [this] {
                   // The icons of a tray that went away are reparented to the root: drop them.
                   forgetIcons();
+                  manager_ = 0; // told: the next docking takes whichever tray there is then
                   Q_EMIT trayChanged();
               },
               [this] {
@@ -66,6 +68,10 @@ public:
         const quint32 manager = x11::trayManager();
         if (manager != manager_ || count < icons_.size())
             removePlaceholders();
+        // The tray we docked in has gone or been replaced before its end reached us: watching
+        // the new one (or none) would lose that end, so it is told from here, after this pass.
+        if (manager_ && manager != manager_)
+            QTimer::singleShot(0, this, &TrayHost::trayChanged);
         manager_ = manager;
         watch_.watchManager(manager_);
         dirty_ = true;

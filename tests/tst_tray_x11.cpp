@@ -143,6 +143,21 @@ private Q_SLOTS:
         d->stopDockedTicker();
     }
 
+    // The tray ends while the program is busy, and its next docking finds no tray before the
+    // tray's end reaches it: the host still tells the change (else the ticker would wait for a
+    // tray that never comes, and the main window never return).
+    void trayEndFoundWhileDocking()
+    {
+        QVERIFY(x_.startPanel(X11Session::Panel::Bottom));
+        auto host = platform::createTrayHost();
+        host->addPlaceholders(1);
+        QSignalSpy changed(host.get(), &platform::TrayHost::trayChanged);
+        x_.stopPanel(); // handles none of our events meanwhile
+        host->addPlaceholders(2);
+        QVERIFY(X11Session::waitUntil([&] { return !changed.isEmpty(); }, 5000, pumpEvents));
+        host->removePlaceholders();
+    }
+
     void tallPanelTakesTheStandardIcon()
     {
         QVERIFY(x_.startPanel(X11Session::Panel::Left));
