@@ -93,8 +93,7 @@ private Q_SLOTS:
         platform::DesktopState now = desktopWith(platform::EdgeLeft, true);
         frmDesk desk;
         desk.setDesktopSource([&now] { return now; });
-        desk.bannerTop = false;
-        desk.initBanner();
+        desk.initBanner(false);
         const int h = desk.height();
         QCOMPARE(desk.geometry(), QRect(40, 800 - h, 1240, h));
         QCOMPARE(desk.reservedStrip(), h + 2);
@@ -114,7 +113,7 @@ private Q_SLOTS:
 
         desk.closeBanner();
         QCOMPARE(desk.reservedStrip(), 0);
-        QVERIFY(!desk.tmrPos.isActive());
+        QVERIFY(!desk.findChild<QTimer*>("tmrPos")->isActive());
     }
 
     void showsTheTailForAWhile()
@@ -124,23 +123,24 @@ private Q_SLOTS:
         desk.resize(300, desk.height());
         desk.setText(QStringLiteral("  Temp:20.1C"), false, QPixmap());
         desk.prtBanner();
-        QVERIFY(!desk.cmdMoveLeft->isVisibleTo(&desk));
+        auto* moveLeft = desk.findChild<QPushButton*>("cmdMoveLeft");
+        QVERIFY(!moveLeft->isVisibleTo(&desk));
         QCOMPARE(desk.printed(), QStringLiteral("  Temp:20.1C"));
 
         const QString longText = longLine();
         desk.setText(longText, false, QPixmap());
         desk.prtBanner();
-        QVERIFY(desk.cmdMoveLeft->isVisibleTo(&desk));
-        QCOMPARE(desk.cmdMoveLeft->text(), QStringLiteral("<"));
-        desk.cmdMoveLeft->click();
-        QCOMPARE(desk.cmdMoveLeft->text(), QStringLiteral(">"));
-        QVERIFY(desk.tmrLeft.isActive());
+        QVERIFY(moveLeft->isVisibleTo(&desk));
+        QCOMPARE(moveLeft->text(), QStringLiteral("<"));
+        moveLeft->click();
+        QCOMPARE(moveLeft->text(), QStringLiteral(">"));
+        QVERIFY(desk.findChild<QTimer*>("tmrLeft")->isActive());
         QVERIFY(desk.printed().endsWith(QStringLiteral("19.5         ")));
         QVERIFY(longText.endsWith(desk.printed().chopped(5)));
         // A second click brings the head back at once.
-        desk.cmdMoveLeft->click();
+        moveLeft->click();
         QCOMPARE(desk.printed(), longText);
-        QCOMPARE(desk.cmdMoveLeft->text(), QStringLiteral("<"));
+        QCOMPARE(moveLeft->text(), QStringLiteral("<"));
     }
 
     // A text longer than the strip ends in "…" before the stale mark and the trend arrow, which
@@ -154,7 +154,7 @@ private Q_SLOTS:
         const QString longText = longLine();
         desk.setText(longText, true, shell::trendArrow(3, 16), shell::PanelMark::Stale);
         desk.prtBanner();
-        const QImage strip = desk.picDspl->grab().toImage();
+        const QImage strip = desk.textStrip()->grab().toImage();
         QVERIFY2(desk.drawn().endsWith(QChar(0x2026)), qPrintable(desk.drawn()));
         bool red = false;
         for (int x = strip.width() - 16; x < strip.width(); ++x) {
@@ -168,8 +168,8 @@ private Q_SLOTS:
 
         QSignalSpy menu(&desk, &frmDesk::popupMenuRequested);
         QSignalSpy restore(&desk, &frmDesk::restoreRequested);
-        QTest::mouseClick(desk.picDspl, Qt::RightButton);
-        QTest::mouseDClick(desk.picDspl, Qt::LeftButton);
+        QTest::mouseClick(desk.textStrip(), Qt::RightButton);
+        QTest::mouseDClick(desk.textStrip(), Qt::LeftButton);
         QCOMPARE(menu.count(), 1);
         QCOMPARE(restore.count(), 1);
     }

@@ -20,8 +20,7 @@ const char kChildSwitch[] = "--banner-child";
 // The banner at the bottom of the screen (above the panel when the panel is there).
 void showAtBottom(shell::frmDesk& desk)
 {
-    desk.bannerTop = false;
-    desk.initBanner();
+    desk.initBanner(false);
     desk.showBanner();
 }
 
@@ -87,11 +86,12 @@ private Q_SLOTS:
         // though the banner never becomes the active window.
         shell::ToolTipHelp tips;
         tips.setToolTips({&desk});
-        tips.setStatTip(desk.picDspl);
-        tips.updateStatTip(desk.picDspl, QStringLiteral("Temperature 21.0"));
-        QVERIFY(x_.hoverShowsTip(desk.picDspl, QStringLiteral("Temperature 21.0"),
+        tips.setStatTip(desk.textStrip());
+        tips.updateStatTip(desk.textStrip(), QStringLiteral("Temperature 21.0"));
+        QVERIFY(x_.hoverShowsTip(desk.textStrip(), QStringLiteral("Temperature 21.0"),
                                  QStringLiteral("banner-stats-tip.png")));
-        QVERIFY(x_.hoverShowsTip(desk.cmdMenu, QStringLiteral("Banner display menu:"),
+        QVERIFY(x_.hoverShowsTip(desk.findChild<QToolButton*>("cmdMenu"),
+                                 QStringLiteral("Banner display menu:"),
                                  QStringLiteral("banner-menu-tip.png")));
 
         // The banner drops to the screen's bottom and keeps only its own strip; the panel's

@@ -307,7 +307,7 @@ private Q_SLOTS:
         options->findChild<QCheckBox*>(QStringLiteral("chkToolTip"))->setChecked(false);
         options->findChild<QPushButton*>(QStringLiteral("cmdOK"))->click();
         QVERIFY(!tips.hasTool(refresh));
-        QVERIFY(tips.hasTool(program.displays().banner().picDspl));
+        QVERIFY(tips.hasTool(program.displays().banner().textStrip()));
 
         // The graph entry is usable exactly when the graph button is (no history link yet).
         const shell::frmMenu& menu = program.menu();

@@ -242,7 +242,7 @@ void WeatherApp::connectTips()
         QString text;
         if (ticker && tool == ticker->picTicker)
             text = monitor_->texts().tickerTip;
-        else if (tool == displays_->banner().picDspl)
+        else if (tool == displays_->banner().textStrip())
             text = monitor_->texts().bannerTip;
         // Values older than the last scan say so.
         if (!text.isEmpty() && !monitor_->texts().staleText.isEmpty())
@@ -334,7 +334,7 @@ void WeatherApp::setHelpTips(bool on)
 void WeatherApp::setStatTips()
 {
     for (QWidget* strip :
-         {displays_->banner().picDspl,
+         {displays_->banner().textStrip(),
           displays_->tray().ticker() ? displays_->tray().ticker()->picTicker : nullptr}) {
         if (strip && !toolTips_.tooltip().hasTool(strip))
             toolTips_.setStatTip(strip);

@@ -175,8 +175,9 @@ void frmDesk::placeBanner(const platform::DesktopState& desktop)
     setGeometry(workLeft, top, qMax(1, workRight - workLeft), height());
 }
 
-void frmDesk::initBanner()
+void frmDesk::initBanner(bool top)
 {
+    bannerTop = top;
     const platform::DesktopState desktop = desktop_();
     readTaskbar(desktop);
     readWorkArea(desktop);

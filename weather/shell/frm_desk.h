@@ -40,11 +40,51 @@ class frmDesk : public QWidget
 public:
     explicit frmDesk(QWidget* parent = nullptr);
 
+    // Tests replace the desktop.
+    void setDesktopSource(std::function<platform::DesktopState()> source);
+
+    // The look and content that printBanner hands over.
+    void setLook(const QColor& foreground, const QColor& background, const QFont& font);
+    void setText(const QString& bannerText, bool showArrow, const QPixmap& arrow,
+                 PanelMarks marks = {});
+    void setMenuIcon(const QIcon& icon);
+    // A warning is in force: the warning mark stands before the text (which keeps its format).
+    void setWarning(bool on) { warning_ = on; }
+    bool warningShown() const { return warning_; }
+
+    // Places the banner at the top (`banner_pos`) or bottom edge and reserves its strip.
+    void initBanner(bool top);
+    void showBanner();  // show it as a dock window on every desktop
+    void prtBanner();   // lay out the controls and print the text
+    void setDeskArea(); // reserve the strip
+    void undoDesk();    // give the strip back
+    void tmrPosTick();
+    void showTaskbar();
+    // Stops following the panel, gives the strip back and hides.
+    void closeBanner();
+
+    int reservedStrip() const { return reserved_; } // 0: nothing reserved
+    const QString& printed() const { return printed_; }
+    const QString& drawn() const { return drawn_; } // the printed text as the last paint fit it
+    PanelMarks marks() const { return marks_; }
+    QWidget* textStrip() const { return picDspl; } // where the stats tip shows
+    void drawText(QWidget* strip);
+
+Q_SIGNALS:
+    void popupMenuRequested(QPoint global); // the menu button, or a right click on the text
+    void restoreRequested();                // a double-click on the text: the main window
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+
+private:
     QToolButton* cmdMenu;
     QWidget* picDspl;
     QPushButton* cmdMoveLeft;
-    QTimer tmrPos;  // 1000 ms: follow the panel
-    QTimer tmrLeft; // 6000 ms, one shot: the shifted view ends
+    QTimer tmrPos{this};  // 1000 ms: follow the panel
+    QTimer tmrLeft{this}; // 6000 ms, one shot: the shifted view ends
 
     // `banner_pos`: true for the top edge.
     bool bannerTop = false;
@@ -61,44 +101,6 @@ public:
     bool areaPending = false;
     bool tailShown = false;
 
-    // Tests replace the desktop.
-    void setDesktopSource(std::function<platform::DesktopState()> source);
-
-    // The look and content that printBanner hands over.
-    void setLook(const QColor& foreground, const QColor& background, const QFont& font);
-    void setText(const QString& bannerText, bool showArrow, const QPixmap& arrow,
-                 PanelMarks marks = {});
-    void setMenuIcon(const QIcon& icon);
-    // A warning is in force: the warning mark stands before the text (which keeps its format).
-    void setWarning(bool on) { warning_ = on; }
-    bool warningShown() const { return warning_; }
-
-    void initBanner();  // place the banner and reserve its strip
-    void showBanner();  // show it as a dock window on every desktop
-    void prtBanner();   // lay out the controls and print the text
-    void setDeskArea(); // reserve the strip
-    void undoDesk();    // give the strip back
-    void tmrPosTick();
-    void showTaskbar();
-    // Stops following the panel, gives the strip back and hides.
-    void closeBanner();
-
-    int reservedStrip() const { return reserved_; } // 0: nothing reserved
-    const QString& printed() const { return printed_; }
-    const QString& drawn() const { return drawn_; } // the printed text as the last paint fit it
-    PanelMarks marks() const { return marks_; }
-    void drawText(QWidget* strip);
-
-Q_SIGNALS:
-    void popupMenuRequested(QPoint global); // the menu button, or a right click on the text
-    void restoreRequested();                // a double-click on the text: the main window
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-
-private:
     void readTaskbar(const platform::DesktopState& desktop);
     void readWorkArea(const platform::DesktopState& desktop);
     void placeBanner(const platform::DesktopState& desktop);

@@ -113,8 +113,7 @@ void PanelDisplays::startTray()
 
 void PanelDisplays::startBanner()
 {
-    banner_.bannerTop = !monitor_.settings().bannerBottom;
-    banner_.initBanner();
+    banner_.initBanner(!monitor_.settings().bannerBottom);
     banner_.showBanner();
     printBanner();
 }
@@ -212,7 +211,7 @@ void PanelDisplays::printBanner()
     banner_.setWarning(!monitor_.warnings().isEmpty());
     banner_.setMenuIcon(levelIcon(stats.levelIcon));
     banner_.prtBanner();
-    banner_.picDspl->setToolTip(monitor_.texts().bannerTip);
+    banner_.textStrip()->setToolTip(monitor_.texts().bannerTip);
 }
 
 void PanelDisplays::published()
