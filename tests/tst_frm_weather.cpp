@@ -501,7 +501,7 @@ private Q_SLOTS:
         // Hide restarts the panel display with a pass of its own: the message still scrolls.
         click("cmdHide");
         QTest::qWait(200);
-        QVERIFY(inkOf(w.alarmWindow()->picTicker) > 0);
+        QVERIFY(inkOf(w.alarmWindow()->findChild<QWidget*>("picTicker")) > 0);
 
         // Alarms stay on across a restart, and the next scan raises the alarm again.
         app_->quit();
@@ -512,7 +512,7 @@ private Q_SLOTS:
         QVERIFY(control<QCheckBox>("chkAlarm")->isChecked());
         QTRY_VERIFY(again.alarmWindow() != nullptr);
         // Shift in the alarm window closes it and switches all alarms off.
-        QTest::keyClick(again.alarmWindow()->picTicker, Qt::Key_Shift);
+        QTest::keyClick(again.alarmWindow()->findChild<QWidget*>("picTicker"), Qt::Key_Shift);
         QTRY_VERIFY(again.alarmWindow() == nullptr);
         QVERIFY(!control<QCheckBox>("chkAlarm")->isChecked());
         QVERIFY(app_->monitor().alarmState().alarmOff);

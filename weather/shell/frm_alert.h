@@ -31,11 +31,6 @@ public:
     // `alarmText` is asked on every tick, so a new alarm text shows at once.
     frmAlert(std::function<QString()> alarmText, const Options& options, QWidget* parent = nullptr);
 
-    QWidget* picTicker;
-    QLabel* Image1;
-    QTimer* tmrSound;
-    QTimer* tmrTicker;
-
     const AlarmScroll& scroll() const { return scroll_; }
     int soundsPlayed() const { return soundsPlayed_; }
 
@@ -48,6 +43,11 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    QWidget* picTicker;
+    QLabel* Image1;
+    QTimer* tmrSound;
+    QTimer* tmrTicker;
+
     void tick();
     void ding();
     void paintStrip();
