@@ -32,10 +32,10 @@ int main(int argc, char** argv)
             return 1;
         }
         display = std::make_unique<shell::TrayDisplay>(*host);
-        display->state.cellCount = 3;
+        display->setCellCount(3);
         display->setContent({QStringLiteral("21.0 °C"), true, 3}, 1);
         display->startTrayDisplay();
-        if (!display->state.tickerDocked) {
+        if (!display->state().tickerDocked) {
             std::fprintf(stderr, "the ticker did not dock\n");
             return 1;
         }

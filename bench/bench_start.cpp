@@ -70,8 +70,8 @@ int main(int argc, char** argv)
         appDir += u'/';
     app::WeatherApp monitor(appDir);
     shell::TrayDisplay& tray = monitor.displays().tray();
-    const PaintWatch watch(tray.ticker()->picTicker, [&tray, &monitor] {
-        return tray.state.tickerDocked && tray.ticker()->isVisible() &&
+    const PaintWatch watch(tray.ticker()->textStrip(), [&tray, &monitor] {
+        return tray.state().tickerDocked && tray.ticker()->isVisible() &&
                monitor.monitor().lastPassShown() && tray.ticker()->printed() != u"No Data";
     });
     int scanned = 0;

@@ -70,7 +70,7 @@ private Q_SLOTS:
         ticker.paintTicker(
             {QStringLiteral("WWWW"), false, 4,
              stale ? shell::PanelMarks(shell::PanelMark::Stale) : shell::PanelMarks()});
-        const QImage image = ticker.picTicker->grab().toImage();
+        const QImage image = ticker.textStrip()->grab().toImage();
         QCOMPARE(image.pixelColor(image.width() - 1, 0), QColor(Qt::darkBlue));
         bool fullColour = false;
         bool drawn = false;
@@ -92,13 +92,13 @@ private Q_SLOTS:
         QSignalSpy clicked(&ticker, &frmTicker::clicked);
         QSignalSpy doubled(&ticker, &frmTicker::doubleClicked);
         QSignalSpy right(&ticker, &frmTicker::rightButtonReleased);
-        QTest::mouseClick(ticker.picTicker, Qt::LeftButton);
+        QTest::mouseClick(ticker.textStrip(), Qt::LeftButton);
         QCOMPARE(clicked.count(), 1);
         QCOMPARE(doubled.count(), 0);
-        QTest::mouseClick(ticker.picTicker, Qt::RightButton);
+        QTest::mouseClick(ticker.textStrip(), Qt::RightButton);
         QCOMPARE(right.count(), 1);
         QCOMPARE(clicked.count(), 1);
-        QTest::mouseDClick(ticker.picTicker, Qt::LeftButton);
+        QTest::mouseDClick(ticker.textStrip(), Qt::LeftButton);
         QCOMPARE(doubled.count(), 1);
     }
 };

@@ -78,7 +78,7 @@ struct Fixture
         shell::TrayOptions options;
         options.noXpHelp = noXpHelp;
         display.setOptions(options);
-        display.state.cellCount = 3;
+        display.setCellCount(3);
         display.setContent({QStringLiteral("22.5"), false, 4}, 1);
     }
 
@@ -195,7 +195,7 @@ private Q_SLOTS:
         QCOMPARE(ticker->geometry(), at);
         f.display.stopDockedTicker();
         QVERIFY(!f.tray.embedded && f.tray.docked == 0);
-        QVERIFY(!ticker->tmrCheck->isActive());
+        QVERIFY(!ticker->checking());
     }
 
     // Another icon joins the tray on the left of the blank icons, soon after the start or
@@ -229,15 +229,15 @@ private Q_SLOTS:
         Fixture f;
         f.tray.reports = true;
         f.display.startTrayDisplay();
-        const QTimer* check = f.display.ticker()->tmrCheck;
+        const shell::frmTicker* ticker = f.display.ticker();
         f.tick(3);
-        QVERIFY(!check->isActive());
+        QVERIFY(!ticker->checking());
         f.tray.firstLeft = 124;
         Q_EMIT f.tray.layoutChanged();
-        QVERIFY(check->isActive());
+        QVERIFY(ticker->checking());
         f.tick(3);
         QCOMPARE(f.display.ticker()->x(), 124);
-        QVERIFY(!check->isActive());
+        QVERIFY(!ticker->checking());
         f.display.setContent({QStringLiteral("21.0 °C / 84% / 1012.5 hPa"), true, 3}, 1);
         f.display.paintTicker();
         QVERIFY(f.tray.docked > 3);
@@ -281,8 +281,8 @@ private Q_SLOTS:
                  QStringLiteral("Nimbulo: hidden panel icons"));
         f.tick(6);
         QCOMPARE(standIn.count(), 0);
-        f.display.helpWindow()->chkNoShow->setChecked(notAgain);
-        f.display.helpWindow()->cmdClose->click();
+        f.display.helpWindow()->findChild<QCheckBox*>("chkNoShow")->setChecked(notAgain);
+        f.display.helpWindow()->findChild<QPushButton*>("cmdClose")->click();
         QCOMPARE(chosen.count(), int(notAgain)); // the caller saves the choice
         QTRY_VERIFY(!f.display.helpWindow());
         f.tick(6);
@@ -374,7 +374,7 @@ private Q_SLOTS:
         QVERIFY(f.display.ticker()->isVisible() && f.display.ticker()->bordered());
         QCOMPARE(f.display.ticker()->pos(), QPoint(1280 - 117, 770 - 16 - 2));
         // The free ticker's own right click opens nothing; the icon's opens the menu.
-        QTest::mouseClick(f.display.ticker()->picTicker, Qt::RightButton);
+        QTest::mouseClick(f.display.ticker()->textStrip(), Qt::RightButton);
         QCOMPARE(menu.count(), 0);
         f.display.trayIconRightClicked(QPoint(5, 5));
         QCOMPARE(menu.count(), 1);
@@ -397,12 +397,12 @@ private Q_SLOTS:
         f.display.startTrayDisplay();
         QSignalSpy menu(&f.display, &TrayDisplay::popupMenuRequested);
         QSignalSpy restore(&f.display, &TrayDisplay::restoreRequested);
-        QTest::mouseClick(f.display.ticker()->picTicker, Qt::RightButton);
+        QTest::mouseClick(f.display.ticker()->textStrip(), Qt::RightButton);
         QCOMPARE(menu.count(), 1);
         if (twice)
-            QTest::mouseDClick(f.display.ticker()->picTicker, Qt::LeftButton);
+            QTest::mouseDClick(f.display.ticker()->textStrip(), Qt::LeftButton);
         else
-            QTest::mouseClick(f.display.ticker()->picTicker, Qt::LeftButton);
+            QTest::mouseClick(f.display.ticker()->textStrip(), Qt::LeftButton);
         QCOMPARE(restore.count(), 1);
         QCOMPARE(f.tray.docked, 0);
     }

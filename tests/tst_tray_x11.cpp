@@ -34,7 +34,7 @@ private:
         options.backColor = QColor(0x80, 0x20, 0x20);
         options.noXpHelp = true;
         d->setOptions(options);
-        d->state.cellCount = cells;
+        d->setCellCount(cells);
         d->setContent(kContent, 1);
         d->startTrayDisplay();
         return d;
@@ -60,7 +60,7 @@ private:
                 why = QStringLiteral("ticker not a mapped child of the panel");
                 if (!panel || x_.parent(ticker) != panel || !x_.viewable(ticker))
                     return false;
-                const int cells = d.state.cellCount;
+                const int cells = d.state().cellCount;
                 for (int k = 1; k <= cells; ++k) {
                     why = QStringLiteral("not one icon %1 in the panel").arg(k);
                     if (blankIcons(k).size() != 1)
@@ -92,19 +92,18 @@ private Q_SLOTS:
         auto host = platform::createTrayHost();
         QVERIFY(host->available());
         auto d = display(*host, 3);
-        QVERIFY(d->state.tickerDocked);
+        QVERIFY(d->state().tickerDocked);
         waitDockedOverIcons(*d);
         x_.saveScreenshot(QStringLiteral("docked-ticker.png"));
         shell::clsTooltip tips;
-        tips.addTool(d->ticker()->picTicker, QStringLiteral("Temperature 21.0"), {});
-        QVERIFY(x_.hoverShowsTip(d->ticker()->picTicker, QStringLiteral("Temperature 21.0"),
+        tips.addTool(d->ticker()->textStrip(), QStringLiteral("Temperature 21.0"), {});
+        QVERIFY(x_.hoverShowsTip(d->ticker()->textStrip(), QStringLiteral("Temperature 21.0"),
                                  QStringLiteral("docked-ticker-tip.png")));
 
         // In place, the check rests: the tray tells its changes. Another program's icon docking
         // right of ours (the tray sorts by name, and grows to the left) moves them, and the
         // ticker follows.
-        QVERIFY(X11Session::waitUntil([&] { return !d->ticker()->tmrCheck->isActive(); }, 15000,
-                                      pumpEvents));
+        QVERIFY(X11Session::waitUntil([&] { return !d->ticker()->checking(); }, 15000, pumpEvents));
         const int firstLeft = x_.rootRect(blankIcons(1).first()).x();
         const quint32 other = platform::x11::createTrayIcon(QStringLiteral("ZZ"));
         platform::x11::dockTrayIcon(x_.trayOwner(), other);
@@ -134,12 +133,12 @@ private Q_SLOTS:
         QVERIFY(x_.startPanel(X11Session::Panel::Bottom));
         auto host = platform::createTrayHost();
         auto d = display(*host, 1);
-        QVERIFY(d->state.tickerDocked);
+        QVERIFY(d->state().tickerDocked);
         waitDockedOverIcons(*d, [&d] {
-            d->ticker()->tmrCheck->stop();
+            d->ticker()->setChecking(false);
             pumpEvents();
         });
-        QVERIFY(d->state.cellCount > 1);
+        QVERIFY(d->state().cellCount > 1);
         d->stopDockedTicker();
     }
 
@@ -163,7 +162,7 @@ private Q_SLOTS:
         QVERIFY(x_.startPanel(X11Session::Panel::Left));
         auto host = platform::createTrayHost();
         auto d = display(*host, 3);
-        QVERIFY(!d->state.tickerDocked);
+        QVERIFY(!d->state().tickerDocked);
         d->setStdTray();
         QVERIFY(X11Session::waitUntil([] { return QSystemTrayIcon::isSystemTrayAvailable(); },
                                       10000, pumpEvents));
@@ -178,7 +177,7 @@ private Q_SLOTS:
         QVERIFY(X11Session::waitUntil(
             [&] { return x_.viewable(xcb_window_t(ticker->windowHandle()->winId())); }, 10000,
             pumpEvents));
-        const QFontMetrics metrics(ticker->picTicker->font());
+        const QFontMetrics metrics(ticker->textStrip()->font());
         QVERIFY(ticker->arrowShown());
         QVERIFY2(metrics.horizontalAdvance(QStringLiteral("21.0 °C / 84%")) + ticker->height() <=
                      ticker->width(),
@@ -187,17 +186,17 @@ private Q_SLOTS:
         // (Not where the tip's hover rests: Qt drops a move to where it saw the pointer last.)
         const QRect window = x_.rootRect(xcb_window_t(ticker->windowHandle()->winId()));
         x_.movePointer(window.topLeft() + QPoint(2, 2));
-        QVERIFY(
-            X11Session::waitUntil([&] { return !d->tmrMsonIcon.isActive(); }, 10000, pumpEvents));
+        QVERIFY(X11Session::waitUntil(
+            [&] { return !d->findChild<QTimer*>("tmrMsonIcon")->isActive(); }, 10000, pumpEvents));
         QVERIFY(ticker->isVisible());
         shell::clsTooltip tips;
-        tips.addTool(ticker->picTicker, QStringLiteral("Humidity 84"), {});
-        QVERIFY(x_.hoverShowsTip(ticker->picTicker, QStringLiteral("Humidity 84"),
+        tips.addTool(ticker->textStrip(), QStringLiteral("Humidity 84"), {});
+        QVERIFY(x_.hoverShowsTip(ticker->textStrip(), QStringLiteral("Humidity 84"),
                                  QStringLiteral("free-ticker-tip.png")));
-        QVERIFY(
-            X11Session::waitUntil([&] { return d->tmrMsonIcon.isActive(); }, 10000, pumpEvents));
+        QVERIFY(X11Session::waitUntil(
+            [&] { return d->findChild<QTimer*>("tmrMsonIcon")->isActive(); }, 10000, pumpEvents));
         d->shutdown();
-        QVERIFY(!d->state.trayActive);
+        QVERIFY(!d->state().trayActive);
     }
 
     // Without a panel (skipped or failed start) there is nothing to stop.

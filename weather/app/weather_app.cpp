@@ -240,7 +240,7 @@ void WeatherApp::connectTips()
     connect(&toolTips_.tooltip(), &shell::clsTooltip::needText, this, [this](QWidget* tool) {
         const shell::frmTicker* ticker = displays_->tray().ticker();
         QString text;
-        if (ticker && tool == ticker->picTicker)
+        if (ticker && tool == ticker->textStrip())
             text = monitor_->texts().tickerTip;
         else if (tool == displays_->banner().textStrip())
             text = monitor_->texts().bannerTip;
@@ -335,7 +335,7 @@ void WeatherApp::setStatTips()
 {
     for (QWidget* strip :
          {displays_->banner().textStrip(),
-          displays_->tray().ticker() ? displays_->tray().ticker()->picTicker : nullptr}) {
+          displays_->tray().ticker() ? displays_->tray().ticker()->textStrip() : nullptr}) {
         if (strip && !toolTips_.tooltip().hasTool(strip))
             toolTips_.setStatTip(strip);
     }

@@ -54,12 +54,26 @@ frmTicker::frmTicker(QWidget* parent)
     picTicker->setObjectName(QStringLiteral("picTicker"));
     tmrCheck->setObjectName(QStringLiteral("tmrCheck"));
     tmrCheck->setInterval(500);
+    connect(tmrCheck, &QTimer::timeout, this, &frmTicker::checkDue);
     setAttribute(Qt::WA_ShowWithoutActivating);
     setAttribute(Qt::WA_X11DoNotAcceptFocus);
     // The ticker never becomes the active window, where alone Qt would show its stats tip.
     setAttribute(Qt::WA_AlwaysShowToolTips);
     picTicker->installEventFilter(this);
     resize(66, 16);
+}
+
+void frmTicker::setChecking(bool on)
+{
+    if (on)
+        tmrCheck->start();
+    else
+        tmrCheck->stop();
+}
+
+bool frmTicker::checking() const
+{
+    return tmrCheck->isActive();
 }
 
 void frmTicker::setColors(const QColor& foreground, const QColor& background)

@@ -45,8 +45,10 @@ class frmTicker : public QWidget
 public:
     explicit frmTicker(QWidget* parent = nullptr);
 
-    QWidget* picTicker;
-    QTimer* tmrCheck; // 500 ms; runs the tray display's check while docked
+    QWidget* textStrip() const { return picTicker; } // where the stats tip shows
+    // The tray display's check while docked: checkDue() every 500 ms (`tmrCheck`) while on.
+    void setChecking(bool on);
+    bool checking() const;
 
     void setColors(const QColor& foreground, const QColor& background);
     QColor foreground() const { return foreground_; }
@@ -76,12 +78,16 @@ Q_SIGNALS:
     void doubleClicked();                    // back to the main window
     void rightButtonReleased(QPoint global); // the popup menu, while docked
     void pointerInside(bool inside);         // the pointer came onto the ticker or left it
+    void checkDue();                         // a tick of `tmrCheck`
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    QWidget* picTicker;
+    QTimer* tmrCheck;
+
     void fitText();
     int arrowSize() const;
     int markSize() const;

@@ -17,11 +17,12 @@ class frmXPhide : public QWidget
 public:
     explicit frmXPhide(QWidget* parent = nullptr);
 
-    QCheckBox* chkNoShow;
-    QPushButton* cmdClose;
-
 Q_SIGNALS:
     void noShowChosen();
+
+private:
+    QCheckBox* chkNoShow;
+    QPushButton* cmdClose;
 };
 
 } // namespace shell

@@ -36,7 +36,7 @@ PanelDisplays::PanelDisplays(engine::Monitor& monitor, QWidget& mainWindow,
     connect(&tray_, &TrayDisplay::noDataShown, this,
             [this] { monitor_.showNoDataTip(kNoDataTip); });
     connect(&tray_, &TrayDisplay::statTipsRequested, this,
-            [this] { tray_.ticker()->picTicker->setToolTip(monitor_.texts().tickerTip); });
+            [this] { tray_.ticker()->textStrip()->setToolTip(monitor_.texts().tickerTip); });
     // Whenever the tray goes and nothing shows the value, the main window comes back.
     connect(&tray_, &TrayDisplay::trayLost, this, &PanelDisplays::keepReachable);
     // Hidden by the panel, the ticker shows nothing: the main window does instead.
@@ -58,9 +58,9 @@ bool PanelDisplays::bannerChosen() const
 
 void PanelDisplays::setDisplayWidth()
 {
-    tray_.state.cellCount = engine::displayCellCount(
+    tray_.setCellCount(engine::displayCellCount(
         monitor_.displays().currentText(), monitor_.displays2().currentText(),
-        monitor_.settings().showTrend, monitor_.secondValue());
+        monitor_.settings().showTrend, monitor_.secondValue()));
 }
 
 PanelMarks PanelDisplays::marks() const
@@ -107,7 +107,7 @@ void PanelDisplays::startTray()
 {
     applyTrayOptions();
     tray_.startTrayDisplay();
-    if (!tray_.state.tickerDocked)
+    if (!tray_.state().tickerDocked)
         tray_.setStdTray();
 }
 
@@ -152,7 +152,7 @@ void PanelDisplays::keepReachable()
 {
     if (bannerChosen())
         return;
-    if (!tray_.state.tickerDocked && !tray_.stdIconShown())
+    if (!tray_.state().tickerDocked && !tray_.stdIconShown())
         mainWindow_.show();
 }
 
@@ -162,8 +162,8 @@ void PanelDisplays::restoreMainWindow()
         banner_.closeBanner();
     // The value icon stays beside the window; the ticker and the standard icon give way to it.
     if (!tray_.staysWithWindow()) {
-        if (tray_.state.trayActive) {
-            if (tray_.state.tickerDocked)
+        if (tray_.state().trayActive) {
+            if (tray_.state().tickerDocked)
                 tray_.stopDockedTicker();
             else
                 tray_.closeStdTray();
@@ -219,7 +219,7 @@ void PanelDisplays::published()
     const config::AppSettings& s = monitor_.settings();
     setTrayContent();
     tray_.paintTicker();
-    if (!tray_.state.tickerDocked && tray_.state.trayActive)
+    if (!tray_.state().tickerDocked && tray_.state().trayActive)
         tray_.notifyStdTray();
     if (s.banner)
         printBanner();

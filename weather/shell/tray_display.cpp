@@ -122,7 +122,7 @@ TrayDisplay::TrayDisplay(platform::TrayHost& host, QObject* parent)
     tmrMsonIcon.setSingleShot(true);
     connect(&tmrMsonIcon, &QTimer::timeout, this, [this] {
         tmrMsonIcon.stop();
-        state.hoverShown = false;
+        state_.hoverShown = false;
         ticker_->hide();
     });
     connect(&host_, &platform::TrayHost::trayChanged, this, &TrayDisplay::trayChanged);
@@ -135,7 +135,7 @@ TrayDisplay::TrayDisplay(platform::TrayHost& host, QObject* parent)
     // the tray's own event, where its end may still be arriving (placing the ticker there
     // raced it, and the main window stayed away); a tray gone by then is left to trayChanged.
     connect(&host_, &platform::TrayHost::layoutChanged, this, [this] {
-        if (!state.tickerDocked || !state.trayActive)
+        if (!state_.tickerDocked || !state_.trayActive)
             return;
         wakeCheck();
         if (!laidOutDue_)
@@ -144,7 +144,7 @@ TrayDisplay::TrayDisplay(platform::TrayHost& host, QObject* parent)
     });
     // The docked ticker takes the panel's own colour once the panel has painted its cells.
     connect(&host_, &platform::TrayHost::areaColorChanged, this, [this](const QColor& colour) {
-        if (state.tickerDocked && options_.useSysColor)
+        if (state_.tickerDocked && options_.useSysColor)
             ticker_->setColors(QColor(), colour);
     });
     makeTicker();
@@ -190,19 +190,19 @@ void TrayDisplay::setAutoTraySource(std::function<std::optional<bool>()> source)
 void TrayDisplay::makeTicker()
 {
     ticker_ = std::make_unique<frmTicker>();
-    connect(ticker_->tmrCheck, &QTimer::timeout, this, &TrayDisplay::trayCheckTick);
+    connect(ticker_.get(), &frmTicker::checkDue, this, &TrayDisplay::trayCheckTick);
     // A click (or a double-click) brings the main window back, as on the value icon.
     connect(ticker_.get(), &frmTicker::clicked, this, &TrayDisplay::tickerClicked);
     connect(ticker_.get(), &frmTicker::doubleClicked, this, &TrayDisplay::tickerClicked);
     connect(ticker_.get(), &frmTicker::rightButtonReleased, this, [this](QPoint global) {
         // The free (hover) ticker has no menu: the standard icon's right click opens it.
-        if (state.tickerDocked)
+        if (state_.tickerDocked)
             Q_EMIT popupMenuRequested(global);
     });
     // The free ticker stays up while the pointer rests on it (its stats tip shows there), and
     // its five seconds start again when the pointer leaves.
     connect(ticker_.get(), &frmTicker::pointerInside, this, [this](bool inside) {
-        if (!state.hoverShown)
+        if (!state_.hoverShown)
             return;
         if (inside)
             tmrMsonIcon.stop();
@@ -224,20 +224,20 @@ void TrayDisplay::applyTickerLook()
 
 void TrayDisplay::sizeTallTicker()
 {
-    ticker_->resize(tallTickerSize(state.iconHeight, state.cellCount));
+    ticker_->resize(tallTickerSize(state_.iconHeight, state_.cellCount));
 }
 
 void TrayDisplay::zeroCounters()
 {
-    state.checkTicks = 0;
-    state.checkRounds = 0;
-    state.skipRounds = 0;
-    state.slowChecks = false;
+    state_.checkTicks = 0;
+    state_.checkRounds = 0;
+    state_.skipRounds = 0;
+    state_.slowChecks = false;
 }
 
 bool TrayDisplay::tallTray(int height) const
 {
-    return height > 1.5 * state.iconHeight;
+    return height > 1.5 * state_.iconHeight;
 }
 
 int TrayDisplay::readAreaHeight()
@@ -250,32 +250,32 @@ void TrayDisplay::startTrayDisplay()
     inUse_ = true;
     applyTickerLook();
     zeroCounters();
-    state.iconHeight = largeIconSize();
+    state_.iconHeight = largeIconSize();
     const int height = readAreaHeight();
     way_ = chooseTrayWay(
         {host_.available(), sniWatcher_.hostRunning(), options_.preferSni, tallTray(height)});
     if (way_ == TrayWay::SniValueIcon) {
         // The value icon stands in for the standard icon: the caller's setStdTray shows it.
         // The ticker keeps the size it has beside a panel, for a tray that comes later.
-        state.tickerDocked = false;
+        state_.tickerDocked = false;
         sizeTallTicker();
         return;
     }
     if (way_ == TrayWay::StandardIcon) {
-        state.tickerDocked = false;
+        state_.tickerDocked = false;
         sizeTallTicker();
         showFloatingTicker();
         return;
     }
-    state.tickerDocked = true;
+    state_.tickerDocked = true;
     locator.openTrayProcess();
     relayoutTray();
-    if (!state.tickerDocked)
+    if (!state_.tickerDocked)
         return;
     host_.embed(ticker_.get());
     positionDockedTicker();
-    state.trayActive = true;
-    ticker_->tmrCheck->start();
+    state_.trayActive = true;
+    ticker_->setChecking(true);
 }
 
 void TrayDisplay::relayoutTray()
@@ -283,26 +283,26 @@ void TrayDisplay::relayoutTray()
     removeTrayPlaceholders();
     const int height = readAreaHeight();
     if (tallTray(height)) {
-        ticker_->tmrCheck->stop();
+        ticker_->setChecking(false);
         locator.closeTrayProcess();
         ticker_->hide();
         host_.release(ticker_.get());
-        state.tickerDocked = false;
-        state.trayActive = false;
+        state_.tickerDocked = false;
+        state_.trayActive = false;
         setStdTray();
         sizeTallTicker();
         showFloatingTicker();
         return;
     }
-    state.tickerDocked = true;
-    state.trayActive = true;
+    state_.tickerDocked = true;
+    state_.trayActive = true;
     addTrayPlaceholders();
-    state.trayHeight = height;
+    state_.trayHeight = height;
 }
 
 void TrayDisplay::addTrayPlaceholders()
 {
-    host_.addPlaceholders(state.cellCount);
+    host_.addPlaceholders(state_.cellCount);
 }
 
 void TrayDisplay::removeTrayPlaceholders()
@@ -313,55 +313,55 @@ void TrayDisplay::removeTrayPlaceholders()
 void TrayDisplay::positionDockedTicker()
 {
     if (const auto autoTray = autoTray_ ? autoTray_() : std::nullopt)
-        state.autoTrayOn = *autoTray;
+        state_.autoTrayOn = *autoTray;
     const int height = readAreaHeight();
-    state.iconHeight = largeIconSize();
-    locator.findPlaceholderIcons(state.cellCount);
+    state_.iconHeight = largeIconSize();
+    locator.findPlaceholderIcons(state_.cellCount);
     // The text is measured at the docked ticker's height and border.
-    ticker_->resize(qMax(1, state.tickerWidth), roundEven(state.iconHeight / 2.0));
+    ticker_->resize(qMax(1, state_.tickerWidth), roundEven(state_.iconHeight / 2.0));
     ticker_->setBordered(false);
     const bool found = locator.found() && !growCells();
     // Without the icons there is no width to take: the ticker keeps the one it had.
     if (found) {
-        state.tickerWidth = (locator.placeRight() - locator.placeLeft()) * state.cellCount;
-        ticker_->resize(state.tickerWidth, ticker_->height());
+        state_.tickerWidth = (locator.placeRight() - locator.placeLeft()) * state_.cellCount;
+        ticker_->resize(state_.tickerWidth, ticker_->height());
     }
-    state.tickerX = locator.placeLeft() + (state.autoTrayOn ? kAutoTrayButton : 0);
+    state_.tickerX = locator.placeLeft() + (state_.autoTrayOn ? kAutoTrayButton : 0);
     if (found) {
-        ticker_->move(state.tickerX, dockedTickerTop(height, state.iconHeight));
+        ticker_->move(state_.tickerX, dockedTickerTop(height, state_.iconHeight));
         ticker_->show();
         ticker_->raise();
-        state.tickerHidden = false;
+        state_.tickerHidden = false;
     } else {
         // Shown at no place it would cover the panel's other parts: it waits hidden until the
         // check finds the icons.
         ticker_->hide();
-        state.tickerHidden = true;
+        state_.tickerHidden = true;
     }
     paintTicker();
 }
 
 bool TrayDisplay::tickerMoved()
 {
-    locator.findPlaceholderIcons(state.cellCount);
-    return state.tickerX != locator.placeLeft() + (state.autoTrayOn ? kAutoTrayButton : 0);
+    locator.findPlaceholderIcons(state_.cellCount);
+    return state_.tickerX != locator.placeLeft() + (state_.autoTrayOn ? kAutoTrayButton : 0);
 }
 
 void TrayDisplay::trayCheckTick()
 {
-    if (!state.tickerDocked || !state.trayActive || !followAreaHeight())
+    if (!state_.tickerDocked || !state_.trayActive || !followAreaHeight())
         return;
-    if (state.checkTicks == kFastChecks)
-        state.slowChecks = true;
-    if (state.skipRounds >= kPassTick) {
-        state.skipRounds = 0;
-        if (!state.slowChecks || state.checkRounds >= kSlowRounds)
+    if (state_.checkTicks == kFastChecks)
+        state_.slowChecks = true;
+    if (state_.skipRounds >= kPassTick) {
+        state_.skipRounds = 0;
+        if (!state_.slowChecks || state_.checkRounds >= kSlowRounds)
             checkPass();
-        state.checkRounds += 1;
-        if (state.checkTicks < kCountedChecks)
-            state.checkTicks += 1;
+        state_.checkRounds += 1;
+        if (state_.checkTicks < kCountedChecks)
+            state_.checkTicks += 1;
     }
-    state.skipRounds += 1;
+    state_.skipRounds += 1;
 }
 
 void TrayDisplay::trayLaidOut()
@@ -370,32 +370,32 @@ void TrayDisplay::trayLaidOut()
     // Only the ticker's place over icons of an area that kept its height: a new area, or one
     // going with its tray, is the timer's (and trayChanged's) to follow. Docking icons anew
     // into a tray that is ending would lose the watch on its end.
-    if (!state.tickerDocked || !state.trayActive || readAreaHeight() != state.trayHeight ||
+    if (!state_.tickerDocked || !state_.trayActive || readAreaHeight() != state_.trayHeight ||
         !host_.available())
         return;
     // Icons not (yet) there are the timer's to look for: it decides when they count as hidden.
-    locator.findPlaceholderIcons(state.cellCount);
+    locator.findPlaceholderIcons(state_.cellCount);
     if (locator.found())
         checkPass();
 }
 
 bool TrayDisplay::followAreaHeight()
 {
-    if (const int height = readAreaHeight(); height != state.trayHeight) {
-        if (state.trayHeight <= 0 && height > 0 && !tallTray(height)) {
+    if (const int height = readAreaHeight(); height != state_.trayHeight) {
+        if (state_.trayHeight <= 0 && height > 0 && !tallTray(height)) {
             // A tray that shows its area only once it has docked the icons (xfce4-panel): the
             // ticker goes into it now, and its height is the tray's from here on.
-            state.trayHeight = height;
+            state_.trayHeight = height;
             host_.embed(ticker_.get());
             positionDockedTicker();
         } else {
-            ticker_->tmrCheck->stop();
+            ticker_->setChecking(false);
             zeroCounters();
             relayoutTray();
-            if (!state.tickerDocked)
+            if (!state_.tickerDocked)
                 return false;
             positionDockedTicker();
-            ticker_->tmrCheck->start();
+            ticker_->setChecking(true);
         }
     }
     return true;
@@ -403,23 +403,23 @@ bool TrayDisplay::followAreaHeight()
 
 void TrayDisplay::checkPass()
 {
-    state.checkRounds = 0;
-    ticker_->tmrCheck->stop();
+    state_.checkRounds = 0;
+    ticker_->setChecking(false);
     if (tickerMoved()) {
         zeroCounters();
         if (!locator.found()) {
             ticker_->hide();
-            state.tickerHidden = true;
+            state_.tickerHidden = true;
         } else {
             positionDockedTicker(); // shown, or hidden while more cells dock
         }
-    } else if (state.tickerHidden && locator.found()) {
+    } else if (state_.tickerHidden && locator.found()) {
         positionDockedTicker();
         zeroCounters();
     } else if (!locator.found()) {
         zeroCounters();
         ticker_->hide();
-        state.tickerHidden = true;
+        state_.tickerHidden = true;
         // The help comes once per start; after it, or without it, the main window stands in.
         if (!help_ && options_.themeActive && !options_.noXpHelp && !helpShown_)
             showHiddenIconsHelp();
@@ -428,9 +428,9 @@ void TrayDisplay::checkPass()
     }
     // With the ticker in place over a tray that tells every change, the check rests until the
     // tray reports one: an idle panel then costs no wake-up at all.
-    if (host_.reportsLayoutChanges() && locator.found() && !state.tickerHidden)
+    if (host_.reportsLayoutChanges() && locator.found() && !state_.tickerHidden)
         return;
-    ticker_->tmrCheck->start();
+    ticker_->setChecking(true);
 }
 
 void TrayDisplay::showHiddenIconsHelp()
@@ -446,7 +446,7 @@ void TrayDisplay::showHiddenIconsHelp()
 
 void TrayDisplay::showFloatingTicker()
 {
-    state.trayActive = true;
+    state_.trayActive = true;
     placeFloatingTicker();
     ticker_->hide();
     paintTicker();
@@ -460,19 +460,19 @@ void TrayDisplay::placeFloatingTicker()
 
 void TrayDisplay::stopDockedTicker()
 {
-    ticker_->tmrCheck->stop();
+    ticker_->setChecking(false);
     locator.closeTrayProcess();
     ticker_->hide();
     host_.release(ticker_.get());
     removeTrayPlaceholders();
-    state.trayActive = false;
+    state_.trayActive = false;
 }
 
 int TrayDisplay::cellsForText() const
 {
     const int cellWidth = locator.placeRight() - locator.placeLeft();
     if (cellWidth <= 0)
-        return state.cellCount;
+        return state_.cellCount;
     const int needed = ticker_->textSize(content_).width();
     return qMin(kMaxCells, (needed + cellWidth - 1) / cellWidth);
 }
@@ -480,9 +480,9 @@ int TrayDisplay::cellsForText() const
 bool TrayDisplay::growCells()
 {
     const int cells = cellsForText();
-    if (cells <= state.cellCount)
+    if (cells <= state_.cellCount)
         return false;
-    state.cellCount = cells;
+    state_.cellCount = cells;
     addTrayPlaceholders();
     // Icons the tray holds already (the count fell and rose again) are in place now, and no
     // tray would tell of them again.
@@ -490,16 +490,16 @@ bool TrayDisplay::growCells()
     if (locator.iconsFound() >= cells)
         return false;
     ticker_->hide();
-    state.tickerHidden = true;
+    state_.tickerHidden = true;
     wakeCheck(); // a resting check must look for the new icons
     return true;
 }
 
 void TrayDisplay::wakeCheck()
 {
-    if (!ticker_->tmrCheck->isActive()) {
+    if (!ticker_->checking()) {
         zeroCounters();
-        ticker_->tmrCheck->start();
+        ticker_->setChecking(true);
     }
 }
 
@@ -507,15 +507,15 @@ void TrayDisplay::paintTicker()
 {
     // A wider text (a new value, a second stat) may need more cells than were docked: the
     // ticker is placed over them (and painted) as soon as they are.
-    if (state.tickerDocked && state.trayActive && !state.tickerHidden && locator.found() &&
-        cellsForText() > state.cellCount) {
+    if (state_.tickerDocked && state_.trayActive && !state_.tickerHidden && locator.found() &&
+        cellsForText() > state_.cellCount) {
         positionDockedTicker();
         return;
     }
     if (!ticker_->paintTicker(content_))
         Q_EMIT noDataShown();
     Q_EMIT statTipsRequested();
-    if (way_ == TrayWay::SniValueIcon && state.trayActive)
+    if (way_ == TrayWay::SniValueIcon && state_.trayActive)
         showValueIcon();
 }
 
@@ -539,7 +539,7 @@ void TrayDisplay::showValueIcon()
 void TrayDisplay::setStdTray()
 {
     if (way_ == TrayWay::SniValueIcon) {
-        state.trayActive = true;
+        state_.trayActive = true;
         showValueIcon();
         return;
     }
@@ -564,7 +564,7 @@ void TrayDisplay::setStdTray()
     stdIcon_->setIcon(levelIcon(levelIcon_));
     stdIcon_->setToolTip(QStringLiteral("Nimbulo"));
     stdIcon_->show();
-    state.trayActive = true;
+    state_.trayActive = true;
     watchStdIconHover();
 }
 
@@ -584,9 +584,9 @@ void TrayDisplay::closeStdTray()
     if (stdIcon_)
         stdIcon_->hide();
     tmrMsonIcon.stop();
-    state.hoverShown = false;
+    state_.hoverShown = false;
     ticker_->hide();
-    state.trayActive = false;
+    state_.trayActive = false;
 }
 
 // The tray icon reports clicks only; on an XEmbed tray it is a widget of ours, whose Enter
@@ -609,10 +609,10 @@ bool TrayDisplay::eventFilter(QObject* watched, QEvent* event)
 
 void TrayDisplay::trayIconHovered()
 {
-    if (!state.trayActive || state.tickerDocked)
+    if (!state_.trayActive || state_.tickerDocked)
         return;
-    if (!state.hoverShown) {
-        state.hoverShown = true;
+    if (!state_.hoverShown) {
+        state_.hoverShown = true;
         // Bordered, the ticker takes its text's size, which its place depends on.
         ticker_->setBordered(true);
         placeFloatingTicker();
@@ -623,7 +623,7 @@ void TrayDisplay::trayIconHovered()
 
 void TrayDisplay::trayIconDoubleClicked()
 {
-    if (!state.trayActive || state.tickerDocked)
+    if (!state_.trayActive || state_.tickerDocked)
         return;
     ticker_->hide();
     inUse_ = false;
@@ -633,7 +633,7 @@ void TrayDisplay::trayIconDoubleClicked()
 
 void TrayDisplay::trayIconRightClicked(QPoint global)
 {
-    if (!state.trayActive || state.tickerDocked)
+    if (!state_.trayActive || state_.tickerDocked)
         return;
     ticker_->hide();
     Q_EMIT popupMenuRequested(global);
@@ -641,12 +641,12 @@ void TrayDisplay::trayIconRightClicked(QPoint global)
 
 void TrayDisplay::tickerClicked()
 {
-    if (!state.trayActive)
+    if (!state_.trayActive)
         return; // the second click of a double-click
     ticker_->hide();
-    ticker_->tmrCheck->stop();
+    ticker_->setChecking(false);
     // The free ticker belongs to the standard icon, which goes with it.
-    if (state.tickerDocked)
+    if (state_.tickerDocked)
         stopDockedTicker();
     else
         closeStdTray();
@@ -666,7 +666,7 @@ void TrayDisplay::trayChanged()
 {
     if (!inUse_)
         return;
-    if (state.tickerDocked) {
+    if (state_.tickerDocked) {
         stopDockedTicker();
         // The ticker's native window went with the old panel: start with a fresh one.
         makeTicker();
@@ -674,19 +674,19 @@ void TrayDisplay::trayChanged()
         closeStdTray();
     }
     startTrayDisplay();
-    if (!state.tickerDocked)
+    if (!state_.tickerDocked)
         setStdTray();
     paintTicker();
     // The rule of the start applies whenever the tray changes: with nothing in a tray the
     // program would be out of reach.
-    if (!state.tickerDocked && !stdIconShown())
+    if (!state_.tickerDocked && !stdIconShown())
         Q_EMIT trayLost();
 }
 
 void TrayDisplay::shutdown()
 {
-    if (state.trayActive) {
-        if (!state.tickerDocked)
+    if (state_.trayActive) {
+        if (!state_.tickerDocked)
             closeStdTray();
         else
             stopDockedTicker();

@@ -110,10 +110,9 @@ public:
     explicit TrayDisplay(platform::TrayHost& host, QObject* parent = nullptr);
     ~TrayDisplay() override;
 
-    TrayDisplayState state;
-    TrayLocator locator;
-    QTimer tmrMsonIcon; // 5000 ms, one shot: the hover ticker goes away
-
+    const TrayDisplayState& state() const { return state_; }
+    // The blank icons to dock, from the display's cell setting.
+    void setCellCount(int cells) { state_.cellCount = cells; }
     frmTicker* ticker() const { return ticker_.get(); }
     QSystemTrayIcon* stdIcon() const { return stdIcon_; }
     SniValueDisplay& valueIcon() { return sni_; }
@@ -131,7 +130,7 @@ public:
     // value icon.
     void setValueFacts(const QString& tipTitle, const QString& tickerTip, bool alarm);
     // The display stays up while the main window is open (the value icon).
-    bool staysWithWindow() const { return way_ == TrayWay::SniValueIcon && state.trayActive; }
+    bool staysWithWindow() const { return way_ == TrayWay::SniValueIcon && state_.trayActive; }
     // The popup menu the value icon's host shows (not owned).
     void setContextMenu(QMenu* menu) { sni_.setContextMenu(menu); }
     // Tests replace the desktop and the `EnableAutoTray` read (nullopt: unreadable).
@@ -205,6 +204,9 @@ private:
     void watchStdIconHover();
     int readAreaHeight();
 
+    TrayDisplayState state_;
+    TrayLocator locator;
+    QTimer tmrMsonIcon{this}; // 5000 ms, one shot: the hover ticker goes away
     platform::TrayHost& host_;
     platform::SniWatcher sniWatcher_;
     SniValueDisplay sni_;
