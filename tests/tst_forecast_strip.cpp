@@ -157,7 +157,7 @@ private Q_SLOTS:
         QVERIFY(read.rows);
         ForecastStrip strip;
         strip.showTown(read.rows->town(aac), read.rows->issued, "Town forecast not read yet.", now);
-        QCOMPARE(strip.lblForecastTitle->text(), title);
+        QCOMPARE(strip.findChild<QLabel*>("lblForecastTitle")->text(), title);
         QStringList shown;
         for (int i = 0;; ++i) {
             const auto* cell = strip.findChild<QFrame*>(QStringLiteral("forecastDay_%1").arg(i));

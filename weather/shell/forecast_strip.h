@@ -31,8 +31,6 @@ public:
     void showTown(const engine::ForecastTown* town, const QDateTime& issued, const QString& missing,
                   const QDateTime& now);
 
-    QLabel* lblForecastTitle;
-
 protected:
     // The icons are drawn again for a new palette (a dark theme) or screen scale.
     void changeEvent(QEvent* event) override;
@@ -40,6 +38,7 @@ protected:
 private:
     void fillCells();
 
+    QLabel* lblForecastTitle;
     QHBoxLayout* cells_;
     QList<engine::ForecastPeriod> periods_;
     bool outOfDate_ = false;
