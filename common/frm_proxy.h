@@ -46,6 +46,10 @@ public:
     // OK's work without closing: true when the settings were taken and written.
     bool save();
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
     std::array<QRadioButton*, 2> optProxy; // 0: direct, 1: the proxy below
     QGroupBox* Frame1;
     QLineEdit* txtServer;
@@ -56,10 +60,6 @@ public:
     QPushButton* Command2;             // OK
     QPushButton* Command1;             // Cancel
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
-private:
     void authToggled(bool on);
     bool warnOnEntry(QLineEdit* box);
 

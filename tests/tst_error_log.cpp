@@ -61,19 +61,20 @@ private Q_SLOTS:
         net::frmErrMsg form(log);
         log.writeTxt(QStringLiteral("Host not found"), QTime(10, 0));
         QCOMPARE(spy.takeLast().at(0).toBool(), true);
-        QVERIFY(form.txtErr->toPlainText().endsWith(QStringLiteral("Host not found")));
+        QVERIFY(form.findChild<QPlainTextEdit*>("txtErr")->toPlainText().endsWith(
+            QStringLiteral("Host not found")));
 
         form.show();
-        form.Command1->click();
+        form.findChild<QPushButton*>("Command1")->click();
         QVERIFY(!form.isVisible());
         QVERIFY(!log.isEmpty());
 
         form.show();
-        form.cmdClear->click();
+        form.findChild<QPushButton*>("cmdClear")->click();
         QVERIFY(log.isEmpty());
         QVERIFY(!form.isVisible());
         QCOMPARE(spy.takeLast().at(0).toBool(), false);
-        QVERIFY(form.txtErr->toPlainText().isEmpty());
+        QVERIFY(form.findChild<QPlainTextEdit*>("txtErr")->toPlainText().isEmpty());
         QCOMPARE(form.windowTitle(), QStringLiteral("Nimbulo Error Log"));
     }
 };

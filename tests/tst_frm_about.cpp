@@ -14,6 +14,12 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+// The control `name` of a window.
+template <typename T> T* child(const QObject& window, const char* name)
+{
+    return window.findChild<T*>(QLatin1String(name));
+}
+
 using platform::MessageBox;
 
 class TestFrmAbout : public QObject
@@ -61,11 +67,12 @@ private Q_SLOTS:
         net::ErrorLog log;
         net::frmAbout about(log, appDir_);
         QCOMPARE(about.windowTitle(), QStringLiteral("About Nimbulo"));
-        QCOMPARE(about.lblVersion->text(), QStringLiteral("Version ") + net::programVersion());
-        QCOMPARE(about.Text1->toPlainText(), shown);
+        QCOMPARE(child<QLabel>(about, "lblVersion")->text(),
+                 QStringLiteral("Version ") + net::programVersion());
+        QCOMPARE(child<QPlainTextEdit>(about, "Text1")->toPlainText(), shown);
         // The shipped readme is what the window shows beside the program.
         net::frmAbout shipped(log, QStringLiteral(NIMBULO_SOURCE_DIR "/data/"));
-        QVERIFY(shipped.Text1->toPlainText().size() > 500);
+        QVERIFY(child<QPlainTextEdit>(shipped, "Text1")->toPlainText().size() > 500);
     }
 
     // The error-log button follows the log; the buttons ask for the log and the update.
@@ -74,15 +81,15 @@ private Q_SLOTS:
         net::ErrorLog log;
         log.writeTxt(QStringLiteral("earlier"));
         net::frmAbout about(log, appDir_);
-        QVERIFY(about.cmdErrLog->isEnabled());
+        QVERIFY(child<QPushButton>(about, "cmdErrLog")->isEnabled());
         log.clear();
-        QVERIFY(!about.cmdErrLog->isEnabled());
+        QVERIFY(!child<QPushButton>(about, "cmdErrLog")->isEnabled());
         log.writeTxt(QStringLiteral("Mail Error"));
-        QVERIFY(about.cmdErrLog->isEnabled());
+        QVERIFY(child<QPushButton>(about, "cmdErrLog")->isEnabled());
         QSignalSpy logAsked(&about, &net::frmAbout::errorLogRequested);
         QSignalSpy updateAsked(&about, &net::frmAbout::updateRequested);
-        about.cmdErrLog->click();
-        about.cmdUpdateme->click();
+        child<QPushButton>(about, "cmdErrLog")->click();
+        child<QPushButton>(about, "cmdUpdateme")->click();
         QCOMPARE(logAsked.size(), 1);
         QCOMPARE(updateAsked.size(), 1);
     }
@@ -92,18 +99,18 @@ private Q_SLOTS:
     {
         net::ErrorLog log;
         net::frmAbout about(log, appDir_);
-        about.cmdToBom->click();
-        about.cmdGoHome->click();
-        QTest::mouseClick(about.lblSite, Qt::LeftButton);
-        QTest::mouseDClick(about.picIcon, Qt::LeftButton);
+        child<QPushButton>(about, "cmdToBom")->click();
+        child<QPushButton>(about, "cmdGoHome")->click();
+        QTest::mouseClick(child<QLabel>(about, "lblSite"), Qt::LeftButton);
+        QTest::mouseDClick(child<QLabel>(about, "picIcon"), Qt::LeftButton);
         QCOMPARE(opened_, (QStringList{config::bureauRoot(), net::homePage(), net::homePage(),
                                        net::homePage()}));
         QEvent enter(QEvent::Enter);
-        QApplication::sendEvent(about.lblSite, &enter);
-        QVERIFY(about.lblSite->font().underline());
+        QApplication::sendEvent(child<QLabel>(about, "lblSite"), &enter);
+        QVERIFY(child<QLabel>(about, "lblSite")->font().underline());
         QEvent leave(QEvent::Leave);
-        QApplication::sendEvent(about.lblSite, &leave);
-        QVERIFY(!about.lblSite->font().underline());
+        QApplication::sendEvent(child<QLabel>(about, "lblSite"), &leave);
+        QVERIFY(!child<QLabel>(about, "lblSite")->font().underline());
     }
 };
 

@@ -94,9 +94,10 @@ int linePixels(QWidget* canvas)
     return count;
 }
 
-QLabel* label(const QWidget& window, const char* name)
+// The control `name` of a window.
+template <typename T> T* child(const QObject& window, const char* name)
 {
-    return window.findChild<QLabel*>(QLatin1String(name));
+    return window.findChild<T*>(QLatin1String(name));
 }
 
 } // namespace
@@ -122,8 +123,8 @@ class TestFrmGraph : public QObject
         window.resize(640, 400);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
-        window.cmbGrpHrs->setCurrentIndex(engine::Hours12);
-        window.cmbGrphType->setCurrentIndex(stat);
+        child<QComboBox>(window, "cmbGrpHrs")->setCurrentIndex(engine::Hours12);
+        child<QComboBox>(window, "cmbGrphType")->setCurrentIndex(stat);
         window.drawGraph();
     }
 
@@ -165,9 +166,9 @@ private Q_SLOTS:
         frmGraph window(table);
         showTable(window);
         window.resize(900, 500);
-        QTRY_VERIFY(window.picCanvas->width() > 800);
-        const QImage image = window.picCanvas->grab().toImage();
-        const QSizeF area = window.picCanvas->plotArea();
+        QTRY_VERIFY(child<engine::GraphCanvas>(window, "picCanvas")->width() > 800);
+        const QImage image = child<engine::GraphCanvas>(window, "picCanvas")->grab().toImage();
+        const QSizeF area = child<engine::GraphCanvas>(window, "picCanvas")->plotArea();
         const engine::GraphPlot plot = engine::plotGraph(table, 0, engine::Hours12, area);
 
         // Midnight is an hour before the newest reading, which stands at the right edge.
@@ -185,7 +186,7 @@ private Q_SLOTS:
                          int(std::lround(plot.points.first().y())) + 1));
         QVERIFY(!lineNear(image, int(area.width() / 2), h / 2));
         // The maximum's label ends at its reading's x (midnight's).
-        const QLabel* max = label(window, "lblMinMax_0");
+        const QLabel* max = child<QLabel>(window, "lblMinMax_0");
         QVERIFY(qAbs(max->x() + max->width() - area.width() * 11 / 12) <= 1);
     }
 
@@ -196,38 +197,39 @@ private Q_SLOTS:
         showTable(window);
         QCOMPARE(window.windowTitle(), QStringLiteral("12 Hour Graph - Test Station"));
         QStringList hours;
-        for (int i = 0; i < window.cmbGrpHrs->count(); ++i)
-            hours.append(window.cmbGrpHrs->itemText(i));
+        for (int i = 0; i < child<QComboBox>(window, "cmbGrpHrs")->count(); ++i)
+            hours.append(child<QComboBox>(window, "cmbGrpHrs")->itemText(i));
         QCOMPARE(hours, (QStringList{"12 Hrs", "24 hrs", "48 Hrs", "72 Hrs", "7 Days", "30 Days",
                                      "1 Year"}));
         const auto shown = [&window] {
             QStringList texts;
             for (const char* name : {"lblMinMax_0", "lblMinMax_1", "lblDateTime_0", "lblDateTime_1",
                                      "lblDisp_0", "lblDisp_1"})
-                texts.append(label(window, name)->text());
+                texts.append(child<QLabel>(window, name)->text());
             return texts;
         };
         QCOMPARE(shown(),
                  (QStringList{"25 °C", "18 °C", "<<<< Thursday @ 11:00 PM", "Friday @ 1:00 AM >>>>",
                               "Max : Friday @ 12:00 AM", "Min : Thursday @ 11:30 PM"}));
         // Wind speeds carry their direction, but a calm minimum gets none.
-        window.cmbGrphType->setCurrentIndex(1);
+        child<QComboBox>(window, "cmbGrphType")->setCurrentIndex(1);
         QCOMPARE(shown().mid(0, 2), (QStringList{"30 km/h : E", "0 km/h"}));
         QCOMPARE(shown().at(5), QStringLiteral("Min : Friday @ 12:30 AM"));
         // The caption names the span chosen.
-        window.cmbGrpHrs->setCurrentIndex(engine::Days7);
+        child<QComboBox>(window, "cmbGrpHrs")->setCurrentIndex(engine::Days7);
         QCOMPARE(window.windowTitle(), QStringLiteral("7 Day Graph - Test Station"));
-        window.cmbGrpHrs->setCurrentIndex(engine::Hours12);
+        child<QComboBox>(window, "cmbGrpHrs")->setCurrentIndex(engine::Hours12);
 
         // The mouse readout: the reading nearest the mouse (midnight at 11/12 of the width);
         // nothing outside the area.
-        const double w = window.picCanvas->plotArea().width();
+        const double w = child<engine::GraphCanvas>(window, "picCanvas")->plotArea().width();
         const auto moveTo = [&window](double plotX) {
             const QPointF local(plotX + engine::GraphCanvas::kMargin, 20);
-            QMouseEvent move(QEvent::MouseMove, local, window.picCanvas->mapToGlobal(local),
+            QMouseEvent move(QEvent::MouseMove, local,
+                             child<engine::GraphCanvas>(window, "picCanvas")->mapToGlobal(local),
                              Qt::NoButton, Qt::NoButton, Qt::NoModifier);
-            QCoreApplication::sendEvent(window.picCanvas, &move);
-            return window.picCanvas->toolTip();
+            QCoreApplication::sendEvent(child<engine::GraphCanvas>(window, "picCanvas"), &move);
+            return child<engine::GraphCanvas>(window, "picCanvas")->toolTip();
         };
         QCOMPARE(moveTo(w * 11 / 12 + 1), QStringLiteral("30 km/h : E @ 12:00 AM on 8th"));
         QCOMPARE(moveTo(0), QStringLiteral("5 km/h : SE @ 11:30 PM on 7th"));
@@ -255,8 +257,9 @@ private Q_SLOTS:
                 QString(), {temperatures[k], "N", "1", "0"}, at(8, 1, 0).addSecs(-1800 * k)});
         frmGraph window(table);
         showTable(window, stat);
-        QCOMPARE(label(window, "lblMinMax_0")->text(), maxText);
-        QCOMPARE(linePixels(window.picCanvas) > 0, maxText != u"No values found");
+        QCOMPARE(child<QLabel>(window, "lblMinMax_0")->text(), maxText);
+        QCOMPARE(linePixels(child<engine::GraphCanvas>(window, "picCanvas")) > 0,
+                 maxText != u"No values found");
     }
 
     // The whole road: fetch, keep, draw; while waiting, the window says so and its controls
@@ -270,9 +273,10 @@ private Q_SLOTS:
             QVERIFY(window && window->isVisible());
             QCOMPARE(entry.size(), 1);
             QCOMPARE(entry.at(0).at(0).toBool(), false);
-            QCOMPARE(label(*window, "lblMinMax_0")->text(),
+            QCOMPARE(child<QLabel>(*window, "lblMinMax_0")->text(),
                      QStringLiteral("Wait....Downloading Data"));
-            QVERIFY(!window->cmbGrphType->isEnabled() && !window->cmdClose->isEnabled());
+            QVERIFY(!child<QComboBox>(*window, "cmbGrphType")->isEnabled() &&
+                    !child<QPushButton>(*window, "cmdClose")->isEnabled());
             checked = true;
             fetchSample();
         };
@@ -283,25 +287,26 @@ private Q_SLOTS:
         frmGraph& window = *graph_->window();
         QCOMPARE(graph_->historyTable().size(), 6);
         QCOMPARE(entry.last().at(0).toBool(), true);
-        QVERIFY(window.picCanvas->isEnabled() && window.cmdClose->isEnabled());
+        QVERIFY(child<engine::GraphCanvas>(window, "picCanvas")->isEnabled() &&
+                child<QPushButton>(window, "cmdClose")->isEnabled());
         // Temperatures 21.5 … 19.8 with a gap; the maximum 23.1 at 2 pm.
-        QCOMPARE(label(window, "lblMinMax_0")->text(), QStringLiteral("23.1 °C"));
+        QCOMPARE(child<QLabel>(window, "lblMinMax_0")->text(), QStringLiteral("23.1 °C"));
 
         // The choices redraw without fetching; the next download starts again at the first
         // stat and 72 hours.
         QCOMPARE(window.windowTitle(), QStringLiteral("3 Day (72hr) Graph - Test Station"));
-        window.cmbGrpHrs->setCurrentIndex(engine::Hours12);
-        window.cmbGrphType->setCurrentIndex(2); // rain: 0.2 and 0.0
-        QCOMPARE(label(window, "lblMinMax_0")->text(), QStringLiteral("0.2 mm"));
+        child<QComboBox>(window, "cmbGrpHrs")->setCurrentIndex(engine::Hours12);
+        child<QComboBox>(window, "cmbGrphType")->setCurrentIndex(2); // rain: 0.2 and 0.0
+        QCOMPARE(child<QLabel>(window, "lblMinMax_0")->text(), QStringLiteral("0.2 mm"));
         QCOMPARE(server_->requests(), 1);
         fetchSample();
         QCOMPARE(server_->requests(), 2);
-        QCOMPARE(window.cmbGrphType->currentIndex(), 0);
-        QCOMPARE(window.cmbGrpHrs->currentIndex(), int(engine::Hours72));
+        QCOMPARE(child<QComboBox>(window, "cmbGrphType")->currentIndex(), 0);
+        QCOMPARE(child<QComboBox>(window, "cmbGrpHrs")->currentIndex(), int(engine::Hours72));
 
-        window.cmdWlinks->click();
+        child<QPushButton>(window, "cmdWlinks")->click();
         QCOMPARE(opened_, QStringList{QStringLiteral("http://bom/hist.shtml")});
-        window.cmdClose->click();
+        child<QPushButton>(window, "cmdClose")->click();
         QVERIFY(!window.isVisible());
         fetchSample(); // the next download shows the window again
         QVERIFY(window.isVisible());
@@ -331,13 +336,14 @@ private Q_SLOTS:
         QSignalSpy entry(graph_.get(), &GraphPage::graphEntryEnabled);
         fetchSample();
         frmGraph& window = *graph_->window();
-        QCOMPARE(label(window, "lblMinMax_0")->text(), QStringLiteral("No data found"));
+        QCOMPARE(child<QLabel>(window, "lblMinMax_0")->text(), QStringLiteral("No data found"));
         QCOMPARE(entry.size(), 2);
         QCOMPARE(entry.at(1).at(0).toBool(), true);
-        QVERIFY(window.cmdClose->isEnabled());
-        QVERIFY(!window.cmbGrphType->isEnabled() && !window.cmbGrpHrs->isEnabled());
-        QVERIFY(!window.picCanvas->isEnabled());
-        QCOMPARE(linePixels(window.picCanvas), 0);
+        QVERIFY(child<QPushButton>(window, "cmdClose")->isEnabled());
+        QVERIFY(!child<QComboBox>(window, "cmbGrphType")->isEnabled() &&
+                !child<QComboBox>(window, "cmbGrpHrs")->isEnabled());
+        QVERIFY(!child<engine::GraphCanvas>(window, "picCanvas")->isEnabled());
+        QCOMPARE(linePixels(child<engine::GraphCanvas>(window, "picCanvas")), 0);
         QCOMPARE(window.windowTitle(), QStringLiteral("3 Day (72hr) Graph"));
         QCOMPARE(graph_->historyTable().size(), 0);
     }
@@ -356,12 +362,13 @@ private Q_SLOTS:
 
         frmGraph& window = *graph_->window();
         QCOMPARE(graph_->historyTable().size(), demo::kHistoryRows);
-        QCOMPARE(window.cmbGrphType->count(), graphListOf(layout).entries.size());
-        QVERIFY(label(window, "lblMinMax_0")->text().endsWith(QStringLiteral(" °C")));
+        QCOMPARE(child<QComboBox>(window, "cmbGrphType")->count(),
+                 graphListOf(layout).entries.size());
+        QVERIFY(child<QLabel>(window, "lblMinMax_0")->text().endsWith(QStringLiteral(" °C")));
 
         server_->setPage({}, product.left(product.size() / 2));
         fetchSample(layout);
-        QCOMPARE(label(window, "lblMinMax_0")->text(), QStringLiteral("No data found"));
+        QCOMPARE(child<QLabel>(window, "lblMinMax_0")->text(), QStringLiteral("No data found"));
         QVERIFY(log_.text().contains(QStringLiteral("Station history feed is not valid JSON")));
         QCOMPARE(graph_->historyTable().size(), 0);
 
@@ -375,11 +382,11 @@ private Q_SLOTS:
         QVERIFY(log_.text().contains("Station history feed is for station " +
                                      region.stations[1].wmo + ", not " + region.stations[0].wmo));
         QCOMPARE(graph_->historyTable().size(), 0);
-        QVERIFY(!window.cmbGrpHrs->isEnabled());
+        QVERIFY(!child<QComboBox>(window, "cmbGrpHrs")->isEnabled());
         server_->setPage({}, product);
         graph_->getGraphPage(plain, url, graphListOf(plain), region.stations[0].name);
         QCOMPARE(graph_->historyTable().size(), demo::kHistoryRows);
-        window.cmdWlinks->click();
+        child<QPushButton>(window, "cmdWlinks")->click();
         QCOMPARE(opened_.last(), "https://reg.bom.gov.au/products/IDN60801/IDN60801." +
                                      region.stations[0].wmo + ".shtml");
     }
@@ -409,10 +416,10 @@ private Q_SLOTS:
                              station.name, station.wmo);
         frmGraph& window = *graph_->window();
         QCOMPARE(graph_->historyTable().size(), demo::kHistoryRows + 1);
-        QVERIFY(window.cmbGrpHrs->isEnabled());
-        QVERIFY(label(window, "lblMinMax_0")->text().endsWith(QStringLiteral(" °C")));
-        window.cmbGrpHrs->setCurrentIndex(engine::Days7);
-        const engine::GraphPlot& week = window.picCanvas->plot();
+        QVERIFY(child<QComboBox>(window, "cmbGrpHrs")->isEnabled());
+        QVERIFY(child<QLabel>(window, "lblMinMax_0")->text().endsWith(QStringLiteral(" °C")));
+        child<QComboBox>(window, "cmbGrpHrs")->setCurrentIndex(engine::Days7);
+        const engine::GraphPlot& week = child<engine::GraphCanvas>(window, "picCanvas")->plot();
         QVERIFY(week.points.size() > demo::kHistoryRows + 40);
         QVERIFY(qAbs(week.points.first().x() / week.width * 168 - (168 - 96)) <= 1);
         QCOMPARE(window.windowTitle(), "7 Day Graph - " + station.name);
@@ -470,7 +477,7 @@ private Q_SLOTS:
         QVERIFY(graphButton->isEnabled());
         const frmGraph* window = main.graphPage().window();
         QCOMPARE(window->windowTitle(), QStringLiteral("3 Day (72hr) Graph - Alpha"));
-        QCOMPARE(label(*window, "lblMinMax_0")->text(), QStringLiteral("23.1 \u00b0C"));
+        QCOMPARE(child<QLabel>(*window, "lblMinMax_0")->text(), QStringLiteral("23.1 \u00b0C"));
         server_->onRequest = nullptr;
 
         // The scan went into the record, and the history filled it: the day's extremes so far

@@ -14,6 +14,12 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+// The control `name` of a window.
+template <typename T> T* child(const QObject& window, const char* name)
+{
+    return window.findChild<T*>(QLatin1String(name));
+}
+
 using common::frmProxy;
 using common::ProxySettings;
 using platform::MessageBox;
@@ -97,14 +103,14 @@ private Q_SLOTS:
 
         frmProxy dialog(path_);
         dialog.setChoice({true, "old", "8080", true, "olduser", "oldpass"});
-        dialog.optProxy[useProxy ? 1 : 0]->setChecked(true);
-        dialog.txtServer->setText(QStringLiteral("proxy.local"));
-        dialog.txtPort->setText(QStringLiteral("3128"));
-        dialog.chkSpecAuth->setChecked(auth);
-        dialog.txtUser->setText(auth ? QStringLiteral(" alice ") : QString());
-        dialog.txtPass[0]->setText(password);
-        dialog.txtPass[1]->setText(password);
-        dialog.Command2->click();
+        child<QRadioButton>(dialog, useProxy ? "optProxy_1" : "optProxy_0")->setChecked(true);
+        child<QLineEdit>(dialog, "txtServer")->setText(QStringLiteral("proxy.local"));
+        child<QLineEdit>(dialog, "txtPort")->setText(QStringLiteral("3128"));
+        child<QCheckBox>(dialog, "chkSpecAuth")->setChecked(auth);
+        child<QLineEdit>(dialog, "txtUser")->setText(auth ? QStringLiteral(" alice ") : QString());
+        child<QLineEdit>(dialog, "txtPass_0")->setText(password);
+        child<QLineEdit>(dialog, "txtPass_1")->setText(password);
+        child<QPushButton>(dialog, "Command2")->click();
 
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
         QVERIFY(MessageBox::shownBoxes().isEmpty());
@@ -132,12 +138,12 @@ private Q_SLOTS:
         QFETCH(QString, title);
 
         frmProxy dialog(path_);
-        dialog.optProxy[1]->setChecked(true);
-        dialog.chkSpecAuth->setChecked(true);
-        dialog.txtUser->setText(QStringLiteral("bob"));
-        dialog.txtPass[0]->setText(password);
-        dialog.txtPass[1]->setText(confirm);
-        dialog.Command2->click();
+        child<QRadioButton>(dialog, "optProxy_1")->setChecked(true);
+        child<QCheckBox>(dialog, "chkSpecAuth")->setChecked(true);
+        child<QLineEdit>(dialog, "txtUser")->setText(QStringLiteral("bob"));
+        child<QLineEdit>(dialog, "txtPass_0")->setText(password);
+        child<QLineEdit>(dialog, "txtPass_1")->setText(confirm);
+        child<QPushButton>(dialog, "Command2")->click();
 
         QCOMPARE(MessageBox::shownBoxes().size(), 1);
         QCOMPARE(MessageBox::shownBoxes().first().title, title);
@@ -151,9 +157,9 @@ private Q_SLOTS:
         QVERIFY(common::writeIni(QStringLiteral("SavedSetting"), QStringLiteral("proxy_on"),
                                  QStringLiteral("0"), path_));
         frmProxy dialog(path_, frmProxy::Mode::Installer);
-        dialog.optProxy[1]->setChecked(true);
-        dialog.txtServer->setText(QStringLiteral("p"));
-        dialog.Command2->click();
+        child<QRadioButton>(dialog, "optProxy_1")->setChecked(true);
+        child<QLineEdit>(dialog, "txtServer")->setText(QStringLiteral("p"));
+        child<QPushButton>(dialog, "Command2")->click();
         QCOMPARE(stored("proxy_on"), QStringLiteral("0"));
         QCOMPARE(stored("proxy_server"), QStringLiteral("p"));
         QVERIFY(dialog.choice().useProxy);
@@ -163,13 +169,13 @@ private Q_SLOTS:
     {
         frmProxy dialog(path_);
         dialog.setChoice({true, "p", "1", true, "bob", "pw"});
-        QCOMPARE(dialog.txtPass[0]->text(), QStringLiteral("pw"));
-        dialog.chkSpecAuth->setChecked(false);
-        QVERIFY(!dialog.txtUser->isEnabled());
-        QVERIFY(dialog.txtUser->text().isEmpty());
-        QVERIFY(dialog.txtPass[0]->text().isEmpty());
-        dialog.optProxy[0]->setChecked(true);
-        QVERIFY(!dialog.Frame1->isEnabled());
+        QCOMPARE(child<QLineEdit>(dialog, "txtPass_0")->text(), QStringLiteral("pw"));
+        child<QCheckBox>(dialog, "chkSpecAuth")->setChecked(false);
+        QVERIFY(!child<QLineEdit>(dialog, "txtUser")->isEnabled());
+        QVERIFY(child<QLineEdit>(dialog, "txtUser")->text().isEmpty());
+        QVERIFY(child<QLineEdit>(dialog, "txtPass_0")->text().isEmpty());
+        child<QRadioButton>(dialog, "optProxy_0")->setChecked(true);
+        QVERIFY(!child<QGroupBox>(dialog, "Frame1")->isEnabled());
     }
 
     void focusWarnings_data()
@@ -197,7 +203,7 @@ private Q_SLOTS:
         dialog.show();
         dialog.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&dialog));
-        dialog.txtPass[entered]->setFocus();
+        dialog.findChild<QLineEdit*>(QStringLiteral("txtPass_%1").arg(entered))->setFocus();
         QTRY_COMPARE(QApplication::focusWidget()->objectName(), focusTo);
         if (title.isEmpty()) {
             QVERIFY(MessageBox::shownBoxes().isEmpty());

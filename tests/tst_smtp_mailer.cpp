@@ -33,6 +33,12 @@
 
 namespace {
 
+// The control `name` of a window.
+template <typename T> T* child(const QObject& window, const char* name)
+{
+    return window.findChild<T*>(QLatin1String(name));
+}
+
 // A scripted SMTP server: a greeting (or none), then one reply per command line by the
 // command's first word, "354" to DATA and the "END" reply after the end-of-data dot. Replies can
 // be split over two arrivals, and the server can fall silent once the message text starts.
@@ -446,19 +452,20 @@ private Q_SLOTS:
         settings.mailPort = QStringLiteral("25");
         net::frmMail dialog(settings, file, passwords, mailer.outbox);
         QCOMPARE(dialog.windowTitle(), QStringLiteral("E-mail settings"));
-        QCOMPARE(dialog.lblPasswordPlace->text(), QStringLiteral("No password saved"));
-        QVERIFY(!dialog.txtUser->isEnabled());
-        dialog.cmbSecurity->setCurrentIndex(int(net::MailSecurity::Tls));
-        QCOMPARE(dialog.txtPort->text(), QStringLiteral("465"));
-        QVERIFY(dialog.txtUser->isEnabled());
-        dialog.txtPort->setText(QStringLiteral("2465"));
-        dialog.cmbSecurity->setCurrentIndex(int(net::MailSecurity::StartTls));
-        QCOMPARE(dialog.txtPort->text(), QStringLiteral("2465"));
-        dialog.txtServer->setText(QStringLiteral("mail.example.com"));
-        dialog.txtUser->setText(QStringLiteral("me"));
-        dialog.txtSender->setText(QStringLiteral("a@b.c"));
-        dialog.txtRecip->setText(recipient);
-        (ok || refused ? dialog.Command2 : dialog.Command1)->click();
+        QCOMPARE(child<QLabel>(dialog, "lblPasswordPlace")->text(),
+                 QStringLiteral("No password saved"));
+        QVERIFY(!child<QLineEdit>(dialog, "txtUser")->isEnabled());
+        child<QComboBox>(dialog, "cmbSecurity")->setCurrentIndex(int(net::MailSecurity::Tls));
+        QCOMPARE(child<QLineEdit>(dialog, "txtPort")->text(), QStringLiteral("465"));
+        QVERIFY(child<QLineEdit>(dialog, "txtUser")->isEnabled());
+        child<QLineEdit>(dialog, "txtPort")->setText(QStringLiteral("2465"));
+        child<QComboBox>(dialog, "cmbSecurity")->setCurrentIndex(int(net::MailSecurity::StartTls));
+        QCOMPARE(child<QLineEdit>(dialog, "txtPort")->text(), QStringLiteral("2465"));
+        child<QLineEdit>(dialog, "txtServer")->setText(QStringLiteral("mail.example.com"));
+        child<QLineEdit>(dialog, "txtUser")->setText(QStringLiteral("me"));
+        child<QLineEdit>(dialog, "txtSender")->setText(QStringLiteral("a@b.c"));
+        child<QLineEdit>(dialog, "txtRecip")->setText(recipient);
+        child<QPushButton>(dialog, ok || refused ? "Command2" : "Command1")->click();
         QCOMPARE(platform::MessageBox::shownBoxes().size(), refused ? 1 : 0);
         QCOMPARE(dialog.result(), ok ? QDialog::Accepted : QDialog::Rejected);
         platform::MessageBox::unscript();
@@ -670,20 +677,20 @@ private Q_SLOTS:
         Mailer mailer;
         config::AppSettings settings;
         net::frmMail dialog(settings, file, passwords, mailer.outbox);
-        dialog.cmbSecurity->setCurrentIndex(security);
-        dialog.txtServer->setText(QStringLiteral("127.0.0.1"));
-        dialog.txtPort->setText(server.peer.port);
-        dialog.txtUser->setText(QStringLiteral("me"));
-        dialog.txtPassword->setText(password);
-        dialog.txtSender->setText(QStringLiteral("a@b.c"));
-        dialog.txtRecip->setText(QStringLiteral("d@e.f"));
+        child<QComboBox>(dialog, "cmbSecurity")->setCurrentIndex(security);
+        child<QLineEdit>(dialog, "txtServer")->setText(QStringLiteral("127.0.0.1"));
+        child<QLineEdit>(dialog, "txtPort")->setText(server.peer.port);
+        child<QLineEdit>(dialog, "txtUser")->setText(QStringLiteral("me"));
+        child<QLineEdit>(dialog, "txtPassword")->setText(password);
+        child<QLineEdit>(dialog, "txtSender")->setText(QStringLiteral("a@b.c"));
+        child<QLineEdit>(dialog, "txtRecip")->setText(QStringLiteral("d@e.f"));
         dialog.show();
         if (plain)
-            QTimer::singleShot(0, dialog.Command1, &QPushButton::click);
-        dialog.cmdTestMail->click();
-        QVERIFY(plain || !dialog.cmdTestMail->isEnabled());
-        QTRY_VERIFY_WITH_TIMEOUT(dialog.cmdTestMail->isEnabled(), 20000);
-        QTRY_COMPARE(dialog.lblTestResult->text(), shown);
+            QTimer::singleShot(0, child<QPushButton>(dialog, "Command1"), &QPushButton::click);
+        child<QPushButton>(dialog, "cmdTestMail")->click();
+        QVERIFY(plain || !child<QPushButton>(dialog, "cmdTestMail")->isEnabled());
+        QTRY_VERIFY_WITH_TIMEOUT(child<QPushButton>(dialog, "cmdTestMail")->isEnabled(), 20000);
+        QTRY_COMPARE(child<QLabel>(dialog, "lblTestResult")->text(), shown);
         QVERIFY(dialog.isVisible());
         QCOMPARE(server.mails().size(), password == "wrong" ? 0 : 1);
         QCOMPARE(file.raw("mail_server"), QString()); // nothing saved

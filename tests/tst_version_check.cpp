@@ -323,9 +323,12 @@ private Q_SLOTS:
         QVERIFY2(c.log.isEmpty(), qPrintable(c.log.text()));
         QCOMPARE(bool(c.check.messageWindow()), !window.isEmpty());
         if (!window.isEmpty()) {
-            QVERIFY(c.check.messageWindow()->txtBox->toPlainText().startsWith(window));
+            QVERIFY(c.check.messageWindow()
+                        ->findChild<QPlainTextEdit*>("txtBox")
+                        ->toPlainText()
+                        .startsWith(window));
             QVERIFY(MessageBox::shownBoxes().isEmpty());
-            c.check.messageWindow()->cmdUpd->click();
+            c.check.messageWindow()->findChild<QPushButton*>("cmdUpd")->click();
             QTRY_VERIFY(!c.check.messageWindow()); // the window is unloaded
         }
         const bool programOffer = window.contains(QStringLiteral("Nimbulo program"));
@@ -366,7 +369,7 @@ private Q_SLOTS:
         QVERIFY(c.check.messageWindow());
         server.reset();
         const QByteArray before = readAll(layoutPath());
-        c.check.messageWindow()->cmdUpd->click();
+        c.check.messageWindow()->findChild<QPushButton*>("cmdUpd")->click();
         QCOMPARE(MessageBox::shownBoxes().size(), 1);
         QVERIFY(MessageBox::shownBoxes().first().text.contains(
             "No part of the INI file could not be downloaded"));

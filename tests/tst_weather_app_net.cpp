@@ -232,12 +232,13 @@ private Q_SLOTS:
         app.window().findChild<QPushButton*>("cmdAbout")->click();
         net::frmAbout* about = app.aboutWindow();
         QVERIFY(about);
-        QVERIFY(!about->cmdErrLog->isEnabled());
+        auto* errLog = about->findChild<QPushButton*>("cmdErrLog");
+        QVERIFY(!errLog->isEnabled());
         app.log().writeTxt(QStringLiteral("something"));
-        about->cmdErrLog->click();
+        errLog->click();
         auto* log = app.window().findChild<net::frmErrMsg*>();
         QVERIFY(log && log->isVisible());
-        about->cmdOK->click();
+        about->findChild<QPushButton*>("cmdOK")->click();
         QTRY_VERIFY(!app.aboutWindow());
     }
 };

@@ -111,7 +111,7 @@ public:
         config::AppSettings& s = app_.monitor_->settingsForEditing();
         net::frmMail window(s, app_.monitor_->settingsFile(), *app_.mailPasswords_, *app_.outbox_,
                             app_.options_.get());
-        window.txtPort->setText(mail.port);
+        window.setPort(mail.port);
         if (window.exec() != QDialog::Accepted)
             return std::nullopt;
         return config::MailChoice{s.mailServer, s.mailPort, s.mailSender, s.mailRecipient};

@@ -225,6 +225,7 @@ void frmGraph::moveLabel(QLabel* label, double left)
 
 void frmGraph::showDownloading()
 {
+    picCanvas->setEnabled(false);
     {
         const QSignalBlocker statBlocker(cmbGrphType);
         const QSignalBlocker hoursBlocker(cmbGrpHrs);
@@ -372,7 +373,6 @@ void GraphPage::getGraphPage(const config::StateLayout& currentLayout,
     }
     frmGraph& window = *window_;
     window.setSource(layout, graphList, historyPageOf(layout, historyUrl), station);
-    window.picCanvas->setEnabled(false);
     window.show();
     window.raise();
 

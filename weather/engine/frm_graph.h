@@ -76,16 +76,6 @@ public:
 
     static QString baseCaption() { return spanCaption(Hours72); }
 
-    QComboBox* cmbGrphType; // item data: the 0-based layout column
-    QComboBox* cmbGrpHrs;   // the spans (GraphSpan)
-    GraphCanvas* picCanvas;
-    std::array<QLabel*, 2> lblMinMax;   // maximum (or a status text), minimum
-    std::array<QLabel*, 2> lblDateTime; // oldest, newest time shown
-    std::array<QLabel*, 2> lblDisp;     // times of the maximum and the minimum
-    QPushButton* cmdClose;
-    QPushButton* cmdWlinks;
-    QPushButton* cmdExport;
-
     // What a download draws with: the region's layout, its graph list, the station's history
     // page for people (what "Web Page" opens) and its name for the caption. The stat list is
     // refilled from `graphList`.
@@ -106,6 +96,16 @@ Q_SIGNALS:
     void exportRequested(int span);
 
 private:
+    QComboBox* cmbGrphType; // item data: the 0-based layout column
+    QComboBox* cmbGrpHrs;   // the spans (GraphSpan)
+    GraphCanvas* picCanvas;
+    std::array<QLabel*, 2> lblMinMax;   // maximum (or a status text), minimum
+    std::array<QLabel*, 2> lblDateTime; // oldest, newest time shown
+    std::array<QLabel*, 2> lblDisp;     // times of the maximum and the minimum
+    QPushButton* cmdClose;
+    QPushButton* cmdWlinks;
+    QPushButton* cmdExport;
+
     void buildLayout();
     void clearDrawing();
     void plotDrawn(); // the drawing of what the source last gave, at the window's size

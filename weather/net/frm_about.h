@@ -27,6 +27,14 @@ public:
     // A check is running: the update button waits for its end.
     void setUpdateBusy(bool busy);
 
+Q_SIGNALS:
+    void errorLogRequested();
+    void updateRequested();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
     QLabel* picIcon;
     QLabel* lblTitle;
     QLabel* lblVersion;
@@ -39,14 +47,6 @@ public:
     QPushButton* cmdGoHome;
     QPushButton* cmdOK;
 
-Q_SIGNALS:
-    void errorLogRequested();
-    void updateRequested();
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
-private:
     void underlineSite(bool on);
 };
 

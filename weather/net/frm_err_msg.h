@@ -17,11 +17,11 @@ class frmErrMsg : public QWidget
 public:
     explicit frmErrMsg(ErrorLog& log, QWidget* parent = nullptr);
 
+private:
     QPlainTextEdit* txtErr;
     QPushButton* cmdClear;
-    QPushButton* Command1;
+    QPushButton* Command1; // Hide
 
-private:
     void refresh();
     ErrorLog& log_;
 };

@@ -121,6 +121,11 @@ frmMail::frmMail(config::AppSettings& settings, const config::SettingsFile& file
     connect(Command1, &QPushButton::clicked, this, &QDialog::reject);
 }
 
+void frmMail::setPort(const QString& port)
+{
+    txtPort->setText(port);
+}
+
 bool frmMail::addressesAcceptable()
 {
     for (QLineEdit* address : {txtSender, txtRecip}) {

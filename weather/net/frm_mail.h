@@ -39,6 +39,12 @@ public:
     frmMail(config::AppSettings& settings, const config::SettingsFile& file,
             config::MailPasswordStore& passwords, MailOutbox& outbox, QWidget* parent = nullptr);
 
+    // Puts `port` in the port box, as if typed (the options dialog's port box leads).
+    void setPort(const QString& port);
+
+    void done(int result) override;
+
+private:
     QGroupBox* Frame1;
     QComboBox* cmbSecurity;
     QLineEdit* txtServer;
@@ -53,9 +59,6 @@ public:
     QPushButton* Command2; // OK
     QPushButton* Command1; // Cancel
 
-    void done(int result) override;
-
-private:
     bool addressesAcceptable();
     MailAccount account() const;
     void sendTestMail();

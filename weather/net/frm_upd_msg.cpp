@@ -27,6 +27,7 @@ frmUpdMsg::frmUpdMsg(QWidget* parent)
     layout->addLayout(buttons);
     resize(460, 220);
 
+    connect(cmdUpd, &QPushButton::clicked, this, &frmUpdMsg::updateClicked);
     connect(cmdCancel, &QPushButton::clicked, this, &QWidget::close);
 }
 

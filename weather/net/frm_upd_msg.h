@@ -19,6 +19,11 @@ public:
     // Fills the text box (lines may end in CR LF) and the update button's caption.
     void setMessage(const QString& text, const QString& buttonCaption);
 
+Q_SIGNALS:
+    // The update button was clicked.
+    void updateClicked();
+
+private:
     QPlainTextEdit* txtBox;
     QPushButton* cmdUpd;
     QPushButton* cmdCancel;

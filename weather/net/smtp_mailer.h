@@ -101,11 +101,6 @@ public:
     // The server's answer to the last mail's end of data, or the detail logged for its failure.
     const QString& lastAnswer() const { return lastAnswer_; }
 
-    // Everything received since it was last cleared, in arrival order (bounded in size).
-    QByteArray smtpReply;
-    // The last piece sent has been handed to the network.
-    bool smtpSent = false;
-
     // Waits for a complete reply, at most SmtpLimits::replyMs; true when the reply was a
     // failure or did not come whole (a reply ends only at a line that is not a continuation).
     bool waitReply();
@@ -136,6 +131,10 @@ private:
     std::deque<Mail> queue_;
     bool busy_ = false;
     QString lastAnswer_;
+    // Everything received since it was last cleared, in arrival order (bounded in size).
+    QByteArray smtpReply;
+    // The last piece sent has been handed to the network.
+    bool smtpSent = false;
 };
 
 } // namespace net

@@ -10,7 +10,6 @@
 #include "weather/net/frm_upd_msg.h"
 
 #include <QFile>
-#include <QPushButton>
 
 #include <filesystem>
 #include <system_error>
@@ -167,7 +166,7 @@ void VersionCheck::offer(UpdateOffer kind)
     iniUpdatePending_ = kind == UpdateOffer::Layout;
     if (!window_) {
         window_ = new frmUpdMsg;
-        connect(window_->cmdUpd, &QPushButton::clicked, this, &VersionCheck::cmdUpdClick);
+        connect(window_, &frmUpdMsg::updateClicked, this, &VersionCheck::cmdUpdClick);
     }
     if (iniUpdatePending_) {
         window_->setMessage(QStringLiteral("There is a newer version of Weather INI file to "
