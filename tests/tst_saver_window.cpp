@@ -22,6 +22,15 @@ const QString kFeed =
     QStringLiteral("Alpha at: 10:00 AM\r\nTemp - - - - >   35.5 C\r\nRain > 1.0 mm");
 const QString kKey = QLatin1String(saver::kSaverKeyPath);
 
+// The control named `name` inside `w`.
+template <class T> T* part(const QWidget& w, const char* name)
+{
+    T* found = w.findChild<T*>(QLatin1String(name));
+    if (!found)
+        qFatal("no control %s", name);
+    return found;
+}
+
 // Answers the password prompt once it is up.
 void whenPrompt(std::function<void(saver::frmPassword*)> act)
 {
@@ -231,7 +240,7 @@ private Q_SLOTS:
         bool pointerShown = false;
         whenPrompt([&](saver::frmPassword* prompt) {
             pointerShown = w->cursor().shape() != Qt::BlankCursor;
-            prompt->cmdCancel->click();
+            part<QPushButton>(*prompt, "cmdCancel")->click();
         });
         QTest::mouseClick(w.get(), Qt::LeftButton, {}, QPoint(10, 10));
         QVERIFY(pointerShown);
@@ -240,10 +249,10 @@ private Q_SLOTS:
 
         // A wrong password, then the right one.
         whenPrompt([&](saver::frmPassword* prompt) {
-            prompt->txtPassword->setText(QStringLiteral("pw"));
-            prompt->cmdOK->click();
-            prompt->txtPassword->setText(QStringLiteral("Pw"));
-            prompt->cmdOK->click();
+            part<QLineEdit>(*prompt, "txtPassword")->setText(QStringLiteral("pw"));
+            part<QPushButton>(*prompt, "cmdOK")->click();
+            part<QLineEdit>(*prompt, "txtPassword")->setText(QStringLiteral("Pw"));
+            part<QPushButton>(*prompt, "cmdOK")->click();
         });
         QTest::keyClick(w.get(), Qt::Key_Space);
         QCOMPARE(ended.count(), 1);
