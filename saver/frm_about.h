@@ -15,6 +15,7 @@ class frmAbout : public QDialog
 public:
     explicit frmAbout(QWidget* parent = nullptr);
 
+private:
     QLabel* lblTitle;
     QLabel* lblVersion;
     QLabel* lblSite;

@@ -20,15 +20,15 @@ class frmChgPswd : public QDialog
 public:
     explicit frmChgPswd(const platform::RegistryStore& store, QWidget* parent = nullptr);
 
+    // The password saved by OK (meaningful once the dialog was accepted).
+    const QString& saverPassword() const { return saverPassword_; }
+
+private:
     QLineEdit* txtNew;
     QLineEdit* txtConfirm;
     QPushButton* CmdOK;
     QPushButton* cmdCancel;
 
-    // The password saved by OK (meaningful once the dialog was accepted).
-    const QString& saverPassword() const { return saverPassword_; }
-
-private:
     void ok();
 
     const platform::RegistryStore& store_;

@@ -139,7 +139,7 @@ void frmMain::formLoad()
     tmrImage->stop();
     tmrTicker->stop();
     statsText_ = notRunningText();
-    pairs_.displayItems = statsText_.split(QStringLiteral("\r\n"));
+    pairs_.setItems(statsText_.split(QStringLiteral("\r\n")), false);
 
     loadSaverSettings(store_, settings_);
     usePassword_ = readUsePassword(store_);
@@ -150,7 +150,7 @@ void frmMain::formLoad()
 
     if (settings_.displayType == 1) {
         picScroll->show();
-        block_.offset = BlockScroller::kStep;
+        block_.toTop();
     } else {
         picTicker[0]->show();
         picTicker[1]->show();
@@ -160,7 +160,8 @@ void frmMain::formLoad()
 
     tmrTicker->start();
     tickerTick();
-    pairs_.holding = block_.holding = true;
+    pairs_.hold();
+    block_.hold();
     tmrTickHold->start();
 }
 
@@ -226,9 +227,7 @@ void frmMain::imageTick()
     const QString old = statsText_;
     statsText_ = readFeed_ ? readFeed_() : readStatsText();
     if (settings_.displayType == 0) {
-        pairs_.displayItems = displayItemsOf(statsText_, QTime::currentTime());
-        if (statsText_ != old)
-            pairs_.itemIndex = 0;
+        pairs_.setItems(displayItemsOf(statsText_, QTime::currentTime()), statsText_ != old);
     }
     Q_EMIT feedRead();
     tmrImage->start();
@@ -266,13 +265,14 @@ void frmMain::tickerTick()
 void frmMain::holdTick()
 {
     tmrTickHold->stop();
-    pairs_.holding = block_.holding = false;
+    pairs_.release();
+    block_.release();
 }
 
 QStringList frmMain::shownLines() const
 {
     return settings_.displayType == 1 ? displayItemsOf(statsText_, QTime::currentTime())
-                                      : pairs_.displayItems;
+                                      : pairs_.items();
 }
 
 void frmMain::mousePressEvent(QMouseEvent*)

@@ -33,6 +33,7 @@ StatColumns statColumns(const QStringList& lines, const QFontMetricsF& metrics);
 // Mouse input goes through to the window.
 class PictureBox : public QWidget
 {
+    Q_OBJECT
 public:
     explicit PictureBox(QWidget* parent);
     // Draws `lines` with the first one's top at `at` (pixels, may lie outside the box).
@@ -68,13 +69,6 @@ public:
             QWidget* parent = nullptr);
     ~frmMain() override;
 
-    std::array<PictureBox*, 2> picTicker;
-    PictureBox* picScroll;
-    QTimer* tmrImage;    // feed read, every 64 s
-    QTimer* tmrTicker;   // one step of the scroll, every 60 ms
-    QTimer* tmrTickHold; // the pause, imageTime seconds
-    QTimer* tmrGrab;     // run mode: asks again for the keyboard and pointer until both are held
-
     // Settings, first feed read, first pair or block, first tick and the initial pause.
     void formLoad();
     // Run mode: full screen above every other window, on no taskbar or pager, pointer hidden;
@@ -108,6 +102,13 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    std::array<PictureBox*, 2> picTicker;
+    PictureBox* picScroll;
+    QTimer* tmrImage;    // feed read, every 64 s
+    QTimer* tmrTicker;   // one step of the scroll, every 60 ms
+    QTimer* tmrTickHold; // the pause, imageTime seconds
+    QTimer* tmrGrab;     // run mode: asks again for the keyboard and pointer until both are held
+
     void endSaver();
     void finish();
     void grabTick();

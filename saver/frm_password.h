@@ -19,11 +19,11 @@ class frmPassword : public QDialog
 public:
     frmPassword(QString saverPassword, QWidget* parent = nullptr);
 
+private:
     QLineEdit* txtPassword;
     QPushButton* cmdOK;
     QPushButton* cmdCancel;
 
-private:
     void ok();
 
     QString saverPassword_;

@@ -26,6 +26,10 @@ class frmSetup : public QDialog
 public:
     explicit frmSetup(const platform::RegistryStore& store, QWidget* parent = nullptr);
 
+    // Gives the sample a font and colour, as the font dialog's OK does.
+    void setSample(const QFont& font, const QColor& color);
+
+private:
     QComboBox* cmbDispType;
     QLabel* lblColor; // the sample "Text"
     QPushButton* cmdColorChoice;
@@ -36,10 +40,6 @@ public:
     QPushButton* cmdCancel;
     QPushButton* cmdOK;
 
-    // Gives the sample a font and colour, as the font dialog's OK does.
-    void setSample(const QFont& font, const QColor& color);
-
-private:
     void chooseFont();
     void ok();
 

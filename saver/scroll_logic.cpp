@@ -11,22 +11,30 @@ double twipsPerPixel(double logicalDpi)
     return logicalDpi > 0 ? 1440.0 / logicalDpi : 15.0;
 }
 
+void PairScroller::setItems(QStringList items, bool fromFirst)
+{
+    displayItems_ = std::move(items);
+    if (fromFirst)
+        itemIndex_ = 0;
+}
+
 void PairScroller::loadTickerPair()
 {
-    if (displayItems.isEmpty()) {
-        tickerPair = {};
-        itemIndex = 0;
+    if (displayItems_.isEmpty()) {
+        tickerPair_ = {};
+        itemIndex_ = 0;
         return;
     }
-    const qsizetype k = itemIndex < displayItems.size() ? itemIndex : 0;
-    const int widthOfFirst = metrics_.textWidth(displayItems[k]);
+    const qsizetype k = itemIndex_ < displayItems_.size() ? itemIndex_ : 0;
+    const int widthOfFirst = metrics_.textWidth(displayItems_[k]);
     // A line wider than the screen would give a negative count: no padding then.
     const int pad = std::max(0, (metrics_.screenWidth - widthOfFirst) / kPadUnit);
     const QString blanks(pad, QLatin1Char(' '));
     const QString trailing(4, QLatin1Char(' '));
-    tickerPair[0] = blanks + displayItems[k] + trailing;
-    tickerPair[1] = k + 1 < displayItems.size() ? blanks + displayItems[k + 1] + trailing : blanks;
-    itemIndex = k + 2 < displayItems.size() ? int(k + 2) : 0;
+    tickerPair_[0] = blanks + displayItems_[k] + trailing;
+    tickerPair_[1] =
+        k + 1 < displayItems_.size() ? blanks + displayItems_[k + 1] + trailing : blanks;
+    itemIndex_ = k + 2 < displayItems_.size() ? int(k + 2) : 0;
 }
 
 int PairScroller::charWidth(const QString& line, int pos) const
@@ -41,24 +49,24 @@ int PairScroller::charWidth(const QString& line, int pos) const
 
 PairScroller::Step PairScroller::tick()
 {
-    row = 1 - row;
-    if (!holding)
-        offset += kStep;
+    row_ = 1 - row_;
+    if (!holding_)
+        offset_ += kStep;
 
     bool startHold = false;
-    if (offset > charWidth(tickerPair[row], charPos)) {
-        ++charPos;
-        if (charPos >= tickerPair[0].size()) {
-            charPos = 0;
-            if (!holding) {
-                holding = true;
+    if (offset_ > charWidth(tickerPair_[row_], charPos_)) {
+        ++charPos_;
+        if (charPos_ >= tickerPair_[0].size()) {
+            charPos_ = 0;
+            if (!holding_) {
+                holding_ = true;
                 loadTickerPair();
                 startHold = true;
             }
         }
-        offset = 1;
+        offset_ = 1;
     }
-    return {row, tickerPair[row].mid(charPos), -offset / metrics_.twipsPerPixel, startHold};
+    return {row_, tickerPair_[row_].mid(charPos_), -offset_ / metrics_.twipsPerPixel, startHold};
 }
 
 BlockScroller::Step BlockScroller::tick(int blockHeight, int boxHeight)
@@ -67,16 +75,16 @@ BlockScroller::Step BlockScroller::tick(int blockHeight, int boxHeight)
     // step (offset == kStep) so that a box whose height is a multiple of the step, where the
     // offsets go kStep, 0, ..., still gets its pause.
     bool startHold = false;
-    if (offset >= 1 && offset <= kStep && !holding) {
-        offset -= kStep;
-        holding = true;
+    if (offset_ >= 1 && offset_ <= kStep && !holding_) {
+        offset_ -= kStep;
+        holding_ = true;
         startHold = true;
     }
-    const int y = offset;
-    if (!holding)
-        offset -= kStep;
-    if (offset < -blockHeight)
-        offset = boxHeight;
+    const int y = offset_;
+    if (!holding_)
+        offset_ -= kStep;
+    if (offset_ < -blockHeight)
+        offset_ = boxHeight;
     return {y, startHold};
 }
 

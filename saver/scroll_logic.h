@@ -36,18 +36,25 @@ public:
 
     explicit PairScroller(Metrics metrics) : metrics_(std::move(metrics)) {}
 
-    QStringList displayItems;
-    int itemIndex = 0;                 // the next pair starts with this item
-    std::array<QString, 2> tickerPair; // the two padded lines now on the rows
-    int charPos = 0;                   // leading characters already scrolled away
-    int offset = 0;                    // how far the first visible character has moved left
-    bool holding = false;              // a pause is under way: nothing moves
-    int row = 1;                       // the row the last tick drew
+    // The lines to show from now on; with `fromFirst` the next pair starts with the first.
+    void setItems(QStringList items, bool fromFirst);
+    const QStringList& items() const { return displayItems_; }
+    // The next pair starts with this item.
+    int itemIndex() const { return itemIndex_; }
+    // The two padded lines now on the rows.
+    const std::array<QString, 2>& pair() const { return tickerPair_; }
+    // How far the first visible character has moved left, in twips.
+    int offset() const { return offset_; }
 
-    // Loads the pair that starts at itemIndex: both lines get as many leading blanks as fit
+    // A pause is under way while holding: nothing moves.
+    bool holding() const { return holding_; }
+    void hold() { holding_ = true; }
+    void release() { holding_ = false; }
+
+    // Loads the pair that starts at itemIndex(): both lines get as many leading blanks as fit
     // (screen width - width of the first line) / kPadUnit times, none when the line is wider
     // than the screen, and four trailing ones; the second line is only blanks when the first
-    // item is the last. itemIndex moves on by two, back to 0 past the end.
+    // item is the last. itemIndex() moves on by two, back to 0 past the end.
     void loadTickerPair();
 
     struct Step
@@ -66,6 +73,13 @@ private:
     int charWidth(const QString& line, int pos) const;
 
     Metrics metrics_;
+    QStringList displayItems_;
+    int itemIndex_ = 0;
+    std::array<QString, 2> tickerPair_;
+    int charPos_ = 0; // leading characters already scrolled away
+    int offset_ = 0;
+    bool holding_ = false;
+    int row_ = 1; // the row the last tick drew
 };
 
 // Vertical mode: one block of lines that moves up from the bottom of its box, pauses at the
@@ -75,8 +89,12 @@ class BlockScroller
 public:
     static constexpr int kStep = 20; // twips moved per tick
 
-    int offset = kStep; // top of the block, from the top of its box
-    bool holding = false;
+    // Starts again at the top of the box.
+    void toTop() { offset_ = kStep; }
+    // A pause is under way while holding: nothing moves.
+    bool holding() const { return holding_; }
+    void hold() { holding_ = true; }
+    void release() { holding_ = false; }
 
     struct Step
     {
@@ -84,6 +102,10 @@ public:
         bool startHold; // the block reached the top: start the pause
     };
     Step tick(int blockHeight, int boxHeight);
+
+private:
+    int offset_ = kStep; // top of the block, from the top of its box
+    bool holding_ = false;
 };
 
 // Ends the saver on real mouse movement but not on jitter: only every fourth movement event

@@ -33,6 +33,12 @@ public:
     // Continue's save; true when every step went through.
     bool save();
 
+    bool useProxy() const { return useProxy_; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
     QGroupBox* Frame5;
     QComboBox* cmbState;
     QComboBox* cmbStation;
@@ -47,12 +53,6 @@ public:
     QGroupBox* Frame2;
     QLabel* Label2;
 
-    bool useProxy() const { return useProxy_; }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
-private:
     void fill();
     void listStations();
     void removeShortcuts();

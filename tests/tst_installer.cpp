@@ -26,6 +26,15 @@ const QByteArray kLayout = "[RegionHeads]\nregions=3\nregion_1=NSW\nregion_2=VIC
                            "[NSW]\ndisplay=New South Wales\n[VIC]\ndisplay=Victoria\n"
                            "[QLD]\ndisplay=Queensland\n";
 
+// The installer window's control named `name`.
+template <class T = QComboBox> T* part(const frmInstWeather& w, const char* name)
+{
+    T* found = w.findChild<T*>(QLatin1String(name));
+    if (!found)
+        qFatal("no control %s", name);
+    return found;
+}
+
 // Calls `onShow` when the watched window is first shown.
 class ShowWatch : public QObject
 {
@@ -128,13 +137,13 @@ private Q_SLOTS:
         QFETCH(bool, startIcon);
         write(appDir_ + QStringLiteral("wsetting.ini"), "[SavedSetting]\n" + saved);
         auto w = window(Mode::Add);
-        QCOMPARE(w->cmbState->count(), 3);
-        QCOMPARE(w->cmbState->currentIndex(), state);
-        QCOMPARE(w->cmbDispType->currentIndex(), display);
-        QCOMPARE(w->cmbBanner->currentIndex(), position);
-        QCOMPARE(w->cmbBanner->isEnabled(), display == 1);
-        QCOMPARE(w->chkStartIcon->isChecked(), startIcon);
-        QVERIFY(w->Frame2->isHidden());
+        QCOMPARE(part(*w, "cmbState")->count(), 3);
+        QCOMPARE(part(*w, "cmbState")->currentIndex(), state);
+        QCOMPARE(part(*w, "cmbDispType")->currentIndex(), display);
+        QCOMPARE(part(*w, "cmbBanner")->currentIndex(), position);
+        QCOMPARE(part(*w, "cmbBanner")->isEnabled(), display == 1);
+        QCOMPARE(part<QCheckBox>(*w, "chkStartIcon")->isChecked(), startIcon);
+        QVERIFY(part<QWidget>(*w, "Frame2")->isHidden());
     }
 
     void continueWritesInOrderAndMakesShortcuts()
@@ -143,11 +152,11 @@ private Q_SLOTS:
               "[SavedSetting]\nproxy_on=1\nproxy_server=10.1.1.1\n");
         write(folders_.desktop + QStringLiteral("Nimbulo.desktop"), "old");
         auto w = window(Mode::Add);
-        w->cmbState->setCurrentIndex(1);
-        w->cmbDispType->setCurrentIndex(1);
-        w->cmbBanner->setCurrentIndex(1);
-        w->chkStartIcon->setChecked(true);
-        w->chkDeskIcon->setChecked(false);
+        part(*w, "cmbState")->setCurrentIndex(1);
+        part(*w, "cmbDispType")->setCurrentIndex(1);
+        part(*w, "cmbBanner")->setCurrentIndex(1);
+        part<QCheckBox>(*w, "chkStartIcon")->setChecked(true);
+        part<QCheckBox>(*w, "chkDeskIcon")->setChecked(false);
         QVERIFY(w->save());
         // No visit to the proxy dialog in this run: the earlier proxy choice stays.
         for (const char* pair :
@@ -191,13 +200,13 @@ private Q_SLOTS:
               "[SavedSetting]\nstate=" + QByteArray::number(state) + "\nstation_name=Melbourne\n");
         auto w = window(Mode::Add);
         QStringList shown;
-        for (int i = 0; i < w->cmbStation->count(); ++i)
-            shown.append(w->cmbStation->itemText(i));
+        for (int i = 0; i < part(*w, "cmbStation")->count(); ++i)
+            shown.append(part(*w, "cmbStation")->itemText(i));
         QCOMPARE(shown, offered);
-        QCOMPARE(w->cmbStation->isEnabled(), !offered.isEmpty());
-        QCOMPARE(w->cmbStation->currentText(), offered.value(0));
+        QCOMPARE(part(*w, "cmbStation")->isEnabled(), !offered.isEmpty());
+        QCOMPARE(part(*w, "cmbStation")->currentText(), offered.value(0));
         if (!offered.isEmpty())
-            w->cmbStation->setCurrentIndex(1);
+            part(*w, "cmbStation")->setCurrentIndex(1);
         QVERIFY(w->save());
         QCOMPARE(setting("station_name"), offered.isEmpty() ? "Melbourne" : "Ballarat");
         QCOMPARE(setting("station"), offered.isEmpty() ? QString() : "1");
@@ -218,7 +227,7 @@ private Q_SLOTS:
     {
         QFile::remove(appDir_ + QStringLiteral("weather.ini"));
         auto w = window(Mode::Add);
-        QCOMPARE(w->cmbState->count(), 0);
+        QCOMPARE(part(*w, "cmbState")->count(), 0);
         QVERIFY(w->save());
         QCOMPARE(setting("state"), QStringLiteral("-1"));
     }
@@ -227,7 +236,7 @@ private Q_SLOTS:
     {
         folders_.desktop.clear(); // no desktop folder could be named
         auto w = window(Mode::Add);
-        w->chkDeskIcon->setChecked(true);
+        part<QCheckBox>(*w, "chkDeskIcon")->setChecked(true);
         QVERIFY(!w->save());
         QCOMPARE(MessageBox::shownBoxes().last().title, QStringLiteral("Create Shortcut Error"));
         // Keys written before the failing step stay written.
@@ -263,11 +272,10 @@ private Q_SLOTS:
         QString atShow;
         int regionsAtShow = -1;
         ShowWatch watch([&] {
-            for (QWidget* part : std::initializer_list<QWidget*>{w.Frame5, w.Frame6, w.Frame1,
-                                                                 w.Command1, w.Frame2})
-                if (!part->isHidden())
-                    atShow += (atShow.isEmpty() ? "" : " ") + part->objectName();
-            regionsAtShow = w.cmbState->count();
+            for (const char* name : {"Frame5", "Frame6", "Frame1", "Command1", "Frame2"})
+                if (!part<QWidget>(w, name)->isHidden())
+                    atShow += (atShow.isEmpty() ? "" : " ") + QLatin1String(name);
+            regionsAtShow = part(w, "cmbState")->count();
         });
         w.installEventFilter(&watch);
         w.start();
@@ -279,10 +287,10 @@ private Q_SLOTS:
     void tabIntoDisplayTypeHints()
     {
         auto w = window(Mode::Add);
-        QTest::keyRelease(w->cmbDispType, Qt::Key_Tab);
+        QTest::keyRelease(part(*w, "cmbDispType"), Qt::Key_Tab);
         QCOMPARE(MessageBox::shownBoxes().size(), 1);
         QCOMPARE(MessageBox::shownBoxes().first().title, QStringLiteral("Nimbulo Install"));
-        QTest::keyRelease(w->cmbDispType, Qt::Key_Down);
+        QTest::keyRelease(part(*w, "cmbDispType"), Qt::Key_Down);
         QCOMPARE(MessageBox::shownBoxes().size(), 1);
     }
 

@@ -25,6 +25,15 @@ using platform::MessageBox;
 
 namespace {
 
+// The control named `name` inside `w`.
+template <class T> T* part(const QWidget& w, const char* name)
+{
+    T* found = w.findChild<T*>(QLatin1String(name));
+    if (!found)
+        qFatal("no control %s", name);
+    return found;
+}
+
 const QString kKey = QLatin1String(saver::kSaverKeyPath);
 const QString kMismatch = QStringLiteral("The new password and confirmed password do not match. "
                                          "Please type them again.");
@@ -97,15 +106,16 @@ private Q_SLOTS:
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Change Password"));
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-        dialog.txtNew->setText(typedNew);
-        dialog.txtConfirm->setText(typedConfirm);
-        dialog.CmdOK->click();
+        part<QLineEdit>(dialog, "txtNew")->setText(typedNew);
+        part<QLineEdit>(dialog, "txtConfirm")->setText(typedConfirm);
+        part<QPushButton>(dialog, "CmdOK")->click();
 
         QCOMPARE(dialog.result() == QDialog::Accepted, saved);
         QCOMPARE(loaded().saverPassword, saved ? typedNew : QStringLiteral("before"));
         QCOMPARE(shownBox(), box.isEmpty() ? box : "Nimbulo Screen Saver|" + box);
         // A mismatch empties both boxes; a blank one keeps what was typed.
-        QCOMPARE(dialog.txtNew->text().isEmpty() && dialog.txtConfirm->text().isEmpty(),
+        QCOMPARE(part<QLineEdit>(dialog, "txtNew")->text().isEmpty() &&
+                     part<QLineEdit>(dialog, "txtConfirm")->text().isEmpty(),
                  box == kMismatch || (typedNew.isEmpty() && typedConfirm.isEmpty()));
     }
 
@@ -133,14 +143,14 @@ private Q_SLOTS:
         // Room for the title and four buttons of a line's height beside it.
         QVERIFY(prompt.width() >= QFontMetrics(bold).horizontalAdvance(prompt.windowTitle()) +
                                       4 * prompt.fontMetrics().height());
-        prompt.txtPassword->setText(typed);
-        prompt.cmdOK->click();
+        part<QLineEdit>(prompt, "txtPassword")->setText(typed);
+        part<QPushButton>(prompt, "cmdOK")->click();
         QCOMPARE(prompt.result() == QDialog::Accepted, accepted);
         if (accepted)
             return;
         QCOMPARE(shownBox(), QStringLiteral("Screen Password|The password that you typed is not "
                                             "correct. Please try typing it again."));
-        QCOMPARE(prompt.txtPassword->selectedText(), typed);
+        QCOMPARE(part<QLineEdit>(prompt, "txtPassword")->selectedText(), typed);
     }
 
     void setupShowsTheStoredSettings_data()
@@ -162,37 +172,40 @@ private Q_SLOTS:
         put("DisplayType", "D", quint32(1));
         put("ForeColor", "S", QStringLiteral("255"));
         saver::frmSetup setup(*store_);
-        QCOMPARE(setup.cmbDispType->itemText(0), QStringLiteral("Scroll pairs left"));
-        QCOMPARE(setup.cmbDispType->itemText(1), QStringLiteral("Scroll all vertical"));
-        QCOMPARE(setup.cmbDispType->currentIndex(), 1);
-        QCOMPARE(setup.lblColor->palette().color(QPalette::WindowText), QColor(255, 0, 0));
-        QCOMPARE(setup.cmdColorChoice->text(), QStringLiteral("Choose Font"));
-        QCOMPARE(setup.VScroll1->value(), bar);
-        QCOMPARE(setup.lblSeconds->text(), seconds);
+        QCOMPARE(part<QComboBox>(setup, "cmbDispType")->itemText(0),
+                 QStringLiteral("Scroll pairs left"));
+        QCOMPARE(part<QComboBox>(setup, "cmbDispType")->itemText(1),
+                 QStringLiteral("Scroll all vertical"));
+        QCOMPARE(part<QComboBox>(setup, "cmbDispType")->currentIndex(), 1);
+        QCOMPARE(part<QLabel>(setup, "lblColor")->palette().color(QPalette::WindowText),
+                 QColor(255, 0, 0));
+        QCOMPARE(part<QPushButton>(setup, "cmdColorChoice")->text(), QStringLiteral("Choose Font"));
+        QCOMPARE(part<QScrollBar>(setup, "VScroll1")->value(), bar);
+        QCOMPARE(part<QLabel>(setup, "lblSeconds")->text(), seconds);
     }
 
     void setupOkWritesAndCancelDoesNot()
     {
         {
             saver::frmSetup setup(*store_);
-            setup.VScroll1->setValue(5); // up: a longer pause
-            setup.cmdCancel->click();
+            part<QScrollBar>(setup, "VScroll1")->setValue(5); // up: a longer pause
+            part<QPushButton>(setup, "cmdCancel")->click();
         }
         QVERIFY(!QFile::exists(storePath()));
 
         saver::frmSetup setup(*store_);
-        setup.VScroll1->setValue(4);
-        setup.cmbDispType->setCurrentIndex(1);
+        part<QScrollBar>(setup, "VScroll1")->setValue(4);
+        part<QComboBox>(setup, "cmbDispType")->setCurrentIndex(1);
         QFont font(QStringLiteral("DejaVu Sans"));
         font.setPointSizeF(18);
         font.setItalic(true);
         setup.setSample(font, QColor(1, 2, 3));
-        QVERIFY(!setup.chkUsePassword->isChecked());
-        setup.chkUsePassword->setChecked(true);
-        setup.cmdOK->click();
+        QVERIFY(!part<QCheckBox>(setup, "chkUsePassword")->isChecked());
+        part<QCheckBox>(setup, "chkUsePassword")->setChecked(true);
+        part<QPushButton>(setup, "cmdOK")->click();
         QCOMPARE(setup.result(), int(QDialog::Accepted));
         QVERIFY(saver::readUsePassword(*store_));
-        QVERIFY(saver::frmSetup(*store_).chkUsePassword->isChecked());
+        QVERIFY(part<QCheckBox>(saver::frmSetup(*store_), "chkUsePassword")->isChecked());
 
         const saver::SaverSettings s = loaded();
         QCOMPARE(s.imageTime, 16);
@@ -225,15 +238,16 @@ private Q_SLOTS:
             shown = dialog != nullptr;
             if (!shown)
                 return;
-            dialog->txtNew->setText(typed);
-            dialog->txtConfirm->setText(typed);
-            typed.isEmpty() ? dialog->cmdCancel->click() : dialog->CmdOK->click();
+            part<QLineEdit>(*dialog, "txtNew")->setText(typed);
+            part<QLineEdit>(*dialog, "txtConfirm")->setText(typed);
+            typed.isEmpty() ? part<QPushButton>(*dialog, "cmdCancel")->click()
+                            : part<QPushButton>(*dialog, "CmdOK")->click();
         });
-        setup.chkUsePassword->click();
+        part<QCheckBox>(setup, "chkUsePassword")->click();
         QCoreApplication::processEvents();
         QCOMPARE(shown, asked);
         const QString expected = typed.isEmpty() ? before : typed;
-        QCOMPARE(setup.chkUsePassword->isChecked(), !expected.isEmpty());
+        QCOMPARE(part<QCheckBox>(setup, "chkUsePassword")->isChecked(), !expected.isEmpty());
         QCOMPARE(loaded().saverPassword, expected);
     }
 
@@ -265,14 +279,15 @@ private Q_SLOTS:
             });
             fonts->accept();
         });
-        setup.cmdColorChoice->click();
+        part<QPushButton>(setup, "cmdColorChoice")->click();
         QCOMPARE(shownFont.family(), QStringLiteral("DejaVu Serif"));
         QCOMPARE(shownColor, QColor(9, 9, 9));
 
-        const QFont sample = setup.lblColor->font();
+        const QFont sample = part<QLabel>(setup, "lblColor")->font();
         QCOMPARE(sample.family(), QStringLiteral("DejaVu Sans"));
         QVERIFY(sample.bold() && sample.underline() && sample.strikeOut() && !sample.italic());
-        QCOMPARE(setup.lblColor->palette().color(QPalette::WindowText), QColor(0, 128, 255));
+        QCOMPARE(part<QLabel>(setup, "lblColor")->palette().color(QPalette::WindowText),
+                 QColor(0, 128, 255));
     }
 
     void about()
@@ -281,11 +296,11 @@ private Q_SLOTS:
         platform::setUrlOpener([&](const QString& url) { opened.append(url); });
         saver::frmAbout about;
         QCOMPARE(about.windowTitle(), QStringLiteral("About Nimbulo Screen Saver"));
-        QCOMPARE(about.lblVersion->text(), QStringLiteral("Version %1.%2.%3")
-                                               .arg(NIMBULO_VERSION_MAJOR)
-                                               .arg(NIMBULO_VERSION_MINOR)
-                                               .arg(NIMBULO_VERSION_PATCH));
-        Q_EMIT about.lblSite->linkActivated(saver::homePage());
+        QCOMPARE(part<QLabel>(about, "lblVersion")->text(), QStringLiteral("Version %1.%2.%3")
+                                                                .arg(NIMBULO_VERSION_MAJOR)
+                                                                .arg(NIMBULO_VERSION_MINOR)
+                                                                .arg(NIMBULO_VERSION_PATCH));
+        Q_EMIT part<QLabel>(about, "lblSite")->linkActivated(saver::homePage());
         QCOMPARE(opened, QStringList{saver::homePage()});
         platform::setUrlOpener({});
     }

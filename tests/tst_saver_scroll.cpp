@@ -17,7 +17,7 @@ PairScroller scroller(int screenWidth, const QStringList& items)
 {
     PairScroller p({[](QStringView text) { return int(text.size()) * kCharPixels; }, kTwipsPerPixel,
                     screenWidth});
-    p.displayItems = items;
+    p.setItems(items, true);
     return p;
 }
 
@@ -102,10 +102,11 @@ private Q_SLOTS:
         QFETCH(QStringList, pair);
         QFETCH(int, nextIndex);
         PairScroller p = scroller(screenWidth, items);
-        p.itemIndex = itemIndex;
+        for (int i = 0; i < itemIndex; i += 2) // the pairs before
+            p.loadTickerPair();
         p.loadTickerPair();
-        QCOMPARE(QStringList({p.tickerPair[0], p.tickerPair[1]}), pair);
-        QCOMPARE(p.itemIndex, nextIndex);
+        QCOMPARE(QStringList({p.pair()[0], p.pair()[1]}), pair);
+        QCOMPARE(p.itemIndex(), nextIndex);
     }
 
     // The first line moves left and loses a character at a time, the rows drawn in turn; once
@@ -114,7 +115,7 @@ private Q_SLOTS:
     {
         PairScroller p = scroller(0, {"ab", "cd", "ef"});
         p.loadTickerPair(); // "ab    " and "cd    "
-        QStringList firstRow{p.tickerPair[0]};
+        QStringList firstRow{p.pair()[0]};
         PairScroller::Step s{};
         for (int ticks = 0; !s.startHold; ++ticks) {
             QVERIFY(ticks < 100);
@@ -124,7 +125,7 @@ private Q_SLOTS:
                 firstRow << s.text;
         }
         QCOMPARE(firstRow.mid(0, 3), (QStringList{"ab    ", "b    ", "    "}));
-        QCOMPARE(p.tickerPair[0], QStringLiteral("ef    "));
+        QCOMPARE(p.pair()[0], QStringLiteral("ef    "));
         const auto twoRows = [&p] {
             const PairScroller::Step a = p.tick(), b = p.tick();
             return QStringLiteral("%1 %2 %3 %4").arg(a.text).arg(a.x).arg(b.text).arg(b.x);
@@ -132,7 +133,7 @@ private Q_SLOTS:
         const QString held = twoRows();
         for (int i = 0; i < 10; ++i)
             QCOMPARE(twoRows(), held);
-        p.holding = false;
+        p.release();
         QVERIFY(twoRows() != held);
     }
 
@@ -153,7 +154,7 @@ private Q_SLOTS:
         QVERIFY(s.startHold);
         QCOMPARE(s.y, 0);
         QCOMPARE(b.tick(blockHeight, boxHeight).y, 0);
-        b.holding = false;
+        b.release();
 
         // Up past the top, then again from the bottom, with one pause at the top per pass.
         int pauses = 0;
@@ -163,7 +164,7 @@ private Q_SLOTS:
             if (s.startHold) {
                 ++pauses;
                 QVERIFY(s.y <= 0 && s.y > -BlockScroller::kStep);
-                b.holding = false;
+                b.release();
             }
         }
         QCOMPARE(pauses, 1);

@@ -22,6 +22,15 @@ const QString kFeed =
     QStringLiteral("Alpha at: 10:00 AM\r\nTemp - - - - >   35.5 C\r\nRain > 1.0 mm");
 const QString kKey = QLatin1String(saver::kSaverKeyPath);
 
+// The control named `name` inside `w`.
+template <class T> T* part(const QObject& w, const char* name)
+{
+    T* found = w.findChild<T*>(QLatin1String(name));
+    if (!found)
+        qFatal("no control %s", name);
+    return found;
+}
+
 // Answers the password prompt once it is up.
 void whenPrompt(std::function<void(saver::frmPassword*)> act)
 {
@@ -94,26 +103,26 @@ private Q_SLOTS:
         write(kKey, QStringLiteral("ImageTime"), "D", quint32(7));
         auto w = display(frmMain::RunMode);
         w->formLoad();
-        const QStringList items = w->pairs().displayItems;
+        const QStringList items = w->pairs().items();
         QCOMPARE(items.mid(1), kFeed.split(QStringLiteral("\r\n")));
         QCOMPARE(w->shownLines(), items);
-        QCOMPARE(w->pairs().tickerPair[1].trimmed(), QStringLiteral("Alpha at: 10:00 AM"));
-        QVERIFY(w->picScroll->isHidden());
+        QCOMPARE(w->pairs().pair()[1].trimmed(), QStringLiteral("Alpha at: 10:00 AM"));
+        QVERIFY(part<QWidget>(*w, "picScroll")->isHidden());
         // The first pair pauses for the stored time before it moves.
-        QVERIFY(w->pairs().holding && w->tmrTickHold->isActive());
-        QCOMPARE(w->tmrTickHold->interval(), 7000);
-        w->tmrTicker->stop();
-        const int offset = w->pairs().offset;
+        QVERIFY(w->pairs().holding() && part<QTimer>(*w, "tmrTickHold")->isActive());
+        QCOMPARE(part<QTimer>(*w, "tmrTickHold")->interval(), 7000);
+        part<QTimer>(*w, "tmrTicker")->stop();
+        const int offset = w->pairs().offset();
         w->tickerTick();
-        QCOMPARE(w->pairs().offset, offset);
+        QCOMPARE(w->pairs().offset(), offset);
         w->holdTick();
-        QVERIFY(!w->tmrTickHold->isActive());
+        QVERIFY(!part<QTimer>(*w, "tmrTickHold")->isActive());
         w->tickerTick();
-        QVERIFY(w->pairs().offset != offset);
+        QVERIFY(w->pairs().offset() != offset);
         // A changed feed starts the pairs again.
         feed_ = QStringLiteral("Nimbulo\r\nALERT");
         w->imageTick();
-        QCOMPARE(w->pairs().displayItems.mid(1), QStringList({"Nimbulo", "ALERT"}));
+        QCOMPARE(w->pairs().items().mid(1), QStringList({"Nimbulo", "ALERT"}));
     }
 
     void verticalModeShowsTheBlock()
@@ -121,13 +130,14 @@ private Q_SLOTS:
         write(kKey, QStringLiteral("DisplayType"), "D", quint32(1));
         auto w = display(frmMain::RunMode);
         w->formLoad();
-        QVERIFY(!w->picScroll->isHidden());
-        const QStringList lines = w->picScroll->lines();
+        const auto* block = part<saver::PictureBox>(*w, "picScroll");
+        QVERIFY(!block->isHidden());
+        const QStringList lines = block->lines();
         QCOMPARE(lines.value(3), QStringLiteral("Rain > 1.0 mm"));
         // As wide as the widest line, in the middle of the window.
         const QFontMetrics metrics(w->settings().tickerFont);
-        QCOMPARE(w->picScroll->width(), metrics.horizontalAdvance(lines.value(2)));
-        QCOMPARE(w->picScroll->x(), (800 - w->picScroll->width()) / 2);
+        QCOMPARE(block->width(), metrics.horizontalAdvance(lines.value(2)));
+        QCOMPARE(block->x(), (800 - block->width()) / 2);
     }
 
     // The values of the block start in one column whatever the font and the leaders: each line
@@ -174,8 +184,8 @@ private Q_SLOTS:
         w->show();
         QVERIFY(QTest::qWaitForWindowExposed(w.get()));
         w->resize(1000, 700);
-        QCOMPARE(w->picTicker[0]->geometry(), QRect(50, 175, 900, 116));
-        QCOMPARE(w->picScroll->height(), 630);
+        QCOMPARE(part<QWidget>(*w, "picTicker_0")->geometry(), QRect(50, 175, 900, 116));
+        QCOMPARE(part<QWidget>(*w, "picScroll")->height(), 630);
     }
 
     void inputEndsTheRun_data()
@@ -231,7 +241,7 @@ private Q_SLOTS:
         bool pointerShown = false;
         whenPrompt([&](saver::frmPassword* prompt) {
             pointerShown = w->cursor().shape() != Qt::BlankCursor;
-            prompt->cmdCancel->click();
+            part<QPushButton>(*prompt, "cmdCancel")->click();
         });
         QTest::mouseClick(w.get(), Qt::LeftButton, {}, QPoint(10, 10));
         QVERIFY(pointerShown);
@@ -240,10 +250,10 @@ private Q_SLOTS:
 
         // A wrong password, then the right one.
         whenPrompt([&](saver::frmPassword* prompt) {
-            prompt->txtPassword->setText(QStringLiteral("pw"));
-            prompt->cmdOK->click();
-            prompt->txtPassword->setText(QStringLiteral("Pw"));
-            prompt->cmdOK->click();
+            part<QLineEdit>(*prompt, "txtPassword")->setText(QStringLiteral("pw"));
+            part<QPushButton>(*prompt, "cmdOK")->click();
+            part<QLineEdit>(*prompt, "txtPassword")->setText(QStringLiteral("Pw"));
+            part<QPushButton>(*prompt, "cmdOK")->click();
         });
         QTest::keyClick(w.get(), Qt::Key_Space);
         QCOMPARE(ended.count(), 1);
