@@ -1,6 +1,7 @@
 // The about window: what it shows, the error-log button following the log, its links and the
 // system-information button.
 
+#include "find_control.h"
 #include "platform/desktop.h"
 #include "platform/message_box.h"
 #include "weather/config/layout_file.h"
@@ -13,12 +14,6 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
-
-// The control `name` of a window.
-template <typename T> T* child(const QObject& window, const char* name)
-{
-    return window.findChild<T*>(QLatin1String(name));
-}
 
 using platform::MessageBox;
 

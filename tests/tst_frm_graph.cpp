@@ -1,3 +1,4 @@
+#include "find_control.h"
 #include "graph_sample.h"
 #include "page_server.h"
 #include "platform/desktop.h"
@@ -92,12 +93,6 @@ int linePixels(QWidget* canvas)
             count += isLineColour(image.pixel(x, y)) ? 1 : 0;
     }
     return count;
-}
-
-// The control `name` of a window.
-template <typename T> T* child(const QObject& window, const char* name)
-{
-    return window.findChild<T*>(QLatin1String(name));
 }
 
 } // namespace

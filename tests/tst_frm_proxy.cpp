@@ -3,6 +3,7 @@
 #include "common/frm_proxy.h"
 #include "common/ini_file.h"
 #include "common/proxy_password.h"
+#include "find_control.h"
 #include "platform/message_box.h"
 
 #include <QCheckBox>
@@ -13,12 +14,6 @@
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QtTest>
-
-// The control `name` of a window.
-template <typename T> T* child(const QObject& window, const char* name)
-{
-    return window.findChild<T*>(QLatin1String(name));
-}
 
 using common::frmProxy;
 using common::ProxySettings;

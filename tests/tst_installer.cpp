@@ -1,4 +1,5 @@
 #include "common/station_cache.h"
+#include "find_control.h"
 #include "platform/message_box.h"
 #include "setup/frm_inst_weather.h"
 #include "setup/installer.h"
@@ -25,15 +26,6 @@ namespace {
 const QByteArray kLayout = "[RegionHeads]\nregions=3\nregion_1=NSW\nregion_2=VIC\nregion_3=QLD\n"
                            "[NSW]\ndisplay=New South Wales\n[VIC]\ndisplay=Victoria\n"
                            "[QLD]\ndisplay=Queensland\n";
-
-// The installer window's control named `name`.
-template <class T = QComboBox> T* part(const frmInstWeather& w, const char* name)
-{
-    T* found = w.findChild<T*>(QLatin1String(name));
-    if (!found)
-        qFatal("no control %s", name);
-    return found;
-}
 
 // Calls `onShow` when the watched window is first shown.
 class ShowWatch : public QObject
@@ -137,13 +129,13 @@ private Q_SLOTS:
         QFETCH(bool, startIcon);
         write(appDir_ + QStringLiteral("wsetting.ini"), "[SavedSetting]\n" + saved);
         auto w = window(Mode::Add);
-        QCOMPARE(part(*w, "cmbState")->count(), 3);
-        QCOMPARE(part(*w, "cmbState")->currentIndex(), state);
-        QCOMPARE(part(*w, "cmbDispType")->currentIndex(), display);
-        QCOMPARE(part(*w, "cmbBanner")->currentIndex(), position);
-        QCOMPARE(part(*w, "cmbBanner")->isEnabled(), display == 1);
-        QCOMPARE(part<QCheckBox>(*w, "chkStartIcon")->isChecked(), startIcon);
-        QVERIFY(part<QWidget>(*w, "Frame2")->isHidden());
+        QCOMPARE(child<QComboBox>(*w, "cmbState")->count(), 3);
+        QCOMPARE(child<QComboBox>(*w, "cmbState")->currentIndex(), state);
+        QCOMPARE(child<QComboBox>(*w, "cmbDispType")->currentIndex(), display);
+        QCOMPARE(child<QComboBox>(*w, "cmbBanner")->currentIndex(), position);
+        QCOMPARE(child<QComboBox>(*w, "cmbBanner")->isEnabled(), display == 1);
+        QCOMPARE(child<QCheckBox>(*w, "chkStartIcon")->isChecked(), startIcon);
+        QVERIFY(child<QWidget>(*w, "Frame2")->isHidden());
     }
 
     void continueWritesInOrderAndMakesShortcuts()
@@ -152,11 +144,11 @@ private Q_SLOTS:
               "[SavedSetting]\nproxy_on=1\nproxy_server=10.1.1.1\n");
         write(folders_.desktop + QStringLiteral("Nimbulo.desktop"), "old");
         auto w = window(Mode::Add);
-        part(*w, "cmbState")->setCurrentIndex(1);
-        part(*w, "cmbDispType")->setCurrentIndex(1);
-        part(*w, "cmbBanner")->setCurrentIndex(1);
-        part<QCheckBox>(*w, "chkStartIcon")->setChecked(true);
-        part<QCheckBox>(*w, "chkDeskIcon")->setChecked(false);
+        child<QComboBox>(*w, "cmbState")->setCurrentIndex(1);
+        child<QComboBox>(*w, "cmbDispType")->setCurrentIndex(1);
+        child<QComboBox>(*w, "cmbBanner")->setCurrentIndex(1);
+        child<QCheckBox>(*w, "chkStartIcon")->setChecked(true);
+        child<QCheckBox>(*w, "chkDeskIcon")->setChecked(false);
         QVERIFY(w->save());
         // No visit to the proxy dialog in this run: the earlier proxy choice stays.
         for (const char* pair :
@@ -200,13 +192,13 @@ private Q_SLOTS:
               "[SavedSetting]\nstate=" + QByteArray::number(state) + "\nstation_name=Melbourne\n");
         auto w = window(Mode::Add);
         QStringList shown;
-        for (int i = 0; i < part(*w, "cmbStation")->count(); ++i)
-            shown.append(part(*w, "cmbStation")->itemText(i));
+        for (int i = 0; i < child<QComboBox>(*w, "cmbStation")->count(); ++i)
+            shown.append(child<QComboBox>(*w, "cmbStation")->itemText(i));
         QCOMPARE(shown, offered);
-        QCOMPARE(part(*w, "cmbStation")->isEnabled(), !offered.isEmpty());
-        QCOMPARE(part(*w, "cmbStation")->currentText(), offered.value(0));
+        QCOMPARE(child<QComboBox>(*w, "cmbStation")->isEnabled(), !offered.isEmpty());
+        QCOMPARE(child<QComboBox>(*w, "cmbStation")->currentText(), offered.value(0));
         if (!offered.isEmpty())
-            part(*w, "cmbStation")->setCurrentIndex(1);
+            child<QComboBox>(*w, "cmbStation")->setCurrentIndex(1);
         QVERIFY(w->save());
         QCOMPARE(setting("station_name"), offered.isEmpty() ? "Melbourne" : "Ballarat");
         QCOMPARE(setting("station"), offered.isEmpty() ? QString() : "1");
@@ -227,7 +219,7 @@ private Q_SLOTS:
     {
         QFile::remove(appDir_ + QStringLiteral("weather.ini"));
         auto w = window(Mode::Add);
-        QCOMPARE(part(*w, "cmbState")->count(), 0);
+        QCOMPARE(child<QComboBox>(*w, "cmbState")->count(), 0);
         QVERIFY(w->save());
         QCOMPARE(setting("state"), QStringLiteral("-1"));
     }
@@ -236,7 +228,7 @@ private Q_SLOTS:
     {
         folders_.desktop.clear(); // no desktop folder could be named
         auto w = window(Mode::Add);
-        part<QCheckBox>(*w, "chkDeskIcon")->setChecked(true);
+        child<QCheckBox>(*w, "chkDeskIcon")->setChecked(true);
         QVERIFY(!w->save());
         QCOMPARE(MessageBox::shownBoxes().last().title, QStringLiteral("Create Shortcut Error"));
         // Keys written before the failing step stay written.
@@ -273,9 +265,9 @@ private Q_SLOTS:
         int regionsAtShow = -1;
         ShowWatch watch([&] {
             for (const char* name : {"Frame5", "Frame6", "Frame1", "Command1", "Frame2"})
-                if (!part<QWidget>(w, name)->isHidden())
+                if (!child<QWidget>(w, name)->isHidden())
                     atShow += (atShow.isEmpty() ? "" : " ") + QLatin1String(name);
-            regionsAtShow = part(w, "cmbState")->count();
+            regionsAtShow = child<QComboBox>(w, "cmbState")->count();
         });
         w.installEventFilter(&watch);
         w.start();
@@ -287,10 +279,10 @@ private Q_SLOTS:
     void tabIntoDisplayTypeHints()
     {
         auto w = window(Mode::Add);
-        QTest::keyRelease(part(*w, "cmbDispType"), Qt::Key_Tab);
+        QTest::keyRelease(child<QComboBox>(*w, "cmbDispType"), Qt::Key_Tab);
         QCOMPARE(MessageBox::shownBoxes().size(), 1);
         QCOMPARE(MessageBox::shownBoxes().first().title, QStringLiteral("Nimbulo Install"));
-        QTest::keyRelease(part(*w, "cmbDispType"), Qt::Key_Down);
+        QTest::keyRelease(child<QComboBox>(*w, "cmbDispType"), Qt::Key_Down);
         QCOMPARE(MessageBox::shownBoxes().size(), 1);
     }
 

@@ -1,3 +1,4 @@
+#include "find_control.h"
 #include "platform/desktop.h"
 #include "platform/message_box.h"
 #include "platform/registry_store.h"
@@ -24,15 +25,6 @@
 using platform::MessageBox;
 
 namespace {
-
-// The control named `name` inside `w`.
-template <class T> T* part(const QWidget& w, const char* name)
-{
-    T* found = w.findChild<T*>(QLatin1String(name));
-    if (!found)
-        qFatal("no control %s", name);
-    return found;
-}
 
 const QString kKey = QLatin1String(saver::kSaverKeyPath);
 const QString kMismatch = QStringLiteral("The new password and confirmed password do not match. "
@@ -106,16 +98,16 @@ private Q_SLOTS:
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Change Password"));
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-        part<QLineEdit>(dialog, "txtNew")->setText(typedNew);
-        part<QLineEdit>(dialog, "txtConfirm")->setText(typedConfirm);
-        part<QPushButton>(dialog, "CmdOK")->click();
+        child<QLineEdit>(dialog, "txtNew")->setText(typedNew);
+        child<QLineEdit>(dialog, "txtConfirm")->setText(typedConfirm);
+        child<QPushButton>(dialog, "CmdOK")->click();
 
         QCOMPARE(dialog.result() == QDialog::Accepted, saved);
         QCOMPARE(loaded().saverPassword, saved ? typedNew : QStringLiteral("before"));
         QCOMPARE(shownBox(), box.isEmpty() ? box : "Nimbulo Screen Saver|" + box);
         // A mismatch empties both boxes; a blank one keeps what was typed.
-        QCOMPARE(part<QLineEdit>(dialog, "txtNew")->text().isEmpty() &&
-                     part<QLineEdit>(dialog, "txtConfirm")->text().isEmpty(),
+        QCOMPARE(child<QLineEdit>(dialog, "txtNew")->text().isEmpty() &&
+                     child<QLineEdit>(dialog, "txtConfirm")->text().isEmpty(),
                  box == kMismatch || (typedNew.isEmpty() && typedConfirm.isEmpty()));
     }
 
@@ -143,14 +135,14 @@ private Q_SLOTS:
         // Room for the title and four buttons of a line's height beside it.
         QVERIFY(prompt.width() >= QFontMetrics(bold).horizontalAdvance(prompt.windowTitle()) +
                                       4 * prompt.fontMetrics().height());
-        part<QLineEdit>(prompt, "txtPassword")->setText(typed);
-        part<QPushButton>(prompt, "cmdOK")->click();
+        child<QLineEdit>(prompt, "txtPassword")->setText(typed);
+        child<QPushButton>(prompt, "cmdOK")->click();
         QCOMPARE(prompt.result() == QDialog::Accepted, accepted);
         if (accepted)
             return;
         QCOMPARE(shownBox(), QStringLiteral("Screen Password|The password that you typed is not "
                                             "correct. Please try typing it again."));
-        QCOMPARE(part<QLineEdit>(prompt, "txtPassword")->selectedText(), typed);
+        QCOMPARE(child<QLineEdit>(prompt, "txtPassword")->selectedText(), typed);
     }
 
     void setupShowsTheStoredSettings_data()
@@ -172,40 +164,41 @@ private Q_SLOTS:
         put("DisplayType", "D", quint32(1));
         put("ForeColor", "S", QStringLiteral("255"));
         saver::frmSetup setup(*store_);
-        QCOMPARE(part<QComboBox>(setup, "cmbDispType")->itemText(0),
+        QCOMPARE(child<QComboBox>(setup, "cmbDispType")->itemText(0),
                  QStringLiteral("Scroll pairs left"));
-        QCOMPARE(part<QComboBox>(setup, "cmbDispType")->itemText(1),
+        QCOMPARE(child<QComboBox>(setup, "cmbDispType")->itemText(1),
                  QStringLiteral("Scroll all vertical"));
-        QCOMPARE(part<QComboBox>(setup, "cmbDispType")->currentIndex(), 1);
-        QCOMPARE(part<QLabel>(setup, "lblColor")->palette().color(QPalette::WindowText),
+        QCOMPARE(child<QComboBox>(setup, "cmbDispType")->currentIndex(), 1);
+        QCOMPARE(child<QLabel>(setup, "lblColor")->palette().color(QPalette::WindowText),
                  QColor(255, 0, 0));
-        QCOMPARE(part<QPushButton>(setup, "cmdColorChoice")->text(), QStringLiteral("Choose Font"));
-        QCOMPARE(part<QScrollBar>(setup, "VScroll1")->value(), bar);
-        QCOMPARE(part<QLabel>(setup, "lblSeconds")->text(), seconds);
+        QCOMPARE(child<QPushButton>(setup, "cmdColorChoice")->text(),
+                 QStringLiteral("Choose Font"));
+        QCOMPARE(child<QScrollBar>(setup, "VScroll1")->value(), bar);
+        QCOMPARE(child<QLabel>(setup, "lblSeconds")->text(), seconds);
     }
 
     void setupOkWritesAndCancelDoesNot()
     {
         {
             saver::frmSetup setup(*store_);
-            part<QScrollBar>(setup, "VScroll1")->setValue(5); // up: a longer pause
-            part<QPushButton>(setup, "cmdCancel")->click();
+            child<QScrollBar>(setup, "VScroll1")->setValue(5); // up: a longer pause
+            child<QPushButton>(setup, "cmdCancel")->click();
         }
         QVERIFY(!QFile::exists(storePath()));
 
         saver::frmSetup setup(*store_);
-        part<QScrollBar>(setup, "VScroll1")->setValue(4);
-        part<QComboBox>(setup, "cmbDispType")->setCurrentIndex(1);
+        child<QScrollBar>(setup, "VScroll1")->setValue(4);
+        child<QComboBox>(setup, "cmbDispType")->setCurrentIndex(1);
         QFont font(QStringLiteral("DejaVu Sans"));
         font.setPointSizeF(18);
         font.setItalic(true);
         setup.setSample(font, QColor(1, 2, 3));
-        QVERIFY(!part<QCheckBox>(setup, "chkUsePassword")->isChecked());
-        part<QCheckBox>(setup, "chkUsePassword")->setChecked(true);
-        part<QPushButton>(setup, "cmdOK")->click();
+        QVERIFY(!child<QCheckBox>(setup, "chkUsePassword")->isChecked());
+        child<QCheckBox>(setup, "chkUsePassword")->setChecked(true);
+        child<QPushButton>(setup, "cmdOK")->click();
         QCOMPARE(setup.result(), int(QDialog::Accepted));
         QVERIFY(saver::readUsePassword(*store_));
-        QVERIFY(part<QCheckBox>(saver::frmSetup(*store_), "chkUsePassword")->isChecked());
+        QVERIFY(child<QCheckBox>(saver::frmSetup(*store_), "chkUsePassword")->isChecked());
 
         const saver::SaverSettings s = loaded();
         QCOMPARE(s.imageTime, 16);
@@ -238,16 +231,16 @@ private Q_SLOTS:
             shown = dialog != nullptr;
             if (!shown)
                 return;
-            part<QLineEdit>(*dialog, "txtNew")->setText(typed);
-            part<QLineEdit>(*dialog, "txtConfirm")->setText(typed);
-            typed.isEmpty() ? part<QPushButton>(*dialog, "cmdCancel")->click()
-                            : part<QPushButton>(*dialog, "CmdOK")->click();
+            child<QLineEdit>(*dialog, "txtNew")->setText(typed);
+            child<QLineEdit>(*dialog, "txtConfirm")->setText(typed);
+            typed.isEmpty() ? child<QPushButton>(*dialog, "cmdCancel")->click()
+                            : child<QPushButton>(*dialog, "CmdOK")->click();
         });
-        part<QCheckBox>(setup, "chkUsePassword")->click();
+        child<QCheckBox>(setup, "chkUsePassword")->click();
         QCoreApplication::processEvents();
         QCOMPARE(shown, asked);
         const QString expected = typed.isEmpty() ? before : typed;
-        QCOMPARE(part<QCheckBox>(setup, "chkUsePassword")->isChecked(), !expected.isEmpty());
+        QCOMPARE(child<QCheckBox>(setup, "chkUsePassword")->isChecked(), !expected.isEmpty());
         QCOMPARE(loaded().saverPassword, expected);
     }
 
@@ -279,14 +272,14 @@ private Q_SLOTS:
             });
             fonts->accept();
         });
-        part<QPushButton>(setup, "cmdColorChoice")->click();
+        child<QPushButton>(setup, "cmdColorChoice")->click();
         QCOMPARE(shownFont.family(), QStringLiteral("DejaVu Serif"));
         QCOMPARE(shownColor, QColor(9, 9, 9));
 
-        const QFont sample = part<QLabel>(setup, "lblColor")->font();
+        const QFont sample = child<QLabel>(setup, "lblColor")->font();
         QCOMPARE(sample.family(), QStringLiteral("DejaVu Sans"));
         QVERIFY(sample.bold() && sample.underline() && sample.strikeOut() && !sample.italic());
-        QCOMPARE(part<QLabel>(setup, "lblColor")->palette().color(QPalette::WindowText),
+        QCOMPARE(child<QLabel>(setup, "lblColor")->palette().color(QPalette::WindowText),
                  QColor(0, 128, 255));
     }
 
@@ -296,11 +289,11 @@ private Q_SLOTS:
         platform::setUrlOpener([&](const QString& url) { opened.append(url); });
         saver::frmAbout about;
         QCOMPARE(about.windowTitle(), QStringLiteral("About Nimbulo Screen Saver"));
-        QCOMPARE(part<QLabel>(about, "lblVersion")->text(), QStringLiteral("Version %1.%2.%3")
-                                                                .arg(NIMBULO_VERSION_MAJOR)
-                                                                .arg(NIMBULO_VERSION_MINOR)
-                                                                .arg(NIMBULO_VERSION_PATCH));
-        Q_EMIT part<QLabel>(about, "lblSite")->linkActivated(saver::homePage());
+        QCOMPARE(child<QLabel>(about, "lblVersion")->text(), QStringLiteral("Version %1.%2.%3")
+                                                                 .arg(NIMBULO_VERSION_MAJOR)
+                                                                 .arg(NIMBULO_VERSION_MINOR)
+                                                                 .arg(NIMBULO_VERSION_PATCH));
+        Q_EMIT child<QLabel>(about, "lblSite")->linkActivated(saver::homePage());
         QCOMPARE(opened, QStringList{saver::homePage()});
         platform::setUrlOpener({});
     }

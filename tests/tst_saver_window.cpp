@@ -1,3 +1,4 @@
+#include "find_control.h"
 #include "platform/message_box.h"
 #include "platform/registry_store.h"
 #include "saver/frm_main.h"
@@ -21,15 +22,6 @@ namespace {
 const QString kFeed =
     QStringLiteral("Alpha at: 10:00 AM\r\nTemp - - - - >   35.5 C\r\nRain > 1.0 mm");
 const QString kKey = QLatin1String(saver::kSaverKeyPath);
-
-// The control named `name` inside `w`.
-template <class T> T* part(const QObject& w, const char* name)
-{
-    T* found = w.findChild<T*>(QLatin1String(name));
-    if (!found)
-        qFatal("no control %s", name);
-    return found;
-}
 
 // Answers the password prompt once it is up.
 void whenPrompt(std::function<void(saver::frmPassword*)> act)
@@ -107,16 +99,16 @@ private Q_SLOTS:
         QCOMPARE(items.mid(1), kFeed.split(QStringLiteral("\r\n")));
         QCOMPARE(w->shownLines(), items);
         QCOMPARE(w->pairs().pair()[1].trimmed(), QStringLiteral("Alpha at: 10:00 AM"));
-        QVERIFY(part<QWidget>(*w, "picScroll")->isHidden());
+        QVERIFY(child<QWidget>(*w, "picScroll")->isHidden());
         // The first pair pauses for the stored time before it moves.
-        QVERIFY(w->pairs().holding() && part<QTimer>(*w, "tmrTickHold")->isActive());
-        QCOMPARE(part<QTimer>(*w, "tmrTickHold")->interval(), 7000);
-        part<QTimer>(*w, "tmrTicker")->stop();
+        QVERIFY(w->pairs().holding() && child<QTimer>(*w, "tmrTickHold")->isActive());
+        QCOMPARE(child<QTimer>(*w, "tmrTickHold")->interval(), 7000);
+        child<QTimer>(*w, "tmrTicker")->stop();
         const int offset = w->pairs().offset();
         w->tickerTick();
         QCOMPARE(w->pairs().offset(), offset);
         w->holdTick();
-        QVERIFY(!part<QTimer>(*w, "tmrTickHold")->isActive());
+        QVERIFY(!child<QTimer>(*w, "tmrTickHold")->isActive());
         w->tickerTick();
         QVERIFY(w->pairs().offset() != offset);
         // A changed feed starts the pairs again.
@@ -130,7 +122,7 @@ private Q_SLOTS:
         write(kKey, QStringLiteral("DisplayType"), "D", quint32(1));
         auto w = display(frmMain::RunMode);
         w->formLoad();
-        const auto* block = part<saver::PictureBox>(*w, "picScroll");
+        const auto* block = child<saver::PictureBox>(*w, "picScroll");
         QVERIFY(!block->isHidden());
         const QStringList lines = block->lines();
         QCOMPARE(lines.value(3), QStringLiteral("Rain > 1.0 mm"));
@@ -184,8 +176,8 @@ private Q_SLOTS:
         w->show();
         QVERIFY(QTest::qWaitForWindowExposed(w.get()));
         w->resize(1000, 700);
-        QCOMPARE(part<QWidget>(*w, "picTicker_0")->geometry(), QRect(50, 175, 900, 116));
-        QCOMPARE(part<QWidget>(*w, "picScroll")->height(), 630);
+        QCOMPARE(child<QWidget>(*w, "picTicker_0")->geometry(), QRect(50, 175, 900, 116));
+        QCOMPARE(child<QWidget>(*w, "picScroll")->height(), 630);
     }
 
     void inputEndsTheRun_data()
@@ -241,7 +233,7 @@ private Q_SLOTS:
         bool pointerShown = false;
         whenPrompt([&](saver::frmPassword* prompt) {
             pointerShown = w->cursor().shape() != Qt::BlankCursor;
-            part<QPushButton>(*prompt, "cmdCancel")->click();
+            child<QPushButton>(*prompt, "cmdCancel")->click();
         });
         QTest::mouseClick(w.get(), Qt::LeftButton, {}, QPoint(10, 10));
         QVERIFY(pointerShown);
@@ -250,10 +242,10 @@ private Q_SLOTS:
 
         // A wrong password, then the right one.
         whenPrompt([&](saver::frmPassword* prompt) {
-            part<QLineEdit>(*prompt, "txtPassword")->setText(QStringLiteral("pw"));
-            part<QPushButton>(*prompt, "cmdOK")->click();
-            part<QLineEdit>(*prompt, "txtPassword")->setText(QStringLiteral("Pw"));
-            part<QPushButton>(*prompt, "cmdOK")->click();
+            child<QLineEdit>(*prompt, "txtPassword")->setText(QStringLiteral("pw"));
+            child<QPushButton>(*prompt, "cmdOK")->click();
+            child<QLineEdit>(*prompt, "txtPassword")->setText(QStringLiteral("Pw"));
+            child<QPushButton>(*prompt, "cmdOK")->click();
         });
         QTest::keyClick(w.get(), Qt::Key_Space);
         QCOMPARE(ended.count(), 1);

@@ -1,6 +1,7 @@
 // The alarm mailer: reply and line rules, the mail text, the dialogue against scripted servers
 // and against a real SMTP server.
 
+#include "find_control.h"
 #include "net_peers.h"
 #include "page_server.h"
 #include "platform/message_box.h"
@@ -32,12 +33,6 @@
 #include <utility>
 
 namespace {
-
-// The control `name` of a window.
-template <typename T> T* child(const QObject& window, const char* name)
-{
-    return window.findChild<T*>(QLatin1String(name));
-}
 
 // A scripted SMTP server: a greeting (or none), then one reply per command line by the
 // command's first word, "354" to DATA and the "END" reply after the end-of-data dot. Replies can
