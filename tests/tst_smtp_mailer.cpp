@@ -380,7 +380,7 @@ private Q_SLOTS:
             QCOMPARE(server.sessions, 0); // not even a connection
             return;
         }
-        QCOMPARE(mailer.inet.WS[2]->state(), platform::SocketControl::State::Closed);
+        QCOMPARE(mailer.inet.socketState(2), platform::SocketControl::State::Closed);
         if (sent) {
             QCOMPARE(server.lines.at(0),
                      "HELO " + platform::SocketControl::localHostName().toLatin1());

@@ -48,6 +48,12 @@ void frmInet::unloadSocket(int index)
     WS.at(index).reset();
 }
 
+SocketControl::State frmInet::socketState(int index) const
+{
+    const auto& socket = WS.at(index);
+    return socket ? socket->state() : SocketControl::State::Closed;
+}
+
 QString frmInet::myOpenURL(const QString& sUrl, bool NoDelimCheck)
 {
     return open(sUrl, NoDelimCheck).value_or(QString());

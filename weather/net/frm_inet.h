@@ -98,19 +98,12 @@ public:
     // Time limits of a fetch: counted from its start, and for receiving from the request.
     void setTimeLimits(int fetchLimitMs, int receiveLimitMs);
 
-    // Unloads element `index` of WS if it is loaded and loads it anew.
-    platform::SocketControl& loadSocket(int index);
-    void unloadSocket(int index);
+    // The state of element `index` of WS; Closed while it is not loaded.
+    platform::SocketControl::State socketState(int index) const;
 
     // Markers a data-block page must contain; set by the caller before each such fetch.
     QString blockStart;
     QString blockEnd;
-    // Everything received over HTTP/1.0 for the current fetch, as received.
-    QByteArray responseText;
-    // The URL of the current fetch as the caller gave it.
-    QString requestUrl;
-
-    std::array<std::unique_ptr<platform::SocketControl>, kSocketCount> WS;
 
     // Sends one alarm mail through `server` over element 2 of WS (SmtpMailer gives the
     // dialogue). Returns when the mail has been dealt with; while it waits, events are pumped.
@@ -124,6 +117,16 @@ public:
     static QString connectProblem(const TransferResult& result);
 
 private:
+    // Unloads element `index` of WS if it is loaded and loads it anew.
+    platform::SocketControl& loadSocket(int index);
+    void unloadSocket(int index);
+
+    // Everything received over HTTP/1.0 for the current fetch, as received.
+    QByteArray responseText;
+    // The URL of the current fetch as the caller gave it.
+    QString requestUrl;
+    std::array<std::unique_ptr<platform::SocketControl>, kSocketCount> WS;
+
     // Progress of the running fetch.
     struct Fetch
     {
