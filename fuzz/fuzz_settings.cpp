@@ -22,14 +22,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     engine::Monitor monitor(QStringLiteral(NIMBULO_SOURCE_DIR "/data/weather.ini"), settings, log,
                             fuzz::textWidth);
     monitor.loadSettings();
-    const int minutes = monitor.scanTimer.interval() / 60000;
+    const int minutes = monitor.scanTimer().interval() / 60000;
     fuzz::require(minutes >= 10 && minutes <= 240, "the scan period is 10 to 240 minutes");
     fuzz::require(!monitor.layout().sectionName.isEmpty(), "a region of the layout is chosen");
-    fuzz::require(monitor.stations.selected >= -1 &&
-                      monitor.stations.selected < monitor.stations.entries.size(),
+    fuzz::require(monitor.stations().selected >= -1 &&
+                      monitor.stations().selected < monitor.stations().entries.size(),
                   "a station of the list or none");
-    fuzz::require(monitor.forecasts.selected >= -1 &&
-                      monitor.forecasts.selected < monitor.forecasts.entries.size(),
+    fuzz::require(monitor.forecasts().selected >= -1 &&
+                      monitor.forecasts().selected < monitor.forecasts().entries.size(),
                   "a forecast of the list or none");
     return 0;
 }
