@@ -1,4 +1,5 @@
 #include "common/station_cache.h"
+#include "find_control.h"
 #include "page_server.h"
 #include "platform/desktop.h"
 #include "platform/message_box.h"
@@ -89,20 +90,15 @@ class TestFrmWeather : public QObject
     // A control of the main window, by its name.
     template <typename T = QPushButton> T* control(const char* name) const
     {
-        auto* found = app_->window().findChild<T*>(QLatin1String(name));
-        if (!found)
-            qFatal("the main window has no %s", name);
-        return found;
+        return child<T>(app_->window(), name);
     }
     void click(const char* name) const { control(name)->click(); }
     // A control of the options dialog, by its name.
     template <typename T = QPushButton> T* option(const char* name) const
     {
-        auto* found =
-            app_->options() ? app_->options()->findChild<T*>(QLatin1String(name)) : nullptr;
-        if (!found)
-            qFatal("the options dialog has no %s", name);
-        return found;
+        if (!app_->options())
+            qFatal("the options dialog is not open");
+        return child<T>(*app_->options(), name);
     }
     // The value list's row `row` (List1_1), or the header list's (List1_0).
     QString listed(int row, const char* list = "List1_1") const

@@ -1,3 +1,4 @@
+#include "find_control.h"
 #include "platform/message_box.h"
 #include "platform/session_abilities.h"
 #include "weather/config/frm_options.h"
@@ -127,12 +128,7 @@ class TestOptions : public QObject
     }
 
     // The dialog's control named `name`.
-    template <class T> T* child(const char* name) const
-    {
-        T* control = dialog_->findChild<T*>(QLatin1String(name));
-        QTEST_ASSERT(control);
-        return control;
-    }
+    template <class T> T* child(const char* name) const { return ::child<T>(*dialog_, name); }
     QCheckBox* check(const char* name) const { return child<QCheckBox>(name); }
     QComboBox* combo(const char* name) const { return child<QComboBox>(name); }
     QScrollBar* bar(const char* name) const { return child<QScrollBar>(name); }
