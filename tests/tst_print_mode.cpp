@@ -16,6 +16,9 @@
 #include <QTimeZone>
 #include <QtTest>
 
+#include <sys/inotify.h>
+#include <unistd.h>
+
 namespace {
 
 // The shipped layout's roads to Victoria's products.
@@ -371,6 +374,28 @@ private Q_SLOTS:
         QString seen;
         QTRY_COMPARE((seen += QString::fromLatin1(https.process.readAllStandardOutput())),
                      QStringLiteral("full /product\nunchanged /product\n"));
+    }
+
+    // A status bar runs this every few minutes: one run reads the settings file once, however
+    // many settings its start and its scan look at.
+    void readsTheSettingsOnce()
+    {
+        writeDemoFolder(port_);
+        const int watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+        QVERIFY(watch >= 0);
+        const auto closeWatch = qScopeGuard([watch] { close(watch); });
+        QVERIFY(inotify_add_watch(watch, QFile::encodeName(dir_.path()).constData(), IN_OPEN) >= 0);
+        QCOMPARE(print(QStringLiteral("--print")).exitCode, 0);
+        int opens = 0;
+        alignas(inotify_event) char events[4096];
+        for (ssize_t n; (n = read(watch, events, sizeof events)) > 0;) {
+            for (const char* at = events; at < events + n;) {
+                const auto* event = reinterpret_cast<const inotify_event*>(at);
+                opens += event->len > 0 && qstrcmp(event->name, "wsetting.ini") == 0;
+                at += sizeof(inotify_event) + event->len;
+            }
+        }
+        QCOMPARE(opens, 1);
     }
 
     // The town forecast through the real transports: Victoria's observations by FTP give the

@@ -490,6 +490,8 @@ int runPrint(const QString& appDir, PrintMode mode, QTextStream& out, QTextStrea
                             &engine::characterWidth);
     monitor.setExtraFetches(mode == PrintMode::Forecast,
                             mode == PrintMode::Json || mode == PrintMode::Warnings);
+    // The run is one start and its scan: every setting from one reading of the file.
+    const config::SettingsFile::ReadOnce once(monitor.settingsFile());
     monitor.loadSettings();
     monitor.holdScans();
     monitor.tripLookupTick();

@@ -315,6 +315,7 @@ void Monitor::buildStationList(bool keepChosen)
         stations_.entries.append(QStringLiteral("Stations not found"));
 
     if (chosen.isEmpty() || !stations_.enabled) {
+        const config::SettingsFile::ReadOnce once(settingsFile_);
         restoreStationSelection();
         restoreDisplays();
     } else {
