@@ -390,6 +390,9 @@ void CurlTransfer::Session::hopDone(CURLcode code)
         }
     }
     release();
+    // The body grew in steps (a compressed one past its announced size) and is kept between
+    // scans by whoever caches it: no more than its size.
+    result_.body.squeeze();
     deliver_(serial_, result_);
 }
 
@@ -441,6 +444,13 @@ size_t CurlTransfer::Session::onBody(char* data, size_t size, size_t count, void
     if (t->result_.body.size() + qsizetype(bytes) > t->options_.maxBytes) {
         t->result_.tooLarge = true;
         return CURL_WRITEFUNC_ERROR;
+    }
+    if (t->result_.body.isEmpty()) {
+        // The announced size (FTP's, or an uncompressed HTTP body's): room for it at once.
+        curl_off_t announced = -1;
+        curl_easy_getinfo(t->easy_, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announced);
+        if (announced > 0 && announced <= t->options_.maxBytes)
+            t->result_.body.reserve(qsizetype(announced));
     }
     t->result_.body.append(data, qsizetype(bytes));
     t->heard();
