@@ -14,6 +14,8 @@ set(_gen ${PROJECT_BINARY_DIR}/package)
 # The programs, on the path; the monitor as `nimbulo`.
 set_target_properties(weather PROPERTIES OUTPUT_NAME nimbulo)
 install(TARGETS weather nimsaver nimsetup RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The monitor's transfer helper, where the monitor looks from the path's folder.
+install(TARGETS nimbulo-transfer RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/nimbulo)
 
 # What a per-user program folder is given (common/program_folder.h).
 install(FILES ${_data}/weather.ini ${_data}/readme.txt DESTINATION ${NIMBULO_SHIPPED_DIR})

@@ -24,7 +24,7 @@ cmake --build "$build" --parallel "$(nproc)" --target weather demo-bureau
 # runs so the user's choices stay.
 program="$root/$build/program"
 mkdir -p "$program/Media"
-cp "$build/weather/weather" "$build/weather/weather.ini" "$program/"
+cp "$build/weather/weather" "$build/weather/nimbulo-transfer" "$build/weather/weather.ini" "$program/"
 cp "$build/weather/Media/Ding.wav" "$program/Media/"
 
 # The demo's own certificate authority, made once; the demo bureau makes its server

@@ -27,7 +27,7 @@ out="$root/$build/soak"
 program="$out/program"
 rm -rf "$out"
 mkdir -p "$program/Media"
-cp "$build/weather/weather" "$build/weather/weather.ini" "$program/"
+cp "$build/weather/weather" "$build/weather/nimbulo-transfer" "$build/weather/weather.ini" "$program/"
 cp "$build/weather/Media/Ding.wav" "$program/Media/"
 port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
 printf '[SavedSetting]\nstate=0\ninterval=10\ntrend_arrow=1\nicon_set_1=10\nicon_set_2=30\nproxy_on=1\nproxy_server=127.0.0.1\nproxy_port=%s\n' \

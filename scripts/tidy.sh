@@ -12,7 +12,7 @@ build=${1:-${NIMBULO_TEST_BUILD:-build-test}}
 if [ "${NIMBULO_TIDY_ALL:-0}" = 1 ]; then
   folders=(common platform weather saver setup tools tests)
 else
-  folders=(common platform weather/config weather/net weather/engine)
+  folders=(common platform weather/config weather/net weather/transfer weather/engine)
 fi
 git ls-files -- "${folders[@]/%//*.cpp}" |
   xargs -P "$(nproc)" -n 4 clang-tidy -p "$build" --quiet 2>/dev/null

@@ -726,6 +726,47 @@ private Q_SLOTS:
         QCOMPARE(page, noProxy.isEmpty() ? QString() : kPeerPage);
     }
 
+    // The transfers run in a helper process: the program never loads libcurl, and a helper that
+    // cannot start, ends without a result or answers without end fails the fetch with a reason
+    // instead of leaving the scan waiting.
+    void transferHelper_data()
+    {
+        QTest::addColumn<QByteArray>("helper"); // what NIMBULO_TRANSFER_HELPER names instead
+        QTest::addColumn<QString>("detail");    // the log entry's reason; "" when the page came
+        QTest::newRow("the build's helper") << QByteArray() << QString();
+        QTest::newRow("missing")
+            << QByteArray("/nonexistent/nimbulo-transfer")
+            << "the transfer helper /nonexistent/nimbulo-transfer could not be "
+               "started";
+        QTest::newRow("ends without a result")
+            << QByteArray("/bin/true") << "the transfer helper ended without a result";
+        QTest::newRow("answers without end")
+            << QByteArray("/usr/bin/yes") << "the transfer helper answered too much";
+    }
+
+    void transferHelper()
+    {
+        QFETCH(QByteArray, helper);
+        QFETCH(QString, detail);
+        QVERIFY(ca_.ok());
+        Peer server("net_https_peer.py", ca_.serverArgs("good"));
+        const QByteArray ours = qgetenv("NIMBULO_TRANSFER_HELPER");
+        if (!helper.isEmpty())
+            qputenv("NIMBULO_TRANSFER_HELPER", helper);
+        const auto restore = qScopeGuard([&ours] { qputenv("NIMBULO_TRANSFER_HELPER", ours); });
+        Rig rig;
+        const QString url = server.url("https", "/page");
+        QCOMPARE(rig.fetch(true, url), detail.isEmpty() ? kPeerPage : QString());
+        const QStringList logged = rig.messages();
+        QCOMPARE(logged.size(), detail.isEmpty() ? 0 : 1);
+        if (!detail.isEmpty())
+            QVERIFY2(logged.constFirst().startsWith(fetch_text::transferFailed(url, detail)),
+                     qPrintable(logged.constFirst()));
+        QFile maps(QStringLiteral("/proc/self/maps"));
+        QVERIFY(maps.open(QIODevice::ReadOnly));
+        QVERIFY(!maps.readAll().contains("libcurl"));
+    }
+
 private:
     TestCa ca_; // trusted through SSL_CERT_FILE while the tests run
 };

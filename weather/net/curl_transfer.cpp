@@ -1,530 +1,130 @@
 #include "weather/net/curl_transfer.h"
 
-#include <QElapsedTimer>
-#include <QNetworkProxyFactory>
-#include <QSocketNotifier>
-#include <QTimer>
-#include <QUrl>
+#include "weather/net/transfer_wire.h"
 
-#include <algorithm>
-#include <functional>
-#include <map>
-#include <memory>
-#include <mutex>
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QProcess>
+
+#include <utility>
 
 namespace net {
 
 namespace {
 
-void initCurl()
-{
-    static std::once_flag once;
-    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-}
-
-bool isRedirect(long status)
-{
-    return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
-}
-
-QByteArray environment(const char* lower, const char* upper)
-{
-    const QByteArray value = qgetenv(lower);
-    return value.isEmpty() && upper ? qgetenv(upper) : value;
-}
-
-// True when `host` is listed in no_proxy: "*", the name itself, or a domain it is in.
-bool bypassed(const QString& host)
-{
-    const QString list = QString::fromLocal8Bit(environment("no_proxy", "NO_PROXY"));
-    for (QString entry : list.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
-        entry = entry.trimmed();
-        if (entry.startsWith(QLatin1Char('.')))
-            entry.remove(0, 1);
-        if (entry == QLatin1String("*") || host.compare(entry, Qt::CaseInsensitive) == 0 ||
-            host.endsWith(QLatin1Char('.') + entry, Qt::CaseInsensitive))
-            return true;
-    }
-    return false;
-}
-
-// The value of the header `name` (any capitals) in the head of one response, trimmed.
-QByteArray headerValue(const QByteArray& head, QByteArrayView name)
-{
-    for (const QByteArray& line : head.split('\n')) {
-        const qsizetype colon = line.indexOf(':');
-        if (colon > 0 &&
-            QByteArrayView(line).first(colon).trimmed().compare(name, Qt::CaseInsensitive) == 0)
-            return line.mid(colon + 1).trimmed();
-    }
-    return {};
-}
+// How much more than the body a result may hold (its head, texts and addresses).
+constexpr qsizetype kResultOverhead = 1024 * 1024;
+// How long past its own limits a helper may take before it is killed.
+constexpr int kHelperGraceMs = 5000;
 
 } // namespace
 
-QByteArray systemProxyFor(const QString& url)
-{
-    const QUrl address(url);
-    const QString scheme = address.scheme().toLower();
-    if (bypassed(address.host()))
-        return "";
-    // As curl reads them: http_proxy only in small letters (CGI programs get HTTP_PROXY from a
-    // request's header), the others in either; all_proxy for any scheme without its own.
-    QByteArray proxy = scheme == QLatin1String("http") ? environment("http_proxy", nullptr)
-                       : scheme == QLatin1String("https")
-                           ? environment("https_proxy", "HTTPS_PROXY")
-                       : scheme == QLatin1String("ftp") ? environment("ftp_proxy", "FTP_PROXY")
-                                                        : QByteArray();
-    if (proxy.isEmpty())
-        proxy = environment("all_proxy", "ALL_PROXY");
-    if (!proxy.isEmpty())
-        return proxy.contains("://") ? proxy : "http://" + proxy;
-    // The desktop's own settings, where the system has them.
-    const QList<QNetworkProxy> found =
-        QNetworkProxyFactory::systemProxyForQuery(QNetworkProxyQuery(address));
-    for (const QNetworkProxy& p : found) {
-        if (p.type() != QNetworkProxy::HttpProxy && p.type() != QNetworkProxy::Socks5Proxy)
-            continue;
-        QUrl proxyUrl;
-        proxyUrl.setScheme(p.type() == QNetworkProxy::HttpProxy ? QStringLiteral("http")
-                                                                : QStringLiteral("socks5h"));
-        proxyUrl.setHost(p.hostName());
-        proxyUrl.setPort(p.port());
-        proxyUrl.setUserName(p.user());
-        proxyUrl.setPassword(p.password());
-        return proxyUrl.toEncoded();
-    }
-    return "";
-}
-
-// The transfer on the worker thread: started there, driven by its event loop, its result
-// handed to `deliver` (called on the worker) tagged with the serial it was started with.
-class CurlTransfer::Session : public QObject
-{
-public:
-    using Deliver = std::function<void(quint64 serial, const TransferResult& result)>;
-
-    Session(const std::atomic<quint64>& wanted, Deliver deliver);
-    ~Session() override;
-
-    void start(quint64 serial, const Options& options);
-    void abort() { release(); }
-
-private:
-    struct Watch
-    {
-        std::unique_ptr<QSocketNotifier> read;
-        std::unique_ptr<QSocketNotifier> write;
-    };
-
-    static size_t onBody(char* data, size_t size, size_t count, void* self);
-    static size_t onHeader(char* data, size_t size, size_t count, void* self);
-    static int onProgress(void* self, curl_off_t, curl_off_t, curl_off_t, curl_off_t);
-    static int onSocket(CURL* easy, curl_socket_t fd, int what, void* self, void* socketData);
-    static int onTimer(CURLM* multi, long timeoutMs, void* self);
-
-    void heard();
-    void watch(curl_socket_t fd, int what);
-    void socketAction(curl_socket_t fd, int events);
-    void startHop(const QString& url);
-    void hopDone(CURLcode code);
-    void release();
-    void readValidators();
-
-    const std::atomic<quint64>& wanted_;
-    Deliver deliver_;
-    quint64 serial_ = 0;
-    CURLM* multi_ = nullptr;
-    CURL* easy_ = nullptr;
-    QTimer timer_{this};
-    QTimer stall_{this};
-    QElapsedTimer sinceHeard_; // the stall as the progress callback sees it
-    bool stalled_ = false;
-    std::map<curl_socket_t, Watch> watches_;
-    Options options_;
-    QElapsedTimer sinceStart_;
-    TransferResult result_;
-    curl_slist* headers_ = nullptr;
-    char errorBuffer_[CURL_ERROR_SIZE] = {};
-};
-
 CurlTransfer::CurlTransfer(QObject* parent) : QObject(parent)
 {
-    initCurl();
-    session_ = new Session(wanted_, [this](quint64 serial, const TransferResult& result) {
-        // Queued to this object: dropped unread if it is gone by then.
-        QMetaObject::invokeMethod(
-            this, [this, serial, result] { deliver(serial, result); }, Qt::QueuedConnection);
+    deadline_.setSingleShot(true);
+    connect(&deadline_, &QTimer::timeout, this, [this] {
+        fail(QStringLiteral("the transfer did not end in time"), CURLE_OPERATION_TIMEDOUT);
     });
-    session_->moveToThread(&thread_);
-    connect(&thread_, &QThread::finished, session_, &QObject::deleteLater);
-    thread_.setObjectName(QStringLiteral("curl transfer"));
-    thread_.start();
 }
 
 CurlTransfer::~CurlTransfer()
 {
-    // A blocking curl wait gives up at its next progress call; the session is deleted, and its
-    // transfer released, as the thread ends.
-    wanted_ = 0;
-    thread_.quit();
-    thread_.wait();
+    release();
+}
+
+QString CurlTransfer::helperPath()
+{
+    const QString named = qEnvironmentVariable("NIMBULO_TRANSFER_HELPER");
+    if (!named.isEmpty())
+        return named;
+    const QString folder = QCoreApplication::applicationDirPath();
+    const QString beside = folder + QStringLiteral("/nimbulo-transfer");
+    if (QFileInfo(beside).isExecutable())
+        return beside;
+    return QFileInfo(folder + QStringLiteral("/../libexec/nimbulo/nimbulo-transfer"))
+        .absoluteFilePath();
 }
 
 void CurlTransfer::start(const Options& options)
 {
-    abort();
-    serial_ = ++wanted_;
+    release();
     done_ = false;
     result_ = TransferResult{};
-    QMetaObject::invokeMethod(
-        session_, [s = session_, serial = serial_, options] { s->start(serial, options); },
-        Qt::QueuedConnection);
+    result_.url = options.url;
+    answer_.clear();
+    answerLimit_ = options.maxBytes + kResultOverhead;
+
+    helper_ = new QProcess(this);
+    // What the helper says on standard error is for whoever reads the program's.
+    helper_->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    connect(helper_, &QProcess::readyReadStandardOutput, this, [this] {
+        answer_ += helper_->readAllStandardOutput();
+        if (answer_.size() > answerLimit_)
+            fail(QStringLiteral("the transfer helper answered too much"));
+    });
+    connect(helper_, &QProcess::finished, this, &CurlTransfer::helperEnded);
+    connect(helper_, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
+        if (error == QProcess::FailedToStart)
+            fail(QStringLiteral("the transfer helper %1 could not be started: %2")
+                     .arg(helper_->program(), helper_->errorString()));
+    });
+    deadline_.start(options.fetchLimitMs + kHelperGraceMs);
+    helper_->start(helperPath(), {});
+    // Kept until the helper reads it (or dropped when it cannot start, which ends the transfer).
+    if (helper_) {
+        helper_->write(transfer_wire::encode(options));
+        helper_->closeWriteChannel();
+    }
 }
 
 void CurlTransfer::abort()
 {
-    if (!running())
-        return;
-    ++wanted_; // the running transfer's result is no longer wanted
-    serial_ = 0;
-    QMetaObject::invokeMethod(session_, &Session::abort, Qt::QueuedConnection);
+    release();
 }
 
-void CurlTransfer::deliver(quint64 serial, const TransferResult& result)
+void CurlTransfer::helperEnded()
 {
-    if (serial != serial_ || done_)
+    answer_ += helper_->readAllStandardOutput();
+    const bool answered = helper_->exitStatus() == QProcess::NormalExit &&
+                          helper_->exitCode() == 0 && transfer_wire::decode(answer_, result_);
+    if (!answered) {
+        fail(QStringLiteral("the transfer helper ended without a result"));
         return;
-    result_ = result;
+    }
+    release();
     done_ = true;
     Q_EMIT finished();
 }
 
-CurlTransfer::Session::Session(const std::atomic<quint64>& wanted, Deliver deliver)
-    : wanted_(wanted), deliver_(std::move(deliver))
+void CurlTransfer::fail(const QString& detail, CURLcode code)
 {
-    multi_ = curl_multi_init();
-    curl_multi_setopt(multi_, CURLMOPT_SOCKETFUNCTION, &Session::onSocket);
-    curl_multi_setopt(multi_, CURLMOPT_SOCKETDATA, this);
-    curl_multi_setopt(multi_, CURLMOPT_TIMERFUNCTION, &Session::onTimer);
-    curl_multi_setopt(multi_, CURLMOPT_TIMERDATA, this);
-    timer_.setSingleShot(true);
-    connect(&timer_, &QTimer::timeout, this, [this] { socketAction(CURL_SOCKET_TIMEOUT, 0); });
-    // Driven by events, curl notices a silent server only when woken; the stall limit is kept
-    // here instead: every byte and reply line restarts it.
-    stall_.setSingleShot(true);
-    connect(&stall_, &QTimer::timeout, this, [this] { hopDone(CURLE_OPERATION_TIMEDOUT); });
-}
-
-CurlTransfer::Session::~Session()
-{
+    if (!helper_)
+        return;
     release();
-    curl_multi_cleanup(multi_);
-}
-
-void CurlTransfer::Session::start(quint64 serial, const Options& options)
-{
-    release();
-    if (serial != wanted_)
-        return; // aborted or replaced before it began
-    serial_ = serial;
-    options_ = options;
+    const QString url = result_.url;
     result_ = TransferResult{};
-    stalled_ = false;
-    sinceStart_.start();
-    startHop(options.url);
-}
-
-void CurlTransfer::Session::release()
-{
-    timer_.stop();
-    stall_.stop();
-    if (easy_) {
-        curl_multi_remove_handle(multi_, easy_);
-        curl_easy_cleanup(easy_);
-        easy_ = nullptr;
-    }
-    curl_slist_free_all(headers_);
-    headers_ = nullptr;
-    // Removing the handle has told onSocket to drop every watch; any left are dropped here.
-    for (auto& [fd, w] : watches_) {
-        for (auto* n : {w.read.release(), w.write.release()}) {
-            if (n) {
-                n->setEnabled(false);
-                n->deleteLater();
-            }
-        }
-    }
-    watches_.clear();
-}
-
-void CurlTransfer::Session::startHop(const QString& url)
-{
-    if (!easy_) {
-        easy_ = curl_easy_init();
-    } else {
-        curl_multi_remove_handle(multi_, easy_);
-    }
     result_.url = url;
-    result_.head.clear();
-    result_.body.clear();
-    errorBuffer_[0] = '\0';
-
-    CURL* e = easy_;
-    const QByteArray address = url.toUtf8();
-    curl_easy_setopt(e, CURLOPT_URL, address.constData());
-    curl_easy_setopt(e, CURLOPT_PROTOCOLS_STR, "https,ftp");
-    curl_easy_setopt(e, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(e, CURLOPT_ERRORBUFFER, errorBuffer_);
-    curl_easy_setopt(e, CURLOPT_WRITEFUNCTION, &Session::onBody);
-    curl_easy_setopt(e, CURLOPT_WRITEDATA, this);
-    curl_easy_setopt(e, CURLOPT_HEADERFUNCTION, &Session::onHeader);
-    curl_easy_setopt(e, CURLOPT_HEADERDATA, this);
-    curl_easy_setopt(e, CURLOPT_USERAGENT, options_.userAgent.constData());
-    curl_easy_setopt(e, CURLOPT_ACCEPT_ENCODING, ""); // every encoding curl can decode
-    curl_easy_setopt(e, CURLOPT_FOLLOWLOCATION, 0L);  // followed here, to refuse https -> http
-    curl_easy_setopt(e, CURLOPT_MAXFILESIZE_LARGE, curl_off_t(options_.maxBytes));
-
-    // Verification is never switched off; a CA file of the environment is trusted besides the
-    // system store (the compiled-in CA directory stays in use).
-    curl_easy_setopt(e, CURLOPT_SSL_VERIFYPEER, 1L);
-    curl_easy_setopt(e, CURLOPT_SSL_VERIFYHOST, 2L);
-    const QByteArray caFile = qgetenv("SSL_CERT_FILE");
-    if (!caFile.isEmpty())
-        curl_easy_setopt(e, CURLOPT_CAINFO, caFile.constData());
-
-    const qint64 left = std::max<qint64>(1, options_.fetchLimitMs - sinceStart_.elapsed());
-    curl_easy_setopt(e, CURLOPT_TIMEOUT_MS, long(left));
-    stall_.start(options_.receiveLimitMs);
-    sinceHeard_.start();
-    // curl waits for some FTP replies in a blocking poll, where stall_ cannot fire: bound each
-    // reply wait by the stall limit too, and let the progress callback end it sooner.
-    curl_easy_setopt(e, CURLOPT_SERVER_RESPONSE_TIMEOUT,
-                     long(std::max(1, (options_.receiveLimitMs + 999) / 1000)));
-    curl_easy_setopt(e, CURLOPT_NOPROGRESS, 0L);
-    curl_easy_setopt(e, CURLOPT_XFERINFOFUNCTION, &Session::onProgress);
-    curl_easy_setopt(e, CURLOPT_XFERINFODATA, this);
-    // A connection kept for reuse would say QUIT, and wait for its answer, from the handle
-    // cleanup, where no limit of this transfer applies; and a second product from the same
-    // server would wait on a connection nothing watches.
-    curl_easy_setopt(e, CURLOPT_FORBID_REUSE, 1L);
-
-    const Validators& known = options_.ifChanged;
-    const bool ftp = url.startsWith(QLatin1String("ftp:"), Qt::CaseInsensitive);
-    curl_slist_free_all(headers_);
-    headers_ = nullptr;
-    if (ftp) {
-        curl_easy_setopt(e, CURLOPT_FILETIME, 1L);
-        if (known.fileTime >= 0) {
-            curl_easy_setopt(e, CURLOPT_TIMECONDITION, long(CURL_TIMECOND_IFMODSINCE));
-            curl_easy_setopt(e, CURLOPT_TIMEVALUE_LARGE, curl_off_t(known.fileTime));
-        }
-    } else {
-        if (!known.etag.isEmpty())
-            headers_ = curl_slist_append(headers_, "If-None-Match: " + known.etag);
-        if (!known.lastModified.isEmpty())
-            headers_ = curl_slist_append(headers_, "If-Modified-Since: " + known.lastModified);
-        curl_easy_setopt(e, CURLOPT_HTTPHEADER, headers_);
-    }
-
-    // The proxy is always named here, "" for none, so that every transport agrees on it.
-    const common::ProxySettings& proxy = options_.proxy;
-    const QByteArray proxyAddress = proxy.useProxy
-                                        ? QStringLiteral("http://%1:%2")
-                                              .arg(proxy.server.trimmed(), proxy.port.trimmed())
-                                              .toUtf8()
-                                        : systemProxyFor(url);
-    curl_easy_setopt(e, CURLOPT_PROXY, proxyAddress.constData());
-    result_.proxy = proxyAddress;
-    // FTP, too, through a tunnel: a web proxy would answer an ftp:// GET itself, if at all.
-    curl_easy_setopt(e, CURLOPT_HTTPPROXYTUNNEL, 1L);
-    if (proxy.useProxy) {
-        if (proxy.auth) {
-            const QByteArray user = proxy.user.trimmed().toUtf8();
-            const QByteArray password = proxy.password.toUtf8();
-            curl_easy_setopt(e, CURLOPT_PROXYAUTH, long(CURLAUTH_BASIC));
-            curl_easy_setopt(e, CURLOPT_PROXYUSERNAME, user.constData());
-            curl_easy_setopt(e, CURLOPT_PROXYPASSWORD, password.constData());
-        }
-    }
-    if (options_.setUp)
-        options_.setUp(e);
-    curl_multi_add_handle(multi_, e);
-}
-
-void CurlTransfer::Session::hopDone(CURLcode code)
-{
-    CURL* e = easy_;
-    // The progress callback ended a stalled wait.
-    if (stalled_ && code == CURLE_ABORTED_BY_CALLBACK)
-        code = CURLE_OPERATION_TIMEDOUT;
     result_.code = code;
-    curl_easy_getinfo(e, CURLINFO_RESPONSE_CODE, &result_.status);
-    curl_easy_getinfo(e, CURLINFO_HTTP_CONNECTCODE, &result_.proxyStatus);
-    curl_easy_getinfo(e, CURLINFO_SSL_VERIFYRESULT, &result_.verifyResult);
-    curl_off_t retryAfter = 0;
-    curl_easy_getinfo(e, CURLINFO_RETRY_AFTER, &retryAfter);
-    result_.retryAfterSeconds = qint64(retryAfter);
-    long osError = 0;
-    curl_easy_getinfo(e, CURLINFO_OS_ERRNO, &osError);
-    result_.osError = int(osError);
-    result_.detail = QString::fromUtf8(errorBuffer_).trimmed();
-    if (result_.detail.isEmpty() && code != CURLE_OK)
-        result_.detail = QString::fromUtf8(curl_easy_strerror(code));
-    readValidators();
-
-    const bool ftp = result_.url.startsWith(QLatin1String("ftp:"), Qt::CaseInsensitive);
-    char* target = nullptr;
-    curl_easy_getinfo(e, CURLINFO_REDIRECT_URL, &target);
-    if (code == CURLE_OK && !ftp && isRedirect(result_.status) && target) {
-        const QString next = QString::fromUtf8(target);
-        if (!next.startsWith(QLatin1String("https://"), Qt::CaseInsensitive)) {
-            result_.redirectToPlainHttp = true;
-            result_.redirect = next;
-        } else if (result_.redirects == kMaxRedirects) {
-            result_.code = CURLE_TOO_MANY_REDIRECTS;
-        } else {
-            ++result_.redirects;
-            startHop(next);
-            return;
-        }
-    }
-    release();
-    // The body grew in steps (a compressed one past its announced size) and is kept between
-    // scans by whoever caches it: no more than its size.
-    result_.body.squeeze();
-    deliver_(serial_, result_);
+    result_.detail = detail;
+    done_ = true;
+    Q_EMIT finished();
 }
 
-void CurlTransfer::Session::readValidators()
+void CurlTransfer::release()
 {
-    Validators& got = result_.validators;
-    if (result_.url.startsWith(QLatin1String("ftp:"), Qt::CaseInsensitive)) {
-        long unmet = 0;
-        curl_easy_getinfo(easy_, CURLINFO_CONDITION_UNMET, &unmet);
-        curl_off_t time = -1;
-        curl_easy_getinfo(easy_, CURLINFO_FILETIME_T, &time);
-        result_.notModified = unmet != 0;
-        // An unchanged file's time is the one asked with.
-        got.fileTime = result_.notModified ? options_.ifChanged.fileTime : qint64(time);
+    deadline_.stop();
+    answer_.clear();
+    if (!helper_)
+        return;
+    QProcess* helper = std::exchange(helper_, nullptr);
+    helper->disconnect(this);
+    if (helper->state() == QProcess::NotRunning) {
+        helper->deleteLater();
         return;
     }
-    result_.notModified = result_.status == 304;
-    got.etag = headerValue(result_.head, "ETag");
-    got.lastModified = headerValue(result_.head, "Last-Modified");
-    // A 304 may leave out what did not change.
-    if (result_.notModified && got.etag.isEmpty())
-        got.etag = options_.ifChanged.etag;
-    if (result_.notModified && got.lastModified.isEmpty())
-        got.lastModified = options_.ifChanged.lastModified;
-}
-
-void CurlTransfer::Session::heard()
-{
-    stall_.start();
-    sinceHeard_.start();
-}
-
-int CurlTransfer::Session::onProgress(void* self, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
-{
-    auto* t = static_cast<Session*>(self);
-    if (t->serial_ != t->wanted_)
-        return 1; // aborted by the caller
-    if (t->sinceHeard_.elapsed() >= t->options_.receiveLimitMs) {
-        t->stalled_ = true;
-        return 1;
-    }
-    return 0;
-}
-
-size_t CurlTransfer::Session::onBody(char* data, size_t size, size_t count, void* self)
-{
-    auto* t = static_cast<Session*>(self);
-    const size_t bytes = size * count;
-    if (t->result_.body.size() + qsizetype(bytes) > t->options_.maxBytes) {
-        t->result_.tooLarge = true;
-        return CURL_WRITEFUNC_ERROR;
-    }
-    if (t->result_.body.isEmpty()) {
-        // The announced size (FTP's, or an uncompressed HTTP body's): room for it at once.
-        curl_off_t announced = -1;
-        curl_easy_getinfo(t->easy_, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announced);
-        if (announced > 0 && announced <= t->options_.maxBytes)
-            t->result_.body.reserve(qsizetype(announced));
-    }
-    t->result_.body.append(data, qsizetype(bytes));
-    t->heard();
-    return bytes;
-}
-
-size_t CurlTransfer::Session::onHeader(char* data, size_t size, size_t count, void* self)
-{
-    auto* t = static_cast<Session*>(self);
-    const size_t bytes = size * count;
-    const QByteArray line(data, qsizetype(bytes));
-    if (line.startsWith("HTTP/")) // a new response (a proxy's CONNECT answer comes first)
-        t->result_.head.clear();
-    t->result_.head += line;
-    t->heard();
-    // For FTP the "headers" are the server's reply lines; the answer to QUIT, as the connection
-    // closes, tells nothing about the transfer.
-    if (!line.trimmed().isEmpty() && !line.startsWith("221 "))
-        t->result_.lastReply = QString::fromUtf8(line.trimmed());
-    return bytes;
-}
-
-int CurlTransfer::Session::onSocket(CURL*, curl_socket_t fd, int what, void* self, void*)
-{
-    static_cast<Session*>(self)->watch(fd, what);
-    return 0;
-}
-
-int CurlTransfer::Session::onTimer(CURLM*, long timeoutMs, void* self)
-{
-    // curl must not be called back from here: the timer's event does it.
-    auto* t = static_cast<Session*>(self);
-    if (timeoutMs < 0)
-        t->timer_.stop();
-    else
-        t->timer_.start(int(std::min<long>(timeoutMs, 24L * 3600 * 1000)));
-    return 0;
-}
-
-void CurlTransfer::Session::watch(curl_socket_t fd, int what)
-{
-    Watch& w = watches_[fd];
-    // Notifiers may be dropped from inside their own signal: disable now, delete later.
-    const auto set = [this, fd](std::unique_ptr<QSocketNotifier>& n, QSocketNotifier::Type type,
-                                bool wanted, int event) {
-        if (wanted && !n) {
-            n = std::make_unique<QSocketNotifier>(fd, type);
-            connect(n.get(), &QSocketNotifier::activated, this,
-                    [this, fd, event] { socketAction(fd, event); });
-        } else if (!wanted && n) {
-            n->setEnabled(false);
-            n.release()->deleteLater();
-        }
-    };
-    const bool remove = what == CURL_POLL_REMOVE;
-    set(w.read, QSocketNotifier::Read, !remove && (what & CURL_POLL_IN), CURL_CSELECT_IN);
-    set(w.write, QSocketNotifier::Write, !remove && (what & CURL_POLL_OUT), CURL_CSELECT_OUT);
-    if (remove)
-        watches_.erase(fd);
-}
-
-void CurlTransfer::Session::socketAction(curl_socket_t fd, int events)
-{
-    if (!easy_)
-        return;
-    int running = 0;
-    curl_multi_socket_action(multi_, fd, events, &running);
-    int queued = 0;
-    while (CURLMsg* message = curl_multi_info_read(multi_, &queued)) {
-        if (message->msg == CURLMSG_DONE && message->easy_handle == easy_) {
-            hopDone(message->data.result);
-            return;
-        }
-    }
+    // Killed, it closes its connections; it is gone once reaped.
+    connect(helper, &QProcess::finished, helper, &QObject::deleteLater);
+    helper->kill();
 }
 
 } // namespace net

@@ -1,15 +1,18 @@
 #pragma once
 
 #include "common/proxy_settings.h"
+#include "weather/net/mail_message.h"
 
 #include <QByteArray>
 #include <QObject>
 #include <QString>
-#include <QThread>
+#include <QTimer>
 
-#include <atomic>
+// CURLcode and its values only: libcurl itself runs in the transfer helper, never here.
 #include <curl/curl.h>
-#include <functional>
+#include <optional>
+
+class QProcess;
 
 namespace net {
 
@@ -27,7 +30,8 @@ struct Validators
 
 // What one finished transfer produced. `code` is curl's result; `status` the last HTTP status
 // (0 for FTP); `head` the header lines of the last HTTP response, the CONNECT answer of a proxy
-// included (CR LF line ends as received); `lastReply` the server's last FTP reply line.
+// included (CR LF line ends as received); `lastReply` the server's last FTP reply line (for a
+// mail, its last reply before QUIT).
 struct TransferResult
 {
     CURLcode code = CURLE_OK;
@@ -52,17 +56,24 @@ struct TransferResult
     Validators validators; // of the product received (or confirmed unchanged)
 };
 
-// One transfer of an https:// or ftp:// address with libcurl's multi interface, run on a worker
-// thread of its own with its own Qt event loop: curl names the sockets to watch (a
-// QSocketNotifier per direction) and its next deadline (a single-shot QTimer), so nothing polls.
-// libcurl waits for some FTP replies (the final "226" of a download, the answer to QUIT) in a
-// blocking poll; on the worker that wait never holds up the calling thread, and it is bounded
-// by the stall limit (CURLOPT_SERVER_RESPONSE_TIMEOUT, and the progress callback that curl calls
-// every second during it).
-//
-// For the caller nothing of the thread shows: start(), abort() and the accessors are called
-// from the thread that made the object, and finished() is emitted there, from its event loop,
-// with result() complete.
+// A mail for an SMTP server (the address smtp://host:port/ with STARTTLS required, or smtps://):
+// the envelope from the message's sender and recipient, a login when `user` is not empty. The
+// message is sent 8bit when the server announces 8BITMIME and the text needs it, else
+// quoted-printable (mail::wholeMessage).
+struct MailSubmission
+{
+    MailMessage message;
+    QString user;
+    QString password;
+    int connectMs = 8000; // until the connection is made
+};
+
+// One transfer of an https:// or ftp:// address, or one mail's submission, with libcurl in a
+// helper process of its own (nimbulo-transfer, helperPath()): the long-running program never
+// loads libcurl and its TLS and FTP stacks, and a transfer that goes wrong cannot take the
+// program with it. The request goes to the helper on its standard input and the result comes
+// back on its standard output (transfer_wire); nothing here waits for it: start() returns at
+// once and finished() is emitted from the event loop, with result() complete.
 //
 // HTTPS: HTTP/1.1 or HTTP/2, Host and `userAgent`, compressed bodies accepted and decoded,
 // chunked bodies, up to kMaxRedirects redirects followed (never from https to http: that ends
@@ -74,13 +85,9 @@ struct TransferResult
 // With the proxy on, both go through an HTTP CONNECT tunnel with Basic credentials when `auth`
 // is set; with it off, through the proxy the system names for the address (systemProxyFor()),
 // if any. `fetchLimitMs` bounds the whole transfer; `receiveLimitMs` bounds a stall (no byte
-// received, no server reply). A body over `maxBytes` ends it with tooLarge.
-// The proxy the system names for `url` (the environment's https_proxy, http_proxy, ftp_proxy,
-// all_proxy and no_proxy, or the desktop's settings as Qt's system proxy query gives them), as
-// "http://host:port" (with "user:password@" when the system gives credentials); "" for a direct
-// connection.
-QByteArray systemProxyFor(const QString& url);
-
+// received, no server reply). A body over `maxBytes` ends it with tooLarge. A helper that
+// cannot be started, or ends without a result, ends the transfer with CURLE_FAILED_INIT and
+// says so in `detail`.
 class CurlTransfer : public QObject
 {
     Q_OBJECT
@@ -96,40 +103,41 @@ public:
         int receiveLimitMs = 30000;
         qsizetype maxBytes = 8 * 1024 * 1024;
         Validators ifChanged;
-        // Called with the handle after the options above are set, before the transfer starts:
-        // another protocol (the mail submission's SMTP) sets its own options and protocols here.
-        // Runs on the thread that drives the transfer.
-        std::function<void(CURL*)> setUp;
+        std::optional<MailSubmission> mail; // set: the address is a mail server's
     };
 
     explicit CurlTransfer(QObject* parent = nullptr);
-    // Ends a running transfer and the worker; waits at most about a second (a blocking curl
-    // wait notices the end at its next progress call).
+    // Ends a running transfer (its helper is killed).
     ~CurlTransfer() override;
 
     // Starts a transfer; a running one is aborted first.
     void start(const Options& options);
-    // Ends a running transfer at once for the caller (finished() stays false and its result is
-    // never delivered); the worker closes its connections as soon as curl returns to it.
+    // Ends a running transfer at once (finished() stays false and its result is never
+    // delivered); its helper is killed, which closes its connections.
     void abort();
-    bool running() const { return serial_ != 0 && !done_; }
+    bool running() const { return helper_ != nullptr; }
     bool done() const { return done_; }
     const TransferResult& result() const { return result_; }
+
+    // The helper: NIMBULO_TRANSFER_HELPER when the environment names one, else nimbulo-transfer
+    // beside the program, else in ../libexec/nimbulo/ from the program's folder (a system-wide
+    // installation).
+    static QString helperPath();
 
 Q_SIGNALS:
     void finished();
 
 private:
-    void deliver(quint64 serial, const TransferResult& result);
+    void helperEnded();
+    void fail(const QString& detail, CURLcode code = CURLE_FAILED_INIT);
+    void release();
 
-    // The transfer the caller waits for; the worker drops any other. Read by the worker.
-    std::atomic<quint64> wanted_{0};
-    quint64 serial_ = 0;
+    QProcess* helper_ = nullptr;
+    QByteArray answer_; // the helper's standard output so far
+    qsizetype answerLimit_ = 0;
+    QTimer deadline_; // backs the helper's own limits up
     bool done_ = false;
     TransferResult result_;
-    QThread thread_;
-    class Session;
-    Session* session_; // lives on thread_, deleted there when it ends
 };
 
 } // namespace net

@@ -4,6 +4,7 @@
 #include "platform/event_pump.h"
 #include "weather/config/settings.h"
 #include "weather/net/error_log.h"
+#include "weather/net/system_proxy.h"
 #include "weather/net/version_check.h"
 
 #include <QDateTime>

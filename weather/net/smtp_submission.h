@@ -1,11 +1,11 @@
 #pragma once
 
+#include "weather/net/curl_transfer.h"
 #include "weather/net/mail_message.h"
 #include "weather/net/smtp_mailer.h"
 
 #include <QObject>
 #include <QString>
-#include <QThread>
 
 #include <deque>
 
@@ -49,12 +49,11 @@ struct SubmissionLimits
 // The message is sent 8bit when the server announces 8BITMIME and the text needs it, else
 // quoted-printable (mail::encodingFor).
 //
-// The transfers run on a worker thread of their own (libcurl waits for the answer to QUIT in a
-// blocking poll), driven by CurlTransfer there; nothing of it blocks the calling thread. Mails
-// asked for while one is under way follow it in order. Each mail ends with finished():
-// `accepted` when the server took it, `answer` the server's answer to the end of the data, or
-// the failure in plain words followed by the server's last reply line. Every failure is also
-// written to the error log as a "Mail Error" entry with that text.
+// Each mail is a CurlTransfer (run in the transfer helper); nothing of it blocks the calling
+// thread. Mails asked for while one is under way follow it in order. Each mail ends with
+// finished(): `accepted` when the server took it, `answer` the server's answer to the end of the
+// data, or the failure in plain words followed by the server's last reply line. Every failure is
+// also written to the error log as a "Mail Error" entry with that text.
 class SmtpSubmission : public QObject
 {
     Q_OBJECT
@@ -83,16 +82,14 @@ private:
     };
 
     void startNext();
-    void done(quint64 number, bool accepted, const QString& answer);
+    void done(bool accepted, const QString& answer);
 
     ErrorLog& log_;
     SubmissionLimits limits_;
     std::deque<Job> queue_;
     bool busy_ = false;
     quint64 jobNumber_ = 0; // of the running mail
-    QThread thread_;
-    QObject* worker_ = nullptr; // lives on thread_, parent of its CurlTransfer
-    class CurlTransfer* transfer_ = nullptr;
+    CurlTransfer transfer_;
 };
 
 } // namespace net
