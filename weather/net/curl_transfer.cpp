@@ -85,13 +85,15 @@ void CurlTransfer::abort()
 void CurlTransfer::helperEnded()
 {
     answer_ += helper_->readAllStandardOutput();
+    TransferResult result;
     const bool answered = helper_->exitStatus() == QProcess::NormalExit &&
-                          helper_->exitCode() == 0 && transfer_wire::decode(answer_, result_);
+                          helper_->exitCode() == 0 && transfer_wire::decode(answer_, result);
     if (!answered) {
         fail(QStringLiteral("the transfer helper ended without a result"));
         return;
     }
     release();
+    result_ = std::move(result);
     done_ = true;
     Q_EMIT finished();
 }
