@@ -20,8 +20,8 @@ if [ -x "$prefix/nimsetup" ]; then
   "$prefix/nimsetup" rem
 fi
 
-rm -f "$prefix/weather" "$prefix/nimsaver" "$prefix/nimsetup" "$prefix/weather.ini" \
-  "$prefix/readme.txt" "$prefix/tmp.txt" "$prefix/stations.txt" "$prefix/Media/Ding.wav" \
+rm -f "$prefix/weather" "$prefix/nimbulo-transfer" "$prefix/nimsaver" "$prefix/nimsetup" \
+  "$prefix/weather.ini" "$prefix/readme.txt" "$prefix/tmp.txt" "$prefix/stations.txt" "$prefix/Media/Ding.wav" \
   "$prefix/icons/nimbulo.svg"
 rmdir "$prefix/Media" "$prefix/icons" 2>/dev/null || true
 if [ "$purge" = 1 ]; then
