@@ -5,18 +5,12 @@
 
 #include <functional>
 
-namespace net {
+namespace net::transfer_wire {
 
 namespace {
 
 // The version of the messages between the program and the helper; both come from one build.
 constexpr quint32 kWireVersion = 1;
-
-} // namespace
-
-namespace transfer_wire {
-
-namespace {
 
 QDataStream& operator<<(QDataStream& s, const Validators& v)
 {
@@ -125,6 +119,4 @@ bool decode(const QByteArray& bytes, TransferResult& r)
     });
 }
 
-} // namespace transfer_wire
-
-} // namespace net
+} // namespace net::transfer_wire
