@@ -1,5 +1,7 @@
 #include "platform/heap.h"
 
+#include <cstdlib> // says whether the C library is glibc (__GLIBC__)
+
 #if defined(__GLIBC__)
 #include <malloc.h>
 #endif

@@ -116,6 +116,7 @@ bool decode(const QByteArray& bytes, TransferResult& r)
         r.verifyResult = long(verifyResult);
         r.redirects = redirects;
         r.osError = osError;
+        r.body.squeeze(); // the stream grows it in steps past its size; it is kept between scans
     });
 }
 
