@@ -12,7 +12,7 @@
 #    scans one after the other, against a bare Qt window after SETTLE seconds (each the median
 #    of MEMRUNS runs);
 #  - for `weather --print`: the time, the peak resident memory and the shared libraries loaded
-#    (each of the largest of its processes: itself or a transfer helper), and how often it
+#    (those two of the largest of its processes: itself or a transfer helper), and how often it
 #    opens wsetting.ini, against a bare Qt program (bench_bare program). The layout's first
 #    road (https, the bureau's own host) fails here, so each run starts two helpers;
 #  - each figure's ratio to its bare counterpart beside the goal: the value within 1 s of the
