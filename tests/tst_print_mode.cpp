@@ -1,5 +1,6 @@
 // `weather --print` as a script runs it: a separate process, no display, against the demo bureau.
 
+#include "file_opens.h"
 #include "net_peers.h"
 #include "tools/demo-bureau/bureau_feeds.h"
 #include "weather/engine/town_forecast.h"
@@ -15,9 +16,6 @@
 #include <QTemporaryDir>
 #include <QTimeZone>
 #include <QtTest>
-
-#include <sys/inotify.h>
-#include <unistd.h>
 
 namespace {
 
@@ -381,21 +379,10 @@ private Q_SLOTS:
     void readsTheSettingsOnce()
     {
         writeDemoFolder(port_);
-        const int watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-        QVERIFY(watch >= 0);
-        const auto closeWatch = qScopeGuard([watch] { close(watch); });
-        QVERIFY(inotify_add_watch(watch, QFile::encodeName(dir_.path()).constData(), IN_OPEN) >= 0);
+        FileOpens opens(dir_.path());
+        QVERIFY(opens.watching());
         QCOMPARE(print(QStringLiteral("--print")).exitCode, 0);
-        int opens = 0;
-        alignas(inotify_event) char events[4096];
-        for (ssize_t n; (n = read(watch, events, sizeof events)) > 0;) {
-            for (const char* at = events; at < events + n;) {
-                const auto* event = reinterpret_cast<const inotify_event*>(at);
-                opens += event->len > 0 && qstrcmp(event->name, "wsetting.ini") == 0;
-                at += sizeof(inotify_event) + event->len;
-            }
-        }
-        QCOMPARE(opens, 1);
+        QCOMPARE(opens.count("wsetting.ini"), 1);
     }
 
     // The town forecast through the real transports: Victoria's observations by FTP give the

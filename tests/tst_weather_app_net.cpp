@@ -2,6 +2,7 @@
 // the about window on the about button with its error-log and update buttons, and the scans
 // of a state product whose stations change between scans.
 
+#include "file_opens.h"
 #include "net_peers.h"
 #include "page_server.h"
 #include "platform/message_box.h"
@@ -196,6 +197,31 @@ private Q_SLOTS:
     }
 
     // The status bar's line styles a station by its temperature's level; without one, neutrally.
+    // A start reads the settings file once, the first scan's restored station and displays
+    // included; after that scan the file is read anew (another program may change it).
+    void startReadsTheSettingsOnce()
+    {
+        PageServer server;
+        QTemporaryDir dir;
+        writeFolder(dir, server, "Cobar");
+        server.setPage(QStringLiteral("IDN60920.xml"), stateProduct({"Cobar:94711:15.0"}));
+        FileOpens opens(dir.path());
+        QVERIFY(opens.watching());
+        app::WeatherApp app(dir.path() + QStringLiteral("/"));
+        engine::Monitor& m = app.monitor();
+        app.start();
+        QVERIFY(QTest::qWaitFor([&] { return server.requests() > 0 && !m.scanBusy(); }, 20000));
+        QTRY_COMPARE(app.window().findChild<QComboBox*>("cmbCurrStation")->currentText(),
+                     QStringLiteral("Cobar"));
+        QCOMPARE(opens.count("wsetting.ini"), 1);
+        QFile changed(dir.filePath(QStringLiteral("wsetting.ini")));
+        QVERIFY(changed.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        changed.write("[SavedSetting]\nstation_name=Alpha\n");
+        changed.close();
+        QCOMPARE(config::SettingsFile(changed.fileName()).text(QStringLiteral("station_name")),
+                 QStringLiteral("Alpha"));
+    }
+
     void jsonLevel_data()
     {
         QTest::addColumn<QString>("temperature");

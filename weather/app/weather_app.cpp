@@ -356,7 +356,11 @@ WeatherApp::~WeatherApp()
 
 void WeatherApp::start()
 {
-    const config::SettingsFile::ReadOnce once(monitor_->settingsFile());
+    startReading_.emplace(monitor_->settingsFile());
+    connect(monitor_.get(), &engine::Monitor::scanningChanged, this, [this](bool scanning) {
+        if (!scanning)
+            startReading_.reset();
+    });
     // No station chosen yet (a first run): the window comes up so the user picks one.
     const bool firstRun = monitor_->settingsFile().text(QStringLiteral("station_name")).isEmpty();
     monitor_->loadSettings();

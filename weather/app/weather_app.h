@@ -12,6 +12,7 @@
 #include <QPointer>
 
 #include <memory>
+#include <optional>
 
 namespace config {
 class MailPasswordStore;
@@ -130,6 +131,9 @@ private:
     bool shutDown_ = false;
     bool saveFailureShown_ = false;
     bool sessionEnding_ = false;
+    // From start() to the end of the first scan (which restores the saved station and displays):
+    // the start's settings come from one reading of the file.
+    std::optional<config::SettingsFile::ReadOnce> startReading_;
 };
 
 // What `weather --print` prints: the screen-saver feed text, the one-line display text, one
