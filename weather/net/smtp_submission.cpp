@@ -41,8 +41,6 @@ SmtpSubmission::SmtpSubmission(ErrorLog& log, QObject* parent)
     });
 }
 
-SmtpSubmission::~SmtpSubmission() = default;
-
 void SmtpSubmission::send(const MailAccount& account, const MailMessage& message)
 {
     queue_.push_back({account, message});

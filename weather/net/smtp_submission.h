@@ -59,7 +59,6 @@ class SmtpSubmission : public QObject
     Q_OBJECT
 public:
     explicit SmtpSubmission(ErrorLog& log, QObject* parent = nullptr);
-    ~SmtpSubmission() override;
 
     void send(const MailAccount& account, const MailMessage& message);
     // Abandons the running mail and the queue without a log entry (the program is closing).
