@@ -3,8 +3,6 @@
 #include "weather/net/system_proxy.h"
 #include "weather/transfer/mail_dialogue.h"
 
-#include <QUrl>
-
 #include <algorithm>
 
 namespace transfer {
