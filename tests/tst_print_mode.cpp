@@ -450,7 +450,9 @@ private Q_SLOTS:
         QStringList lines;
         for (const auto& period : engine::periodsAhead(*melbourne, QDateTime::currentDateTimeUtc()))
             lines.append(engine::periodLine(period));
-        QCOMPARE(lines.size(), 7);
+        // Six days ahead, and the issue's own day until its midnight (from midnight to the 4:25 am
+        // issue the latest product is the one of the afternoon before).
+        QVERIFY2(lines.size() >= 6, qPrintable(lines.join(u'\n')));
         QCOMPARE(run.out, lines.join(u'\n') + u'\n');
     }
 
