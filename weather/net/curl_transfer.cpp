@@ -51,17 +51,16 @@ void CurlTransfer::start(const Options& options)
     done_ = false;
     result_ = TransferResult{};
     result_.url = options.url;
-    answer_.clear();
-    answerLimit_ = options.maxBytes + kResultOverhead;
 
     helper_ = new QProcess(this);
     // What the helper says on standard error is for whoever reads the program's.
     helper_->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    connect(helper_, &QProcess::readyReadStandardOutput, this, [this] {
-        answer_ += helper_->readAllStandardOutput();
-        if (answer_.size() > answerLimit_)
-            fail(QStringLiteral("the transfer helper answered too much"));
-    });
+    // The answer stays in the process's buffer until the helper ends, then is read at once.
+    connect(helper_, &QProcess::readyReadStandardOutput, this,
+            [this, limit = options.maxBytes + kResultOverhead] {
+                if (helper_->bytesAvailable() > limit)
+                    fail(QStringLiteral("the transfer helper answered too much"));
+            });
     connect(helper_, &QProcess::finished, this, &CurlTransfer::helperEnded);
     connect(helper_, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
         if (error == QProcess::FailedToStart)
@@ -84,10 +83,10 @@ void CurlTransfer::abort()
 
 void CurlTransfer::helperEnded()
 {
-    answer_ += helper_->readAllStandardOutput();
     TransferResult result;
     const bool answered = helper_->exitStatus() == QProcess::NormalExit &&
-                          helper_->exitCode() == 0 && transfer_wire::decode(answer_, result);
+                          helper_->exitCode() == 0 &&
+                          transfer_wire::decode(helper_->readAllStandardOutput(), result);
     if (!answered) {
         fail(QStringLiteral("the transfer helper ended without a result"));
         return;
@@ -115,7 +114,6 @@ void CurlTransfer::fail(const QString& detail, CURLcode code)
 void CurlTransfer::release()
 {
     deadline_.stop();
-    answer_.clear();
     if (!helper_)
         return;
     QProcess* helper = std::exchange(helper_, nullptr);

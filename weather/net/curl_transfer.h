@@ -133,8 +133,6 @@ private:
     void release();
 
     QProcess* helper_ = nullptr;
-    QByteArray answer_; // the helper's standard output so far
-    qsizetype answerLimit_ = 0;
     QTimer deadline_; // backs the helper's own limits up
     bool done_ = false;
     TransferResult result_;
