@@ -1,7 +1,7 @@
 #pragma once
 
-// How often files of a folder are opened, as the kernel reports it (inotify): for the tests of
-// how often a program reads its files.
+// How often files of a folder are opened or written, as the kernel reports it (inotify): for the
+// tests of how often a program reads and writes its files.
 
 #include <QByteArray>
 #include <QFile>
@@ -15,8 +15,8 @@ class FileOpens
 public:
     explicit FileOpens(const QString& folder)
         : watch_(inotify_init1(IN_NONBLOCK | IN_CLOEXEC)),
-          watching_(watch_ >= 0 &&
-                    inotify_add_watch(watch_, QFile::encodeName(folder).constData(), IN_OPEN) >= 0)
+          watching_(watch_ >= 0 && inotify_add_watch(watch_, QFile::encodeName(folder).constData(),
+                                                     IN_OPEN | IN_CLOSE_WRITE | IN_MOVED_TO) >= 0)
     {}
     ~FileOpens()
     {
@@ -28,15 +28,18 @@ public:
 
     bool watching() const { return watching_; }
 
-    // The opens of the file `name` since the last call (or since the watch began).
-    int count(const char* name)
+    // The events of `kind` (IN_OPEN: opens; IN_CLOSE_WRITE | IN_MOVED_TO: files written) for
+    // the file `name`, or any file when it is null, since the last call (or since the watch
+    // began).
+    int count(const char* name, uint32_t kind = IN_OPEN)
     {
         int opens = 0;
         alignas(inotify_event) char events[4096];
         for (ssize_t n; (n = read(watch_, events, sizeof events)) > 0;) {
             for (const char* at = events; at < events + n;) {
                 const auto* event = reinterpret_cast<const inotify_event*>(at);
-                opens += event->len > 0 && qstrcmp(event->name, name) == 0;
+                opens += (event->mask & kind) && event->len > 0 &&
+                         (!name || qstrcmp(event->name, name) == 0);
                 at += sizeof(inotify_event) + event->len;
             }
         }

@@ -385,6 +385,20 @@ private Q_SLOTS:
         QCOMPARE(opens.count("wsetting.ini"), 1);
     }
 
+    // Nor does a run write anything when nothing changed since the one before: the product is
+    // confirmed unchanged and the station list is the one kept.
+    void writesNothingUnchanged()
+    {
+        writeDemoFolder(port_);
+        QCOMPARE(print(QStringLiteral("--print")).exitCode, 0);
+        FileOpens files(dir_.path());
+        QVERIFY(files.watching());
+        const Run again = print(QStringLiteral("--print"));
+        QCOMPARE(again.exitCode, 0);
+        QVERIFY(!again.out.isEmpty());
+        QCOMPARE(files.count(nullptr, IN_CLOSE_WRITE | IN_MOVED_TO), 0);
+    }
+
     // The town forecast through the real transports: Victoria's observations by FTP give the
     // station and its district, the precis product comes by FTP or, when that fails, by HTTPS;
     // refused products and a forecast too old say why on standard error.
