@@ -3,10 +3,12 @@
 
 #include "net_peers.h"
 #include "weather/config/settings.h"
+#include "weather/net/curl_transfer.h"
 #include "weather/net/error_log.h"
 #include "weather/net/frm_inet.h"
 #include "weather/net/page_fetcher.h"
 
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
@@ -16,6 +18,7 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <optional>
 #include <sys/socket.h>
 
 namespace fetch_text = net::fetch_text;
@@ -732,21 +735,25 @@ private Q_SLOTS:
     void transferHelper_data()
     {
         QTest::addColumn<QByteArray>("helper"); // what NIMBULO_TRANSFER_HELPER names instead
+        QTest::addColumn<bool>("early");        // the helper started ahead of the fetch
         QTest::addColumn<QString>("detail");    // the log entry's reason; "" when the page came
-        QTest::newRow("the build's helper") << QByteArray() << QString();
-        QTest::newRow("missing")
-            << QByteArray("/nonexistent/nimbulo-transfer")
-            << "the transfer helper /nonexistent/nimbulo-transfer could not be "
-               "started";
-        QTest::newRow("ends without a result")
-            << QByteArray("/bin/true") << "the transfer helper ended without a result";
-        QTest::newRow("answers without end")
-            << QByteArray("/usr/bin/yes") << "the transfer helper answered too much";
+        for (const bool early : {false, true}) {
+            const char* const when = early ? ", started early" : "";
+            QTest::addRow("the build's helper%s", when) << QByteArray() << early << QString();
+            QTest::addRow("missing%s", when)
+                << QByteArray("/nonexistent/nimbulo-transfer") << early
+                << "the transfer helper /nonexistent/nimbulo-transfer could not be started";
+            QTest::addRow("ends without a result%s", when)
+                << QByteArray("/bin/true") << early << "the transfer helper ended without a result";
+            QTest::addRow("answers without end%s", when)
+                << QByteArray("/usr/bin/yes") << early << "the transfer helper answered too much";
+        }
     }
 
     void transferHelper()
     {
         QFETCH(QByteArray, helper);
+        QFETCH(bool, early);
         QFETCH(QString, detail);
         QVERIFY(ca_.ok());
         Peer server("net_https_peer.py", ca_.serverArgs("good"));
@@ -754,9 +761,15 @@ private Q_SLOTS:
         if (!helper.isEmpty())
             qputenv("NIMBULO_TRANSFER_HELPER", helper);
         const auto restore = qScopeGuard([&ours] { qputenv("NIMBULO_TRANSFER_HELPER", ours); });
+        const QStringList before = childProcesses();
+        std::optional<net::CurlTransfer::EarlyHelper> started;
+        if (early)
+            started.emplace();
         Rig rig;
         const QString url = server.url("https", "/page");
         QCOMPARE(rig.fetch(true, url), detail.isEmpty() ? kPeerPage : QString());
+        started.reset();
+        QTRY_COMPARE(childProcesses(), before); // no helper is left running
         const QStringList logged = rig.messages();
         QCOMPARE(logged.size(), detail.isEmpty() ? 0 : 1);
         if (!detail.isEmpty())
@@ -767,7 +780,36 @@ private Q_SLOTS:
         QVERIFY(!maps.readAll().contains("libcurl"));
     }
 
+    // A helper started early and never used ends with its run, quietly.
+    void unusedEarlyHelper()
+    {
+        const QStringList before = childProcesses();
+        {
+            const net::CurlTransfer::EarlyHelper started;
+            QTRY_COMPARE(childProcesses(), before + QStringList{QStringLiteral("nimbulo-transfe")});
+        }
+        QCOMPARE(childProcesses(), before);
+    }
+
 private:
+    // The names of this process's children still running (or not yet reaped).
+    static QStringList childProcesses()
+    {
+        QStringList names;
+        for (const QString& task :
+             QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+            QFile children(QStringLiteral("/proc/self/task/%1/children").arg(task));
+            if (!children.open(QIODevice::ReadOnly))
+                continue;
+            for (const QByteArray& pid : children.readAll().split(' ')) {
+                QFile comm(QStringLiteral("/proc/%1/comm").arg(QString::fromLatin1(pid.trimmed())));
+                if (!pid.trimmed().isEmpty() && comm.open(QIODevice::ReadOnly))
+                    names.append(QString::fromUtf8(comm.readAll().trimmed()));
+            }
+        }
+        return names;
+    }
+
     TestCa ca_; // trusted through SSL_CERT_FILE while the tests run
 };
 

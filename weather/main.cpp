@@ -7,6 +7,7 @@
 #include "platform/shutdown_signals.h"
 #include "platform/single_instance.h"
 #include "weather/app/weather_app.h"
+#include "weather/net/curl_transfer.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -95,6 +96,8 @@ int main(int argc, char** argv)
         // is set up (a platform's font database alone costs time at start and at the end).
         QCoreApplication app(argc, argv);
         common::initProgramFolder(QCoreApplication::arguments());
+        // Its libraries load while the run reads its files.
+        const net::CurlTransfer::EarlyHelper transferHelper;
         QTextStream out(stdout);
         QTextStream err(stderr);
         return app::runPrint(platform::appDir(), *mode, out, err);

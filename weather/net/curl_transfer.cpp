@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QPointer>
 #include <QProcess>
 
 #include <utility>
@@ -17,7 +18,37 @@ constexpr qsizetype kResultOverhead = 1024 * 1024;
 // How long past its own limits a helper may take before it is killed.
 constexpr int kHelperGraceMs = 5000;
 
+// The helper an EarlyHelper started, until a transfer takes it.
+QPointer<QProcess> earlyHelper;
+
+QProcess* newHelper(QObject* parent)
+{
+    auto* helper = new QProcess(parent);
+    // What the helper says on standard error is for whoever reads the program's.
+    helper->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    return helper;
+}
+
 } // namespace
+
+CurlTransfer::EarlyHelper::EarlyHelper()
+{
+    if (earlyHelper)
+        return;
+    earlyHelper = newHelper(nullptr);
+    earlyHelper->start(helperPath(), {});
+}
+
+CurlTransfer::EarlyHelper::~EarlyHelper()
+{
+    QProcess* unused = earlyHelper.data();
+    earlyHelper.clear();
+    if (!unused)
+        return;
+    unused->kill();
+    unused->waitForFinished();
+    delete unused;
+}
 
 CurlTransfer::CurlTransfer(QObject* parent) : QObject(parent)
 {
@@ -52,9 +83,17 @@ void CurlTransfer::start(const Options& options)
     result_ = TransferResult{};
     result_.url = options.url;
 
-    helper_ = new QProcess(this);
-    // What the helper says on standard error is for whoever reads the program's.
-    helper_->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    // One started early is taken while it runs; one that ended already is of no use.
+    QProcess* early = earlyHelper.data();
+    earlyHelper.clear();
+    const bool started = early && early->state() != QProcess::NotRunning;
+    if (started) {
+        helper_ = early;
+        helper_->setParent(this);
+    } else {
+        delete early;
+        helper_ = newHelper(this);
+    }
     // The answer stays in the process's buffer until the helper ends, then is read at once.
     connect(helper_, &QProcess::readyReadStandardOutput, this,
             [this, limit = options.maxBytes + kResultOverhead] {
@@ -68,7 +107,8 @@ void CurlTransfer::start(const Options& options)
                      .arg(helper_->program(), helper_->errorString()));
     });
     deadline_.start(options.fetchLimitMs + kHelperGraceMs);
-    helper_->start(helperPath(), {});
+    if (!started)
+        helper_->start(helperPath(), {});
     // Kept until the helper reads it (or dropped when it cannot start, which ends the transfer).
     if (helper_) {
         helper_->write(transfer_wire::encode(options));

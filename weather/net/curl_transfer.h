@@ -124,6 +124,18 @@ public:
     // installation).
     static QString helperPath();
 
+    // A helper started ahead, while this object lives: the next transfer started takes it
+    // instead of starting its own. A one-shot run makes one before reading its files, so that
+    // the helper loads its libraries meanwhile. One still unused at the end is stopped quietly.
+    class EarlyHelper
+    {
+    public:
+        EarlyHelper();
+        ~EarlyHelper();
+        EarlyHelper(const EarlyHelper&) = delete;
+        EarlyHelper& operator=(const EarlyHelper&) = delete;
+    };
+
 Q_SIGNALS:
     void finished();
 
