@@ -1,5 +1,7 @@
 #include "common/xml_guard.h"
 
+#include "common/text_codec.h"
+
 namespace common {
 
 bool readXmlRoot(QXmlStreamReader& xml)
@@ -17,6 +19,14 @@ bool readXmlRoot(QXmlStreamReader& xml)
         }
     }
     return false;
+}
+
+void setXmlDocument(QXmlStreamReader& xml, const QByteArray& bytes)
+{
+    if (QByteArrayView(bytes).isValidUtf8())
+        xml.addData(bytes);
+    else
+        xml.addData(decodeText(bytes));
 }
 
 } // namespace common

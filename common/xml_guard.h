@@ -16,6 +16,11 @@ namespace common {
 // bureau's products have no DTD.
 bool readXmlRoot(QXmlStreamReader& xml);
 
+// Gives `xml` the document `bytes` as they came: UTF-8 ones as they are, read straight from the
+// bytes in the encoding the document declares (UTF-8 when it declares none); others as
+// Windows-1252 text (decodeText()), the code page of older documents.
+void setXmlDocument(QXmlStreamReader& xml, const QByteArray& bytes);
+
 inline const QString kXmlDtdRefused =
     QStringLiteral("a document type declaration (DTD) is not accepted");
 

@@ -3,7 +3,6 @@
 // filled for a station of the product. Its heap grows no faster than the product (no entity
 // expands into a text of its own choosing).
 
-#include "common/text_codec.h"
 #include "fuzz_support.h"
 #include "weather/engine/stat_table.h"
 #include "weather/engine/state_feed.h"
@@ -13,9 +12,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const QList<config::StateLayout>& layouts = fuzz::shippedLayouts();
     const config::StateLayout& layout = layouts.at(static_cast<qsizetype>(size) % layouts.size());
     engine::FeedResult<engine::RowTable> read;
-    fuzz::requireLinearHeap(size, 64, [&] {
-        read = engine::readStateObservations(common::decodeText(fuzz::bytes(data, size)), layout);
-    });
+    fuzz::requireLinearHeap(
+        size, 64, [&] { read = engine::readStateObservations(fuzz::bytes(data, size), layout); });
     fuzz::require(read.rows.has_value() == read.error.isEmpty(), "rows or a reason, not both");
     if (!read.rows)
         return 0;

@@ -2,13 +2,12 @@
 // the default town of every district for a station name, the lines of every town's periods and
 // the glance of the stats tooltip.
 
-#include "common/text_codec.h"
 #include "fuzz_support.h"
 #include "weather/engine/town_forecast.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    const QString product = common::decodeText(fuzz::bytes(data, size));
+    const QByteArray product = fuzz::bytes(data, size);
     const auto read = engine::readTownForecasts(product, QStringLiteral("IDN11060"));
     fuzz::require(read.rows.has_value() == read.error.isEmpty(), "forecasts or a reason, not both");
     if (!read.rows)

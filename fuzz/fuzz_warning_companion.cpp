@@ -1,13 +1,12 @@
 // A warning's companion and its full product through their readers, then the rules that say
 // whether it counts for a district.
 
-#include "common/text_codec.h"
 #include "fuzz_support.h"
 #include "weather/engine/warning_watch.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    const QString document = common::decodeText(fuzz::bytes(data, size));
+    const QByteArray document = fuzz::bytes(data, size);
     const auto read = engine::readWarningCompanion(document, QString());
     fuzz::require(read.rows.has_value() == read.error.isEmpty(), "a companion or a reason");
     const auto product = engine::readWarningProduct(document, QString());

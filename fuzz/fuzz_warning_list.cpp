@@ -1,7 +1,6 @@
 // A state's list of warnings through its reader, then which of its products count for a
 // district when every listed product had a companion naming that district.
 
-#include "common/text_codec.h"
 #include "fuzz_support.h"
 #include "weather/engine/warning_watch.h"
 
@@ -9,7 +8,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    const QString list = common::decodeText(fuzz::bytes(data, size));
+    const QByteArray list = fuzz::bytes(data, size);
     const auto read = engine::readWarningList(list, QStringLiteral("IDZ00054"));
     fuzz::require(read.rows.has_value() == read.error.isEmpty(), "a list or a reason, not both");
     if (!read.rows)

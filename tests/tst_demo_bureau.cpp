@@ -286,7 +286,7 @@ private slots:
         QCOMPARE(product.status, 200);
         // The second address names the same product.
         QCOMPARE(site_.page(sitePath(layout.obsFallbackUrl), kNow).body, product.body);
-        const auto read = engine::readStateObservations(QString::fromUtf8(product.body), layout);
+        const auto read = engine::readStateObservations(product.body, layout);
         QVERIFY2(read.rows, qPrintable(read.error));
 
         // The regions of the product's letter, and their observation pages' rows.
@@ -421,15 +421,15 @@ private slots:
         const Page product = site_.page(sitePath(layout.townForecastUrl), kNow);
         QCOMPARE(product.status, 200);
         QCOMPARE(site_.page(sitePath(layout.townForecastFallbackUrl), kNow).body, product.body);
-        const auto read = engine::readTownForecasts(QString::fromUtf8(product.body),
-                                                    engine::productIdOf(layout.townForecastUrl));
+        const auto read =
+            engine::readTownForecasts(product.body, engine::productIdOf(layout.townForecastUrl));
         QVERIFY2(read.rows, qPrintable(read.error));
         const engine::TownForecasts& forecasts = *read.rows;
         const qint64 age = forecasts.issued.secsTo(QDateTime::fromSecsSinceEpoch(kNow));
         QVERIFY2(age >= 0 && age < 12 * 3600, qPrintable(QString::number(age)));
 
-        const auto observations = engine::readStateObservations(
-            QString::fromUtf8(site_.page(sitePath(layout.obsUrl), kNow).body), layout);
+        const auto observations =
+            engine::readStateObservations(site_.page(sitePath(layout.obsUrl), kNow).body, layout);
         QVERIFY(observations.rows);
         for (const Station& station : region->stations) {
             const auto row =
@@ -474,16 +474,16 @@ private slots:
             };
             const QByteArray list = page(layout.warningListUrl).body;
             QCOMPARE(page(layout.warningListFallbackUrl).body, list);
-            const auto read = engine::readWarningList(
-                QString::fromUtf8(list), engine::warningProductIdIn(layout.warningListUrl));
+            const auto read =
+                engine::readWarningList(list, engine::warningProductIdIn(layout.warningListUrl));
             QVERIFY2(read.rows, qPrintable(read.error));
             QList<engine::KnownWarning> known;
             for (const engine::WarningListItem& item : read.rows->items) {
                 const auto amoc = engine::readWarningCompanion(
-                    QString::fromUtf8(page(layout.warningAmocUrl, item.id).body), item.id);
+                    page(layout.warningAmocUrl, item.id).body, item.id);
                 QVERIFY2(amoc.rows, qPrintable(amoc.error));
                 const auto product = engine::readWarningProduct(
-                    QString::fromUtf8(page(layout.warningProductUrl, item.id).body), item.id);
+                    page(layout.warningProductUrl, item.id).body, item.id);
                 QVERIFY2(product.rows, qPrintable(product.error));
                 QCOMPARE(page(layout.warningPageUrl, item.id).status, 200);
                 known.append({item, *amoc.rows});
@@ -514,8 +514,8 @@ private slots:
         };
         QVERIFY2(tempAt(15) > tempAt(4) + 2, qPrintable(QString::number(tempAt(15))));
         const auto sydneyMaximum = [&nsw](qint64 when) {
-            const auto read = engine::readTownForecasts(
-                QString::fromUtf8(townForecastProduct(nsw, when)), QStringLiteral("IDN11060"));
+            const auto read = engine::readTownForecasts(townForecastProduct(nsw, when),
+                                                        QStringLiteral("IDN11060"));
             int sum = 0;
             for (const engine::ForecastTown& t : read.rows->towns) {
                 for (const engine::ForecastPeriod& period : t.periods.mid(1))

@@ -64,7 +64,7 @@ private Q_SLOTS:
     // out), older periods (ignored), 12 am and 12 pm.
     void stateObservations()
     {
-        const auto read = readStateObservations(samplePageText("feed_state_nsw.xml"), feedLayout());
+        const auto read = readStateObservations(samplePage("feed_state_nsw.xml"), feedLayout());
         QVERIFY2(read.rows, qPrintable(read.error));
         QCOMPARE(describe(*read.rows),
                  QStringList({
@@ -113,10 +113,10 @@ private Q_SLOTS:
         QFETCH(QString, pressure);
         config::StateLayout layout = feedLayout();
         layout.xmlElements[5] = types;
-        const auto read = readStateObservations(
-            QString::fromUtf8("<product><observations><station description=\"A\"><period>" +
-                              elements + "</period></station></observations></product>"),
-            layout);
+        const auto read =
+            readStateObservations("<product><observations><station description=\"A\"><period>" +
+                                      elements + "</period></station></observations></product>",
+                                  layout);
         QVERIFY2(read.rows, qPrintable(read.error));
         QCOMPARE(read.rows->first().cells.at(5), pressure);
     }
@@ -130,7 +130,7 @@ private Q_SLOTS:
             QStringLiteral("NSW"), QStringLiteral(NIMBULO_SOURCE_DIR "/data/weather.ini"));
         const qsizetype pressure = headersOf(layout).indexOf(QStringLiteral("Barometer hPa"));
         QVERIFY(pressure > 0);
-        const auto read = readStateObservations(QString::fromUtf8(product), layout);
+        const auto read = readStateObservations(product, layout);
         QVERIFY2(read.rows, qPrintable(read.error));
         QCOMPARE(read.rows->size(), 193);
         QHash<QString, QString> shown;
@@ -155,6 +155,37 @@ private Q_SLOTS:
         QCOMPARE(dated("Dorrigo"), QStringLiteral("Tue 28/07 1"));
     }
 
+    // A product is read from its bytes: UTF-8 however it is marked, and older ones in
+    // Windows-1252, whatever they declare; a station's name reads the same from each.
+    void stateEncodings_data()
+    {
+        QTest::addColumn<QByteArray>("prolog");
+        QTest::addColumn<QByteArray>("name"); // "Café °" in the document's encoding
+        const QByteArray utf8 = QStringLiteral("Caf\u00E9 \u00B0").toUtf8();
+        const QByteArray windows = "Caf\xE9 \xB0";
+        QTest::newRow("UTF-8") << QByteArray() << utf8;
+        QTest::newRow("UTF-8 declared")
+            << QByteArray("<?xml version=\"1.0\" encoding=\"UTF-8\"?>") << utf8;
+        QTest::newRow("UTF-8 with a byte-order mark") << QByteArray("\xEF\xBB\xBF") << utf8;
+        QTest::newRow("Windows-1252") << QByteArray() << windows;
+        QTest::newRow("Windows-1252 declared as UTF-8")
+            << QByteArray("<?xml version=\"1.0\" encoding=\"UTF-8\"?>") << windows;
+        QTest::newRow("ISO-8859-1 declared")
+            << QByteArray("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>") << windows;
+    }
+    void stateEncodings()
+    {
+        QFETCH(QByteArray, prolog);
+        QFETCH(QByteArray, name);
+        const auto read =
+            readStateObservations(prolog + "<product><observations><station description=\"" + name +
+                                      "\"><period/></station></observations></product>",
+                                  feedLayout());
+        QVERIFY2(read.rows, qPrintable(read.error));
+        QVERIFY2(read.rows->first().name.contains(QStringLiteral("Caf\u00E9 \u00B0")),
+                 qPrintable(read.rows->first().name));
+    }
+
     // Texts a station's cells and name cannot show: a cell no reading could fill reads as
     // missing (its neighbours are kept); line breaks read as spaces.
     void stateCellTexts_data()
@@ -176,9 +207,10 @@ private Q_SLOTS:
     {
         QFETCH(QString, station);
         QFETCH(QString, row);
-        const auto read = readStateObservations("<product><observations><station " + station +
-                                                    "</station></observations></product>",
-                                                feedLayout());
+        const auto read = readStateObservations(
+            ("<product><observations><station " + station + "</station></observations></product>")
+                .toUtf8(),
+            feedLayout());
         QVERIFY2(read.rows, qPrintable(read.error));
         QCOMPARE(describe(*read.rows), QStringList{row});
     }
@@ -248,7 +280,7 @@ private Q_SLOTS:
         QFETCH(QString, error);
         config::StateLayout layout = feedLayout();
         layout.obsUrl = product;
-        const auto read = readStateObservations(QString::fromUtf8(document), layout);
+        const auto read = readStateObservations(document, layout);
         QVERIFY(!read.rows);
         QVERIFY2(read.error.startsWith(error), qPrintable(read.error));
     }

@@ -152,8 +152,7 @@ private Q_SLOTS:
         QFETCH(bool, current);
         QFile sample(QStringLiteral(NIMBULO_TEST_DATA "/feed_precis_nsw.xml"));
         QVERIFY(sample.open(QIODevice::ReadOnly));
-        const auto read =
-            engine::readTownForecasts(QString::fromUtf8(sample.readAll()), "IDN11060");
+        const auto read = engine::readTownForecasts(sample.readAll(), "IDN11060");
         QVERIFY(read.rows);
         ForecastStrip strip;
         strip.showTown(read.rows->town(aac), read.rows->issued, "Town forecast not read yet.", now);

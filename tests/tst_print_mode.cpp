@@ -455,7 +455,7 @@ private Q_SLOTS:
         QVERIFY2(run.exitCode == 0, qPrintable(run.err));
         // The first station, "Melbourne (Olympic Park)", shows its town's forecast: every
         // period still ahead, a line each.
-        const auto read = engine::readTownForecasts(QString::fromUtf8(precis), "IDV10753");
+        const auto read = engine::readTownForecasts(precis, "IDV10753");
         QVERIFY(read.rows);
         const engine::TownForecasts& forecasts = *read.rows;
         const engine::ForecastTown* melbourne = forecasts.town(

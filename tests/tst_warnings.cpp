@@ -59,7 +59,7 @@ private Q_SLOTS:
         QFETCH(QStringList, ids);
         QFETCH(int, withoutId);
         QFETCH(QString, error);
-        const auto read = readWarningList(document, expected);
+        const auto read = readWarningList(document.toUtf8(), expected);
         QVERIFY2(read.error.contains(error) && read.rows.has_value() == error.isEmpty(),
                  qPrintable(read.error));
         if (!read.rows)
@@ -80,7 +80,7 @@ private Q_SLOTS:
     void readsTheRealList()
     {
         REAL_PRODUCT_OR_SKIP(bytes, "IDZ00059.warnings_vic.2021-10-05.xml");
-        const auto read = readWarningList(QString::fromUtf8(bytes), "IDZ00059");
+        const auto read = readWarningList(bytes, "IDZ00059");
         QVERIFY2(read.rows, qPrintable(read.error));
         QStringList ids;
         for (const WarningListItem& item : read.rows->items)
@@ -111,7 +111,7 @@ private Q_SLOTS:
         QFETCH(QString, expected);
         QFETCH(int, hazards);
         QFETCH(QString, error);
-        const auto read = readWarningCompanion(document, expected);
+        const auto read = readWarningCompanion(document.toUtf8(), expected);
         QVERIFY2(read.error.contains(error) && read.rows.has_value() == error.isEmpty(),
                  qPrintable(read.error));
         if (!read.rows)
@@ -124,7 +124,7 @@ private Q_SLOTS:
     void readsTheRealCompanion()
     {
         REAL_PRODUCT_OR_SKIP(bytes, "IDD21033.amoc.xml");
-        const auto read = readWarningCompanion(QString::fromUtf8(bytes), "IDD21033");
+        const auto read = readWarningCompanion(bytes, "IDD21033");
         QVERIFY2(read.rows, qPrintable(read.error));
         const QDateTime issued = QDateTime::fromString("2023-12-19T05:40:00Z", Qt::ISODate);
         const WarningList inForce =
@@ -145,7 +145,7 @@ private Q_SLOTS:
     // the hazards inside the state's region area are the warning's own.
     void readsTheFullProduct()
     {
-        const QString product = sample("warning_product_storm.xml");
+        const QByteArray product = sample("warning_product_storm.xml").toUtf8();
         const auto read = readWarningProduct(product, "IDN21033");
         QVERIFY2(read.rows, qPrintable(read.error));
         QCOMPARE(read.rows->texts.size(), 2);
@@ -157,7 +157,7 @@ private Q_SLOTS:
                                 kBefore, "")
                     .isEmpty());
         QVERIFY(!readWarningProduct(product.left(product.size() - 40), "IDN21033").rows);
-        QVERIFY(!readWarningProduct(sample("warning_amoc_storm.xml"), "IDN21033").rows);
+        QVERIFY(!readWarningProduct(sample("warning_amoc_storm.xml").toUtf8(), "IDN21033").rows);
     }
 
     // Which warnings count, the companion changed by `from` -> `to`.
@@ -196,7 +196,7 @@ private Q_SLOTS:
         QString document = sample("warning_amoc_storm.xml");
         if (!from.isEmpty())
             document.replace(from, to);
-        const auto read = readWarningCompanion(document, "IDN21033");
+        const auto read = readWarningCompanion(document.toUtf8(), "IDN21033");
         QVERIFY2(read.rows, qPrintable(read.error));
         const WarningList inForce =
             warningsInForce({{{"IDN21033", "12/15:05 EDT x", QUrl("http://x/"), {}}, *read.rows}},

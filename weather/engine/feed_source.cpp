@@ -40,7 +40,7 @@ FeedFetch<RowTable> fetchObservations(net::frmInet& inet, const config::StateLay
     }
     // The reader runs on each product that arrives (a kept one too) until one is taken.
     std::optional<RowTable> rows;
-    inet.fetchProduct({layout.obsUrl, layout.obsFallbackUrl}, [&](const QString& product) {
+    inet.fetchProduct({layout.obsUrl, layout.obsFallbackUrl}, [&](const QByteArray& product) {
         if (product.isEmpty()) {
             log.writeTxt(emptyProduct(layout.obsUrl));
             return false;
@@ -71,11 +71,11 @@ FeedFetch<HistoryTable> fetchHistory(net::frmInet& inet, const config::StateLayo
     fallback.replace(QLatin1String("{wmo}"), station);
     std::optional<HistoryTable> rows;
     bool arrived = false; // a document came, even one the reader refused
-    inet.fetchProduct({url, fallback}, [&](const QString& text) {
-        if (text.isEmpty())
+    inet.fetchProduct({url, fallback}, [&](const QByteArray& document) {
+        if (document.isEmpty())
             return false;
         arrived = true;
-        rows = logged(readStationHistory(text.toUtf8(), layout, graphCount, station), log);
+        rows = logged(readStationHistory(document, layout, graphCount, station), log);
         return rows.has_value();
     });
     return {arrived, std::move(rows)};

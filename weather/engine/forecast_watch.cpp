@@ -73,7 +73,7 @@ void ForecastWatch::fetch()
     lastFetch_.start();
     // A failed fetch has logged why; so has the reader for a product it refuses.
     std::optional<TownForecasts> read;
-    inet_.fetchProduct({url_, fallbackUrl_}, [&](const QString& document) {
+    inet_.fetchProduct({url_, fallbackUrl_}, [&](const QByteArray& document) {
         if (document.isEmpty())
             return false;
         auto result = readTownForecasts(document, productIdOf(url_));

@@ -266,12 +266,13 @@ QString bureauTimeText(QStringView iso)
         .arg(hour < 12 ? QLatin1String("am") : QLatin1String("pm"));
 }
 
-FeedResult<RowTable> readStateObservations(const QString& document,
+FeedResult<RowTable> readStateObservations(const QByteArray& document,
                                            const config::StateLayout& layout)
 {
     const QString expectedProduct = productIdOf(layout.obsUrl);
     const ColumnIndex columns(layout);
-    QXmlStreamReader xml(document);
+    QXmlStreamReader xml;
+    common::setXmlDocument(xml, document);
     xml.setNamespaceProcessing(false);
     FeedResult<RowTable> result;
     RowTable rows;

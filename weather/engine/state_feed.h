@@ -3,6 +3,7 @@
 #include "weather/config/layout_file.h"
 #include "weather/engine/observation_parser.h"
 
+#include <QByteArray>
 #include <QString>
 #include <QStringView>
 
@@ -37,8 +38,9 @@ template <typename Rows> struct FeedResult
 //    kMaxCellChars (no reading is that long), and a column without an element type, read "-",
 //    the page's missing value.
 // Control characters in names and cells (line breaks written &#13;&#10;) read as spaces.
-// The document is read once, front to back, with QXmlStreamReader, after common::readXmlRoot():
-// a document with a DTD or an entity of its own is not well-formed here.
+// The document is read once, front to back, straight from its bytes (common::setXmlDocument())
+// with QXmlStreamReader, after common::readXmlRoot(): a document with a DTD or an entity of its
+// own is not well-formed here.
 //
 // No rows, and an error text, for a document that is not well-formed XML (cut short
 // included), one that is not a product with observations, a product whose <amoc> identifier
@@ -46,7 +48,7 @@ template <typename Rows> struct FeedResult
 // another state's product), and a product that lists no station.
 inline constexpr qsizetype kMaxStationNameChars = 127;
 inline constexpr qsizetype kMaxCellChars = 256;
-FeedResult<RowTable> readStateObservations(const QString& document,
+FeedResult<RowTable> readStateObservations(const QByteArray& document,
                                            const config::StateLayout& layout);
 
 // The address of a station's history: the layout's `historyUrl` (st_hist_url) with "{wmo}"

@@ -142,11 +142,13 @@ bool knownIconCode(int code)
     return (code >= 1 && code <= 4) || code == 6 || (code >= 8 && code <= 19);
 }
 
-FeedResult<TownForecasts> readTownForecasts(const QString& document, const QString& expectedProduct)
+FeedResult<TownForecasts> readTownForecasts(const QByteArray& document,
+                                            const QString& expectedProduct)
 {
     FeedResult<TownForecasts> result;
     TownForecasts forecasts;
-    QXmlStreamReader xml(document);
+    QXmlStreamReader xml;
+    common::setXmlDocument(xml, document);
     xml.setNamespaceProcessing(false);
     bool forecastSeen = false;
     QString issued;

@@ -59,7 +59,8 @@ struct TownForecasts
 // 16 storm, 17 light shower, 18 heavy shower, 19 tropical cyclone.
 bool knownIconCode(int code);
 
-// Reads the precis product front to back with QXmlStreamReader. Districts are the areas of type
+// Reads the precis product front to back from its bytes (common::setXmlDocument()) with
+// QXmlStreamReader. Districts are the areas of type
 // "public-district", towns those of type "location" (other areas are skipped), each with its
 // periods and their elements by `type` (unknown types ignored; a number that does not read is
 // missing; an icon code we do not draw reads 0, so the period shows as text only).
@@ -68,7 +69,7 @@ bool knownIconCode(int code);
 // products have none), one that is not well-formed XML (cut short included), one that is not a
 // forecast product, a product whose identifier differs from `expectedProduct` when both are
 // known (another state's), one without a readable issue time, and one that lists no town.
-FeedResult<TownForecasts> readTownForecasts(const QString& document,
+FeedResult<TownForecasts> readTownForecasts(const QByteArray& document,
                                             const QString& expectedProduct);
 
 // The town whose forecast a station shows by default: among the towns of the station's district

@@ -141,11 +141,12 @@ QString warningProductIdIn(const QString& text)
     return last;
 }
 
-FeedResult<WarningListing> readWarningList(const QString& document, const QString& expectedId)
+FeedResult<WarningListing> readWarningList(const QByteArray& document, const QString& expectedId)
 {
     FeedResult<WarningListing> result;
     WarningListing list;
-    QXmlStreamReader xml(document);
+    QXmlStreamReader xml;
+    common::setXmlDocument(xml, document);
     xml.setNamespaceProcessing(false);
     bool rss = false;
     bool channel = false;
@@ -217,13 +218,14 @@ FeedResult<WarningListing> readWarningList(const QString& document, const QStrin
     return result;
 }
 
-FeedResult<WarningCompanion> readWarningCompanion(const QString& document,
+FeedResult<WarningCompanion> readWarningCompanion(const QByteArray& document,
                                                   const QString& expectedId)
 {
     FeedResult<WarningCompanion> result;
     WarningCompanion head;
     QString issuedUtc;
-    QXmlStreamReader xml(document);
+    QXmlStreamReader xml;
+    common::setXmlDocument(xml, document);
     xml.setNamespaceProcessing(false);
     const bool amoc = common::readXmlRoot(xml) && xml.name() == u"amoc";
     if (amoc) {
@@ -246,12 +248,13 @@ FeedResult<WarningCompanion> readWarningCompanion(const QString& document,
     return result;
 }
 
-FeedResult<WarningProduct> readWarningProduct(const QString& document, const QString& expectedId)
+FeedResult<WarningProduct> readWarningProduct(const QByteArray& document, const QString& expectedId)
 {
     FeedResult<WarningProduct> result;
     WarningProduct product;
     QString issuedUtc;
-    QXmlStreamReader xml(document);
+    QXmlStreamReader xml;
+    common::setXmlDocument(xml, document);
     xml.setNamespaceProcessing(false);
     const bool root = common::readXmlRoot(xml) && xml.name() == u"product";
     bool amoc = false;

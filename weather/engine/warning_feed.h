@@ -11,10 +11,11 @@
 namespace engine {
 
 // The readers of the bureau's warning products. Each reads its document once, front to back,
-// with QXmlStreamReader after common::readXmlRoot() (a document with a DTD is refused), reads
-// it to its end (a document cut short or with trailing garbage is refused) and gives either
-// what it read or an error text for the log (without the address, which the caller adds).
-// Texts are trimmed, control characters read as spaces, and cut at kMaxWarningText.
+// from its bytes (common::setXmlDocument()) with QXmlStreamReader after common::readXmlRoot() (a
+// document with a DTD is refused), reads it to its end (a document cut short or with trailing
+// garbage is refused) and gives either what it read or an error text for the log (without the
+// address, which the caller adds). Texts are trimmed, control characters read as spaces, and cut at
+// kMaxWarningText.
 
 inline constexpr qsizetype kMaxWarningText = 300;
 
@@ -42,7 +43,7 @@ struct WarningListing
 // names no product is listed in `withoutId`. An empty channel is a valid list. Refused: not
 // well-formed, not RSS, no channel, and a list whose channel <link> names another list than
 // `expectedId` (the "IDZ00059" of the address read; empty: not checked).
-FeedResult<WarningListing> readWarningList(const QString& document, const QString& expectedId);
+FeedResult<WarningListing> readWarningList(const QByteArray& document, const QString& expectedId);
 
 // One area a hazard covers.
 struct WarningArea
@@ -77,7 +78,7 @@ struct WarningCompanion
 // Reads a companion: an <amoc> root whose <identifier> is `expectedId` (empty: not checked),
 // with its hazards (at most 64, with at most 256 areas each). Refused: not well-formed, not an
 // <amoc>, without an identifier, another product's.
-FeedResult<WarningCompanion> readWarningCompanion(const QString& document,
+FeedResult<WarningCompanion> readWarningCompanion(const QByteArray& document,
                                                   const QString& expectedId);
 
 // A warning's full product (`<id>.xml`), read when a user opens the warning.
@@ -92,7 +93,8 @@ struct WarningProduct
 
 // Reads a full product: a <product> root with an <amoc> whose identifier is `expectedId`.
 // Refused as readWarningCompanion(); a product without any text is refused too.
-FeedResult<WarningProduct> readWarningProduct(const QString& document, const QString& expectedId);
+FeedResult<WarningProduct> readWarningProduct(const QByteArray& document,
+                                              const QString& expectedId);
 
 // The product identifier (`ID[A-Z]\d{5}`) in a text such as a link or an address; empty when
 // it names none. The last one counts ("/fwo/IDZ00059.warnings_vic.xml" gives "IDZ00059").

@@ -53,11 +53,11 @@ template <typename Read>
 auto fetchRead(net::frmInet& inet, net::ErrorLog& log, const char* what, const QString& url,
                const QString& fallback, Read read)
 {
-    decltype(read(QString()).rows) rows;
+    decltype(read(QByteArray()).rows) rows;
     for (const QString& road : {url, fallback}) {
         if (road.isEmpty())
             continue;
-        inet.fetchProduct({road}, [&](const QString& document) {
+        inet.fetchProduct({road}, [&](const QByteArray& document) {
             if (document.isEmpty())
                 return false;
             auto result = read(document);
@@ -161,7 +161,7 @@ void WarningWatch::scan()
         const QString listId = warningProductIdIn(listUrl_);
         const auto listing = fetchRead(
             inet_, log_, "List of warnings", listUrl_, listFallbackUrl_,
-            [&listId](const QString& document) { return readWarningList(document, listId); });
+            [&listId](const QByteArray& document) { return readWarningList(document, listId); });
         if (!listing) {
             lastFailed_ = true;
             log_.writeTxt(QStringLiteral("List of warnings %1 could not be read.\r\n"
@@ -200,7 +200,7 @@ void WarningWatch::scan()
         const auto companion = fetchRead(
             inet_, log_, "Warning companion", config::warningAddress(layout_.warningAmocUrl, id),
             config::warningAddress(layout_.warningAmocFallbackUrl, id),
-            [&id](const QString& document) { return readWarningCompanion(document, id); });
+            [&id](const QByteArray& document) { return readWarningCompanion(document, id); });
         for (KnownWarning& k : known_) {
             if (k.item.id == id && companion)
                 k.companion = *companion;
@@ -215,10 +215,10 @@ WarningList WarningWatch::inForce(const QDateTime& now) const
 
 std::optional<WarningProduct> WarningWatch::fetchProduct(const QString& id)
 {
-    return fetchRead(inet_, log_, "Warning product",
-                     config::warningAddress(layout_.warningProductUrl, id),
-                     config::warningAddress(layout_.warningProductFallbackUrl, id),
-                     [&id](const QString& document) { return readWarningProduct(document, id); });
+    return fetchRead(
+        inet_, log_, "Warning product", config::warningAddress(layout_.warningProductUrl, id),
+        config::warningAddress(layout_.warningProductFallbackUrl, id),
+        [&id](const QByteArray& document) { return readWarningProduct(document, id); });
 }
 
 QString warningsAgeText(const WarningWatch& watch)

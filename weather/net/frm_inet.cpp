@@ -61,73 +61,100 @@ QString frmInet::myOpenURL(const QString& sUrl, bool NoDelimCheck)
 }
 
 Product frmInet::fetchProduct(const QStringList& urls,
-                              const std::function<bool(const QString&)>& usable)
+                              const std::function<bool(const QByteArray&)>& usable)
 {
     for (const QString& url : urls) {
         if (url.isEmpty())
             continue;
         const bool viaCurl = url.startsWith(QLatin1String("https://"), Qt::CaseInsensitive) ||
                              url.startsWith(QLatin1String("ftp://"), Qt::CaseInsensitive);
-        std::optional<CachedProduct> kept = viaCurl ? cache_.find(url) : std::nullopt;
+        if (!viaCurl) {
+            // The own HTTP/1.0 client reads text as it arrives.
+            const std::optional<QString> page = open(url, true);
+            const QByteArray bytes = page ? page->toUtf8() : QByteArray();
+            if (page && usable(bytes))
+                return {bytes, false, url};
+            continue;
+        }
+        std::optional<CachedProduct> kept = cache_.find(url);
         // Asked already in this scan: the same body, read again by another reader.
         if (kept && confirmed_.contains(url)) {
-            const QString text = common::decodeText(kept->body);
-            if (usable(text))
-                return {text, true, url};
+            if (usable(kept->body))
+                return {kept->body, true, url};
             cache_.drop(url);
             kept.reset();
         }
         // At most twice: conditionally, then in full when the kept body cannot serve.
         for (int attempt = 0; attempt < 2; ++attempt) {
-            const std::optional<QString> page =
-                open(url, true, kept ? kept->validators : Validators{});
-            if (!page)
+            if (!transferProduct(url, kept ? kept->validators : Validators{}))
                 break;
             const TransferResult& r = transfer_.result();
             // Only a conditional request (with a kept body) is answered "not modified".
-            if (viaCurl && r.notModified && kept) {
-                const QString text = common::decodeText(kept->body);
+            if (r.notModified && kept) {
                 confirmed_.insert(url);
-                if (usable(text))
-                    return {text, true, url};
+                if (usable(kept->body))
+                    return {kept->body, true, url};
                 cache_.drop(url);
                 kept.reset();
                 continue;
             }
-            if (!usable(*page))
+            if (!usable(r.body))
                 break;
-            if (viaCurl) {
-                cache_.store(url, {r.validators, r.body});
-                confirmed_.insert(url);
-            }
-            return {*page, false, url};
+            cache_.store(url, {r.validators, r.body});
+            confirmed_.insert(url);
+            return {r.body, false, url};
         }
     }
     return {};
 }
 
-std::optional<QString> frmInet::open(const QString& sUrl, bool NoDelimCheck,
-                                     const Validators& ifChanged)
+bool frmInet::beginFetch(const QString& url)
 {
     if (fetch_.active) {
         state_.fetchFailed = true;
-        return std::nullopt;
+        return false;
     }
     fetch_ = Fetch{};
     fetch_.active = true;
     state_.fetchBusy = true;
     state_.fetchFailed = false;
-    requestUrl = sUrl;
+    requestUrl = url;
     responseText.clear();
     pageText_.clear();
+    return true;
+}
 
+void frmInet::endFetch(bool fetched)
+{
+    state_.fetchBusy = false;
+    state_.fetchFailed = !fetched;
+    fetch_.active = false;
+}
+
+bool frmInet::transferProduct(const QString& url, const Validators& ifChanged)
+{
+    if (!beginFetch(url))
+        return false;
+    const bool fetched = curlFetch(ifChanged);
+    endFetch(fetched);
+    return fetched;
+}
+
+std::optional<QString> frmInet::open(const QString& sUrl, bool NoDelimCheck)
+{
+    if (!beginFetch(sUrl))
+        return std::nullopt;
     const bool viaCurl = sUrl.startsWith(QLatin1String("https://"), Qt::CaseInsensitive) ||
                          sUrl.startsWith(QLatin1String("ftp://"), Qt::CaseInsensitive);
-    std::optional<QString> page =
-        viaCurl ? curlFetch(NoDelimCheck, ifChanged) : httpFetch(NoDelimCheck);
-    state_.fetchBusy = false;
-    state_.fetchFailed = !page;
-    fetch_.active = false;
+    std::optional<QString> page;
+    if (!viaCurl) {
+        page = httpFetch(NoDelimCheck);
+    } else if (curlFetch({})) {
+        page = common::decodeText(transfer_.result().body);
+        if (!NoDelimCheck && !markersFound(*page))
+            page.reset();
+    }
+    endFetch(page.has_value());
     return page;
 }
 
@@ -166,7 +193,7 @@ std::optional<QString> frmInet::httpFetch(bool wholePage)
     return page;
 }
 
-std::optional<QString> frmInet::curlFetch(bool wholePage, const Validators& ifChanged)
+bool frmInet::curlFetch(const Validators& ifChanged)
 {
     CurlTransfer::Options options;
     options.url = requestUrl;
@@ -182,9 +209,9 @@ std::optional<QString> frmInet::curlFetch(bool wholePage, const Validators& ifCh
                       fetchLimitMs_ + receiveLimitMs_);
     if (!transfer_.done()) {
         transfer_.abort();
-        return std::nullopt;
+        return false;
     }
-    return judgeTransfer(transfer_.result(), wholePage, ifChanged.any());
+    return judgeTransfer(transfer_.result(), ifChanged.any());
 }
 
 QString frmInet::userAgent()
@@ -195,13 +222,12 @@ QString frmInet::userAgent()
                                 : name + QStringLiteral(" (+") + homePage() + QLatin1Char(')');
 }
 
-std::optional<QString> frmInet::judgeTransfer(const TransferResult& r, bool wholePage,
-                                              bool conditional)
+bool frmInet::judgeTransfer(const TransferResult& r, bool conditional)
 {
     const QString host = QUrl(r.url).host();
     const auto fail = [this](const QString& text) {
         log_.writeTxt(text);
-        return std::nullopt;
+        return false;
     };
     if (r.proxyStatus == 407 || r.proxyStatus == 401) {
         // Some proxies (tinyproxy) refuse a CONNECT with 401 and WWW-Authenticate instead.
@@ -263,7 +289,7 @@ std::optional<QString> frmInet::judgeTransfer(const TransferResult& r, bool whol
     const bool ftp = r.url.startsWith(QLatin1String("ftp:"), Qt::CaseInsensitive);
     // "Not modified" is an answer only to a conditional request; the caller reuses its body.
     if (r.notModified && conditional)
-        return QString();
+        return true;
     switch (ftp ? 200 : r.status) {
     case 200:
         break;
@@ -288,10 +314,7 @@ std::optional<QString> frmInet::judgeTransfer(const TransferResult& r, bool whol
         return fail(fetch_text::otherStatus(int(r.status), r.url));
     }
 
-    QString page = common::decodeText(r.body);
-    if (!wholePage && !markersFound(page))
-        return std::nullopt;
-    return page;
+    return true;
 }
 
 QString frmInet::connectProblem(const TransferResult& r)

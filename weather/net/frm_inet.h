@@ -26,7 +26,7 @@ class ErrorLog;
 // A product as frmInet::fetchProduct() gave it.
 struct Product
 {
-    QString body;           // the product's text; empty when no address gave one
+    QByteArray body;        // the product's bytes; empty when no address gave one
     bool fromCache = false; // unchanged since it was last fetched: the kept body
     QString url;            // the address it came from; empty when none gave it
 
@@ -78,15 +78,15 @@ public:
     QString myOpenURL(const QString& sUrl, bool NoDelimCheck);
 
     // Fetches a product (whole-page mode) from the first of `urls` that gives one `usable`
-    // takes (the reader: true when it can use the text, having logged why not otherwise; it
-    // sees the empty text of an empty body too). https:// and ftp:// addresses are fetched
+    // takes (the reader: true when it can use the bytes, as they came, having logged why not
+    // otherwise; it sees an empty body too). https:// and ftp:// addresses are fetched
     // conditionally against the cache (setCacheFile()): an unchanged product is the kept body,
     // checked by `usable` like a fresh one; a kept body it refuses is fetched again in full
     // (a "not modified" to a request that was not conditional is an error). A product fetched or
     // confirmed since newScan() is not asked for again. Only a body `usable` takes is kept. Other
     // addresses are fetched with myOpenURL() every time.
     Product fetchProduct(const QStringList& urls,
-                         const std::function<bool(const QString&)>& usable);
+                         const std::function<bool(const QByteArray&)>& usable);
     // Starts a new scan: products are asked for again (conditionally).
     void newScan() { confirmed_.clear(); }
     // Where fetchProduct() keeps products between runs; "" keeps them in memory only.
@@ -149,11 +149,18 @@ private:
     bool endMarkerArrived();
     std::optional<QString> httpFetch(bool wholePage);
     std::optional<QString> evaluate(bool wholePage);
-    std::optional<QString> open(const QString& url, bool wholePage,
-                                const Validators& ifChanged = {});
-    std::optional<QString> curlFetch(bool wholePage, const Validators& ifChanged);
-    std::optional<QString> judgeTransfer(const TransferResult& result, bool wholePage,
-                                         bool conditional);
+    // One fetch's bookkeeping: false, failing it, while another fetch runs.
+    bool beginFetch(const QString& url);
+    void endFetch(bool fetched);
+    // The page of `url` as text, whatever the road.
+    std::optional<QString> open(const QString& url, bool wholePage);
+    // The product at an https:// or ftp:// `url`, asked for if changed since `ifChanged`: true
+    // when transfer_'s result holds it (or says it is unchanged).
+    bool transferProduct(const QString& url, const Validators& ifChanged);
+    bool curlFetch(const Validators& ifChanged);
+    // Logs why a transfer failed; true when it gave a page (or "not modified" to a
+    // `conditional` request).
+    bool judgeTransfer(const TransferResult& result, bool conditional);
     // The marker checks of a data-block page; true when it passes.
     bool markersFound(QStringView page);
 
