@@ -1,8 +1,9 @@
 // The station's record, measured: the time of one scan's store into a record holding a year, the
 // time to read and plot a year's graph (52,560 ten-minute readings: the graph's query, the
-// extremes of 2000 parts of the year, and the plot), the file's size after that year, and the
-// history reader on a product of a million empty rows. Not a test: the figures depend on the
-// machine (build with the sanitizers off for release figures).
+// extremes of 2000 parts of the year, and the plot), the heap an open record of that year holds,
+// the file's size after that year, and the history reader on a product of a million empty rows.
+// Not a test: the figures depend on the machine (build with the sanitizers off for release
+// figures).
 //   bench_record [FOLDER]   (default: a temporary folder)
 
 #include "weather/engine/history_feed.h"
@@ -16,6 +17,7 @@
 #include <QTextStream>
 
 #include <cstdio>
+#include <malloc.h>
 #include <sys/resource.h>
 
 namespace {
@@ -97,6 +99,19 @@ int main(int argc, char** argv)
         out << "1-year graph: " << year.size() << " readings (each part's extremes), read "
             << readNs / 1e6 << " ms, plotted " << (timer.nsecsElapsed() - readNs) / 1e6 << " ms, "
             << plot.lines.value(0).size() << " points drawn" << Qt::endl;
+    }
+    {
+        // The monitor keeps its record open all day: what that holds once opened (its quick
+        // check reads every page) and once a year's graph has been read.
+        const auto heap = [] { return qint64(mallinfo2().uordblks) / 1024; };
+        const qint64 before = heap();
+        engine::ObservationRecord reopened(path, log);
+        const qint64 opened = heap() - before;
+        const qint64 newest = *reopened.newestObserved(station);
+        (void)reopened.readings(station, newest - engine::spanSeconds(engine::Year1), newest,
+                                layout, 12, 0, 2000);
+        out << "heap held by the open record: " << opened << " KiB opened, " << heap() - before
+            << " KiB after a year's graph" << Qt::endl;
     }
     qint64 bytes = 0;
     for (const char* end : {"", "-wal"})

@@ -164,6 +164,8 @@ constexpr qint64 kTimesPerStation = qint64(1) << 32;
 // What offset_from_aest and press_from_1000 are counted from (step 3).
 constexpr int kAestMinutes = 600;
 constexpr qint64 kPressureBase = 10000;
+// The pages SQLite keeps in memory, in KiB.
+constexpr int kPageCacheKiB = 256;
 
 // The readings of a station from one time to another, by the key; binds station, from, station,
 // to (times clamped to those the key holds).
@@ -358,6 +360,10 @@ bool ObservationRecord::open()
             return false;
         }
         QSqlQuery query(db);
+        // Open all day, the record keeps few pages in memory: SQLite's own bound (2 MB) would
+        // hold a whole year's record once the quick check has read it. What it reads again
+        // comes from the system's file cache.
+        query.exec(QStringLiteral("PRAGMA cache_size=-%1").arg(kPageCacheKiB));
         // The quick check reads every page's structure: a damaged file shows here, not in
         // the middle of a scan.
         const bool checked = query.exec(QStringLiteral("PRAGMA quick_check")) && query.next();
