@@ -3,6 +3,7 @@
 
 #include "net_peers.h"
 #include "weather/net/error_log.h"
+#include "weather/net/fetch_cache.h"
 #include "weather/net/frm_inet.h"
 
 #include <QtTest>
@@ -15,7 +16,7 @@ struct Rig
     net::Product fetch(const QString& url)
     {
         return inet.fetchProduct(
-            {url}, [](const QString& text) { return text.startsWith(QLatin1String("<product")); });
+            {url}, [](const QByteArray& bytes) { return bytes.startsWith("<product"); });
     }
     net::FetchState state;
     common::ProxySettings proxy;
@@ -140,11 +141,33 @@ private slots:
 
         Rig again(cache);
         const net::Product product = again.fetch(address);
-        QCOMPARE(product.body, QStringLiteral("<product>one</product>"));
+        QCOMPARE(product.body, QByteArray("<product>one</product>"));
         QCOMPARE(product.fromCache, false);
         QCOMPARE(again.log.text(), QString());
         QString seen;
         QTRY_COMPARE(sentWhole(server, seen), 2);
+    }
+
+    // The monitor lets go of its kept products after each scan; the products a print stored
+    // meanwhile in the same file are then its own too, and its next store keeps them.
+    void keptProductsOfAnotherRun()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("products.cache"));
+        const auto product = [](const char* etag) {
+            return net::CachedProduct{{etag, QByteArray(), -1}, QByteArray("<product/>") + etag};
+        };
+        net::FetchCache monitor(path);
+        monitor.store(QStringLiteral("https://a/obs"), product("\"1\""));
+        net::FetchCache print(path);
+        print.store(QStringLiteral("https://a/obs"), product("\"2\""));
+        print.store(QStringLiteral("https://a/forecast"), product("\"3\""));
+        monitor.release();
+        QCOMPARE(monitor.find(QStringLiteral("https://a/obs"))->validators.etag, "\"2\"");
+        monitor.store(QStringLiteral("https://a/warnings"), product("\"4\""));
+        net::FetchCache later(path);
+        for (const char* url : {"https://a/obs", "https://a/forecast", "https://a/warnings"})
+            QVERIFY2(later.find(QString::fromLatin1(url)), url);
     }
 };
 

@@ -462,7 +462,8 @@ void Monitor::tripLookupTick()
     Q_EMIT scanFailedChanged(false);
     Q_EMIT scanStarted();
     scanOnce();
-    // The product's text, its rows and the pages made from them are gone until the next scan.
+    // The product's bytes, its rows and the pages made from them are gone until the next scan.
+    inet_.endScan();
     platform::giveBackFreedMemory();
     scanBusy_ = false;
     Q_EMIT scanningChanged(false);

@@ -119,6 +119,8 @@ void CurlTransfer::start(const Options& options)
 void CurlTransfer::abort()
 {
     release();
+    done_ = false;
+    result_ = TransferResult{};
 }
 
 void CurlTransfer::helperEnded()

@@ -113,7 +113,8 @@ public:
     // Starts a transfer; a running one is aborted first.
     void start(const Options& options);
     // Ends a running transfer at once (finished() stays false and its result is never
-    // delivered); its helper is killed, which closes its connections.
+    // delivered); its helper is killed, which closes its connections. The last result is let
+    // go (a product's body among it).
     void abort();
     bool running() const { return helper_ != nullptr; }
     bool done() const { return done_; }

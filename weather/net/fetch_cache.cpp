@@ -57,6 +57,15 @@ void FetchCache::drop(const QString& url)
     save();
 }
 
+void FetchCache::release()
+{
+    if (path_.isEmpty())
+        return;
+    loaded_ = false;
+    entries_ = {};
+    order_ = {};
+}
+
 void FetchCache::load()
 {
     if (loaded_)

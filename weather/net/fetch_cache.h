@@ -42,6 +42,9 @@ public:
     std::optional<CachedProduct> find(const QString& url);
     void store(const QString& url, const CachedProduct& product);
     void drop(const QString& url);
+    // Lets go of the bodies read or stored (a cache kept in memory only keeps them): the next
+    // use reads the file again, with what another copy of the program (a print) stored since.
+    void release();
 
 private:
     void load();

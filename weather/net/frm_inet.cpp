@@ -108,6 +108,12 @@ Product frmInet::fetchProduct(const QStringList& urls,
     return {};
 }
 
+void frmInet::endScan()
+{
+    cache_.release();
+    transfer_.abort();
+}
+
 bool frmInet::beginFetch(const QString& url)
 {
     if (fetch_.active) {

@@ -89,6 +89,9 @@ public:
                          const std::function<bool(const QByteArray&)>& usable);
     // Starts a new scan: products are asked for again (conditionally).
     void newScan() { confirmed_.clear(); }
+    // Ends a scan: the products it read leave memory (the cache's file keeps them) until a
+    // fetch needs them again.
+    void endScan();
     // Where fetchProduct() keeps products between runs; "" keeps them in memory only.
     void setCacheFile(const QString& path) { cache_ = FetchCache(path); }
     // "Nimbulo/<version> (+<home page>)", sent with every https:// request; "Nimbulo/<version>"
