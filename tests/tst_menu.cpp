@@ -1,5 +1,8 @@
+#include "net_peers.h"
 #include "platform/desktop.h"
 #include "platform/message_box.h"
+#include "product_roads.h"
+#include "tools/demo-bureau/bureau_feeds.h"
 #include "weather/app/weather_app.h"
 #include "weather/config/frm_options.h"
 #include "weather/config/layout_file.h"
@@ -10,6 +13,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDateTime>
 #include <QFile>
 #include <QListWidget>
 #include <QMenu>
@@ -328,6 +332,68 @@ private Q_SLOTS:
         QCOMPARE(config::SettingsFile(settings).raw(QStringLiteral("forecast")),
                  QStringLiteral("1"));
         platform::MessageBox::unscript();
+    }
+
+    // The Warnings menu after a whole scan of Victoria by FTP (its observations, town forecasts
+    // and warnings): the warnings in force for the station's district, a line each that opens
+    // the warning's page; otherwise one line, greyed, saying there are none in the district (by
+    // its name) or that the list could not be read.
+    void warningsMenu_data()
+    {
+        QTest::addColumn<int>("stage");
+        QTest::addColumn<QString>("list"); // "ftp" or "dead": the list's server
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("page"); // "" when the line opens nothing
+        QTest::newRow("new") << int(demo::WarningStage::New) << "ftp"
+                             << "Severe Thunderstorm Warning for Damaging Winds for Central "
+                                "forecast district"
+                             << root() + "/products/IDV21033.shtml";
+        QTest::newRow("none") << int(demo::WarningStage::None) << "ftp"
+                              << "No warnings for Central" << QString();
+        QTest::newRow("list unreadable") << int(demo::WarningStage::New) << "dead"
+                                         << "Warnings could not be read" << QString();
+    }
+    void warningsMenu()
+    {
+        QFETCH(int, stage);
+        QFETCH(QString, list);
+        QFETCH(QString, line);
+        QFETCH(QString, page);
+        if (!pythonHas("pyftpdlib"))
+            QSKIP("python3-pyftpdlib is not installed");
+        const qint64 now = QDateTime::currentSecsSinceEpoch();
+        const demo::Region& vic = *demo::findRegion(u"vic");
+        const demo::WarningState state{demo::WarningStage(stage), now - 600};
+        QList<std::pair<QString, QByteArray>> files{
+            {"IDV60920.xml", demo::stateProduct({&vic}, u'V', now)},
+            {"IDV10753.xml", demo::townForecastProduct(vic, now)},
+            {"IDZ00059.warnings_vic.xml", demo::warningList(vic, state, now)}};
+        for (const QString id : {"IDV21033", "IDV20001"})
+            files.append({id + ".amoc.xml", demo::warningCompanion(vic, id, state, now)});
+        const Roads roads(files, "IDZ00059.warnings_vic.xml");
+        QVERIFY(roads.ok());
+        QTemporaryDir folder;
+        QVERIFY(writeShippedLayout(
+            folder.path(),
+            {road(kObs, roads.address("ftp/IDV60920.xml")), road(kObsFallback, QString()),
+             road(kTown, roads.address("ftp/IDV10753.xml")), road(kTownFallback, QString()),
+             road(kWarnings, roads.address(list + "/IDZ00059.warnings_vic.xml")),
+             road(kWarningsFallback, QString()), road(kAmoc, roads.address("ftp/"))}));
+        writeSettings(folder.filePath("wsetting.ini"), "[SavedSetting]\nstate=1\n");
+        engine::Monitor monitor(folder.filePath("weather.ini"), folder.filePath("wsetting.ini"),
+                                log_, [](const QString& text) { return int(text.size() * 15); });
+        frmMenu menu(monitor);
+        monitor.loadSettings();
+        monitor.holdScans();
+        monitor.tripLookupTick();
+
+        QMenu* warnings = menu.findChild<QMenu*>(QStringLiteral("mnuWarnings"));
+        QVERIFY(warnings && warnings->menuAction()->isVisible());
+        QCOMPARE(captions(warnings), QStringList{line});
+        QAction* first = warnings->actions().constFirst();
+        QCOMPARE(first->isEnabled(), !page.isEmpty());
+        first->trigger();
+        QCOMPARE(opened_, page.isEmpty() ? QStringList() : QStringList{page});
     }
 };
 

@@ -2,6 +2,7 @@
 
 #include "file_opens.h"
 #include "net_peers.h"
+#include "product_roads.h"
 #include "tools/demo-bureau/bureau_feeds.h"
 #include "weather/engine/town_forecast.h"
 
@@ -17,83 +18,6 @@
 #include <QTimeZone>
 #include <QtTest>
 
-namespace {
-
-// The shipped layout's roads to Victoria's products.
-const QByteArray kObs = "st_url=https://reg.bom.gov.au/fwo/IDV60920.xml";
-const QByteArray kObsFallback = "st_fallback_url=ftp://ftp.bom.gov.au/anon/gen/fwo/IDV60920.xml";
-const QByteArray kTown = "fc_town_url=https://reg.bom.gov.au/fwo/IDV10753.xml";
-const QByteArray kTownFallback =
-    "fc_town_fallback_url=ftp://ftp.bom.gov.au/anon/gen/fwo/IDV10753.xml";
-const QByteArray kWarnings = "wn_url=https://reg.bom.gov.au/fwo/IDZ00059.warnings_vic.xml";
-const QByteArray kWarningsFallback =
-    "wn_fallback_url=ftp://ftp.bom.gov.au/anon/gen/fwo/IDZ00059.warnings_vic.xml";
-const QByteArray kAmoc = "wn_amoc_url=https://reg.bom.gov.au/fwo/";
-
-using Replacements = QList<std::pair<QByteArray, QByteArray>>;
-
-// The layout's `road` ("key=address") going to `address` instead.
-std::pair<QByteArray, QByteArray> road(const QByteArray& road, const QString& address)
-{
-    return {road, road.left(road.indexOf('=') + 1) + address.toUtf8()};
-}
-
-// A port where nothing listens.
-QString deadPort()
-{
-    QTcpServer closed;
-    closed.listen(QHostAddress::LocalHost);
-    return QString::number(closed.serverPort());
-}
-
-// The products of a whole run (paths under anon/gen/fwo/ and their bytes) in a folder of their
-// own, and the roads they come by: a real FTP server over the folder, a TLS server (with a CA
-// made now, which SSL_CERT_FILE names for the monitor too) giving the product `httpsFile` for
-// any path, and a port where nothing listens.
-struct Roads
-{
-    Roads(const QList<std::pair<QString, QByteArray>>& files, const QString& httpsFile)
-        : written(write(served, files)), ftp("net_ftp_peer.py", {served.path()}),
-          https("net_https_peer.py",
-                ca.serverArgs("good") +
-                    QStringList{"--file", served.filePath("anon/gen/fwo/" + httpsFile)}),
-          dead(deadPort())
-    {}
-    static bool write(const QTemporaryDir& served,
-                      const QList<std::pair<QString, QByteArray>>& files)
-    {
-        for (const auto& [path, bytes] : files) {
-            QFile file(served.filePath("anon/gen/fwo/" + path));
-            if (!QDir(served.path()).mkpath(QFileInfo(file).path()) ||
-                !file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-                return false;
-        }
-        return true;
-    }
-    bool ok() const { return ca.ok() && written; }
-    // "ftp/<path>", "dead/<path>" (the path under anon/gen/fwo/), "https/file"; empty: no
-    // address.
-    QString address(const QString& where) const
-    {
-        if (where.isEmpty())
-            return QString();
-        const QString server = where.section(u'/', 0, 0);
-        if (server == u"https")
-            return https.url("https", "/file");
-        const QString path = "/anon/gen/fwo/" + where.section(u'/', 1);
-        return server == u"ftp" ? ftp.url("ftp", path)
-                                : QStringLiteral("ftp://127.0.0.1:") + dead + path;
-    }
-    TestCa ca;
-    QTemporaryDir served;
-    bool written;
-    Peer ftp;
-    Peer https;
-    QString dead;
-};
-
-} // namespace
-
 class TestPrintMode : public QObject
 {
     Q_OBJECT
@@ -108,14 +32,7 @@ class TestPrintMode : public QObject
     void writeProgramFolder(const Replacements& replaced, const QByteArray& saved = {},
                             const QString& proxyPort = {})
     {
-        QFile shipped(QStringLiteral(NIMBULO_SOURCE_DIR "/data/weather.ini"));
-        QVERIFY(shipped.open(QIODevice::ReadOnly));
-        QByteArray layout = shipped.readAll();
-        for (const auto& [from, to] : replaced)
-            layout.replace(from, to);
-        QFile file(dir_.filePath("weather.ini"));
-        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(layout);
+        QVERIFY(writeShippedLayout(dir_.path(), replaced));
         QFile settings(dir_.filePath("wsetting.ini"));
         QVERIFY(settings.open(QIODevice::WriteOnly | QIODevice::Truncate));
         settings.write(QByteArray("[SavedSetting]\n") +
