@@ -148,6 +148,23 @@ private slots:
         QTRY_COMPARE(sentWhole(server, seen), 2);
     }
 
+    // A scan can run in the wait of another fetch (a graph's history) and end there: that fetch
+    // goes on and brings its product.
+    void scanEndingInAFetchsWait()
+    {
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("product.xml"));
+        writeProduct(file, "<product>one</product>", 100);
+        Peer server("net_https_peer.py", ca.serverArgs(QStringLiteral("good")) +
+                                             QStringList{QStringLiteral("--file"), file});
+        Rig rig(dir.filePath(QStringLiteral("products.cache")));
+        rig.inet.setTimeLimits(5000, 5000);
+        QTimer::singleShot(0, &rig.inet, [&rig] { rig.inet.endScan(); });
+        const net::Product product = rig.fetch(server.url("https", QStringLiteral("/product")));
+        QCOMPARE(product.body, QByteArray("<product>one</product>"));
+        QCOMPARE(rig.log.text(), QString());
+    }
+
     // The monitor lets go of its kept products after each scan; the products a print stored
     // meanwhile in the same file are then its own too, and its next store keeps them.
     void keptProductsOfAnotherRun()

@@ -110,6 +110,9 @@ Product frmInet::fetchProduct(const QStringList& urls,
 
 void frmInet::endScan()
 {
+    // A scan can run in the wait of another fetch (a graph's history): that one goes on.
+    if (fetch_.active)
+        return;
     cache_.release();
     transfer_.abort();
 }

@@ -90,7 +90,7 @@ public:
     // Starts a new scan: products are asked for again (conditionally).
     void newScan() { confirmed_.clear(); }
     // Ends a scan: the products it read leave memory (the cache's file keeps them) until a
-    // fetch needs them again.
+    // fetch needs them again. A fetch under way (the scan ran in its wait) is left alone.
     void endScan();
     // Where fetchProduct() keeps products between runs; "" keeps them in memory only.
     void setCacheFile(const QString& path) { cache_ = FetchCache(path); }
