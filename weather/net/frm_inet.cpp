@@ -15,6 +15,18 @@
 
 namespace net {
 
+namespace {
+
+// https:// and ftp:// addresses go through CurlTransfer, any other through the own HTTP/1.0
+// client.
+bool viaCurl(const QString& url)
+{
+    return url.startsWith(QLatin1String("https://"), Qt::CaseInsensitive) ||
+           url.startsWith(QLatin1String("ftp://"), Qt::CaseInsensitive);
+}
+
+} // namespace
+
 using platform::SocketControl;
 
 frmInet::frmInet(FetchState& state, const common::ProxySettings& proxy, ErrorLog& log,
@@ -66,9 +78,7 @@ Product frmInet::fetchProduct(const QStringList& urls,
     for (const QString& url : urls) {
         if (url.isEmpty())
             continue;
-        const bool viaCurl = url.startsWith(QLatin1String("https://"), Qt::CaseInsensitive) ||
-                             url.startsWith(QLatin1String("ftp://"), Qt::CaseInsensitive);
-        if (!viaCurl) {
+        if (!viaCurl(url)) {
             // The own HTTP/1.0 client reads text as it arrives.
             const std::optional<QString> page = open(url, true);
             const QByteArray bytes = page ? page->toUtf8() : QByteArray();
@@ -153,10 +163,8 @@ std::optional<QString> frmInet::open(const QString& sUrl, bool NoDelimCheck)
 {
     if (!beginFetch(sUrl))
         return std::nullopt;
-    const bool viaCurl = sUrl.startsWith(QLatin1String("https://"), Qt::CaseInsensitive) ||
-                         sUrl.startsWith(QLatin1String("ftp://"), Qt::CaseInsensitive);
     std::optional<QString> page;
-    if (!viaCurl) {
+    if (!viaCurl(sUrl)) {
         page = httpFetch(NoDelimCheck);
     } else if (curlFetch({})) {
         page = common::decodeText(transfer_.result().body);
