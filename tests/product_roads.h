@@ -4,6 +4,7 @@
 // ends: for tests that run a whole scan through the transports a user has.
 
 #include "net_peers.h"
+#include "tools/demo-bureau/bureau_feeds.h"
 
 #include <QByteArray>
 #include <QDir>
@@ -51,6 +52,20 @@ inline bool writeShippedLayout(const QString& folder, const Replacements& replac
            file.write(layout) == layout.size();
 }
 
+using ProductFiles = QList<std::pair<QString, QByteArray>>;
+
+// Victoria's observations, its list of warnings and the companions of the listed warnings, as
+// the demo bureau makes them at `now` with its thunderstorm warning in `state`.
+inline ProductFiles victoriaWithWarnings(const demo::WarningState& state, qint64 now)
+{
+    const demo::Region& vic = *demo::findRegion(u"vic");
+    ProductFiles files{{"IDV60920.xml", demo::stateProduct({&vic}, u'V', now)},
+                       {"IDZ00059.warnings_vic.xml", demo::warningList(vic, state, now)}};
+    for (const QString id : {"IDV21033", "IDV20001"})
+        files.append({id + ".amoc.xml", demo::warningCompanion(vic, id, state, now)});
+    return files;
+}
+
 // A port where nothing listens.
 inline QString deadPort()
 {
@@ -65,15 +80,14 @@ inline QString deadPort()
 // any path, and a port where nothing listens.
 struct Roads
 {
-    Roads(const QList<std::pair<QString, QByteArray>>& files, const QString& httpsFile)
+    Roads(const ProductFiles& files, const QString& httpsFile)
         : written(write(served, files)), ftp("net_ftp_peer.py", {served.path()}),
           https("net_https_peer.py",
                 ca.serverArgs("good") +
                     QStringList{"--file", served.filePath("anon/gen/fwo/" + httpsFile)}),
           dead(deadPort())
     {}
-    static bool write(const QTemporaryDir& served,
-                      const QList<std::pair<QString, QByteArray>>& files)
+    static bool write(const QTemporaryDir& served, const ProductFiles& files)
     {
         for (const auto& [path, bytes] : files) {
             QFile file(served.filePath("anon/gen/fwo/" + path));

@@ -362,14 +362,8 @@ private Q_SLOTS:
         if (!pythonHas("pyftpdlib"))
             QSKIP("python3-pyftpdlib is not installed");
         const qint64 now = QDateTime::currentSecsSinceEpoch();
-        const demo::Region& vic = *demo::findRegion(u"vic");
-        const demo::WarningState state{demo::WarningStage(stage), now - 600};
-        QList<std::pair<QString, QByteArray>> files{
-            {"IDV60920.xml", demo::stateProduct({&vic}, u'V', now)},
-            {"IDV10753.xml", demo::townForecastProduct(vic, now)},
-            {"IDZ00059.warnings_vic.xml", demo::warningList(vic, state, now)}};
-        for (const QString id : {"IDV21033", "IDV20001"})
-            files.append({id + ".amoc.xml", demo::warningCompanion(vic, id, state, now)});
+        ProductFiles files = victoriaWithWarnings({demo::WarningStage(stage), now - 600}, now);
+        files.append({"IDV10753.xml", demo::townForecastProduct(*demo::findRegion(u"vic"), now)});
         const Roads roads(files, "IDZ00059.warnings_vic.xml");
         QVERIFY(roads.ok());
         QTemporaryDir folder;

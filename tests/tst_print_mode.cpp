@@ -427,13 +427,9 @@ private Q_SLOTS:
         const qint64 now = QDateTime::currentSecsSinceEpoch();
         const demo::Region& vic = *demo::findRegion(u"vic");
         const demo::WarningState state{demo::WarningStage(stage), now - 600};
+        ProductFiles files = victoriaWithWarnings(state, now);
         const QByteArray warnings = demo::warningList(vic, state, now);
-        QList<std::pair<QString, QByteArray>> files{
-            {"IDV60920.xml", demo::stateProduct({&vic}, u'V', now)},
-            {"IDZ00059.warnings_vic.xml", warnings},
-            {"cut/IDZ00059.warnings_vic.xml", warnings.left(warnings.size() / 2)}};
-        for (const QString id : {"IDV21033", "IDV20001"})
-            files.append({id + ".amoc.xml", demo::warningCompanion(vic, id, state, now)});
+        files.append({"cut/IDZ00059.warnings_vic.xml", warnings.left(warnings.size() / 2)});
         const Roads roads(files, "IDZ00059.warnings_vic.xml");
         QVERIFY(roads.ok());
         writeProgramFolder(roads.address("ftp/IDV60920.xml"), {}, {},
