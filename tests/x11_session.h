@@ -124,48 +124,40 @@ public:
         if (!haveTools())
             QSKIP("Xvfb, openbox, tint2 or xdotool is missing");
         QCOMPARE(QGuiApplication::platformName(), QStringLiteral("xcb"));
-        spawn(QStringLiteral("openbox"), {QStringLiteral("--sm-disable")});
-        QVERIFY(waitUntil(
-            [this] { return !cardinals(root(), "_NET_SUPPORTING_WM_CHECK").isEmpty(); }, 20000));
+        QVERIFY(startWindowManager());
+    }
+
+    // Starts openbox and waits until it has finished its start: it announces itself
+    // (_NET_SUPPORTING_WM_CHECK) before it has set up the desktops and their work area.
+    bool startWindowManager()
+    {
+        // A window manager that died leaves its properties behind.
+        for (const char* gone : {"_NET_SUPPORTING_WM_CHECK", "_NET_WORKAREA"})
+            xcb_delete_property(conn_, root(), atom(gone));
+        xcb_flush(conn_);
+        wm_ = spawn(QStringLiteral("openbox"), {QStringLiteral("--sm-disable")});
+        return waitUntil(
+            [this] {
+                return !cardinals(root(), "_NET_SUPPORTING_WM_CHECK").isEmpty() &&
+                       workArea().size() == 4;
+            },
+            20000);
     }
 
     // Starts a tint2 panel and waits until it holds the tray selection and the window manager
-    // has taken its strut.
+    // has taken its strut. A panel that does not come up is reported (with what tint2 said) and
+    // started once more, the window manager too when it has gone: on a loaded machine either
+    // may fail its start now and then, which is not what the tests are about.
     bool startPanel(Panel panel)
     {
-        stopPanel();
-        QFile rc(path("tint2rc"));
-        if (!rc.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            return false;
-        // Backgrounds first: panel_background_id refers to them by position.
-        rc.write("rounded = 0\nborder_width = 0\nbackground_color = #2a5d8f 100\n"
-                 "border_color = #000000 0\n\npanel_items = TS\npanel_background_id = 1\n"
-                 "panel_dock = 0\npanel_layer = top\nstrut_policy = follow_size\nautohide = 0\n"
-                 "systray_padding = 2 2 2\nsystray_background_id = 0\n"
-                 "systray_sort = ascending\ntaskbar_mode = single_desktop\n");
-        const int s = scale();
-        rc.write(QByteArray("systray_icon_size = ") + QByteArray::number(22 * s) + '\n');
-        rc.write(panel == Panel::Left  ? "panel_position = center left vertical\n"
-                 : panel == Panel::Top ? "panel_position = top center horizontal\n"
-                                       : "panel_position = bottom center horizontal\n");
-        rc.write("panel_size = 100% " + QByteArray::number((panel == Panel::Left ? 40 : 30) * s) +
-                 '\n');
-        rc.close();
-        panel_ = spawn(QStringLiteral("tint2"), {QStringLiteral("-c"), rc.fileName()});
-        const bool up = waitUntil(
-            [&] {
-                const QList<quint32> a = workArea();
-                if (trayOwner() == 0 || !panelWindow() || a.size() < 4)
-                    return false;
-                return panel == Panel::Left  ? int(a[0]) >= 40 * s
-                       : panel == Panel::Top ? int(a[1]) >= 30 * s
-                                             : int(a[1] + a[3]) <= 800 - 30 * s;
-            },
-            20000);
-        // What the panels' start and end told the application (the old tray's end, the new
-        // one's MANAGER) is handled now, not by the next test's windows.
-        settle();
-        return up;
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            if (startPanelOnce(panel, 15000))
+                return true;
+            qWarning().noquote() << "tint2 did not come up:" << panelState();
+            if (wm_ && wm_->state() == QProcess::NotRunning && !startWindowManager())
+                return false;
+        }
+        return false;
     }
 
     // Handles every event the X server has sent the application so far.
@@ -379,11 +371,67 @@ public:
     }
 
 private:
+    // What the session shows of a panel that did not come up.
+    QString panelState() const
+    {
+        QStringList words;
+        for (const quint32 n : workArea())
+            words << QString::number(n);
+        return QStringLiteral("tint2 %1, openbox %2, tray owner %3, panel window %4, work area "
+                              "[%5]; tint2 said: %6")
+            .arg(panel_ && panel_->state() == QProcess::Running ? "running" : "ended",
+                 wm_ && wm_->state() == QProcess::Running ? "running" : "ended")
+            .arg(trayOwner())
+            .arg(panelWindow())
+            .arg(words.join(u' '),
+                 panel_ ? QString::fromLocal8Bit(panel_->readAllStandardError()).trimmed()
+                        : QString());
+    }
+
+    // One start of the panel, waiting up to `ms` for it.
+    bool startPanelOnce(Panel panel, int ms)
+    {
+        stopPanel();
+        QFile rc(path("tint2rc"));
+        if (!rc.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            return false;
+        // Backgrounds first: panel_background_id refers to them by position.
+        rc.write("rounded = 0\nborder_width = 0\nbackground_color = #2a5d8f 100\n"
+                 "border_color = #000000 0\n\npanel_items = TS\npanel_background_id = 1\n"
+                 "panel_dock = 0\npanel_layer = top\nstrut_policy = follow_size\nautohide = 0\n"
+                 "systray_padding = 2 2 2\nsystray_background_id = 0\n"
+                 "systray_sort = ascending\ntaskbar_mode = single_desktop\n");
+        const int s = scale();
+        rc.write(QByteArray("systray_icon_size = ") + QByteArray::number(22 * s) + '\n');
+        rc.write(panel == Panel::Left  ? "panel_position = center left vertical\n"
+                 : panel == Panel::Top ? "panel_position = top center horizontal\n"
+                                       : "panel_position = bottom center horizontal\n");
+        rc.write("panel_size = 100% " + QByteArray::number((panel == Panel::Left ? 40 : 30) * s) +
+                 '\n');
+        rc.close();
+        panel_ = spawn(QStringLiteral("tint2"), {QStringLiteral("-c"), rc.fileName()});
+        const bool up = waitUntil(
+            [&] {
+                const QList<quint32> a = workArea();
+                if (trayOwner() == 0 || !panelWindow() || a.size() < 4)
+                    return false;
+                return panel == Panel::Left  ? int(a[0]) >= 40 * s
+                       : panel == Panel::Top ? int(a[1]) >= 30 * s
+                                             : int(a[1] + a[3]) <= 800 - 30 * s;
+            },
+            ms);
+        // What the panels' start and end told the application (the old tray's end, the new
+        // one's MANAGER) is handled now, not by the next test's windows.
+        settle();
+        return up;
+    }
+
     QString path(const char* name) const { return dir_.filePath(QLatin1String(name)); }
 
     QTemporaryDir dir_;
     QProcessEnvironment env_;
     xcb_connection_t* conn_ = nullptr;
     std::vector<std::unique_ptr<QProcess>> processes_;
+    QProcess* wm_ = nullptr;
     QProcess* panel_ = nullptr;
 };
