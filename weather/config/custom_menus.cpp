@@ -7,6 +7,7 @@
 #include "weather/config/layout_file.h"
 
 #include <QApplication>
+#include <QIconEngine>
 #include <QMenu>
 #include <QStyle>
 #include <QUrl>
@@ -32,6 +33,45 @@ QList<CustomLink> readLinks(const common::IniDocument& file, const QString& sect
     return links;
 }
 
+// A style's standard picture, taken from the style when it is first drawn: the style reads its
+// picture files (probing every image plug-in) then, not when the menu is built at start.
+class StandardPicture : public QIconEngine
+{
+public:
+    explicit StandardPicture(QStyle::StandardPixmap which) : which_(which) {}
+
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override
+    {
+        icon().paint(painter, rect, Qt::AlignCenter, mode, state);
+    }
+    // In device pixels: the caller sets the pixmap's ratio.
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override
+    {
+        return icon().pixmap(size, 1.0, mode, state);
+    }
+    QSize actualSize(const QSize& size, QIcon::Mode mode, QIcon::State state) override
+    {
+        return icon().actualSize(size, mode, state);
+    }
+    QList<QSize> availableSizes(QIcon::Mode mode, QIcon::State state) override
+    {
+        return icon().availableSizes(mode, state);
+    }
+    bool isNull() override { return false; }
+    QIconEngine* clone() const override { return new StandardPicture(which_); }
+
+private:
+    const QIcon& icon()
+    {
+        if (icon_.isNull())
+            icon_ = QApplication::style()->standardIcon(which_);
+        return icon_;
+    }
+
+    QStyle::StandardPixmap which_;
+    QIcon icon_;
+};
+
 // The small pictures of the menu entries (`picMenus`).
 QIcon picMenus(int index)
 {
@@ -46,7 +86,7 @@ QIcon picMenus(int index)
         QStyle::SP_DialogCloseButton,      // close
         QStyle::SP_FileLinkIcon,           // a fixed link
     };
-    return QApplication::style()->standardIcon(kPictures[index]);
+    return QIcon(new StandardPicture(kPictures[index]));
 }
 
 void setPicture(const QList<QAction*>& actions, int position, int picture)
