@@ -435,6 +435,8 @@ private Q_SLOTS:
         row("feed row, no history address", feedRow, "94767", {}, {}, "");
         row("link without a number", "<a href=\"/hist/sydney.shtml\">Sydney</a>", "", json,
             "http://bom/hist/sydney.shtml", "");
+        row("link with a part not a number", "<a href=\"/p/IDN60801.9476x.shtml\">Sydney</a>", "",
+            json, "http://bom/p/IDN60801.9476x.shtml", "");
     }
 
     void historyAddress()

@@ -160,6 +160,72 @@ private Q_SLOTS:
         QVERIFY(!readWarningProduct(sample("warning_amoc_storm.xml").toUtf8(), "IDN21033").rows);
     }
 
+    // The product an address names (its file name) and the last one a link or text holds.
+    void namesProducts_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("fileId");
+        QTest::addColumn<QString>("lastId");
+        const auto row = [](const char* text, const char* fileId, const char* lastId) {
+            QTest::newRow(text) << QString::fromUtf8(text) << QString::fromLatin1(fileId)
+                                << QString::fromLatin1(lastId);
+        };
+        row("ftp://ftp.bom.gov.au/anon/gen/fwo/IDN60920.xml", "IDN60920", "IDN60920");
+        row("https://reg.bom.gov.au/fwo/IDZ00059.warnings_vic.xml", "", "IDZ00059");
+        row("http://x/products/IDN21033.shtml?more=IDQ20885", "", "IDQ20885");
+        row("IDN60920.xml", "", "IDN60920");
+        row("/XIDN60920.xml", "", "IDN60920");
+        row("/IDN609201.xml", "", "IDN60920");
+        row("/IDN60920.", "", "IDN60920");
+        row("/IDn60920.xml", "", "");
+        row("/IDN6092.xml", "", "");
+        row("/IDN6092\uff10.xml", "", ""); // a full-width digit
+        row("", "", "");
+    }
+    void namesProducts()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, fileId);
+        QFETCH(QString, lastId);
+        QCOMPARE(productIdOf(text), fileId);
+        QCOMPARE(warningProductIdIn(text), lastId);
+    }
+
+    // A warning whose companion gives no headline is named by its list title, without the
+    // title's day, time and zone.
+    void headlineFromTheTitle_data()
+    {
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("headline");
+        QTest::newRow("stamped") << "12/15:05 EDT Flood Watch for the Hunter"
+                                 << "Flood Watch for the Hunter";
+        QTest::newRow("short day, long zone") << "5/9:05  AEDT\tFlood Watch "
+                                              << "Flood Watch";
+        QTest::newRow("no stamp") << " Flood Watch "
+                                  << "Flood Watch";
+        QTest::newRow("three-digit day") << "123/15:05 EDT x"
+                                         << "123/15:05 EDT x";
+        QTest::newRow("one-letter zone") << "12/15:05 E x"
+                                         << "12/15:05 E x";
+        QTest::newRow("six-letter zone") << "12/15:05 ABCDEF x"
+                                         << "12/15:05 ABCDEF x";
+        QTest::newRow("stamp alone") << "12/15:05 EDT"
+                                     << "12/15:05 EDT";
+    }
+    void headlineFromTheTitle()
+    {
+        QFETCH(QString, title);
+        QFETCH(QString, headline);
+        QString document = sample("warning_amoc_storm.xml");
+        document.replace(QRegularExpression("<headline>[^<]*</headline>"), QString());
+        const auto read = readWarningCompanion(document.toUtf8(), "IDN21033");
+        QVERIFY2(read.rows, qPrintable(read.error));
+        const WarningList inForce = warningsInForce(
+            {{{"IDN21033", title, QUrl("http://x/"), {}}, *read.rows}}, "NSW_PW005", kBefore, "");
+        QCOMPARE(inForce.size(), 1);
+        QCOMPARE(inForce.first().headline, headline);
+    }
+
     // Which warnings count, the companion changed by `from` -> `to`.
     void whichWarningsCount_data()
     {

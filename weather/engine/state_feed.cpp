@@ -5,7 +5,6 @@
 
 #include <QDateTime>
 #include <QHash>
-#include <QRegularExpression>
 #include <QStringBuilder>
 #include <QXmlStreamReader>
 
@@ -16,6 +15,19 @@ namespace engine {
 namespace {
 
 const QString kMissing = QStringLiteral("-");
+
+bool isAsciiDigits(QStringView text)
+{
+    return !text.isEmpty() &&
+           std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+}
+
+bool isAsciiLetters(QStringView text)
+{
+    return !text.isEmpty() && std::all_of(text.begin(), text.end(), [](QChar c) {
+        return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
+    });
+}
 
 QString notXml(const QXmlStreamReader& xml)
 {
@@ -212,8 +224,14 @@ QString stationNumberOf(const ObservationRow& row)
 {
     if (!row.wmo.isEmpty())
         return row.wmo;
-    static const QRegularExpression number(QStringLiteral("\\.(\\d+)\\.[A-Za-z]+$"));
-    return number.match(historyUrlOf(row, QString())).captured(1);
+    // "…/IDN60901.94768.json": the part between the file name's last two dots.
+    const QString url = historyUrlOf(row, QString());
+    const qsizetype extension = url.lastIndexOf(u'.');
+    const qsizetype number = extension > 0 ? url.lastIndexOf(u'.', extension - 1) + 1 : 0;
+    if (number <= 0 || !isAsciiLetters(QStringView(url).sliced(extension + 1)))
+        return QString();
+    const QStringView digits = QStringView(url).sliced(number, extension - number);
+    return isAsciiDigits(digits) ? digits.toString() : QString();
 }
 
 QString stationHistoryUrl(const ObservationRow& row, const config::StateLayout& layout,
@@ -238,10 +256,20 @@ QString stationOfHistoryUrl(const QString& url, const config::StateLayout& layou
     return url.sliced(head.size(), url.size() - head.size() - tail.size());
 }
 
+bool isProductId(QStringView text)
+{
+    return text.size() == 8 && text.startsWith(u"ID") && text[2] >= u'A' && text[2] <= u'Z' &&
+           isAsciiDigits(text.sliced(3));
+}
+
 QString productIdOf(const QString& url)
 {
-    static const QRegularExpression id(QStringLiteral("/(ID[A-Z]\\d{5})\\.[A-Za-z]+$"));
-    return id.match(url).captured(1);
+    const QStringView file = QStringView(url).sliced(url.lastIndexOf(u'/') + 1);
+    const qsizetype dot = file.indexOf(u'.');
+    if (url.lastIndexOf(u'/') < 0 || dot < 0 || !isProductId(file.first(dot)) ||
+        !isAsciiLetters(file.sliced(dot + 1)))
+        return QString();
+    return file.first(dot).toString();
 }
 
 QString bureauTimeText(QStringView iso)

@@ -71,6 +71,9 @@ QString stationNumberOf(const ObservationRow& row);
 // and "Sydney - Observatory Hill"); -1 when none is.
 int indexOfStation(const QStringList& names, const QString& name);
 
+// True for a bureau product identifier: "ID", a capital letter and five digits ("IDN60920").
+bool isProductId(QStringView text);
+
 // The product identifier an address names: its file name without the extension when that reads
 // like the bureau's "IDN60920"; empty otherwise.
 QString productIdOf(const QString& url);

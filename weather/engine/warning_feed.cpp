@@ -2,7 +2,6 @@
 
 #include "common/xml_guard.h"
 
-#include <QRegularExpression>
 #include <QXmlStreamReader>
 
 #include <algorithm>
@@ -134,11 +133,11 @@ QString headError(const WarningCompanion& head, const QString& expectedId, const
 
 QString warningProductIdIn(const QString& text)
 {
-    static const QRegularExpression id(QStringLiteral("ID[A-Z]\\d{5}"));
-    QString last;
-    for (auto it = id.globalMatch(text); it.hasNext();)
-        last = it.next().captured();
-    return last;
+    for (qsizetype at = text.size() - 8; at >= 0; --at) {
+        if (isProductId(QStringView(text).sliced(at, 8)))
+            return text.sliced(at, 8);
+    }
+    return QString();
 }
 
 FeedResult<WarningListing> readWarningList(const QByteArray& document, const QString& expectedId)

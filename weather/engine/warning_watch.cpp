@@ -4,7 +4,6 @@
 #include "weather/net/frm_inet.h"
 
 #include <QLocale>
-#include <QRegularExpression>
 #include <QStringBuilder>
 
 #include <algorithm>
@@ -33,9 +32,26 @@ int severityRank(const QString& severity)
 // The list's title without its "05/16:04 EDT " day, time and zone.
 QString titleHeadline(const QString& title)
 {
-    static const QRegularExpression stamp(
-        QStringLiteral("^\\d{1,2}/\\d{1,2}:\\d{2}\\s+[A-Z]{2,5}\\s+"));
-    return QString(title).remove(stamp).trimmed();
+    QStringView rest(title);
+    // Takes from the front of `rest` between `least` and `most` characters of a kind.
+    const auto take = [&rest](auto kind, qsizetype least, qsizetype most) {
+        qsizetype n = 0;
+        while (n < rest.size() && n < most && kind(rest[n]))
+            ++n;
+        if (n < least)
+            return false;
+        rest = rest.sliced(n);
+        return true;
+    };
+    const auto digit = [](QChar c) { return c >= u'0' && c <= u'9'; };
+    const auto capital = [](QChar c) { return c >= u'A' && c <= u'Z'; };
+    const auto space = [](QChar c) { return c.isSpace(); };
+    const auto is = [](char16_t wanted) { return [wanted](QChar c) { return c == wanted; }; };
+    const qsizetype any = title.size();
+    const bool stamped = take(digit, 1, 2) && take(is(u'/'), 1, 1) && take(digit, 1, 2) &&
+                         take(is(u':'), 1, 1) && take(digit, 2, 2) && take(space, 1, any) &&
+                         take(capital, 2, 5) && take(space, 1, any);
+    return (stamped ? rest : QStringView(title)).trimmed().toString();
 }
 
 // The state part of an area code: "NSW_" of "NSW_PW005"; empty for a code without one.
