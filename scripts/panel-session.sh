@@ -29,6 +29,14 @@ startPanelSession() {
   export DISPLAY
   openbox --sm-disable >/dev/null 2>&1 &
   pids+=($!)
+  # openbox announces itself before it has set up its desktops; a panel mapped before then may
+  # never be managed.
+  local props
+  for _ in $(seq 100); do
+    props=$(xprop -root _NET_SUPPORTING_WM_CHECK _NET_WORKAREA 2>/dev/null) &&
+      ! grep -q 'not found' <<<"$props" && break
+    sleep 0.1
+  done
   cat >"$dir/tint2rc" <<'RC'
 rounded = 0
 border_width = 0
