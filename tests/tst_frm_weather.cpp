@@ -155,6 +155,11 @@ private Q_SLOTS:
             title->text(),
             QStringLiteral("Forecast for Canberra out of date: issued Sun 27/10 03:50 PM"));
         click("cmdSettings");
+        // The dialog, made now, lists the region's alarm kinds.
+        auto* alarmKinds = option<QComboBox>("cmbTempAlertType");
+        QVERIFY(!app_->monitor().alarmTypes().entries.isEmpty());
+        QCOMPARE(alarmKinds->count(), app_->monitor().alarmTypes().entries.size());
+        QCOMPARE(alarmKinds->itemText(0), app_->monitor().alarmTypes().entries.first());
         auto* towns = option<QComboBox>("cmbForecastTown");
         QCOMPARE(towns->currentText(), QStringLiteral("    Canberra"));
         towns->setCurrentIndex(towns->findText(QStringLiteral("    Sydney")));

@@ -298,16 +298,17 @@ private Q_SLOTS:
         QVERIFY(!program.hotKey().hotKeyOn());
         QVERIFY(platform::MessageBox::shownBoxes().isEmpty());
 
-        config::frmOptions* options = program.options();
-        QVERIFY(options);
-
-        // Help tips on the main window and the dialog; the banner strip has its stats tip.
+        // Help tips on the main window and the dialog (made when first opened); the banner
+        // strip has its stats tip.
+        QVERIFY(!program.options());
         app::frmWeather& w = program.window();
         auto* refresh = w.findChild<QPushButton*>("cmdRefresh");
         const shell::clsTooltip& tips = program.toolTips().tooltip();
         QVERIFY(tips.hasTool(refresh));
         w.findChild<QPushButton*>("cmdSettings")->click();
-        QVERIFY(options->isVisible());
+        config::frmOptions* options = program.options();
+        QVERIFY(options && options->isVisible());
+        QVERIFY(tips.hasTool(options->findChild<QWidget*>(QStringLiteral("chkUpdates"))));
         options->findChild<QCheckBox*>(QStringLiteral("chkToolTip"))->setChecked(false);
         options->findChild<QPushButton*>(QStringLiteral("cmdOK"))->click();
         QVERIFY(!tips.hasTool(refresh));

@@ -290,15 +290,24 @@ config::frmOptions& WeatherApp::optionsDialog()
                                                         *optionsWiring_, window_.get());
         // Turning the warnings' notifications off closes those shown.
         connect(options_.get(), &QDialog::accepted, this, &WeatherApp::notifyWarnings);
+        showRegionInOptions();
+        if (toolTips_.helpTipsOn())
+            toolTips_.setToolTips({options_.get()});
     }
     return *options_;
 }
 
+void WeatherApp::showRegionInOptions()
+{
+    options_->regionChanged(monitor_->layout(), monitor_->alarmTypes().entries,
+                            monitor_->alarmTypes().columns);
+}
+
 void WeatherApp::regionLoaded()
 {
-    // The options dialog is made at the first region change, which fills its alarm list.
-    optionsDialog().regionChanged(monitor_->layout(), monitor_->alarmTypes().entries,
-                                  monitor_->alarmTypes().columns);
+    // The options dialog, made when first opened, fills its alarm list from the region then.
+    if (options_)
+        showRegionInOptions();
     menu_->showRegion(appDir_);
 }
 

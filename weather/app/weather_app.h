@@ -73,7 +73,7 @@ public:
     shell::frmMenu& menu() { return *menu_; }
     shell::HotKey& hotKey() { return *hotKey_; }
     shell::ToolTipHelp& toolTips() { return toolTips_; }
-    // The options dialog, created at the first region change or when first opened; null before.
+    // The options dialog, made when first opened; null before.
     config::frmOptions* options() const { return options_.get(); }
     void showOptions();
 
@@ -101,7 +101,8 @@ private:
     void notifyWarnings();
     // A new region: the options dialog's alarm list, the menu's page and link entries.
     void regionLoaded();
-    config::frmOptions& optionsDialog(); // made on first use
+    config::frmOptions& optionsDialog(); // made when first opened
+    void showRegionInOptions();
     void setHelpTips(bool on);
     void setStatTips();
     void registerHotKey();
