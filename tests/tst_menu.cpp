@@ -343,21 +343,30 @@ private Q_SLOTS:
     {
         QTest::addColumn<int>("stage");
         QTest::addColumn<QString>("list"); // "ftp" or "dead": the list's server
+        QTest::addColumn<QString>("town"); // the town forecasts' server, which names districts
         QTest::addColumn<QString>("line");
         QTest::addColumn<QString>("page"); // "" when the line opens nothing
         QTest::newRow("new") << int(demo::WarningStage::New) << "ftp"
+                             << "ftp"
                              << "Severe Thunderstorm Warning for Damaging Winds for Central "
                                 "forecast district"
                              << root() + "/products/IDV21033.shtml";
         QTest::newRow("none") << int(demo::WarningStage::None) << "ftp"
+                              << "ftp"
                               << "No warnings for Central" << QString();
+        QTest::newRow("none, the district unnamed")
+            << int(demo::WarningStage::None) << "ftp"
+            << "dead"
+            << "No warnings for the station's district" << QString();
         QTest::newRow("list unreadable") << int(demo::WarningStage::New) << "dead"
+                                         << "ftp"
                                          << "Warnings could not be read" << QString();
     }
     void warningsMenu()
     {
         QFETCH(int, stage);
         QFETCH(QString, list);
+        QFETCH(QString, town);
         QFETCH(QString, line);
         QFETCH(QString, page);
         if (!pythonHas("pyftpdlib"))
@@ -371,7 +380,7 @@ private Q_SLOTS:
         QVERIFY(writeShippedLayout(
             folder.path(),
             {road(kObs, roads.address("ftp/IDV60920.xml")), road(kObsFallback, QString()),
-             road(kTown, roads.address("ftp/IDV10753.xml")), road(kTownFallback, QString()),
+             road(kTown, roads.address(town + "/IDV10753.xml")), road(kTownFallback, QString()),
              road(kWarnings, roads.address(list + "/IDZ00059.warnings_vic.xml")),
              road(kWarningsFallback, QString()), road(kAmoc, roads.address("ftp/"))}));
         writeSettings(folder.filePath("wsetting.ini"), "[SavedSetting]\nstate=1\n");

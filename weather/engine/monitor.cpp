@@ -586,6 +586,9 @@ QString Monitor::warningsText() const
         if (name == district && !w.districtName.isEmpty())
             name = w.districtName;
     }
+    // Its code ("VIC_PW001") means nothing to a user.
+    if (name == district && !district.isEmpty())
+        name = QStringLiteral("the station's district");
     return warningsSummary(warnings_, inForce_, name, regionList_.displayNames.value(regionIndex_));
 }
 
