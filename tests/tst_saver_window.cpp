@@ -122,7 +122,7 @@ private Q_SLOTS:
         write(kKey, QStringLiteral("DisplayType"), "D", quint32(1));
         auto w = display(frmMain::RunMode);
         w->formLoad();
-        const auto* block = child<saver::PictureBox>(*w, "picScroll");
+        auto* block = child<saver::PictureBox>(*w, "picScroll");
         QVERIFY(!block->isHidden());
         const QStringList lines = block->lines();
         QCOMPARE(lines.value(3), QStringLiteral("Rain > 1.0 mm"));
@@ -130,6 +130,17 @@ private Q_SLOTS:
         const QFontMetrics metrics(w->settings().tickerFont);
         QCOMPARE(block->width(), metrics.horizontalAdvance(lines.value(2)));
         QCOMPARE(block->x(), (800 - block->width()) / 2);
+        // It pauses for the stored time before it moves up.
+        child<QTimer>(*w, "tmrTicker")->stop();
+        QVERIFY(w->block().holding() && child<QTimer>(*w, "tmrTickHold")->isActive());
+        const QImage still = block->grab().toImage();
+        w->tickerTick();
+        QCOMPARE(block->grab().toImage(), still);
+        w->holdTick();
+        QVERIFY(!w->block().holding());
+        for (int i = 0; i < 2; ++i)
+            w->tickerTick();
+        QVERIFY(block->grab().toImage() != still);
     }
 
     // The values of the block start in one column whatever the font and the leaders: each line
