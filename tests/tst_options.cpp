@@ -467,6 +467,47 @@ private Q_SLOTS:
         QCOMPARE(host_.calls.filter("town"), calls);
     }
 
+    // Tab reads the dialog as a user does: column by column, each from top to bottom and a row
+    // from left to right, through every control.
+    void tabReadsTheColumns()
+    {
+        create("");
+        dialog_->show();
+        QVERIFY(QTest::qWaitForWindowExposed(dialog_.get()));
+        QWidget* first = child<QWidget>("chkToolTip");
+        QList<QWidget*> chain{first};
+        for (QWidget* w = first->nextInFocusChain(); w != first; w = w->nextInFocusChain()) {
+            if ((w->focusPolicy() & Qt::TabFocus) && w->isVisibleTo(dialog_.get()))
+                chain.append(w);
+        }
+        // The left edge of the dialog's column holding `w`: columns are the dialog's own
+        // children side by side (those one above another, such as the buttons under the
+        // alarm's box, overlap and share one).
+        const QList<QWidget*> tops = dialog_->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+        const auto column = [&](QWidget* w) {
+            while (w->parentWidget() != dialog_.get())
+                w = w->parentWidget();
+            int left = w->x();
+            for (QWidget* top : tops) {
+                if (top->x() < left && top->geometry().right() >= w->x())
+                    left = top->x();
+            }
+            return left;
+        };
+        const auto middle = [&](QWidget* w) { return w->mapTo(dialog_.get(), w->rect().center()); };
+        for (qsizetype i = 1; i < chain.size(); ++i) {
+            QWidget* a = chain.at(i - 1);
+            QWidget* b = chain.at(i);
+            const int dy = middle(b).y() - middle(a).y();
+            const bool inOrder = column(a) == column(b)
+                                     ? dy > 8 || (qAbs(dy) <= 8 && middle(b).x() > middle(a).x())
+                                     : column(b) > column(a);
+            QVERIFY2(inOrder, qPrintable(a->objectName() + " -> " + b->objectName()));
+        }
+        // Every control but the labels is on the way.
+        QCOMPARE(chain.size(), 32);
+    }
+
     void cancelKeepsTheControls()
     {
         create("[SavedSetting]\ninterval=30\n");

@@ -363,6 +363,18 @@ void frmOptions::buildLayout()
     layout->addLayout(columns);
     layout->addLayout(buttons);
     cmdOK->setDefault(true);
+
+    // Tab reads the dialog column by column, each from top to bottom and a row left to right.
+    const QList<QWidget*> order = {
+        chkToolTip,      chkFontSys,   cmdColorChoice[0], chkColorSys,    cmdColorChoice[1],
+        VScroll2[0],     VScroll2[1],  chkTrendArrow,     cmbDispType,    cmbBanner,
+        chkTraySni,      chkStartIcon, chkDeskIcon,       chkUpdates,     chkNotifyWarnings,
+        cmbRecordYears,  cmdSetCon,    VScroll1,          chkHotKey,      cmdSetHotKey,
+        cmbForecastTown, cmbTempAlert, cmbTempAlertType,  VScrollAlert,   cmbTempAlertWind,
+        chkAlarmSound,   chkSendMail,  chkSendMailEnd,    chkNotifyAlarm, cmdSendMail,
+        cmdOK,           cmdCancel};
+    for (qsizetype i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
 }
 
 void frmOptions::connectActions()
