@@ -1,22 +1,43 @@
 #include "platform/sound.h"
 
+#include <QLibrary>
+
 #include <canberra.h>
 
 namespace platform {
 namespace {
 
-// One context for the life of the program; created on first use so that a program that never
-// plays a sound never talks to the sound server.
-ca_context* context()
+// The event-sound library, loaded at the first sound: a program that never plays one neither
+// loads it (with the six libraries it brings) nor talks to the sound server.
+struct EventSounds
 {
-    static ca_context* ctx = [] {
-        ca_context* c = nullptr;
-        if (ca_context_create(&c) != CA_SUCCESS)
-            return static_cast<ca_context*>(nullptr);
-        ca_context_change_props(c, CA_PROP_APPLICATION_NAME, "Nimbulo", nullptr);
-        return c;
+    decltype(&ca_context_cancel) cancel = nullptr;
+    decltype(&ca_context_play) play = nullptr;
+    ca_context* context = nullptr; // null: no library, or no context it could make
+};
+
+template <class Function> Function resolved(QLibrary& library, const char* name)
+{
+    // The symbol has the declared type: the header that declares it is the library's own.
+    return reinterpret_cast<Function>(library.resolve(name));
+}
+
+const EventSounds& eventSounds()
+{
+    static const EventSounds sounds = [] {
+        EventSounds s;
+        QLibrary library(QStringLiteral("canberra"), 0);
+        const auto create = resolved<decltype(&ca_context_create)>(library, "ca_context_create");
+        const auto describe =
+            resolved<decltype(&ca_context_change_props)>(library, "ca_context_change_props");
+        s.cancel = resolved<decltype(&ca_context_cancel)>(library, "ca_context_cancel");
+        s.play = resolved<decltype(&ca_context_play)>(library, "ca_context_play");
+        if (!create || !describe || !s.cancel || !s.play || create(&s.context) != CA_SUCCESS)
+            return EventSounds{};
+        describe(s.context, CA_PROP_APPLICATION_NAME, "Nimbulo", nullptr);
+        return s;
     }();
-    return ctx;
+    return sounds;
 }
 
 constexpr uint32_t kSoundId = 1;
@@ -25,13 +46,13 @@ constexpr uint32_t kSoundId = 1;
 
 bool playSoundFile(const QString& path)
 {
-    ca_context* ctx = context();
-    if (!ctx)
+    const EventSounds& sounds = eventSounds();
+    if (!sounds.context)
         return false;
-    ca_context_cancel(ctx, kSoundId);
+    sounds.cancel(sounds.context, kSoundId);
     const QByteArray file = path.toLocal8Bit();
-    return ca_context_play(ctx, kSoundId, CA_PROP_MEDIA_FILENAME, file.constData(),
-                           CA_PROP_EVENT_DESCRIPTION, "Nimbulo alarm", nullptr) == CA_SUCCESS;
+    return sounds.play(sounds.context, kSoundId, CA_PROP_MEDIA_FILENAME, file.constData(),
+                       CA_PROP_EVENT_DESCRIPTION, "Nimbulo alarm", nullptr) == CA_SUCCESS;
 }
 
 } // namespace platform

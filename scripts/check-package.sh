@@ -28,8 +28,11 @@ version=$(dpkg-deb -f "$deb" Version)
   fail "unexpected package name $(basename "$deb")"
 echo "== $deb"
 dpkg-deb -f "$deb" Package Version Depends
-# The record's SQLite driver is a plugin no library names: the package must depend on it.
-dpkg-deb -f "$deb" Depends | grep -q 'libqt6sql6-sqlite' || fail "no dependency on libqt6sql6-sqlite"
+# The record's SQLite driver and the event-sound library are loaded at run time, so no library
+# names them: the package must depend on them.
+for loaded in libqt6sql6-sqlite libcanberra0; do
+  dpkg-deb -f "$deb" Depends | grep -q "$loaded" || fail "no dependency on $loaded"
+done
 
 echo "== lintian"
 # Every tag is shown; errors fail the check (the warnings left are explained in the README).
