@@ -134,10 +134,14 @@ printf '  monitor after %d s          %s   (%sx; goal: at most 1.3x)\n' "$settle
   "$(ratio "$settledMon" "$bareRss")"
 printf '  monitor after %d scans      %s   (%sx)\n' "$scans" "$scannedMon" "$(ratio "$scannedMon" "$bareRss")"
 
-# measure COMMAND...: "<seconds> <peak MB>" of one run.
+# measure COMMAND...: "<seconds> <peak MB>" of one run (time's own seconds count hundredths
+# only, too coarse for a run of a few of them).
 measure() {
-  /usr/bin/time -f '%e %M' -o "$work/time" "$@" >/dev/null 2>&1 || true
-  awk '{ printf "%s %.1f\n", $1, $2 / 1024 }' "$work/time"
+  local t0 t1
+  t0=$(date +%s%N)
+  /usr/bin/time -f '%M' -o "$work/time" "$@" >/dev/null 2>&1 || true
+  t1=$(date +%s%N)
+  awk -v ns=$((t1 - t0)) '{ printf "%.3f %.1f\n", ns / 1e9, $1 / 1024 }' "$work/time"
 }
 # libraries COMMAND...: the shared objects one run loads (plug-ins included), in the process
 # that loads the most (the monitor's transfer helpers are processes of their own).
