@@ -2,14 +2,20 @@
 
 #include <QByteArray>
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 
 namespace common {
 
+bool isAsciiDigits(QStringView text)
+{
+    return !text.isEmpty() && std::all_of(text.begin(), text.end(), isAsciiDigit);
+}
+
 double readNumber(QStringView text)
 {
-    const auto isDigit = [&](qsizetype i) { return text[i] >= u'0' && text[i] <= u'9'; };
+    const auto isDigit = [&](qsizetype i) { return isAsciiDigit(text[i]); };
     const qsizetype n = text.size();
     qsizetype i = 0;
     while (i < n && (text[i] == u' ' || text[i] == u'\t'))

@@ -9,6 +9,15 @@ namespace common {
 // that cannot continue the number ends it. Empty or non-numeric text gives 0.
 double readNumber(QStringView text);
 
+// '0' to '9': the digits of the bureau's numbers, times and identifiers (another script's
+// digits are none of them).
+constexpr bool isAsciiDigit(QChar c)
+{
+    return c >= u'0' && c <= u'9';
+}
+// True for a text of one or more such digits.
+bool isAsciiDigits(QStringView text);
+
 // readNumber() rounded to the nearest integer, halves to the even neighbour, clamped to the
 // range of int.
 int readInteger(QStringView text);

@@ -21,11 +21,6 @@ QString valueText(const QString& cell, const QString& sign)
     return cell % u' ' % sign;
 }
 
-bool isDigit(QChar c)
-{
-    return c >= u'0' && c <= u'9';
-}
-
 } // namespace
 
 QStringList headersOf(const config::StateLayout& layout)
@@ -57,8 +52,8 @@ NotFoundTexts notFoundTexts(const QString& savedStationName)
 QString obsTimeOf(QStringView cell)
 {
     const QStringView text = cell.right(7);
-    const bool shaped = text.size() == 7 && isDigit(text[0]) && isDigit(text[1]) &&
-                        text[2] == u':' && isDigit(text[3]) && isDigit(text[4]) &&
+    const bool shaped = text.size() == 7 && common::isAsciiDigits(text.first(2)) &&
+                        text[2] == u':' && common::isAsciiDigits(text.sliced(3, 2)) &&
                         text[6].toLower() == u'm';
     const QChar half = shaped ? text[5].toLower() : QChar();
     if (!shaped || (half != u'a' && half != u'p'))

@@ -1,5 +1,6 @@
 #include "weather/engine/state_feed.h"
 
+#include "common/number.h"
 #include "common/text_codec.h"
 #include "common/xml_guard.h"
 
@@ -15,12 +16,6 @@ namespace engine {
 namespace {
 
 const QString kMissing = QStringLiteral("-");
-
-bool isAsciiDigits(QStringView text)
-{
-    return !text.isEmpty() &&
-           std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
-}
 
 bool isAsciiLetters(QStringView text)
 {
@@ -231,7 +226,7 @@ QString stationNumberOf(const ObservationRow& row)
     if (number <= 0 || !isAsciiLetters(QStringView(url).sliced(extension + 1)))
         return QString();
     const QStringView digits = QStringView(url).sliced(number, extension - number);
-    return isAsciiDigits(digits) ? digits.toString() : QString();
+    return common::isAsciiDigits(digits) ? digits.toString() : QString();
 }
 
 QString stationHistoryUrl(const ObservationRow& row, const config::StateLayout& layout,
@@ -259,7 +254,7 @@ QString stationOfHistoryUrl(const QString& url, const config::StateLayout& layou
 bool isProductId(QStringView text)
 {
     return text.size() == 8 && text.startsWith(u"ID") && text[2] >= u'A' && text[2] <= u'Z' &&
-           isAsciiDigits(text.sliced(3));
+           common::isAsciiDigits(text.sliced(3));
 }
 
 QString productIdOf(const QString& url)

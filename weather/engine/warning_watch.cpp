@@ -1,5 +1,6 @@
 #include "weather/engine/warning_watch.h"
 
+#include "common/number.h"
 #include "weather/net/error_log.h"
 #include "weather/net/frm_inet.h"
 
@@ -43,13 +44,13 @@ QString titleHeadline(const QString& title)
         rest = rest.sliced(n);
         return true;
     };
-    const auto digit = [](QChar c) { return c >= u'0' && c <= u'9'; };
     const auto capital = [](QChar c) { return c >= u'A' && c <= u'Z'; };
     const auto space = [](QChar c) { return c.isSpace(); };
     const auto is = [](char16_t wanted) { return [wanted](QChar c) { return c == wanted; }; };
     const qsizetype any = title.size();
-    const bool stamped = take(digit, 1, 2) && take(is(u'/'), 1, 1) && take(digit, 1, 2) &&
-                         take(is(u':'), 1, 1) && take(digit, 2, 2) && take(space, 1, any) &&
+    const bool stamped = take(common::isAsciiDigit, 1, 2) && take(is(u'/'), 1, 1) &&
+                         take(common::isAsciiDigit, 1, 2) && take(is(u':'), 1, 1) &&
+                         take(common::isAsciiDigit, 2, 2) && take(space, 1, any) &&
                          take(capital, 2, 5) && take(space, 1, any);
     return (stamped ? rest : QStringView(title)).trimmed().toString();
 }
