@@ -2,19 +2,28 @@
 
 #include "platform/save_file.h"
 
-#include <QCryptographicHash>
 #include <QDataStream>
 #include <QFile>
+#include <QtEndian>
+
+#include <zlib.h>
 
 namespace net {
 namespace {
 
-constexpr quint32 kMagic = 0x4e464331; // "NFC1"
-constexpr qsizetype kDigestBytes = 32;
+// "NFC2": the checksum became a CRC-32; a file of the first form reads as damaged (refetched).
+constexpr quint32 kMagic = 0x4e464332;
+constexpr qsizetype kDigestBytes = 4;
 
+// A CRC-32 finds what a cut or damaged file looks like and costs a fraction of a cryptographic
+// digest: the file is checked at every scan and every print, and only its owner can write it.
 QByteArray digestOf(QByteArrayView bytes)
 {
-    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
+    const auto crc =
+        quint32(crc32_z(0, reinterpret_cast<const Bytef*>(bytes.data()), size_t(bytes.size())));
+    QByteArray digest(kDigestBytes, Qt::Uninitialized);
+    qToBigEndian(crc, digest.data());
+    return digest;
 }
 
 } // namespace
