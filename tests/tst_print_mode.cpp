@@ -18,6 +18,8 @@
 #include <QTimeZone>
 #include <QtTest>
 
+#include <memory>
+
 class TestPrintMode : public QObject
 {
     Q_OBJECT
@@ -289,6 +291,40 @@ private Q_SLOTS:
         QString seen;
         QTRY_COMPARE((seen += QString::fromLatin1(https.process.readAllStandardOutput())),
                      QStringLiteral("full /product\nunchanged /product\n"));
+    }
+
+    // What an earlier print kept is read while the server is asked, yet it is no answer: with
+    // the server gone or refusing, the next print fails as the first would have.
+    void keptProductIsNoAnswer_data()
+    {
+        QTest::addColumn<bool>("serverGone"); // else it answers 404 to the same address
+        QTest::newRow("server gone") << true;
+        QTest::newRow("product withdrawn") << false;
+    }
+    void keptProductIsNoAnswer()
+    {
+        QFETCH(bool, serverGone);
+        TestCa ca;
+        QVERIFY(ca.ok());
+        QTemporaryDir served;
+        QFile product(served.filePath("IDV60920.xml"));
+        QVERIFY(product.open(QIODevice::WriteOnly));
+        product.write(demo::stateProduct({demo::findRegion(u"vic")}, u'V',
+                                         QDateTime::currentSecsSinceEpoch()));
+        product.close();
+        auto https = std::make_unique<Peer>(
+            "net_https_peer.py", ca.serverArgs("good") + QStringList{"--file", product.fileName()});
+        writeProgramFolder(https->url("https", "/product"), {});
+        QCOMPARE(print(QStringLiteral("--print")).exitCode, 0);
+        if (serverGone)
+            https.reset();
+        else
+            QVERIFY(product.remove());
+        const Run second = print(QStringLiteral("--print"));
+        QCOMPARE(second.exitCode, 1);
+        QCOMPARE(second.out, QString());
+        QVERIFY2(second.err.contains(serverGone ? "connection refused" : "404"),
+                 qPrintable(second.err));
     }
 
     // A status bar runs this every few minutes: one run reads the settings file once, however

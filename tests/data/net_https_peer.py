@@ -14,6 +14,7 @@ Usage: net_https_peer.py [--cert FILE --key FILE] [--file PATH]
                  (the file's time), gzip-encoded when the client accepts it, 304 to a request
                  whose If-None-Match names the tag or whose If-Modified-Since is not older
   /deaf          the --file whole, with the same ETag and Last-Modified, whatever is asked
+                 (404 while the file is missing)
   Each body of /product and /deaf sent prints "full <path>", each 304 "unchanged <path>".
 """
 import argparse
@@ -48,6 +49,9 @@ class Handler(http.server.BaseHTTPRequestHandler):
         self.wfile.write(body)
 
     def product(self, path):
+        if not os.path.exists(Handler.file_path):
+            self.send(404, b"withdrawn")
+            return
         with open(Handler.file_path, "rb") as f:
             body = f.read()
         changed = int(os.path.getmtime(Handler.file_path))

@@ -40,15 +40,18 @@ FeedFetch<RowTable> fetchObservations(net::frmInet& inet, const config::StateLay
     }
     // The reader runs on each product that arrives (a kept one too) until one is taken.
     std::optional<RowTable> rows;
-    inet.fetchProduct({layout.obsUrl, layout.obsFallbackUrl}, [&](const QByteArray& product) {
-        if (product.isEmpty()) {
-            log.writeTxt(emptyProduct(layout.obsUrl));
-            return false;
-        }
-        rows = logged(readStateObservations(product, layout), log);
-        return rows.has_value();
-    });
-    return {rows.has_value(), std::move(rows)};
+    const net::Product product =
+        inet.fetchProduct({layout.obsUrl, layout.obsFallbackUrl}, [&](const QByteArray& body) {
+            if (body.isEmpty()) {
+                log.writeTxt(emptyProduct(layout.obsUrl));
+                return false;
+            }
+            rows = logged(readStateObservations(body, layout), log);
+            return rows.has_value();
+        });
+    if (!product.arrived())
+        return {};
+    return {true, std::move(rows)};
 }
 
 FeedFetch<HistoryTable> fetchHistory(net::frmInet& inet, const config::StateLayout& layout,
@@ -70,15 +73,16 @@ FeedFetch<HistoryTable> fetchHistory(net::frmInet& inet, const config::StateLayo
         fallback.clear();
     fallback.replace(QLatin1String("{wmo}"), station);
     std::optional<HistoryTable> rows;
-    bool arrived = false; // a document came, even one the reader refused
-    inet.fetchProduct({url, fallback}, [&](const QByteArray& document) {
-        if (document.isEmpty())
-            return false;
-        arrived = true;
-        rows = logged(readStationHistory(document, layout, graphCount, station), log);
-        return rows.has_value();
-    });
-    return {arrived, std::move(rows)};
+    const net::Product product =
+        inet.fetchProduct({url, fallback}, [&](const QByteArray& document) {
+            if (document.isEmpty())
+                return false;
+            rows = logged(readStationHistory(document, layout, graphCount, station), log);
+            return rows.has_value();
+        });
+    if (!product.arrived())
+        return {};
+    return {true, std::move(rows)};
 }
 
 } // namespace engine

@@ -38,7 +38,8 @@ FeedFetch<RowTable> fetchObservations(net::frmInet& inet, const config::StateLay
 // (st_hist_feed): the HTML history page (readHistoryPage(); a page without the history block
 // arrives without rows) or the station's JSON product (readStationHistory(), for the station
 // the address names by stationOfHistoryUrl(); a document it refuses puts its text into `log`
-// and arrives without rows). `today` dates the page's day-of-month times.
+// and counts as not arrived, as does a failed fetch). `today` dates the page's day-of-month
+// times.
 FeedFetch<HistoryTable> fetchHistory(net::frmInet& inet, const config::StateLayout& layout,
                                      const QString& url, int graphCount, net::ErrorLog& log,
                                      QDate today);

@@ -73,16 +73,17 @@ void ForecastWatch::fetch()
     lastFetch_.start();
     // A failed fetch has logged why; so has the reader for a product it refuses.
     std::optional<TownForecasts> read;
-    inet_.fetchProduct({url_, fallbackUrl_}, [&](const QByteArray& document) {
-        if (document.isEmpty())
-            return false;
-        auto result = readTownForecasts(document, productIdOf(url_));
-        if (!result.rows)
-            log_.writeTxt(result.error);
-        read = std::move(result.rows);
-        return read.has_value();
-    });
-    if (!read)
+    const net::Product product =
+        inet_.fetchProduct({url_, fallbackUrl_}, [&](const QByteArray& document) {
+            if (document.isEmpty())
+                return false;
+            auto result = readTownForecasts(document, productIdOf(url_));
+            if (!result.rows)
+                log_.writeTxt(result.error);
+            read = std::move(result.rows);
+            return read.has_value();
+        });
+    if (!product.arrived())
         return;
     product_ = std::move(*read);
     const QString wanted = wantedTown();

@@ -74,7 +74,7 @@ auto fetchRead(net::frmInet& inet, net::ErrorLog& log, const char* what, const Q
     for (const QString& road : {url, fallback}) {
         if (road.isEmpty())
             continue;
-        inet.fetchProduct({road}, [&](const QByteArray& document) {
+        const net::Product product = inet.fetchProduct({road}, [&](const QByteArray& document) {
             if (document.isEmpty())
                 return false;
             auto result = read(document);
@@ -84,8 +84,9 @@ auto fetchRead(net::frmInet& inet, net::ErrorLog& log, const char* what, const Q
             rows = std::move(result.rows);
             return rows.has_value();
         });
-        if (rows)
+        if (product.arrived())
             break;
+        rows.reset();
     }
     return rows;
 }

@@ -96,13 +96,18 @@ Product frmInet::fetchProduct(const QStringList& urls,
         }
         // At most twice: conditionally, then in full when the kept body cannot serve.
         for (int attempt = 0; attempt < 2; ++attempt) {
-            if (!transferProduct(url, kept ? kept->validators : Validators{}))
+            // The kept body is read while the server is asked whether it changed: most often
+            // it has not, and the answer then finds the reading done.
+            std::optional<bool> keptTaken;
+            const auto readKept = [&] { keptTaken = usable(kept->body); };
+            if (!transferProduct(url, kept ? kept->validators : Validators{},
+                                 kept ? std::function<void()>(readKept) : nullptr))
                 break;
             const TransferResult& r = transfer_.result();
             // Only a conditional request (with a kept body) is answered "not modified".
             if (r.notModified && kept) {
                 confirmed_.insert(url);
-                if (usable(kept->body))
+                if (keptTaken.value_or(false))
                     return {kept->body, true, url};
                 cache_.drop(url);
                 kept.reset();
@@ -150,11 +155,12 @@ void frmInet::endFetch(bool fetched)
     fetch_.active = false;
 }
 
-bool frmInet::transferProduct(const QString& url, const Validators& ifChanged)
+bool frmInet::transferProduct(const QString& url, const Validators& ifChanged,
+                              const std::function<void()>& meanwhile)
 {
     if (!beginFetch(url))
         return false;
-    const bool fetched = curlFetch(ifChanged);
+    const bool fetched = curlFetch(ifChanged, meanwhile);
     endFetch(fetched);
     return fetched;
 }
@@ -166,7 +172,7 @@ std::optional<QString> frmInet::open(const QString& sUrl, bool NoDelimCheck)
     std::optional<QString> page;
     if (!viaCurl(sUrl)) {
         page = httpFetch(NoDelimCheck);
-    } else if (curlFetch({})) {
+    } else if (curlFetch({}, nullptr)) {
         page = common::decodeText(transfer_.result().body);
         if (!NoDelimCheck && !markersFound(*page))
             page.reset();
@@ -210,7 +216,7 @@ std::optional<QString> frmInet::httpFetch(bool wholePage)
     return page;
 }
 
-bool frmInet::curlFetch(const Validators& ifChanged)
+bool frmInet::curlFetch(const Validators& ifChanged, const std::function<void()>& meanwhile)
 {
     CurlTransfer::Options options;
     options.url = requestUrl;
@@ -221,6 +227,11 @@ bool frmInet::curlFetch(const Validators& ifChanged)
     options.maxBytes = kMaxResponseBytes;
     options.ifChanged = ifChanged;
     transfer_.start(options);
+    if (meanwhile) {
+        // The request reaches the helper first, so that both go on at once.
+        platform::pumpEvents();
+        meanwhile();
+    }
     // The transfer's own limits end it; the bound here only backs them up.
     platform::waitFor([this] { return state_.appClosing || transfer_.done(); },
                       fetchLimitMs_ + receiveLimitMs_);

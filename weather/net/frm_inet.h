@@ -85,6 +85,9 @@ public:
     // (a "not modified" to a request that was not conditional is an error). A product fetched or
     // confirmed since newScan() is not asked for again. Only a body `usable` takes is kept. Other
     // addresses are fetched with myOpenURL() every time.
+    // `usable` reads a kept body while the server is asked whether it changed, so it may have
+    // taken a body that is then not the product: what it took counts only when a product is
+    // returned, and the last body it saw before that return is the returned one.
     Product fetchProduct(const QStringList& urls,
                          const std::function<bool(const QByteArray&)>& usable);
     // Starts a new scan: products are asked for again (conditionally).
@@ -158,9 +161,11 @@ private:
     // The page of `url` as text, whatever the road.
     std::optional<QString> open(const QString& url, bool wholePage);
     // The product at an https:// or ftp:// `url`, asked for if changed since `ifChanged`: true
-    // when transfer_'s result holds it (or says it is unchanged).
-    bool transferProduct(const QString& url, const Validators& ifChanged);
-    bool curlFetch(const Validators& ifChanged);
+    // when transfer_'s result holds it (or says it is unchanged). `meanwhile`, when set, runs
+    // once the request is under way, before the wait for the answer.
+    bool transferProduct(const QString& url, const Validators& ifChanged,
+                         const std::function<void()>& meanwhile);
+    bool curlFetch(const Validators& ifChanged, const std::function<void()>& meanwhile);
     // Logs why a transfer failed; true when it gave a page (or "not modified" to a
     // `conditional` request).
     bool judgeTransfer(const TransferResult& result, bool conditional);
