@@ -142,6 +142,9 @@ void TransferSession::startHop(const QString& url)
     curl_slist_free_all(headers_);
     headers_ = nullptr;
     if (ftp) {
+        // One CWD to the product's folder, not one per part of its path: two round trips less
+        // on every fetch of a bureau product (anon/gen/fwo/).
+        curl_easy_setopt(e, CURLOPT_FTP_FILEMETHOD, long(CURLFTPMETHOD_SINGLECWD));
         curl_easy_setopt(e, CURLOPT_FILETIME, 1L);
         if (known.fileTime >= 0) {
             curl_easy_setopt(e, CURLOPT_TIMECONDITION, long(CURL_TIMECOND_IFMODSINCE));
