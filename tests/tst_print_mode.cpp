@@ -60,6 +60,23 @@ class TestPrintMode : public QObject
                            saved, proxyPort);
     }
 
+    // Victoria's product written to `file` and served from there as a CDN serves it (/product
+    // of net_https_peer.py, certified by `ca`), the program folder reading it there; null when
+    // the file could not be written.
+    std::unique_ptr<Peer> serveByCdn(const TestCa& ca, const QString& file)
+    {
+        QFile product(file);
+        const QByteArray bytes = demo::stateProduct({demo::findRegion(u"vic")}, u'V',
+                                                    QDateTime::currentSecsSinceEpoch());
+        if (!product.open(QIODevice::WriteOnly) || product.write(bytes) != bytes.size())
+            return nullptr;
+        product.close();
+        auto https = std::make_unique<Peer>("net_https_peer.py",
+                                            ca.serverArgs("good") + QStringList{"--file", file});
+        writeProgramFolder(https->url("https", "/product"), {});
+        return https;
+    }
+
     struct Run
     {
         int exitCode;
@@ -276,20 +293,14 @@ private Q_SLOTS:
         TestCa ca; // SSL_CERT_FILE names its CA for the monitor too
         QVERIFY(ca.ok());
         QTemporaryDir served;
-        QFile product(served.filePath("IDV60920.xml"));
-        QVERIFY(product.open(QIODevice::WriteOnly));
-        product.write(demo::stateProduct({demo::findRegion(u"vic")}, u'V',
-                                         QDateTime::currentSecsSinceEpoch()));
-        product.close();
-        Peer https("net_https_peer.py",
-                   ca.serverArgs("good") + QStringList{"--file", product.fileName()});
-        writeProgramFolder(https.url("https", "/product"), {});
+        const std::unique_ptr<Peer> https = serveByCdn(ca, served.filePath("IDV60920.xml"));
+        QVERIFY(https);
         const Run first = print(QStringLiteral("--print"));
         const Run second = print(QStringLiteral("--print"));
         QCOMPARE(first.exitCode, 0);
         QCOMPARE(second.out, first.out);
         QString seen;
-        QTRY_COMPARE((seen += QString::fromLatin1(https.process.readAllStandardOutput())),
+        QTRY_COMPARE((seen += QString::fromLatin1(https->process.readAllStandardOutput())),
                      QStringLiteral("full /product\nunchanged /product\n"));
     }
 
@@ -307,19 +318,14 @@ private Q_SLOTS:
         TestCa ca;
         QVERIFY(ca.ok());
         QTemporaryDir served;
-        QFile product(served.filePath("IDV60920.xml"));
-        QVERIFY(product.open(QIODevice::WriteOnly));
-        product.write(demo::stateProduct({demo::findRegion(u"vic")}, u'V',
-                                         QDateTime::currentSecsSinceEpoch()));
-        product.close();
-        auto https = std::make_unique<Peer>(
-            "net_https_peer.py", ca.serverArgs("good") + QStringList{"--file", product.fileName()});
-        writeProgramFolder(https->url("https", "/product"), {});
+        const QString product = served.filePath("IDV60920.xml");
+        std::unique_ptr<Peer> https = serveByCdn(ca, product);
+        QVERIFY(https);
         QCOMPARE(print(QStringLiteral("--print")).exitCode, 0);
         if (serverGone)
             https.reset();
         else
-            QVERIFY(product.remove());
+            QVERIFY(QFile::remove(product));
         const Run second = print(QStringLiteral("--print"));
         QCOMPARE(second.exitCode, 1);
         QCOMPARE(second.out, QString());
