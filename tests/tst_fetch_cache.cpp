@@ -15,9 +15,12 @@ struct Rig
     explicit Rig(const QString& cacheFile) { inet.setCacheFile(cacheFile); }
     net::Product fetch(const QString& url)
     {
-        return inet.fetchProduct(
-            {url}, [](const QByteArray& bytes) { return bytes.startsWith("<product"); });
+        return inet.fetchProduct({url}, [this](const QByteArray& bytes) {
+            lastRead = bytes;
+            return bytes.startsWith("<product");
+        });
     }
+    QByteArray lastRead; // the last body the reader saw: the product's, when one is returned
     net::FetchState state;
     common::ProxySettings proxy;
     net::ErrorLog log;
@@ -95,11 +98,15 @@ private slots:
         const net::Product unchanged = rig.fetch(address);
         QCOMPARE(unchanged.body, QStringLiteral("<product>one</product>"));
         QCOMPARE(unchanged.fromCache, sent == 2);
+        QCOMPARE(rig.lastRead, unchanged.body);
         writeProduct(file, "<product>two</product>", 0);
         rig.inet.newScan();
+        // The kept body is read while the server is asked; what the reader took last is still
+        // the product returned.
         const net::Product changed = rig.fetch(address);
         QCOMPARE(changed.body, QStringLiteral("<product>two</product>"));
         QCOMPARE(changed.fromCache, false);
+        QCOMPARE(rig.lastRead, changed.body);
 
         QString seen;
         QTRY_COMPARE(sentWhole(server, seen), sent);
