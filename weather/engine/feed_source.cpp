@@ -39,19 +39,16 @@ FeedFetch<RowTable> fetchObservations(net::frmInet& inet, const config::StateLay
         return {true, cutDataBlock(page, layout, layout.columnCount)};
     }
     // The reader runs on each product that arrives (a kept one too) until one is taken.
-    std::optional<RowTable> rows;
-    const net::Product product =
-        inet.fetchProduct({layout.obsUrl, layout.obsFallbackUrl}, [&](const QByteArray& body) {
-            if (body.isEmpty()) {
-                log.writeTxt(emptyProduct(layout.obsUrl));
-                return false;
-            }
-            rows = logged(readStateObservations(body, layout), log);
-            return rows.has_value();
-        });
-    if (!product.arrived())
-        return {};
-    return {true, std::move(rows)};
+    std::optional<RowTable> rows =
+        inet.readProduct({layout.obsUrl, layout.obsFallbackUrl},
+                         [&](const QByteArray& body) -> std::optional<RowTable> {
+                             if (body.isEmpty()) {
+                                 log.writeTxt(emptyProduct(layout.obsUrl));
+                                 return std::nullopt;
+                             }
+                             return logged(readStateObservations(body, layout), log);
+                         });
+    return {rows.has_value(), std::move(rows)};
 }
 
 FeedFetch<HistoryTable> fetchHistory(net::frmInet& inet, const config::StateLayout& layout,
@@ -72,17 +69,13 @@ FeedFetch<HistoryTable> fetchHistory(net::frmInet& inet, const config::StateLayo
     if (station.isEmpty() || !fallback.contains(QLatin1String("{wmo}")))
         fallback.clear();
     fallback.replace(QLatin1String("{wmo}"), station);
-    std::optional<HistoryTable> rows;
-    const net::Product product =
-        inet.fetchProduct({url, fallback}, [&](const QByteArray& document) {
+    std::optional<HistoryTable> rows = inet.readProduct(
+        {url, fallback}, [&](const QByteArray& document) -> std::optional<HistoryTable> {
             if (document.isEmpty())
-                return false;
-            rows = logged(readStationHistory(document, layout, graphCount, station), log);
-            return rows.has_value();
+                return std::nullopt;
+            return logged(readStationHistory(document, layout, graphCount, station), log);
         });
-    if (!product.arrived())
-        return {};
-    return {true, std::move(rows)};
+    return {rows.has_value(), std::move(rows)};
 }
 
 } // namespace engine

@@ -72,18 +72,16 @@ void ForecastWatch::fetch()
         return;
     lastFetch_.start();
     // A failed fetch has logged why; so has the reader for a product it refuses.
-    std::optional<TownForecasts> read;
-    const net::Product product =
-        inet_.fetchProduct({url_, fallbackUrl_}, [&](const QByteArray& document) {
+    std::optional<TownForecasts> read = inet_.readProduct(
+        {url_, fallbackUrl_}, [&](const QByteArray& document) -> std::optional<TownForecasts> {
             if (document.isEmpty())
-                return false;
+                return std::nullopt;
             auto result = readTownForecasts(document, productIdOf(url_));
             if (!result.rows)
                 log_.writeTxt(result.error);
-            read = std::move(result.rows);
-            return read.has_value();
+            return std::move(result.rows);
         });
-    if (!product.arrived())
+    if (!read)
         return;
     product_ = std::move(*read);
     const QString wanted = wantedTown();

@@ -74,19 +74,17 @@ auto fetchRead(net::frmInet& inet, net::ErrorLog& log, const char* what, const Q
     for (const QString& road : {url, fallback}) {
         if (road.isEmpty())
             continue;
-        const net::Product product = inet.fetchProduct({road}, [&](const QByteArray& document) {
+        rows = inet.readProduct({road}, [&](const QByteArray& document) -> decltype(rows) {
             if (document.isEmpty())
-                return false;
+                return std::nullopt;
             auto result = read(document);
             if (!result.rows)
                 log.writeTxt(QStringLiteral("%1 %2 refused: %3")
                                  .arg(QLatin1String(what), road, result.error));
-            rows = std::move(result.rows);
-            return rows.has_value();
+            return std::move(result.rows);
         });
-        if (product.arrived())
+        if (rows)
             break;
-        rows.reset();
     }
     return rows;
 }

@@ -90,6 +90,21 @@ public:
     // returned, and the last body it saw before that return is the returned one.
     Product fetchProduct(const QStringList& urls,
                          const std::function<bool(const QByteArray&)>& usable);
+    // fetchProduct() with a reader that gives what it made of a body (a std::optional, nullopt
+    // for a body it refuses, having logged why): what it made of the product returned, nullopt
+    // when none was (what it made of a kept body read ahead does not count then).
+    template <typename Read>
+    auto readProduct(const QStringList& urls, Read read) -> decltype(read(QByteArray()))
+    {
+        decltype(read(QByteArray())) made;
+        const Product product = fetchProduct(urls, [&](const QByteArray& body) {
+            made = read(body);
+            return made.has_value();
+        });
+        if (!product.arrived())
+            made.reset();
+        return made;
+    }
     // Starts a new scan: products are asked for again (conditionally).
     void newScan() { confirmed_.clear(); }
     // Ends a scan: the products it read leave memory (the cache's file keeps them) until a
