@@ -211,6 +211,79 @@ private Q_SLOTS:
         QVERIFY(!file.text(QStringLiteral("check_date")).isEmpty());
     }
 
+    // A monitor that starts in the panel makes the main window's controls only when the window
+    // is first shown; until then the screen saver's feed and the alarm window follow the scans
+    // all the same, and the controls, made late, show what the scans left: the values, the
+    // failure or the age of the values, the alarm box.
+    void controlsMadeLateShowTheScans_data()
+    {
+        QTest::addColumn<QByteArray>("saved");
+        QTest::addColumn<QByteArrayList>("pages"); // one product for each scan
+        QTest::addColumn<bool>("alarmTicked");
+        QTest::addColumn<bool>("scanFailed");
+        QTest::addColumn<bool>("stale");
+
+        const QByteArray saved = "station_name=Alpha\n";
+        QByteArray gone = kPage;
+        gone.replace("Alpha", "Beta");
+        QTest::newRow("fresh values") << saved << QByteArrayList{kPage} << false << false << false;
+        QTest::newRow("alarm box ticked") << saved + "alert_check=1\n"
+                                          << QByteArrayList{kPage} << true << false << false;
+        QTest::newRow("station gone")
+            << saved << QByteArrayList{kPage, gone} << false << false << true;
+        QTest::newRow("product empty")
+            << saved << QByteArrayList{kPage, QByteArray()} << false << true << true;
+    }
+
+    void controlsMadeLateShowTheScans()
+    {
+        QFETCH(QByteArray, saved);
+        QFETCH(QByteArrayList, pages);
+        QFETCH(bool, alarmTicked);
+        QFETCH(bool, scanFailed);
+        QFETCH(bool, stale);
+        restart(saved);
+        engine::Monitor& m = app_->monitor();
+        m.loadSettings();
+        for (const QByteArray& page : pages) {
+            server_.setPage(QStringLiteral("r1/obs.html"), page);
+            m.tripLookupTick();
+        }
+        app::frmWeather* w = nullptr;
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            if (window->objectName() == u"frmWeather")
+                w = static_cast<app::frmWeather*>(window);
+        }
+        QVERIFY(w && !w->hasControls() && !w->findChild<QComboBox*>());
+        QVERIFY(!m.texts().screenText.isEmpty());
+        QCOMPARE(w->txtScr(), m.texts().screenText);
+        // 35.5 is above the set point.
+        if (alarmTicked)
+            QTRY_VERIFY(w->alarmWindow() && w->alarmWindow()->isVisible());
+        else
+            QVERIFY(!w->alarmWindow());
+
+        w->show();
+        QVERIFY(w->hasControls());
+        QCOMPARE(control<QComboBox>("cmbState")->currentText(), QStringLiteral("Region One"));
+        QVERIFY(control<QComboBox>("cmbState")->isEnabled());
+        QCOMPARE(control<QComboBox>("cmbCurrStation")->currentText(), QStringLiteral("Alpha"));
+        QCOMPARE(listed(1, "List1_0"), QStringLiteral("Temp"));
+        // The last good values stay on show.
+        QCOMPARE(listed(1), QStringLiteral("35.5 C"));
+        QCOMPARE(control<QListWidget>("lstForecast")->count(), 3);
+        QCOMPARE(control<QCheckBox>("chkAlarm")->isChecked(), alarmTicked);
+        QVERIFY(!control<QLabel>("lblScanNow")->isVisible());
+        auto* scanError = control<QLabel>("lblScanErr");
+        QCOMPARE(scanError->isVisible(), scanFailed);
+        if (scanFailed)
+            QCOMPARE(scanError->text(), m.texts().scanError);
+        auto* staleLabel = control<QLabel>("lblStale");
+        QCOMPARE(staleLabel->isVisible(), stale);
+        QCOMPARE(staleLabel->text(), m.texts().staleText);
+        QCOMPARE(stale, !m.texts().staleText.isEmpty());
+    }
+
     void everyControlIsNamed()
     {
         app::frmWeather& w = app_->window();

@@ -86,56 +86,18 @@ QString versionText()
 } // namespace
 
 frmWeather::frmWeather(engine::Monitor& monitor, QWidget* parent)
-    : QWidget(parent), cmbState(named(new QComboBox(this), "cmbState")),
-      cmbCurrStation(named(new QComboBox(this), "cmbCurrStation")),
-      cmbDisplay(named(new QComboBox(this), "cmbDisplay")),
-      cmbExtDisplay(named(new QComboBox(this), "cmbExtDisplay")),
-      chkShowExt(named(new QCheckBox(QStringLiteral("2nd value"), this), "chkShowExt")),
-      List1{named(new QListWidget(this), "List1_0"), named(new QListWidget(this), "List1_1")},
-      lstForecast(named(new QListWidget(this), "lstForecast")),
-      lstRadar(named(new QListWidget(this), "lstRadar")),
-      cmdForecast(button("cmdForecast", QStringLiteral("Forecast"), this)),
-      cmdRadar(button("cmdRadar", QStringLiteral("Radar"), this)),
-      cmdMap(button("cmdMap", QStringLiteral("Map"), this)),
-      cmdRefresh(button("cmdRefresh", QStringLiteral("Refresh"), this)),
-      cmdClip(button("cmdClip", QStringLiteral("Clipboard"), this)),
-      cmdSettings(button("cmdSettings", QStringLiteral("Settings"), this)),
-      cmdAbout(button("cmdAbout", QStringLiteral("About"), this)),
-      cmdHide(button("cmdHide", QStringLiteral("Hide"), this)),
-      cmdClose(button("cmdClose", QStringLiteral("Close"), this)),
-      cmdGraph(button("cmdGraph", QStringLiteral("Graph"), this)),
-      cmdLinks(button("cmdLinks", QStringLiteral("Links"), this)),
-      chkAlarm(named(new QCheckBox(QStringLiteral("Alarm On/Off"), this), "chkAlarm")),
-      lblScanNow(statusLabel("lblScanNow", QStringLiteral("Scanning current stats"), this)),
-      // A refused product's reason can be long: the label never widens the window for it.
-      lblScanErr(statusLabel(
-          "lblScanErr",
-          new common::ElidedLabel(QStringLiteral("No response on last scan"), this, 300))),
-      lblIsConnect(statusLabel("lblIsConnect", QStringLiteral("No Connection"), this)),
-      lblTrend(named(new QLabel(this), "lblTrend")),
-      lblStale(named(new common::ElidedLabel(QString(), this, 400), "lblStale")),
-      lblToday(named(new QLabel(this), "lblToday")), fraForecast(new shell::ForecastStrip(this)),
-      lblWarnings(named(new QLabel(this), "lblWarnings")), monitor_(monitor),
+    : QWidget(parent), monitor_(monitor),
       graph_(std::make_unique<engine::GraphPage>(monitor.inet(), monitor.log()))
 {
     setObjectName(QStringLiteral("frmWeather"));
     setWindowTitle(QStringLiteral("Nimbulo (Australia) ver ") + versionText());
     setWindowIcon(shell::levelIcon(engine::LevelCold));
-    lblTrend->setPixmap(shell::trendArrow(engine::TrendNone));
-    buildLayout();
-    connectActions();
-
-    // The graph button follows the shown station's history link (showStats).
-    cmdGraph->setEnabled(monitor_.texts().graphEnabled);
-    // Before any region is loaded (none may be) the lists and page buttons show the empty model.
-    showRegionLists();
-    fraForecast->showForecast(monitor_.forecast(), QDateTime::currentDateTimeUtc());
-
     feed_ = std::make_unique<platform::FeedBox>(this);
 
     graph_->setRecord(monitor_.record());
     connect(graph_.get(), &engine::GraphPage::exportRequested, this,
             [this](int span) { exportRecord(span); });
+    connectMonitor();
     askExportPath = [this](const QString& suggested) {
         return QFileDialog::getSaveFileName(this, QStringLiteral("Export record"), suggested,
                                             QStringLiteral("CSV files (*.csv)"));
@@ -163,6 +125,61 @@ frmWeather::~frmWeather()
 const QString& frmWeather::txtScr() const
 {
     return feed_->text();
+}
+
+void frmWeather::setVisible(bool visible)
+{
+    if (visible)
+        makeControls();
+    QWidget::setVisible(visible);
+}
+
+void frmWeather::makeControls()
+{
+    if (hasControls())
+        return;
+    cmbState = named(new QComboBox(this), "cmbState");
+    cmbCurrStation = named(new QComboBox(this), "cmbCurrStation");
+    cmbDisplay = named(new QComboBox(this), "cmbDisplay");
+    cmbExtDisplay = named(new QComboBox(this), "cmbExtDisplay");
+    chkShowExt = named(new QCheckBox(QStringLiteral("2nd value"), this), "chkShowExt");
+    List1 = {named(new QListWidget(this), "List1_0"), named(new QListWidget(this), "List1_1")};
+    lstForecast = named(new QListWidget(this), "lstForecast");
+    lstRadar = named(new QListWidget(this), "lstRadar");
+    cmdForecast = button("cmdForecast", QStringLiteral("Forecast"), this);
+    cmdRadar = button("cmdRadar", QStringLiteral("Radar"), this);
+    cmdMap = button("cmdMap", QStringLiteral("Map"), this);
+    cmdRefresh = button("cmdRefresh", QStringLiteral("Refresh"), this);
+    cmdClip = button("cmdClip", QStringLiteral("Clipboard"), this);
+    cmdSettings = button("cmdSettings", QStringLiteral("Settings"), this);
+    cmdAbout = button("cmdAbout", QStringLiteral("About"), this);
+    cmdHide = button("cmdHide", QStringLiteral("Hide"), this);
+    cmdClose = button("cmdClose", QStringLiteral("Close"), this);
+    cmdGraph = button("cmdGraph", QStringLiteral("Graph"), this);
+    cmdLinks = button("cmdLinks", QStringLiteral("Links"), this);
+    chkAlarm = named(new QCheckBox(QStringLiteral("Alarm On/Off"), this), "chkAlarm");
+    lblScanNow = statusLabel("lblScanNow", QStringLiteral("Scanning current stats"), this);
+    // A refused product's reason can be long: the label never widens the window for it.
+    lblScanErr =
+        statusLabel("lblScanErr",
+                    new common::ElidedLabel(QStringLiteral("No response on last scan"), this, 300));
+    lblIsConnect = statusLabel("lblIsConnect", QStringLiteral("No Connection"), this);
+    lblTrend = named(new QLabel(this), "lblTrend");
+    lblStale = named(new common::ElidedLabel(QString(), this, 400), "lblStale");
+    lblToday = named(new QLabel(this), "lblToday");
+    fraForecast = new shell::ForecastStrip(this);
+    lblWarnings = named(new QLabel(this), "lblWarnings");
+    buildLayout();
+    connectControls();
+
+    // What the Monitor holds now.
+    showRegionLists();
+    showStationList();
+    showStats();
+    showScanState();
+    showWarnings();
+    fraForecast->showForecast(monitor_.forecast(), QDateTime::currentDateTimeUtc());
+    Q_EMIT controlsMade();
 }
 
 void frmWeather::buildLayout()
@@ -328,7 +345,18 @@ void frmWeather::openWarningLink(const QString& link)
                                platform::MessageBox::Icon::Information);
 }
 
-void frmWeather::connectActions()
+void frmWeather::connectMonitor()
+{
+    engine::Monitor& m = monitor_;
+    connect(&m, &engine::Monitor::published, this, &frmWeather::published);
+    connect(&m, &engine::Monitor::showAlarmWindow, this, &frmWeather::openAlarmWindow);
+    connect(&m, &engine::Monitor::closeAlarmWindow, this, [this] {
+        if (alarm_)
+            alarm_->close();
+    });
+}
+
+void frmWeather::connectControls()
 {
     engine::Monitor& m = monitor_;
     connect(cmbState, &QComboBox::activated, &m, &engine::Monitor::selectRegion);
@@ -380,7 +408,6 @@ void frmWeather::connectActions()
         const QSignalBlocker blocker(lstForecast);
         lstForecast->setCurrentRow(monitor_.forecasts().selected);
     });
-    connect(&m, &engine::Monitor::published, this, &frmWeather::showStats);
     connect(&m, &engine::Monitor::forecastChanged, fraForecast, [this] {
         fraForecast->showForecast(monitor_.forecast(), QDateTime::currentDateTimeUtc());
     });
@@ -400,11 +427,21 @@ void frmWeather::connectActions()
     });
     connect(&m, &engine::Monitor::regionListEnabledChanged, cmbState, &QWidget::setEnabled);
     connect(&m, &engine::Monitor::alarmCheckChanged, chkAlarm, &QCheckBox::setChecked);
-    connect(&m, &engine::Monitor::showAlarmWindow, this, &frmWeather::openAlarmWindow);
-    connect(&m, &engine::Monitor::closeAlarmWindow, this, [this] {
-        if (alarm_)
-            alarm_->close();
-    });
+}
+
+void frmWeather::showScanState()
+{
+    const bool scanning = monitor_.scanBusy();
+    lblScanNow->setVisible(scanning);
+    if (monitor_.scanFailed())
+        lblScanErr->setText(monitor_.texts().scanError);
+    lblScanErr->setVisible(monitor_.scanFailed());
+    lblStale->setText(monitor_.texts().staleText);
+    lblStale->setVisible(!monitor_.texts().staleText.isEmpty());
+    // A scan's fetch holds the region box (and a refresh asked for, the button) until it ends.
+    cmbState->setEnabled(!scanning);
+    const QSignalBlocker blocker(chkAlarm);
+    chkAlarm->setChecked(!monitor_.alarmState().alarmOff);
 }
 
 void frmWeather::showRegionLists()
@@ -444,14 +481,20 @@ void frmWeather::showDisplayChoice()
     cmbExtDisplay->setEnabled(monitor_.displays2().enabled);
 }
 
+void frmWeather::published()
+{
+    setWindowIcon(shell::levelIcon(monitor_.stats().levelIcon));
+    feed_->setText(monitor_.texts().screenText);
+    if (hasControls())
+        showStats();
+}
+
 void frmWeather::showStats()
 {
     const engine::StatTable& stats = monitor_.stats();
     List1[1]->clear();
     List1[1]->addItems(stats.values);
-    setWindowIcon(shell::levelIcon(stats.levelIcon));
     lblTrend->setPixmap(shell::trendArrow(stats.trendArrow));
-    feed_->setText(monitor_.texts().screenText);
     lblToday->setText(monitor_.texts().todayText);
     cmdGraph->setEnabled(monitor_.texts().graphEnabled && !graph_->busy());
     if (cmbCurrStation->currentIndex() != monitor_.stations().selected)
@@ -463,31 +506,41 @@ void frmWeather::getGraphPage()
     // The record follows the monitor's, which a test may open after the window was made.
     graph_->setRecord(monitor_.record());
     graph_->getGraphPage(monitor_.layout(), monitor_.texts().historyUrl, monitor_.alarmTypes(),
-                         cmbCurrStation->currentText(), monitor_.texts().stationKey);
+                         monitor_.stations().currentText(), monitor_.texts().stationKey);
 }
 
 bool frmWeather::graphUsable() const
 {
-    return cmdGraph->isEnabled();
+    if (hasControls())
+        return cmdGraph->isEnabled();
+    return monitor_.texts().graphEnabled && !graph_->busy();
 }
 
 void frmWeather::requestGraph()
 {
-    cmdGraph->click(); // nothing while the button is disabled
+    if (graphUsable())
+        getGraphPage();
 }
 
 void frmWeather::selectForecastPage(int row)
 {
-    lstForecast->setCurrentRow(row);
+    if (hasControls())
+        lstForecast->setCurrentRow(row); // the list tells the monitor
+    else
+        monitor_.selectForecast(row);
 }
 
 void frmWeather::selectRadarPage(int row)
 {
-    lstRadar->setCurrentRow(row);
+    if (hasControls())
+        lstRadar->setCurrentRow(row);
+    else
+        monitor_.selectRadar(row);
 }
 
 void frmWeather::askForStation()
 {
+    makeControls();
     cmbCurrStation->setFocus();
     connect(
         &monitor_, &engine::Monitor::stationListChanged, this,
@@ -553,7 +606,8 @@ void frmWeather::openAlarmWindow()
     alarm_ = new shell::frmAlert([this] { return monitor_.alarmFindings().alarmText; }, options);
     connect(alarm_, &shell::frmAlert::closed, &monitor_, &engine::Monitor::alarmWindowClosed);
     connect(alarm_, &shell::frmAlert::alarmsOffRequested, this, [this] {
-        chkAlarm->setChecked(false);
+        if (chkAlarm)
+            chkAlarm->setChecked(false);
         monitor_.alarmCheckClicked(false);
     });
     monitor_.alarmWindowOpened();

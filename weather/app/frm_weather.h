@@ -37,12 +37,21 @@ void showPassingNote(const QString& text, const QPoint& at, int msecs);
 // list of all values, forecast, radar and map pages, the scan status and the buttons. It shows
 // what the Monitor holds and hands the user's actions to it; it owns the alarm window and the
 // feed box that the screen saver reads.
+//
+// The window itself (its title and the feed box) exists from the start; its controls are made
+// when it is first shown, or by makeControls(). A monitor that stays in the panel never needs
+// them, and made late they show what the Monitor holds then.
 class frmWeather : public QWidget
 {
     Q_OBJECT
 public:
     explicit frmWeather(engine::Monitor& monitor, QWidget* parent = nullptr);
     ~frmWeather() override;
+
+    void makeControls();
+    bool hasControls() const { return cmbState != nullptr; }
+    // Showing the window makes its controls first.
+    void setVisible(bool visible) override;
 
     // What the screen saver reads: the feed text or the alarm text.
     const QString& txtScr() const;
@@ -51,8 +60,8 @@ public:
     // The graph button's action: fetches the shown station's history and draws it. The menu
     // entry follows graphPage().graphEntryEnabled.
     void getGraphPage();
-    // The popup menu's graph entry: usable exactly when the graph button is, and then does
-    // what it does.
+    // The popup menu's graph entry: usable exactly when the graph button is (or would be), and
+    // then does what it does.
     bool graphUsable() const;
     void requestGraph();
     // The popup menu's page entries select the page in the window's lists too.
@@ -85,6 +94,7 @@ Q_SIGNALS:
     void linksRequested();    // cmdLinks: the links menu pops up at the pointer
     void closing();           // the window is closing: the program shuts down
     void hideRequested();     // cmdHide: the monitor moves to the panel
+    void controlsMade();      // the controls were just made (their help tips are due)
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -92,7 +102,10 @@ protected:
 private:
     void buildLayout();
     void describeControls(); // accessible names and the tab order
-    void connectActions();
+    void connectMonitor();   // what follows the Monitor with or without the controls
+    void connectControls();
+    void showScanState(); // the status labels and the boxes a scan disables, as they are now
+    void published();
     void showRegionLists();
     void showStationList();
     void showDisplayChoice();
@@ -102,36 +115,36 @@ private:
     void showWarnings();
     void openWarningLink(const QString& link);
 
-    QComboBox* cmbState;
-    QComboBox* cmbCurrStation;
-    QComboBox* cmbDisplay;
-    QComboBox* cmbExtDisplay;
-    QCheckBox* chkShowExt;
-    std::array<QListWidget*, 2> List1; // headers, values
-    QListWidget* lstForecast;
-    QListWidget* lstRadar;
-    QPushButton* cmdForecast;
-    QPushButton* cmdRadar;
-    QPushButton* cmdMap;
-    QPushButton* cmdRefresh;
-    QPushButton* cmdClip;
-    QPushButton* cmdSettings;
-    QPushButton* cmdAbout;
-    QPushButton* cmdHide;
-    QPushButton* cmdClose;
-    QPushButton* cmdGraph;
-    QPushButton* cmdLinks;
-    QCheckBox* chkAlarm;
-    QLabel* lblScanNow;
-    QLabel* lblScanErr;
-    QLabel* lblIsConnect;
-    QLabel* lblTrend; // the current trend arrow (element 0 of the arrow images)
-    QLabel* lblStale; // why the values on show are old, while they are
-    QLabel* lblToday; // the day's highest and lowest temperature so far, from the record
-    shell::ForecastStrip* fraForecast; // the town forecast for the next days
+    QComboBox* cmbState = nullptr;
+    QComboBox* cmbCurrStation = nullptr;
+    QComboBox* cmbDisplay = nullptr;
+    QComboBox* cmbExtDisplay = nullptr;
+    QCheckBox* chkShowExt = nullptr;
+    std::array<QListWidget*, 2> List1{}; // headers, values
+    QListWidget* lstForecast = nullptr;
+    QListWidget* lstRadar = nullptr;
+    QPushButton* cmdForecast = nullptr;
+    QPushButton* cmdRadar = nullptr;
+    QPushButton* cmdMap = nullptr;
+    QPushButton* cmdRefresh = nullptr;
+    QPushButton* cmdClip = nullptr;
+    QPushButton* cmdSettings = nullptr;
+    QPushButton* cmdAbout = nullptr;
+    QPushButton* cmdHide = nullptr;
+    QPushButton* cmdClose = nullptr;
+    QPushButton* cmdGraph = nullptr;
+    QPushButton* cmdLinks = nullptr;
+    QCheckBox* chkAlarm = nullptr;
+    QLabel* lblScanNow = nullptr;
+    QLabel* lblScanErr = nullptr;
+    QLabel* lblIsConnect = nullptr;
+    QLabel* lblTrend = nullptr; // the current trend arrow (element 0 of the arrow images)
+    QLabel* lblStale = nullptr; // why the values on show are old, while they are
+    QLabel* lblToday = nullptr; // the day's highest and lowest temperature so far, from the record
+    shell::ForecastStrip* fraForecast = nullptr; // the town forecast for the next days
     // "Warnings": the headline of each warning in force, newest first, each a link to its page
     // with a "details" link that reads its full product; or why there are none to show.
-    QLabel* lblWarnings;
+    QLabel* lblWarnings = nullptr;
 
     engine::Monitor& monitor_;
     std::unique_ptr<platform::FeedBox> feed_;

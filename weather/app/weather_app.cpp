@@ -232,6 +232,11 @@ void WeatherApp::connectMenu()
 void WeatherApp::connectTips()
 {
     connect(monitor_.get(), &engine::Monitor::helpTipsRequested, this, &WeatherApp::setHelpTips);
+    // The main window's controls are made when it is first shown: their help tips then.
+    connect(window_.get(), &frmWeather::controlsMade, this, [this] {
+        if (monitor_->settings().toolTips)
+            toolTips_.setToolTips({window_.get()});
+    });
     connect(monitor_.get(), &engine::Monitor::statTipsRequested, this, &WeatherApp::setStatTips);
     // The ticker is made afresh when the tray comes back: its strip gets the stats tip again.
     connect(&displays_->tray(), &shell::TrayDisplay::statTipsRequested, this,
@@ -291,7 +296,7 @@ config::frmOptions& WeatherApp::optionsDialog()
         // Turning the warnings' notifications off closes those shown.
         connect(options_.get(), &QDialog::accepted, this, &WeatherApp::notifyWarnings);
         showRegionInOptions();
-        if (toolTips_.helpTipsOn())
+        if (monitor_->settings().toolTips)
             toolTips_.setToolTips({options_.get()});
     }
     return *options_;

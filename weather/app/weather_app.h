@@ -61,7 +61,12 @@ public:
 
     net::ErrorLog& log() { return log_; }
     engine::Monitor& monitor() { return *monitor_; }
-    frmWeather& window() { return *window_; }
+    // The main window, its controls made (as showing it makes them).
+    frmWeather& window()
+    {
+        window_->makeControls();
+        return *window_;
+    }
     net::VersionCheck& versionCheck() { return *versionCheck_; }
     // The about window while it is open.
     net::frmAbout* aboutWindow() const { return about_; }

@@ -459,6 +459,7 @@ void Monitor::tripLookupTick()
     scanBusy_ = true;
     Q_EMIT scanningChanged(true);
     platform::pumpEvents();
+    scanFailed_ = false;
     Q_EMIT scanFailedChanged(false);
     Q_EMIT scanStarted();
     scanOnce();
@@ -511,6 +512,7 @@ void Monitor::scanOnce()
     const QString reason = reasonNow();
     if (!fetched.arrived) {
         texts_.scanError = reason;
+        scanFailed_ = true;
         Q_EMIT scanFailedChanged(true);
     }
     noteScan(cut && lastPassShown_, reason);

@@ -168,6 +168,8 @@ public:
     net::ErrorLog& log() { return log_; }
     net::frmInet& inet() { return inet_; }
     bool scanBusy() const { return scanBusy_; }
+    // The last scan's product did not arrive (texts().scanError says why).
+    bool scanFailed() const { return scanFailed_; }
     bool stationChosen() const { return stationChosen_; }
     // The last display pass found the station's row and published its stats.
     bool lastPassShown() const { return lastPassShown_; }
@@ -301,6 +303,7 @@ private:
     QTimer tmrAlert_;
     QTimer tmrMail_;
     bool scanBusy_ = false;
+    bool scanFailed_ = false;
     bool stationChosen_ = false;
     bool lastPassShown_ = false;
     QString noProductReason_; // why the last scan brought no product, none kept before it
