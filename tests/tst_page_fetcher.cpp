@@ -730,13 +730,28 @@ private Q_SLOTS:
     }
 
     // The transfers run in a helper process: the program never loads libcurl, and a helper that
-    // cannot start, ends without a result or answers without end fails the fetch with a reason
-    // instead of leaving the scan waiting.
+    // cannot start, ends without a result or answers nonsense or without end fails the fetch
+    // with a reason instead of leaving the scan waiting. A whole answer is taken at once: a
+    // helper still running after it is not waited for.
     void transferHelper_data()
     {
         QTest::addColumn<QByteArray>("helper"); // what NIMBULO_TRANSFER_HELPER names instead
         QTest::addColumn<bool>("early");        // the helper started ahead of the fetch
         QTest::addColumn<QString>("detail");    // the log entry's reason; "" when the page came
+        const QByteArray ours = qgetenv("NIMBULO_TRANSFER_HELPER");
+        const auto script = [this](const char* name, const QByteArray& lines) {
+            const QString path = scripts_.filePath(QString::fromLatin1(name));
+            QFile file(path);
+            if (!file.open(QIODevice::WriteOnly) || file.write("#!/bin/sh\n" + lines) < 0 ||
+                !file.setPermissions(file.permissions() | QFileDevice::ExeOwner))
+                qFatal("cannot write %s", qPrintable(path));
+            return path.toLocal8Bit();
+        };
+        // A message head claiming more than any answer may be, then bytes without end.
+        const QByteArray endless =
+            script("endless", "printf '\\000\\000\\000\\002\\000\\000\\000\\177\\377\\377\\377"
+                              "\\377'\nexec cat /dev/zero\n");
+        const QByteArray lingers = script("lingers", "'" + ours + "'\nexec sleep 600\n");
         for (const bool early : {false, true}) {
             const char* const when = early ? ", started early" : "";
             QTest::addRow("the build's helper%s", when) << QByteArray() << early << QString();
@@ -745,8 +760,12 @@ private Q_SLOTS:
                 << "the transfer helper /nonexistent/nimbulo-transfer could not be started";
             QTest::addRow("ends without a result%s", when)
                 << QByteArray("/bin/true") << early << "the transfer helper ended without a result";
+            QTest::addRow("answers nonsense%s", when)
+                << QByteArray("/usr/bin/yes") << early
+                << "the transfer helper answered what is not a result";
             QTest::addRow("answers without end%s", when)
-                << QByteArray("/usr/bin/yes") << early << "the transfer helper answered too much";
+                << endless << early << "the transfer helper answered too much";
+            QTest::addRow("runs on after its answer%s", when) << lingers << early << QString();
         }
     }
 
@@ -761,6 +780,7 @@ private Q_SLOTS:
         if (!helper.isEmpty())
             qputenv("NIMBULO_TRANSFER_HELPER", helper);
         const auto restore = qScopeGuard([&ours] { qputenv("NIMBULO_TRANSFER_HELPER", ours); });
+        QTRY_VERIFY(helpersReaped());
         const QStringList before = childProcesses();
         std::optional<net::CurlTransfer::EarlyHelper> started;
         if (early)
@@ -783,6 +803,7 @@ private Q_SLOTS:
     // A helper started early and never used ends with its run, quietly.
     void unusedEarlyHelper()
     {
+        QTRY_VERIFY(helpersReaped());
         const QStringList before = childProcesses();
         {
             const net::CurlTransfer::EarlyHelper started;
@@ -792,6 +813,11 @@ private Q_SLOTS:
     }
 
 private:
+    // The helpers of earlier fetches, let go without a wait, are reaped.
+    static bool helpersReaped()
+    {
+        return !childProcesses().contains(QStringLiteral("nimbulo-transfe"));
+    }
     // The names of this process's children still running (or not yet reaped).
     static QStringList childProcesses()
     {
@@ -810,7 +836,8 @@ private:
         return names;
     }
 
-    TestCa ca_; // trusted through SSL_CERT_FILE while the tests run
+    TestCa ca_;             // trusted through SSL_CERT_FILE while the tests run
+    QTemporaryDir scripts_; // helpers of the helper tests
 };
 
 QTEST_MAIN(TestPageFetcher)

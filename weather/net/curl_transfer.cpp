@@ -94,13 +94,22 @@ void CurlTransfer::start(const Options& options)
         delete early;
         helper_ = newHelper(this);
     }
-    // The answer stays in the process's buffer until the helper ends, then is read at once.
+    // The answer stays in the process's buffer until it is whole (its head gives its size),
+    // then is read at once, without waiting for the helper to end.
     connect(helper_, &QProcess::readyReadStandardOutput, this,
             [this, limit = options.maxBytes + kResultOverhead] {
-                if (helper_->bytesAvailable() > limit)
+                const qint64 available = helper_->bytesAvailable();
+                const qint64 whole =
+                    transfer_wire::messageSize(helper_->peek(transfer_wire::kHeadSize));
+                if (whole < 0)
+                    fail(QStringLiteral("the transfer helper answered what is not a result"));
+                else if (available > limit || whole > limit)
                     fail(QStringLiteral("the transfer helper answered too much"));
+                else if (whole > 0 && available >= whole)
+                    takeAnswer();
             });
-    connect(helper_, &QProcess::finished, this, &CurlTransfer::helperEnded);
+    connect(helper_, &QProcess::finished, this,
+            [this] { fail(QStringLiteral("the transfer helper ended without a result")); });
     connect(helper_, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
         if (error == QProcess::FailedToStart)
             fail(QStringLiteral("the transfer helper %1 could not be started: %2")
@@ -123,14 +132,11 @@ void CurlTransfer::abort()
     result_ = TransferResult{};
 }
 
-void CurlTransfer::helperEnded()
+void CurlTransfer::takeAnswer()
 {
     TransferResult result;
-    const bool answered = helper_->exitStatus() == QProcess::NormalExit &&
-                          helper_->exitCode() == 0 &&
-                          transfer_wire::decode(helper_->readAllStandardOutput(), result);
-    if (!answered) {
-        fail(QStringLiteral("the transfer helper ended without a result"));
+    if (!transfer_wire::decode(helper_->readAllStandardOutput(), result)) {
+        fail(QStringLiteral("the transfer helper answered what is not a result"));
         return;
     }
     release();
@@ -164,7 +170,9 @@ void CurlTransfer::release()
         helper->deleteLater();
         return;
     }
-    // Killed, it closes its connections; it is gone once reaped.
+    // Killed, it closes its connections (one that answered has nothing left to do); it is gone
+    // once reaped, and nothing waits for that, not even a program that ends now.
+    helper->setParent(nullptr);
     connect(helper, &QProcess::finished, helper, &QObject::deleteLater);
     helper->kill();
 }

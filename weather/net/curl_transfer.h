@@ -141,7 +141,7 @@ Q_SIGNALS:
     void finished();
 
 private:
-    void helperEnded();
+    void takeAnswer(); // the helper's whole answer is in: the result
     void fail(const QString& detail, CURLcode code = CURLE_FAILED_INIT);
     void release();
 

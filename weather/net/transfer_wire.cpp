@@ -4,13 +4,14 @@
 #include <QIODevice>
 
 #include <functional>
+#include <limits>
 
 namespace net::transfer_wire {
 
 namespace {
 
 // The version of the messages between the program and the helper; both come from one build.
-constexpr quint32 kWireVersion = 1;
+constexpr quint32 kWireVersion = 2;
 
 QDataStream& operator<<(QDataStream& s, const Validators& v)
 {
@@ -22,29 +23,45 @@ QDataStream& operator>>(QDataStream& s, Validators& v)
     return s >> v.etag >> v.lastModified >> v.fileTime;
 }
 
+// A message: the version, the size of the rest, then its fields.
 QByteArray message(const std::function<void(QDataStream&)>& write)
 {
     QByteArray bytes;
     QDataStream s(&bytes, QIODevice::WriteOnly);
     s.setVersion(QDataStream::Qt_6_4);
-    s << kWireVersion;
+    s << kWireVersion << quint64(0);
     write(s);
+    s.device()->seek(sizeof(kWireVersion));
+    s << quint64(bytes.size() - kHeadSize);
     return bytes;
 }
 
 bool read(const QByteArray& bytes, const std::function<void(QDataStream&)>& readAll)
 {
+    if (messageSize(bytes) != bytes.size())
+        return false;
     QDataStream s(bytes);
     s.setVersion(QDataStream::Qt_6_4);
-    quint32 version = 0;
-    s >> version;
-    if (version != kWireVersion)
-        return false;
+    s.skipRawData(kHeadSize);
     readAll(s);
     return s.status() == QDataStream::Ok && s.atEnd();
 }
 
 } // namespace
+
+qint64 messageSize(const QByteArray& head)
+{
+    if (head.size() < kHeadSize)
+        return 0;
+    QDataStream s(head);
+    s.setVersion(QDataStream::Qt_6_4);
+    quint32 version = 0;
+    quint64 rest = 0;
+    s >> version >> rest;
+    if (version != kWireVersion || rest > quint64(std::numeric_limits<qint64>::max() - kHeadSize))
+        return -1;
+    return kHeadSize + qint64(rest);
+}
 
 QByteArray encode(const CurlTransfer::Options& o)
 {
