@@ -496,7 +496,7 @@ void frmWeather::showStats()
     List1[1]->addItems(stats.values);
     lblTrend->setPixmap(shell::trendArrow(stats.trendArrow));
     lblToday->setText(monitor_.texts().todayText);
-    cmdGraph->setEnabled(monitor_.texts().graphEnabled && !graph_->busy());
+    cmdGraph->setEnabled(graphAvailable());
     if (cmbCurrStation->currentIndex() != monitor_.stations().selected)
         fill(cmbCurrStation, monitor_.stations());
 }
@@ -509,11 +509,14 @@ void frmWeather::getGraphPage()
                          monitor_.stations().currentText(), monitor_.texts().stationKey);
 }
 
+bool frmWeather::graphAvailable() const
+{
+    return monitor_.texts().graphEnabled && !graph_->busy();
+}
+
 bool frmWeather::graphUsable() const
 {
-    if (hasControls())
-        return cmdGraph->isEnabled();
-    return monitor_.texts().graphEnabled && !graph_->busy();
+    return hasControls() ? cmdGraph->isEnabled() : graphAvailable();
 }
 
 void frmWeather::requestGraph()

@@ -106,6 +106,8 @@ private:
     void connectControls();
     void showScanState(); // the status labels and the boxes a scan disables, as they are now
     void published();
+    // The shown station has a history to graph and none is being fetched.
+    bool graphAvailable() const;
     void showRegionLists();
     void showStationList();
     void showDisplayChoice();
